@@ -1,0 +1,81 @@
+#pragma once
+// The run-time state every subsystem shares (the program's module-level variables). All of it
+// is zeroed at start; Main gives the start-up values, and the subsystem that owns a variable
+// writes it. Reach it through core::g().
+#include "platform/db/Database.h"
+#include "platform/db/Recordset.h"
+
+#include <QString>
+#include <memory>
+
+namespace core {
+
+struct AppState {
+    // Start-up (set by Main)
+    QString DataFolder;            // folder of the catalogue, ending in "/"
+    QString DatabasePath;          // full path of the open catalogue
+    QString LastCopyFolder;        // folder last chosen in a folder or file dialog
+    QString ScreenFontName;
+    bool TabletModeOn = false;
+    int WinMajorVersion = 0;
+    QString ReportLinesPerPage;
+    QString ProductName;
+    bool PlayOnlyMode = false;
+    QString PlayPath;
+    QString PlayCaption;
+    bool ReopeningDatabase = false;
+    std::unique_ptr<platform::db::Database> Db;
+    std::unique_ptr<platform::db::Recordset> ContactsTable;
+
+    // Main window options held in memory
+    bool FileRenameDisabled = false;
+    bool RememberWindowSize = false;
+
+    // Record-source parts of the main grid
+    QString RecordSourceName;
+    QString WhereClause;
+    QString CriteriaClause;
+    QString CategoryClause;
+    QString SelectedClause;
+    QString OrderByClause;
+    QString SavedRecordSource;
+    bool SortIsDate = false;
+    QString LocateCriteria;
+    long SelectedCount = 0;
+
+    // Editor hand-over
+    bool EditingExistingRecord = false;
+    bool RecordChanged = false;
+    bool RecordSaved = false;
+    long TemplateRecordId = 0;
+    int AssignCatgOnAdd = 0;
+
+    // Picture hand-over
+    int CurrentPictureSlot = 0;
+    bool PictureChanged = false;
+    bool PastingImage = false;
+
+    // Player hand-over
+    bool PlayFromMain = false;
+    bool PlayFromFolder = false;
+    bool PlayFromEditor = false;
+    bool PlayerOpen = false;
+    QString CurrentPlayList;
+    QString PlayerSelectedList;
+    bool PlayListAddSongMode = false;
+
+    // Import
+    bool CancelScan = false;
+
+    // The program's own folder (where the executable lies). Tests set it; empty means
+    // QCoreApplication::applicationDirPath().
+    QString ProgramFolderOverride;
+};
+
+AppState &g();
+// Zeroes every variable (closing the database first), as at program start.
+void resetState();
+// The program's own folder, without a trailing "/".
+QString programFolder();
+
+} // namespace core

@@ -1,0 +1,97 @@
+#pragma once
+// An open catalogue database: the Jet/DAO stand-in on SQLite.
+//
+// Every statement given to this class is in the Jet SQL dialect; the layer translates it to
+// SQLite. Every failure is thrown as DbError with the DAO error number.
+#include "platform/db/DbError.h"
+#include "platform/db/Recordset.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+struct sqlite3;
+
+namespace platform::db {
+
+enum class OpenMode { Shared, Exclusive };
+
+// Options of Execute.
+enum ExecuteOption : unsigned { ExecNone = 0, FailOnError = 1 };
+
+class Database {
+public:
+    // Opens an existing catalogue file. `connect` is the DAO connect string, e.g. ";pwd=secret".
+    // Throws 3024 when the file is missing (never creates one), 3049 when it is damaged or not a
+    // catalogue, 3031 when the password does not match.
+    static std::unique_ptr<Database> open(const QString &path, OpenMode mode = OpenMode::Shared,
+                                          const QString &connect = {});
+    // Creates a new catalogue file from a schema SQL script (used by the build and by tests).
+    static std::unique_ptr<Database> create(const QString &path, const QString &schemaSql);
+
+    ~Database();
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    void close();
+    bool isOpen() const;
+    QString path() const;
+
+    // Runs action SQL (UPDATE, DELETE, INSERT) or a saved action query by name; returns rows affected.
+    long execute(const QString &sqlOrQueryName, unsigned options = ExecNone);
+
+    // A table name, a SELECT text or a saved query name.
+    std::unique_ptr<Recordset> openRecordset(const QString &source,
+                                             RecordsetType type = RecordsetType::Dynaset);
+
+    // Saved queries ("QueryDefs"). queryDefSql throws 3265 when the name is unknown.
+    QString queryDefSql(const QString &name) const;
+    bool hasQueryDef(const QString &name) const;
+    void createQueryDef(const QString &name, const QString &jetSql); // throws when it exists
+    QStringList queryDefNames() const;
+
+    // Workspace transactions. Nested BeginTrans is refused with a DbError.
+    void beginTrans();
+    void commitTrans();
+    void rollback();
+    bool inTransaction() const;
+
+    // Sets or clears (empty new password) the password that gates opening.
+    void newPassword(const QString &oldPassword, const QString &newPassword);
+
+    // CompactDatabase: copies `source` compacted into `destination` (which must not exist).
+    static void compactDatabase(const QString &source, const QString &destination);
+    // RepairDatabase: rebuilds what can be read; keeps the damaged original as "<name>.damaged".
+    static void repairDatabase(const QString &path);
+
+    // Translation of a Jet statement to SQLite, exposed for diagnostics and the benchmarks.
+    QString translate(const QString &jetSql) const;
+    sqlite3 *handle() const;
+
+    struct Impl;
+    Impl &impl() const { return *d_; }
+
+private:
+    Database();
+    std::unique_ptr<Impl> d_;
+};
+
+// Rolls back unless committed: the scope guard every multi-statement write uses.
+class Transaction {
+public:
+    explicit Transaction(Database &db) : db_(db) { db_.beginTrans(); }
+    ~Transaction() {
+        if (!done_) {
+            try { db_.rollback(); } catch (...) {}
+        }
+    }
+    void commit() { db_.commitTrans(); done_ = true; }
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+private:
+    Database &db_;
+    bool done_ = false;
+};
+
+} // namespace platform::db

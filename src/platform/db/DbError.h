@@ -1,0 +1,36 @@
+#pragma once
+// The one error type of the database layer: a DAO error number and its text.
+#include <QString>
+#include <stdexcept>
+
+namespace platform::db {
+
+// Error numbers the program tests by value.
+namespace err {
+inline constexpr int NoCurrentRecord = 3021;
+inline constexpr int DuplicateKey = 3022;
+inline constexpr int NotValidPassword = 3031;
+inline constexpr int DatabaseDamaged = 3049;
+inline constexpr int TooFewParameters = 3061;   // an unknown field name in a query
+inline constexpr int SyntaxError = 3075;        // syntax error in a query expression
+inline constexpr int DataChanged = 3197;
+inline constexpr int ItemNotFound = 3265;
+inline constexpr int FileNotFound = 3024;
+inline constexpr int OperationNotSupported = 3251;
+inline constexpr int UpdateWithoutEdit = 3020;
+inline constexpr int GeneralError = 3000;
+} // namespace err
+
+class DbError : public std::runtime_error {
+public:
+    DbError(int number, const QString &description)
+        : std::runtime_error(description.toStdString()), number_(number), description_(description) {}
+    int number() const noexcept { return number_; }
+    const QString &description() const noexcept { return description_; }
+
+private:
+    int number_;
+    QString description_;
+};
+
+} // namespace platform::db

@@ -1,0 +1,139 @@
+#include "platform/ui/ScriptedPrompts.h"
+
+#include <QFileInfo>
+
+namespace platform::ui {
+
+PromptService *currentPromptOverride();
+
+ScriptedPrompts::ScriptedPrompts() : previous_(currentPromptOverride()) { setPrompts(this); }
+
+ScriptedPrompts::~ScriptedPrompts() { setPrompts(previous_); }
+
+void ScriptedPrompts::answerFile(std::optional<QString> path) { files_.push_back(std::move(path)); }
+
+QStringList ScriptedPrompts::messageTexts() const {
+    QStringList out;
+    for (const Asked &a : asked_)
+        if (a.kind == Asked::Kind::Message)
+            out << a.text;
+    return out;
+}
+
+QString ScriptedPrompts::lastMessage() const {
+    for (auto it = asked_.crbegin(); it != asked_.crend(); ++it)
+        if (it->kind == Asked::Kind::Message)
+            return it->text;
+    return {};
+}
+
+void ScriptedPrompts::clear() {
+    asked_.clear();
+    answers_.clear();
+    inputs_.clear();
+    files_.clear();
+    folders_.clear();
+    colors_.clear();
+    fonts_.clear();
+    openedUrls.clear();
+}
+
+static Answer defaultAnswer(const MessageRequest &r) {
+    static const Answer firsts[] = {Answer::OK, Answer::OK, Answer::Yes, Answer::Yes, Answer::Retry, Answer::Abort};
+    static const Answer seconds[] = {Answer::OK, Answer::Cancel, Answer::No, Answer::No, Answer::Cancel, Answer::Retry};
+    static const Answer thirds[] = {Answer::OK, Answer::Cancel, Answer::No, Answer::Cancel, Answer::Cancel, Answer::Ignore};
+    const int b = static_cast<int>(r.buttons);
+    switch (r.defaultButton) {
+    case DefaultButton::First: return firsts[b];
+    case DefaultButton::Second: return seconds[b];
+    case DefaultButton::Third: return thirds[b];
+    }
+    return Answer::OK;
+}
+
+Answer ScriptedPrompts::message(const MessageRequest &request) {
+    Asked a{Asked::Kind::Message, request.title, request.text, request.buttons, request.icon,
+            request.defaultButton, request, {}, {}, {}};
+    asked_.append(a);
+    if (onMessage_)
+        onMessage_(request);
+    if (answers_.empty())
+        return defaultAnswer(request);
+    Answer ans = answers_.front();
+    answers_.pop_front();
+    return ans;
+}
+
+std::optional<QString> ScriptedPrompts::input(const InputRequest &request) {
+    Asked a{Asked::Kind::Input, request.title, request.prompt, Buttons::OKCancel, Icon::None,
+            DefaultButton::First, {}, request, {}, {}};
+    asked_.append(a);
+    if (inputs_.empty())
+        return std::nullopt;
+    auto v = inputs_.front();
+    inputs_.pop_front();
+    return v;
+}
+
+std::optional<FileDialogResult> ScriptedPrompts::takeFile(const FileDialogRequest &request, Asked::Kind kind) {
+    Asked a{kind, request.title, request.title, Buttons::OKCancel, Icon::None, DefaultButton::First,
+            {}, {}, request, {}};
+    asked_.append(a);
+    if (files_.empty())
+        return std::nullopt;
+    auto v = files_.front();
+    files_.pop_front();
+    if (!v)
+        return std::nullopt;
+    FileDialogResult r;
+    r.fileName = *v;
+    r.fileNames = QStringList{*v};
+    r.fileTitle = QFileInfo(*v).fileName();
+    r.filterIndex = request.filterIndex;
+    return r;
+}
+
+std::optional<FileDialogResult> ScriptedPrompts::openFile(const FileDialogRequest &request) {
+    return takeFile(request, Asked::Kind::OpenFile);
+}
+
+std::optional<FileDialogResult> ScriptedPrompts::saveFile(const FileDialogRequest &request) {
+    return takeFile(request, Asked::Kind::SaveFile);
+}
+
+std::optional<QString> ScriptedPrompts::browseFolder(const FolderRequest &request) {
+    Asked a{Asked::Kind::Folder, request.prompt, request.prompt, Buttons::OKCancel, Icon::None,
+            DefaultButton::First, {}, {}, {}, request};
+    asked_.append(a);
+    if (folders_.empty())
+        return std::nullopt;
+    auto v = folders_.front();
+    folders_.pop_front();
+    return v;
+}
+
+std::optional<QColor> ScriptedPrompts::chooseColor(const QColor &) {
+    asked_.append(Asked{Asked::Kind::Color, {}, {}, Buttons::OKCancel, Icon::None, DefaultButton::First, {}, {}, {}, {}});
+    if (colors_.empty())
+        return std::nullopt;
+    auto v = colors_.front();
+    colors_.pop_front();
+    return v;
+}
+
+std::optional<QFont> ScriptedPrompts::chooseFont(const QFont &) {
+    asked_.append(Asked{Asked::Kind::Font, {}, {}, Buttons::OKCancel, Icon::None, DefaultButton::First, {}, {}, {}, {}});
+    if (fonts_.empty())
+        return std::nullopt;
+    auto v = fonts_.front();
+    fonts_.pop_front();
+    return v;
+}
+
+bool ScriptedPrompts::openUrl(const QUrl &url) {
+    asked_.append(Asked{Asked::Kind::Url, {}, url.toString(), Buttons::OK, Icon::None, DefaultButton::First, {}, {}, {}, {}});
+    openedUrls.append(url);
+    return true;
+}
+
+} // namespace platform::ui

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the program need, but only when one is missing.
+set -euo pipefail
+PACKAGES=(g++ cmake ninja-build pkg-config ccache qt6-base-dev qt6-multimedia-dev libtag1-dev
+          libsqlite3-dev libgtest-dev libbenchmark-dev sqlite3 gstreamer1.0-plugins-base
+          gstreamer1.0-plugins-good gstreamer1.0-libav fonts-dejavu-core)
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,51 @@
+#pragma once
+// The Jet SQL dialect in, SQLite SQL out.
+//
+// Conventions the translated SQL and the engine share:
+// - Dates are stored as text "yyyy-MM-dd HH:mm:ss"; a #date# literal becomes such a text.
+// - Booleans are stored as -1 and 0; True/False become -1/0.
+// - Text columns are declared COLLATE JETTEXT (case-blind for every letter); the path columns
+//   COLLATE JETPATH (case-blind order, ties broken by exact code points, so equality is exact).
+// - Like becomes jet_like(value, pattern): Jet patterns (*, ?, #, [..], [!..]) case-blind; a number
+//   or a stored date is compared as the text the user's locale shows for it.
+#include <QString>
+#include <functional>
+#include <optional>
+
+struct sqlite3;
+
+namespace platform::db::jet {
+
+// Returns the Jet SQL of a saved query (name matched case-blind), or nullopt.
+using SavedQueryLookup = std::function<std::optional<QString>(const QString &name)>;
+
+// Translates one Jet statement (SELECT, UPDATE, DELETE, INSERT) into one SQLite statement.
+// Saved queries named in FROM / JOIN are expanded at run time as "(<translated text>) AS name",
+// so a saved query may name one saved after it. Throws DbError 3075 with a message that names
+// the problem for text that does not parse, and refuses a second statement.
+QString translateStatement(const QString &jetSql, const SavedQueryLookup &lookup);
+
+// Translates a Jet expression (FindFirst criteria, a filter's WHERE body) into an SQLite
+// expression. Anything that is not one expression (a statement separator, a second statement,
+// a sub-select that writes) is refused with DbError 3075.
+QString translateExpression(const QString &jetExpression);
+
+// The top-level clauses of a translated SELECT (texts without their keywords), so a recordset
+// can rebuild it (select only keys, count, append criteria). nullopt when not a plain SELECT.
+struct SelectParts {
+    bool distinct = false;
+    QString columns;  // "*", "tblContacts.*, x AS y", ...
+    QString from;     // everything after FROM up to WHERE / GROUP BY / ORDER BY
+    QString where;
+    QString groupBy;
+    QString having;
+    QString orderBy;
+};
+std::optional<SelectParts> splitSelect(const QString &sqliteSelect);
+
+// Collations (JETTEXT, JETPATH) and SQL functions (jet_like, UCase, LCase, Left, Right, Mid, Len,
+// Trim, InStr, IIf, Nz, Val, Year, Month, Day, Date, Now, Format, ...) that translated SQL uses.
+// Called on every connection right after it opens.
+void registerFunctions(sqlite3 *db);
+
+} // namespace platform::db::jet

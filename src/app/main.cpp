@@ -1,13 +1,33 @@
-// The orvalis executable: hands control to the start-up procedure.
+// The orvalis executable: installs the windows the start-up shows, runs the start-up with the
+// command line, then the event loop while the main window lives.
+#include "core/Main.h"
+#include "core/SingleInstance.h"
+#include "core/StartupHooks.h"
+#include "songlist/NameListEntry.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QStringList>
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName("Orvalis");
     QCoreApplication::setApplicationName("Orvalis");
-    QMainWindow w;
-    w.setWindowTitle("Orvalis");
-    w.show();
-    return app.exec();
+
+    core::hooks().showMainWindow = [] { songlist::ShowNameList(); };
+    static int exitCode = 0;
+    core::hooks().endProgram = [](int code) {
+        exitCode = code;
+        QCoreApplication::exit(code);
+    };
+
+    // The text after the program's name, as one line.
+    QStringList args = QCoreApplication::arguments();
+    if (!args.isEmpty())
+        args.removeFirst();
+
+    if (modMain::Main(args.join(QLatin1Char(' '))) != modMain::StartResult::MainWindowShown)
+        return exitCode;
+    const int code = app.exec();
+    core::singleInstance().release();
+    return code;
 }

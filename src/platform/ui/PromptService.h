@@ -58,8 +58,9 @@ struct FileDialogResult {
 };
 
 struct FolderRequest {
-    QString prompt;
+    QString prompt;            // shown above the folder tree
     QString startFolder;
+    QString caption;           // the browser window's title ("" = a default title)
 };
 
 class PromptService {

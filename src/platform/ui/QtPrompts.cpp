@@ -1,107 +1,214 @@
 #include "platform/ui/QtPrompts.h"
 
+#include "platform/ui/FileFilter.h"
+#include "platform/ui/Forms.h"
+
+#include <QAbstractButton>
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace platform::ui {
 
-// Minimal first version; the full conversions (filters, flags, defaults) come with the
-// dialog helpers.
-Answer QtPrompts::message(const MessageRequest &r) {
-    QMessageBox box;
-    box.setWindowTitle(r.title);
-    box.setText(r.text);
-    switch (r.icon) {
-    case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case Icon::Question: box.setIcon(QMessageBox::Question); break;
-    case Icon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case Icon::Information: box.setIcon(QMessageBox::Information); break;
+namespace {
+
+QtPrompts::InputWindow &inputWindow() {
+    static QtPrompts::InputWindow w;
+    return w;
+}
+
+struct ButtonSpec {
+    QMessageBox::StandardButton button;
+    Answer answer;
+};
+
+QList<ButtonSpec> buttonSet(Buttons b) {
+    switch (b) {
+    case Buttons::OK: return {{QMessageBox::Ok, Answer::OK}};
+    case Buttons::OKCancel: return {{QMessageBox::Ok, Answer::OK}, {QMessageBox::Cancel, Answer::Cancel}};
+    case Buttons::YesNo: return {{QMessageBox::Yes, Answer::Yes}, {QMessageBox::No, Answer::No}};
+    case Buttons::YesNoCancel:
+        return {{QMessageBox::Yes, Answer::Yes}, {QMessageBox::No, Answer::No}, {QMessageBox::Cancel, Answer::Cancel}};
+    case Buttons::RetryCancel: return {{QMessageBox::Retry, Answer::Retry}, {QMessageBox::Cancel, Answer::Cancel}};
+    case Buttons::AbortRetryIgnore:
+        return {{QMessageBox::Abort, Answer::Abort}, {QMessageBox::Retry, Answer::Retry}, {QMessageBox::Ignore, Answer::Ignore}};
+    }
+    return {{QMessageBox::Ok, Answer::OK}};
+}
+
+QMessageBox::Icon boxIcon(Icon i) {
+    switch (i) {
+    case Icon::Critical: return QMessageBox::Critical;
+    case Icon::Question: return QMessageBox::Question;
+    case Icon::Exclamation: return QMessageBox::Warning;
+    case Icon::Information: return QMessageBox::Information;
     case Icon::None: break;
     }
-    QList<QPair<QMessageBox::StandardButton, Answer>> set;
-    switch (r.buttons) {
-    case Buttons::OK: set = {{QMessageBox::Ok, Answer::OK}}; break;
-    case Buttons::OKCancel: set = {{QMessageBox::Ok, Answer::OK}, {QMessageBox::Cancel, Answer::Cancel}}; break;
-    case Buttons::YesNo: set = {{QMessageBox::Yes, Answer::Yes}, {QMessageBox::No, Answer::No}}; break;
-    case Buttons::YesNoCancel:
-        set = {{QMessageBox::Yes, Answer::Yes}, {QMessageBox::No, Answer::No}, {QMessageBox::Cancel, Answer::Cancel}};
-        break;
-    case Buttons::RetryCancel: set = {{QMessageBox::Retry, Answer::Retry}, {QMessageBox::Cancel, Answer::Cancel}}; break;
-    case Buttons::AbortRetryIgnore:
-        set = {{QMessageBox::Abort, Answer::Abort}, {QMessageBox::Retry, Answer::Retry}, {QMessageBox::Ignore, Answer::Ignore}};
-        break;
+    return QMessageBox::NoIcon;
+}
+
+// A box without a title carries the program's name, as the platform's message box did.
+QString boxTitle(const QString &title) {
+    if (!title.isEmpty())
+        return title;
+    const QString name = QGuiApplication::applicationDisplayName();
+    return name.isEmpty() ? QStringLiteral("Orvalis") : name;
+}
+
+// A folder as the dialogs return it: no trailing "/" except on the root.
+QString cleanFolder(const QString &path) {
+    QString p = QDir::cleanPath(path);
+    return p.isEmpty() ? path : p;
+}
+
+void prepareFileDialog(QFileDialog &dlg, const FileDialogRequest &r) {
+    if (!r.title.isEmpty())
+        dlg.setWindowTitle(r.title);
+    const QStringList filters = convertFileFilter(r.filter);
+    if (!filters.isEmpty()) {
+        dlg.setNameFilters(filters);
+        const int i = r.filterIndex >= 1 && r.filterIndex <= filters.size() ? r.filterIndex - 1 : 0;
+        dlg.selectNameFilter(filters.at(i));
     }
-    QMessageBox::StandardButtons buttons;
-    for (auto &p : set)
-        buttons |= p.first;
-    box.setStandardButtons(buttons);
+    QString dir = r.initialDir;
+    QString name = r.fileName;
+    if (!name.isEmpty() && name.contains('/')) {
+        const QFileInfo fi(name);
+        if (dir.isEmpty())
+            dir = fi.absolutePath();
+        name = fi.fileName();
+    }
+    if (!dir.isEmpty())
+        dlg.setDirectory(dir);
+    if (!name.isEmpty())
+        dlg.selectFile(name);
+    QString ext = r.defaultExt;
+    if (ext.startsWith('.'))
+        ext.remove(0, 1);
+    if (!ext.isEmpty())
+        dlg.setDefaultSuffix(ext);
+}
+
+std::optional<FileDialogResult> runFileDialog(QFileDialog &dlg, const FileDialogRequest &r) {
+    if (showModal(&dlg) != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList files = dlg.selectedFiles();
+    if (files.isEmpty() || files.first().isEmpty())
+        return std::nullopt;
+    FileDialogResult res;
+    res.fileName = files.first();
+    res.fileNames = files;
+    res.fileTitle = QFileInfo(res.fileName).fileName();
+    const int i = dlg.nameFilters().indexOf(dlg.selectedNameFilter());
+    res.filterIndex = i >= 0 ? i + 1 : r.filterIndex;
+    res.readOnly = r.readOnly;
+    return res;
+}
+
+} // namespace
+
+void QtPrompts::setInputWindow(InputWindow window) { inputWindow() = std::move(window); }
+
+Answer QtPrompts::message(const MessageRequest &r) {
+    QMessageBox box;
+    box.setObjectName(QStringLiteral("MessageBox"));
+    box.setWindowTitle(boxTitle(r.title));
+    box.setText(r.text);
+    box.setIcon(boxIcon(r.icon));
+    const QList<ButtonSpec> set = buttonSet(r.buttons);
+    QList<QPushButton *> made;
+    for (const ButtonSpec &b : set)
+        made.append(box.addButton(b.button));
     const int d = static_cast<int>(r.defaultButton);
-    if (d < set.size())
-        box.setDefaultButton(set[d].first);
-    const int res = box.exec();
-    for (auto &p : set)
-        if (p.first == res)
-            return p.second;
-    return set.size() > 1 ? Answer::Cancel : Answer::OK;
+    box.setDefaultButton(made.value(d < made.size() ? d : 0));
+    // Escape and the close box answer as Qt detects it: Cancel where there is one, OK on an
+    // OK-only box, No on a Yes/No box.
+    showModal(&box);
+    const int i = made.indexOf(qobject_cast<QPushButton *>(box.clickedButton()));
+    if (i >= 0)
+        return set[i].answer;
+    // Closed without a button (only possible when forced): the escape answer, else the default.
+    for (const ButtonSpec &b : set)
+        if (b.answer == Answer::Cancel)
+            return b.answer;
+    return set[d < set.size() ? d : 0].answer;
 }
 
 std::optional<QString> QtPrompts::input(const InputRequest &r) {
-    bool ok = false;
-    const QString s = QInputDialog::getText(nullptr, r.title, r.prompt,
-                                            r.masked ? QLineEdit::Password : QLineEdit::Normal,
-                                            r.defaultText, &ok);
-    if (!ok)
+    if (inputWindow())
+        return inputWindow()(r);
+    QInputDialog dlg;
+    dlg.setObjectName(QStringLiteral("InputDialog"));
+    dlg.setWindowTitle(boxTitle(r.title));
+    dlg.setLabelText(r.prompt);
+    dlg.setTextEchoMode(r.masked ? QLineEdit::Password : QLineEdit::Normal);
+    dlg.setTextValue(r.defaultText);
+    if (showModal(&dlg) != QDialog::Accepted)
         return std::nullopt;
-    return s;
+    return dlg.textValue();
 }
 
 std::optional<FileDialogResult> QtPrompts::openFile(const FileDialogRequest &r) {
-    const QString f = QFileDialog::getOpenFileName(nullptr, r.title, r.initialDir);
-    if (f.isEmpty())
-        return std::nullopt;
-    FileDialogResult res;
-    res.fileName = f;
-    res.fileNames = {f};
-    res.fileTitle = QFileInfo(f).fileName();
-    return res;
+    QFileDialog dlg;
+    dlg.setObjectName(QStringLiteral("OpenFileDialog"));
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    if (r.multiSelect)
+        dlg.setFileMode(QFileDialog::ExistingFiles);
+    else
+        dlg.setFileMode(r.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    prepareFileDialog(dlg, r);
+    return runFileDialog(dlg, r);
 }
 
 std::optional<FileDialogResult> QtPrompts::saveFile(const FileDialogRequest &r) {
-    const QString f = QFileDialog::getSaveFileName(nullptr, r.title, r.initialDir);
-    if (f.isEmpty())
-        return std::nullopt;
-    FileDialogResult res;
-    res.fileName = f;
-    res.fileNames = {f};
-    res.fileTitle = QFileInfo(f).fileName();
-    return res;
+    QFileDialog dlg;
+    dlg.setObjectName(QStringLiteral("SaveFileDialog"));
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setFileMode(QFileDialog::AnyFile);
+    dlg.setOption(QFileDialog::DontConfirmOverwrite, !r.overwritePrompt);
+    prepareFileDialog(dlg, r);
+    return runFileDialog(dlg, r);
 }
 
 std::optional<QString> QtPrompts::browseFolder(const FolderRequest &r) {
-    const QString f = QFileDialog::getExistingDirectory(nullptr, r.prompt, r.startFolder);
-    if (f.isEmpty())
+    QFileDialog dlg;
+    dlg.setObjectName(QStringLiteral("FolderDialog"));
+    dlg.setFileMode(QFileDialog::Directory);
+    dlg.setOption(QFileDialog::ShowDirsOnly, true);
+    dlg.setWindowTitle(r.caption.isEmpty() ? r.prompt : r.caption);
+    if (!r.caption.isEmpty() && !r.prompt.isEmpty())
+        dlg.setLabelText(QFileDialog::LookIn, r.prompt);
+    if (!r.startFolder.isEmpty() && QFileInfo(r.startFolder).isDir())
+        dlg.setDirectory(r.startFolder);
+    if (showModal(&dlg) != QDialog::Accepted)
         return std::nullopt;
-    return f;
+    const QStringList chosen = dlg.selectedFiles();
+    if (chosen.isEmpty() || chosen.first().isEmpty())
+        return std::nullopt;
+    return cleanFolder(chosen.first());
 }
 
 std::optional<QColor> QtPrompts::chooseColor(const QColor &initial) {
-    const QColor c = QColorDialog::getColor(initial);
-    if (!c.isValid())
+    QColorDialog dlg(initial);
+    dlg.setObjectName(QStringLiteral("ColorDialog"));
+    if (showModal(&dlg) != QDialog::Accepted || !dlg.selectedColor().isValid())
         return std::nullopt;
-    return c;
+    return dlg.selectedColor();
 }
 
 std::optional<QFont> QtPrompts::chooseFont(const QFont &initial) {
-    bool ok = false;
-    const QFont f = QFontDialog::getFont(&ok, initial);
-    if (!ok)
+    QFontDialog dlg(initial);
+    dlg.setObjectName(QStringLiteral("FontDialog"));
+    if (showModal(&dlg) != QDialog::Accepted)
         return std::nullopt;
-    return f;
+    return dlg.selectedFont();
 }
 
 bool QtPrompts::openUrl(const QUrl &url) { return QDesktopServices::openUrl(url); }

@@ -1,6 +1,9 @@
 #pragma once
-// The prompt service on Qt's own dialogs.
+// The prompt service on Qt's own dialogs. Every dialog is shown through showModal (Forms.h), so
+// tests can drive this implementation too.
 #include "platform/ui/PromptService.h"
+
+#include <functional>
 
 namespace platform::ui {
 
@@ -14,6 +17,11 @@ public:
     std::optional<QColor> chooseColor(const QColor &initial) override;
     std::optional<QFont> chooseFont(const QFont &initial) override;
     bool openUrl(const QUrl &url) override;
+
+    // The window that asks for a text: the program installs its own input window; without one
+    // a plain input dialog is used. nullopt = cancelled.
+    using InputWindow = std::function<std::optional<QString>(const InputRequest &)>;
+    static void setInputWindow(InputWindow window);
 };
 
 } // namespace platform::ui

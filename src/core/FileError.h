@@ -1,0 +1,22 @@
+#pragma once
+// A file-system failure handed back to the caller's own error handling, with the run-time
+// error number the program's messages show (53 file not found, 70 permission denied,
+// 75 path/file access error).
+#include <QString>
+#include <stdexcept>
+
+namespace core {
+
+class FileError : public std::runtime_error {
+public:
+    FileError(int number, const QString &description)
+        : std::runtime_error(description.toStdString()), number_(number), description_(description) {}
+    int number() const noexcept { return number_; }
+    const QString &description() const noexcept { return description_; }
+
+private:
+    int number_;
+    QString description_;
+};
+
+} // namespace core

@@ -1,0 +1,334 @@
+#include "core/Main.h"
+
+#include "core/AppState.h"
+#include "core/DuplicateQueries.h"
+#include "core/RegistryOptions.h"
+#include "core/SingleInstance.h"
+#include "core/StartupHooks.h"
+#include "core/mCommon.h"
+#include "core/mCommonDialog.h"
+#include "core/InputForm.h"
+#include "platform/db/Database.h"
+#include "platform/ui/MousePointer.h"
+#include "platform/ui/PromptService.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QInputDevice>
+
+#include <optional>
+
+namespace modMain {
+
+using core::g;
+using platform::db::Database;
+using platform::db::DbError;
+using platform::db::OpenMode;
+namespace err = platform::db::err;
+namespace ui = platform::ui;
+
+namespace {
+
+const QString kCatalogueFileName = QStringLiteral("OVdata.mdb");
+
+// No mouse and a touch screen: the machine is used as a tablet.
+bool tabletMode() {
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return false;
+    bool mouse = false;
+    bool touchScreen = false;
+    const auto devices = QInputDevice::devices();
+    for (const QInputDevice *d : devices) {
+        switch (d->type()) {
+        case QInputDevice::DeviceType::Mouse:
+        case QInputDevice::DeviceType::TouchPad:
+            mouse = true;
+            break;
+        case QInputDevice::DeviceType::TouchScreen:
+            touchScreen = true;
+            break;
+        default:
+            break;
+        }
+    }
+    return !mouse && touchScreen;
+}
+
+bool fileExists(const QString &path) { return !path.isEmpty() && QFileInfo(path).isFile(); }
+
+// A second copy: tell the user, raise the first copy's windows.
+void refuseSecondCopy() {
+    ui::msgBox(QStringLiteral("Orvalis is already running!  Make sure both the Player window and the main "
+                              "Orvalis window are closed before starting Orvalis again."),
+               ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("Orvalis"));
+    core::singleInstance().activateRunningCopy();
+}
+
+// The general error message: the error's own text and its number.
+void showError(int number, const QString &text) {
+    ui::msgBox(text + QStringLiteral("    Error number: ") + QString::number(number), ui::Buttons::OK,
+               ui::Icon::Critical, QStringLiteral("Error"));
+}
+
+StartResult finish(StartResult result, int exitCode = 0) {
+    if (result != StartResult::MainWindowShown && core::hooks().endProgram)
+        core::hooks().endProgram(exitCode);
+    return result;
+}
+
+void closeCatalogue() {
+    auto &s = g();
+    if (s.ContactsTable) {
+        try { s.ContactsTable->close(); } catch (...) {}
+        s.ContactsTable.reset();
+    }
+    if (s.Db) {
+        try { s.Db->close(); } catch (...) {}
+        s.Db.reset();
+    }
+}
+
+enum class Opening { Opened, Abandoned };
+
+QString askPassword() {
+    return ShowInputForm(QStringLiteral("Type your password.  You have two chances to get it right."),
+                         QStringLiteral("Password?"), QString(), true);
+}
+
+// Opens DatabasePath into Db; a protected file gets two chances at its password. Errors other
+// than a wrong first password go to the caller's error handler.
+Opening openDatabase() {
+    auto &s = g();
+    closeCatalogue();
+    try {
+        s.Db = Database::open(s.DatabasePath, OpenMode::Shared);
+        return Opening::Opened;
+    } catch (const DbError &e) {
+        if (e.number() != err::NotValidPassword)
+            throw;
+    }
+    QString password = askPassword();
+    if (password.isEmpty())
+        return Opening::Abandoned;
+    try {
+        s.Db = Database::open(s.DatabasePath, OpenMode::Exclusive, QStringLiteral(";pwd=") + password);
+        return Opening::Opened;
+    } catch (const DbError &e) {
+        if (e.number() != err::NotValidPassword)
+            throw;
+    }
+    password = askPassword();
+    if (password.isEmpty())
+        return Opening::Abandoned;
+    // A second wrong password ends in the general error message of the handler.
+    s.Db = Database::open(s.DatabasePath, OpenMode::Exclusive, QStringLiteral(";pwd=") + password);
+    return Opening::Opened;
+}
+
+// Puts the normal pointer back on every way out of the opening.
+struct PointerGuard {
+    ~PointerGuard() { ui::setMousePointer(ui::MousePointer::Default); }
+};
+
+enum class Handled { Retry, Quiet, Fatal };
+
+// The error handler: a damaged file gets one repair offer per run; anything else is shown.
+Handled handleError(int number, const QString &text, bool &repairTried) {
+    auto &s = g();
+    if (number == err::DatabaseDamaged && !repairTried) {
+        const ui::Answer answer = ui::msgBox(
+            QStringLiteral("Database may be corrupted.  Press the OK button if you want ") + s.ProductName +
+                QStringLiteral(" to attempt to repair it."),
+            ui::Buttons::OKCancel, ui::Icon::Exclamation, QStringLiteral("Corrupt Database"));
+        if (answer != ui::Answer::OK)
+            return Handled::Quiet;
+        repairTried = true;
+        closeCatalogue();
+        try {
+            Database::repairDatabase(s.DatabasePath);
+        } catch (const DbError &e) {
+            showError(e.number(), e.description());
+            return Handled::Fatal;
+        }
+        return Handled::Retry;
+    }
+    showError(number, text);
+    return Handled::Fatal;
+}
+
+// Steps 12 to 15: open the database, the duplicate queries, ContactsTable, the main window.
+StartResult openCatalogue(bool &repairTried) {
+    auto &s = g();
+    for (;;) {
+        int number = 0;
+        QString text;
+        try {
+            if (openDatabase() == Opening::Abandoned) {
+                closeCatalogue();
+                return finish(StartResult::Ended);
+            }
+            PointerGuard pointer;
+            ui::setMousePointer(ui::MousePointer::Hourglass);
+            try {
+                core::createDuplicateQueries(*s.Db);
+            } catch (...) {
+                // A catalogue without the duplicate queries still opens; only those views fail.
+            }
+            s.ContactsTable = s.Db->openRecordset(QStringLiteral("tblContacts"), platform::db::RecordsetType::Table);
+            ui::setMousePointer(ui::MousePointer::Default);
+            if (core::hooks().showMainWindow)
+                core::hooks().showMainWindow();
+            return StartResult::MainWindowShown;
+        } catch (const DbError &e) {
+            number = e.number();
+            text = e.description();
+        } catch (const std::exception &e) {
+            text = QString::fromLocal8Bit(e.what());
+        }
+        switch (handleError(number, text, repairTried)) {
+        case Handled::Retry:
+            continue;
+        case Handled::Quiet:
+            closeCatalogue();
+            return finish(StartResult::Ended);
+        case Handled::Fatal:
+            closeCatalogue();
+            return finish(StartResult::Ended, 1);
+        }
+    }
+}
+
+// Step 7: the player alone, without a catalogue.
+StartResult playerOnly(const QString &argument) {
+    auto &s = g();
+    if (!core::singleInstance().tryLock()) {
+        refuseSecondCopy();
+        return finish(StartResult::Ended);
+    }
+    s.PlayOnlyMode = true;
+    s.PlayPath = argument;
+    s.PlayCaption = QStringLiteral("Orvalis Player");
+    if (!core::hooks().showPlayerOnly) {
+        ui::msgBox(QStringLiteral("The Orvalis player is not available in this version, so ") + argument +
+                       QStringLiteral(" cannot be played."),
+                   ui::Buttons::OK, ui::Icon::Exclamation, s.ProductName);
+        return finish(StartResult::Ended);
+    }
+    core::hooks().showPlayerOnly(argument);
+    return finish(StartResult::PlayerClosed);
+}
+
+// Steps 3 to 11 of a first start. A result means the start ends here.
+std::optional<StartResult> firstStart(const QString &commandLine) {
+    auto &s = g();
+    s.RecordSourceName = QStringLiteral("tblContacts");
+
+    const QString version = mCommon::GetWindowsVersion();
+    s.WinMajorVersion = version.left(1).toInt();
+    if (core::programFolder().toLower().contains(QLatin1String("source")))
+        s.WinMajorVersion = 6;
+
+    s.ScreenFontName = core::RegistryOptions::font();
+    if (s.ScreenFontName.isEmpty())
+        s.ScreenFontName = core::RegistryOptions::defaultFont(s.WinMajorVersion);
+    s.ReportLinesPerPage = core::RegistryOptions::rptLinesPerPage();
+    if (s.ReportLinesPerPage.isEmpty())
+        s.ReportLinesPerPage = core::RegistryOptions::defaultRptLinesPerPage();
+    s.ProductName = QStringLiteral("Orvalis");
+    s.DataFolder = core::RegistryOptions::databaseLocation();
+    if (s.DataFolder.isEmpty())
+        s.DataFolder = core::RegistryOptions::defaultDataFolder();
+    s.DatabasePath = s.DataFolder + kCatalogueFileName;
+
+    const CommandLine cmd = classifyCommandLine(commandLine);
+    if (cmd.kind == CommandLine::Kind::MusicFile)
+        return playerOnly(cmd.argument);
+    if (cmd.kind == CommandLine::Kind::DatabaseFile) {
+        if (!fileExists(cmd.text)) {
+            ui::msgBox(QStringLiteral("The database file name you supplied on the command line cannot be found.  "
+                                      "You specified file name ") + cmd.text,
+                       ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("Data file name invalid"));
+            return finish(StartResult::Ended);
+        }
+        s.DatabasePath = cmd.text;
+    }
+
+    s.PlayOnlyMode = false;
+
+    if (!fileExists(s.DatabasePath)) {
+        s.DatabasePath = s.DataFolder + kCatalogueFileName;
+        if (!fileExists(s.DatabasePath)) {
+            s.DataFolder = core::programFolder() + QLatin1Char('/');
+            s.DatabasePath = s.DataFolder + kCatalogueFileName;
+            if (!fileExists(s.DatabasePath)) {
+                ui::msgBox(QStringLiteral("Database file ") + s.DatabasePath + QStringLiteral(" not found."),
+                           ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("No database file found"));
+                QString fileName;
+                QString fileTitle;
+                bool readOnly = false;
+                QString filter = QStringLiteral("Database files (*.mdb)|*.mdb");
+                int filterIndex = 1;
+                int flags = 0;
+                if (mCommonDialog::VBGetOpenFileName(fileName, fileTitle, true, false, readOnly, true, filter,
+                                                     filterIndex, s.DataFolder, QStringLiteral("Open database file"),
+                                                     QString(), nullptr, flags)) {
+                    s.DatabasePath = fileName;
+                    s.DataFolder = fileName.left(fileName.lastIndexOf(QLatin1Char('/')) + 1);
+                    core::RegistryOptions::setDatabaseLocation(s.DataFolder);
+                }
+                // On Cancel the start goes on with the missing path; the opening reports it.
+            }
+        }
+    }
+
+    if (!core::singleInstance().tryLock()) {
+        refuseSecondCopy();
+        return finish(StartResult::Ended);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+bool isMusicExtension(const QString &ext) {
+    static const QStringList music = {QStringLiteral(".mp3"), QStringLiteral(".m4a"), QStringLiteral(".wma"),
+                                      QStringLiteral(".aac"), QStringLiteral(".wav"), QStringLiteral("flac"),
+                                      QStringLiteral(".ogg")};
+    return music.contains(ext);
+}
+
+CommandLine classifyCommandLine(const QString &commandLine) {
+    CommandLine cmd;
+    cmd.text = commandLine.trimmed();
+    if (cmd.text.isEmpty())
+        return cmd;
+    cmd.argument = cmd.text;
+    cmd.argument.remove(QLatin1Char('"'));
+    cmd.kind = isMusicExtension(cmd.argument.right(4).toLower()) ? CommandLine::Kind::MusicFile
+                                                                 : CommandLine::Kind::DatabaseFile;
+    return cmd;
+}
+
+StartResult Main(const QString &commandLine) {
+    auto &s = g();
+    bool repairTried = false;
+    if (QString::compare(s.DatabasePath, QStringLiteral(" ")) > 0) {
+        s.ReopeningDatabase = false;
+        return openCatalogue(repairTried);
+    }
+    s.TabletModeOn = tabletMode();
+    try {
+        if (const auto ended = firstStart(commandLine))
+            return *ended;
+    } catch (const DbError &e) {
+        const Handled h = handleError(e.number(), e.description(), repairTried);
+        if (h != Handled::Retry)
+            return finish(StartResult::Ended, h == Handled::Fatal ? 1 : 0);
+    } catch (const std::exception &e) {
+        showError(0, QString::fromLocal8Bit(e.what()));
+        return finish(StartResult::Ended, 1);
+    }
+    return openCatalogue(repairTried);
+}
+
+} // namespace modMain

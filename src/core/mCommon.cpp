@@ -1,0 +1,126 @@
+#include "core/mCommon.h"
+
+#include "core/FileError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QRegularExpression>
+
+namespace mCommon {
+
+namespace {
+
+// A wildcard pattern matched the way the original file listing matches it: "*" and "?" as
+// wildcards and every other character as itself (brackets included), letters without regard to
+// case, and a trailing ".*" also matching a name with no extension at all (so "*.*" takes every
+// file).
+bool wildcardMatches(const QString &pattern, const QString &name) {
+    const auto matches = [&name](const QString &p) {
+        QString re;
+        for (const QChar c : p) {
+            if (c == QLatin1Char('*'))
+                re += QLatin1String(".*");
+            else if (c == QLatin1Char('?'))
+                re += QLatin1Char('.');
+            else
+                re += QRegularExpression::escape(QString(c));
+        }
+        return QRegularExpression(QRegularExpression::anchoredPattern(re),
+                                  QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption)
+            .match(name)
+            .hasMatch();
+    };
+    if (matches(pattern))
+        return true;
+    return pattern.endsWith(QLatin1String(".*")) && matches(pattern.chopped(2));
+}
+
+bool anyFileMatches(const QString &path) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString pattern = path.mid(slash + 1);
+    if (!pattern.contains(QLatin1Char('*')) && !pattern.contains(QLatin1Char('?')))
+        return false;
+    const QString folder = slash < 0 ? QStringLiteral(".") : (slash == 0 ? QStringLiteral("/") : path.left(slash));
+    const QDir dir(folder);
+    if (!dir.exists())
+        return false;
+    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString &n : names)
+        if (wildcardMatches(pattern, n))
+            return true;
+    return false;
+}
+
+} // namespace
+
+bool FileExists(const QString &path) {
+    if (path.isEmpty())
+        return false;
+    // A missing drive or a malformed path simply matches nothing: nothing here throws.
+    const QFileInfo fi(path);
+    if (fi.exists() && !fi.isDir())
+        return true;
+    return anyFileMatches(path);
+}
+
+bool FolderExists(QString folder) {
+    AddBackslash(folder);
+    if (folder.isEmpty())
+        return false;
+    return QFileInfo(folder).isDir();
+}
+
+bool IsValidFileName(QString name) {
+    // Blanks only, as the original trim removes them; a rest below " " (empty, or starting
+    // with a control character) is not a name.
+    qsizetype b = 0, e = name.size();
+    while (b < e && name.at(b) == QLatin1Char(' '))
+        ++b;
+    while (e > b && name.at(e - 1) == QLatin1Char(' '))
+        --e;
+    const QString rest = name.mid(b, e - b);
+    if (!(rest.compare(QLatin1String(" "), Qt::CaseSensitive) > 0))
+        return false;
+    static const QString forbidden = QStringLiteral("*\\/:?|<>\"");
+    for (const QChar c : forbidden)
+        if (name.contains(c))
+            return false;
+    return true;
+}
+
+bool ContainsQuote(const QString &text) {
+    for (const QChar c : text)
+        if (c == QLatin1Char('"') || c == QLatin1Char('\''))
+            return true;
+    return false;
+}
+
+void AddBackslash(QString &path) {
+    if (!path.isEmpty() && !path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+}
+
+void KillFile(const QString &path) {
+    if (!FileExists(path))
+        return;
+    QFile f(path);
+    if (!f.exists())
+        throw core::FileError(53, QStringLiteral("File not found"));
+    // Read-only files are deleted too: make the file writable first.
+    f.setPermissions(f.permissions() | QFileDevice::WriteOwner | QFileDevice::ReadOwner);
+    if (!f.remove())
+        throw core::FileError(75, QStringLiteral("Path/File access error"));
+}
+
+QString FormatWindowsVersion(int major, int minor) {
+    return QLocale().toString(major + minor / 100.0, 'f', 2);
+}
+
+QString GetWindowsVersion() {
+    // This platform reports itself as version 6.2.
+    return FormatWindowsVersion(6, 2);
+}
+
+} // namespace mCommon

@@ -1,0 +1,33 @@
+#pragma once
+// File, folder and text tests every subsystem uses. Paths use "/".
+#include <QString>
+
+namespace mCommon {
+
+// True when `path` names an existing file (hidden and read-only ones included; a folder is not
+// a file). When no such file exists and the last part of the path holds "*" or "?", that part
+// is matched as a pattern against the files of its folder ("*.*" matches every file).
+bool FileExists(const QString &path);
+
+// True when the folder exists; accepted with or without its trailing "/". "" is false.
+bool FolderExists(QString folder);
+
+// True when the name, stripped of leading and trailing blanks, is not empty and holds none of
+// * \ / : ? | < > and the double quote.
+bool IsValidFileName(QString name);
+
+// True when the text holds a double quote or an apostrophe.
+bool ContainsQuote(const QString &text);
+
+// Appends "/" unless the path already ends in one; "" stays "".
+void AddBackslash(QString &path);
+
+// Deletes the file if it exists, read-only or not. Throws core::FileError when the delete fails.
+void KillFile(const QString &path);
+
+// The operating system's version as major and minor number with two decimals ("6.02").
+QString GetWindowsVersion();
+// The text GetWindowsVersion gives for a version: major + minor / 100 with two decimals.
+QString FormatWindowsVersion(int major, int minor);
+
+} // namespace mCommon

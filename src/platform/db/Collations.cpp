@@ -1,0 +1,107 @@
+#include "platform/db/Collations.h"
+
+#include <QChar>
+#include <cstring>
+#include <sqlite3.h>
+
+namespace platform::db::jet {
+
+char32_t foldCase(char32_t c) noexcept
+{
+    if (c < 0x80)
+        return (c >= 'A' && c <= 'Z') ? c + 32 : c;
+    return QChar::toCaseFolded(c);
+}
+
+char32_t decodeUtf8(const unsigned char *s, int len, int &i) noexcept
+{
+    const unsigned char b = s[i++];
+    if (b < 0x80)
+        return b;
+    int extra = 0;
+    char32_t c = 0;
+    if ((b & 0xE0) == 0xC0) { extra = 1; c = b & 0x1F; }
+    else if ((b & 0xF0) == 0xE0) { extra = 2; c = b & 0x0F; }
+    else if ((b & 0xF8) == 0xF0) { extra = 3; c = b & 0x07; }
+    else return b;
+    if (i + extra > len)
+        return b;
+    for (int k = 0; k < extra; ++k) {
+        if ((s[i + k] & 0xC0) != 0x80)
+            return b;
+        c = (c << 6) | (s[i + k] & 0x3F);
+    }
+    i += extra;
+    return c;
+}
+
+int compareTextUtf8(QByteArrayView a, QByteArrayView b) noexcept
+{
+    const auto *pa = reinterpret_cast<const unsigned char *>(a.data());
+    const auto *pb = reinterpret_cast<const unsigned char *>(b.data());
+    const int la = int(a.size()), lb = int(b.size());
+    int i = 0, j = 0;
+    while (i < la && j < lb) {
+        char32_t ca, cb;
+        if (pa[i] < 0x80 && pb[j] < 0x80) {
+            ca = pa[i++];
+            cb = pb[j++];
+            if (ca == cb)
+                continue;
+            ca = foldCase(ca);
+            cb = foldCase(cb);
+        } else {
+            ca = foldCase(decodeUtf8(pa, la, i));
+            cb = foldCase(decodeUtf8(pb, lb, j));
+        }
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    if (i < la)
+        return 1;
+    if (j < lb)
+        return -1;
+    return 0;
+}
+
+int comparePathUtf8(QByteArrayView a, QByteArrayView b) noexcept
+{
+    if (const int r = compareTextUtf8(a, b))
+        return r;
+    // UTF-8 byte order is code point order.
+    const int n = int(std::min(a.size(), b.size()));
+    if (const int r = n ? std::memcmp(a.data(), b.data(), size_t(n)) : 0)
+        return r < 0 ? -1 : 1;
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+int compareText(const QString &a, const QString &b)
+{
+    return compareTextUtf8(QByteArrayView(a.toUtf8()), QByteArrayView(b.toUtf8()));
+}
+
+int comparePath(const QString &a, const QString &b)
+{
+    return comparePathUtf8(QByteArrayView(a.toUtf8()), QByteArrayView(b.toUtf8()));
+}
+
+namespace {
+int jetText(void *, int la, const void *a, int lb, const void *b)
+{
+    return compareTextUtf8(QByteArrayView(static_cast<const char *>(a), la),
+                       QByteArrayView(static_cast<const char *>(b), lb));
+}
+int jetPath(void *, int la, const void *a, int lb, const void *b)
+{
+    return comparePathUtf8(QByteArrayView(static_cast<const char *>(a), la),
+                       QByteArrayView(static_cast<const char *>(b), lb));
+}
+} // namespace
+
+void registerCollations(sqlite3 *db)
+{
+    sqlite3_create_collation_v2(db, "JETTEXT", SQLITE_UTF8, nullptr, jetText, nullptr);
+    sqlite3_create_collation_v2(db, "JETPATH", SQLITE_UTF8, nullptr, jetPath, nullptr);
+}
+
+} // namespace platform::db::jet

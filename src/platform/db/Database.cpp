@@ -1,0 +1,486 @@
+#include "platform/db/Database.h"
+
+#include "platform/db/DbInternal.h"
+#include "platform/db/PasswordHash.h"
+#include "platform/db/RecordsetOpen.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <cstdio>
+
+namespace platform::db {
+
+using namespace detail;
+
+struct Database::Impl {
+    std::shared_ptr<Conn> conn;
+};
+
+namespace {
+
+// The layer's own tables, made before the schema script runs.
+const char *const kInternalTables =
+    "CREATE TABLE orv_queries (Name TEXT PRIMARY KEY COLLATE NOCASE, SQL TEXT NOT NULL);"
+    "CREATE TABLE orv_meta (Key TEXT PRIMARY KEY, Value TEXT);"
+    "INSERT INTO orv_meta (Key, Value) VALUES ('format', '1');";
+
+QByteArray nativePath(const QString &path) { return QFile::encodeName(path); }
+
+sqlite3 *openRaw(const QString &path, int flags) {
+    sqlite3 *db = nullptr;
+    const int rc = sqlite3_open_v2(nativePath(path).constData(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const DbError e = sqliteError(db, rc);
+        sqlite3_close_v2(db);
+        throw e;
+    }
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, 5000);
+    jet::registerFunctions(db);
+    return db;
+}
+
+// Guards a raw connection of compact and repair.
+struct RawDb {
+    sqlite3 *db = nullptr;
+    ~RawDb() { close(); }
+    void close() {
+        if (db) sqlite3_close_v2(db);
+        db = nullptr;
+    }
+};
+
+[[noreturn]] void notFound(const QString &path) {
+    throw DbError(err::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
+}
+
+[[noreturn]] void notCatalogue() {
+    throw DbError(err::DatabaseDamaged,
+                  QStringLiteral("Unrecognized database format. The file is damaged or is not a catalogue."));
+}
+
+// Reads the file's schema and the layer's tables: a damaged header, a file that is not a
+// database, or a database that is not a catalogue all give 3049.
+void checkCatalogue(sqlite3 *db) {
+    try {
+        Stmt s = prepare(db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN ('orv_queries', 'orv_meta')"));
+        step(db, s.get());
+        if (sqlite3_column_int(s.get(), 0) != 2) notCatalogue();
+        Stmt m = prepare(db, QStringLiteral("SELECT Key, Value FROM orv_meta"));
+        while (step(db, m.get())) {
+        }
+        Stmt q = prepare(db, QStringLiteral("SELECT Name, SQL FROM orv_queries"));
+        while (step(db, q.get())) {
+        }
+    } catch (const DbError &e) {
+        if (e.number() == err::DatabaseDamaged || e.number() == err::GeneralError) notCatalogue();
+        throw;
+    }
+}
+
+std::optional<QString> metaValue(sqlite3 *db, const QString &key) {
+    Stmt s = prepare(db, QStringLiteral("SELECT Value FROM orv_meta WHERE Key = ?1"));
+    const QByteArray k = key.toUtf8();
+    sqlite3_bind_text(s.get(), 1, k.constData(), int(k.size()), SQLITE_TRANSIENT);
+    if (!step(db, s.get())) return std::nullopt;
+    return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s.get(), 0)));
+}
+
+// The password of a DAO connect string such as ";pwd=secret".
+QString connectPassword(const QString &connect) {
+    for (const QString &part : connect.split(u';')) {
+        const qsizetype eq = part.indexOf(u'=');
+        if (eq < 0) continue;
+        if (part.left(eq).trimmed().compare(QLatin1String("pwd"), Qt::CaseInsensitive) == 0) return part.mid(eq + 1);
+    }
+    return {};
+}
+
+bool sameFile(const QString &a, const QString &b) {
+    return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
+}
+
+bool renameOver(const QString &from, const QString &to) {
+    return std::rename(nativePath(from).constData(), nativePath(to).constData()) == 0;
+}
+
+void removeSidecars(const QString &path) {
+    QFile::remove(path + QStringLiteral("-wal"));
+    QFile::remove(path + QStringLiteral("-shm"));
+    QFile::remove(path + QStringLiteral("-journal"));
+}
+
+} // namespace
+
+Database::Database() : d_(std::make_unique<Impl>()) {}
+Database::~Database() = default;
+
+std::unique_ptr<Database> Database::open(const QString &path, OpenMode mode, const QString &connect) {
+    const QFileInfo fi(path);
+    if (path.isEmpty() || !fi.exists() || !fi.isFile()) notFound(path);
+    auto conn = std::make_shared<Conn>();
+    conn->path = path;
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
+    if (!fi.isWritable()) flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX;
+    conn->db = openRaw(path, flags);
+    checkCatalogue(conn->db);
+
+    const QString pwd = connectPassword(connect);
+    if (const auto stored = metaValue(conn->db, QStringLiteral("password"))) {
+        if (!verifyPassword(pwd, *stored))
+            throw DbError(err::NotValidPassword, QStringLiteral("Not a valid password."));
+    }
+    if (mode == OpenMode::Exclusive) exec(conn->db, QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
+    if (flags & SQLITE_OPEN_READWRITE) {
+        // Write-ahead log with normal syncs: a transaction per imported folder stays cheap.
+        Stmt s = prepare(conn->db, QStringLiteral("PRAGMA journal_mode = WAL"));
+        step(conn->db, s.get());
+    }
+    exec(conn->db, QStringLiteral("PRAGMA synchronous = NORMAL"));
+    conn->loadCatalog();
+
+    std::unique_ptr<Database> db(new Database());
+    db->d_->conn = std::move(conn);
+    return db;
+}
+
+std::unique_ptr<Database> Database::create(const QString &path, const QString &schemaSql) {
+    if (QFileInfo::exists(path))
+        throw DbError(errn::DatabaseExists, QStringLiteral("Database '%1' already exists.").arg(path));
+    {
+        RawDb raw;
+        raw.db = openRaw(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
+        try {
+            exec(raw.db, QStringLiteral("PRAGMA journal_mode = WAL"));
+            exec(raw.db, QStringLiteral("BEGIN"));
+            exec(raw.db, QString::fromLatin1(kInternalTables));
+            exec(raw.db, schemaSql);
+            exec(raw.db, QStringLiteral("COMMIT"));
+        } catch (...) {
+            raw.close();
+            QFile::remove(path);
+            removeSidecars(path);
+            throw;
+        }
+    }
+    return open(path);
+}
+
+void Database::close() {
+    if (d_->conn) d_->conn->close();
+}
+
+bool Database::isOpen() const { return d_->conn && d_->conn->db; }
+
+QString Database::path() const { return d_->conn ? d_->conn->path : QString(); }
+
+long Database::execute(const QString &sqlOrQueryName, unsigned options) {
+    (void)options; // a failing statement changes nothing and is always reported
+    Conn &c = *d_->conn;
+    c.check();
+    QString jetSql = sqlOrQueryName.trimmed();
+    static const QRegularExpression single(QStringLiteral("^(\\[[^\\]]+\\]|[^\\s\\[\\]();,'\"]+)$"));
+    if (single.match(jetSql).hasMatch()) {
+        const auto q = c.savedQuery(jetSql);
+        if (!q)
+            throw DbError(err::ItemNotFound, QStringLiteral("Item not found in this collection: '%1'.").arg(jetSql));
+        jetSql = *q;
+    }
+    const QString sql = c.translate(jetSql);
+    Stmt s = prepare(c.db, sql);
+    if (sqlite3_stmt_readonly(s.get()) && sqlite3_column_count(s.get()) > 0)
+        throw DbError(errn::CannotExecuteSelect, QStringLiteral("Cannot execute a select query."));
+    while (step(c.db, s.get(), sql)) {
+    }
+    const long changed = long(sqlite3_changes64(c.db));
+    c.wrote();
+    return changed;
+}
+
+std::unique_ptr<Recordset> Database::openRecordset(const QString &source, RecordsetType type) {
+    return detail::openRecordset(d_->conn, source, type);
+}
+
+QString Database::queryDefSql(const QString &name) const {
+    d_->conn->check();
+    const auto q = d_->conn->savedQuery(name);
+    if (!q) throw DbError(err::ItemNotFound, QStringLiteral("Item not found in this collection: '%1'.").arg(name));
+    return *q;
+}
+
+bool Database::hasQueryDef(const QString &name) const {
+    d_->conn->check();
+    return d_->conn->savedQuery(name).has_value();
+}
+
+void Database::createQueryDef(const QString &name, const QString &jetSql) {
+    Conn &c = *d_->conn;
+    c.check();
+    const QString n = name.trimmed();
+    if (n.isEmpty()) throw DbError(3125, QStringLiteral("'' is not a valid name."));
+    if (c.savedQuery(n) || c.table(n))
+        throw DbError(errn::AlreadyExists, QStringLiteral("Object '%1' already exists.").arg(n));
+    Stmt s = prepare(c.db, QStringLiteral("INSERT INTO orv_queries (Name, SQL) VALUES (?1, ?2)"));
+    bindValue(s.get(), 1, n);
+    bindValue(s.get(), 2, jetSql);
+    step(c.db, s.get());
+    c.queries.insert(fold(n), Conn::Query{n, jetSql});
+    c.wrote();
+}
+
+QStringList Database::queryDefNames() const {
+    d_->conn->check();
+    QStringList names;
+    for (const auto &q : d_->conn->queries) names << q.name;
+    names.sort(Qt::CaseInsensitive);
+    return names;
+}
+
+void Database::beginTrans() {
+    Conn &c = *d_->conn;
+    c.check();
+    if (inTransaction())
+        throw DbError(err::OperationNotSupported,
+                      QStringLiteral("A transaction is already open; nested transactions are not supported."));
+    exec(c.db, QStringLiteral("BEGIN IMMEDIATE"));
+    c.inTrans = true;
+}
+
+void Database::commitTrans() {
+    Conn &c = *d_->conn;
+    c.check();
+    if (!inTransaction()) {
+        c.inTrans = false;
+        throw DbError(errn::CommitWithoutBegin, QStringLiteral("Commit or rollback without a transaction begun."));
+    }
+    exec(c.db, QStringLiteral("COMMIT"));
+    c.inTrans = false;
+}
+
+void Database::rollback() {
+    Conn &c = *d_->conn;
+    c.check();
+    if (!inTransaction()) {
+        c.inTrans = false;
+        throw DbError(errn::CommitWithoutBegin, QStringLiteral("Commit or rollback without a transaction begun."));
+    }
+    c.inTrans = false;
+    c.wrote();
+    exec(c.db, QStringLiteral("ROLLBACK"));
+}
+
+bool Database::inTransaction() const {
+    const Conn &c = *d_->conn;
+    // SQLite ends a transaction by itself after some errors (disk full, I/O).
+    return c.db && c.inTrans && !sqlite3_get_autocommit(c.db);
+}
+
+void Database::newPassword(const QString &oldPassword, const QString &newPwd) {
+    Conn &c = *d_->conn;
+    c.check();
+    const auto stored = metaValue(c.db, QStringLiteral("password"));
+    if (stored ? !verifyPassword(oldPassword, *stored) : !oldPassword.isEmpty())
+        throw DbError(err::NotValidPassword, QStringLiteral("Not a valid password."));
+    if (newPwd.isEmpty()) {
+        exec(c.db, QStringLiteral("DELETE FROM orv_meta WHERE Key = 'password'"));
+        return;
+    }
+    Stmt s = prepare(c.db, QStringLiteral("INSERT OR REPLACE INTO orv_meta (Key, Value) VALUES ('password', ?1)"));
+    bindValue(s.get(), 1, hashPassword(newPwd));
+    step(c.db, s.get());
+}
+
+void Database::compactDatabase(const QString &source, const QString &destination) {
+    if (!QFileInfo(source).isFile()) notFound(source);
+    const bool inPlace = destination.isEmpty() || sameFile(source, destination);
+    if (!inPlace && QFileInfo::exists(destination))
+        throw DbError(errn::DatabaseExists, QStringLiteral("Database '%1' already exists.").arg(destination));
+    const QString target = inPlace ? source : destination;
+    const QString tmp = target + QStringLiteral(".compacting");
+    QFile::remove(tmp);
+    {
+        RawDb raw;
+        raw.db = openRaw(source, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
+        checkCatalogue(raw.db);
+        Stmt s = prepare(raw.db, QStringLiteral("VACUUM INTO ?1"));
+        bindValue(s.get(), 1, tmp);
+        try {
+            step(raw.db, s.get());
+        } catch (...) {
+            s.reset(nullptr);
+            raw.close();
+            QFile::remove(tmp);
+            throw;
+        }
+    }
+    if (inPlace && QFileInfo::exists(source + QStringLiteral("-wal")) &&
+        QFileInfo(source + QStringLiteral("-wal")).size() > 0) {
+        // Someone still has the catalogue open: its log would be applied to the new file.
+        QFile::remove(tmp);
+        throw DbError(errn::Locked, QStringLiteral("The catalogue is in use; close it before compacting."));
+    }
+    if (inPlace) removeSidecars(source);
+    if (!renameOver(tmp, target)) {
+        QFile::remove(tmp);
+        throw DbError(errn::DiskError, QStringLiteral("Could not write '%1'.").arg(target));
+    }
+}
+
+namespace {
+
+// Copies the readable rows of one table, stepping over damaged parts of it.
+long salvageTable(sqlite3 *src, sqlite3 *dst, const QString &table) {
+    QStringList names;
+    {
+        Stmt s = tryPrepare(src, QStringLiteral("SELECT * FROM %1 LIMIT 0").arg(quoteName(table)));
+        if (!s) return 0;
+        for (int i = 0; i < sqlite3_column_count(s.get()); ++i)
+            names << quoteName(QString::fromUtf8(sqlite3_column_name(s.get(), i)));
+    }
+    QStringList marks;
+    for (int i = 0; i <= names.size(); ++i) marks << QStringLiteral("?%1").arg(i + 1);
+    Stmt ins = prepare(dst, QStringLiteral("INSERT OR IGNORE INTO %1 (rowid, %2) VALUES (%3)")
+                                .arg(quoteName(table), names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))));
+    Stmt rd = tryPrepare(src, QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid > ?1 ORDER BY rowid")
+                                  .arg(names.join(QStringLiteral(", ")), quoteName(table)));
+    if (!rd) return 0;
+    long copied = 0;
+    qint64 after = std::numeric_limits<qint64>::min();
+    qint64 skip = 1;
+    int failures = 0;
+    while (failures < 64) {
+        sqlite3_reset(rd.get());
+        sqlite3_bind_int64(rd.get(), 1, after);
+        int rc;
+        while ((rc = sqlite3_step(rd.get())) == SQLITE_ROW) {
+            const qint64 id = sqlite3_column_int64(rd.get(), 0);
+            sqlite3_reset(ins.get());
+            for (int i = 0; i <= names.size(); ++i) sqlite3_bind_value(ins.get(), i + 1, sqlite3_column_value(rd.get(), i));
+            if (sqlite3_step(ins.get()) == SQLITE_DONE) ++copied;
+            after = id;
+            skip = 1;
+        }
+        if (rc == SQLITE_DONE) break;
+        // A damaged page: go on after it, taking larger steps while the damage continues.
+        ++failures;
+        if (after == std::numeric_limits<qint64>::min()) after = 0;
+        if (after > std::numeric_limits<qint64>::max() - skip) break;
+        after += skip;
+        skip *= 4;
+    }
+    sqlite3_reset(rd.get());
+    return copied;
+}
+
+} // namespace
+
+void Database::repairDatabase(const QString &path) {
+    if (!QFileInfo(path).isFile()) notFound(path);
+    struct Entry {
+        QString type, name, table, sql;
+    };
+    std::vector<Entry> schema;
+    std::vector<std::pair<QString, qint64>> sequences;
+    RawDb src;
+    src.db = openRaw(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
+    // Nothing readable (not a database, damaged header): fail and leave the file as it is.
+    try {
+        Stmt s = prepare(src.db, QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_master"));
+        while (step(src.db, s.get())) {
+            Entry e;
+            for (int i = 0; i < 4; ++i) {
+                const auto *t = reinterpret_cast<const char *>(sqlite3_column_text(s.get(), i));
+                const QString v = t ? QString::fromUtf8(t) : QString();
+                (i == 0 ? e.type : i == 1 ? e.name : i == 2 ? e.table : e.sql) = v;
+            }
+            schema.push_back(e);
+        }
+    } catch (const DbError &) {
+        notCatalogue();
+    }
+    bool catalogue = false;
+    for (const auto &e : schema) catalogue = catalogue || (e.type == QLatin1String("table") && e.name == QLatin1String("orv_queries"));
+    if (!catalogue) notCatalogue();
+    {
+        Stmt s = tryPrepare(src.db, QStringLiteral("PRAGMA integrity_check(1)"));
+        if (s && sqlite3_step(s.get()) == SQLITE_ROW &&
+            QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s.get(), 0))) == QLatin1String("ok"))
+            return; // nothing to repair
+    }
+    if (Stmt s = tryPrepare(src.db, QStringLiteral("SELECT name, seq FROM sqlite_sequence"))) {
+        while (sqlite3_step(s.get()) == SQLITE_ROW)
+            sequences.emplace_back(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s.get(), 0))),
+                                   sqlite3_column_int64(s.get(), 1));
+    }
+
+    const QString tmp = path + QStringLiteral(".repairing");
+    QFile::remove(tmp);
+    removeSidecars(tmp);
+    try {
+        RawDb dst;
+        dst.db = openRaw(tmp, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
+        exec(dst.db, QStringLiteral("BEGIN"));
+        for (const auto &e : schema)
+            if (e.type == QLatin1String("table") && !e.name.startsWith(QLatin1String("sqlite_")) && !e.sql.isEmpty())
+                exec(dst.db, e.sql);
+        for (const auto &e : schema)
+            if (e.type == QLatin1String("table") && !e.name.startsWith(QLatin1String("sqlite_")))
+                salvageTable(src.db, dst.db, e.name);
+        for (const auto &e : schema) {
+            if (e.type == QLatin1String("table") || e.sql.isEmpty()) continue;
+            try {
+                exec(dst.db, e.sql);
+            } catch (const DbError &) {
+                // A unique index that the salvaged rows break is left out rather than losing rows.
+            }
+        }
+        // Counters go on after the highest key ever given, as before the damage.
+        for (const auto &e : schema) {
+            if (e.type != QLatin1String("table") || !e.sql.contains(QLatin1String("AUTOINCREMENT"), Qt::CaseInsensitive)) continue;
+            qint64 seq = 0;
+            for (const auto &[n, v] : sequences)
+                if (n == e.name) seq = v;
+            Stmt s = prepare(dst.db, QStringLiteral("INSERT OR REPLACE INTO sqlite_sequence (name, seq) VALUES "
+                                                    "(?1, max(?2, coalesce((SELECT max(rowid) FROM %1), 0)))")
+                                         .arg(quoteName(e.name)));
+            bindValue(s.get(), 1, e.name);
+            bindValue(s.get(), 2, seq);
+            step(dst.db, s.get());
+        }
+        exec(dst.db, QStringLiteral("COMMIT"));
+        exec(dst.db, QStringLiteral("PRAGMA journal_mode = WAL"));
+    } catch (...) {
+        QFile::remove(tmp);
+        removeSidecars(tmp);
+        throw;
+    }
+    src.close();
+
+    const QString damaged = path + QStringLiteral(".damaged");
+    QFile::remove(damaged);
+    removeSidecars(damaged);
+    if (!renameOver(path, damaged)) {
+        QFile::remove(tmp);
+        throw DbError(errn::DiskError, QStringLiteral("Could not rename '%1'.").arg(path));
+    }
+    // The damaged file's log belongs to it, never to the rebuilt file.
+    for (const char *suffix : {"-wal", "-shm"}) {
+        const QString side = path + QLatin1String(suffix);
+        if (QFileInfo::exists(side) && !renameOver(side, damaged + QLatin1String(suffix))) QFile::remove(side);
+    }
+    if (!renameOver(tmp, path)) {
+        renameOver(damaged, path);
+        throw DbError(errn::DiskError, QStringLiteral("Could not write '%1'.").arg(path));
+    }
+}
+
+QString Database::translate(const QString &jetSql) const {
+    d_->conn->check();
+    return d_->conn->translate(jetSql);
+}
+
+sqlite3 *Database::handle() const { return d_->conn ? d_->conn->db : nullptr; }
+
+} // namespace platform::db

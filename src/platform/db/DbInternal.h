@@ -1,0 +1,150 @@
+#pragma once
+// Pieces the database and its recordsets share: statement handles, the mapping of SQLite's
+// errors onto DAO numbers, value conversion by a field's declared type, and the connection
+// state (schema, saved queries) that outlives neither.
+#include "platform/db/DbError.h"
+#include "platform/db/JetSql.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+#include <optional>
+#include <sqlite3.h>
+#include <unordered_map>
+#include <vector>
+
+namespace platform::db::detail {
+
+// DAO numbers the layer raises besides those of DbError.h.
+namespace errn {
+inline constexpr int ObjectClosed = 3420;
+inline constexpr int ConversionError = 3421;
+inline constexpr int FieldNotUpdatable = 3164;
+inline constexpr int ReadOnly = 3027;
+inline constexpr int RecordDeleted = 3167;
+inline constexpr int NoSuchTable = 3078;
+inline constexpr int NoSuchFunction = 3085;
+inline constexpr int AmbiguousField = 3079;
+inline constexpr int AlreadyExists = 3012;
+inline constexpr int DatabaseExists = 3204;
+inline constexpr int Locked = 3218;
+inline constexpr int CommitWithoutBegin = 3034;
+inline constexpr int CannotExecuteSelect = 3065;
+inline constexpr int InvalidOperation = 3219;
+inline constexpr int NullNotAllowed = 3314;
+inline constexpr int DiskError = 3043;
+inline constexpr int DiskFull = 3026;
+inline constexpr int NoIndex = 3015;
+} // namespace errn
+
+// Owns one prepared statement.
+class Stmt {
+public:
+    Stmt() = default;
+    explicit Stmt(sqlite3_stmt *s) : s_(s) {}
+    ~Stmt() { reset(nullptr); }
+    Stmt(Stmt &&o) noexcept : s_(o.s_) { o.s_ = nullptr; }
+    Stmt &operator=(Stmt &&o) noexcept {
+        if (this != &o) { reset(o.s_); o.s_ = nullptr; }
+        return *this;
+    }
+    Stmt(const Stmt &) = delete;
+    Stmt &operator=(const Stmt &) = delete;
+    sqlite3_stmt *get() const { return s_; }
+    explicit operator bool() const { return s_ != nullptr; }
+    void reset(sqlite3_stmt *s) {
+        if (s_) sqlite3_finalize(s_);
+        s_ = s;
+    }
+
+private:
+    sqlite3_stmt *s_ = nullptr;
+};
+
+// The DAO error for a failed SQLite call; `sql` is the statement, for the message.
+DbError sqliteError(sqlite3 *db, int rc, const QString &sql = {});
+[[noreturn]] void throwSqlite(sqlite3 *db, int rc, const QString &sql = {});
+
+// Prepares or throws the mapped error. `persistent` for statements a recordset keeps.
+Stmt prepare(sqlite3 *db, const QString &sql, bool persistent = false);
+// Prepares or returns an empty handle (for probing what a query allows).
+Stmt tryPrepare(sqlite3 *db, const QString &sql);
+// Steps; returns true on a row, false when done; throws on error (after resetting).
+bool step(sqlite3 *db, sqlite3_stmt *s, const QString &sql = {});
+// Runs SQL that returns no rows (several statements allowed); throws the mapped error.
+void exec(sqlite3 *db, const QString &sql);
+
+// What a field holds, from its declared type.
+enum class Kind { Unknown, Text, Long, Double, Date, Bool };
+Kind kindFromDecl(const char *declType);
+
+// The stored form of a date: "yyyy-MM-dd HH:mm:ss".
+QString dateText(const QDateTime &dt);
+// Reads a column as the recordset shows it (dates QDateTime, Booleans bool, Null invalid).
+QVariant readValue(sqlite3_stmt *s, int col, Kind kind);
+// Binds a value in its stored form (dates as text, Booleans -1/0).
+void bindValue(sqlite3_stmt *s, int idx, const QVariant &v);
+// Converts a value assigned to a field the way Jet does for the field's type; throws 3421.
+QVariant convertForField(const QVariant &v, Kind kind, const QString &fieldName);
+
+// Case-blind key of a name (tables, fields, saved queries, indexes).
+inline QString fold(const QString &name) { return name.toCaseFolded(); }
+// A name quoted for SQLite.
+QString quoteName(const QString &name);
+
+struct ColumnInfo {
+    QString name;
+    QString declType;
+    Kind kind = Kind::Unknown;
+    QString defaultSql; // as declared, e.g. "' '"; empty when none
+    bool primaryKey = false;
+};
+
+struct IndexInfo {
+    QString name;         // as the program names it ("PrimaryKey", "PathFile" ...)
+    QString sqliteName;   // "<table>__<name>", empty for the counter's own key
+    QStringList columns;
+    bool unique = false;
+};
+
+struct TableInfo {
+    QString name;
+    std::vector<ColumnInfo> columns;
+    std::vector<IndexInfo> indexes;
+    QString integerKey;   // the INTEGER PRIMARY KEY column (the row id), if any
+    bool autoIncrement = false;
+    int column(const QString &name) const;               // -1 when unknown
+    const IndexInfo *index(const QString &name) const;   // case-blind; nullptr when unknown
+    // Columns that identify a row: the integer key, else a unique index of Long columns.
+    QStringList keyColumns() const;
+};
+
+// One open connection and what the layer knows of its file.
+struct Conn {
+    sqlite3 *db = nullptr;
+    QString path;
+    bool inTrans = false;
+    quint64 gen = 0; // bumped by every write through this connection (recordsets drop caches)
+
+    struct Query {
+        QString name;
+        QString sql;
+    };
+    QHash<QString, Query> queries;           // folded name → saved query
+    QHash<QString, QString> tableNames;      // folded name → table name
+    std::unordered_map<std::string, std::unique_ptr<TableInfo>> tableInfos;
+
+    ~Conn();
+    void close();
+    void check() const;
+    void loadCatalog();
+    const TableInfo *table(const QString &name); // nullptr when not a table
+    std::optional<QString> savedQuery(const QString &name) const;
+    jet::SavedQueryLookup lookup() const;
+    QString translate(const QString &jetSql) const;
+    void wrote() { ++gen; }
+};
+
+} // namespace platform::db::detail

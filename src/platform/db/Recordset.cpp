@@ -1,0 +1,1410 @@
+// Recordsets over the catalogue.
+//
+// A dynaset over a query whose rows come from identifiable table rows keeps only the keys of its
+// rows, in order, and reads a row's values when asked (a small cache holds recent rows). A row's
+// key is the tuple of the row ids (or integer keys) of the tables its fields come from; writes
+// through the recordset go to those tables by that key, so a grid over a join edits the table
+// that owns the field. Queries that are not built from identifiable rows (totals, DISTINCT over
+// computed columns, nested totals queries) and snapshots are read whole.
+//
+// A table-type recordset orders the rows of one table by its current index. It stays live: when
+// anything was written since its key list was read, the list is read again before positions are
+// used; Seek and reading the current row need no list at all, so a Seek per file during an import
+// stays cheap.
+#include "platform/db/Recordset.h"
+
+#include "platform/db/RecordsetOpen.h"
+
+#include <QRegularExpression>
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <map>
+#include <string>
+#include <unordered_set>
+
+namespace platform::db {
+
+using namespace detail;
+
+namespace {
+
+constexpr qint64 kNullKey = std::numeric_limits<qint64>::min();
+constexpr size_t kCacheLimit = 4096;
+
+struct Col {
+    QString name;       // as the recordset shows it
+    QString sqlName;    // as SQLite names the result column
+    int tab = -1;       // owning table (index into tabs); -1 for a computed column
+    QString origin;     // the column's name in its table
+    Kind kind = Kind::Unknown;
+    QString collation;  // of the table column ("JETTEXT" ...), for evaluating criteria on read rows
+    bool counter = false;
+};
+
+struct Tab {
+    QString name;
+    const TableInfo *info = nullptr;
+    bool identified = false;
+    bool viaRowid = false;
+    QStringList keyCols;          // "rowid" or the table's key columns
+    QStringList keyExprs;         // the same in the query's FROM scope
+    std::vector<int> keyOrdinals; // result columns holding the key parts
+    int keyOffset = 0;
+};
+
+QString stripBrackets(QString s) {
+    s = s.trimmed();
+    if (s.size() >= 2 && s.startsWith(u'[') && s.endsWith(u']')) s = s.mid(1, s.size() - 2);
+    return s;
+}
+
+QByteArray encodeBookmark(qint64 serial) {
+    QByteArray b(8, '\0');
+    std::memcpy(b.data(), &serial, 8);
+    return b;
+}
+
+std::optional<qint64> decodeBookmark(const QByteArray &b) {
+    if (b.size() != 8) return std::nullopt;
+    qint64 v = 0;
+    std::memcpy(&v, b.constData(), 8);
+    return v;
+}
+
+bool truthy(sqlite3_stmt *s, int col) {
+    switch (sqlite3_column_type(s, col)) {
+    case SQLITE_NULL: return false;
+    case SQLITE_INTEGER: return sqlite3_column_int64(s, col) != 0;
+    case SQLITE_FLOAT: return sqlite3_column_double(s, col) != 0;
+    default: return sqlite3_column_double(s, col) != 0;
+    }
+}
+
+bool hasAggregate(const QString &columns) {
+    static const QRegularExpression re(
+        QStringLiteral("\\b(count|sum|avg|min|max|total|group_concat)\\s*\\("),
+        QRegularExpression::CaseInsensitiveOption);
+    return re.match(columns).hasMatch();
+}
+
+bool orderByOrdinal(const QString &orderBy) {
+    static const QRegularExpression re(QStringLiteral("(^|,)\\s*\\d+\\s*(asc|desc)?\\s*(?=,|$)"),
+                                       QRegularExpression::CaseInsensitiveOption);
+    return re.match(orderBy).hasMatch();
+}
+
+bool containsWord(const QString &text, const char *word) {
+    return QRegularExpression(QStringLiteral("\\b%1\\b").arg(QLatin1String(word)),
+                              QRegularExpression::CaseInsensitiveOption)
+        .match(text)
+        .hasMatch();
+}
+
+bool multiTable(const QString &from) {
+    return from.contains(u',') || containsWord(from, "JOIN");
+}
+
+[[noreturn]] void noCurrent() {
+    throw DbError(err::NoCurrentRecord, QStringLiteral("No current record."));
+}
+
+} // namespace
+
+struct Recordset::Impl {
+    std::shared_ptr<Conn> conn;
+    RecordsetType type = RecordsetType::Dynaset;
+    QString source;
+    bool isOpen = true;
+    bool updatable = false;
+    bool lazy = false;   // keys kept, rows read on demand
+    bool table = false;  // table-type
+
+    QString sql;
+    std::optional<jet::SelectParts> parts;
+    std::vector<Col> cols;
+    std::vector<Tab> tabs;
+    QHash<QString, int> ordinals; // folded name → ordinal
+    int keyWidth = 0;
+    int primaryTab = -1;
+    QString keySql;
+    QString fetchSql;
+    Stmt fetchStmt;
+    QString matchFrom; // "FROM ... WHERE (...)" body used by Find in lazy mode
+
+    // table-type
+    const TableInfo *tinfo = nullptr;
+    QString indexName;
+    QStringList indexCols;
+    bool keysLoaded = false;
+    quint64 keysGen = 0;
+    bool haveCur = false;  // table-type: positioned on curSerial
+    qint64 curSerial = 0;
+    bool posValid = true;
+    std::map<QString, Stmt> seekStmts;
+
+    // rows in order
+    std::vector<qint64> serials;
+    std::vector<qint64> keys;              // keyWidth per row
+    std::vector<QVariantList> rows;        // values, when read whole
+    qint64 nextSerial = 0;
+    std::unordered_map<qint64, long> posIndex; // table-type: row id → position
+    bool posIndexValid = false;
+
+    std::unordered_map<qint64, std::optional<QVariantList>> cache;
+    quint64 cacheGen = 0;
+
+    long pos = -1;
+    bool curDeleted = false;
+
+    EditMode mode = EditMode::None;
+    QVariantList buf;
+    std::vector<char> dirty;
+    qint64 editSerial = 0;
+    std::vector<qint64> editKey;
+    long editPos = -1;
+    std::vector<qint64> predicted; // per tab: counter value shown by AddNew, 0 when none
+
+    bool noMatch = false;
+    Bookmark lastMod;
+
+    // ---------------------------------------------------------------- setup
+    void check() const {
+        if (!isOpen) throw DbError(errn::ObjectClosed, QStringLiteral("Object invalid or no longer set (the recordset is closed)."));
+        conn->check();
+    }
+    sqlite3 *db() const { return conn->db; }
+
+    void describe(sqlite3_stmt *s) {
+        cols.clear();
+        tabs.clear();
+        ordinals.clear();
+        const int n = sqlite3_column_count(s);
+        QHash<QString, int> nameCount;
+        for (int i = 0; i < n; ++i) {
+            Col c;
+            c.sqlName = QString::fromUtf8(sqlite3_column_name(s, i));
+            c.name = c.sqlName;
+            const char *tn = sqlite3_column_table_name(s, i);
+            const char *on = sqlite3_column_origin_name(s, i);
+            c.kind = kindFromDecl(sqlite3_column_decltype(s, i));
+            if (tn && on) {
+                const QString tname = QString::fromUtf8(tn);
+                const TableInfo *info = conn->table(tname);
+                if (info) {
+                    c.origin = QString::fromUtf8(on);
+                    int t = -1;
+                    for (size_t k = 0; k < tabs.size(); ++k)
+                        if (tabs[k].name.compare(info->name, Qt::CaseInsensitive) == 0) t = int(k);
+                    if (t < 0) {
+                        Tab tab;
+                        tab.name = info->name;
+                        tab.info = info;
+                        tabs.push_back(tab);
+                        t = int(tabs.size() - 1);
+                    }
+                    c.tab = t;
+                    const int ci = info->column(c.origin);
+                    if (ci >= 0) {
+                        c.counter = info->columns[size_t(ci)].name.compare(info->integerKey, Qt::CaseInsensitive) == 0;
+                        if (c.kind == Kind::Unknown) c.kind = info->columns[size_t(ci)].kind;
+                    }
+                    const char *coll = nullptr;
+                    if (sqlite3_table_column_metadata(db(), nullptr, tn, on, nullptr, &coll, nullptr, nullptr,
+                                                      nullptr) == SQLITE_OK && coll)
+                        c.collation = QString::fromUtf8(coll);
+                }
+            }
+            nameCount[fold(c.name)]++;
+            cols.push_back(c);
+        }
+        // Jet names a field that two tables give "<table>.<field>".
+        for (auto &c : cols)
+            if (nameCount.value(fold(c.name)) > 1 && c.tab >= 0) c.name = tabs[size_t(c.tab)].name + u'.' + c.name;
+        for (int i = 0; i < int(cols.size()); ++i) {
+            const Col &c = cols[size_t(i)];
+            if (!ordinals.contains(fold(c.name))) ordinals.insert(fold(c.name), i);
+            if (!ordinals.contains(fold(c.sqlName))) ordinals.insert(fold(c.sqlName), i);
+            if (c.tab >= 0) {
+                const QString q = fold(tabs[size_t(c.tab)].name + u'.' + c.origin);
+                if (!ordinals.contains(q)) ordinals.insert(q, i);
+            }
+        }
+    }
+
+    void finishTabs() {
+        keyWidth = 0;
+        for (auto &t : tabs) {
+            if (!t.identified) continue;
+            t.keyOffset = keyWidth;
+            keyWidth += int(t.keyCols.size());
+        }
+        primaryTab = -1;
+        for (const auto &c : cols)
+            if (c.tab >= 0 && tabs[size_t(c.tab)].identified) {
+                primaryTab = c.tab;
+                break;
+            }
+        predicted.assign(tabs.size(), 0);
+    }
+
+    void openTable(const TableInfo *t) {
+        table = true;
+        lazy = true;
+        updatable = true;
+        tinfo = t;
+        sql = QStringLiteral("SELECT * FROM %1").arg(quoteName(t->name));
+        Stmt s = prepare(db(), sql);
+        describe(s.get());
+        if (tabs.empty()) { // a table without columns cannot exist; keep the invariant anyway
+            Tab tab;
+            tab.name = t->name;
+            tab.info = t;
+            tabs.push_back(tab);
+        }
+        Tab &tab = tabs[0];
+        tab.identified = true;
+        tab.viaRowid = true;
+        tab.keyCols = QStringList{QStringLiteral("rowid")};
+        tab.keyExprs = QStringList{QStringLiteral("rowid")};
+        finishTabs();
+        fetchSql = QStringLiteral("SELECT * FROM %1 WHERE rowid = ?1").arg(quoteName(t->name));
+        fetchStmt = prepare(db(), fetchSql, true);
+        setTableOrder();
+        // Positioned on the first row in the current order, without reading the key list.
+        Stmt first = prepare(db(), keySql + QStringLiteral(" LIMIT 1"));
+        if (step(db(), first.get())) {
+            haveCur = true;
+            curSerial = sqlite3_column_int64(first.get(), 0);
+            posValid = false;
+        } else {
+            serials.clear();
+            keys.clear();
+            keysLoaded = true;
+            keysGen = conn->gen;
+            haveCur = false;
+            pos = -1;
+            posValid = true;
+        }
+    }
+
+    void setTableOrder() {
+        QStringList order;
+        for (const auto &c : indexCols) order << quoteName(c);
+        order << QStringLiteral("rowid");
+        keySql = QStringLiteral("SELECT rowid FROM %1 ORDER BY %2").arg(quoteName(tinfo->name), order.join(QStringLiteral(", ")));
+        keysLoaded = false;
+    }
+
+    void openQuery(const QString &translated) {
+        sql = translated;
+        Stmt full = prepare(db(), sql);
+        if (!sqlite3_stmt_readonly(full.get()) || sqlite3_column_count(full.get()) == 0)
+            throw DbError(errn::InvalidOperation, QStringLiteral("Invalid operation: only a SELECT can be opened as a recordset."));
+        describe(full.get());
+        parts = jet::splitSelect(sql);
+        if (type != RecordsetType::Dynaset) {
+            loadWhole(full.get(), false);
+            return;
+        }
+        const bool agg = !parts || hasAggregate(parts->columns) || !parts->groupBy.isEmpty() || !parts->having.isEmpty();
+        const bool nestedAgg = parts && (containsWord(parts->from, "GROUP") || containsWord(parts->from, "DISTINCT") ||
+                                         containsWord(parts->from, "UNION") || containsWord(parts->from, "LIMIT"));
+        identify(agg);
+        finishTabs();
+        updatable = keyWidth > 0;
+
+        bool canLazy = keyWidth > 0 && parts && !agg && !nestedAgg && !orderByOrdinal(parts->orderBy);
+        if (canLazy && parts->distinct) {
+            // DISTINCT over fields of identified tables whose keys are among them: the keys are distinct too.
+            for (const auto &c : cols)
+                if (c.tab < 0 || tabs[size_t(c.tab)].viaRowid || !tabs[size_t(c.tab)].identified) canLazy = false;
+        }
+        if (canLazy && prepareLazy() && loadKeys()) {
+            lazy = true;
+            return;
+        }
+        lazy = false;
+        serials.clear();
+        keys.clear();
+        // Read whole; row ids of identified tables ride along as hidden columns.
+        bool hidden = false;
+        for (const auto &t : tabs) hidden = hidden || (t.identified && t.viaRowid);
+        if (hidden && parts) {
+            QStringList extra;
+            int ord = int(cols.size());
+            for (auto &t : tabs) {
+                if (!(t.identified && t.viaRowid)) continue;
+                extra << t.keyExprs.first();
+                t.keyOrdinals = {ord++};
+            }
+            Stmt s = prepare(db(), rebuild(parts->columns + QStringLiteral(", ") + extra.join(QStringLiteral(", "))));
+            loadWhole(s.get(), true);
+        } else {
+            loadWhole(full.get(), true);
+        }
+    }
+
+    QString rebuild(const QString &columns) const {
+        QString s = QStringLiteral("SELECT ");
+        if (parts->distinct) s += QStringLiteral("DISTINCT ");
+        s += columns;
+        if (!parts->from.isEmpty()) s += QStringLiteral(" FROM ") + parts->from;
+        if (!parts->where.isEmpty()) s += QStringLiteral(" WHERE ") + parts->where;
+        if (!parts->groupBy.isEmpty()) s += QStringLiteral(" GROUP BY ") + parts->groupBy;
+        if (!parts->having.isEmpty()) s += QStringLiteral(" HAVING ") + parts->having;
+        if (!parts->orderBy.isEmpty()) s += QStringLiteral(" ORDER BY ") + parts->orderBy;
+        return s;
+    }
+
+    // Finds, for every table the fields come from, how to name its row: its row id in the FROM
+    // scope, or its key fields among the result columns.
+    void identify(bool agg) {
+        for (size_t ti = 0; ti < tabs.size(); ++ti) {
+            Tab &t = tabs[ti];
+            if (parts && !agg && !parts->distinct && !parts->from.isEmpty()) {
+                const QString expr = quoteName(t.name) + QStringLiteral(".rowid");
+                Stmt p = tryPrepare(db(), QStringLiteral("SELECT %1 FROM %2").arg(expr, parts->from));
+                if (p) {
+                    const char *tn = sqlite3_column_table_name(p.get(), 0);
+                    if (tn && t.name.compare(QString::fromUtf8(tn), Qt::CaseInsensitive) == 0) {
+                        t.identified = true;
+                        t.viaRowid = true;
+                        t.keyCols = QStringList{QStringLiteral("rowid")};
+                        t.keyExprs = QStringList{expr};
+                        continue;
+                    }
+                }
+            }
+            const QStringList kc = t.info->keyColumns();
+            if (kc.isEmpty()) continue;
+            std::vector<int> ords;
+            for (const QString &k : kc) {
+                int found = -1;
+                for (size_t ci = 0; ci < cols.size(); ++ci)
+                    if (cols[ci].tab == int(ti) && cols[ci].origin.compare(k, Qt::CaseInsensitive) == 0) {
+                        found = int(ci);
+                        break;
+                    }
+                if (found < 0) break;
+                ords.push_back(found);
+            }
+            if (ords.size() != size_t(kc.size())) continue;
+            t.identified = true;
+            t.keyCols = kc;
+            t.keyOrdinals = ords;
+            for (int o : ords) t.keyExprs << quoteName(cols[size_t(o)].sqlName);
+        }
+    }
+
+    bool prepareLazy() {
+        QStringList exprs;
+        for (const auto &t : tabs)
+            if (t.identified) exprs << t.keyExprs;
+        // Key fields named through the result must mean the same column outside the list.
+        Stmt probe = tryPrepare(db(), QStringLiteral("SELECT %1 FROM %2").arg(exprs.join(QStringLiteral(", ")), parts->from));
+        if (!probe) return false;
+        int k = 0;
+        for (const auto &t : tabs) {
+            if (!t.identified) continue;
+            for (int j = 0; j < t.keyCols.size(); ++j, ++k) {
+                if (t.viaRowid) continue;
+                const char *tn = sqlite3_column_table_name(probe.get(), k);
+                const char *on = sqlite3_column_origin_name(probe.get(), k);
+                if (!tn || !on || t.name.compare(QString::fromUtf8(tn), Qt::CaseInsensitive) != 0 ||
+                    t.keyCols[j].compare(QString::fromUtf8(on), Qt::CaseInsensitive) != 0)
+                    return false;
+            }
+        }
+        bool whereInFetch = false;
+        const bool joined = multiTable(parts->from);
+        for (const auto &c : cols)
+            if ((c.tab < 0 && joined) || (c.tab >= 0 && !tabs[size_t(c.tab)].identified)) whereInFetch = true;
+
+        QString body = QStringLiteral(" FROM ") + parts->from;
+        matchFrom = body + QStringLiteral(" WHERE ");
+        if (!parts->where.isEmpty()) matchFrom += QStringLiteral("(") + parts->where + QStringLiteral(") AND ");
+        keySql = QStringLiteral("SELECT ") + (parts->distinct ? QStringLiteral("DISTINCT ") : QString()) +
+                 exprs.join(QStringLiteral(", ")) + body;
+        if (!parts->where.isEmpty()) keySql += QStringLiteral(" WHERE ") + parts->where;
+        if (!parts->orderBy.isEmpty()) keySql += QStringLiteral(" ORDER BY ") + parts->orderBy;
+        QStringList cond;
+        for (int i = 0; i < exprs.size(); ++i) cond << QStringLiteral("%1 IS ?%2").arg(exprs[i]).arg(i + 1);
+        fetchSql = QStringLiteral("SELECT ") + parts->columns + body + QStringLiteral(" WHERE ") +
+                   cond.join(QStringLiteral(" AND "));
+        if (whereInFetch && !parts->where.isEmpty()) fetchSql += QStringLiteral(" AND (") + parts->where + u')';
+        fetchSql += QStringLiteral(" LIMIT 1");
+        Stmt ks = tryPrepare(db(), keySql);
+        Stmt fs = tryPrepare(db(), fetchSql);
+        if (!ks || !fs || sqlite3_column_count(fs.get()) != int(cols.size())) return false;
+        fetchStmt = prepare(db(), fetchSql, true);
+        return true;
+    }
+
+    // Reads the key list of a lazy dynaset; false when keys are not unique or not integers.
+    bool loadKeys() {
+        serials.clear();
+        keys.clear();
+        Stmt s = prepare(db(), keySql);
+        bool needUnique = multiTable(parts->from);
+        for (const auto &t : tabs)
+            if (t.identified && !t.viaRowid) needUnique = true;
+        std::unordered_set<std::string> seen;
+        const int kw = keyWidth;
+        std::vector<qint64> tuple(static_cast<size_t>(kw), 0);
+        while (step(db(), s.get(), keySql)) {
+            for (int i = 0; i < kw; ++i) {
+                const int ty = sqlite3_column_type(s.get(), i);
+                if (ty == SQLITE_NULL) tuple[size_t(i)] = kNullKey;
+                else if (ty == SQLITE_INTEGER) tuple[size_t(i)] = sqlite3_column_int64(s.get(), i);
+                else return false;
+            }
+            if (needUnique &&
+                !seen.insert(std::string(reinterpret_cast<const char *>(tuple.data()), size_t(kw) * 8)).second)
+                return false;
+            keys.insert(keys.end(), tuple.begin(), tuple.end());
+            serials.push_back(nextSerial++);
+        }
+        cache.clear();
+        pos = serials.empty() ? -1 : 0;
+        curDeleted = false;
+        return true;
+    }
+
+    void loadWhole(sqlite3_stmt *s, bool withKeys) {
+        serials.clear();
+        keys.clear();
+        rows.clear();
+        const int n = int(cols.size());
+        while (step(db(), s, sql)) {
+            QVariantList r;
+            r.reserve(n);
+            for (int i = 0; i < n; ++i) r << readValue(s, i, cols[size_t(i)].kind);
+            if (withKeys) {
+                for (const auto &t : tabs) {
+                    if (!t.identified) continue;
+                    for (int o : t.keyOrdinals)
+                        keys.push_back(sqlite3_column_type(s, o) == SQLITE_INTEGER ? sqlite3_column_int64(s, o) : kNullKey);
+                }
+            }
+            rows.push_back(std::move(r));
+            serials.push_back(nextSerial++);
+        }
+        if (!withKeys) keyWidth = 0;
+        pos = serials.empty() ? -1 : 0;
+        curDeleted = false;
+    }
+
+    // ---------------------------------------------------------------- positions
+    bool keysFresh() const { return keysLoaded && keysGen == conn->gen; }
+
+    void reloadTableKeys() {
+        serials.clear();
+        keys.clear();
+        Stmt s = prepare(db(), keySql);
+        while (step(db(), s.get(), keySql)) {
+            const qint64 id = sqlite3_column_int64(s.get(), 0);
+            serials.push_back(id);
+            keys.push_back(id);
+        }
+        keysLoaded = true;
+        keysGen = conn->gen;
+        posIndexValid = false;
+        posValid = false;
+    }
+
+    long tablePos(qint64 rowid) {
+        if (!posIndexValid) {
+            posIndex.clear();
+            posIndex.reserve(serials.size());
+            for (size_t i = 0; i < serials.size(); ++i) posIndex.emplace(serials[i], long(i));
+            posIndexValid = true;
+        }
+        const auto it = posIndex.find(rowid);
+        return it == posIndex.end() ? -1 : it->second;
+    }
+
+    // Table-type: makes the key list current and finds the current row in it.
+    void sync() {
+        if (!table) return;
+        if (!keysFresh()) reloadTableKeys();
+        if (!posValid) {
+            if (haveCur) {
+                const long p = tablePos(curSerial);
+                if (p >= 0) {
+                    pos = p;
+                } else { // the row went away: no current record, as after a delete
+                    haveCur = false;
+                    curDeleted = true;
+                    pos = long(std::lower_bound(serials.begin(), serials.end(), curSerial) - serials.begin());
+                    pos = std::min(pos, long(serials.size()));
+                }
+            }
+            posValid = true;
+        }
+    }
+
+    long count() {
+        if (table && !keysFresh()) {
+            Stmt s = prepare(db(), QStringLiteral("SELECT count(*) FROM %1").arg(quoteName(tinfo->name)));
+            step(db(), s.get());
+            return long(sqlite3_column_int64(s.get(), 0));
+        }
+        return long(serials.size());
+    }
+
+    bool hasCurrent() {
+        if (curDeleted) return false;
+        if (table && !posValid) return haveCur;
+        return pos >= 0 && pos < long(serials.size());
+    }
+
+    qint64 currentSerial() {
+        if (table && !posValid) return curSerial;
+        return serials[size_t(pos)];
+    }
+
+    void setPos(long p) {
+        pos = p;
+        posValid = true;
+        curDeleted = false;
+        if (table) {
+            haveCur = p >= 0 && p < long(serials.size());
+            if (haveCur) curSerial = serials[size_t(p)];
+        }
+    }
+
+    long positionOfSerial(qint64 serial) {
+        if (table) {
+            sync();
+            return tablePos(serial);
+        }
+        const auto it = std::lower_bound(serials.begin(), serials.end(), serial);
+        if (it == serials.end() || *it != serial) return -1;
+        return long(it - serials.begin());
+    }
+
+    void leaveEdit() {
+        if (mode != EditMode::None) {
+            mode = EditMode::None;
+            buf.clear();
+            dirty.clear();
+        }
+    }
+
+    // ---------------------------------------------------------------- rows
+    const qint64 *keyAt(long p) const { return keys.data() + size_t(p) * size_t(keyWidth); }
+
+    const QVariantList *fetch(qint64 serial, const qint64 *key) {
+        if (cacheGen != conn->gen) {
+            cache.clear();
+            cacheGen = conn->gen;
+        }
+        if (const auto it = cache.find(serial); it != cache.end()) return it->second ? &*it->second : nullptr;
+        if (cache.size() >= kCacheLimit) cache.clear();
+        sqlite3_stmt *s = fetchStmt.get();
+        sqlite3_reset(s);
+        for (int i = 0; i < keyWidth; ++i) {
+            if (key[i] == kNullKey) sqlite3_bind_null(s, i + 1);
+            else sqlite3_bind_int64(s, i + 1, key[i]);
+        }
+        std::optional<QVariantList> row;
+        if (step(db(), s, fetchSql)) {
+            QVariantList r;
+            r.reserve(qsizetype(cols.size()));
+            for (int i = 0; i < int(cols.size()); ++i) r << readValue(s, i, cols[size_t(i)].kind);
+            row = std::move(r);
+        }
+        sqlite3_reset(s);
+        auto [it, ok] = cache.emplace(serial, std::move(row));
+        return it->second ? &*it->second : nullptr;
+    }
+
+    const QVariantList *rowAt(long p) {
+        if (!lazy) return &rows[size_t(p)];
+        return fetch(serials[size_t(p)], keyAt(p));
+    }
+
+    const QVariantList &currentRow() {
+        if (!hasCurrent()) noCurrent();
+        const QVariantList *r = nullptr;
+        if (table && !posValid) r = fetch(curSerial, &curSerial);
+        else r = rowAt(pos);
+        if (!r) throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
+        return *r;
+    }
+
+    std::vector<qint64> currentKey() {
+        if (table && !posValid) return {curSerial};
+        if (keyWidth == 0) return {};
+        const qint64 *k = keyAt(pos);
+        return std::vector<qint64>(k, k + keyWidth);
+    }
+
+    // ---------------------------------------------------------------- find
+    struct KeyHash {
+        size_t operator()(const std::string &s) const { return std::hash<std::string>()(s); }
+    };
+
+    bool find(const QString &criteria, long start, int dir) {
+        check();
+        leaveEdit();
+        const QString expr = jet::translateExpression(criteria);
+        sync();
+        const long n = long(serials.size());
+        long found = -1;
+        if (lazy) {
+            QString q;
+            if (table) {
+                q = QStringLiteral("SELECT rowid FROM %1 WHERE (%2)").arg(quoteName(tinfo->name), expr);
+            } else {
+                QStringList exprs;
+                for (const auto &t : tabs)
+                    if (t.identified) exprs << t.keyExprs;
+                q = QStringLiteral("SELECT ") + exprs.join(QStringLiteral(", ")) + matchFrom + u'(' + expr + u')';
+            }
+            Stmt s = prepare(db(), q);
+            std::unordered_set<std::string, KeyHash> match;
+            const int kw = keyWidth;
+            std::vector<qint64> tuple(static_cast<size_t>(kw), 0);
+            while (step(db(), s.get(), q)) {
+                for (int i = 0; i < kw; ++i)
+                    tuple[size_t(i)] = sqlite3_column_type(s.get(), i) == SQLITE_INTEGER ? sqlite3_column_int64(s.get(), i) : kNullKey;
+                match.insert(std::string(reinterpret_cast<const char *>(tuple.data()), size_t(kw) * 8));
+            }
+            if (!match.empty()) {
+                for (long p = start; p >= 0 && p < n; p += dir) {
+                    if (match.count(std::string(reinterpret_cast<const char *>(keyAt(p)), size_t(kw) * 8))) {
+                        found = p;
+                        break;
+                    }
+                }
+            }
+        } else {
+            // Rows already read: the criteria are evaluated on each row's own values.
+            QStringList list;
+            for (size_t i = 0; i < cols.size(); ++i) {
+                QString item = QStringLiteral("?%1").arg(i + 1);
+                if (!cols[i].collation.isEmpty() && cols[i].collation.compare(QLatin1String("BINARY"), Qt::CaseInsensitive) != 0)
+                    item += QStringLiteral(" COLLATE ") + cols[i].collation;
+                list << item + QStringLiteral(" AS ") + quoteName(cols[i].name);
+            }
+            const QString alias = primaryTab >= 0 ? tabs[size_t(primaryTab)].name
+                                                  : (tabs.empty() ? QStringLiteral("q") : tabs[0].name);
+            const QString q = QStringLiteral("SELECT (%1) FROM (SELECT %2) AS %3")
+                                  .arg(expr, list.join(QStringLiteral(", ")), quoteName(alias));
+            Stmt s = prepare(db(), q);
+            for (long p = start; p >= 0 && p < n; p += dir) {
+                sqlite3_reset(s.get());
+                const QVariantList &r = rows[size_t(p)];
+                for (int i = 0; i < int(r.size()); ++i) bindValue(s.get(), i + 1, r[i]);
+                if (step(db(), s.get(), q) && truthy(s.get(), 0)) {
+                    found = p;
+                    break;
+                }
+            }
+        }
+        noMatch = found < 0;
+        if (found >= 0) setPos(found);
+        return found >= 0;
+    }
+
+    // ---------------------------------------------------------------- writes
+    void requireUpdatable() {
+        if (!updatable || type == RecordsetType::Snapshot || type == RecordsetType::ForwardOnly)
+            throw DbError(errn::ReadOnly, QStringLiteral("Cannot update. Database or object is read-only."));
+    }
+
+    QVariant defaultValue(const Col &c) {
+        if (c.tab < 0) return QVariant();
+        const TableInfo *info = tabs[size_t(c.tab)].info;
+        const int ci = info->column(c.origin);
+        if (ci < 0 || info->columns[size_t(ci)].defaultSql.isEmpty()) return QVariant();
+        Stmt s = tryPrepare(db(), QStringLiteral("SELECT ") + info->columns[size_t(ci)].defaultSql);
+        if (!s || !step(db(), s.get())) return QVariant();
+        return readValue(s.get(), 0, c.kind);
+    }
+
+    qint64 nextCounter(const Tab &t) {
+        Stmt s = prepare(db(), QStringLiteral("SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = ?1), 0), "
+                                              "coalesce((SELECT max(rowid) FROM %1), 0)) + 1")
+                                   .arg(quoteName(t.name)));
+        const QByteArray n = t.name.toUtf8();
+        sqlite3_bind_text(s.get(), 1, n.constData(), int(n.size()), SQLITE_TRANSIENT);
+        step(db(), s.get());
+        return sqlite3_column_int64(s.get(), 0);
+    }
+
+    // Runs writes to several tables as one unit, inside or outside a workspace transaction.
+    template <typename F> void atomically(F &&f) {
+        exec(db(), QStringLiteral("SAVEPOINT orv_rs"));
+        try {
+            f();
+        } catch (...) {
+            try {
+                exec(db(), QStringLiteral("ROLLBACK TO orv_rs; RELEASE orv_rs"));
+            } catch (...) {
+            }
+            throw;
+        }
+        exec(db(), QStringLiteral("RELEASE orv_rs"));
+    }
+
+    void runWrite(const QString &q, const QVariantList &binds) {
+        Stmt s = prepare(db(), q);
+        for (int i = 0; i < int(binds.size()); ++i) bindValue(s.get(), i + 1, binds[i]);
+        step(db(), s.get(), q);
+    }
+
+    QString keyWhere(const Tab &t, QVariantList &binds, const std::vector<qint64> &key) const {
+        QStringList cond;
+        for (int j = 0; j < t.keyCols.size(); ++j) {
+            const qint64 v = key[size_t(t.keyOffset + j)];
+            cond << QStringLiteral("%1 IS ?%2").arg(t.viaRowid ? QStringLiteral("rowid") : quoteName(t.keyCols[j])).arg(binds.size() + 1);
+            binds << (v == kNullKey ? QVariant() : QVariant(v));
+        }
+        return cond.join(QStringLiteral(" AND "));
+    }
+
+    bool keyKnown(const Tab &t, const std::vector<qint64> &key) const {
+        for (int j = 0; j < t.keyCols.size(); ++j)
+            if (key[size_t(t.keyOffset + j)] == kNullKey) return false;
+        return true;
+    }
+
+    void updateEdited() {
+        const bool fresh = table && keysFresh();
+        bool orderTouched = false;
+        atomically([&] {
+            for (size_t ti = 0; ti < tabs.size(); ++ti) {
+                const Tab &t = tabs[ti];
+                QStringList sets;
+                QVariantList binds;
+                for (size_t ci = 0; ci < cols.size(); ++ci) {
+                    if (!dirty[ci] || cols[ci].tab != int(ti)) continue;
+                    sets << QStringLiteral("%1 = ?%2").arg(quoteName(cols[ci].origin)).arg(binds.size() + 1);
+                    binds << buf[qsizetype(ci)];
+                    for (const auto &ic : indexCols)
+                        if (ic.compare(cols[ci].origin, Qt::CaseInsensitive) == 0) orderTouched = true;
+                }
+                if (sets.isEmpty()) continue;
+                if (!t.identified || !keyKnown(t, editKey))
+                    throw DbError(errn::FieldNotUpdatable, QStringLiteral("Field cannot be updated."));
+                const QString where = keyWhere(t, binds, editKey);
+                runWrite(QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(quoteName(t.name), sets.join(QStringLiteral(", ")), where), binds);
+                if (sqlite3_changes(db()) == 0)
+                    throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
+            }
+        });
+        conn->wrote();
+        if (fresh && !orderTouched) keysGen = conn->gen;
+        if (!lazy) {
+            const long p = positionOfSerial(editSerial);
+            if (p >= 0)
+                for (size_t ci = 0; ci < cols.size(); ++ci)
+                    if (dirty[ci]) rows[size_t(p)][qsizetype(ci)] = buf[qsizetype(ci)];
+        }
+        lastMod = encodeBookmark(editSerial);
+    }
+
+    void updateAdded() {
+        std::vector<char> writeTab(tabs.size(), 0);
+        for (size_t ci = 0; ci < cols.size(); ++ci)
+            if (dirty[ci] && cols[ci].tab >= 0) writeTab[size_t(cols[ci].tab)] = 1;
+        bool any = false;
+        for (char w : writeTab) any = any || w;
+        if (!any) {
+            const int t = primaryTab >= 0 ? primaryTab : (tabs.empty() ? -1 : 0);
+            if (t < 0) throw DbError(errn::ReadOnly, QStringLiteral("Cannot update. Database or object is read-only."));
+            writeTab[size_t(t)] = 1;
+        }
+        std::vector<qint64> newKey(size_t(keyWidth), kNullKey);
+        std::vector<qint64> rowids(tabs.size(), 0);
+        atomically([&] {
+            for (size_t ti = 0; ti < tabs.size(); ++ti) {
+                if (!writeTab[ti]) continue;
+                const Tab &t = tabs[ti];
+                QStringList names, marks;
+                QVariantList binds;
+                for (size_t ci = 0; ci < cols.size(); ++ci) {
+                    if (!dirty[ci] || cols[ci].tab != int(ti)) continue;
+                    names << quoteName(cols[ci].origin);
+                    binds << buf[qsizetype(ci)];
+                    marks << QStringLiteral("?%1").arg(binds.size());
+                }
+                // The counter shown since AddNew is used when it is still the next one.
+                if (predicted[ti] > 0 && !t.info->integerKey.isEmpty() && nextCounter(t) <= predicted[ti]) {
+                    names << quoteName(t.info->integerKey);
+                    binds << QVariant(predicted[ti]);
+                    marks << QStringLiteral("?%1").arg(binds.size());
+                }
+                const QString q = names.isEmpty()
+                                      ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(t.name))
+                                      : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                            .arg(quoteName(t.name), names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+                runWrite(q, binds);
+                rowids[ti] = sqlite3_last_insert_rowid(db());
+            }
+        });
+        conn->wrote();
+        // The new row's key and values.
+        QVariantList values = buf;
+        for (size_t ti = 0; ti < tabs.size(); ++ti) {
+            if (!writeTab[ti]) continue;
+            const Tab &t = tabs[ti];
+            Stmt s = prepare(db(), QStringLiteral("SELECT * FROM %1 WHERE rowid = ?1").arg(quoteName(t.name)));
+            sqlite3_bind_int64(s.get(), 1, rowids[ti]);
+            if (!step(db(), s.get())) continue;
+            QHash<QString, int> byName;
+            for (int i = 0; i < sqlite3_column_count(s.get()); ++i)
+                byName.insert(fold(QString::fromUtf8(sqlite3_column_name(s.get(), i))), i);
+            for (size_t ci = 0; ci < cols.size(); ++ci)
+                if (cols[ci].tab == int(ti) && byName.contains(fold(cols[ci].origin)))
+                    values[qsizetype(ci)] = readValue(s.get(), byName.value(fold(cols[ci].origin)), cols[ci].kind);
+            if (!t.identified) continue;
+            for (int j = 0; j < t.keyCols.size(); ++j) {
+                if (t.viaRowid) {
+                    newKey[size_t(t.keyOffset + j)] = rowids[ti];
+                } else {
+                    const int c = byName.value(fold(t.keyCols[j]), -1);
+                    if (c >= 0 && sqlite3_column_type(s.get(), c) == SQLITE_INTEGER)
+                        newKey[size_t(t.keyOffset + j)] = sqlite3_column_int64(s.get(), c);
+                }
+            }
+        }
+        if (table) {
+            lastMod = encodeBookmark(newKey.empty() ? rowids[0] : newKey[0]);
+            return;
+        }
+        // Keys of joined tables the insert did not write, read through the query itself.
+        if (lazy && keyWidth > 0) {
+            bool missing = false;
+            for (qint64 k : newKey) missing = missing || k == kNullKey;
+            if (missing) {
+                QStringList exprs, cond;
+                QVariantList binds;
+                for (const auto &t : tabs) {
+                    if (!t.identified) continue;
+                    exprs << t.keyExprs;
+                    for (int j = 0; j < t.keyCols.size(); ++j) {
+                        const qint64 v = newKey[size_t(t.keyOffset + j)];
+                        if (v == kNullKey) continue;
+                        binds << QVariant(v);
+                        cond << QStringLiteral("%1 = ?%2").arg(t.keyExprs[j]).arg(binds.size());
+                    }
+                }
+                if (!cond.isEmpty()) {
+                    const QString q = QStringLiteral("SELECT %1 FROM %2 WHERE %3 LIMIT 1")
+                                          .arg(exprs.join(QStringLiteral(", ")), parts->from, cond.join(QStringLiteral(" AND ")));
+                    if (Stmt s = tryPrepare(db(), q)) {
+                        for (int i = 0; i < int(binds.size()); ++i) bindValue(s.get(), i + 1, binds[i]);
+                        if (sqlite3_step(s.get()) == SQLITE_ROW)
+                            for (int i = 0; i < keyWidth; ++i)
+                                if (sqlite3_column_type(s.get(), i) == SQLITE_INTEGER)
+                                    newKey[size_t(i)] = sqlite3_column_int64(s.get(), i);
+                    }
+                }
+            }
+        }
+        const qint64 serial = nextSerial++;
+        serials.push_back(serial);
+        keys.insert(keys.end(), newKey.begin(), newKey.end());
+        if (!lazy) rows.push_back(values);
+        lastMod = encodeBookmark(serial);
+    }
+};
+
+Recordset::Recordset(std::unique_ptr<Impl> d) : d_(std::move(d)) {}
+Recordset::~Recordset() = default;
+
+RecordsetType Recordset::type() const { return d_->type; }
+QString Recordset::source() const { return d_->source; }
+bool Recordset::updatable() const {
+    return d_->updatable && d_->type != RecordsetType::Snapshot && d_->type != RecordsetType::ForwardOnly;
+}
+
+void Recordset::moveFirst() {
+    Impl &d = *d_;
+    d.check();
+    d.leaveEdit();
+    if (d.table) d.sync();
+    if (d.serials.empty()) noCurrent();
+    d.setPos(0);
+}
+
+void Recordset::moveLast() {
+    Impl &d = *d_;
+    d.check();
+    d.leaveEdit();
+    if (d.table) d.sync();
+    if (d.serials.empty()) noCurrent();
+    d.setPos(long(d.serials.size()) - 1);
+}
+
+void Recordset::moveNext() {
+    Impl &d = *d_;
+    d.check();
+    d.leaveEdit();
+    d.sync();
+    const long n = long(d.serials.size());
+    if (d.curDeleted) {
+        d.setPos(std::min(d.pos, n));
+        return;
+    }
+    if (d.pos >= n) noCurrent();
+    d.setPos(d.pos + 1);
+}
+
+void Recordset::movePrevious() {
+    Impl &d = *d_;
+    d.check();
+    d.leaveEdit();
+    d.sync();
+    if (d.type == RecordsetType::ForwardOnly)
+        throw DbError(err::OperationNotSupported, QStringLiteral("Operation is not supported for this type of object."));
+    if (d.curDeleted) {
+        d.setPos(std::max(d.pos - 1, -1L));
+        return;
+    }
+    if (d.pos < 0 || d.serials.empty()) noCurrent();
+    d.setPos(d.pos - 1);
+}
+
+void Recordset::move(long rows) {
+    Impl &d = *d_;
+    d.check();
+    d.leaveEdit();
+    d.sync();
+    if (!d.hasCurrent()) noCurrent();
+    const long n = long(d.serials.size());
+    d.setPos(std::clamp(d.pos + rows, -1L, n));
+}
+
+bool Recordset::bof() const {
+    Impl &d = *d_;
+    d.check();
+    if (d.table && !d.posValid && d.haveCur && !d.curDeleted) return false;
+    d.sync();
+    return d.serials.empty() || d.pos < 0;
+}
+
+bool Recordset::eof() const {
+    Impl &d = *d_;
+    d.check();
+    if (d.table && !d.posValid && d.haveCur && !d.curDeleted) return false;
+    d.sync();
+    return d.serials.empty() || d.pos >= long(d.serials.size());
+}
+
+long Recordset::recordCount() const {
+    Impl &d = *d_;
+    d.check();
+    return d.count();
+}
+
+long Recordset::absolutePosition() const {
+    Impl &d = *d_;
+    d.check();
+    d.sync();
+    return d.hasCurrent() ? d.pos : -1;
+}
+
+void Recordset::setAbsolutePosition(long position) {
+    Impl &d = *d_;
+    d.check();
+    d.leaveEdit();
+    d.sync();
+    if (position < 0 || position >= long(d.serials.size()))
+        throw DbError(3001, QStringLiteral("Invalid argument: there is no record at position %1.").arg(position));
+    d.setPos(position);
+}
+
+Bookmark Recordset::bookmark() const {
+    Impl &d = *d_;
+    d.check();
+    if (!d.hasCurrent()) noCurrent();
+    return encodeBookmark(d.currentSerial());
+}
+
+void Recordset::setBookmark(const Bookmark &b) {
+    Impl &d = *d_;
+    d.check();
+    d.leaveEdit();
+    const auto serial = decodeBookmark(b);
+    if (!serial) throw DbError(3159, QStringLiteral("Not a valid bookmark."));
+    if (d.table) {
+        Stmt s = prepare(d.db(), QStringLiteral("SELECT 1 FROM %1 WHERE rowid = ?1").arg(quoteName(d.tinfo->name)));
+        sqlite3_bind_int64(s.get(), 1, *serial);
+        if (!step(d.db(), s.get())) throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
+        d.haveCur = true;
+        d.curSerial = *serial;
+        d.posValid = false;
+        d.curDeleted = false;
+        return;
+    }
+    const long p = d.positionOfSerial(*serial);
+    if (p < 0) throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
+    d.setPos(p);
+}
+
+Bookmark Recordset::lastModified() const {
+    Impl &d = *d_;
+    d.check();
+    if (d.lastMod.isEmpty()) noCurrent();
+    return d.lastMod;
+}
+
+void Recordset::requery() {
+    Impl &d = *d_;
+    d.check();
+    d.leaveEdit();
+    d.cache.clear();
+    if (d.table) {
+        d.keysLoaded = false;
+        d.sync();
+        d.setPos(d.serials.empty() ? -1 : 0);
+        return;
+    }
+    if (d.lazy) {
+        if (!d.loadKeys()) { // the rows' keys are no longer unique: read them whole
+            auto fresh = detail::openRecordset(d.conn, d.source, d.type);
+            d_ = std::move(fresh->d_);
+        }
+        return;
+    }
+    auto fresh = detail::openRecordset(d.conn, d.source, d.type);
+    d_ = std::move(fresh->d_);
+}
+
+void Recordset::findFirst(const QString &criteria) { d_->find(criteria, 0, 1); }
+
+void Recordset::findLast(const QString &criteria) {
+    Impl &d = *d_;
+    d.check();
+    d.sync();
+    d.find(criteria, long(d.serials.size()) - 1, -1);
+}
+
+void Recordset::findNext(const QString &criteria) {
+    Impl &d = *d_;
+    d.check();
+    d.sync();
+    long start = 0;
+    if (d.curDeleted) start = d.pos;
+    else if (d.hasCurrent()) start = d.pos + 1;
+    else if (d.pos >= long(d.serials.size())) start = long(d.serials.size());
+    d.find(criteria, start, 1);
+}
+
+void Recordset::findPrevious(const QString &criteria) {
+    Impl &d = *d_;
+    d.check();
+    d.sync();
+    long start = long(d.serials.size()) - 1;
+    if (d.curDeleted || d.hasCurrent()) start = d.pos - 1;
+    else if (d.pos < 0) start = -1;
+    d.find(criteria, start, -1);
+}
+
+bool Recordset::noMatch() const { return d_->noMatch; }
+
+void Recordset::setIndex(const QString &indexName) {
+    Impl &d = *d_;
+    d.check();
+    if (!d.table)
+        throw DbError(err::OperationNotSupported, QStringLiteral("Operation is not supported for this type of object."));
+    const IndexInfo *ix = d.tinfo->index(stripBrackets(indexName));
+    if (!ix)
+        throw DbError(3800, QStringLiteral("'%1' is not an index in this table.").arg(indexName));
+    d.leaveEdit();
+    if (d.posValid && d.hasCurrent()) {
+        d.curSerial = d.currentSerial();
+        d.haveCur = true;
+    }
+    d.posValid = false;
+    d.indexName = ix->name;
+    d.indexCols = ix->columns;
+    d.setTableOrder();
+}
+
+QString Recordset::index() const { return d_->indexName; }
+
+void Recordset::seek(const QString &op, const QVariantList &keyValues) {
+    Impl &d = *d_;
+    d.check();
+    if (!d.table)
+        throw DbError(err::OperationNotSupported, QStringLiteral("Operation is not supported for this type of object."));
+    if (d.indexCols.isEmpty())
+        throw DbError(3019, QStringLiteral("Operation invalid without a current index."));
+    const QString o = op.trimmed();
+    if (o != QLatin1String("=") && o != QLatin1String(">=") && o != QLatin1String(">") && o != QLatin1String("<=") &&
+        o != QLatin1String("<"))
+        throw DbError(3001, QStringLiteral("Invalid argument: Seek comparison '%1'.").arg(op));
+    const int k = int(keyValues.size());
+    if (k < 1 || k > d.indexCols.size())
+        throw DbError(3001, QStringLiteral("Invalid argument: Seek needs 1 to %1 key values.").arg(d.indexCols.size()));
+    d.leaveEdit();
+    QVariantList binds;
+    for (int i = 0; i < k; ++i) {
+        const int ci = d.tinfo->column(d.indexCols[i]);
+        const Kind kind = ci >= 0 ? d.tinfo->columns[size_t(ci)].kind : Kind::Unknown;
+        binds << convertForField(keyValues[i], kind, d.indexCols[i]);
+    }
+    const QString cacheKey = o + QString::number(k) + u'|' + d.indexName;
+    auto it = d.seekStmts.find(cacheKey);
+    if (it == d.seekStmts.end()) {
+        const bool desc = o.startsWith(u'<');
+        QStringList lhs, rhs, order;
+        for (int i = 0; i < k; ++i) {
+            lhs << quoteName(d.indexCols[i]);
+            rhs << QStringLiteral("?%1").arg(i + 1);
+        }
+        for (const auto &c : d.indexCols) order << quoteName(c) + (desc ? QStringLiteral(" DESC") : QString());
+        order << (desc ? QStringLiteral("rowid DESC") : QStringLiteral("rowid"));
+        QString cond;
+        if (o == QLatin1String("=")) {
+            QStringList eq;
+            for (int i = 0; i < k; ++i) eq << QStringLiteral("%1 IS %2").arg(lhs[i], rhs[i]);
+            cond = eq.join(QStringLiteral(" AND "));
+        } else if (k == 1) {
+            cond = lhs[0] + u' ' + o + u' ' + rhs[0];
+        } else {
+            cond = QStringLiteral("(%1) %2 (%3)").arg(lhs.join(QStringLiteral(", ")), o, rhs.join(QStringLiteral(", ")));
+        }
+        const QString q = QStringLiteral("SELECT rowid FROM %1 WHERE %2 ORDER BY %3 LIMIT 1")
+                              .arg(quoteName(d.tinfo->name), cond, order.join(QStringLiteral(", ")));
+        it = d.seekStmts.emplace(cacheKey, prepare(d.db(), q, true)).first;
+    }
+    sqlite3_stmt *s = it->second.get();
+    sqlite3_reset(s);
+    for (int i = 0; i < k; ++i) bindValue(s, i + 1, binds[i]);
+    const bool found = step(d.db(), s);
+    if (found) {
+        d.curSerial = sqlite3_column_int64(s, 0);
+        d.haveCur = true;
+        d.posValid = false;
+        d.curDeleted = false;
+    }
+    sqlite3_reset(s);
+    d.noMatch = !found;
+}
+
+int Recordset::fieldCount() const { return int(d_->cols.size()); }
+
+QString Recordset::fieldName(int ordinal) const {
+    if (ordinal < 0 || ordinal >= int(d_->cols.size()))
+        throw DbError(err::ItemNotFound, QStringLiteral("Item not found in this collection."));
+    return d_->cols[size_t(ordinal)].name;
+}
+
+int Recordset::fieldOrdinal(const QString &name) const {
+    return d_->ordinals.value(fold(stripBrackets(name)), -1);
+}
+
+Value Recordset::value(int ordinal) const {
+    Impl &d = *d_;
+    d.check();
+    if (ordinal < 0 || ordinal >= int(d.cols.size()))
+        throw DbError(err::ItemNotFound, QStringLiteral("Item not found in this collection."));
+    if (d.mode != EditMode::None) return d.buf[ordinal];
+    return d.currentRow()[ordinal];
+}
+
+Value Recordset::value(const QString &name) const {
+    const int o = fieldOrdinal(name);
+    if (o < 0) throw DbError(err::ItemNotFound, QStringLiteral("Item not found in this collection: '%1'.").arg(name));
+    return value(o);
+}
+
+void Recordset::setValue(int ordinal, const Value &v) {
+    Impl &d = *d_;
+    d.check();
+    if (ordinal < 0 || ordinal >= int(d.cols.size()))
+        throw DbError(err::ItemNotFound, QStringLiteral("Item not found in this collection."));
+    if (d.mode == EditMode::None)
+        throw DbError(err::UpdateWithoutEdit, QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+    const Col &c = d.cols[size_t(ordinal)];
+    const bool writable = c.tab >= 0 && !c.counter &&
+                          (d.mode == EditMode::AddNew || d.tabs[size_t(c.tab)].identified);
+    if (!writable) throw DbError(errn::FieldNotUpdatable, QStringLiteral("Field '%1' cannot be updated.").arg(c.name));
+    d.buf[ordinal] = convertForField(v, c.kind, c.name);
+    d.dirty[size_t(ordinal)] = 1;
+}
+
+void Recordset::setValue(const QString &name, const Value &v) {
+    const int o = fieldOrdinal(name);
+    if (o < 0) throw DbError(err::ItemNotFound, QStringLiteral("Item not found in this collection: '%1'.").arg(name));
+    setValue(o, v);
+}
+
+Value Recordset::valueAt(long position, int ordinal) const {
+    Impl &d = *d_;
+    d.check();
+    d.sync();
+    if (position < 0 || position >= long(d.serials.size()) || ordinal < 0 || ordinal >= int(d.cols.size()))
+        return Value();
+    const QVariantList *r = d.rowAt(position);
+    return r ? (*r)[ordinal] : Value();
+}
+
+Bookmark Recordset::bookmarkAt(long position) const {
+    Impl &d = *d_;
+    d.check();
+    d.sync();
+    if (position < 0 || position >= long(d.serials.size())) return Bookmark();
+    return encodeBookmark(d.serials[size_t(position)]);
+}
+
+long Recordset::positionOf(const Bookmark &b) const {
+    Impl &d = *d_;
+    d.check();
+    const auto serial = decodeBookmark(b);
+    return serial ? d.positionOfSerial(*serial) : -1;
+}
+
+void Recordset::addNew() {
+    Impl &d = *d_;
+    d.check();
+    d.requireUpdatable();
+    d.mode = EditMode::AddNew;
+    d.buf.clear();
+    d.dirty.assign(d.cols.size(), 0);
+    d.predicted.assign(d.tabs.size(), 0);
+    for (const auto &c : d.cols) d.buf << d.defaultValue(c);
+    for (size_t ti = 0; ti < d.tabs.size(); ++ti) {
+        const Tab &t = d.tabs[ti];
+        if (t.info->integerKey.isEmpty()) continue;
+        for (size_t ci = 0; ci < d.cols.size(); ++ci)
+            if (d.cols[ci].tab == int(ti) && d.cols[ci].counter) {
+                if (!d.predicted[ti]) d.predicted[ti] = d.nextCounter(t);
+                d.buf[qsizetype(ci)] = QVariant(d.predicted[ti]);
+            }
+    }
+}
+
+void Recordset::edit() {
+    Impl &d = *d_;
+    d.check();
+    d.requireUpdatable();
+    if (!d.hasCurrent()) noCurrent();
+    d.buf = d.currentRow();
+    d.dirty.assign(d.cols.size(), 0);
+    d.editSerial = d.currentSerial();
+    d.editKey = d.currentKey();
+    d.mode = EditMode::Edit;
+}
+
+void Recordset::update() {
+    Impl &d = *d_;
+    d.check();
+    if (d.mode == EditMode::None)
+        throw DbError(err::UpdateWithoutEdit, QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+    if (d.mode == EditMode::Edit) {
+        bool any = false;
+        for (char c : d.dirty) any = any || c;
+        if (any) d.updateEdited();
+        else d.lastMod = encodeBookmark(d.editSerial);
+    } else {
+        d.updateAdded();
+    }
+    d.mode = EditMode::None;
+    d.buf.clear();
+    d.dirty.clear();
+}
+
+void Recordset::cancelUpdate() {
+    Impl &d = *d_;
+    d.check();
+    if (d.mode == EditMode::None)
+        throw DbError(err::UpdateWithoutEdit, QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+    d.leaveEdit();
+}
+
+void Recordset::deleteRecord() {
+    Impl &d = *d_;
+    d.check();
+    d.requireUpdatable();
+    d.leaveEdit();
+    if (!d.hasCurrent()) noCurrent();
+    if (d.primaryTab < 0)
+        throw DbError(errn::ReadOnly, QStringLiteral("Cannot update. Database or object is read-only."));
+    const Tab &t = d.tabs[size_t(d.primaryTab)];
+    const std::vector<qint64> key = d.currentKey();
+    if (!d.keyKnown(t, key))
+        throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
+    QVariantList binds;
+    const QString where = d.keyWhere(t, binds, key);
+    const bool fresh = d.table && d.keysFresh();
+    d.runWrite(QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoteName(t.name), where), binds);
+    d.conn->wrote();
+    if (d.table) {
+        if (!fresh) { // positions are needed to remove the row from the list
+            d.sync();
+        }
+        d.keysGen = d.conn->gen;
+        d.keysLoaded = true;
+    }
+    if (d.table && !d.posValid) d.sync();
+    const long p = d.pos;
+    if (p >= 0 && p < long(d.serials.size())) {
+        d.cache.erase(d.serials[size_t(p)]);
+        d.serials.erase(d.serials.begin() + p);
+        if (d.keyWidth > 0)
+            d.keys.erase(d.keys.begin() + p * d.keyWidth, d.keys.begin() + (p + 1) * d.keyWidth);
+        if (!d.lazy) d.rows.erase(d.rows.begin() + p);
+        d.posIndexValid = false;
+    }
+    d.curDeleted = true;
+    d.haveCur = false;
+}
+
+EditMode Recordset::editMode() const { return d_->mode; }
+
+void Recordset::close() {
+    Impl &d = *d_;
+    d.isOpen = false;
+    d.fetchStmt.reset(nullptr);
+    d.seekStmts.clear();
+    d.rows.clear();
+    d.keys.clear();
+    d.serials.clear();
+    d.cache.clear();
+}
+
+bool Recordset::isOpen() const { return d_->isOpen && d_->conn->db; }
+
+namespace detail {
+
+std::unique_ptr<Recordset> openRecordset(const std::shared_ptr<Conn> &conn, const QString &source, RecordsetType type) {
+    conn->check();
+    auto d = std::make_unique<Recordset::Impl>();
+    d->conn = conn;
+    d->type = type;
+    d->source = source;
+    d->cacheGen = conn->gen;
+    const QString src = source.trimmed();
+    static const QRegularExpression single(QStringLiteral("^(\\[[^\\]]+\\]|[^\\s\\[\\]();,'\"]+)$"));
+    QString jetSql = src;
+    if (single.match(src).hasMatch()) {
+        const QString name = stripBrackets(src);
+        if (const TableInfo *t = conn->table(name)) {
+            if (type == RecordsetType::Table) {
+                d->openTable(t);
+                return std::make_unique<Recordset>(std::move(d));
+            }
+            jetSql = QStringLiteral("SELECT * FROM [%1]").arg(t->name);
+        } else if (const auto q = conn->savedQuery(name)) {
+            jetSql = *q;
+        } else {
+            throw DbError(errn::NoSuchTable, QStringLiteral("Cannot find the input table or query '%1'.").arg(name));
+        }
+    }
+    if (type == RecordsetType::Table)
+        throw DbError(errn::InvalidOperation, QStringLiteral("Invalid operation: a table-type recordset needs a table name."));
+    d->openQuery(conn->translate(jetSql));
+    return std::make_unique<Recordset>(std::move(d));
+}
+
+} // namespace detail
+
+} // namespace platform::db

@@ -1,0 +1,1122 @@
+#include "platform/db/SqlFunctions.h"
+
+#include "platform/db/Collations.h"
+#include "platform/db/JetSql.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <sqlite3.h>
+#include <vector>
+
+namespace platform::db::jet {
+
+// --- dates and numbers as text -----------------------------------------------------------------
+
+namespace {
+
+int fullYear(int y, int digits)
+{
+    if (digits > 2)
+        return y;
+    return y < 30 ? 2000 + y : 1900 + y;
+}
+
+QString storedText(const QDate &d, const QTime &t)
+{
+    return d.toString(QStringLiteral("yyyy-MM-dd")) + u' ' + t.toString(QStringLiteral("HH:mm:ss"));
+}
+
+} // namespace
+
+std::optional<QString> parseDateLiteral(const QString &text)
+{
+    static const QRegularExpression re(QStringLiteral(
+        R"(^\s*(?:(\d{1,4})([/.-])(\d{1,2})\2(\d{1,4}))?\s*(?:(\d{1,2}):(\d{1,2})(?::(\d{1,2}))?\s*(AM|PM|A|P)?)?\s*$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    const auto m = re.match(text);
+    if (!m.hasMatch() || text.trimmed().isEmpty())
+        return std::nullopt;
+    QDate date(1899, 12, 30);
+    if (m.capturedLength(1)) {
+        const QString a = m.captured(1), sep = m.captured(2), b = m.captured(3), c = m.captured(4);
+        int y, mo, d;
+        if (a.size() > 2) {
+            y = a.toInt();
+            mo = b.toInt();
+            d = c.toInt();
+        } else if (sep == QLatin1String(".")) {
+            d = a.toInt();
+            mo = b.toInt();
+            y = fullYear(c.toInt(), int(c.size()));
+        } else {
+            mo = a.toInt();
+            d = b.toInt();
+            y = fullYear(c.toInt(), int(c.size()));
+            if (mo > 12 && d <= 12)
+                std::swap(mo, d);
+        }
+        date = QDate(y, mo, d);
+        if (!date.isValid())
+            return std::nullopt;
+    }
+    QTime time(0, 0, 0);
+    if (m.capturedLength(5)) {
+        int h = m.captured(5).toInt();
+        const QString ampm = m.captured(8).toUpper();
+        if (!ampm.isEmpty()) {
+            if (h < 1 || h > 12)
+                return std::nullopt;
+            if (ampm.startsWith(u'P') && h != 12)
+                h += 12;
+            else if (ampm.startsWith(u'A') && h == 12)
+                h = 0;
+        }
+        time = QTime(h, m.captured(6).toInt(), m.capturedLength(7) ? m.captured(7).toInt() : 0);
+        if (!time.isValid())
+            return std::nullopt;
+    }
+    return storedText(date, time);
+}
+
+namespace {
+
+bool looksStoredDate(const char *s, int n)
+{
+    if (n != 10 && n != 19)
+        return false;
+    static const char shape[] = "dddd-dd-dd dd:dd:dd";
+    for (int i = 0; i < n; ++i) {
+        if (shape[i] == 'd') {
+            if (s[i] < '0' || s[i] > '9')
+                return false;
+        } else if (s[i] != shape[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+namespace {
+
+// The numbers of a stored date text; false when the text is not one.
+bool storedDateParts(const char *s, int n, int (&v)[6])
+{
+    if (!looksStoredDate(s, n))
+        return false;
+    const auto num = [s](int at, int len) {
+        int r = 0;
+        for (int i = 0; i < len; ++i)
+            r = r * 10 + (s[at + i] - '0');
+        return r;
+    };
+    v[0] = num(0, 4);
+    v[1] = num(5, 2);
+    v[2] = num(8, 2);
+    v[3] = n == 19 ? num(11, 2) : 0;
+    v[4] = n == 19 ? num(14, 2) : 0;
+    v[5] = n == 19 ? num(17, 2) : 0;
+    return QDate::isValid(v[0], v[1], v[2]) && QTime::isValid(v[3], v[4], v[5]);
+}
+
+QString timeFormatWithoutZone(const QLocale &loc)
+{
+    QString f = loc.timeFormat(QLocale::LongFormat);
+    static const QRegularExpression zone(QStringLiteral(R"(\s*\bt+\b)"));
+    f.remove(zone);
+    return f.trimmed();
+}
+
+// Dates and numbers as the locale shows them. The locale's formats are read once, so a Like over
+// many rows does not parse a format per row.
+class DisplayFormat {
+public:
+    DisplayFormat()
+    {
+        compile(loc_.dateFormat(QLocale::ShortFormat), date_);
+        compile(timeFormatWithoutZone(loc_), time_);
+        decimal_ = loc_.decimalPoint().toUtf8();
+        minus_ = loc_.negativeSign().toUtf8();
+        am_ = loc_.amText().toUtf8();
+        pm_ = loc_.pmText().toUtf8();
+    }
+
+    QByteArray dateText(const int (&v)[6]) const
+    {
+        QByteArray out;
+        out.reserve(48);
+        append(out, date_, v);
+        if (v[3] || v[4] || v[5]) {
+            out += ' ';
+            append(out, time_, v);
+        }
+        return out;
+    }
+
+    QByteArray numberText(double d) const { return numberUtf8(d, decimal_, minus_); }
+
+    // The shortest text that reads back as d, with the locale's decimal point and minus sign.
+    static QByteArray numberUtf8(double d, const QByteArray &decimal, const QByteArray &minus)
+    {
+        char buf[64];
+        const auto r = std::to_chars(buf, buf + sizeof buf, d);
+        QByteArray out;
+        for (const char *p = buf; p < r.ptr; ++p) {
+            if (*p == '.')
+                out += decimal;
+            else if (*p == '-' && p == buf)
+                out += minus;
+            else
+                out += *p;
+        }
+        return out;
+    }
+
+private:
+    struct Piece {
+        char kind; // d M y h H m s z, A / a (AM/PM, am/pm), L (literal)
+        int width;
+        QByteArray literal;
+    };
+
+    static void compile(const QString &f, std::vector<Piece> &out)
+    {
+        const bool hasAmPm = f.contains(QLatin1String("AP"), Qt::CaseInsensitive);
+        for (int i = 0; i < f.size();) {
+            const QChar c = f[i];
+            if (c == u'\'') {
+                int j = i + 1;
+                QString lit;
+                while (j < f.size()) {
+                    if (f[j] == u'\'') {
+                        if (j + 1 < f.size() && f[j + 1] == u'\'') {
+                            lit += u'\'';
+                            j += 2;
+                            continue;
+                        }
+                        break;
+                    }
+                    lit += f[j++];
+                }
+                out.push_back({'L', 0, lit.isEmpty() ? QByteArray("'") : lit.toUtf8()});
+                i = j + 1;
+                continue;
+            }
+            if ((c == u'A' || c == u'a') && i + 1 < f.size() && (f[i + 1] == u'P' || f[i + 1] == u'p')) {
+                out.push_back({c == u'A' ? 'A' : 'a', 0, {}});
+                i += 2;
+                continue;
+            }
+            if (QStringLiteral("dMyhHmsz").contains(c)) {
+                int j = i;
+                while (j < f.size() && f[j] == c)
+                    ++j;
+                char kind = char(c.unicode());
+                if (kind == 'h' && !hasAmPm)
+                    kind = 'H';
+                out.push_back({kind, j - i, {}});
+                i = j;
+                continue;
+            }
+            out.push_back({'L', 0, QString(c).toUtf8()});
+            ++i;
+        }
+    }
+
+    static void number(QByteArray &out, int v, int width)
+    {
+        char buf[16];
+        const auto r = std::to_chars(buf, buf + sizeof buf, v);
+        for (int k = int(r.ptr - buf); k < width; ++k)
+            out += '0';
+        out.append(buf, int(r.ptr - buf));
+    }
+
+    void append(QByteArray &out, const std::vector<Piece> &pieces, const int (&v)[6]) const
+    {
+        for (const Piece &p : pieces) {
+            switch (p.kind) {
+            case 'd':
+                if (p.width <= 2)
+                    number(out, v[2], p.width);
+                else
+                    out += loc_.dayName(QDate(v[0], v[1], v[2]).dayOfWeek(),
+                                        p.width == 3 ? QLocale::ShortFormat : QLocale::LongFormat).toUtf8();
+                break;
+            case 'M':
+                if (p.width <= 2)
+                    number(out, v[1], p.width);
+                else
+                    out += loc_.monthName(v[1], p.width == 3 ? QLocale::ShortFormat : QLocale::LongFormat).toUtf8();
+                break;
+            case 'y':
+                if (p.width >= 4)
+                    number(out, v[0], 4);
+                else
+                    number(out, v[0] % 100, 2);
+                break;
+            case 'H': number(out, v[3], std::min(p.width, 2)); break;
+            case 'h': number(out, v[3] % 12 == 0 ? 12 : v[3] % 12, std::min(p.width, 2)); break;
+            case 'm': number(out, v[4], std::min(p.width, 2)); break;
+            case 's': number(out, v[5], std::min(p.width, 2)); break;
+            case 'z': out += '0'; break;
+            case 'A': out += v[3] < 12 ? am_ : pm_; break;
+            case 'a': out += (v[3] < 12 ? am_ : pm_).toLower(); break;
+            default: out += p.literal; break;
+            }
+        }
+    }
+
+    QLocale loc_;
+    std::vector<Piece> date_, time_;
+    QByteArray decimal_, minus_, am_, pm_;
+};
+
+} // namespace
+
+std::optional<QDateTime> parseStoredDate(const QString &text)
+{
+    const QByteArray b = text.toLatin1();
+    int v[6];
+    if (!storedDateParts(b.constData(), int(b.size()), v))
+        return std::nullopt;
+    return QDateTime(QDate(v[0], v[1], v[2]), QTime(v[3], v[4], v[5]));
+}
+
+QString localeDateText(const QDateTime &dt)
+{
+    const QDate d = dt.date();
+    const QTime t = dt.time();
+    const int v[6] = {d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()};
+    return QString::fromUtf8(DisplayFormat().dateText(v));
+}
+
+QString localeNumberText(double d)
+{
+    const QLocale loc;
+    return QString::fromUtf8(DisplayFormat::numberUtf8(d, loc.decimalPoint().toUtf8(), loc.negativeSign().toUtf8()));
+}
+
+// --- Like ----------------------------------------------------------------------------------------
+
+namespace {
+
+struct PatElem {
+    enum Kind { Lit, One, Many, Digit, Set } kind = Lit;
+    char32_t c = 0;
+    bool negated = false;
+    std::vector<std::pair<char32_t, char32_t>> ranges;
+};
+using Pattern = std::vector<PatElem>;
+
+std::vector<char32_t> foldedCodePoints(const char *s, int n)
+{
+    std::vector<char32_t> out;
+    out.reserve(size_t(n));
+    const auto *p = reinterpret_cast<const unsigned char *>(s);
+    for (int i = 0; i < n;)
+        out.push_back(foldCase(decodeUtf8(p, n, i)));
+    return out;
+}
+
+Pattern compilePattern(const char *s, int n)
+{
+    const std::vector<char32_t> cps = foldedCodePoints(s, n);
+    Pattern pat;
+    for (size_t i = 0; i < cps.size(); ++i) {
+        const char32_t c = cps[i];
+        PatElem e;
+        if (c == '*') {
+            if (!pat.empty() && pat.back().kind == PatElem::Many)
+                continue;
+            e.kind = PatElem::Many;
+        } else if (c == '?') {
+            e.kind = PatElem::One;
+        } else if (c == '#') {
+            e.kind = PatElem::Digit;
+        } else if (c == '[') {
+            size_t j = i + 1;
+            while (j < cps.size() && cps[j] != ']')
+                ++j;
+            if (j >= cps.size()) { // an unclosed [ is taken as itself
+                e.c = c;
+            } else {
+                size_t k = i + 1;
+                if (k < j && cps[k] == '!' && j - k > 1) {
+                    e.negated = true;
+                    ++k;
+                }
+                if (k == j) { // [] matches nothing: drop it
+                    i = j;
+                    continue;
+                }
+                e.kind = PatElem::Set;
+                for (; k < j; ++k) {
+                    if (k + 2 < j && cps[k + 1] == '-') {
+                        e.ranges.emplace_back(std::min(cps[k], cps[k + 2]), std::max(cps[k], cps[k + 2]));
+                        k += 2;
+                    } else {
+                        e.ranges.emplace_back(cps[k], cps[k]);
+                    }
+                }
+                i = j;
+            }
+        } else {
+            e.c = c;
+        }
+        pat.push_back(std::move(e));
+    }
+    return pat;
+}
+
+bool matchOne(const PatElem &e, char32_t c)
+{
+    switch (e.kind) {
+    case PatElem::Lit: return e.c == c;
+    case PatElem::One: return true;
+    case PatElem::Digit: return c >= '0' && c <= '9';
+    case PatElem::Set: {
+        bool in = false;
+        for (const auto &[lo, hi] : e.ranges)
+            if (c >= lo && c <= hi) {
+                in = true;
+                break;
+            }
+        return in != e.negated;
+    }
+    case PatElem::Many: return false;
+    }
+    return false;
+}
+
+inline char32_t foldedAt(const unsigned char *s, int n, int &i)
+{
+    const unsigned char b = s[i];
+    if (b < 0x80) {
+        ++i;
+        return (b >= 'A' && b <= 'Z') ? b + 32 : b;
+    }
+    return foldCase(decodeUtf8(s, n, i));
+}
+
+// Matches UTF-8 text against a pattern, folding as it reads (no copy of the value).
+bool matchPattern(const Pattern &pat, const char *text, int n)
+{
+    const auto *s = reinterpret_cast<const unsigned char *>(text);
+    constexpr size_t none = std::numeric_limits<size_t>::max();
+    size_t p = 0, starP = none;
+    int v = 0, starV = 0;
+    while (v < n) {
+        if (p < pat.size() && pat[p].kind == PatElem::Many) {
+            if (p + 1 == pat.size())
+                return true;
+            starP = p++;
+            starV = v;
+            continue;
+        }
+        int nv = v;
+        const char32_t c = foldedAt(s, n, nv);
+        if (p < pat.size() && matchOne(pat[p], c)) {
+            ++p;
+            v = nv;
+        } else if (starP != none) {
+            p = starP + 1;
+            foldedAt(s, n, starV);
+            v = starV;
+        } else {
+            return false;
+        }
+    }
+    while (p < pat.size() && pat[p].kind == PatElem::Many)
+        ++p;
+    return p == pat.size();
+}
+
+} // namespace
+
+bool jetLike(const QString &value, const QString &pattern)
+{
+    const QByteArray v = value.toUtf8(), p = pattern.toUtf8();
+    return matchPattern(compilePattern(p.constData(), int(p.size())), v.constData(), int(v.size()));
+}
+
+// --- Format --------------------------------------------------------------------------------------
+
+QString formatDate(const QDateTime &dt, const QString &format)
+{
+    const QLocale loc;
+    const QString f = format.trimmed().toLower();
+    if (f == QLatin1String("general date"))
+        return localeDateText(dt);
+    if (f == QLatin1String("long date"))
+        return loc.toString(dt.date(), QLocale::LongFormat);
+    if (f == QLatin1String("medium date"))
+        return loc.toString(dt.date(), QStringLiteral("dd-MMM-yy"));
+    if (f == QLatin1String("short date"))
+        return loc.toString(dt.date(), QLocale::ShortFormat);
+    if (f == QLatin1String("long time"))
+        return loc.toString(dt.time(), timeFormatWithoutZone(loc));
+    if (f == QLatin1String("medium time"))
+        return loc.toString(dt.time(), QStringLiteral("hh:mm AP"));
+    if (f == QLatin1String("short time"))
+        return dt.time().toString(QStringLiteral("HH:mm"));
+
+    // Custom pattern: the Jet letters, read left to right. "m" after an hour is minutes.
+    const bool twelveHour = f.contains(QLatin1String("am/pm")) || f.contains(QLatin1String("a/p"));
+    QString out;
+    bool lastWasHour = false;
+    const int n = int(format.size());
+    auto run = [&](int i, QChar ch) {
+        int j = i;
+        while (j < n && format[j].toLower() == ch)
+            ++j;
+        return j - i;
+    };
+    for (int i = 0; i < n;) {
+        const QChar c = format[i].toLower();
+        if (format.mid(i, 5).compare(QLatin1String("AM/PM"), Qt::CaseInsensitive) == 0) {
+            const bool pm = dt.time().hour() >= 12;
+            const bool upper = format[i].isUpper();
+            out += pm ? (upper ? QStringLiteral("PM") : QStringLiteral("pm")) : (upper ? QStringLiteral("AM") : QStringLiteral("am"));
+            i += 5;
+            continue;
+        }
+        if (format.mid(i, 3).compare(QLatin1String("A/P"), Qt::CaseInsensitive) == 0) {
+            const bool pm = dt.time().hour() >= 12;
+            out += format[i].isUpper() ? QString(pm ? u'P' : u'A') : QString(pm ? u'p' : u'a');
+            i += 3;
+            continue;
+        }
+        if (c == u'\\' && i + 1 < n) {
+            out += format[i + 1];
+            i += 2;
+            continue;
+        }
+        if (c == u'"') {
+            const int j = int(format.indexOf(u'"', i + 1));
+            out += format.mid(i + 1, (j < 0 ? n : j) - i - 1);
+            i = j < 0 ? n : j + 1;
+            continue;
+        }
+        const int len = (c == u'y' || c == u'm' || c == u'd' || c == u'h' || c == u'n' || c == u's' ||
+                         c == u'q' || c == u'w')
+                            ? run(i, c)
+                            : 1;
+        bool minutes = false;
+        if (c == u'm' && len <= 2) {
+            // Minutes when an hour came before or seconds follow.
+            int k = i + len;
+            while (k < n && !format[k].isLetter())
+                ++k;
+            minutes = lastWasHour || (k < n && format[k].toLower() == u's');
+        }
+        const QDate d = dt.date();
+        const QTime t = dt.time();
+        if (c == u'y') {
+            if (len >= 3)
+                out += QString::number(d.year()).rightJustified(4, u'0');
+            else if (len == 2)
+                out += QString::number(d.year() % 100).rightJustified(2, u'0');
+            else
+                out += QString::number(d.dayOfYear());
+        } else if (c == u'm' && !minutes) {
+            if (len >= 4)
+                out += loc.monthName(d.month(), QLocale::LongFormat);
+            else if (len == 3)
+                out += loc.monthName(d.month(), QLocale::ShortFormat);
+            else
+                out += QString::number(d.month()).rightJustified(len, u'0');
+        } else if (c == u'm' || c == u'n') {
+            out += QString::number(t.minute()).rightJustified(std::min(len, 2), u'0');
+        } else if (c == u'd') {
+            if (len >= 6)
+                out += loc.toString(d, QLocale::LongFormat);
+            else if (len == 5)
+                out += loc.toString(d, QLocale::ShortFormat);
+            else if (len == 4)
+                out += loc.dayName(d.dayOfWeek(), QLocale::LongFormat);
+            else if (len == 3)
+                out += loc.dayName(d.dayOfWeek(), QLocale::ShortFormat);
+            else
+                out += QString::number(d.day()).rightJustified(len, u'0');
+        } else if (c == u'h') {
+            int h = t.hour();
+            if (twelveHour)
+                h = h % 12 == 0 ? 12 : h % 12;
+            out += QString::number(h).rightJustified(std::min(len, 2), u'0');
+        } else if (c == u's') {
+            out += QString::number(t.second()).rightJustified(std::min(len, 2), u'0');
+        } else if (c == u'q') {
+            out += QString::number((d.month() - 1) / 3 + 1);
+        } else if (c == u'w') {
+            out += len >= 2 ? QString::number(d.weekNumber()) : QString::number(d.dayOfWeek() % 7 + 1);
+        } else {
+            out += format[i];
+        }
+        if (c.isLetter())
+            lastWasHour = c == u'h';
+        i += len;
+    }
+    return out;
+}
+
+QString formatNumber(double d, const QString &format)
+{
+    QLocale loc;
+    const QString f = format.trimmed().toLower();
+    if (f.isEmpty() || f == QLatin1String("general number"))
+        return localeNumberText(d);
+    if (f == QLatin1String("fixed")) {
+        loc.setNumberOptions(QLocale::OmitGroupSeparator);
+        return loc.toString(d, 'f', 2);
+    }
+    if (f == QLatin1String("standard"))
+        return loc.toString(d, 'f', 2);
+    if (f == QLatin1String("percent"))
+        return loc.toString(d * 100, 'f', 2) + u'%';
+    if (f == QLatin1String("currency"))
+        return loc.toCurrencyString(d);
+    if (f == QLatin1String("scientific"))
+        return loc.toString(d, 'E', 2);
+    if (f == QLatin1String("yes/no"))
+        return d != 0 ? QStringLiteral("Yes") : QStringLiteral("No");
+    if (f == QLatin1String("true/false"))
+        return d != 0 ? QStringLiteral("True") : QStringLiteral("False");
+    if (f == QLatin1String("on/off"))
+        return d != 0 ? QStringLiteral("On") : QStringLiteral("Off");
+    // Custom: "0", "0.00", "#,##0.0", with an optional "%" and literal text around.
+    const int first = int(f.indexOf(QRegularExpression(QStringLiteral("[0#]"))));
+    if (first < 0)
+        return format;
+    int last = first;
+    while (last < f.size() && QStringLiteral("0#,.").contains(f[last]))
+        ++last;
+    const QString numPart = f.mid(first, last - first);
+    const int dot = int(numPart.indexOf(u'.'));
+    const int decimals = dot < 0 ? 0 : int(numPart.size()) - dot - 1;
+    const bool percent = f.contains(u'%');
+    if (!numPart.left(dot < 0 ? numPart.size() : dot).contains(u','))
+        loc.setNumberOptions(QLocale::OmitGroupSeparator);
+    QString num = loc.toString(percent ? d * 100 : d, 'f', decimals);
+    const QString intDigits = numPart.left(dot < 0 ? numPart.size() : dot);
+    if (!intDigits.contains(u'0') && num.startsWith(QLatin1String("0")) && num.size() > 1)
+        num.remove(0, 1); // "#.##" shows .5
+    return format.left(first) + num + format.mid(last);
+}
+
+// --- SQL functions -------------------------------------------------------------------------------
+
+namespace {
+
+QString argText(sqlite3_value *v)
+{
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_NULL: return {};
+    case SQLITE_INTEGER: return QString::number(sqlite3_value_int64(v));
+    case SQLITE_FLOAT: return localeNumberText(sqlite3_value_double(v));
+    default:
+        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(v)), sqlite3_value_bytes(v));
+    }
+}
+
+bool isNull(sqlite3_value *v)
+{
+    return sqlite3_value_type(v) == SQLITE_NULL;
+}
+
+void resultText(sqlite3_context *ctx, const QString &s)
+{
+    const QByteArray b = s.toUtf8();
+    sqlite3_result_text(ctx, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+}
+
+void resultNumber(sqlite3_context *ctx, double d)
+{
+    if (std::floor(d) == d && std::fabs(d) < 9.0e15)
+        sqlite3_result_int64(ctx, sqlite3_int64(d));
+    else
+        sqlite3_result_double(ctx, d);
+}
+
+void typeMismatch(sqlite3_context *ctx)
+{
+    sqlite3_result_error(ctx, "Data type mismatch in criteria expression.", -1);
+}
+
+std::optional<double> argNumber(sqlite3_value *v)
+{
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER: return double(sqlite3_value_int64(v));
+    case SQLITE_FLOAT: return sqlite3_value_double(v);
+    case SQLITE_NULL: return std::nullopt;
+    default: {
+        const QString s = argText(v).trimmed();
+        bool ok = false;
+        double d = s.toDouble(&ok);
+        if (!ok)
+            d = QLocale().toDouble(s, &ok);
+        if (!ok)
+            return std::nullopt;
+        return d;
+    }
+    }
+}
+
+std::optional<QDateTime> argDate(sqlite3_value *v)
+{
+    const int type = sqlite3_value_type(v);
+    if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) { // a day number counted from 1899-12-30
+        const double serial = sqlite3_value_double(v);
+        const double days = std::floor(serial);
+        const QDate d = QDate(1899, 12, 30).addDays(qint64(days));
+        return QDateTime(d, QTime(0, 0).addSecs(int(std::lround((serial - days) * 86400.0))));
+    }
+    if (type == SQLITE_NULL)
+        return std::nullopt;
+    const QString s = argText(v).trimmed();
+    if (auto dt = parseStoredDate(s))
+        return dt;
+    const QLocale loc;
+    const QDate local = loc.toDate(s, QLocale::ShortFormat);
+    if (local.isValid())
+        return QDateTime(local, QTime(0, 0));
+    const QDateTime localDt = loc.toDateTime(s, QLocale::ShortFormat);
+    if (localDt.isValid())
+        return localDt;
+    if (auto lit = parseDateLiteral(s))
+        return parseStoredDate(*lit);
+    return std::nullopt;
+}
+
+// Calls f(utf8, size) with the text Like and CStr see: numbers and stored dates as the locale
+// shows them, other text as it is.
+template <typename F>
+auto withDisplayText(sqlite3_value *v, const DisplayFormat &fmt, F f)
+{
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER: {
+        char buf[24];
+        const auto r = std::to_chars(buf, buf + sizeof buf, sqlite3_value_int64(v));
+        return f(buf, int(r.ptr - buf));
+    }
+    case SQLITE_FLOAT: {
+        const QByteArray b = fmt.numberText(sqlite3_value_double(v));
+        return f(b.constData(), int(b.size()));
+    }
+    default: {
+        const char *s = reinterpret_cast<const char *>(sqlite3_value_text(v));
+        const int n = sqlite3_value_bytes(v);
+        int parts[6];
+        if (storedDateParts(s, n, parts)) {
+            const QByteArray b = fmt.dateText(parts);
+            return f(b.constData(), int(b.size()));
+        }
+        return f(s, n);
+    }
+    }
+}
+
+QByteArray displayUtf8(sqlite3_value *v)
+{
+    return withDisplayText(v, DisplayFormat(), [](const char *s, int n) { return QByteArray(s, n); });
+}
+
+// The compiled pattern and the locale's formats, kept by SQLite for the statement's run.
+struct LikeAux {
+    Pattern pattern;
+    DisplayFormat format;
+};
+
+void fnLike(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]) || isNull(argv[1]))
+        return sqlite3_result_null(ctx);
+    const auto match = [argv](const LikeAux &aux) {
+        return withDisplayText(argv[0], aux.format,
+                               [&aux](const char *s, int n) { return matchPattern(aux.pattern, s, n); });
+    };
+    if (const auto *aux = static_cast<const LikeAux *>(sqlite3_get_auxdata(ctx, 1)))
+        return sqlite3_result_int(ctx, match(*aux));
+    auto *fresh = new LikeAux;
+    fresh->pattern = withDisplayText(argv[1], fresh->format,
+                                     [](const char *s, int n) { return compilePattern(s, n); });
+    const bool matched = match(*fresh);
+    // SQLite may free it at once (a pattern that is not constant): not used after this call.
+    sqlite3_set_auxdata(ctx, 1, fresh, [](void *p) { delete static_cast<LikeAux *>(p); });
+    sqlite3_result_int(ctx, matched);
+}
+
+void fnCat(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]) && isNull(argv[1]))
+        return sqlite3_result_null(ctx);
+    resultText(ctx, argText(argv[0]) + argText(argv[1]));
+}
+
+// Jet rounds the operands of \ and Mod to whole numbers first (half to even).
+std::optional<qint64> roundedArg(sqlite3_value *v)
+{
+    const auto d = argNumber(v);
+    if (!d)
+        return std::nullopt;
+    return qint64(std::nearbyint(*d));
+}
+
+void fnIntDiv(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]) || isNull(argv[1]))
+        return sqlite3_result_null(ctx);
+    const auto a = roundedArg(argv[0]), b = roundedArg(argv[1]);
+    if (!a || !b)
+        return typeMismatch(ctx);
+    if (*b == 0)
+        return sqlite3_result_error(ctx, "Division by zero.", -1);
+    sqlite3_result_int64(ctx, *a / *b);
+}
+
+void fnMod(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]) || isNull(argv[1]))
+        return sqlite3_result_null(ctx);
+    const auto a = roundedArg(argv[0]), b = roundedArg(argv[1]);
+    if (!a || !b)
+        return typeMismatch(ctx);
+    if (*b == 0)
+        return sqlite3_result_error(ctx, "Division by zero.", -1);
+    sqlite3_result_int64(ctx, *a % *b);
+}
+
+void fnPow(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]) || isNull(argv[1]))
+        return sqlite3_result_null(ctx);
+    const auto a = argNumber(argv[0]), b = argNumber(argv[1]);
+    if (!a || !b)
+        return typeMismatch(ctx);
+    resultNumber(ctx, std::pow(*a, *b));
+}
+
+template <typename F>
+void textFn(sqlite3_context *ctx, sqlite3_value *v, F f)
+{
+    if (isNull(v))
+        return sqlite3_result_null(ctx);
+    resultText(ctx, f(argText(v)));
+}
+
+void fnUCase(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    textFn(ctx, argv[0], [](const QString &s) { return s.toUpper(); });
+}
+void fnLCase(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    textFn(ctx, argv[0], [](const QString &s) { return s.toLower(); });
+}
+void fnTrim(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    textFn(ctx, argv[0], [](QString s) {
+        qsizetype a = 0, b = s.size();
+        while (a < b && s[a] == u' ')
+            ++a;
+        while (b > a && s[b - 1] == u' ')
+            --b;
+        return s.mid(a, b - a);
+    });
+}
+void fnLTrim(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    textFn(ctx, argv[0], [](QString s) {
+        qsizetype a = 0;
+        while (a < s.size() && s[a] == u' ')
+            ++a;
+        return s.mid(a);
+    });
+}
+void fnRTrim(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    textFn(ctx, argv[0], [](QString s) {
+        qsizetype b = s.size();
+        while (b > 0 && s[b - 1] == u' ')
+            --b;
+        return s.left(b);
+    });
+}
+
+std::optional<qint64> argCount(sqlite3_context *ctx, sqlite3_value *v, qint64 least)
+{
+    const auto n = argNumber(v);
+    if (!n || std::nearbyint(*n) < double(least)) {
+        sqlite3_result_error(ctx, "Invalid procedure call or argument.", -1);
+        return std::nullopt;
+    }
+    return qint64(std::nearbyint(*n));
+}
+
+void fnLeft(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    if (const auto n = argCount(ctx, argv[1], 0))
+        resultText(ctx, argText(argv[0]).left(*n));
+}
+void fnRight(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    if (const auto n = argCount(ctx, argv[1], 0))
+        resultText(ctx, argText(argv[0]).right(*n));
+}
+void fnMid(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    const auto start = argCount(ctx, argv[1], 1);
+    if (!start)
+        return;
+    qint64 len = -1;
+    if (argc > 2) {
+        const auto n = argCount(ctx, argv[2], 0);
+        if (!n)
+            return;
+        len = *n;
+    }
+    const QString s = argText(argv[0]);
+    resultText(ctx, *start > s.size() ? QString() : s.mid(*start - 1, len));
+}
+void fnLen(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    sqlite3_result_int64(ctx, argText(argv[0]).size());
+}
+
+// InStr([start,] text, sought [, compare]): 1-based, 0 when absent; compare 0 is binary,
+// otherwise case-blind as every text comparison of the database.
+void fnInStr(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    qint64 start = 1;
+    int first = 0;
+    if (argc >= 3) {
+        if (isNull(argv[0]))
+            return sqlite3_result_null(ctx);
+        const auto s = argCount(ctx, argv[0], 1);
+        if (!s)
+            return;
+        start = *s;
+        first = 1;
+    }
+    Qt::CaseSensitivity cs = Qt::CaseInsensitive;
+    if (argc == 4) {
+        const auto c = argNumber(argv[3]);
+        if (c && *c == 0)
+            cs = Qt::CaseSensitive;
+    }
+    if (isNull(argv[first]) || isNull(argv[first + 1]))
+        return sqlite3_result_null(ctx);
+    const QString hay = argText(argv[first]), needle = argText(argv[first + 1]);
+    if (start > hay.size() + 1)
+        return sqlite3_result_int(ctx, 0);
+    sqlite3_result_int64(ctx, hay.indexOf(needle, start - 1, cs) + 1);
+}
+
+void fnNz(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    if (!isNull(argv[0]))
+        return sqlite3_result_value(ctx, argv[0]);
+    if (argc > 1)
+        return sqlite3_result_value(ctx, argv[1]);
+    sqlite3_result_text(ctx, "", 0, SQLITE_STATIC);
+}
+
+// Val: the number at the start of a text, blanks ignored; 0 when there is none.
+void fnVal(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    const int type = sqlite3_value_type(argv[0]);
+    if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
+        return sqlite3_result_value(ctx, argv[0]);
+    QString s = argText(argv[0]);
+    s.remove(QRegularExpression(QStringLiteral("[ \t\r\n]")));
+    static const QRegularExpression num(QStringLiteral(R"(^[+-]?(\d+\.?\d*|\.\d+)([eEdD][+-]?\d+)?)"));
+    const auto m = num.match(s);
+    if (!m.hasMatch())
+        return sqlite3_result_int(ctx, 0);
+    QString t = m.captured(0);
+    t.replace(u'd', u'e').replace(u'D', u'e');
+    resultNumber(ctx, t.toDouble());
+}
+
+template <typename F>
+void dateFn(sqlite3_context *ctx, sqlite3_value *v, F f)
+{
+    if (isNull(v))
+        return sqlite3_result_null(ctx);
+    const auto dt = argDate(v);
+    if (!dt)
+        return typeMismatch(ctx);
+    sqlite3_result_int(ctx, f(*dt));
+}
+
+void fnYear(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    dateFn(ctx, argv[0], [](const QDateTime &d) { return d.date().year(); });
+}
+void fnMonth(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    dateFn(ctx, argv[0], [](const QDateTime &d) { return d.date().month(); });
+}
+void fnDay(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    dateFn(ctx, argv[0], [](const QDateTime &d) { return d.date().day(); });
+}
+void fnDate(sqlite3_context *ctx, int, sqlite3_value **)
+{
+    resultText(ctx, storedText(QDate::currentDate(), QTime(0, 0)));
+}
+void fnNow(sqlite3_context *ctx, int, sqlite3_value **)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    resultText(ctx, storedText(now.date(), now.time()));
+}
+
+void fnFormat(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    const QString fmt = argc > 1 ? argText(argv[1]) : QString();
+    const int type = sqlite3_value_type(argv[0]);
+    if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
+        const double d = sqlite3_value_double(argv[0]);
+        if (fmt.isEmpty())
+            return resultText(ctx, argText(argv[0]));
+        // A date pattern applied to a number reads the number as a day number.
+        static const QRegularExpression dateLetters(QStringLiteral("[dmyhns]|date|time"),
+                                                    QRegularExpression::CaseInsensitiveOption);
+        if (dateLetters.match(fmt).hasMatch() && !fmt.contains(u'0') && !fmt.contains(u'#') &&
+            fmt.compare(QLatin1String("General Number"), Qt::CaseInsensitive) != 0 &&
+            fmt.compare(QLatin1String("Standard"), Qt::CaseInsensitive) != 0 &&
+            fmt.compare(QLatin1String("Currency"), Qt::CaseInsensitive) != 0)
+            return resultText(ctx, formatDate(*argDate(argv[0]), fmt));
+        return resultText(ctx, formatNumber(d, fmt));
+    }
+    const QString text = argText(argv[0]);
+    if (auto dt = parseStoredDate(text.trimmed()))
+        return resultText(ctx, fmt.isEmpty() ? localeDateText(*dt) : formatDate(*dt, fmt));
+    if (fmt.isEmpty())
+        return resultText(ctx, text);
+    bool ok = false;
+    const double d = text.trimmed().toDouble(&ok);
+    if (ok)
+        return resultText(ctx, formatNumber(d, fmt));
+    if (auto dt = argDate(argv[0]))
+        return resultText(ctx, formatDate(*dt, fmt));
+    resultText(ctx, text);
+}
+
+void fnCStr(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    resultText(ctx, QString::fromUtf8(displayUtf8(argv[0])));
+}
+
+void convertInteger(sqlite3_context *ctx, sqlite3_value *v, qint64 lo, qint64 hi)
+{
+    if (isNull(v))
+        return sqlite3_result_null(ctx);
+    const auto d = argNumber(v);
+    if (!d)
+        return typeMismatch(ctx);
+    const double r = std::nearbyint(*d); // half to even, as Jet rounds
+    if (r < double(lo) || r > double(hi))
+        return sqlite3_result_error(ctx, "Overflow.", -1);
+    sqlite3_result_int64(ctx, qint64(r));
+}
+
+void fnCInt(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    convertInteger(ctx, argv[0], -32768, 32767);
+}
+void fnCLng(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    convertInteger(ctx, argv[0], -2147483648LL, 2147483647LL);
+}
+void fnCDbl(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    const auto d = argNumber(argv[0]);
+    if (!d)
+        return typeMismatch(ctx);
+    sqlite3_result_double(ctx, *d);
+}
+void fnAbs(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER)
+        return sqlite3_result_int64(ctx, std::llabs(sqlite3_value_int64(argv[0])));
+    const auto d = argNumber(argv[0]);
+    if (!d)
+        return typeMismatch(ctx);
+    resultNumber(ctx, std::fabs(*d));
+}
+void fnInt(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER)
+        return sqlite3_result_value(ctx, argv[0]);
+    const auto d = argNumber(argv[0]);
+    if (!d)
+        return typeMismatch(ctx);
+    resultNumber(ctx, std::floor(*d));
+}
+
+struct FnReg {
+    const char *name;
+    int nArg;
+    void (*fn)(sqlite3_context *, int, sqlite3_value **);
+    bool deterministic;
+};
+
+const FnReg kRegs[] = {
+    {"jet_like", 2, fnLike, true},     {"jet_cat", 2, fnCat, true},       {"jet_idiv", 2, fnIntDiv, true},
+    {"jet_mod", 2, fnMod, true},       {"jet_pow", 2, fnPow, true},       {"jet_ucase", 1, fnUCase, true},
+    {"jet_lcase", 1, fnLCase, true},   {"jet_left", 2, fnLeft, true},     {"jet_right", 2, fnRight, true},
+    {"jet_mid", 2, fnMid, true},       {"jet_mid", 3, fnMid, true},       {"jet_len", 1, fnLen, true},
+    {"jet_trim", 1, fnTrim, true},     {"jet_ltrim", 1, fnLTrim, true},   {"jet_rtrim", 1, fnRTrim, true},
+    {"jet_instr", 2, fnInStr, true},   {"jet_instr", 3, fnInStr, true},   {"jet_instr", 4, fnInStr, true},
+    {"jet_nz", 1, fnNz, true},         {"jet_nz", 2, fnNz, true},         {"jet_val", 1, fnVal, true},
+    {"jet_year", 1, fnYear, true},     {"jet_month", 1, fnMonth, true},   {"jet_day", 1, fnDay, true},
+    {"jet_date", 0, fnDate, false},    {"jet_now", 0, fnNow, false},      {"jet_format", 1, fnFormat, true},
+    {"jet_format", 2, fnFormat, true}, {"jet_cstr", 1, fnCStr, true},     {"jet_cint", 1, fnCInt, true},
+    {"jet_clng", 1, fnCLng, true},     {"jet_cdbl", 1, fnCDbl, true},     {"jet_abs", 1, fnAbs, true},
+    {"jet_int", 1, fnInt, true},
+};
+
+} // namespace
+
+void registerSqlFunctions(sqlite3 *db)
+{
+    for (const FnReg &r : kRegs)
+        sqlite3_create_function_v2(db, r.name, r.nArg, SQLITE_UTF8 | (r.deterministic ? SQLITE_DETERMINISTIC : 0),
+                                   nullptr, r.fn, nullptr, nullptr, nullptr);
+}
+
+void registerFunctions(sqlite3 *db)
+{
+    // A double-quoted word is always a name here: an unknown one must fail, not turn into a string.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    registerCollations(db);
+    registerSqlFunctions(db);
+}
+
+} // namespace platform::db::jet

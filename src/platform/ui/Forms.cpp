@@ -1,0 +1,254 @@
+#include "platform/ui/Forms.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+#include <cmath>
+
+namespace platform::ui {
+
+// ---------------------------------------------------------------- twips
+
+int twipsToPixels(double twips, double dpi) {
+    return static_cast<int>(std::lround(twips * dpi / TwipsPerInch));
+}
+
+double pixelsToTwips(int pixels, double dpi) { return dpi > 0 ? pixels * TwipsPerInch / dpi : 0; }
+
+double screenDpiX() {
+    const QScreen *s = QGuiApplication::primaryScreen();
+    return s && s->logicalDotsPerInchX() > 0 ? s->logicalDotsPerInchX() : 96.0;
+}
+
+double screenDpiY() {
+    const QScreen *s = QGuiApplication::primaryScreen();
+    return s && s->logicalDotsPerInchY() > 0 ? s->logicalDotsPerInchY() : 96.0;
+}
+
+int twipsToPixelsX(double twips) { return twipsToPixels(twips, screenDpiX()); }
+int twipsToPixelsY(double twips) { return twipsToPixels(twips, screenDpiY()); }
+double pixelsToTwipsX(int pixels) { return pixelsToTwips(pixels, screenDpiX()); }
+double pixelsToTwipsY(int pixels) { return pixelsToTwips(pixels, screenDpiY()); }
+
+QRect twipsRect(int left, int top, int width, int height) {
+    return QRect(twipsToPixelsX(left), twipsToPixelsY(top), twipsToPixelsX(width), twipsToPixelsY(height));
+}
+
+void placeTwips(QWidget *w, int left, int top, int width, int height) {
+    if (w)
+        w->setGeometry(twipsRect(left, top, width, height));
+}
+
+void setClientSizeTwips(QWidget *w, int width, int height) {
+    if (w)
+        w->setFixedSize(twipsToPixelsX(width), twipsToPixelsY(height));
+}
+
+// ---------------------------------------------------------------- placement
+
+QRect screenRect(const QWidget *w) {
+    const QScreen *s = w ? w->screen() : nullptr;
+    if (!s)
+        s = QGuiApplication::primaryScreen();
+    return s ? s->geometry() : QRect(0, 0, 1024, 768);
+}
+
+namespace {
+// The outer size: the frame is known only once the window has been shown.
+QSize outerSize(const QWidget *w) { return w->isVisible() ? w->frameGeometry().size() : w->size(); }
+} // namespace
+
+void centreOnScreen(QWidget *w) {
+    if (!w)
+        return;
+    const QRect s = screenRect(w);
+    const QSize size = outerSize(w);
+    w->move(s.left() + (s.width() - size.width()) / 2, s.top() + (s.height() - size.height()) / 2);
+}
+
+void centreOnOwner(QWidget *w, const QWidget *owner) {
+    if (!w)
+        return;
+    if (!owner || !owner->isVisible()) {
+        centreOnScreen(w);
+        return;
+    }
+    const QRect o = owner->frameGeometry();
+    const QSize size = outerSize(w);
+    w->move(o.left() + (o.width() - size.width()) / 2, o.top() + (o.height() - size.height()) / 2);
+}
+
+void setTopTwips(QWidget *w, int twips) {
+    if (w)
+        w->move(w->x(), screenRect(w).top() + twipsToPixelsY(twips));
+}
+
+// ---------------------------------------------------------------- fonts
+
+void applyScreenFont(QWidget *window, const QString &fontName, int pointSize) {
+    if (!window || fontName.isEmpty())
+        return;
+    const auto controls = window->findChildren<QWidget *>();
+    for (QWidget *c : controls) {
+        try {
+            QFont f = c->font();
+            f.setFamily(fontName);
+            if (pointSize > 0)
+                f.setPointSize(pointSize);
+            c->setFont(f);
+        } catch (...) {
+            // a control that cannot take the font keeps its own
+        }
+    }
+}
+
+// ---------------------------------------------------------------- loaded windows
+
+namespace {
+QList<QPointer<QWidget>> &loaded() {
+    static QList<QPointer<QWidget>> list;
+    return list;
+}
+
+void prune() { loaded().removeIf([](const QPointer<QWidget> &p) { return p.isNull(); }); }
+
+bool removeLoaded(QWidget *w) {
+    prune();
+    return loaded().removeIf([w](const QPointer<QWidget> &p) { return p.data() == w; }) > 0;
+}
+} // namespace
+
+void registerForm(QWidget *w) {
+    if (!w || isLoaded(w))
+        return;
+    loaded().append(w);
+}
+
+QWidget *loadedForm(const QString &name) {
+    prune();
+    for (const auto &p : loaded())
+        if (p->objectName() == name)
+            return p.data();
+    return nullptr;
+}
+
+bool isLoaded(const QString &name) { return loadedForm(name) != nullptr; }
+
+bool isLoaded(const QWidget *w) {
+    prune();
+    for (const auto &p : loaded())
+        if (p.data() == w)
+            return true;
+    return false;
+}
+
+int loadedCount() {
+    prune();
+    return static_cast<int>(loaded().size());
+}
+
+QList<QWidget *> loadedForms() {
+    prune();
+    QList<QWidget *> out;
+    for (const auto &p : loaded())
+        out.append(p.data());
+    return out;
+}
+
+void detail::formClosed(QWidget *w) {
+    if (removeLoaded(w)) {
+        // The window may be closing from inside one of its own handlers or its modal loop:
+        // destroy it only when the event loop has control again.
+        w->deleteLater();
+    }
+}
+
+bool unloadForm(QWidget *w) {
+    if (!w || !isLoaded(w))
+        return true;
+    QPointer<QWidget> guard(w);
+    if (!w->close())
+        return false;
+    // A window that is not a Form<> has no close handler of its own that unloads it.
+    if (guard)
+        detail::formClosed(guard.data());
+    return true;
+}
+
+bool unloadForm(const QString &name) { return unloadForm(loadedForm(name)); }
+
+void unloadAllForms() {
+    const auto all = loadedForms();
+    for (auto it = all.crbegin(); it != all.crend(); ++it)
+        unloadForm(*it);
+}
+
+void flushUnloadedForms() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+QString detail::formName(const QMetaObject &mo) {
+    const QString full = QString::fromLatin1(mo.className());
+    const qsizetype i = full.lastIndexOf(QLatin1String("::"));
+    return i < 0 ? full : full.mid(i + 2);
+}
+
+// ---------------------------------------------------------------- modal show
+
+namespace {
+ModalHook &modalHook() {
+    static ModalHook hook;
+    return hook;
+}
+} // namespace
+
+void setModalHook(ModalHook hook) { modalHook() = std::move(hook); }
+
+bool hasModalHook() { return static_cast<bool>(modalHook()); }
+
+ScopedModalHook::ScopedModalHook(ModalHook hook) : previous_(modalHook()) { setModalHook(std::move(hook)); }
+
+ScopedModalHook::~ScopedModalHook() { setModalHook(std::move(previous_)); }
+
+int showModal(QDialog *dialog, const QWidget *owner) {
+    if (!dialog)
+        return QDialog::Rejected;
+    if (owner)
+        centreOnOwner(dialog, owner);
+    QPointer<QDialog> guard(dialog);
+    ModalHook hook = modalHook();
+    if (!hook && QGuiApplication::platformName() == QLatin1String("offscreen")) {
+        // Nobody could ever answer this window: it closes at once, as by its close box.
+        qWarning("showModal: no modal hook on the offscreen platform; closing %s",
+                 qPrintable(dialog->objectName()));
+        hook = [](QDialog *) {};
+    }
+    if (hook) {
+        QTimer::singleShot(0, dialog, [guard, hook] {
+            if (!guard)
+                return;
+            try {
+                hook(guard.data());
+            } catch (...) {
+                // a failing hook must not leave the modal loop running
+            }
+            if (guard && guard->isVisible())
+                guard->close();
+            // Some dialogs ignore the close box (a message box without a Cancel button).
+            if (guard && guard->isVisible())
+                guard->reject();
+        });
+    }
+    dialog->setWindowModality(Qt::ApplicationModal);
+    return dialog->exec();
+}
+
+void showModeless(QWidget *w, const QWidget *owner) {
+    if (!w)
+        return;
+    w->show();
+    if (owner && owner->windowHandle() && w->windowHandle())
+        w->windowHandle()->setTransientParent(owner->windowHandle());
+}
+
+} // namespace platform::ui

@@ -1,0 +1,152 @@
+#pragma once
+// The forms run time the windows of the program rely on: single-instance windows reached by
+// name (loaded when first touched, unloaded with their unload handler), the one road for
+// showing a window modally (with a hook so tests can act on a shown window without blocking),
+// twips, placement on the screen or the owner, and the screen font.
+#include <QCloseEvent>
+#include <QDialog>
+#include <QList>
+#include <QMetaObject>
+#include <QPointer>
+#include <QRect>
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+namespace platform::ui {
+
+// ---------------------------------------------------------------- twips
+// Window and control measures are kept in twips (1440 per inch) and converted here at the
+// screen's logical DPI: 15 twips per pixel at 96 DPI.
+constexpr int TwipsPerInch = 1440;
+
+int twipsToPixels(double twips, double dpi);
+double pixelsToTwips(int pixels, double dpi);
+// At the primary screen's logical DPI (96 when there is no screen).
+double screenDpiX();
+double screenDpiY();
+int twipsToPixelsX(double twips);
+int twipsToPixelsY(double twips);
+double pixelsToTwipsX(int pixels);
+double pixelsToTwipsY(int pixels);
+// A rectangle given as left, top, width and height in twips, in pixels.
+QRect twipsRect(int left, int top, int width, int height);
+// Places a control (relative to its parent) from twips.
+void placeTwips(QWidget *w, int left, int top, int width, int height);
+// Gives a window a fixed client area of the given twips.
+void setClientSizeTwips(QWidget *w, int width, int height);
+
+// ---------------------------------------------------------------- placement
+// The screen a window is on (the primary screen before it is shown).
+QRect screenRect(const QWidget *w);
+// left = (screen width - width) / 2, top = (screen height - height) / 2.
+void centreOnScreen(QWidget *w);
+// Centres a window on its owner; on the screen when there is no owner.
+void centreOnOwner(QWidget *w, const QWidget *owner);
+// Moves a window so that its top stands `twips` below the top of its screen (tablet mode).
+void setTopTwips(QWidget *w, int twips);
+
+// ---------------------------------------------------------------- fonts
+// Gives every control of `window` the font name, keeping each control's size unless
+// `pointSize` is above 0. An empty name changes nothing; a control that refuses is skipped.
+void applyScreenFont(QWidget *window, const QString &fontName, int pointSize = 0);
+
+// ---------------------------------------------------------------- loaded windows
+// A window is loaded when it is created (its constructor is its load handler), counted and
+// found by its objectName while loaded, and unloaded by closing it: its unload handler runs and
+// the window is destroyed once the event loop gets control back. Touching a window that is not
+// loaded loads a fresh one.
+
+// Adds a window to the loaded windows (objectName must be its name). form<T>() does this.
+void registerForm(QWidget *w);
+// The loaded window of that name, or nullptr.
+QWidget *loadedForm(const QString &name);
+bool isLoaded(const QString &name);
+bool isLoaded(const QWidget *w);
+// The number of loaded windows (the test whether another window is open).
+int loadedCount();
+// The loaded windows in load order.
+QList<QWidget *> loadedForms();
+// Unloads a window: its close event (and so its unload handler) runs; false when the window
+// refused (ignored the close event). A window that is not loaded is left alone (true).
+bool unloadForm(QWidget *w);
+bool unloadForm(const QString &name);
+// Unloads every loaded window, the last loaded first.
+void unloadAllForms();
+// Destroys the windows already unloaded (tests call this between steps; the event loop does it
+// by itself).
+void flushUnloadedForms();
+
+namespace detail {
+void formClosed(QWidget *w);
+QString formName(const QMetaObject &mo);
+} // namespace detail
+
+// The name a window class is reached by: its class name without namespace.
+template <class T> QString formName() { return detail::formName(T::staticMetaObject); }
+
+// The loaded window of class T, or nullptr.
+template <class T> T *findForm() { return qobject_cast<T *>(loadedForm(formName<T>())); }
+
+// The window of class T, loaded (constructed, so its load handler runs) when it is not loaded.
+template <class T> T *form() {
+    if (T *w = findForm<T>())
+        return w;
+    T *w = new T();
+    w->setObjectName(formName<T>());
+    registerForm(w);
+    return w;
+}
+
+// Base of the program's windows: runs the window's unload handler when it closes (by code or by
+// the close box) and then unloads it. Base is QDialog, QMainWindow or QWidget.
+template <class Base> class Form : public Base {
+public:
+    using Base::Base;
+
+protected:
+    // The unload handler. Runs once, after the close was accepted.
+    virtual void formUnload() {}
+
+    void closeEvent(QCloseEvent *e) override {
+        Base::closeEvent(e);
+        if (!e->isAccepted())
+            return;
+        try {
+            formUnload();
+        } catch (...) {
+            // an unload handler must not stop the window from closing
+        }
+        detail::formClosed(this);
+    }
+};
+
+// ---------------------------------------------------------------- modal show
+// Every modal show of the program goes through showModal. When `owner` is given the window is
+// centred on it first. Returns the dialog's result (QDialog::Accepted / Rejected).
+//
+// Tests install a hook: it is called with each dialog once its modal loop runs, and is expected
+// to close it (click a button, close it). A dialog still open after the hook returns is closed
+// as by its close box, so a test never waits. Without a hook on the offscreen platform a modal
+// window is closed at once the same way.
+using ModalHook = std::function<void(QDialog *)>;
+int showModal(QDialog *dialog, const QWidget *owner = nullptr);
+void setModalHook(ModalHook hook);
+bool hasModalHook();
+
+// Installs a hook for its lifetime, putting the previous one back afterwards.
+class ScopedModalHook {
+public:
+    explicit ScopedModalHook(ModalHook hook);
+    ~ScopedModalHook();
+    ScopedModalHook(const ScopedModalHook &) = delete;
+    ScopedModalHook &operator=(const ScopedModalHook &) = delete;
+
+private:
+    ModalHook previous_;
+};
+
+// Shows a window without waiting, kept above its owner when one is given.
+void showModeless(QWidget *w, const QWidget *owner = nullptr);
+
+} // namespace platform::ui

@@ -1,0 +1,273 @@
+#pragma once
+// The main window: the song grid over the catalogue with the commands around it.
+//
+// Controls and menu entries are public members named as the program's other windows know them
+// (each widget's objectName is its member name). Command handlers are public methods named
+// after the control and the event (cmdAdd_Click, ShowAllMenu_Click, ...); a menu entry or
+// button whose handler is not built yet is present and does nothing.
+//
+// Positions and sizes of the controls are kept in twips (controlRect / setControlRect) and
+// drawn at the screen's resolution; the resize rule works on those values.
+#include "core/WheelTarget.h"
+#include "platform/db/Recordset.h"
+#include "platform/ui/DataControl.h"
+#include "platform/ui/DbGrid.h"
+#include "platform/ui/Forms.h"
+
+#include <QHash>
+#include <QList>
+#include <QMainWindow>
+#include <QString>
+#include <functional>
+
+class QAbstractButton;
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace songlist {
+
+// A control's place and size in twips, relative to the window's client area.
+struct TwRect {
+    double Left = 0;
+    double Top = 0;
+    double Width = 0;
+    double Height = 0;
+    bool operator==(const TwRect &) const = default;
+};
+
+class NameList : public platform::ui::Form<QMainWindow>, public core::WheelTarget {
+    Q_OBJECT
+public:
+    explicit NameList(QWidget *parent = nullptr);
+    ~NameList() override;
+
+    // The loaded main window, or nullptr.
+    static NameList *instance();
+
+    // Designed size of the window (twips) and the smallest width the resize rule allows.
+    static constexpr double DesignWidth = 15360;
+    static constexpr double DesignHeight = 11100;
+    static constexpr double MinimumWidth = 10100;
+    // The designed background colour (a colour value, low byte red).
+    static constexpr qint64 DesignBackColor = 0x808040;
+
+    // ---- controls ------------------------------------------------------------------------
+    platform::ui::DataControl *Data1 = nullptr;
+    platform::ui::DbGrid *Table1 = nullptr;
+    QObject *CMDialog1 = nullptr;  // its "FileName" property carries a picture path
+    QComboBox *cmbSort = nullptr;
+    QLabel *lblSort = nullptr;
+    QLineEdit *txtLocate = nullptr;
+    QLabel *lblLocate = nullptr;
+    QFrame *FrameAlpha = nullptr;
+    QList<QLabel *> lblAlphabet;  // 38 labels; property "Index" holds each one's index
+    QLabel *lblFilterMsg = nullptr;
+    QLabel *lblCategory = nullptr;
+    QLabel *lblSelectedCount = nullptr;
+    QLabel *lblHeader = nullptr;
+    QLabel *lblMargin = nullptr;
+    QPlainTextEdit *txtName = nullptr;
+    QLineEdit *TextBackground = nullptr;
+    QLineEdit *txtSongAddedToPlaylist = nullptr;
+    QPushButton *cmdAdd = nullptr;
+    QPushButton *cmdEdit = nullptr;
+    QPushButton *cmdDelete = nullptr;
+    QPushButton *cmdExit = nullptr;
+    QPushButton *cmdExitSign = nullptr;
+    QPushButton *cmdShowAll = nullptr;
+    QPushButton *cmdShowSelected = nullptr;
+    QPushButton *cmdShowArtistSongs = nullptr;
+    QPushButton *cmdFind = nullptr;
+    QPushButton *cmdFilter = nullptr;
+    QPushButton *cmdCategory = nullptr;
+    QPushButton *cmdAssignCatg = nullptr;
+    QPushButton *cmdCount = nullptr;
+    QPushButton *cmdNotes = nullptr;
+    QPushButton *cmdPictures = nullptr;
+    QPushButton *cmdHelp = nullptr;
+    QPushButton *cmdPlay = nullptr;
+    QPushButton *cmdPlayAll = nullptr;
+    QPushButton *cmdPlayList = nullptr;
+    QPushButton *cmdSortArtist = nullptr;
+    QPushButton *cmdSortSong = nullptr;
+
+    // ---- menus ---------------------------------------------------------------------------
+    QMenu *File = nullptr;
+    QAction *OpenDatabase = nullptr, *mnuCompactDatabase = nullptr, *AddMusicFolder = nullptr,
+            *AddOneMusicFile = nullptr, *ScanFiles = nullptr, *mnuFileCopy = nullptr, *Export = nullptr,
+            *ExportWithNotes = nullptr, *Category = nullptr, *SelectionCriteria = nullptr,
+            *SelectColor = nullptr, *RestoreColor = nullptr, *mnuFileFont = nullptr,
+            *mnuDeleteDisplayed = nullptr, *mnuDeleteAll = nullptr, *FileExit = nullptr;
+    QMenu *EditMenu = nullptr;
+    QAction *AddMenu = nullptr, *EditViewMenu = nullptr, *FindEditMenu = nullptr, *mnuReplace = nullptr,
+            *mnuChangePaths = nullptr, *AssignCatgMenu = nullptr, *AssignAllToCatg = nullptr,
+            *RemoveAllFromCatg = nullptr, *GridEditMenu = nullptr, *mnuFindInvalidFilenames = nullptr,
+            *Separator1 = nullptr, *mnuShowDuplicates = nullptr, *mnuShowDuplicatesToDelete = nullptr,
+            *mnuDeleteDuplicates = nullptr, *Separator2 = nullptr, *mnuShowDuplicatesAlbum = nullptr,
+            *mnuShowDuplicatesToDeleteAlbum = nullptr, *mnuDeleteDuplicatesAlbum = nullptr,
+            *ShowAllMenu = nullptr, *ShowSelectedOnlyMenu = nullptr, *HideSelectedMenu = nullptr,
+            *RemoveSelectionsMenu = nullptr, *DisplayRecCntMenu = nullptr;
+    QMenu *PlayMenu = nullptr;
+    QAction *mnuPlayCurrentSong = nullptr, *mnuPlayAllSongs = nullptr, *mnuPlayFolder = nullptr,
+            *mnuPlayFolderAndSubfolders = nullptr;
+    QMenu *ReportsMenu = nullptr;
+    QAction *mnuArtistRpt = nullptr, *mnuSongRpt = nullptr, *mnuPathRpt = nullptr,
+            *StatisticsReport = nullptr, *mnuRptLinesPerPage = nullptr;
+    QMenu *OptionsMenu = nullptr;
+    QAction *TabletMode = nullptr, *DesktopMode = nullptr, *mnuOptionsWarningMessagesReset = nullptr,
+            *mnuOptionWindowSize = nullptr, *mnuOptionFileRename = nullptr, *ScrollBarWidth = nullptr,
+            *DataBaseLocation = nullptr, *OphanedPictures = nullptr, *EmptyDeletedPicturesFolder = nullptr;
+    QMenu *HelpMenu = nullptr;
+    QAction *HelpSystem = nullptr, *HelpGotoWebsite = nullptr, *AboutBox = nullptr;
+    QMenu *mnuPopup = nullptr;
+    QAction *mnuPopupAddToPlaylist = nullptr, *mnuPopupPlay = nullptr, *mnuPopupAssignToCategory = nullptr,
+            *mnuPopupCopyFile = nullptr, *mnuPopupDelete = nullptr;
+
+    // ---- the window's own state (cleared when the window loads) ----------------------------
+    bool FirstActivation = false;
+    bool GridJustLoaded = false;
+    bool GridCellEditing = false;
+    bool MarkColumnClicked = false;
+    int PendingMoveColumn = 0;
+    QString MoveColumnCaption;
+    QString MoveColumnDataField;
+    double MoveColumnWidth = 0;
+    bool ColumnsChanged = false;
+    // Set around the window's closing by commands that re-open the catalogue afterwards; the
+    // unload then does not end the program.
+    bool CompactInProgress = false;
+    QString PriorRecordSource;
+
+    // ---- life ----------------------------------------------------------------------------
+    // Load handler; runs once (ShowNameList runs it before showing the window).
+    void Form_Load();
+    void Form_Activate();
+    void Form_KeyDown(int &KeyCode, int Shift);
+    void Form_Unload();
+    void Form_Resize();
+    void cmdExit_Click();
+    void cmdExitSign_Click();
+    void FileExit_Click();
+
+    // ---- record source and Show all ------------------------------------------------------
+    void ShowAllMenu_Click();
+    void cmdShowAll_Click();
+    // "Select * from  " & RecordSourceName & WhereClause & OrderByClause
+    static QString standardRecordSource();
+    // Enables what Show all enables: the File menu, cmdAdd, cmdEdit, AddMenu, FindEditMenu,
+    // cmdShowArtistSongs, cmdFilter, cmdFind, cmbSort, cmdSortSong, cmdSortArtist.
+    void enableViewCommands();
+
+    // ---- sort orders -----------------------------------------------------------------------
+    void cmbSort_Click();
+    void cmdSortArtist_Click();
+    void cmdSortSong_Click();
+    // Sets the sort list's text as code does: selects that item and runs cmbSort_Click.
+    void setSortText(const QString &text);
+
+    // ---- layout and modes ----------------------------------------------------------------
+    // The resize rule on given sizes (twips): outer window width, client width and height.
+    void layoutForSize(double windowWidth, double innerWidth, double innerHeight);
+    void DesktopMode_Click();
+    void TabletMode_Click();
+
+    // ---- options and help ----------------------------------------------------------------
+    void SelectColor_Click();
+    void RestoreColor_Click();
+    void GridEditMenu_Click();
+    void mnuOptionFileRename_Click();
+    void mnuOptionWindowSize_Click();
+    void mnuOptionsWarningMessagesReset_Click();
+    void ScrollBarWidth_Click();
+    void mnuFileFont_Click();
+    void DataBaseLocation_Click();
+    void HelpSystem_Click();
+    void HelpGotoWebsite_Click();
+    void AboutBox_Click();
+    void cmdHelp_Click();
+
+    // The change event of lblCategory: its caption decides whether cmdAdd is enabled.
+    void lblCategory_Change();
+    // Sets lblCategory's caption and runs its change event.
+    void setCategoryCaption(const QString &caption);
+
+    // Wheel turns over the window scroll the grid.
+    void MouseWheel(int &MouseKeys, int &Rotation, int &Xpos, int &Ypos) override;
+
+    // ---- helpers for the window's commands ------------------------------------------------
+    // The grid's record count (0 when nothing is bound).
+    long recordCount() const;
+    // The grid shows one of the four saved duplicate queries.
+    bool isDuplicateView() const;
+    static bool isDuplicateQuery(const QString &recordSource);
+    // A field of the grid's current row, Null read as "" (empty when there is no current row).
+    QString currentText(const QString &field) const;
+    // Sets the artist button for the current row: "Show all songs by " and the artist, sized to
+    // its caption and centred; hidden when the artist is empty. extraTwips is added to the
+    // caption's width.
+    void showArtistButton(const QString &artist, double extraTwips = 500);
+    // Width of a caption in the window's font, in twips.
+    double textWidthTwips(const QString &text) const;
+
+    // The window's background colour as a colour value (low byte red).
+    qint64 backColor() const { return backColor_; }
+    void setBackColor(qint64 colour);
+
+    // Place and size of a control in twips.
+    TwRect controlRect(const QWidget *w) const;
+    void setControlRect(QWidget *w, const TwRect &r);
+    // The window's outer size and position, and its client area, in twips.
+    double formLeft() const;
+    double formTop() const;
+    double formWidth() const;
+    double formHeight() const;
+    double scaleWidth() const;
+    double scaleHeight() const;
+    void setFormWidth(double twips);
+
+    // Runs a command so that no exception leaves it: a database error is shown with its number.
+    void run(const std::function<void()> &command);
+    // Wires a menu entry or button to a handler through run().
+    void on(QAction *action, void (NameList::*handler)());
+    void on(QAbstractButton *button, void (NameList::*handler)());
+
+    // Ending the program (the unload without CompactInProgress or ReopeningDatabase); tests
+    // replace it. Empty = close every window and leave the event loop.
+    static std::function<void()> &endProgramHook();
+
+protected:
+    void formUnload() override;
+    void changeEvent(QEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void wireCommands();
+    void applyModeSettings(bool tablet, const QString &fontName);
+    void applyFonts();
+    void readColumnLayout();
+    void writeColumnLayout();
+    void swapSongArtistColumns(bool artistFirst);
+    void writeBackColor();
+    void dockBesidePics3();
+    void endProgram();
+    void applyRect(QWidget *w);
+    QAction *addEntry(QMenu *menu, const QString &name, const QString &caption);
+
+    QHash<const QWidget *, TwRect> rects_;
+    qint64 backColor_ = DesignBackColor;
+    bool loaded_ = false;
+    bool activating_ = false;
+    bool resizing_ = false;
+    bool startupCategory_ = false;  // the load showed the remembered category
+};
+
+} // namespace songlist

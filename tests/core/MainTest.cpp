@@ -1,0 +1,446 @@
+// Start-up: the command line, the search for the catalogue, the password and repair roads, the
+// single running copy and re-entry.
+#include "common/TestEnv.h"
+
+#include "core/AppState.h"
+#include "core/Main.h"
+#include "core/RegistryOptions.h"
+#include "core/SingleInstance.h"
+#include "core/StartupHooks.h"
+#include "platform/db/Database.h"
+#include "platform/ui/ScriptedPrompts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QSignalSpy>
+
+using core::g;
+using modMain::CommandLine;
+using modMain::StartResult;
+using platform::ui::Answer;
+using platform::ui::Icon;
+using Kind = platform::ui::ScriptedPrompts::Asked::Kind;
+
+namespace {
+
+const QString kAlreadyRunning = QStringLiteral(
+    "Orvalis is already running!  Make sure both the Player window and the main Orvalis window are closed "
+    "before starting Orvalis again.");
+const QString kRepairQuestion =
+    QStringLiteral("Database may be corrupted.  Press the OK button if you want Orvalis to attempt to repair it.");
+
+QByteArray bytesOf(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QStringList settingsKeys() { return QSettings("Orvalis", "Orvalis").allKeys(); }
+
+class MainTest : public OrvalisTest {
+protected:
+    void SetUp() override {
+        OrvalisTest::SetUp();
+        core::singleInstance().release();
+        core::hooks() = {};
+        core::hooks().showMainWindow = [this] { ++mainWindowShown; };
+        core::hooks().endProgram = [this](int code) { endCodes << code; };
+        programFolder = tmp.path() + "/bin";
+        dataFolder = tmp.path() + "/data/";
+        QDir().mkpath(programFolder);
+        QDir().mkpath(dataFolder);
+        g().ProgramFolderOverride = programFolder;
+        // The default data folder lies in the test program's own HOME; keep it empty.
+        QFile::remove(core::RegistryOptions::defaultDataFolder() + "OVdata.mdb");
+    }
+    void TearDown() override {
+        core::hooks() = {};
+        core::singleInstance().release();
+        OrvalisTest::TearDown();
+    }
+
+    // A fresh run of the program: everything zeroed except the user's options.
+    void newRun() {
+        core::singleInstance().release();
+        core::resetState();
+        g().ProgramFolderOverride = programFolder;
+        prompts.clear();
+        mainWindowShown = 0;
+    }
+
+    QString catalogueIn(const QString &folder, const QString &name = "OVdata.mdb") {
+        QDir().mkpath(folder);
+        const QString path = QDir(folder).filePath(name);
+        testenv::copyEmptyCatalogue(path);
+        return path;
+    }
+
+    platform::ui::ScriptedPrompts prompts;
+    QString programFolder;
+    QString dataFolder;
+    int mainWindowShown = 0;
+    QList<int> endCodes;
+};
+
+// --- Command line ---------------------------------------------------------------------------
+
+TEST(CommandLineTest, MusicFilesAreRecognisedByTheirLastFourCharactersLowerCased) {
+    struct Case {
+        const char *line;
+        CommandLine::Kind kind;
+        const char *argument;
+    };
+    const Case cases[] = {
+        {"", CommandLine::Kind::Empty, ""},
+        {"   ", CommandLine::Kind::Empty, ""},
+        {"/m/a.mp3", CommandLine::Kind::MusicFile, "/m/a.mp3"},
+        {"/m/a.M4A", CommandLine::Kind::MusicFile, "/m/a.M4A"},
+        {"/m/a.wma", CommandLine::Kind::MusicFile, "/m/a.wma"},
+        {"/m/a.aac", CommandLine::Kind::MusicFile, "/m/a.aac"},
+        {"/m/a.wav", CommandLine::Kind::MusicFile, "/m/a.wav"},
+        {"/m/a.Ogg", CommandLine::Kind::MusicFile, "/m/a.Ogg"},
+        {"/m/a.FLAC", CommandLine::Kind::MusicFile, "/m/a.FLAC"},
+        {"/m/songflac", CommandLine::Kind::MusicFile, "/m/songflac"},  // no dot needed for flac
+        {"  \"/m/my song.mp3\"  ", CommandLine::Kind::MusicFile, "/m/my song.mp3"},
+        {"/m/a.mp3x", CommandLine::Kind::DatabaseFile, "/m/a.mp3x"},
+        {"/m/a.opus", CommandLine::Kind::DatabaseFile, "/m/a.opus"},
+        {"/d/cat.mdb", CommandLine::Kind::DatabaseFile, "/d/cat.mdb"},
+    };
+    for (const Case &c : cases) {
+        const CommandLine cmd = modMain::classifyCommandLine(QString::fromUtf8(c.line));
+        EXPECT_EQ(cmd.kind, c.kind) << c.line;
+        EXPECT_EQ(cmd.argument, QString::fromUtf8(c.argument)) << c.line;
+    }
+    // A database path keeps its quotes: it is looked up exactly as given.
+    EXPECT_EQ(modMain::classifyCommandLine(" \"/d/x.mdb\" ").text, QStringLiteral("\"/d/x.mdb\""));
+}
+
+TEST_F(MainTest, MusicFileStartsThePlayerAloneWithoutTheQuotes) {
+    QString played;
+    core::hooks().showPlayerOnly = [&](const QString &path) { played = path; };
+    EXPECT_EQ(modMain::Main("\"/music/Some Song.FLAC\""), StartResult::PlayerClosed);
+    EXPECT_EQ(played, QStringLiteral("/music/Some Song.FLAC"));
+    EXPECT_TRUE(g().PlayOnlyMode);
+    EXPECT_EQ(g().PlayPath, played);
+    EXPECT_EQ(g().PlayCaption, QStringLiteral("Orvalis Player"));
+    EXPECT_FALSE(g().Db);
+    EXPECT_EQ(mainWindowShown, 0);
+    EXPECT_TRUE(prompts.asked().isEmpty());
+    EXPECT_EQ(endCodes, QList<int>{0});
+}
+
+TEST_F(MainTest, WithoutAPlayerTheMusicStartSaysSoAndWritesNothing) {
+    EXPECT_EQ(modMain::Main("/music/a.mp3"), StartResult::Ended);
+    ASSERT_EQ(prompts.messageTexts().size(), 1);
+    EXPECT_TRUE(prompts.lastMessage().contains("player is not available"));
+    EXPECT_TRUE(prompts.lastMessage().contains("/music/a.mp3"));
+    EXPECT_FALSE(g().Db);
+    EXPECT_TRUE(settingsKeys().isEmpty());
+}
+
+TEST_F(MainTest, MissingDatabaseOnTheCommandLineEndsWithItsMessage) {
+    EXPECT_EQ(modMain::Main("/nowhere/cat.mdb"), StartResult::Ended);
+    ASSERT_EQ(prompts.asked().size(), 1);
+    const auto &a = prompts.asked().first();
+    EXPECT_EQ(a.text, QStringLiteral("The database file name you supplied on the command line cannot be found.  "
+                                     "You specified file name /nowhere/cat.mdb"));
+    EXPECT_EQ(a.title, QStringLiteral("Data file name invalid"));
+    EXPECT_EQ(a.icon, Icon::Critical);
+    EXPECT_FALSE(QFileInfo::exists("/nowhere/cat.mdb"));
+    EXPECT_TRUE(settingsKeys().isEmpty());
+}
+
+TEST_F(MainTest, DatabaseOnTheCommandLineOpensWhileDataFolderStaysTheRegistryFolder) {
+    core::RegistryOptions::setDatabaseLocation(dataFolder);
+    const QString other = catalogueIn(tmp.path() + "/elsewhere", "mine.mdb");
+    EXPECT_EQ(modMain::Main(other), StartResult::MainWindowShown);
+    EXPECT_EQ(g().DatabasePath, other);
+    EXPECT_EQ(g().DataFolder, dataFolder);
+    EXPECT_FALSE(g().PlayOnlyMode);
+    ASSERT_TRUE(g().Db);
+    EXPECT_EQ(g().Db->path(), other);
+}
+
+// --- Start-up values and the search for the catalogue -----------------------------------------
+
+TEST_F(MainTest, FirstStartSetsTheStartUpValuesAndOpensEverything) {
+    core::RegistryOptions::setDatabaseLocation(dataFolder);
+    const QString path = catalogueIn(dataFolder);
+    EXPECT_EQ(modMain::Main(), StartResult::MainWindowShown);
+    EXPECT_EQ(mainWindowShown, 1);
+    EXPECT_TRUE(prompts.asked().isEmpty());
+    EXPECT_EQ(g().DatabasePath, path);
+    EXPECT_EQ(g().DataFolder, dataFolder);
+    EXPECT_EQ(g().RecordSourceName, QStringLiteral("tblContacts"));
+    EXPECT_EQ(g().WinMajorVersion, 6);
+    EXPECT_EQ(g().ScreenFontName, QStringLiteral("Arial"));
+    EXPECT_EQ(g().ReportLinesPerPage, QStringLiteral("54"));
+    EXPECT_EQ(g().ProductName, QStringLiteral("Orvalis"));
+    EXPECT_FALSE(g().TabletModeOn);  // offscreen: no touch screen
+    ASSERT_TRUE(g().Db);
+    ASSERT_TRUE(g().ContactsTable);
+    EXPECT_EQ(g().ContactsTable->type(), platform::db::RecordsetType::Table);
+    EXPECT_TRUE(g().Db->hasQueryDef("qryDuplicateSongs"));
+    EXPECT_TRUE(g().Db->hasQueryDef("qryShowDuplicatesToBeDeletedAlbum"));
+    EXPECT_TRUE(endCodes.isEmpty());
+}
+
+TEST_F(MainTest, RegistryFontAndLinesOverrideTheDefaults) {
+    core::RegistryOptions::setDatabaseLocation(dataFolder);
+    core::RegistryOptions::setFont("DejaVu Sans");
+    core::RegistryOptions::setRptLinesPerPage("0");
+    catalogueIn(dataFolder);
+    g().ProgramFolderOverride = tmp.path() + "/My SOURCE tree";
+    EXPECT_EQ(modMain::Main(), StartResult::MainWindowShown);
+    EXPECT_EQ(g().ScreenFontName, QStringLiteral("DejaVu Sans"));
+    EXPECT_EQ(g().ReportLinesPerPage, QStringLiteral("0"));
+    EXPECT_EQ(g().WinMajorVersion, 6);
+}
+
+TEST_F(MainTest, CatalogueBesideTheProgramIsFoundWithoutADialog) {
+    const QString path = catalogueIn(programFolder);
+    EXPECT_EQ(modMain::Main(), StartResult::MainWindowShown);
+    EXPECT_TRUE(prompts.asked().isEmpty());
+    EXPECT_EQ(g().DatabasePath, path);
+    EXPECT_EQ(g().DataFolder, programFolder + "/");
+    EXPECT_TRUE(core::RegistryOptions::databaseLocation().isEmpty());
+}
+
+TEST_F(MainTest, DefaultDataFolderComesBeforeTheProgramFolder) {
+    const QString home = core::RegistryOptions::defaultDataFolder();
+    const QString path = catalogueIn(home);
+    catalogueIn(programFolder);
+    EXPECT_EQ(modMain::Main(), StartResult::MainWindowShown);
+    EXPECT_EQ(g().DatabasePath, path);
+    EXPECT_EQ(g().DataFolder, QDir::homePath() + "/Orvalis/");
+    QFile::remove(path);
+}
+
+TEST_F(MainTest, ChosenCatalogueIsRememberedForTheNextStart) {
+    const QString chosen = catalogueIn(tmp.path() + "/picked");
+    prompts.answerFile(chosen);
+    EXPECT_EQ(modMain::Main(), StartResult::MainWindowShown);
+
+    ASSERT_EQ(prompts.asked().size(), 2);
+    const auto &missing = prompts.asked()[0];
+    EXPECT_EQ(missing.text, "Database file " + programFolder + "/OVdata.mdb not found.");
+    EXPECT_EQ(missing.title, QStringLiteral("No database file found"));
+    EXPECT_EQ(missing.icon, Icon::Critical);
+    const auto &dialog = prompts.asked()[1];
+    EXPECT_EQ(dialog.kind, Kind::OpenFile);
+    EXPECT_EQ(dialog.file.title, QStringLiteral("Open database file"));
+    EXPECT_EQ(dialog.file.initialDir, programFolder + "/");
+    EXPECT_TRUE(dialog.file.fileMustExist);
+    EXPECT_FALSE(dialog.file.multiSelect);
+    EXPECT_TRUE(dialog.file.hideReadOnly);
+
+    EXPECT_EQ(g().DatabasePath, chosen);
+    EXPECT_EQ(g().DataFolder, tmp.path() + "/picked/");
+    EXPECT_EQ(core::RegistryOptions::databaseLocation(), tmp.path() + "/picked/");
+
+    newRun();
+    EXPECT_EQ(modMain::Main(), StartResult::MainWindowShown);
+    EXPECT_TRUE(prompts.asked().isEmpty());
+    EXPECT_EQ(g().DatabasePath, chosen);
+}
+
+TEST_F(MainTest, CancelledDialogEndsWithTheGeneralMessageAndCreatesNoFile) {
+    prompts.answerFile(std::nullopt);
+    EXPECT_EQ(modMain::Main(), StartResult::Ended);
+    ASSERT_EQ(prompts.asked().size(), 3);
+    const auto &error = prompts.asked()[2];
+    EXPECT_EQ(error.title, QStringLiteral("Error"));
+    EXPECT_EQ(error.icon, Icon::Critical);
+    EXPECT_TRUE(error.text.endsWith("    Error number: " + QString::number(platform::db::err::FileNotFound)))
+        << error.text.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(programFolder + "/OVdata.mdb"));
+    EXPECT_FALSE(g().Db);
+    EXPECT_EQ(mainWindowShown, 0);
+    EXPECT_EQ(endCodes.size(), 1);
+    EXPECT_TRUE(core::RegistryOptions::databaseLocation().isEmpty());
+}
+
+// --- Single running copy ----------------------------------------------------------------------
+
+TEST_F(MainTest, SecondCopyIsRefusedAfterItsSearchAndRaisesTheFirst) {
+    core::SingleInstance first;
+    ASSERT_TRUE(first.tryLock());
+    QSignalSpy raised(&first, &core::SingleInstance::activationRequested);
+
+    // No catalogue anywhere: the dialog comes first, the refusal after it.
+    prompts.answerFile(std::nullopt);
+    EXPECT_EQ(modMain::Main(), StartResult::Ended);
+    ASSERT_EQ(prompts.asked().size(), 3);
+    EXPECT_EQ(prompts.asked()[1].kind, Kind::OpenFile);
+    EXPECT_EQ(prompts.asked()[2].text, kAlreadyRunning);
+    EXPECT_EQ(prompts.asked()[2].title, QStringLiteral("Orvalis"));
+    EXPECT_EQ(prompts.asked()[2].icon, Icon::Exclamation);
+    EXPECT_FALSE(g().Db);
+    EXPECT_TRUE(raised.count() > 0 || raised.wait(5000));
+}
+
+TEST_F(MainTest, SecondCopyOfThePlayerIsRefusedToo) {
+    core::SingleInstance first;
+    ASSERT_TRUE(first.tryLock());
+    bool played = false;
+    core::hooks().showPlayerOnly = [&](const QString &) { played = true; };
+    EXPECT_EQ(modMain::Main("/m/a.mp3"), StartResult::Ended);
+    EXPECT_FALSE(played);
+    EXPECT_EQ(prompts.lastMessage(), kAlreadyRunning);
+}
+
+TEST_F(MainTest, LockIsFreeAgainWhenTheFirstCopyGivesItUp) {
+    {
+        core::SingleInstance first;
+        ASSERT_TRUE(first.tryLock());
+        core::SingleInstance second;
+        EXPECT_FALSE(second.tryLock());
+    }
+    core::SingleInstance later;
+    EXPECT_TRUE(later.tryLock());
+}
+
+// --- Password ----------------------------------------------------------------------------------
+
+class PasswordTest : public MainTest {
+protected:
+    void SetUp() override {
+        MainTest::SetUp();
+        core::RegistryOptions::setDatabaseLocation(dataFolder);
+        path = catalogueIn(dataFolder);
+        auto db = platform::db::Database::open(path, platform::db::OpenMode::Exclusive);
+        db->newPassword({}, "secret");
+        db->close();
+        original = bytesOf(path);
+    }
+    QString path;
+    QByteArray original;
+};
+
+TEST_F(PasswordTest, RightAnswerAfterOneWrongOpens) {
+    prompts.answerInput("wrong");
+    prompts.answerInput("secret");
+    EXPECT_EQ(modMain::Main(), StartResult::MainWindowShown);
+    ASSERT_EQ(prompts.asked().size(), 2);
+    for (const auto &a : prompts.asked()) {
+        EXPECT_EQ(a.kind, Kind::Input);
+        EXPECT_EQ(a.text, QStringLiteral("Type your password.  You have two chances to get it right."));
+        EXPECT_EQ(a.title, QStringLiteral("Password?"));
+        EXPECT_TRUE(a.inputRequest.masked);
+        EXPECT_TRUE(a.inputRequest.defaultText.isEmpty());
+    }
+    EXPECT_TRUE(g().Db);
+    EXPECT_TRUE(g().ContactsTable);
+}
+
+TEST_F(PasswordTest, EmptyAnswerOrCancelEndsSilently) {
+    for (const std::optional<QString> &answer : {std::optional<QString>(QString()), std::optional<QString>()}) {
+        newRun();
+        prompts.answerInput(answer);
+        EXPECT_EQ(modMain::Main(), StartResult::Ended);
+        EXPECT_EQ(prompts.asked().size(), 1);
+        EXPECT_TRUE(prompts.messageTexts().isEmpty());
+        EXPECT_FALSE(g().Db);
+    }
+    EXPECT_EQ(bytesOf(path), original);
+}
+
+TEST_F(PasswordTest, SecondWrongAnswerEndsWithTheGeneralErrorAndNoThirdPrompt) {
+    prompts.answerInput("one");
+    prompts.answerInput("two");
+    prompts.answerInput("secret");
+    EXPECT_EQ(modMain::Main(), StartResult::Ended);
+    ASSERT_EQ(prompts.asked().size(), 3);
+    EXPECT_EQ(prompts.asked()[2].title, QStringLiteral("Error"));
+    EXPECT_TRUE(prompts.asked()[2].text.endsWith("    Error number: 3031"));
+    EXPECT_FALSE(g().Db);
+    EXPECT_EQ(bytesOf(path), original);
+}
+
+// --- Repair ------------------------------------------------------------------------------------
+
+TEST_F(MainTest, CancelOnTheRepairQuestionEndsSilentlyAndLeavesTheFile) {
+    core::RegistryOptions::setDatabaseLocation(dataFolder);
+    const QString path = dataFolder + "OVdata.mdb";
+    testenv::writeFile(path, "this is not a catalogue\n");
+    prompts.answer(Answer::Cancel);
+    EXPECT_EQ(modMain::Main(), StartResult::Ended);
+    ASSERT_EQ(prompts.asked().size(), 1);
+    EXPECT_EQ(prompts.asked()[0].text, kRepairQuestion);
+    EXPECT_EQ(prompts.asked()[0].title, QStringLiteral("Corrupt Database"));
+    EXPECT_EQ(prompts.asked()[0].icon, Icon::Exclamation);
+    EXPECT_EQ(bytesOf(path), QByteArray("this is not a catalogue\n"));
+    EXPECT_FALSE(QFileInfo::exists(path + ".damaged"));
+}
+
+TEST_F(MainTest, UnrepairableFileIsOfferedOneRepairThenTheGeneralMessage) {
+    core::RegistryOptions::setDatabaseLocation(dataFolder);
+    const QString path = dataFolder + "OVdata.mdb";
+    testenv::writeFile(path, "this is not a catalogue\n");
+    prompts.answer(Answer::OK);
+    prompts.answer(Answer::OK);
+    EXPECT_EQ(modMain::Main(), StartResult::Ended);
+    const QStringList texts = prompts.messageTexts();
+    ASSERT_EQ(texts.size(), 2);
+    EXPECT_EQ(texts[0], kRepairQuestion);
+    EXPECT_EQ(prompts.asked()[1].title, QStringLiteral("Error"));
+    EXPECT_EQ(bytesOf(path), QByteArray("this is not a catalogue\n"));
+    EXPECT_FALSE(g().Db);
+}
+
+TEST_F(MainTest, DamagedCatalogueIsRepairedAndTheOriginalKept) {
+    core::RegistryOptions::setDatabaseLocation(dataFolder);
+    const QString path = catalogueIn(dataFolder);
+    // Damage the file past its header, where the tables lie.
+    QByteArray bytes = bytesOf(path);
+    ASSERT_GT(bytes.size(), 8192);
+    for (int i = 4096; i < 4096 + 512; ++i)
+        bytes[i] = char(0xA5);
+    testenv::writeFile(path, bytes);
+
+    prompts.answer(Answer::OK);
+    const StartResult result = modMain::Main();
+    ASSERT_FALSE(prompts.messageTexts().isEmpty());
+    EXPECT_EQ(prompts.messageTexts().first(), kRepairQuestion);
+    EXPECT_EQ(prompts.messageTexts().count(kRepairQuestion), 1);
+    EXPECT_TRUE(QFileInfo::exists(path + ".damaged"));
+    EXPECT_EQ(bytesOf(path + ".damaged"), bytes);
+    if (result == StartResult::MainWindowShown) {
+        EXPECT_TRUE(g().ContactsTable);
+    } else {
+        EXPECT_EQ(prompts.asked().last().title, QStringLiteral("Error"));
+    }
+}
+
+// --- Re-entry ----------------------------------------------------------------------------------
+
+TEST_F(MainTest, ReEntryOnlyReopensTheDatabaseNamedByDatabasePath) {
+    const QString path = catalogueIn(tmp.path() + "/other");
+    // Another copy holds the lock: re-entry must not look at it.
+    core::SingleInstance first;
+    ASSERT_TRUE(first.tryLock());
+    core::RegistryOptions::setFont("Registry Font");
+    core::RegistryOptions::setDatabaseLocation(dataFolder);
+    g().DatabasePath = path;
+    g().DataFolder = tmp.path() + "/other/";
+    g().ScreenFontName = "Kept Font";
+    g().RecordSourceName = "qryContacts";
+    g().TabletModeOn = true;
+    g().WinMajorVersion = 5;
+    g().ReopeningDatabase = true;
+
+    EXPECT_EQ(modMain::Main(), StartResult::MainWindowShown);
+    EXPECT_TRUE(prompts.asked().isEmpty());
+    EXPECT_FALSE(g().ReopeningDatabase);
+    EXPECT_EQ(g().DatabasePath, path);
+    EXPECT_EQ(g().DataFolder, tmp.path() + "/other/");
+    EXPECT_EQ(g().ScreenFontName, QStringLiteral("Kept Font"));
+    EXPECT_EQ(g().RecordSourceName, QStringLiteral("qryContacts"));
+    EXPECT_TRUE(g().TabletModeOn);
+    EXPECT_EQ(g().WinMajorVersion, 5);
+    EXPECT_TRUE(g().ProductName.isEmpty());  // untouched: set only at the first start
+    ASSERT_TRUE(g().ContactsTable);
+}
+
+} // namespace

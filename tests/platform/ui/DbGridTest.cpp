@@ -1,0 +1,156 @@
+// The data-bound grid: rows read on demand, columns by index, the current row shared with the
+// data control both ways, cell editing written through the recordset, selected rows, keys.
+#include "common/TestEnv.h"
+#include "platform/db/Database.h"
+#include "platform/ui/DataControl.h"
+#include "platform/ui/DbGrid.h"
+#include "platform/ui/ScriptedPrompts.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QSignalSpy>
+
+using namespace platform::ui;
+using platform::db::Database;
+
+namespace {
+
+class DbGridTest : public OrvalisTest {
+protected:
+    void SetUp() override {
+        OrvalisTest::SetUp();
+        testenv::copyEmptyCatalogue(tmp.file("OVdata.mdb"));
+        db = Database::open(tmp.file("OVdata.mdb"));
+        db->beginTrans();
+        for (int i = 0; i < 300; ++i)
+            db->execute(QStringLiteral("Insert Into tblContacts (SongName, Artist, Year) Values ('Song %1', 'Artist %2', '19%3')")
+                            .arg(i, 3, 10, QLatin1Char('0'))
+                            .arg(i % 7)
+                            .arg(i % 100, 2, 10, QLatin1Char('0')));
+        db->commitTrans();
+        dc.setDatabase(db.get());
+        dc.setRecordSource(QStringLiteral("Select * from  tblContacts Order By SongName"));
+        dc.refresh();
+        grid.setColumns({{"x", "Selected", 165}, {"Song Name", "SongName", 3000}, {"Artist", "Artist", 2000}});
+        grid.resize(600, 300);
+        grid.setDataSource(&dc);
+    }
+    QString cell(int row, int col) { return grid.model()->index(row, col).data().toString(); }
+
+    std::unique_ptr<Database> db;
+    DataControl dc;
+    DbGrid grid;
+    ScriptedPrompts prompts;
+};
+
+TEST_F(DbGridTest, RowsComeFromTheRecordsetInItsOrder) {
+    EXPECT_EQ(grid.model()->rowCount(), 300);
+    EXPECT_EQ(cell(0, 1), QStringLiteral("Song 000"));
+    EXPECT_EQ(cell(299, 2), QStringLiteral("Artist 5"));
+    EXPECT_EQ(grid.model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Song Name"));
+}
+
+TEST_F(DbGridTest, ColumnsAreAddedAndRemovedByIndexAndKeepTheirTwips) {
+    grid.addColumn(2);
+    grid.setColumnCaption(2, QStringLiteral("Year"));
+    grid.setColumnDataField(2, QStringLiteral("Year"));
+    grid.setColumnWidthTwips(2, 570);
+    EXPECT_EQ(grid.columnCount(), 4);
+    EXPECT_EQ(cell(1, 2), QStringLiteral("1901"));
+    EXPECT_EQ(grid.columnDataField(3), QStringLiteral("Artist"));
+    EXPECT_DOUBLE_EQ(grid.columnWidth(2), 570) << "the width is kept as set, not as drawn";
+    EXPECT_EQ(grid.columnAlignment(2), AlignGeneral) << "a new column has the default alignment";
+    grid.removeColumn(1);
+    EXPECT_EQ(grid.columnDataField(1), QStringLiteral("Year"));
+    EXPECT_EQ(grid.columnWidth(2), 2000) << "the other columns keep their widths after a removal";
+    EXPECT_EQ(grid.horizontalHeader()->sectionSize(2), qRound(2000 / grid.twipsPerPixel()));
+    EXPECT_THROW(grid.removeColumn(9), platform::db::DbError);
+}
+
+TEST_F(DbGridTest, CurrentRowIsSharedWithTheDataControlBothWays) {
+    QList<int> lastCols;
+    connect(&grid, &DbGrid::rowColChange, [&](const platform::db::Bookmark &, int lastCol) { lastCols << lastCol; });
+    dc.findFirst(QStringLiteral("SongName = 'Song 150'"));
+    EXPECT_EQ(grid.currentPosition(), 150);
+    EXPECT_EQ(grid.bookmark(), dc.recordset()->bookmark());
+    grid.setCurrentIndex(grid.model()->index(20, 1));
+    EXPECT_EQ(dc.recordset()->value(QStringLiteral("SongName")).toString(), QStringLiteral("Song 020"));
+    dc.refresh();
+    EXPECT_EQ(grid.currentPosition(), 0);
+    ASSERT_FALSE(lastCols.isEmpty());
+    EXPECT_EQ(lastCols.last(), -1) << "after a new recordset there was no previous cell";
+}
+
+TEST_F(DbGridTest, RowNumbersCountFromTheTopVisibleRow) {
+    grid.setRowHeightTwips(225.0709);
+    grid.scrollGrid(0, 40);
+    EXPECT_EQ(grid.firstRow(), 40);
+    grid.setRow(2);
+    EXPECT_EQ(grid.currentPosition(), 42);
+    EXPECT_EQ(grid.row(), 2);
+    EXPECT_EQ(grid.rowBookmark(2), dc.recordset()->bookmarkAt(42));
+    const int y = grid.rowViewportPosition(42) + 2;
+    EXPECT_EQ(grid.rowContaining(y), 2);
+    EXPECT_EQ(grid.rowContaining(100000), -1);
+    EXPECT_DOUBLE_EQ(grid.rowHeightTwips(), 225.0709);
+    grid.scrollGrid(0, -1000);
+    EXPECT_EQ(grid.firstRow(), 0) << "scrolling past the top stops there";
+}
+
+TEST_F(DbGridTest, EditedCellIsWrittenThroughTheRecordset) {
+    int updated = -1;
+    connect(&grid, &DbGrid::afterColUpdate, [&](int col) { updated = col; });
+    const QModelIndex idx = grid.model()->index(3, 2);
+    EXPECT_FALSE(grid.model()->setData(idx, QStringLiteral("New"), Qt::EditRole)) << "editing is off by default";
+    grid.setAllowUpdate(true);
+    ASSERT_TRUE(grid.model()->setData(idx, QStringLiteral("New Artist"), Qt::EditRole));
+    EXPECT_EQ(updated, 2);
+    auto rs = db->openRecordset(QStringLiteral("Select Artist from tblContacts Where SongName = 'Song 003'"));
+    EXPECT_EQ(rs->value(0).toString(), QStringLiteral("New Artist"));
+    EXPECT_EQ(cell(3, 2), QStringLiteral("New Artist"));
+}
+
+TEST_F(DbGridTest, SelectedBookmarksAreKeptAndClearedByANewRecordset) {
+    const auto b = dc.recordset()->bookmarkAt(7);
+    grid.addSelBookmark(b);
+    grid.addSelBookmark(b);
+    EXPECT_EQ(grid.selBookmarkCount(), 1);
+    EXPECT_TRUE(grid.selectionModel()->isRowSelected(7, {}));
+    grid.removeSelBookmark(0);
+    EXPECT_EQ(grid.selBookmarkCount(), 0);
+    grid.addSelBookmark(b);
+    dc.refresh();
+    EXPECT_EQ(grid.selBookmarkCount(), 0);
+}
+
+TEST_F(DbGridTest, KeyDownHandlerCanSwallowAKey) {
+    grid.setCurrentIndex(grid.model()->index(5, 1));
+    QList<int> codes;
+    connect(&grid, &DbGrid::keyDown, [&](int &code, int) {
+        codes << code;
+        if (code == 40)
+            code = 0;
+    });
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QCoreApplication::sendEvent(&grid, &down);
+    EXPECT_EQ(grid.currentPosition(), 5) << "the swallowed Down key does not move";
+    QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
+    QCoreApplication::sendEvent(&grid, &up);
+    EXPECT_EQ(grid.currentPosition(), 4);
+    EXPECT_EQ(codes, (QList<int>{40, 38}));
+}
+
+TEST(DbGridKeys, VirtualKeyCodesFollowTheKeyboard) {
+    struct Case { int key; Qt::KeyboardModifiers mods; int vk; } cases[] = {
+        {Qt::Key_A, Qt::NoModifier, 65}, {Qt::Key_F1, Qt::NoModifier, 112}, {Qt::Key_Return, Qt::NoModifier, 13},
+        {Qt::Key_Delete, Qt::NoModifier, 46}, {Qt::Key_5, Qt::KeypadModifier, 101}, {Qt::Key_5, Qt::NoModifier, 53},
+        {Qt::Key_BracketLeft, Qt::NoModifier, 219}, {Qt::Key_BraceRight, Qt::ShiftModifier, 221},
+    };
+    for (const auto &c : cases) {
+        QKeyEvent e(QEvent::KeyPress, c.key, c.mods);
+        EXPECT_EQ(DbGrid::virtualKey(&e), c.vk) << c.key;
+    }
+    EXPECT_EQ(DbGrid::shiftState(Qt::ShiftModifier | Qt::AltModifier), 5);
+}
+
+} // namespace

@@ -1,0 +1,147 @@
+// The Qt prompt service, driven through the modal hook: buttons, defaults, titles, masked input
+// and the file and folder dialogs.
+#include "common/TestEnv.h"
+#include "platform/ui/Forms.h"
+#include "platform/ui/QtPrompts.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+using namespace platform::ui;
+
+namespace {
+
+class QtPromptsTest : public OrvalisTest {
+protected:
+    void TearDown() override {
+        setModalHook({});
+        OrvalisTest::TearDown();
+    }
+    QtPrompts qt;
+};
+
+QAbstractButton *buttonOf(QDialog *d, QMessageBox::StandardButton b) {
+    return static_cast<QMessageBox *>(d)->button(b);
+}
+
+} // namespace
+
+TEST_F(QtPromptsTest, EachButtonSetAnswersWithTheButtonPressed) {
+    struct Case { Buttons set; QMessageBox::StandardButton press; Answer answer; };
+    const Case cases[] = {
+        {Buttons::OK, QMessageBox::Ok, Answer::OK},
+        {Buttons::OKCancel, QMessageBox::Cancel, Answer::Cancel},
+        {Buttons::YesNo, QMessageBox::No, Answer::No},
+        {Buttons::YesNoCancel, QMessageBox::Yes, Answer::Yes},
+        {Buttons::RetryCancel, QMessageBox::Retry, Answer::Retry},
+        {Buttons::AbortRetryIgnore, QMessageBox::Ignore, Answer::Ignore},
+    };
+    for (const Case &c : cases) {
+        ScopedModalHook hook([&](QDialog *d) { buttonOf(d, c.press)->click(); });
+        EXPECT_EQ(qt.message({"text", "t", c.set, Icon::None, DefaultButton::First}), c.answer);
+    }
+}
+
+TEST_F(QtPromptsTest, MessageBoxCarriesTextTitleIconAndDefaultButton) {
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QAbstractButton *def = nullptr, *no = nullptr;
+    ScopedModalHook hook([&](QDialog *d) {
+        auto *box = static_cast<QMessageBox *>(d);
+        title = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        def = box->defaultButton();
+        no = box->button(QMessageBox::No);
+        box->defaultButton()->click();
+    });
+    const Answer a = qt.message({"Delete all?", "Confirmation", Buttons::YesNo, Icon::Question, DefaultButton::Second});
+    EXPECT_EQ(title, "Confirmation");
+    EXPECT_EQ(text, "Delete all?");
+    EXPECT_EQ(icon, QMessageBox::Question);
+    EXPECT_EQ(def, no);
+    EXPECT_EQ(a, Answer::No);
+}
+
+TEST_F(QtPromptsTest, ClosingABoxAnswersCancelOrTheOnlyButton) {
+    ScopedModalHook hook([](QDialog *d) { d->close(); });
+    EXPECT_EQ(qt.message({"x", "t", Buttons::OKCancel, Icon::None, DefaultButton::First}), Answer::Cancel);
+    EXPECT_EQ(qt.message({"x", "t", Buttons::OK, Icon::Exclamation, DefaultButton::First}), Answer::OK);
+}
+
+TEST_F(QtPromptsTest, PlainInputIsMaskedOnRequestAndCancelGivesNothing) {
+    QtPrompts::setInputWindow({});
+    QLineEdit::EchoMode echo = QLineEdit::Normal;
+    ScopedModalHook hook([&](QDialog *d) {
+        auto *in = static_cast<QInputDialog *>(d);
+        echo = in->textEchoMode();
+        in->setTextValue(in->textValue() + "!");
+        in->accept();
+    });
+    InputRequest r;
+    r.prompt = "Password";
+    r.defaultText = "abc";
+    r.masked = true;
+    EXPECT_EQ(qt.input(r), std::optional<QString>("abc!"));
+    EXPECT_EQ(echo, QLineEdit::Password);
+
+    ScopedModalHook cancel([](QDialog *d) { d->reject(); });
+    EXPECT_EQ(qt.input(r), std::nullopt);
+}
+
+TEST_F(QtPromptsTest, OpenDialogTakesTheFilterAndReportsTheChosenEntry) {
+    testenv::writeFile(tmp.file("a.mdb"), "x");
+    QStringList filters;
+    QString selectedFilter, title;
+    ScopedModalHook hook([&](QDialog *d) {
+        auto *fd = static_cast<QFileDialog *>(d);
+        filters = fd->nameFilters();
+        selectedFilter = fd->selectedNameFilter();
+        title = fd->windowTitle();
+        fd->selectNameFilter(fd->nameFilters().at(1));
+        fd->selectFile(tmp.file("a.mdb"));
+        d->accept();  // QFileDialog::accept is protected; it runs through QDialog
+    });
+    FileDialogRequest r;
+    r.title = "Open database file";
+    r.filter = "Database files (*.mdb)|*.mdb|All Files (*.*)|*.*";
+    r.filterIndex = 1;
+    r.initialDir = tmp.path();
+    r.fileMustExist = true;
+    const auto res = qt.openFile(r);
+    ASSERT_TRUE(res);
+    EXPECT_EQ(filters.size(), 2);
+    EXPECT_EQ(selectedFilter, filters.value(0));
+    EXPECT_EQ(title, "Open database file");
+    EXPECT_EQ(res->fileName, tmp.file("a.mdb"));
+    EXPECT_EQ(res->fileTitle, "a.mdb");
+    EXPECT_EQ(res->filterIndex, 2);
+}
+
+TEST_F(QtPromptsTest, CancelledFileDialogsGiveNothing) {
+    ScopedModalHook hook([](QDialog *d) { d->reject(); });
+    EXPECT_EQ(qt.saveFile(FileDialogRequest{}), std::nullopt);
+    EXPECT_EQ(qt.browseFolder(FolderRequest{}), std::nullopt);
+    EXPECT_EQ(qt.chooseColor(Qt::red), std::nullopt);
+    EXPECT_EQ(qt.chooseFont(QFont()), std::nullopt);
+}
+
+TEST_F(QtPromptsTest, FolderBrowserStartsAtTheFolderAndShowsTheCaption) {
+    QDir(tmp.path()).mkdir("music");
+    QString title, startDir;
+    ScopedModalHook hook([&](QDialog *d) {
+        auto *fd = static_cast<QFileDialog *>(d);
+        title = fd->windowTitle();
+        startDir = fd->directory().absolutePath();
+        fd->selectFile(tmp.file("music"));
+        d->accept();  // QFileDialog::accept is protected; it runs through QDialog
+    });
+    const auto chosen = qt.browseFolder({"Select a Folder", tmp.path(), "Pick the folder"});
+    EXPECT_EQ(title, "Pick the folder");
+    EXPECT_EQ(startDir, QDir(tmp.path()).absolutePath());
+    EXPECT_EQ(chosen, std::optional<QString>(tmp.file("music")));
+}

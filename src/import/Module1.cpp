@@ -149,11 +149,11 @@ VorbisComments parseCommentList(QByteArrayView data, qsizetype offset) {
     if (vendor < 0 || vendor > left() - 4)
         return out;
     pos += vendor;
-    const qint32 count = LittleEndianToLong(data.sliced(pos, 4));
+    const auto count = quint32(LittleEndianToLong(data.sliced(pos, 4)));
     pos += 4;
     // Every entry takes at least its four length bytes, so the bytes left bound the loop
     // whatever the count says.
-    for (qint32 i = 0; i < count && left() >= 4; ++i) {
+    for (quint32 i = 0; i < count && left() >= 4; ++i) {
         const qint32 len = LittleEndianToLong(data.sliced(pos, 4));
         pos += 4;
         if (len < 0 || len > left())

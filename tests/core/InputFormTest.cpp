@@ -144,11 +144,3 @@ TEST_F(InputFormTest, TabletModePlacesTheWindowNearTheTopAndEveryClickStartsTheK
     EXPECT_EQ(keyboards, 0);
     EXPECT_NEAR(geometry.center().y(), screen.center().y(), 3);  // centred on the desktop
 }
-
-TEST_F(InputFormTest, ControlsTakeTheScreenFontNameAndKeepTheirSize) {
-    core::g().ScreenFontName = "DejaVu Serif";
-    InputForm *f = form<InputForm>();
-    EXPECT_EQ(f->lblMessage->font().family(), "DejaVu Serif");
-    EXPECT_EQ(f->cmdCancel->font().family(), "DejaVu Serif");
-    EXPECT_EQ(f->txtInput->font().pointSize(), 8);
-}

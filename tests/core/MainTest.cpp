@@ -401,16 +401,11 @@ TEST_F(MainTest, DamagedCatalogueIsRepairedAndTheOriginalKept) {
 
     prompts.answer(Answer::OK);
     const StartResult result = modMain::Main();
-    ASSERT_FALSE(prompts.messageTexts().isEmpty());
-    EXPECT_EQ(prompts.messageTexts().first(), kRepairQuestion);
-    EXPECT_EQ(prompts.messageTexts().count(kRepairQuestion), 1);
+    EXPECT_EQ(prompts.messageTexts(), QStringList{kRepairQuestion});
     EXPECT_TRUE(QFileInfo::exists(path + ".damaged"));
     EXPECT_EQ(bytesOf(path + ".damaged"), bytes);
-    if (result == StartResult::MainWindowShown) {
-        EXPECT_TRUE(g().ContactsTable);
-    } else {
-        EXPECT_EQ(prompts.asked().last().title, QStringLiteral("Error"));
-    }
+    EXPECT_EQ(result, StartResult::MainWindowShown);
+    EXPECT_TRUE(g().ContactsTable);
 }
 
 // --- Re-entry ----------------------------------------------------------------------------------

@@ -51,11 +51,6 @@ void tickAndOK(frmMessage *m) {
 
 } // namespace
 
-TEST_F(frmMessageTest, KeysHoldTheirNames) {
-    EXPECT_EQ(frmMessage::FileNameWarningKey, "Checkbox FileName Change Warning");
-    EXPECT_EQ(frmMessage::PathNameWarningKey, "Checkbox PathName Change Warning");
-}
-
 TEST_F(frmMessageTest, OKUntickedWritesZeroAndTheWarningShowsAgain) {
     EXPECT_FALSE(warn(pressOK));
     EXPECT_EQ(stored(), "0");

@@ -951,7 +951,7 @@ void Recordset::moveNext() {
         d.setPos(std::min(d.pos, n));
         return;
     }
-    if (d.pos >= n) noCurrent();
+    if (n == 0 || d.pos >= n) noCurrent();
     d.setPos(d.pos + 1);
 }
 

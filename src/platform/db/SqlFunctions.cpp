@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <sqlite3.h>
@@ -30,6 +31,40 @@ QString storedText(const QDate &d, const QTime &t)
     return d.toString(QStringLiteral("yyyy-MM-dd")) + u' ' + t.toString(QStringLiteral("HH:mm:ss"));
 }
 
+// Dates written with a month name ("2 Jan 2020", "January 2, 2020", "2-Jan-20"), in English as
+// Jet reads them or in the user's language, with an optional time.
+std::optional<QString> monthNameDate(const QString &text)
+{
+    static const char *const dateForms[] = {"d MMM yyyy", "d MMMM yyyy", "MMM d yyyy", "MMMM d yyyy",
+                                            "d-MMM-yyyy", "d-MMMM-yyyy", "d MMM yy",   "d-MMM-yy"};
+    QString t = text;
+    t.remove(u',');
+    QString timePart;
+    static const QRegularExpression timeTail(QStringLiteral(R"(\s+(\d{1,2}:\d{1,2}(:\d{1,2})?\s*([AaPp][Mm]?)?)$)"));
+    if (const auto tm = timeTail.match(t); tm.hasMatch()) {
+        timePart = tm.captured(1);
+        t.chop(tm.capturedLength(0));
+    }
+    for (const QLocale &loc : {QLocale::c(), QLocale()}) {
+        for (const char *form : dateForms) {
+            QDate d = loc.toDate(t, QLatin1String(form));
+            if (!d.isValid())
+                continue;
+            if (QByteArrayView(form).endsWith("yy") && !QByteArrayView(form).endsWith("yyyy"))
+                d = QDate(fullYear(d.year() % 100, 2), d.month(), d.day());
+            QTime time(0, 0);
+            if (!timePart.isEmpty()) {
+                const auto withTime = parseDateLiteral(QStringLiteral("1/1/2000 ") + timePart);
+                if (!withTime)
+                    return std::nullopt;
+                time = QTime::fromString(withTime->mid(11), QStringLiteral("HH:mm:ss"));
+            }
+            return storedText(d, time);
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<QString> parseDateLiteral(const QString &text)
@@ -38,8 +73,10 @@ std::optional<QString> parseDateLiteral(const QString &text)
         R"(^\s*(?:(\d{1,4})([/.-])(\d{1,2})\2(\d{1,4}))?\s*(?:(\d{1,2}):(\d{1,2})(?::(\d{1,2}))?\s*(AM|PM|A|P)?)?\s*$)"),
         QRegularExpression::CaseInsensitiveOption);
     const auto m = re.match(text);
-    if (!m.hasMatch() || text.trimmed().isEmpty())
+    if (text.trimmed().isEmpty())
         return std::nullopt;
+    if (!m.hasMatch())
+        return monthNameDate(text.simplified());
     QDate date(1899, 12, 30);
     if (m.capturedLength(1)) {
         const QString a = m.captured(1), sep = m.captured(2), b = m.captured(3), c = m.captured(4);
@@ -146,16 +183,34 @@ public:
         pm_ = loc_.pmText().toUtf8();
     }
 
-    QByteArray dateText(const int (&v)[6]) const
+    // A small fixed buffer: Like formats one date per row without touching the heap.
+    struct Buf {
+        char data[160];
+        int n = 0;
+        void add(const char *s, int len)
+        {
+            len = std::min(len, int(sizeof data) - n);
+            std::memcpy(data + n, s, size_t(len));
+            n += len;
+        }
+        void add(const QByteArray &b) { add(b.constData(), int(b.size())); }
+        void add(char c) { add(&c, 1); }
+    };
+
+    void dateText(const int (&v)[6], Buf &out) const
     {
-        QByteArray out;
-        out.reserve(48);
         append(out, date_, v);
         if (v[3] || v[4] || v[5]) {
-            out += ' ';
+            out.add(' ');
             append(out, time_, v);
         }
-        return out;
+    }
+
+    QByteArray dateText(const int (&v)[6]) const
+    {
+        Buf b;
+        dateText(v, b);
+        return QByteArray(b.data, b.n);
     }
 
     QByteArray numberText(double d) const { return numberUtf8(d, decimal_, minus_); }
@@ -228,16 +283,16 @@ private:
         }
     }
 
-    static void number(QByteArray &out, int v, int width)
+    static void number(Buf &out, int v, int width)
     {
         char buf[16];
         const auto r = std::to_chars(buf, buf + sizeof buf, v);
         for (int k = int(r.ptr - buf); k < width; ++k)
-            out += '0';
-        out.append(buf, int(r.ptr - buf));
+            out.add('0');
+        out.add(buf, int(r.ptr - buf));
     }
 
-    void append(QByteArray &out, const std::vector<Piece> &pieces, const int (&v)[6]) const
+    void append(Buf &out, const std::vector<Piece> &pieces, const int (&v)[6]) const
     {
         for (const Piece &p : pieces) {
             switch (p.kind) {
@@ -245,14 +300,14 @@ private:
                 if (p.width <= 2)
                     number(out, v[2], p.width);
                 else
-                    out += loc_.dayName(QDate(v[0], v[1], v[2]).dayOfWeek(),
-                                        p.width == 3 ? QLocale::ShortFormat : QLocale::LongFormat).toUtf8();
+                    out.add(loc_.dayName(QDate(v[0], v[1], v[2]).dayOfWeek(),
+                                         p.width == 3 ? QLocale::ShortFormat : QLocale::LongFormat).toUtf8());
                 break;
             case 'M':
                 if (p.width <= 2)
                     number(out, v[1], p.width);
                 else
-                    out += loc_.monthName(v[1], p.width == 3 ? QLocale::ShortFormat : QLocale::LongFormat).toUtf8();
+                    out.add(loc_.monthName(v[1], p.width == 3 ? QLocale::ShortFormat : QLocale::LongFormat).toUtf8());
                 break;
             case 'y':
                 if (p.width >= 4)
@@ -264,10 +319,10 @@ private:
             case 'h': number(out, v[3] % 12 == 0 ? 12 : v[3] % 12, std::min(p.width, 2)); break;
             case 'm': number(out, v[4], std::min(p.width, 2)); break;
             case 's': number(out, v[5], std::min(p.width, 2)); break;
-            case 'z': out += '0'; break;
-            case 'A': out += v[3] < 12 ? am_ : pm_; break;
-            case 'a': out += (v[3] < 12 ? am_ : pm_).toLower(); break;
-            default: out += p.literal; break;
+            case 'z': out.add('0'); break;
+            case 'A': out.add(v[3] < 12 ? am_ : pm_); break;
+            case 'a': out.add((v[3] < 12 ? am_ : pm_).toLower()); break;
+            default: out.add(p.literal); break;
             }
         }
     }
@@ -682,12 +737,17 @@ std::optional<QDateTime> argDate(sqlite3_value *v)
     if (auto dt = parseStoredDate(s))
         return dt;
     const QLocale loc;
+    // Qt reads a two-digit year as 19yy; Jet takes 00-29 as 20yy.
+    const bool shortYear = !loc.dateFormat(QLocale::ShortFormat).contains(QLatin1String("yyyy"));
+    const auto century = [shortYear](QDate d) {
+        return shortYear && d.year() >= 1900 && d.year() < 1930 ? d.addYears(100) : d;
+    };
     const QDate local = loc.toDate(s, QLocale::ShortFormat);
     if (local.isValid())
-        return QDateTime(local, QTime(0, 0));
+        return QDateTime(century(local), QTime(0, 0));
     const QDateTime localDt = loc.toDateTime(s, QLocale::ShortFormat);
     if (localDt.isValid())
-        return localDt;
+        return QDateTime(century(localDt.date()), localDt.time());
     if (auto lit = parseDateLiteral(s))
         return parseStoredDate(*lit);
     return std::nullopt;
@@ -713,8 +773,9 @@ auto withDisplayText(sqlite3_value *v, const DisplayFormat &fmt, F f)
         const int n = sqlite3_value_bytes(v);
         int parts[6];
         if (storedDateParts(s, n, parts)) {
-            const QByteArray b = fmt.dateText(parts);
-            return f(b.constData(), int(b.size()));
+            DisplayFormat::Buf b;
+            fmt.dateText(parts, b);
+            return f(b.data, b.n);
         }
         return f(s, n);
     }
@@ -985,6 +1046,21 @@ void fnNow(sqlite3_context *ctx, int, sqlite3_value **)
     resultText(ctx, storedText(now.date(), now.time()));
 }
 
+// Whether a Format pattern is for dates: a named date format, or a custom pattern with date
+// letters and no digit placeholders.
+bool isDateFormat(const QString &fmt)
+{
+    const QString f = fmt.trimmed().toLower();
+    static const QStringList numberNames = {"general number", "currency", "fixed",      "standard", "percent",
+                                            "scientific",     "yes/no",   "true/false", "on/off"};
+    if (numberNames.contains(f))
+        return false;
+    if (f.endsWith(QLatin1String(" date")) || f.endsWith(QLatin1String(" time")))
+        return true;
+    static const QRegularExpression dateLetters(QStringLiteral("[dmyhnsqw]"));
+    return dateLetters.match(f).hasMatch() && !f.contains(u'0') && !f.contains(u'#');
+}
+
 void fnFormat(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 {
     if (isNull(argv[0]))
@@ -996,12 +1072,7 @@ void fnFormat(sqlite3_context *ctx, int argc, sqlite3_value **argv)
         if (fmt.isEmpty())
             return resultText(ctx, argText(argv[0]));
         // A date pattern applied to a number reads the number as a day number.
-        static const QRegularExpression dateLetters(QStringLiteral("[dmyhns]|date|time"),
-                                                    QRegularExpression::CaseInsensitiveOption);
-        if (dateLetters.match(fmt).hasMatch() && !fmt.contains(u'0') && !fmt.contains(u'#') &&
-            fmt.compare(QLatin1String("General Number"), Qt::CaseInsensitive) != 0 &&
-            fmt.compare(QLatin1String("Standard"), Qt::CaseInsensitive) != 0 &&
-            fmt.compare(QLatin1String("Currency"), Qt::CaseInsensitive) != 0)
+        if (isDateFormat(fmt))
             return resultText(ctx, formatDate(*argDate(argv[0]), fmt));
         return resultText(ctx, formatNumber(d, fmt));
     }

@@ -109,7 +109,7 @@ class SortTails : public SampleDbTest, public ::testing::WithParamInterface<cons
 
 TEST_P(SortTails, OrderTheGridByTheirField) {
     const QString tail = QString::fromLatin1(GetParam());
-    for (const QString source : {QStringLiteral("tblContacts"), QStringLiteral("qryContacts")}) {
+    for (const QString &source : {QStringLiteral("tblContacts"), QStringLiteral("qryContacts")}) {
         auto rs = open(QStringLiteral("Select * from  ") + source + tail);
         ASSERT_EQ(rs->recordCount(), source == QLatin1String("tblContacts") ? sample::kSongCount : 6);
         QString field = tail.section(QStringLiteral("By "), 1).section(u',', 0, 0).trimmed();

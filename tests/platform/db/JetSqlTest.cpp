@@ -21,7 +21,9 @@ CREATE TABLE tblContacts (
     AlbumName TEXT COLLATE JETTEXT, Genre TEXT COLLATE JETTEXT, Year TEXT COLLATE JETTEXT, TrackNum INTEGER,
     Duration TEXT COLLATE JETTEXT, bitRate TEXT COLLATE JETTEXT, FileSize TEXT COLLATE JETTEXT,
     FileSizeNum DOUBLE, PathName TEXT COLLATE JETPATH, FileName TEXT COLLATE JETPATH,
-    Rating TEXT COLLATE JETTEXT, ID TEXT COLLATE JETTEXT, PurchaseDate DATETIME,
+    Rating TEXT COLLATE JETTEXT, ID TEXT COLLATE JETTEXT, PurchaseDate DATETIME, Composer TEXT COLLATE JETTEXT,
+    BPM TEXT COLLATE JETTEXT, Code TEXT COLLATE JETTEXT, Date2 DATETIME, MiscField1 TEXT COLLATE JETTEXT,
+    MiscField2 TEXT COLLATE JETTEXT, MiscField3 TEXT COLLATE JETTEXT, FileType TEXT COLLATE JETTEXT,
     PicturePath1 TEXT COLLATE JETTEXT, Selected TEXT COLLATE JETTEXT DEFAULT ' ', DateUpdated DATETIME);
 CREATE TABLE tblSettings (Type TEXT COLLATE JETTEXT, Name TEXT COLLATE JETTEXT, Setting8 TEXT COLLATE JETTEXT);
 CREATE TABLE tblCategoryDesc (CategoryNumber INTEGER PRIMARY KEY AUTOINCREMENT, CategoryDesc TEXT COLLATE JETTEXT);
@@ -187,6 +189,31 @@ INSTANTIATE_TEST_SUITE_P(SettingsCategoriesPlayLists, InventorySelect, ::testing
     Case{"Select FileName from tblPlayListDetail Where FileName like \"*/é/*\"", "/m/É/élan.flac"},
     Case{"Select RecordId, PathName, FileName from tblContacts where RecordID = 4", "4"}));
 
+TEST_F(JetSqlTest, EverySortTailRunsOverEveryGridSource)
+{
+    const char *tails[] = {
+        " Order By tblContacts!AlbumName, tblContacts!TrackNum", " Order By Artist, SongName", " Order By Bitrate",
+        " Order By BPM", " Order By Code", " Order By Composer, SongName", " Order By Date2",
+        " Order By DateUpdated DESC", " Order By tblContacts!Duration", " Order By tblContacts!FileName",
+        " Order By FileSizeNum", " Order By Genre, Artist, SongName", " Order By ID", " Order By MiscField1",
+        " Order By MiscField2", " Order By MiscField3", " Order By PathName, tblContacts!FileName",
+        " Order By PurchaseDate", " Order By tblContacts!Rating, SongName", " Order By SongName, Artist",
+        " Order By TrackNum", " Order By FileType", " Order By tblContacts!Year, Artist, SongName"};
+    const char *sources[] = {
+        "Select * from  tblContacts", "Select * from  qryContacts Where  CategoryNumber = 2",
+        "select * from  qrycontacts where  categorynumber = 2", // the player lower-cases the source
+        "Select distinctrow * from  tblContacts Where  (Genre = \"Chanson\") ",
+        "SELECT DISTINCTROW tblContacts.* FROM tblContacts INNER JOIN tblPlayListDetail ON tblContacts.RecordID = "
+        "tblPlayListDetail.ContactRecordID  WHERE tblPlayListDetail.ListID=1 ",
+        "Select * from tblContacts  INNER JOIN tblOrphanFileNames ON tblContacts.RecordID = tblOrphanFileNames.RecordIdOrphan "};
+    const int expected[] = {8, 2, 2, 2, 2, 2};
+    for (size_t i = 0; i < std::size(sources); ++i)
+        for (const char *tail : tails)
+            EXPECT_EQ(rows(QString(sources[i]) + tail).size(), expected[i]) << sources[i] << tail;
+    EXPECT_EQ(rows("Select Artist, SongName, PathName, FileName, Duration from qryDuplicateSongs Order By PathName, FileName ").join('|'),
+              "The Beatles|the BEATLES|The Beatles");
+}
+
 TEST_F(JetSqlTest, DuplicateQueriesKeepOneSongPerGroupAndIgnoreNullNames)
 {
     EXPECT_EQ(rows("Select FirstRecordID from qtotDupSongNames").join('|'), "1");
@@ -246,6 +273,77 @@ TEST_F(JetSqlTest, ArithmeticKeepsJetPrecedence)
     EXPECT_EQ(one("'É' < 'f'"), "0");
 }
 
+struct ValueCase {
+    const char *expression;
+    const char *expected; // the value as text, "NULL" for Null
+};
+
+void PrintTo(const ValueCase &c, std::ostream *os) { *os << c.expression; }
+
+class JetFunction : public JetSqlTest, public ::testing::WithParamInterface<ValueCase> {};
+
+TEST_P(JetFunction, GivesJetsResult)
+{
+    const ValueCase c = GetParam();
+    EXPECT_EQ(one(c.expression), QString::fromUtf8(c.expected)) << jet::translateExpression(c.expression).toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(TextFunctions, JetFunction, ::testing::Values(
+    ValueCase{"UCase(\"élan\") & LCase('ÉTÉ')", "ÉLANété"},   ValueCase{"Left('abc', 5) & Right('abc', 2)", "abcbc"},
+    ValueCase{"Mid('abcdef', 3)", "cdef"},                     ValueCase{"Mid('abc', 5, 2)", ""},
+    ValueCase{"Len('Été') + Len(12.5)", "7"},                 ValueCase{"'[' & LTrim('  a  ') & '|' & RTrim('  a  ') & ']'", "[a  |  a]"},
+    ValueCase{"InStr(3, 'abcabc', 'B')", "5"},                 ValueCase{"InStr(1, 'abcabc', 'B', 0)", "0"},
+    ValueCase{"InStr('abc', Null)", "NULL"},                   ValueCase{"Nz(Null) & Nz(Null, 'x') & Nz('y', 'x')", "xy"},
+    ValueCase{"Val(' 1 2.5abc') + Val('x')", "12.5"},          ValueCase{"Val('-3e2')", "-300"},
+    ValueCase{"CStr(2.5) & CStr(#1/2/2020 13:05#)", "2.51/2/20 1:05:00 PM"},
+    ValueCase{"CInt(2.5) & CInt(3.5) & CLng('-7')", "24-7"},  ValueCase{"Abs(-2.5) + Int(-2.5)", "-0.5"},
+    ValueCase{"'a' + 'b'", "ab"},                              ValueCase{"IIf(1 > 2, 'yes', IIf(Null, 'x', 'no'))", "no"}));
+
+INSTANTIATE_TEST_SUITE_P(DateFunctions, JetFunction, ::testing::Values(
+    ValueCase{"Year(#2/29/2024#) & '-' & Month(#2/29/2024#) & '-' & Day(#2/29/2024#)", "2024-2-29"},
+    ValueCase{"Year('3/4/21')", "2021"},                      ValueCase{"Year(Null)", "NULL"},
+    ValueCase{"Format(#1/2/2020 13:05:09#, 'yyyy-mm-dd hh:nn:ss')", "2020-01-02 13:05:09"},
+    ValueCase{"Format(#1/2/2020 13:05#, 'd mmm yy h:mm AM/PM')", "2 Jan 20 1:05 PM"},
+    ValueCase{"Format(#1/2/2020#, 'dddd, mmmm d')", "Thursday, January 2"},
+    ValueCase{"Format(#1/2/2020 13:05#, 'Short Date') & ' ' & Format(#1/2/2020 13:05#, 'Short Time')", "1/2/20 13:05"},
+    ValueCase{"Format(1234.5, '#,##0.00') & ' ' & Format(0.256, '0.0%') & ' ' & Format(3, 'Fixed')", "1,234.50 25.6% 3.00"},
+    ValueCase{"Format(Now(), 'yyyy') = Format(Date(), 'yyyy')", "1"},
+    ValueCase{"Date() < Now() Or Format(Now(), 'hh:nn:ss') = '00:00:00'", "1"}));
+
+TEST_F(JetSqlTest, DistinctRowShowsEachRowOfTheShownTableOnce)
+{
+    // Song 1 is twice in play list 1: Jet's DISTINCTROW shows it once; a plain join twice.
+    const QString join = " tblContacts.RecordID FROM tblContacts INNER JOIN tblPlayListDetail ON tblContacts.RecordID = "
+                         "tblPlayListDetail.ContactRecordID WHERE tblPlayListDetail.ListID = 1 ORDER BY tblContacts.RecordID";
+    EXPECT_EQ(rows("SELECT DISTINCTROW" + join).join('|'), "1|4");
+    EXPECT_EQ(rows("SELECT" + join).join('|'), "1|1|4");
+    // On one table it changes nothing: equal rows stay.
+    EXPECT_EQ(rows("Select DISTINCTROW Artist from  tblContacts Where Artist Like 'nobody'").size(), 2);
+    EXPECT_FALSE(jet::splitSelect(translate("Select DISTINCTROW * from  tblContacts"))->distinct);
+}
+
+TEST_F(JetSqlTest, SavedQueriesExpandWhereverTheyAreNamed)
+{
+    // An action query run by name, a query named after the one that uses it, and a table
+    // qualifier that points into a saved query.
+    EXPECT_TRUE(translate("qdelDuplicatesAlbum").startsWith("DELETE FROM tblContacts WHERE rowid IN (SELECT"));
+    EXPECT_EQ(rows("SELECT count(*) FROM qryShowDuplicatesToBeDeleted").join(""), "2");
+    const auto parts = jet::splitSelect(translate("Select * from  qryContacts Where  CategoryNumber = 1 Order By tblContacts!Year"));
+    ASSERT_TRUE(parts);
+    EXPECT_TRUE(parts->from.startsWith("(SELECT tblContacts.*"));
+    EXPECT_TRUE(parts->from.endsWith(") AS qryContacts"));
+    EXPECT_EQ(parts->where, "CategoryNumber = 1");
+    EXPECT_EQ(parts->orderBy, "qryContacts.Year");
+    // A name that is no saved query is a table.
+    EXPECT_EQ(translate("tblSettings"), "SELECT * FROM tblSettings");
+    try {
+        translate("Select * from qdelDuplicates");
+        ADD_FAILURE() << "an action query used as a source";
+    } catch (const DbError &e) {
+        EXPECT_EQ(e.number(), err::SyntaxError);
+    }
+}
+
 struct LikeCase {
     const char *value;
     const char *pattern;
@@ -293,6 +391,8 @@ TEST(JetDateLiteral, ReadsUsOrderIsoAndTimes)
     EXPECT_EQ(jet::parseDateLiteral("13/1/2020").value_or("?"), "2020-01-13 00:00:00");
     EXPECT_EQ(jet::parseDateLiteral("1/2/99 3:04 PM").value_or("?"), "1999-01-02 15:04:00");
     EXPECT_EQ(jet::parseDateLiteral("2.1.2020").value_or("?"), "2020-01-02 00:00:00");
+    EXPECT_EQ(jet::parseDateLiteral("2 Jan 2020").value_or("?"), "2020-01-02 00:00:00");
+    EXPECT_EQ(jet::parseDateLiteral("January 2, 2020 1:30 PM").value_or("?"), "2020-01-02 13:30:00");
     EXPECT_FALSE(jet::parseDateLiteral("2/30/2020"));
     EXPECT_FALSE(jet::parseDateLiteral("soon"));
 }

@@ -159,12 +159,12 @@ protected:
 };
 
 // Expects a DbError with the given number from the statement.
-#define EXPECT_DB_ERROR(number, statement)                                                   \
+#define EXPECT_DB_ERROR(errNo, statement)                                                   \
     do {                                                                                     \
         try {                                                                                \
             statement;                                                                       \
-            ADD_FAILURE() << "expected DbError " << (number) << " from " #statement;         \
+            ADD_FAILURE() << "expected DbError " << (errNo) << " from " #statement;         \
         } catch (const platform::db::DbError &e_) {                                          \
-            EXPECT_EQ(e_.number(), (number)) << e_.description().toStdString();              \
+            EXPECT_EQ(e_.number(), (errNo)) << e_.description().toStdString();              \
         }                                                                                    \
     } while (0)

@@ -69,7 +69,7 @@ TEST_F(DbGridTest, ColumnsAreAddedAndRemovedByIndexAndKeepTheirTwips) {
 
 TEST_F(DbGridTest, CurrentRowIsSharedWithTheDataControlBothWays) {
     QList<int> lastCols;
-    connect(&grid, &DbGrid::rowColChange, [&](const platform::db::Bookmark &, int lastCol) { lastCols << lastCol; });
+    QObject::connect(&grid, &DbGrid::rowColChange, [&](const platform::db::Bookmark &, int lastCol) { lastCols << lastCol; });
     dc.findFirst(QStringLiteral("SongName = 'Song 150'"));
     EXPECT_EQ(grid.currentPosition(), 150);
     EXPECT_EQ(grid.bookmark(), dc.recordset()->bookmark());
@@ -99,7 +99,7 @@ TEST_F(DbGridTest, RowNumbersCountFromTheTopVisibleRow) {
 
 TEST_F(DbGridTest, EditedCellIsWrittenThroughTheRecordset) {
     int updated = -1;
-    connect(&grid, &DbGrid::afterColUpdate, [&](int col) { updated = col; });
+    QObject::connect(&grid, &DbGrid::afterColUpdate, [&](int col) { updated = col; });
     const QModelIndex idx = grid.model()->index(3, 2);
     EXPECT_FALSE(grid.model()->setData(idx, QStringLiteral("New"), Qt::EditRole)) << "editing is off by default";
     grid.setAllowUpdate(true);
@@ -126,7 +126,7 @@ TEST_F(DbGridTest, SelectedBookmarksAreKeptAndClearedByANewRecordset) {
 TEST_F(DbGridTest, KeyDownHandlerCanSwallowAKey) {
     grid.setCurrentIndex(grid.model()->index(5, 1));
     QList<int> codes;
-    connect(&grid, &DbGrid::keyDown, [&](int &code, int) {
+    QObject::connect(&grid, &DbGrid::keyDown, [&](int &code, int) {
         codes << code;
         if (code == 40)
             code = 0;

@@ -189,14 +189,6 @@ TEST_F(FormsTest, NestedModalWindowsReachTheHookInTurn) {
     EXPECT_EQ(seen, (QStringList{"outer", "inner"}));
 }
 
-TEST_F(FormsTest, ScopedHookPutsThePreviousHookBack) {
-    setModalHook([](QDialog *) {});
-    {
-        ScopedModalHook inner([](QDialog *) {});
-    }
-    EXPECT_TRUE(hasModalHook());
-}
-
 // ---------------------------------------------------------------- placement and font
 
 TEST_F(FormsTest, CentresOnTheScreenAndOnTheOwner) {

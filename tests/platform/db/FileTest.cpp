@@ -1,0 +1,104 @@
+// The catalogue file: opening, password, compact and repair, with damaged and foreign files.
+#include "platform/db/SampleCatalogue.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+using namespace platform::db;
+
+namespace {
+
+QByteArray readAll(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+TEST_F(SampleDbTest, OpeningAMissingFileCreatesNothing) {
+    const QString missing = tmp.file(QStringLiteral("nowhere/OVdata.mdb"));
+    EXPECT_DB_ERROR(err::FileNotFound, Database::open(missing));
+    EXPECT_FALSE(QFileInfo::exists(missing));
+    EXPECT_DB_ERROR(3204, Database::create(path, QStringLiteral("CREATE TABLE x (a)")));
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts")), QString::number(sample::kSongCount));
+}
+
+TEST_F(SampleDbTest, AForeignFileIsNotACatalogueAndRepairLeavesItAlone) {
+    const QString text = tmp.file(QStringLiteral("notes.mdb"));
+    const QByteArray bytes("These are my notes, not a database.\n");
+    testenv::writeFile(text, bytes);
+    EXPECT_DB_ERROR(err::DatabaseDamaged, Database::open(text));
+    EXPECT_DB_ERROR(err::DatabaseDamaged, Database::repairDatabase(text));
+    EXPECT_EQ(readAll(text), bytes);
+    EXPECT_FALSE(QFileInfo::exists(text + QStringLiteral(".damaged")));
+
+    const QString empty = tmp.file(QStringLiteral("empty.mdb"));
+    testenv::writeFile(empty, QByteArray());
+    EXPECT_DB_ERROR(err::DatabaseDamaged, Database::open(empty));
+    EXPECT_EQ(QFileInfo(empty).size(), 0);
+}
+
+TEST_F(SampleDbTest, RepairRebuildsADamagedCatalogueAndKeepsTheOriginal) {
+    const QString page = raw(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'orv_meta'"));
+    const QString pageSize = raw(QStringLiteral("PRAGMA page_size"));
+    db->close();
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.seek((page.toLongLong() - 1) * pageSize.toLongLong());
+        f.write(QByteArray(int(pageSize.toInt()), '\x5a'));
+    }
+    const QByteArray damagedBytes = readAll(path);
+    EXPECT_DB_ERROR(err::DatabaseDamaged, Database::open(path));
+
+    Database::repairDatabase(path);
+    EXPECT_EQ(readAll(path + QStringLiteral(".damaged")), damagedBytes);
+    db = Database::open(path);
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts")), QString::number(sample::kSongCount));
+    EXPECT_EQ(raw(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    auto rs = open(QStringLiteral("tblContacts"), RecordsetType::Table);
+    rs->setIndex(QStringLiteral("PathFile")); // the indexes are back under their names
+    rs->seek(QStringLiteral("="), {QStringLiteral("/music/Björk/"), QStringLiteral("hunter.flac")});
+    EXPECT_EQ(rs->value("RecordID").toLongLong(), 9);
+    rs->addNew();
+    rs->update();
+    EXPECT_EQ(raw(QStringLiteral("SELECT max(RecordID) FROM tblContacts")), QString::number(sample::kSongCount + 1));
+}
+
+TEST_F(SampleDbTest, PasswordGatesOpeningAndIsNotStoredAsText) {
+    db->newPassword(QString(), QStringLiteral("s3cret-Word"));
+    EXPECT_DB_ERROR(err::NotValidPassword, db->newPassword(QStringLiteral("wrong"), QStringLiteral("x")));
+    db->close();
+    EXPECT_FALSE(readAll(path).contains("s3cret-Word"));
+    EXPECT_DB_ERROR(err::NotValidPassword, Database::open(path));
+    EXPECT_DB_ERROR(err::NotValidPassword, Database::open(path, OpenMode::Shared, QStringLiteral(";pwd=S3CRET-WORD")));
+    db = Database::open(path, OpenMode::Exclusive, QStringLiteral(";pwd=s3cret-Word"));
+    db->newPassword(QStringLiteral("s3cret-Word"), QString());
+    db->close();
+    db = Database::open(path);
+    EXPECT_TRUE(db->isOpen());
+}
+
+TEST_F(SampleDbTest, CompactCopiesEverythingAndReplacesOnlyOnSuccess) {
+    db->execute(QStringLiteral("Delete * from tblContacts where RecordID = %1").arg(sample::kSongCount));
+    db->close();
+    const QString copy = tmp.file(QStringLiteral("OVdata.mdb.temp"));
+    Database::compactDatabase(path, copy);
+    EXPECT_DB_ERROR(3204, Database::compactDatabase(path, copy));
+    Database::compactDatabase(path, QString()); // in place
+    for (const QString &file : {copy, path}) {
+        auto c = Database::open(file);
+        auto rs = c->openRecordset(QStringLiteral("tblContacts"), RecordsetType::Table);
+        EXPECT_EQ(rs->recordCount(), sample::kSongCount - 1);
+        rs->addNew();
+        EXPECT_EQ(rs->value("RecordID").toLongLong(), sample::kSongCount + 1) << "counter continues after compact";
+        rs->cancelUpdate();
+        EXPECT_TRUE(c->hasQueryDef(QStringLiteral("qryContacts")));
+    }
+    EXPECT_DB_ERROR(err::FileNotFound, Database::compactDatabase(tmp.file(QStringLiteral("none.mdb")), QString()));
+    const QString text = tmp.file(QStringLiteral("text.mdb"));
+    testenv::writeFile(text, "plain text");
+    EXPECT_DB_ERROR(err::DatabaseDamaged, Database::compactDatabase(text, QString()));
+    EXPECT_EQ(readAll(text), QByteArray("plain text"));
+    db = Database::open(path);
+}
+
+} // namespace

@@ -1,0 +1,333 @@
+// Recordset behaviour the program relies on: positions and bookmarks, writes through selects
+// and joins, value conversion, counters and the schema's names.
+#include "platform/db/SampleCatalogue.h"
+
+#include <QDateTime>
+
+using namespace platform::db;
+
+namespace {
+
+TEST_F(SampleDbTest, NavigationFollowsDaoRules) {
+    auto empty = open(QStringLiteral("Select * from tblContacts Where RecordID = 0"));
+    EXPECT_TRUE(empty->bof());
+    EXPECT_TRUE(empty->eof());
+    EXPECT_EQ(empty->recordCount(), 0);
+    EXPECT_DB_ERROR(err::NoCurrentRecord, empty->moveFirst());
+    EXPECT_DB_ERROR(err::NoCurrentRecord, empty->moveNext());
+    EXPECT_DB_ERROR(err::NoCurrentRecord, empty->value("SongName"));
+
+    auto rs = open(QStringLiteral("Select * from tblContacts Where Artist = 'Queen' Order By SongName"));
+    EXPECT_EQ(rs->recordCount(), 3); // exact without MoveLast
+    EXPECT_EQ(rs->value("SongName").toString(), QStringLiteral("Bohemian Rhapsody"));
+    rs->move(2);
+    EXPECT_EQ(rs->absolutePosition(), 2);
+    rs->moveNext();
+    EXPECT_TRUE(rs->eof());
+    EXPECT_FALSE(rs->bof());
+    EXPECT_EQ(rs->absolutePosition(), -1);
+    EXPECT_DB_ERROR(err::NoCurrentRecord, rs->moveNext());
+    rs->moveLast();
+    EXPECT_EQ(rs->value("SongName").toString(), QStringLiteral("Somebody to Love"));
+    rs->move(-5);
+    EXPECT_TRUE(rs->bof());
+    EXPECT_DB_ERROR(err::NoCurrentRecord, rs->movePrevious());
+    rs->setAbsolutePosition(1);
+    EXPECT_EQ(rs->value("songname").toString(), QStringLiteral("Love of My Life"));
+    EXPECT_DB_ERROR(err::ItemNotFound, rs->value("NoSuchField"));
+}
+
+TEST_F(SampleDbTest, BookmarksSurviveDeletesOfOtherRows) {
+    auto rs = open(QStringLiteral("Select * from  tblContacts Order By SongName"));
+    rs->findFirst(QStringLiteral("SongName = 'Jóga'"));
+    const Bookmark jog = rs->bookmark();
+    rs->findFirst(QStringLiteral("SongName = 'Hey Jude'"));
+    const Bookmark jude = rs->bookmark();
+    db->execute(QStringLiteral("Delete * from tblContacts where RecordID = 7"));
+    db->execute(QStringLiteral("Delete * from tblContacts where RecordID = 2"));
+    rs->moveFirst();
+    rs->setBookmark(jude);
+    EXPECT_EQ(rs->value("RecordID").toLongLong(), 1);
+    EXPECT_EQ(rs->positionOf(jude), rs->absolutePosition());
+    rs->setBookmark(jog); // the row went away under the recordset
+    EXPECT_DB_ERROR(3167, rs->value("SongName"));
+    EXPECT_FALSE(rs->valueAt(rs->positionOf(jog), 0).isValid());
+    for (long p = 0; p < rs->recordCount(); ++p) EXPECT_EQ(rs->positionOf(rs->bookmarkAt(p)), p);
+}
+
+TEST_F(SampleDbTest, DeleteLeavesNoCurrentRecordAndMoveNextGoesOn) {
+    auto rs = open(QStringLiteral("Select * from tblContacts Where Artist = 'Queen' Order By SongName"));
+    rs->moveNext();
+    rs->deleteRecord();
+    EXPECT_DB_ERROR(err::NoCurrentRecord, rs->value("SongName"));
+    EXPECT_EQ(rs->recordCount(), 2);
+    rs->moveNext();
+    EXPECT_EQ(rs->value("SongName").toString(), QStringLiteral("Somebody to Love"));
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts WHERE RecordID = 17")), QStringLiteral("0"));
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblCategoryID WHERE ID = 17")), QStringLiteral("1"));
+}
+
+TEST_F(SampleDbTest, AddNewKeepsPositionAndShowsItsCounter) {
+    auto rs = open(QStringLiteral("Select * from tblContacts Order By SongName"));
+    rs->moveLast();
+    const Bookmark before = rs->bookmark();
+    rs->addNew();
+    const qint64 shown = rs->value("RecordID").toLongLong();
+    EXPECT_EQ(shown, sample::kSongCount + 1);
+    EXPECT_EQ(rs->value("Selected").toString(), QStringLiteral(" ")); // a new song is unmarked
+    rs->setValue("SongName", QStringLiteral("New"));
+    rs->update();
+    EXPECT_EQ(rs->bookmark(), before);
+    rs->setBookmark(rs->lastModified());
+    EXPECT_EQ(rs->value("RecordID").toLongLong(), shown);
+    EXPECT_EQ(rs->value("Selected").toString(), QStringLiteral(" "));
+    EXPECT_EQ(rs->recordCount(), sample::kSongCount + 1);
+}
+
+TEST_F(SampleDbTest, CountersNeverReuseADeletedKey) {
+    db->execute(QStringLiteral("Delete * from tblContacts where RecordID = %1").arg(sample::kSongCount));
+    db->execute(QStringLiteral("Delete from tblCategoryDesc Where CategoryNumber = 3"));
+    db->execute(QStringLiteral("Delete from tblPlayListHeader Where ListID = 2"));
+    for (const char *tableField : {"tblContacts|SongName", "tblCategoryDesc|CategoryDesc", "tblPlayListHeader|ListName"}) {
+        const QStringList tf = QString::fromLatin1(tableField).split(u'|');
+        auto rs = open(tf[0], RecordsetType::Table);
+        rs->addNew();
+        rs->setValue(tf[1], QStringLiteral("again"));
+        rs->update();
+    }
+    EXPECT_EQ(raw(QStringLiteral("SELECT max(RecordID) FROM tblContacts")), QString::number(sample::kSongCount + 1));
+    EXPECT_EQ(raw(QStringLiteral("SELECT max(CategoryNumber) FROM tblCategoryDesc")), QStringLiteral("4"));
+    EXPECT_EQ(raw(QStringLiteral("SELECT max(ListID) FROM tblPlayListHeader")), QStringLiteral("3"));
+}
+
+// Writes through the grid's views go to the table that owns the field.
+TEST_F(SampleDbTest, WritesThroughJoinsActOnTheOwningTable) {
+    auto cat = open(QStringLiteral("Select * from  qryContacts Where  CategoryNumber = 1 Order By SongName"));
+    cat->findFirst(QStringLiteral("SongName = 'Jóga'"));
+    cat->edit();
+    cat->setValue("Selected", QStringLiteral("x"));
+    cat->update();
+    EXPECT_EQ(raw(QStringLiteral("SELECT Selected FROM tblContacts WHERE RecordID = 7")), QStringLiteral("x"));
+    EXPECT_EQ(cat->value("Selected").toString(), QStringLiteral("x"));
+    cat->deleteRecord();
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts WHERE RecordID = 7")), QStringLiteral("0"));
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblCategoryID WHERE ID = 7")), QStringLiteral("1"));
+
+    auto list = open(QStringLiteral("SELECT DISTINCTROW tblContacts.* FROM tblContacts INNER JOIN tblPlayListDetail ON "
+                                    "tblContacts.RecordID = tblPlayListDetail.ContactRecordID  WHERE tblPlayListDetail.ListID=1 "
+                                    " order by tblContacts!SongName"));
+    list->edit();
+    list->setValue("Rating", QStringLiteral("***"));
+    list->update();
+    EXPECT_EQ(raw(QStringLiteral("SELECT Rating FROM tblContacts WHERE RecordID = 16")), QStringLiteral("***"));
+    list->deleteRecord();
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts WHERE RecordID = 16")), QStringLiteral("0"));
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblPlayListDetail WHERE ContactRecordID = 16")), QStringLiteral("2"));
+
+    auto missing = open(QStringLiteral("Select * from tblContacts  INNER JOIN tblOrphanFileNames ON tblContacts.RecordID = "
+                                       "tblOrphanFileNames.RecordIdOrphan  Order By tblContacts!FileName"));
+    missing->edit();
+    missing->setValue("SongName", QStringLiteral("Gone"));
+    missing->update();
+    EXPECT_EQ(raw(QStringLiteral("SELECT SongName FROM tblContacts WHERE RecordID = 12")), QStringLiteral("Gone"));
+    missing->deleteRecord();
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts WHERE RecordID = 12")), QStringLiteral("0"));
+}
+
+TEST_F(SampleDbTest, CategoryAssignmentJoinAddsAndRemovesLinksOnly) {
+    const QString sql = QStringLiteral(
+        "SELECT ID, CategoryDesc, tblCategoryID.CategoryNumber FROM tblCategoryID LEFT JOIN tblCategoryDesc ON "
+        "tblCategoryID.CategoryNumber = tblCategoryDesc.CategoryNumber WHERE tblCategoryID.ID=16 Order By CategoryDesc");
+    auto rs = open(sql);
+    rs->addNew();
+    rs->setValue("ID", 16);
+    rs->setValue("CategoryNumber", 3);
+    rs->update();
+    rs->setBookmark(rs->lastModified());
+    EXPECT_EQ(rs->value("CategoryDesc").toString(), QStringLiteral("Ballads"));
+    rs->addNew();
+    rs->setValue("ID", 16);
+    rs->setValue("CategoryNumber", 3);
+    EXPECT_DB_ERROR(err::DuplicateKey, rs->update()); // assigning a category twice
+    rs->cancelUpdate();
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblCategoryID WHERE ID = 16")), QStringLiteral("3"));
+
+    rs->requery(); // the added link takes its place in the order
+    EXPECT_EQ(rs->value("CategoryDesc").toString(), QStringLiteral("Ballads"));
+    rs->deleteRecord();
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblCategoryID WHERE ID = 16 AND CategoryNumber = 3")), QStringLiteral("0"));
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblCategoryDesc")), QStringLiteral("3"));
+}
+
+TEST_F(SampleDbTest, AssignedValuesAreConvertedByTheFieldType) {
+    auto rs = open(QStringLiteral("Select * from tblContacts Where RecordID = 2"));
+    rs->edit();
+    rs->setValue("PurchaseDate", QStringLiteral("2023-07-04"));
+    rs->setValue("DateUpdated", QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9)));
+    rs->setValue("TrackNum", QStringLiteral(" 12 "));
+    rs->setValue("FileSizeNum", QStringLiteral("6.5"));
+    rs->setValue("Year", 1999);
+    rs->setValue("BPM", true);
+    rs->setValue("Genre", QVariant());
+    EXPECT_DB_ERROR(3421, rs->setValue("TrackNum", QStringLiteral("twelve")));
+    EXPECT_DB_ERROR(3421, rs->setValue("Date2", QStringLiteral("not a date")));
+    EXPECT_DB_ERROR(3164, rs->setValue("RecordID", 99));
+    rs->update();
+    EXPECT_EQ(raw(QStringLiteral("SELECT PurchaseDate FROM tblContacts WHERE RecordID = 2")), QStringLiteral("2023-07-04 00:00:00"));
+    EXPECT_EQ(raw(QStringLiteral("SELECT DateUpdated FROM tblContacts WHERE RecordID = 2")), QStringLiteral("2024-05-06 07:08:09"));
+    EXPECT_EQ(raw(QStringLiteral("SELECT typeof(TrackNum) || TrackNum FROM tblContacts WHERE RecordID = 2")), QStringLiteral("integer12"));
+    EXPECT_EQ(raw(QStringLiteral("SELECT typeof(FileSizeNum) || FileSizeNum FROM tblContacts WHERE RecordID = 2")), QStringLiteral("real6.5"));
+    EXPECT_EQ(raw(QStringLiteral("SELECT typeof(Year) || Year FROM tblContacts WHERE RecordID = 2")), QStringLiteral("text1999"));
+    EXPECT_EQ(raw(QStringLiteral("SELECT BPM FROM tblContacts WHERE RecordID = 2")), QStringLiteral("-1"));
+    rs->requery();
+    EXPECT_FALSE(rs->value("Genre").isValid()); // Null reads back as Null
+    EXPECT_EQ(rs->value("PurchaseDate").toDateTime(), QDateTime(QDate(2023, 7, 4), QTime(0, 0)));
+    EXPECT_EQ(rs->value("TrackNum").toLongLong(), 12);
+    EXPECT_DOUBLE_EQ(rs->value("FileSizeNum").toDouble(), 6.5);
+}
+
+TEST_F(SampleDbTest, FieldNamesAreCaseBlind) {
+    auto rs = open(QStringLiteral("Select * from tblContacts Where RecordID = 1"));
+    rs->edit();
+    rs->setValue("bitRate", QStringLiteral("999 kbps"));
+    rs->setValue("code", QStringLiteral("K9"));
+    rs->update();
+    EXPECT_EQ(rs->value("Bitrate").toString(), QStringLiteral("999 kbps"));
+    EXPECT_EQ(rs->value("CODE").toString(), QStringLiteral("K9"));
+    EXPECT_EQ(column(QStringLiteral("Select * from  tblContacts Where bitrate = '999 KBPS' Order By Bitrate"), QStringLiteral("Code")),
+              QStringList{QStringLiteral("K9")});
+    auto lists = open(QStringLiteral("select * from tblPlayListHeader where ListID = 1"));
+    EXPECT_EQ(lists->value("ListId").toLongLong(), 1);
+}
+
+TEST_F(SampleDbTest, SchemaKeepsTheFieldOrderAndDefaults) {
+    auto rs = open(QStringLiteral("tblContacts"), RecordsetType::Table);
+    const QStringList expected = QStringLiteral(
+        "RecordID SongName Artist AlbumName Composer Genre Year TrackText TrackNum Duration BPM bitRate FileType FileSize "
+        "FileSizeNum PathName FileName Rating ID Code Notes PurchaseDate Date2 Date2_Desc MiscField1 MiscField2 MiscField3 "
+        "MiscField1_Desc MiscField2_Desc MiscField3_Desc PicturePath1 PicturePath2 PicturePath3 PicturePath4 PicturePath5 "
+        "PicturePath6 PicturePath7 PicturePath8 Selected DateUpdated Lyrics Credits").split(u' ');
+    QStringList names;
+    for (int i = 0; i < rs->fieldCount(); ++i) names << rs->fieldName(i);
+    EXPECT_EQ(names, expected);
+    auto q = open(QStringLiteral("qryContacts"));
+    EXPECT_EQ(q->fieldName(0), QStringLiteral("RecordID"));
+    EXPECT_EQ(q->fieldName(q->fieldCount() - 1), QStringLiteral("CategoryNumber"));
+    EXPECT_EQ(q->recordCount(), 6);
+}
+
+TEST_F(SampleDbTest, FindMovesInTheRecordsetOrderAndKeepsPlaceOnNoMatch) {
+    auto rs = open(QStringLiteral("Select * from  tblContacts Order By SongName, Artist"));
+    rs->findLast(QStringLiteral("Artist = 'Queen'"));
+    EXPECT_EQ(rs->value("SongName").toString(), QStringLiteral("Somebody to Love"));
+    rs->findPrevious(QStringLiteral("Artist = 'Queen'"));
+    EXPECT_EQ(rs->value("SongName").toString(), QStringLiteral("Love of My Life"));
+    rs->findPrevious(QStringLiteral("Artist = 'Queen'"));
+    EXPECT_EQ(rs->value("SongName").toString(), QStringLiteral("Bohemian Rhapsody"));
+    const long here = rs->absolutePosition();
+    rs->findPrevious(QStringLiteral("Artist = 'Queen'"));
+    EXPECT_TRUE(rs->noMatch());
+    EXPECT_EQ(rs->absolutePosition(), here);
+    rs->findNext(QStringLiteral("Artist = 'Queen'"));
+    EXPECT_FALSE(rs->noMatch());
+    EXPECT_EQ(rs->value("SongName").toString(), QStringLiteral("Love of My Life"));
+
+    // A totals query is read whole; its Find works on the rows' own values.
+    auto genres = open(QStringLiteral("SELECT Genre FROM tblContacts GROUP BY Genre"));
+    genres->findFirst(QStringLiteral("Genre like 'ELEC*'"));
+    EXPECT_EQ(genres->value("Genre").toString(), QStringLiteral("Electronic"));
+}
+
+TEST_F(SampleDbTest, SnapshotsAndTotalsAreReadOnly) {
+    auto snap = open(QStringLiteral("Select * from tblContacts"), RecordsetType::Snapshot);
+    EXPECT_FALSE(snap->updatable());
+    EXPECT_DB_ERROR(3027, snap->edit());
+    auto totals = open(QStringLiteral("Select count(*) as CountRecs from tblCategoryID Where CategoryNumber=1"));
+    EXPECT_DB_ERROR(3027, totals->addNew());
+    auto rs = open(QStringLiteral("Select * from tblContacts"));
+    EXPECT_DB_ERROR(err::UpdateWithoutEdit, rs->update());
+    EXPECT_DB_ERROR(err::UpdateWithoutEdit, rs->setValue("SongName", QStringLiteral("x")));
+}
+
+TEST_F(SampleDbTest, GridReadsRowsOnDemandAndSeesLaterWrites) {
+    auto grid = open(QStringLiteral("Select * from  tblContacts Order By SongName"));
+    const int song = grid->fieldOrdinal(QStringLiteral("SongName"));
+    EXPECT_EQ(grid->valueAt(5, song).toString(), QStringLiteral("Hunter"));
+    db->execute(QStringLiteral("Update tblContacts Set SongName='Hunted' Where RecordID = 8 or RecordID = 9"));
+    EXPECT_EQ(grid->valueAt(5, song).toString(), QStringLiteral("Hunted"));
+    EXPECT_FALSE(grid->valueAt(500, song).isValid());
+}
+
+TEST_F(SampleDbTest, TableRecordsetFollowsItsIndexAndStaysLive) {
+    auto t = open(QStringLiteral("tblContacts"), RecordsetType::Table);
+    t->setIndex(QStringLiteral("SongName"));
+    t->moveFirst();
+    EXPECT_FALSE(t->value("SongName").isValid()); // Nulls come first
+    db->execute(QStringLiteral("Delete * from tblContacts where SongName Is Null"));
+    t->moveFirst();
+    EXPECT_EQ(t->value("SongName").toString(), QStringLiteral("Bohemian Rhapsody"));
+    EXPECT_EQ(t->recordCount(), sample::kSongCount - 2);
+    t->seek(QStringLiteral("="), {QStringLiteral("yesterday")});
+    long n = 0;
+    while (!t->eof() && t->value("SongName").toString().compare(QStringLiteral("yesterday"), Qt::CaseInsensitive) == 0) {
+        t->edit();
+        t->setValue("Selected", QStringLiteral("x"));
+        t->update();
+        t->moveNext();
+        ++n;
+    }
+    EXPECT_EQ(n, 4);
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts WHERE Selected = 'x'")), QStringLiteral("6"));
+}
+
+TEST_F(SampleDbTest, TransactionsDoNotNestAndRollBack) {
+    db->beginTrans();
+    EXPECT_DB_ERROR(err::OperationNotSupported, db->beginTrans());
+    db->execute(QStringLiteral("Delete * from tblContacts"));
+    db->rollback();
+    EXPECT_FALSE(db->inTransaction());
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts")), QString::number(sample::kSongCount));
+    EXPECT_DB_ERROR(3034, db->commitTrans());
+    try {
+        Transaction t(*db);
+        db->execute(QStringLiteral("Delete * from tblContacts"));
+        throw std::runtime_error("import failed");
+    } catch (const std::runtime_error &) {
+    }
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts")), QString::number(sample::kSongCount));
+}
+
+// What a user types in the filter window reaches the database only as one expression.
+TEST_F(SampleDbTest, BadQueriesGiveJetErrorsAndChangeNothing) {
+    const QString base = QStringLiteral("Select distinctrow * from  tblContacts Where  (%1)  Order By SongName");
+    EXPECT_DB_ERROR(err::SyntaxError, open(base.arg(QStringLiteral("SongName like"))));
+    EXPECT_DB_ERROR(err::SyntaxError, open(base.arg(QStringLiteral("1=1); DELETE FROM tblContacts; --"))));
+    EXPECT_DB_ERROR(err::TooFewParameters, open(base.arg(QStringLiteral("Singer = 'x'"))));
+    EXPECT_DB_ERROR(err::SyntaxError,
+                    db->execute(QStringLiteral("Delete * from tblContacts Where (1=0); DELETE FROM tblCategoryID")));
+    auto rs = open(QStringLiteral("Select * from tblContacts"));
+    EXPECT_DB_ERROR(err::SyntaxError, rs->findFirst(QStringLiteral("SongName = 'a'; DROP TABLE tblContacts")));
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts")), QString::number(sample::kSongCount));
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblCategoryID")), QStringLiteral("6"));
+    EXPECT_DB_ERROR(err::DuplicateKey, db->execute(QStringLiteral("INSERT INTO tblCategoryID (ID, CategoryNumber) VALUES (16, 2)")));
+    EXPECT_DB_ERROR(err::ItemNotFound, db->queryDefSql(QStringLiteral("qryNoSuchQuery")));
+    EXPECT_DB_ERROR(err::ItemNotFound, db->execute(QStringLiteral("qdelNoSuchQuery")));
+    EXPECT_DB_ERROR(3078, open(QStringLiteral("qryNoSuchQuery")));
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblCategoryID")), QStringLiteral("6"));
+}
+
+TEST_F(SampleDbTest, SavedQueriesMayNameOnesSavedAfterThem) {
+    db->createQueryDef(QStringLiteral("qryOuter"), QStringLiteral("SELECT * FROM qryInner ORDER BY SongName"));
+    db->createQueryDef(QStringLiteral("qryInner"), QStringLiteral("SELECT * FROM tblContacts WHERE Artist = \"queen\""));
+    EXPECT_DB_ERROR(3012, db->createQueryDef(QStringLiteral("QRYINNER"), QStringLiteral("SELECT 1")));
+    EXPECT_EQ(column(QStringLiteral("qryOuter"), QStringLiteral("SongName")).join(u'|'),
+              QStringLiteral("Bohemian Rhapsody|Love of My Life|Somebody to Love"));
+    EXPECT_TRUE(db->hasQueryDef(QStringLiteral("QRYOUTER")));
+    EXPECT_TRUE(db->queryDefNames().contains(QStringLiteral("qryContacts")));
+    db->createQueryDef(QStringLiteral("qdelQueen"), QStringLiteral("Delete * from qryInner"));
+    EXPECT_DB_ERROR(err::SyntaxError, db->execute(QStringLiteral("qdelQueen")));
+    db->createQueryDef(QStringLiteral("qdelQueen2"), QStringLiteral("DELETE DISTINCTROW tblContacts.* FROM tblContacts INNER JOIN qryInner ON tblContacts.RecordID = qryInner.RecordID"));
+    EXPECT_EQ(db->execute(QStringLiteral("qdelQueen2")), 3);
+}
+
+} // namespace

@@ -2,12 +2,12 @@
 
 #include "core/AppState.h"
 #include "core/DuplicateQueries.h"
+#include "core/InputForm.h"
 #include "core/RegistryOptions.h"
 #include "core/SingleInstance.h"
 #include "core/StartupHooks.h"
 #include "core/mCommon.h"
 #include "core/mCommonDialog.h"
-#include "core/InputForm.h"
 #include "platform/db/Database.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/PromptService.h"

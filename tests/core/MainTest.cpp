@@ -290,17 +290,6 @@ TEST_F(MainTest, SecondCopyOfThePlayerIsRefusedToo) {
     EXPECT_EQ(prompts.lastMessage(), kAlreadyRunning);
 }
 
-TEST_F(MainTest, LockIsFreeAgainWhenTheFirstCopyGivesItUp) {
-    {
-        core::SingleInstance first;
-        ASSERT_TRUE(first.tryLock());
-        core::SingleInstance second;
-        EXPECT_FALSE(second.tryLock());
-    }
-    core::SingleInstance later;
-    EXPECT_TRUE(later.tryLock());
-}
-
 // --- Password ----------------------------------------------------------------------------------
 
 class PasswordTest : public MainTest {

@@ -61,10 +61,4 @@ TEST_F(RegistryOptionsTest, ResettingTheWarningsShowsBothAgain) {
     EXPECT_FALSE(RegistryOptions::warningSilenced(RegistryOptions::PathNameWarningKey));
 }
 
-TEST_F(RegistryOptionsTest, PlacementNeedsAllFourNumbers) {
-    RegistryOptions::setGridScreenPlacement({1, 2, 3, 4});
-    RegistryOptions::save(RegistryOptions::GridScreenHeightKey, "tall");
-    EXPECT_FALSE(RegistryOptions::gridScreenPlacement());
-}
-
 } // namespace

@@ -547,6 +547,8 @@ private:
         }
         if (fromPos && pos_ != fromPos)
             fail(stray(), src_);
+        if (!fromPos && (allTables && items.contains(QStringLiteral("*"))))
+            fail(QStringLiteral("missing FROM %1").arg(where()), src_);
 
         QString sql = QStringLiteral("SELECT ");
         if (distinct)

@@ -233,13 +233,13 @@ public:
     }
 
 private:
-    struct Piece {
+    struct FormatItem {
         char kind; // d M y h H m s z, A / a (AM/PM, am/pm), L (literal)
         int width;
         QByteArray literal;
     };
 
-    static void compile(const QString &f, std::vector<Piece> &out)
+    static void compile(const QString &f, std::vector<FormatItem> &out)
     {
         const bool hasAmPm = f.contains(QLatin1String("AP"), Qt::CaseInsensitive);
         for (int i = 0; i < f.size();) {
@@ -292,9 +292,9 @@ private:
         out.add(buf, int(r.ptr - buf));
     }
 
-    void append(Buf &out, const std::vector<Piece> &pieces, const int (&v)[6]) const
+    void append(Buf &out, const std::vector<FormatItem> &items, const int (&v)[6]) const
     {
-        for (const Piece &p : pieces) {
+        for (const FormatItem &p : items) {
             switch (p.kind) {
             case 'd':
                 if (p.width <= 2)
@@ -328,7 +328,7 @@ private:
     }
 
     QLocale loc_;
-    std::vector<Piece> date_, time_;
+    std::vector<FormatItem> date_, time_;
     QByteArray decimal_, minus_, am_, pm_;
 };
 

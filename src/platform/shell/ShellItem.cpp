@@ -106,9 +106,11 @@ QString ShellItem::detail(Detail d) const {
     }
     case Detail::Attributes: {
         // Letters in the order the attributes column shows them; "D" marks a folder, which
-        // is how the import tells folders from files.
+        // is how the import tells folders from files. Read-only means no write bit at all
+        // (the mode bits of the listing; asking the system for access would cost a call).
         QString a;
-        if (!info_.isWritable())
+        constexpr auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+        if (!(info_.permissions() & anyWrite))
             a += QLatin1Char('R');
         if (info_.isHidden())
             a += QLatin1Char('H');

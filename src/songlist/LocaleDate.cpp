@@ -1,0 +1,79 @@
+#include "songlist/LocaleDate.h"
+
+#include <QLocale>
+#include <QStringList>
+
+namespace songlist {
+
+namespace {
+
+// The locale's date formats with both year widths, and the ISO order.
+QStringList dateFormats(const QLocale &loc) {
+    QStringList out;
+    for (const QString &base : {loc.dateFormat(QLocale::ShortFormat), loc.dateFormat(QLocale::LongFormat)}) {
+        out << base;
+        QString other = base;
+        if (base.contains(QLatin1String("yyyy")))
+            other.replace(QLatin1String("yyyy"), QLatin1String("yy"));
+        else
+            other.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+        out << other;
+    }
+    out << QStringLiteral("yyyy-M-d");
+    out.removeDuplicates();
+    return out;
+}
+
+QStringList timeFormats(const QLocale &loc) {
+    QStringList out{loc.timeFormat(QLocale::ShortFormat), loc.timeFormat(QLocale::LongFormat),
+                    QStringLiteral("H:mm"), QStringLiteral("H:mm:ss"), QStringLiteral("h:mm AP"),
+                    QStringLiteral("h:mm:ss AP")};
+    out.removeDuplicates();
+    return out;
+}
+
+std::optional<QDate> parseDate(const QLocale &loc, const QString &text) {
+    for (const QString &f : dateFormats(loc)) {
+        QDate d = loc.toDate(text, f);
+        if (!d.isValid())
+            continue;
+        // A two-digit year is read into 1900..1999; years below 30 belong to this century.
+        if (!f.contains(QLatin1String("yyyy")) && d.year() < 1930)
+            d = d.addYears(100);
+        return d;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<QDateTime> LocaleDate::parse(const QString &input) {
+    const QString text = input.simplified();
+    if (text.isEmpty())
+        return std::nullopt;
+    const QLocale loc;
+    if (const auto d = parseDate(loc, text))
+        return QDateTime(*d, QTime(0, 0));
+    // A date followed by a time: try every split at a blank, the time being the tail.
+    for (qsizetype at = text.indexOf(QLatin1Char(' ')); at > 0; at = text.indexOf(QLatin1Char(' '), at + 1)) {
+        const auto d = parseDate(loc, text.left(at));
+        if (!d)
+            continue;
+        const QString tail = text.mid(at + 1);
+        for (const QString &f : timeFormats(loc)) {
+            const QTime t = loc.toTime(tail, f);
+            if (t.isValid())
+                return QDateTime(*d, t);
+        }
+    }
+    return std::nullopt;
+}
+
+QString LocaleDate::jetLiteral(const QDateTime &dt) {
+    const QTime t = dt.time();
+    if (t == QTime(0, 0))
+        return QLatin1Char('#') + dt.date().toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char('#');
+    return QLatin1Char('#') + dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QLatin1Char('#');
+}
+
+} // namespace songlist

@@ -1,0 +1,38 @@
+#pragma once
+// The windows of later subsystems that the main window opens (the song editor, the category,
+// filter and notes windows ...), and the main window's procedures those subsystems provide
+// (filling the picture viewer). They are built in libraries above this one, so each registers
+// its opener here when the program starts. Opening a window that no subsystem registered yet
+// does nothing, without a message.
+#include <QString>
+#include <functional>
+
+namespace songlist {
+
+class OtherWindows {
+public:
+    // Window and procedure names the main window uses.
+    static constexpr const char *NameEdit = "NameEdit";
+    static constexpr const char *CategoryAssign = "CategoryAssign";
+    static constexpr const char *CategoryForm = "CategoryForm";
+    static constexpr const char *CriteriaForm = "CriteriaForm";
+    static constexpr const char *CatgAssignAll = "CatgAssignAll";
+    static constexpr const char *MemoForm = "MemoForm";
+    static constexpr const char *frmChangeFilePath = "frmChangeFilePath";
+    static constexpr const char *frmReplace = "frmReplace";
+    static constexpr const char *LoadSongPictures = "LoadSongPictures";
+
+    // Shows the window modally (or runs the procedure) and returns when it is done. `caption`
+    // is the window's caption where the caller sets one (the song editor), else empty.
+    using Opener = std::function<void(const QString &caption)>;
+
+    // Registers (or, with an empty function, removes) the opener of a window.
+    static void set(const QString &name, Opener opener);
+    static bool has(const QString &name);
+    // Runs the opener; false when none is registered (nothing happened).
+    static bool open(const QString &name, const QString &caption = {});
+    // Removes every opener (tests).
+    static void clear();
+};
+
+} // namespace songlist

@@ -64,6 +64,10 @@ struct AppState {
     QString PlayerSelectedList;
     bool PlayListAddSongMode = false;
 
+    // Category window hand-over: set while the category window's own click may still reach the
+    // main grid, which then does not arm the mark toggle.
+    bool CategoryFormJustLoaded = false;
+
     // Import
     bool CancelScan = false;
 

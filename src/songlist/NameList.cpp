@@ -13,6 +13,16 @@
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/PromptService.h"
 #include "songlist/ColumnLayoutFile.h"
+#include "songlist/ArtistFilter.h"
+#include "songlist/CommandWiring.h"
+#include "songlist/DuplicateViews.h"
+#include "songlist/FindAllFields.h"
+#include "songlist/GridEvents.h"
+#include "songlist/IncrementalSearch.h"
+#include "songlist/OtherWindows.h"
+#include "songlist/RecordCommands.h"
+#include "songlist/SelectionMarks.h"
+#include "songlist/ShowCategoryAssign.h"
 #include "songlist/SortOrders.h"
 
 #include <QAction>
@@ -424,6 +434,7 @@ void NameList::wireCommands() {
     on(HelpGotoWebsite, &NameList::HelpGotoWebsite_Click);
     on(AboutBox, &NameList::AboutBox_Click);
     on(cmdHelp, &NameList::cmdHelp_Click);
+    new CommandWiring(*this);
 }
 
 // ============================================================================ geometry
@@ -1207,5 +1218,93 @@ void NameList::HelpSystem_Click() {
 void NameList::HelpGotoWebsite_Click() { ui::prompts().openUrl(QUrl(kWebSite)); }
 
 void NameList::cmdHelp_Click() { HelpSystem_Click(); }
+
+// ============================================================================ grid events
+
+void NameList::Table1_BeginCellEdit() { GridEvents(*this).BeginCellEdit(); }
+void NameList::Table1_EndCellEdit() { GridEvents(*this).EndCellEdit(); }
+void NameList::Table1_StampDateUpdated() { GridEvents(*this).StampDateUpdated(); }
+void NameList::Table1_SkipMarkColumn() { GridEvents(*this).SkipMarkColumn(); }
+void NameList::Table1_ColumnResized() { GridEvents(*this).ColumnResized(); }
+void NameList::Table1_OpenEditor() { GridEvents(*this).OpenEditor(); }
+void NameList::Table1_MoveColumn(int ColIndex) { GridEvents(*this).MoveColumn(ColIndex); }
+void NameList::Table1_KeyDown(int &KeyCode, int Shift, const QString &KeyText) {
+    GridEvents(*this).KeyDown(KeyCode, Shift, KeyText);
+}
+void NameList::Table1_ShowPopupMenu(int Button, int Shift, int X, int Y) {
+    GridEvents(*this).ShowPopupMenu(Button, Shift, X, Y);
+}
+void NameList::Table1_CurrentRowChanged(const db::Bookmark &LastRow, int LastCol) {
+    SelectionMarks(*this).CurrentRowChanged(LastRow, LastCol);
+}
+void NameList::TextBackground_KeyDown(int &KeyCode, int Shift, const QString &KeyText) {
+    Table1_KeyDown(KeyCode, Shift, KeyText);
+}
+void NameList::txtName_KeyDown(int &KeyCode, int Shift, const QString &KeyText) {
+    Table1_KeyDown(KeyCode, Shift, KeyText);
+}
+
+// ============================================================================ incremental search
+
+void NameList::txtLocate_KeyUp(int KeyCode, int Shift) { IncrementalSearch(*this).KeyUp(KeyCode, Shift); }
+void NameList::txtLocate_KeyPress(int &KeyAscii) { IncrementalSearch(*this).KeyPress(KeyAscii); }
+void NameList::txtLocate_Click() { IncrementalSearch(*this).Click(); }
+void NameList::txtLocate_LostFocus() { IncrementalSearch(*this).LostFocus(); }
+void NameList::lblAlphabet_Click(int Index) { IncrementalSearch(*this).AlphabetClick(Index); }
+
+// ============================================================================ find, artist, duplicates
+
+void NameList::FindEditMenu_Click() { FindAllFields(*this).FindEditMenu_Click(); }
+void NameList::cmdFind_Click() { FindEditMenu_Click(); }
+void NameList::cmdShowArtistSongs_Click() { ArtistFilter(*this).cmdShowArtistSongs_Click(); }
+void NameList::mnuShowDuplicates_Click() { DuplicateViews(*this).show(DuplicateViews::View::Duplicates); }
+void NameList::mnuShowDuplicatesToDelete_Click() { DuplicateViews(*this).show(DuplicateViews::View::ToDelete); }
+void NameList::mnuShowDuplicatesAlbum_Click() { DuplicateViews(*this).show(DuplicateViews::View::DuplicatesAlbum); }
+void NameList::mnuShowDuplicatesToDeleteAlbum_Click() {
+    DuplicateViews(*this).show(DuplicateViews::View::ToDeleteAlbum);
+}
+
+// ============================================================================ selection marks
+
+void NameList::ShowSelectedOnlyMenu_Click() { SelectionMarks(*this).ShowSelectedOnlyMenu_Click(); }
+void NameList::cmdShowSelected_Click() { SelectionMarks(*this).cmdShowSelected_Click(); }
+void NameList::HideSelectedMenu_Click() { SelectionMarks(*this).HideSelectedMenu_Click(); }
+void NameList::RemoveSelectionsMenu_Click() { SelectionMarks(*this).RemoveSelectionsMenu_Click(); }
+void NameList::LoadSongPictures() { OtherWindows::open(QString::fromLatin1(OtherWindows::LoadSongPictures)); }
+
+// ============================================================================ record commands
+
+void NameList::cmdAdd_Click() { RecordCommands(*this).cmdAdd_Click(); }
+void NameList::AddMenu_Click() { cmdAdd_Click(); }
+void NameList::cmdEdit_Click() { RecordCommands(*this).cmdEdit_Click(); }
+void NameList::EditViewMenu_Click() { cmdEdit_Click(); }
+void NameList::cmdDelete_Click() { RecordCommands(*this).cmdDelete_Click(); }
+void NameList::mnuPopupDelete_Click() { cmdDelete_Click(); }
+void NameList::DisplayRecCntMenu_Click() { RecordCommands(*this).DisplayRecCntMenu_Click(); }
+void NameList::cmdCount_Click() { DisplayRecCntMenu_Click(); }
+
+// ============================================================================ openers of other windows
+
+void NameList::Category_Click() {
+    OtherWindows::open(QString::fromLatin1(OtherWindows::CategoryForm));
+    txtLocate->setFocus();
+}
+void NameList::cmdCategory_Click() { Category_Click(); }
+void NameList::SelectionCriteria_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::CriteriaForm)); }
+void NameList::cmdFilter_Click() { SelectionCriteria_Click(); }
+void NameList::AssignCatgMenu_Click() {
+    if (recordCount() > 0)
+        modMain::ShowCategoryAssign();
+}
+void NameList::cmdAssignCatg_Click() { modMain::ShowCategoryAssign(); }
+void NameList::mnuPopupAssignToCategory_Click() { modMain::ShowCategoryAssign(); }
+void NameList::AssignAllToCatg_Click() {
+    if (recordCount() > 0)
+        OtherWindows::open(QString::fromLatin1(OtherWindows::CatgAssignAll));
+}
+void NameList::RemoveAllFromCatg_Click() { AssignAllToCatg_Click(); }
+void NameList::cmdNotes_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::MemoForm)); }
+void NameList::mnuChangePaths_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::frmChangeFilePath)); }
+void NameList::mnuReplace_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::frmReplace)); }
 
 } // namespace songlist

@@ -13,6 +13,7 @@
 #include "platform/ui/DataControl.h"
 #include "platform/ui/DbGrid.h"
 #include "platform/ui/Forms.h"
+#include "songlist/RecordSourceParts.h"
 
 #include <QHash>
 #include <QList>
@@ -143,6 +144,12 @@ public:
     // unload then does not end the program.
     bool CompactInProgress = false;
     QString PriorRecordSource;
+    // The view the artist filter returns to (set when the artist view is entered).
+    qint64 PriorRecordId = 0;
+    long PriorGridRow = 0;
+    QString PriorSortName;
+    QString PriorFirstColumn;
+    RecordSourceParts PriorParts;
 
     // ---- life ----------------------------------------------------------------------------
     // Load handler; runs once (ShowNameList runs it before showing the window).
@@ -199,6 +206,69 @@ public:
 
     // Wheel turns over the window scroll the grid.
     void MouseWheel(int &MouseKeys, int &Rotation, int &Xpos, int &Ypos) override;
+
+    // ---- grid events -----------------------------------------------------------------------
+    void Table1_BeginCellEdit();
+    void Table1_EndCellEdit();
+    void Table1_StampDateUpdated();
+    void Table1_SkipMarkColumn();
+    void Table1_ColumnResized();
+    void Table1_OpenEditor();
+    void Table1_MoveColumn(int ColIndex);
+    // KeyText: what the key types ("" = derive it from the key code); KeyCode 0 swallows it.
+    void Table1_KeyDown(int &KeyCode, int Shift, const QString &KeyText = {});
+    void Table1_ShowPopupMenu(int Button, int Shift, int X, int Y);
+    void Table1_CurrentRowChanged(const platform::db::Bookmark &LastRow, int LastCol);
+    void TextBackground_KeyDown(int &KeyCode, int Shift, const QString &KeyText = {});
+    void txtName_KeyDown(int &KeyCode, int Shift, const QString &KeyText = {});
+
+    // ---- incremental search and alphabet ---------------------------------------------------
+    void txtLocate_KeyUp(int KeyCode, int Shift);
+    void txtLocate_KeyPress(int &KeyAscii);
+    void txtLocate_Click();
+    void txtLocate_LostFocus();
+    void lblAlphabet_Click(int Index);
+
+    // ---- find, artist filter, duplicate views ----------------------------------------------
+    void FindEditMenu_Click();
+    void cmdFind_Click();
+    void cmdShowArtistSongs_Click();
+    void mnuShowDuplicates_Click();
+    void mnuShowDuplicatesToDelete_Click();
+    void mnuShowDuplicatesAlbum_Click();
+    void mnuShowDuplicatesToDeleteAlbum_Click();
+
+    // ---- selection marks -------------------------------------------------------------------
+    void ShowSelectedOnlyMenu_Click();
+    void cmdShowSelected_Click();
+    void HideSelectedMenu_Click();
+    void RemoveSelectionsMenu_Click();
+    // Fills the picture viewer with the current song's pictures (when the viewer exists).
+    void LoadSongPictures();
+
+    // ---- record commands -------------------------------------------------------------------
+    void cmdAdd_Click();
+    void AddMenu_Click();
+    void cmdEdit_Click();
+    void EditViewMenu_Click();
+    void cmdDelete_Click();
+    void mnuPopupDelete_Click();
+    void DisplayRecCntMenu_Click();
+    void cmdCount_Click();
+
+    // ---- openers of other windows ----------------------------------------------------------
+    void Category_Click();
+    void cmdCategory_Click();
+    void SelectionCriteria_Click();
+    void cmdFilter_Click();
+    void AssignCatgMenu_Click();
+    void cmdAssignCatg_Click();
+    void mnuPopupAssignToCategory_Click();
+    void AssignAllToCatg_Click();
+    void RemoveAllFromCatg_Click();
+    void cmdNotes_Click();
+    void mnuChangePaths_Click();
+    void mnuReplace_Click();
 
     // ---- helpers for the window's commands ------------------------------------------------
     // The grid's record count (0 when nothing is bound).

@@ -125,13 +125,6 @@ TEST(Mp4Helpers, ReadAtomLeavesItsArgumentsOnFailure) {
     EXPECT_EQ(b.pos(), 11);
 }
 
-TEST(Mp4Helpers, HexBytesToLongIsBigEndianAndSigned) {
-    EXPECT_EQ(HexBytesToLong(QByteArray("\x12", 1)), 0x12);
-    EXPECT_EQ(HexBytesToLong(QByteArray("\x01\x00", 2)), 256);
-    EXPECT_EQ(HexBytesToLong(QByteArray("\xFF\xFF\xFF\xFF", 4)), -1);
-    EXPECT_EQ(HexBytesToLong(QByteArray()), 0);
-}
-
 TEST(GenreTable, HoldsTheListExactlyAsSpelled) {
     LoadGenreTable();
     LoadGenreTable(); // loading again leaves the same entries

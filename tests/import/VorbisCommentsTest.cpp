@@ -157,9 +157,3 @@ TEST(VorbisOgg, OpusTagsAndForeignStreams) {
     const QByteArray theora = oggStream({QByteArray("\x80theora"), vorbisCommentPacket({"TITLE=x"})});
     EXPECT_TRUE(commentsOf(theora).empty());
 }
-
-TEST(VorbisHelpers, LittleEndianToLongIsSigned) {
-    EXPECT_EQ(LittleEndianToLong(QByteArray("\x01\x02\x00\x00", 4)), 0x0201);
-    EXPECT_EQ(LittleEndianToLong(QByteArray("\x00\x00\x00\x80", 4)), std::numeric_limits<qint32>::min());
-    EXPECT_EQ(LittleEndianToLong(QByteArray("\x01\x02", 2)), 0);
-}

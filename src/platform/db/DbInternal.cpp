@@ -418,7 +418,21 @@ QStringList TableInfo::keyColumns() const {
 
 Conn::~Conn() { close(); }
 
+sqlite3_stmt *Conn::cached(const QString &sql) {
+    const std::string key = sql.toStdString();
+    auto it = stmtCache.find(key);
+    if (it == stmtCache.end()) {
+        if (stmtCache.size() >= 128) stmtCache.clear();
+        it = stmtCache.emplace(key, prepare(db, sql, true)).first;
+    }
+    sqlite3_stmt *s = it->second.get();
+    sqlite3_reset(s);
+    sqlite3_clear_bindings(s);
+    return s;
+}
+
 void Conn::close() {
+    stmtCache.clear();
     if (db) {
         sqlite3_close_v2(db); // statements still held by recordsets are finalized by them
         db = nullptr;

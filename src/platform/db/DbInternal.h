@@ -136,6 +136,11 @@ struct Conn {
     QHash<QString, QString> tableNames;      // folded name → table name
     std::unordered_map<std::string, std::unique_ptr<TableInfo>> tableInfos;
 
+    // Statements the layer builds itself and runs again and again (inserts, counters, savepoints),
+    // kept prepared; the handle comes back reset with its bindings cleared.
+    sqlite3_stmt *cached(const QString &sql);
+    std::unordered_map<std::string, Stmt> stmtCache;
+
     ~Conn();
     void close();
     void check() const;

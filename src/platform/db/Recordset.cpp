@@ -101,9 +101,54 @@ bool containsWord(const QString &text, const char *word) {
         .hasMatch();
 }
 
+// Top-level terms of an ORDER BY text.
+QStringList orderTerms(const QString &orderBy) {
+    QStringList terms;
+    int depth = 0;
+    QChar quote;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < orderBy.size(); ++i) {
+        const QChar c = orderBy[i];
+        if (!quote.isNull()) {
+            if (c == quote) quote = QChar();
+        } else if (c == u'\'' || c == u'"' || c == u'[' || c == u'`') {
+            quote = c == u'[' ? QChar(u']') : c;
+        } else if (c == u'(') {
+            ++depth;
+        } else if (c == u')') {
+            --depth;
+        } else if (c == u',' && depth == 0) {
+            terms << orderBy.mid(start, i - start).trimmed();
+            start = i + 1;
+        }
+    }
+    terms << orderBy.mid(start).trimmed();
+    return terms;
+}
+
+// The key list of a sort on several fields that no index covers is read fastest by one sort of
+// narrow rows: walking an index on the first field reads the table row by row and still sorts
+// the ties. "+" keeps a column's collation but stops the index from being chosen for the order.
+QString keyOrder(const QString &orderBy) {
+    const QStringList terms = orderTerms(orderBy);
+    if (terms.size() < 2) return orderBy;
+    static const QRegularExpression column(
+        QStringLiteral("^((\"[^\"]*\"|\\w+)\\.)?(\"[^\"]*\"|\\w+)(\\s+(ASC|DESC))?$"),
+        QRegularExpression::CaseInsensitiveOption);
+    QStringList out;
+    for (const QString &t : terms) out << (column.match(t).hasMatch() ? u'+' + t : t);
+    return out.join(QStringLiteral(", "));
+}
+
 bool multiTable(const QString &from) {
     return from.contains(u',') || containsWord(from, "JOIN");
 }
+
+// Resets a cached statement when the scope ends, so no read stays open.
+struct Reset {
+    sqlite3_stmt *s;
+    ~Reset() { sqlite3_reset(s); }
+};
 
 [[noreturn]] void noCurrent() {
     throw DbError(err::NoCurrentRecord, QStringLiteral("No current record."));
@@ -397,6 +442,18 @@ struct Recordset::Impl {
         }
     }
 
+    // True when SQLite would walk an index for the first sort field and sort the ties after.
+    bool partialSort(const QString &query) {
+        Stmt s = tryPrepare(db(), QStringLiteral("EXPLAIN QUERY PLAN ") + query);
+        if (!s) return false;
+        while (sqlite3_step(s.get()) == SQLITE_ROW) {
+            const QString detail = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s.get(), 3)));
+            if (detail.contains(QLatin1String("RIGHT PART OF ORDER BY")) || detail.contains(QLatin1String("LAST TERM OF ORDER BY")))
+                return true;
+        }
+        return false;
+    }
+
     bool prepareLazy() {
         QStringList exprs;
         for (const auto &t : tabs)
@@ -427,7 +484,10 @@ struct Recordset::Impl {
         keySql = QStringLiteral("SELECT ") + (parts->distinct ? QStringLiteral("DISTINCT ") : QString()) +
                  exprs.join(QStringLiteral(", ")) + body;
         if (!parts->where.isEmpty()) keySql += QStringLiteral(" WHERE ") + parts->where;
-        if (!parts->orderBy.isEmpty()) keySql += QStringLiteral(" ORDER BY ") + parts->orderBy;
+        if (!parts->orderBy.isEmpty()) {
+            const QString plain = keySql + QStringLiteral(" ORDER BY ") + parts->orderBy;
+            keySql = partialSort(plain) ? keySql + QStringLiteral(" ORDER BY ") + keyOrder(parts->orderBy) : plain;
+        }
         QStringList cond;
         for (int i = 0; i < exprs.size(); ++i) cond << QStringLiteral("%1 IS ?%2").arg(exprs[i]).arg(i + 1);
         fetchSql = QStringLiteral("SELECT ") + parts->columns + body + QStringLiteral(" WHERE ") +
@@ -546,9 +606,10 @@ struct Recordset::Impl {
 
     long count() {
         if (table && !keysFresh()) {
-            Stmt s = prepare(db(), QStringLiteral("SELECT count(*) FROM %1").arg(quoteName(tinfo->name)));
-            step(db(), s.get());
-            return long(sqlite3_column_int64(s.get(), 0));
+            sqlite3_stmt *s = conn->cached(QStringLiteral("SELECT count(*) FROM %1").arg(quoteName(tinfo->name)));
+            const Reset r{s};
+            step(db(), s);
+            return long(sqlite3_column_int64(s, 0));
         }
         return long(serials.size());
     }
@@ -720,23 +781,32 @@ struct Recordset::Impl {
         const TableInfo *info = tabs[size_t(c.tab)].info;
         const int ci = info->column(c.origin);
         if (ci < 0 || info->columns[size_t(ci)].defaultSql.isEmpty()) return QVariant();
-        Stmt s = tryPrepare(db(), QStringLiteral("SELECT ") + info->columns[size_t(ci)].defaultSql);
-        if (!s || !step(db(), s.get())) return QVariant();
-        return readValue(s.get(), 0, c.kind);
+        try {
+            sqlite3_stmt *s = conn->cached(QStringLiteral("SELECT ") + info->columns[size_t(ci)].defaultSql);
+            const Reset r{s};
+            return step(db(), s) ? readValue(s, 0, c.kind) : QVariant();
+        } catch (const DbError &) {
+            return QVariant(); // a default that is not a constant is left to the database
+        }
     }
 
     qint64 nextCounter(const Tab &t) {
-        Stmt s = prepare(db(), QStringLiteral("SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = ?1), 0), "
-                                              "coalesce((SELECT max(rowid) FROM %1), 0)) + 1")
-                                   .arg(quoteName(t.name)));
+        sqlite3_stmt *s = conn->cached(QStringLiteral("SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = ?1), 0), "
+                                                      "coalesce((SELECT max(rowid) FROM %1), 0)) + 1")
+                                           .arg(quoteName(t.name)));
+        const Reset r{s};
         const QByteArray n = t.name.toUtf8();
-        sqlite3_bind_text(s.get(), 1, n.constData(), int(n.size()), SQLITE_TRANSIENT);
-        step(db(), s.get());
-        return sqlite3_column_int64(s.get(), 0);
+        sqlite3_bind_text(s, 1, n.constData(), int(n.size()), SQLITE_TRANSIENT);
+        step(db(), s);
+        return sqlite3_column_int64(s, 0);
     }
 
     // Runs writes to several tables as one unit, inside or outside a workspace transaction.
-    template <typename F> void atomically(F &&f) {
+    template <typename F> void atomically(bool several, F &&f) {
+        if (!several) {
+            f();
+            return;
+        }
         exec(db(), QStringLiteral("SAVEPOINT orv_rs"));
         try {
             f();
@@ -751,9 +821,10 @@ struct Recordset::Impl {
     }
 
     void runWrite(const QString &q, const QVariantList &binds) {
-        Stmt s = prepare(db(), q);
-        for (int i = 0; i < int(binds.size()); ++i) bindValue(s.get(), i + 1, binds[i]);
-        step(db(), s.get(), q);
+        sqlite3_stmt *s = conn->cached(q);
+        const Reset r{s};
+        for (int i = 0; i < int(binds.size()); ++i) bindValue(s, i + 1, binds[i]);
+        step(db(), s, q);
     }
 
     QString keyWhere(const Tab &t, QVariantList &binds, const std::vector<qint64> &key) const {
@@ -775,7 +846,10 @@ struct Recordset::Impl {
     void updateEdited() {
         const bool fresh = table && keysFresh();
         bool orderTouched = false;
-        atomically([&] {
+        std::vector<char> touched(tabs.size(), 0);
+        for (size_t ci = 0; ci < cols.size(); ++ci)
+            if (dirty[ci] && cols[ci].tab >= 0) touched[size_t(cols[ci].tab)] = 1;
+        atomically(std::count(touched.begin(), touched.end(), 1) > 1, [&] {
             for (size_t ti = 0; ti < tabs.size(); ++ti) {
                 const Tab &t = tabs[ti];
                 QStringList sets;
@@ -820,7 +894,7 @@ struct Recordset::Impl {
         }
         std::vector<qint64> newKey(size_t(keyWidth), kNullKey);
         std::vector<qint64> rowids(tabs.size(), 0);
-        atomically([&] {
+        atomically(std::count(writeTab.begin(), writeTab.end(), 1) > 1, [&] {
             for (size_t ti = 0; ti < tabs.size(); ++ti) {
                 if (!writeTab[ti]) continue;
                 const Tab &t = tabs[ti];
@@ -852,24 +926,24 @@ struct Recordset::Impl {
         for (size_t ti = 0; ti < tabs.size(); ++ti) {
             if (!writeTab[ti]) continue;
             const Tab &t = tabs[ti];
-            Stmt s = prepare(db(), QStringLiteral("SELECT * FROM %1 WHERE rowid = ?1").arg(quoteName(t.name)));
-            sqlite3_bind_int64(s.get(), 1, rowids[ti]);
-            if (!step(db(), s.get())) continue;
+            if (t.identified && t.viaRowid) newKey[size_t(t.keyOffset)] = rowids[ti];
+            // Read back what the database filled in, when the recordset keeps values or keys.
+            if (lazy && (!t.identified || t.viaRowid)) continue;
+            sqlite3_stmt *s = conn->cached(QStringLiteral("SELECT * FROM %1 WHERE rowid = ?1").arg(quoteName(t.name)));
+            const Reset r{s};
+            sqlite3_bind_int64(s, 1, rowids[ti]);
+            if (!step(db(), s)) continue;
             QHash<QString, int> byName;
-            for (int i = 0; i < sqlite3_column_count(s.get()); ++i)
-                byName.insert(fold(QString::fromUtf8(sqlite3_column_name(s.get(), i))), i);
+            for (int i = 0; i < sqlite3_column_count(s); ++i)
+                byName.insert(fold(QString::fromUtf8(sqlite3_column_name(s, i))), i);
             for (size_t ci = 0; ci < cols.size(); ++ci)
                 if (cols[ci].tab == int(ti) && byName.contains(fold(cols[ci].origin)))
-                    values[qsizetype(ci)] = readValue(s.get(), byName.value(fold(cols[ci].origin)), cols[ci].kind);
-            if (!t.identified) continue;
+                    values[qsizetype(ci)] = readValue(s, byName.value(fold(cols[ci].origin)), cols[ci].kind);
+            if (!t.identified || t.viaRowid) continue;
             for (int j = 0; j < t.keyCols.size(); ++j) {
-                if (t.viaRowid) {
-                    newKey[size_t(t.keyOffset + j)] = rowids[ti];
-                } else {
-                    const int c = byName.value(fold(t.keyCols[j]), -1);
-                    if (c >= 0 && sqlite3_column_type(s.get(), c) == SQLITE_INTEGER)
-                        newKey[size_t(t.keyOffset + j)] = sqlite3_column_int64(s.get(), c);
-                }
+                const int c = byName.value(fold(t.keyCols[j]), -1);
+                if (c >= 0 && sqlite3_column_type(s, c) == SQLITE_INTEGER)
+                    newKey[size_t(t.keyOffset + j)] = sqlite3_column_int64(s, c);
             }
         }
         if (table) {

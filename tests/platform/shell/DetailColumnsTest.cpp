@@ -26,11 +26,6 @@ TEST(DurationText, AlwaysEightCharacters) {
     EXPECT_EQ(durationText(-1), "");
 }
 
-TEST(BitRateText, KilobitsWithUnit) {
-    EXPECT_EQ(bitRateText(128), "128kbps");
-    EXPECT_EQ(bitRateText(0), "");
-}
-
 TEST(ColumnTables, EachVersionNumbersTheDetailsItsOwnWay) {
     struct Row {
         Detail detail;

@@ -1,0 +1,48 @@
+#pragma once
+// The locate box of the main window: every key typed moves the grid to the first displayed song
+// whose sort field starts with the typed text; the alphabet labels type into the box; Enter
+// opens the editor on the song found; a click starts the on-screen keyboard on a touch-only
+// machine.
+#include <QString>
+#include <functional>
+
+namespace platform::ui {
+class DataControl;
+}
+
+namespace songlist {
+
+class NameList;
+
+class IncrementalSearch {
+public:
+    explicit IncrementalSearch(NameList &w) : w_(w) {}
+
+    void KeyUp(int KeyCode, int Shift);
+    void KeyPress(int &KeyAscii);
+    void Click();
+    void LostFocus();
+    void AlphabetClick(int Index);
+
+    // ---- parts that need no window ---------------------------------------------------------
+    // `<index> like "<text>*"`.
+    static QString criteria(const QString &indexName, const QString &text);
+    // FindFirst on the data control; on no match it goes back to the row it was on. True when
+    // a row was found.
+    static bool locate(platform::ui::DataControl &data, const QString &criteria);
+    // The key string an alphabet label types (index 0..37), "" for any other index.
+    static QString alphabetKeys(int index);
+
+    // What the input devices report. Tests replace the report (empty = ask the system).
+    struct InputDevices {
+        bool mousePresent = true;
+        bool touchScreen = false;
+    };
+    static InputDevices inputDevices();
+    static std::function<InputDevices()> &inputDevicesHook();
+
+private:
+    NameList &w_;
+};
+
+} // namespace songlist

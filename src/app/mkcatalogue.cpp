@@ -27,8 +27,9 @@ int main(int argc, char **argv) {
         QFile::remove(tmp);
         return 1;
     }
-    QFile::remove(out);
-    if (!QFile::rename(tmp, out)) {
+    // Replaces the previous build's copy in one step.
+    if (std::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(out).constData()) != 0) {
+        QFile::remove(tmp);
         std::fprintf(stderr, "cannot write %s\n", argv[2]);
         return 1;
     }

@@ -244,6 +244,8 @@ TEST_F(ImportTreeTest, OneFileModeAddsOnlyThatFileOfTheFolder) {
     put("id3v24-utf8.mp3", "a.mp3");
     put("untagged.mp3", "b.mp3");
     put("untagged.mp3", "sub/a.mp3");
+    for (int i = 0; i < 8; ++i) // enough items for a progress write after the file was taken
+        putText(QStringLiteral("z%1.txt").arg(i));
     QString title;
     host.yield = [&] {
         if (auto *f = ui::findForm<import::ScanFolderForm>())

@@ -1,5 +1,5 @@
 #pragma once
-// Pieces the database and its recordsets share: statement handles, the mapping of SQLite's
+// What the database and its recordsets share: statement handles, the mapping of SQLite's
 // errors onto DAO numbers, value conversion by a field's declared type, and the connection
 // state (schema, saved queries) that outlives neither.
 #include "platform/db/DbError.h"

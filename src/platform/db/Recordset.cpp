@@ -584,24 +584,52 @@ struct Recordset::Impl {
         return it == posIndex.end() ? -1 : it->second;
     }
 
-    // Table-type: makes the key list current and finds the current row in it.
+    // Table-type: makes the key list current and finds the current row in it. A current row
+    // that went away meanwhile leaves the recordset as after a delete: MoveNext goes on with
+    // the row that followed it.
     void sync() {
-        if (!table) return;
-        if (!keysFresh()) reloadTableKeys();
-        if (!posValid) {
-            if (haveCur) {
-                const long p = tablePos(curSerial);
-                if (p >= 0) {
-                    pos = p;
-                } else { // the row went away: no current record, as after a delete
-                    haveCur = false;
-                    curDeleted = true;
-                    pos = long(std::lower_bound(serials.begin(), serials.end(), curSerial) - serials.begin());
-                    pos = std::min(pos, long(serials.size()));
-                }
-            }
-            posValid = true;
+        if (!table || (keysFresh() && posValid)) return;
+        enum class Where { Bof, Eof, OnRow, AfterDelete, Unknown } where = Where::Unknown;
+        const long n = long(serials.size());
+        if (!posValid) where = haveCur ? Where::OnRow : Where::Unknown;
+        else if (curDeleted) where = Where::AfterDelete;
+        else if (pos < 0) where = Where::Bof;
+        else if (pos >= n) where = Where::Eof;
+        else where = Where::OnRow;
+        std::vector<qint64> following;
+        if (posValid && (where == Where::OnRow || where == Where::AfterDelete)) {
+            if (where == Where::OnRow) curSerial = serials[size_t(pos)];
+            for (long p = where == Where::OnRow ? pos + 1 : pos; p < n && following.size() < 64; ++p)
+                following.push_back(serials[size_t(p)]);
         }
+        if (!keysFresh()) reloadTableKeys();
+        const long m = long(serials.size());
+        switch (where) {
+        case Where::Bof:
+        case Where::Unknown:
+            pos = -1;
+            break;
+        case Where::Eof:
+            pos = m;
+            break;
+        case Where::OnRow:
+            if (const long p = tablePos(curSerial); p >= 0) {
+                pos = p;
+                break;
+            }
+            haveCur = false;
+            curDeleted = true;
+            [[fallthrough]];
+        case Where::AfterDelete:
+            pos = m;
+            for (qint64 f : following)
+                if (const long p = tablePos(f); p >= 0) {
+                    pos = p;
+                    break;
+                }
+            break;
+        }
+        posValid = true;
     }
 
     long count() {
@@ -1399,6 +1427,7 @@ void Recordset::deleteRecord() {
     d.check();
     d.requireUpdatable();
     d.leaveEdit();
+    d.sync(); // a table-type recordset removes the row from its list by position
     if (!d.hasCurrent()) noCurrent();
     if (d.primaryTab < 0)
         throw DbError(errn::ReadOnly, QStringLiteral("Cannot update. Database or object is read-only."));
@@ -1408,17 +1437,9 @@ void Recordset::deleteRecord() {
         throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
     QVariantList binds;
     const QString where = d.keyWhere(t, binds, key);
-    const bool fresh = d.table && d.keysFresh();
     d.runWrite(QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoteName(t.name), where), binds);
     d.conn->wrote();
-    if (d.table) {
-        if (!fresh) { // positions are needed to remove the row from the list
-            d.sync();
-        }
-        d.keysGen = d.conn->gen;
-        d.keysLoaded = true;
-    }
-    if (d.table && !d.posValid) d.sync();
+    if (d.table) d.keysGen = d.conn->gen; // the list stays current: the row is taken out below
     const long p = d.pos;
     if (p >= 0 && p < long(d.serials.size())) {
         d.cache.erase(d.serials[size_t(p)]);

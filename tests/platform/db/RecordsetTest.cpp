@@ -331,3 +331,27 @@ TEST_F(SampleDbTest, SavedQueriesMayNameOnesSavedAfterThem) {
 }
 
 } // namespace
+
+namespace {
+
+// The import seeks each file on a live table recordset while other statements change the table.
+TEST_F(SampleDbTest, TableRecordsetDeleteAfterOtherWritesRemovesTheRightRow) {
+    auto t = open(QStringLiteral("tblContacts"), RecordsetType::Table);
+    t->setIndex(QStringLiteral("SongName"));
+    t->moveFirst();
+    t->moveNext(); // the key list is read
+    db->execute(QStringLiteral("Delete * from tblContacts where RecordID = 20"));
+    t->seek(QStringLiteral("="), {QStringLiteral("Hey Jude")});
+    t->deleteRecord();
+    t->moveNext();
+    EXPECT_EQ(t->value("SongName").toString(), QStringLiteral("Hunter"));
+    EXPECT_EQ(t->recordCount(), sample::kSongCount - 2);
+    // The current row removed by another statement: MoveNext goes on after it.
+    t->seek(QStringLiteral("="), {QStringLiteral("Love Me Do")});
+    t->moveNext();
+    db->execute(QStringLiteral("Delete * from tblContacts where SongName = 'Love of My Life'"));
+    t->moveNext();
+    EXPECT_EQ(t->value("SongName").toString(), QStringLiteral("Non, je ne regrette rien"));
+}
+
+} // namespace

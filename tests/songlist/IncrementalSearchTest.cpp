@@ -1,0 +1,126 @@
+// The locate box: keystroke search over text, number and date sorts, the characters that stop
+// it, the error box, Enter, the alphabet labels and the on-screen keyboard.
+#include "CommandsFixture.h"
+
+#include "platform/ui/OnScreenKeyboard.h"
+#include "songlist/IncrementalSearch.h"
+
+#include <QLineEdit>
+
+using songlist::IncrementalSearch;
+
+namespace {
+
+class IncrementalSearchTest : public CommandsTest {
+protected:
+    // Types the whole text into the box and runs the key-up of its last key.
+    void type(const QString &text, int keyCode = 0) {
+        w->txtLocate->setText(text);
+        w->txtLocate_KeyUp(keyCode ? keyCode : text.isEmpty() ? 8 : text.back().toUpper().unicode(), 0);
+    }
+};
+
+TEST_F(IncrementalSearchTest, TextSortLandsOnTheFirstMatchCaseBlindAndStaysPutOnNoMatch) {
+    open();
+    w->setSortText(QStringLiteral("Artist"));
+    type(QStringLiteral("bE"));
+    EXPECT_EQ(current("Artist"), QStringLiteral("Beatles"));
+    EXPECT_EQ(core::g().LocateCriteria, QStringLiteral("Artist like \"bE*\""));
+    type(QStringLiteral("bEx"));
+    EXPECT_EQ(current("Artist"), QStringLiteral("Beatles"));
+    type(QStringLiteral("Dupes  "), 32);  // trailing blanks are not searched for
+    EXPECT_EQ(current("Artist"), QStringLiteral("Dupes"));
+    EXPECT_TRUE(prompts.asked().isEmpty());
+}
+
+TEST_F(IncrementalSearchTest, NumberSortMatchesTheNumberAsText) {
+    open();
+    w->setSortText(QStringLiteral("Track"));
+    type(QStringLiteral("2"));
+    EXPECT_EQ(current("SongName"), QStringLiteral("Cherry"));
+    type(QStringLiteral("21"));
+    EXPECT_EQ(current("SongName"), QStringLiteral("zebra"));
+}
+
+TEST_F(IncrementalSearchTest, DateSortWaitsForAWholeDateInTheUsersLocale) {
+    setLocale(QLocale::English, QLocale::UnitedStates);
+    open();
+    w->setSortText(QStringLiteral("Purchase Date"));
+    ASSERT_TRUE(core::g().SortIsDate);
+    const QString first = current("SongName");
+    type(QStringLiteral("5/"), 191);
+    EXPECT_EQ(current("SongName"), first);
+    type(QStringLiteral("5/1/24"));
+    EXPECT_EQ(current("SongName"), QStringLiteral("Banana Split"));
+}
+
+TEST_F(IncrementalSearchTest, QuoteHashOrStarStopsTheSearchAndBracketsEmptyTheBox) {
+    open();
+    w->setSortText(QStringLiteral("Song Name"));
+    for (const char *t : {"C\"", "C#", "C*"}) {
+        type(QString::fromLatin1(t), 'C');
+        EXPECT_EQ(current("SongName"), QStringLiteral("Apple Pie")) << t;
+    }
+    type(QStringLiteral("C["), 219);
+    EXPECT_TRUE(w->txtLocate->text().isEmpty());
+    EXPECT_EQ(current("SongName"), QStringLiteral("Apple Pie"));
+}
+
+TEST_F(IncrementalSearchTest, EngineErrorIsShownUnderTheBoxTitleAndNothingMoves) {
+    open();
+    core::g().ContactsTable.reset();  // no index to search in
+    type(QStringLiteral("C"));
+    ASSERT_EQ(prompts.asked().size(), 1);
+    EXPECT_EQ(lastBox().title, QStringLiteral("NameList.txtLocate"));
+    EXPECT_EQ(current("SongName"), QStringLiteral("Apple Pie"));
+}
+
+TEST_F(IncrementalSearchTest, EmptyGridIgnoresKeys) {
+    open();
+    core::g().ContactsTable.reset();
+    w->Data1->setRecordSource(QStringLiteral("Select * from tblContacts Where SongName = 'none'"));
+    w->Data1->refresh();
+    type(QStringLiteral("C"));
+    EXPECT_TRUE(prompts.asked().isEmpty());
+}
+
+TEST_F(IncrementalSearchTest, EnterOpensTheEditorOnTheFoundRowAndIsSwallowed) {
+    open();
+    bool editingSeen = false;
+    songlist::OtherWindows::set(QString::fromLatin1(songlist::OtherWindows::NameEdit), [&](const QString &) {
+        editingSeen = core::g().EditingExistingRecord;
+    });
+    w->PendingMoveColumn = 5;
+    int key = 13;
+    w->txtLocate_KeyPress(key);
+    EXPECT_EQ(key, 0);
+    EXPECT_TRUE(editingSeen);
+    EXPECT_FALSE(core::g().EditingExistingRecord);
+    EXPECT_EQ(w->PendingMoveColumn, 0);
+}
+
+TEST_F(IncrementalSearchTest, AlphabetLabelsTypeLettersDigitsSpaceAndBackspace) {
+    EXPECT_EQ(IncrementalSearch::alphabetKeys(0), QStringLiteral("A"));
+    EXPECT_EQ(IncrementalSearch::alphabetKeys(25), QStringLiteral("Z"));
+    EXPECT_EQ(IncrementalSearch::alphabetKeys(26), QStringLiteral("0"));
+    EXPECT_EQ(IncrementalSearch::alphabetKeys(35), QStringLiteral("9"));
+    EXPECT_EQ(IncrementalSearch::alphabetKeys(36), QStringLiteral(" "));
+    EXPECT_EQ(IncrementalSearch::alphabetKeys(37), QStringLiteral("{BS}"));
+}
+
+TEST_F(IncrementalSearchTest, OnScreenKeyboardStartsOnlyWithoutMouseAndWithTouchScreen) {
+    open();
+    int starts = 0;
+    platform::ui::setOnScreenKeyboardLauncher([&] { ++starts; });
+    struct Case { bool mouse, touch; int expected; };
+    for (const Case c : {Case{true, true, 0}, Case{false, false, 0}, Case{false, true, 1}}) {
+        IncrementalSearch::inputDevicesHook() = [c] { return IncrementalSearch::InputDevices{c.mouse, c.touch}; };
+        starts = 0;
+        w->txtLocate_Click();
+        EXPECT_EQ(starts, c.expected) << c.mouse << c.touch;
+    }
+    IncrementalSearch::inputDevicesHook() = {};
+    platform::ui::setOnScreenKeyboardLauncher({});
+}
+
+} // namespace

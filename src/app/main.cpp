@@ -12,6 +12,10 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName("Orvalis");
     QCoreApplication::setApplicationName("Orvalis");
+    // The program ends when the main window unloads (or the player-only window closes), not when
+    // the last visible window closes: the import hides the main window behind its scan window, and
+    // the maintenance commands close it before they re-open the catalogue.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     core::hooks().showMainWindow = [] { songlist::ShowNameList(); };
     static int exitCode = 0;

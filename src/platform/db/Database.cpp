@@ -139,6 +139,8 @@ std::unique_ptr<Database> Database::open(const QString &path, OpenMode mode, con
         step(conn->db, s.get());
     }
     exec(conn->db, QStringLiteral("PRAGMA synchronous = NORMAL"));
+    // Room to sort a grid's key list of 100,000 songs in memory.
+    exec(conn->db, QStringLiteral("PRAGMA cache_size = -32768; PRAGMA temp_store = MEMORY"));
     conn->loadCatalog();
 
     std::unique_ptr<Database> db(new Database());

@@ -1,0 +1,153 @@
+// The music import over 10,000 files in 500 folders (copies of the test fixtures, warm cache):
+// the first import into an empty catalogue against the bare shell-layer read of the same files
+// (goal: within 1.5 times), and a second import of the same tree, where every file is already
+// catalogued (goal: at least 20,000 files per second).
+#include "core/AppState.h"
+#include "import/ImportHost.h"
+#include "import/MusicImport.h"
+#include "import/SongFields.h"
+#include "platform/db/Database.h"
+#include "platform/shell/ShellFolder.h"
+#include "platform/ui/ScriptedPrompts.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+constexpr int kTopFolders = 20;
+constexpr int kSubFolders = 24;  // 20 + 20 x 24 = 500 folders
+constexpr int kFilesPerFolder = 20;
+constexpr int kFiles = (kTopFolders + kTopFolders * kSubFolders) * kFilesPerFolder;
+
+QTemporaryDir &work() {
+    static QTemporaryDir dir;
+    return dir;
+}
+
+// The music tree, made once.
+const QString &tree() {
+    static const QString root = work().path() + QStringLiteral("/music/");
+    static bool made = false;
+    if (!made) {
+        const QStringList fixtures = {"id3v23-utf16.mp3",  "id3v24-utf8.mp3", "flac-utf8.flac", "vorbis-utf8.ogg",
+                                      "m4a-faststart.m4a", "mp4-audio.mp4",   "wma-utf16.wma",  "wav-id3-info.wav"};
+        int n = 0;
+        const auto fill = [&](const QString &folder) {
+            QDir().mkpath(folder);
+            for (int i = 0; i < kFilesPerFolder; ++i, ++n) {
+                const QString &f = fixtures[n % fixtures.size()];
+                QFile::copy(QStringLiteral(ORVALIS_TEST_DATA_DIR "/") + f,
+                            folder + QStringLiteral("%1-%2").arg(i, 2, 10, QLatin1Char('0')).arg(f));
+            }
+        };
+        for (int t = 0; t < kTopFolders; ++t) {
+            const QString top = root + QStringLiteral("artist%1/").arg(t, 2, 10, QLatin1Char('0'));
+            fill(top);
+            for (int s = 0; s < kSubFolders; ++s)
+                fill(top + QStringLiteral("album%1/").arg(s, 2, 10, QLatin1Char('0')));
+        }
+        made = true;
+    }
+    return root;
+}
+
+QStringList folders() {
+    QStringList out{tree()};
+    QDirIterator it(tree(), QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out.append(it.next() + QLatin1Char('/'));
+    return out;
+}
+
+class NoWindow : public import::ImportHost {
+public:
+    QWidget *window() const override { return nullptr; }
+    void setWindowVisible(bool) override {}
+    void showAllSongs() override {}
+    void showCurrentArtistButton() override {}
+    void focusGrid() override {}
+    void loadMusicFiles(const QString &, const QString &, bool) override {}
+};
+
+void openEmptyCatalogue(const QString &name) {
+    auto &s = core::g();
+    s.Db.reset();
+    const QString path = work().path() + QLatin1Char('/') + name;
+    QFile::remove(path);
+    QFile::copy(QStringLiteral(ORVALIS_EMPTY_CATALOGUE), path);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    s.Db = platform::db::Database::open(path);
+    s.WinMajorVersion = 6;
+}
+
+long runImport() {
+    platform::ui::ScriptedPrompts prompts; // answers the "Done" box
+    NoWindow host;
+    core::g().CancelScan = false;
+    return import::LoadMusicFiles(host, tree(), QString()).added;
+}
+
+// What the shell layer delivers for every file of the tree, with nothing stored.
+void BM_BareShellRead(benchmark::State &state) {
+    const QStringList list = folders();
+    for (auto _ : state) {
+        for (const QString &folder : list) {
+            auto shell = platform::shell::ShellFolder::nameSpace(folder, 6);
+            for (const auto &item : shell->items()) {
+                if (item.isFolder())
+                    continue;
+                benchmark::DoNotOptimize(shell->getDetailsOf(item, 1));
+                const import::SongFields f = import::shellColumnFields(
+                    [&](int c) { return shell->getDetailsOf(item, c); }, 6, item.name());
+                benchmark::DoNotOptimize(f);
+            }
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kFiles);
+}
+
+void BM_FirstImport(benchmark::State &state) {
+    tree();
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        openEmptyCatalogue(QStringLiteral("first%1.mdb").arg(round++));
+        state.ResumeTiming();
+        const long added = runImport();
+        if (added != kFiles)
+            state.SkipWithError("not every file was added");
+    }
+    state.SetItemsProcessed(state.iterations() * kFiles);
+}
+
+void BM_SecondImport(benchmark::State &state) {
+    openEmptyCatalogue(QStringLiteral("second.mdb"));
+    runImport();
+    for (auto _ : state) {
+        if (runImport() != 0)
+            state.SkipWithError("a file was added twice");
+    }
+    state.SetItemsProcessed(state.iterations() * kFiles);
+}
+
+BENCHMARK(BM_BareShellRead)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
+BENCHMARK(BM_FirstImport)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_SecondImport)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
+
+} // namespace
+
+int main(int argc, char **argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    core::resetState();
+    return 0;
+}

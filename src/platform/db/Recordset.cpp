@@ -743,6 +743,38 @@ struct Recordset::Impl {
         const long n = long(serials.size());
         long found = -1;
         if (lazy) {
+            // The rows next to the start are tried one by one first: FindNext in a loop and a
+            // match near the top cost no pass over the whole source.
+            constexpr long kProbe = 64;
+            {
+                QStringList cond;
+                int k = 0;
+                for (const auto &t : tabs)
+                    if (t.identified)
+                        for (const QString &e : t.keyExprs) cond << QStringLiteral("%1 IS ?%2").arg(e).arg(++k);
+                const QString pq = table ? QStringLiteral("SELECT 1 FROM %1 WHERE rowid = ?1 AND (%2)").arg(quoteName(tinfo->name), expr)
+                                         : QStringLiteral("SELECT 1") + matchFrom + u'(' + expr + QStringLiteral(") AND ") +
+                                               cond.join(QStringLiteral(" AND ")) + QStringLiteral(" LIMIT 1");
+                Stmt probe = prepare(db(), pq);
+                for (long p = start, i = 0; p >= 0 && p < n && i < kProbe; p += dir, ++i) {
+                    sqlite3_reset(probe.get());
+                    const qint64 *key = keyAt(p);
+                    for (int j = 0; j < keyWidth; ++j) {
+                        if (key[j] == kNullKey) sqlite3_bind_null(probe.get(), j + 1);
+                        else sqlite3_bind_int64(probe.get(), j + 1, key[j]);
+                    }
+                    if (step(db(), probe.get(), pq)) {
+                        found = p;
+                        break;
+                    }
+                }
+                if (found >= 0 || n - (dir > 0 ? start : n - 1 - start) <= kProbe) {
+                    noMatch = found < 0;
+                    if (found >= 0) setPos(found);
+                    return found >= 0;
+                }
+                start += dir * kProbe;
+            }
             QString q;
             if (table) {
                 q = QStringLiteral("SELECT rowid FROM %1 WHERE (%2)").arg(quoteName(tinfo->name), expr);

@@ -355,3 +355,31 @@ TEST_F(SampleDbTest, TableRecordsetDeleteAfterOtherWritesRemovesTheRightRow) {
 }
 
 } // namespace
+
+namespace {
+
+// Matches far from the start are found by one query over the source, in the recordset's order.
+TEST_F(SampleDbTest, FindReachesRowsFarFromTheStart) {
+    sample::run(db->handle(), "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200) "
+                              "INSERT INTO tblContacts (SongName, Artist, TrackNum) SELECT printf('Zed %03d', i), 'Filler', i FROM n");
+    for (const char *source : {"Select * from  tblContacts Order By SongName, Artist", "tblContacts"}) {
+        const bool table = QLatin1String(source) == QLatin1String("tblContacts");
+        auto rs = table ? open(QString::fromLatin1(source), RecordsetType::Table) : open(QString::fromLatin1(source));
+        if (table) rs->setIndex(QStringLiteral("SongName"));
+        rs->findFirst(QStringLiteral("TrackNum > 150 And Artist = 'filler'"));
+        ASSERT_FALSE(rs->noMatch());
+        EXPECT_EQ(rs->value("SongName").toString(), QStringLiteral("Zed 151"));
+        rs->findNext(QStringLiteral("TrackNum > 150 And Artist = 'filler'"));
+        EXPECT_EQ(rs->value("SongName").toString(), QStringLiteral("Zed 152"));
+        rs->findLast(QStringLiteral("TrackNum < 3 And Artist = 'filler'"));
+        EXPECT_EQ(rs->value("SongName").toString(), QStringLiteral("Zed 002"));
+        rs->moveLast();
+        rs->findPrevious(QStringLiteral("SongName = 'Dancing Queen'"));
+        EXPECT_EQ(rs->value("RecordID").toLongLong(), 20);
+        rs->findNext(QStringLiteral("SongName = 'Dancing Queen'"));
+        EXPECT_TRUE(rs->noMatch());
+        EXPECT_EQ(rs->value("RecordID").toLongLong(), 20);
+    }
+}
+
+} // namespace

@@ -24,6 +24,9 @@
 #include "songlist/SelectionMarks.h"
 #include "songlist/ShowCategoryAssign.h"
 #include "songlist/SortOrders.h"
+#include "import/ImportCommands.h"
+#include "import/ImportHost.h"
+#include "import/MusicImport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -434,6 +437,9 @@ void NameList::wireCommands() {
     on(HelpGotoWebsite, &NameList::HelpGotoWebsite_Click);
     on(AboutBox, &NameList::AboutBox_Click);
     on(cmdHelp, &NameList::cmdHelp_Click);
+    on(AddMusicFolder, &NameList::AddMusicFolder_Click);
+    on(AddOneMusicFile, &NameList::AddOneMusicFile_Click);
+    on(ScanFiles, &NameList::ScanFiles_Click);
     new CommandWiring(*this);
 }
 
@@ -1306,5 +1312,54 @@ void NameList::RemoveAllFromCatg_Click() { AssignAllToCatg_Click(); }
 void NameList::cmdNotes_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::MemoForm)); }
 void NameList::mnuChangePaths_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::frmChangeFilePath)); }
 void NameList::mnuReplace_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::frmReplace)); }
+
+// ============================================================================ music import
+
+namespace {
+
+// The main window as the import and its commands see it.
+class ImportHostOf : public import::ImportHost {
+public:
+    explicit ImportHostOf(NameList &w) : w_(w) {}
+    QWidget *window() const override { return &w_; }
+    void setWindowVisible(bool visible) override { w_.setVisible(visible); }
+    void showAllSongs() override { w_.ShowAllMenu_Click(); }
+    void showCurrentArtistButton() override {
+        if (w_.recordCount() > 0)
+            w_.showArtistButton(w_.currentText(QStringLiteral("Artist")));
+    }
+    void focusGrid() override {
+        if (w_.Table1->isVisible() && w_.Table1->isEnabled())
+            w_.Table1->setFocus();
+    }
+    void loadMusicFiles(const QString &folder, const QString &fileName, bool driveMode) override {
+        w_.LoadMusicFiles(folder, fileName, driveMode);
+    }
+
+private:
+    NameList &w_;
+};
+
+} // namespace
+
+void NameList::LoadMusicFiles(const QString &Folder, const QString &FileName, bool driveMode) {
+    ImportHostOf host(*this);
+    import::LoadMusicFiles(host, Folder, FileName, driveMode);
+}
+
+void NameList::AddMusicFolder_Click() {
+    ImportHostOf host(*this);
+    import::AddFolderCommand(host);
+}
+
+void NameList::AddOneMusicFile_Click() {
+    ImportHostOf host(*this);
+    import::AddFileCommand(host);
+}
+
+void NameList::ScanFiles_Click() {
+    ImportHostOf host(*this);
+    import::ScanFilesCommand(host);
+}
 
 } // namespace songlist

@@ -162,6 +162,14 @@ public:
     void cmdExitSign_Click();
     void FileExit_Click();
 
+    // ---- music import --------------------------------------------------------------------
+    // Adds the music files of a folder tree (FileName empty), one file of Folder, or a whole
+    // mounted volume (driveMode, Folder = its root) to the catalogue.
+    void LoadMusicFiles(const QString &Folder, const QString &FileName, bool driveMode = false);
+    void AddMusicFolder_Click();
+    void AddOneMusicFile_Click();
+    void ScanFiles_Click();
+
     // ---- record source and Show all ------------------------------------------------------
     void ShowAllMenu_Click();
     void cmdShowAll_Click();

@@ -13,89 +13,19 @@
 #include "songlist/NameList.h"
 #include "songlist/SortOrders.h"
 
+#include "BenchCatalogue.h"
+
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
-#include <QApplication>
-#include <QFile>
 #include <QLineEdit>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 
 namespace {
 
 constexpr int kSongs = 100000;
 
-QTemporaryDir *dataDir = nullptr;
 songlist::NameList *window = nullptr;
 platform::ui::ScriptedPrompts *prompts = nullptr;
-
-void fill(platform::db::Database &db) {
-    sqlite3 *h = db.handle();
-    sqlite3_exec(h, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt *s = nullptr;
-    sqlite3_prepare_v2(h,
-                       "INSERT INTO tblContacts (SongName, Artist, AlbumName, Year, TrackNum, Genre, Composer, "
-                       "PathName, FileName, FileSize, FileSizeNum, FileType, Duration, Notes, PurchaseDate, "
-                       "DateUpdated, Selected) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,' ')",
-                       -1, &s, nullptr);
-    for (int i = 0; i < kSongs; ++i) {
-        // Scrambled keys, so no sort finds the rows already in order.
-        const unsigned k = (unsigned(i) * 2654435761u) % 1000003u;
-        const QByteArray song = QStringLiteral("Song %1 %2").arg(k).arg(i).toUtf8();
-        const QByteArray artist = QStringLiteral("Artist %1").arg(k % 5000).toUtf8();
-        const QByteArray album = QStringLiteral("Album %1").arg(k % 9000).toUtf8();
-        const QByteArray composer = QStringLiteral("Composer %1").arg(k % 700).toUtf8();
-        const QByteArray year = QByteArray::number(1950 + int(k % 70));
-        const QByteArray path = QStringLiteral("/music/%1/").arg(k % 3000).toUtf8();
-        const QByteArray file = QStringLiteral("file%1.mp3").arg(i).toUtf8();
-        const QByteArray size = QStringLiteral("%1 MB").arg((k % 2000) / 100.0).toUtf8();
-        const QByteArray notes = QStringLiteral("Notes about song %1, recorded live.").arg(k % 40000).toUtf8();
-        const QByteArray purchase = QStringLiteral("20%1-0%2-1%3 00:00:00").arg(10 + k % 15).arg(1 + k % 9).arg(k % 10).toUtf8();
-        const QByteArray updated = QStringLiteral("20%1-0%2-1%3 12:00:00").arg(10 + k % 15).arg(1 + k % 9).arg(k % 10).toUtf8();
-        sqlite3_bind_text(s, 1, song.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(s, 2, artist.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(s, 3, album.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(s, 4, year.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_int(s, 5, int(k % 20));
-        sqlite3_bind_text(s, 6, "Rock", -1, SQLITE_STATIC);
-        sqlite3_bind_text(s, 7, composer.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(s, 8, path.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(s, 9, file.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(s, 10, size.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_double(s, 11, (k % 2000) / 100.0);
-        sqlite3_bind_text(s, 12, "MP3", -1, SQLITE_STATIC);
-        sqlite3_bind_text(s, 13, "00:03:30", -1, SQLITE_STATIC);
-        sqlite3_bind_text(s, 14, notes.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(s, 15, purchase.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(s, 16, updated.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_step(s);
-        sqlite3_reset(s);
-    }
-    sqlite3_finalize(s);
-    sqlite3_exec(h, "COMMIT", nullptr, nullptr, nullptr);
-}
-
-void setUp() {
-    dataDir = new QTemporaryDir;
-    auto &g = core::g();
-    g.DataFolder = dataDir->path() + QStringLiteral("/");
-    g.DatabasePath = g.DataFolder + QStringLiteral("OVdata.mdb");
-    QFile::copy(QStringLiteral(ORVALIS_EMPTY_CATALOGUE), g.DatabasePath);
-    QFile::setPermissions(g.DatabasePath, QFile::ReadOwner | QFile::WriteOwner);
-    g.Db = platform::db::Database::open(g.DatabasePath);
-    fill(*g.Db);
-    g.ContactsTable = g.Db->openRecordset(QStringLiteral("tblContacts"), platform::db::RecordsetType::Table);
-    g.ProductName = QStringLiteral("Orvalis");
-    g.ScreenFontName = QStringLiteral("Arial");
-    g.ProgramFolderOverride = dataDir->path();
-    prompts = new platform::ui::ScriptedPrompts;
-    window = platform::ui::form<songlist::NameList>();
-    window->Form_Load();
-    window->show();
-    window->Form_Activate();
-    QCoreApplication::processEvents();
-}
 
 // Texts typed into the locate box, each matching first at a different place of the view.
 const char *const kArtistPrefixes[] = {"Artist 1", "Artist 2499", "Artist 4999", "Artist 35", "Artist 7"};
@@ -228,22 +158,8 @@ BENCHMARK(BM_PlainSqliteMarkUpdate)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char **argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir config;  // the benchmark's settings stay out of the user's
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-    QStandardPaths::setTestModeEnabled(true);
-    QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Orvalis"));
-    QCoreApplication::setApplicationName(QStringLiteral("OrvalisBench"));
-    setUp();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    core::g().ReopeningDatabase = true;
-    platform::ui::unloadAllForms();
-    platform::ui::flushUnloadedForms();
-    delete prompts;
-    core::resetState();
-    delete dataDir;
-    return 0;
+    return bench::runMainWindowBenchmarks(argc, argv, kSongs, [](bench::MainWindowSession &session) {
+        window = session.window;
+        prompts = session.prompts.get();
+    });
 }

@@ -13,6 +13,8 @@
 #include "platform/db/Database.h"
 #include "platform/db/JetSql.h"
 
+#include "BenchCatalogue.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -132,8 +134,7 @@ int main(int argc, char **argv) {
     const int songs = argc > 1 ? std::max(1000, atoi(argv[1])) : 100000;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("OVdata.mdb"));
-    QFile::copy(QStringLiteral(ORVALIS_EMPTY_CATALOGUE), path);
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    bench::copyEmptyCatalogue(path);
 
     std::printf("Generating %d songs...\n", songs);
     SongGen gen;

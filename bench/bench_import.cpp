@@ -10,6 +10,8 @@
 #include "platform/shell/ShellFolder.h"
 #include "platform/ui/ScriptedPrompts.h"
 
+#include "BenchCatalogue.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -80,8 +82,7 @@ void openEmptyCatalogue(const QString &name) {
     s.Db.reset();
     const QString path = work().path() + QLatin1Char('/') + name;
     QFile::remove(path);
-    QFile::copy(QStringLiteral(ORVALIS_EMPTY_CATALOGUE), path);
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    bench::copyEmptyCatalogue(path);
     s.Db = platform::db::Database::open(path);
     s.WinMajorVersion = 6;
 }

@@ -9,82 +9,21 @@
 #include "songlist/NameList.h"
 #include "songlist/SortOrders.h"
 
+#include "BenchCatalogue.h"
+
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
-#include <QApplication>
 #include <QComboBox>
-#include <QFile>
 #include <QScrollBar>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 
 namespace {
 
 constexpr int kSongs = 100000;
 
-QTemporaryDir *dataDir = nullptr;
 songlist::NameList *window = nullptr;
 
 const char *const kSorts[] = {"Song Name", "Artist", "Year", "Date Updated", "File Size", "Album Name", "Path Name"};
-
-void fill(platform::db::Database &db) {
-    sqlite3 *h = db.handle();
-    sqlite3_exec(h, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt *s = nullptr;
-    sqlite3_prepare_v2(h,
-                       "INSERT INTO tblContacts (SongName, Artist, AlbumName, Year, TrackNum, Genre, PathName, "
-                       "FileName, FileSizeNum, FileType, Duration, DateUpdated, Selected) "
-                       "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,' ')",
-                       -1, &s, nullptr);
-    for (int i = 0; i < kSongs; ++i) {
-        // Scrambled keys, so no sort finds the rows already in order.
-        const unsigned k = (unsigned(i) * 2654435761u) % 1000003u;
-        const QByteArray song = QStringLiteral("Song %1 %2").arg(k).arg(i).toUtf8();
-        const QByteArray artist = QStringLiteral("Artist %1").arg(k % 5000).toUtf8();
-        const QByteArray album = QStringLiteral("Album %1").arg(k % 9000).toUtf8();
-        const QByteArray year = QByteArray::number(1950 + int(k % 70));
-        const QByteArray path = QStringLiteral("/music/%1/").arg(k % 3000).toUtf8();
-        const QByteArray file = QStringLiteral("file%1.mp3").arg(i).toUtf8();
-        const QByteArray updated = QStringLiteral("20%1-0%2-1%3 12:00:00").arg(10 + k % 15).arg(1 + k % 9).arg(k % 10).toUtf8();
-        sqlite3_bind_text(s, 1, song.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(s, 2, artist.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(s, 3, album.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(s, 4, year.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_int(s, 5, int(k % 20));
-        sqlite3_bind_text(s, 6, "Rock", -1, SQLITE_STATIC);
-        sqlite3_bind_text(s, 7, path.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(s, 8, file.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_double(s, 9, (k % 2000) / 100.0);
-        sqlite3_bind_text(s, 10, "MP3", -1, SQLITE_STATIC);
-        sqlite3_bind_text(s, 11, "00:03:30", -1, SQLITE_STATIC);
-        sqlite3_bind_text(s, 12, updated.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_step(s);
-        sqlite3_reset(s);
-    }
-    sqlite3_finalize(s);
-    sqlite3_exec(h, "COMMIT", nullptr, nullptr, nullptr);
-}
-
-void setUp() {
-    dataDir = new QTemporaryDir;
-    auto &g = core::g();
-    g.DataFolder = dataDir->path() + QStringLiteral("/");
-    g.DatabasePath = g.DataFolder + QStringLiteral("OVdata.mdb");
-    QFile::copy(QStringLiteral(ORVALIS_EMPTY_CATALOGUE), g.DatabasePath);
-    QFile::setPermissions(g.DatabasePath, QFile::ReadOwner | QFile::WriteOwner);
-    g.Db = platform::db::Database::open(g.DatabasePath);
-    fill(*g.Db);
-    g.ContactsTable = g.Db->openRecordset(QStringLiteral("tblContacts"), platform::db::RecordsetType::Table);
-    g.ProductName = QStringLiteral("Orvalis");
-    g.ScreenFontName = QStringLiteral("Arial");
-    g.ProgramFolderOverride = dataDir->path();
-    window = platform::ui::form<songlist::NameList>();
-    window->Form_Load();
-    window->show();
-    window->Form_Activate();
-    QCoreApplication::processEvents();
-}
 
 void paint() { window->Table1->viewport()->repaint(); }
 
@@ -231,21 +170,7 @@ BENCHMARK(BM_PlainSqliteAllRows)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char **argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir config;  // the benchmark's settings stay out of the user's
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-    QStandardPaths::setTestModeEnabled(true);
-    QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Orvalis"));
-    QCoreApplication::setApplicationName(QStringLiteral("OrvalisBench"));
-    setUp();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    core::g().ReopeningDatabase = true;
-    platform::ui::unloadAllForms();
-    platform::ui::flushUnloadedForms();
-    core::resetState();
-    delete dataDir;
-    return 0;
+    return bench::runMainWindowBenchmarks(argc, argv, kSongs, [](bench::MainWindowSession &session) {
+        window = session.window;
+    });
 }

@@ -57,19 +57,9 @@ bool CommonDlgs::ShowSave(QWidget *owner) {
 }
 
 bool CommonDlgs::showFile(bool save) {
-    platform::ui::FileDialogRequest r;
-    r.title = DialogTitle;
-    r.fileName = FileName;
-    r.filter = Filter; // only "|" separates here: a colon stays part of its description
-    r.filterIndex = FilterIndex;
-    r.initialDir = InitDir;
-    r.defaultExt = DefaultExt;
-    r.fileMustExist = Flags & OFN_FILEMUSTEXIST;
-    r.pathMustExist = Flags & OFN_PATHMUSTEXIST;
-    r.multiSelect = Flags & OFN_ALLOWMULTISELECT;
-    r.overwritePrompt = Flags & OFN_OVERWRITEPROMPT;
-    r.readOnly = Flags & OFN_READONLY;
-    r.hideReadOnly = Flags & OFN_HIDEREADONLY;
+    // Only "|" separates here: a colon stays part of its description.
+    const platform::ui::FileDialogRequest r =
+        requestFor(Flags, FileName, Filter, FilterIndex, InitDir, DialogTitle, DefaultExt);
 
     const auto res = save ? platform::ui::prompts().saveFile(r) : platform::ui::prompts().openFile(r);
     if (!res)

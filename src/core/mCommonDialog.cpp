@@ -11,6 +11,8 @@ namespace {
 
 constexpr QChar Nul(u'\0');
 
+} // namespace
+
 platform::ui::FileDialogRequest requestFor(int flags, const QString &fileName, const QString &filter,
                                            int filterIndex, const QString &initDir, const QString &title,
                                            const QString &defaultExt) {
@@ -29,8 +31,6 @@ platform::ui::FileDialogRequest requestFor(int flags, const QString &fileName, c
     r.hideReadOnly = flags & OFN_HIDEREADONLY;
     return r;
 }
-
-} // namespace
 
 int withReadOnly(int flags, bool boxTicked) {
     const bool on = boxTicked || ((flags & OFN_HIDEREADONLY) && (flags & OFN_READONLY));

@@ -4,6 +4,9 @@
 #include <QString>
 
 class QWidget;
+namespace platform::ui {
+struct FileDialogRequest;
+}
 
 namespace mCommonDialog {
 
@@ -37,6 +40,11 @@ bool VBGetOpenFileName(QString &FileName, QString &FileTitle, bool FileMustExist
 bool VBGetSaveFileName(QString &FileName, QString &FileTitle, bool OverWritePrompt, QString &Filter,
                        int &FilterIndex, const QString &InitDir, const QString &DlgTitle,
                        const QString &DefaultExt, QWidget *Owner, int &Flags);
+
+// The prompt service's request for a file dialog with these flags; `filter` in "|" form.
+platform::ui::FileDialogRequest requestFor(int flags, const QString &fileName, const QString &filter,
+                                           int filterIndex, const QString &initDir, const QString &title,
+                                           const QString &defaultExt);
 
 // The flags a dialog hands back: the read-only bit is the box's state, or the bit asked for
 // when the box was hidden.

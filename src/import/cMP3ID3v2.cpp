@@ -160,14 +160,18 @@ void cMP3ID3v2::setComment(const QString &text) {
     AddTag(QStringLiteral("COMM"), text);
 }
 
-void cMP3ID3v2::setMP3File(const QString &path) {
-    mp3File_ = path;
+void cMP3ID3v2::clearTag() {
     frameIds_ = {};
     frameValueCounts_ = {};
     frameValues_ = {};
     comment_.clear();
     tagPosition_ = 0;
     majorVersion_ = 0;
+}
+
+void cMP3ID3v2::setMP3File(const QString &path) {
+    mp3File_ = path;
+    clearTag();
     const QFileInfo info(path);
     if (!info.exists())
         throw ID3v2Error(ID3v2Error::FileNotFound, QStringLiteral("File not found"));
@@ -183,12 +187,7 @@ void cMP3ID3v2::setMP3File(const QString &path) {
 }
 
 void cMP3ID3v2::readTag(QIODevice &device) {
-    frameIds_ = {};
-    frameValueCounts_ = {};
-    frameValues_ = {};
-    comment_.clear();
-    tagPosition_ = 0;
-    majorVersion_ = 0;
+    clearTag();
     const qint64 at = findID3Header(device);
     if (at < 0)
         return;

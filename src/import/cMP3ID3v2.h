@@ -97,6 +97,8 @@ public:
     void readTag(QIODevice &device);
 
 private:
+    // Empties the lists and forgets the tag read before.
+    void clearTag();
     qint64 findID3Header(QIODevice &device) const;
     void readFrames(QIODevice &device, qint64 versionOffset);
     void storeFrame(const QString &id, const QString &value);

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/InputForm.h"
+#include "import/SongFields.h"
 #include "platform/ui/DataControl.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/PromptService.h"
@@ -17,25 +18,8 @@ namespace songlist {
 
 namespace ui = platform::ui;
 
-namespace {
-
-// VB's Trim: blanks only, at both ends.
-QString trimBlanks(const QString &s) {
-    qsizetype a = 0, b = s.size();
-    while (a < b && s.at(a) == QLatin1Char(' '))
-        ++a;
-    while (b > a && s.at(b - 1) == QLatin1Char(' '))
-        --b;
-    return s.mid(a, b - a);
-}
-
-QString errorText(const std::exception &e) {
-    if (const auto *dbe = dynamic_cast<const platform::db::DbError *>(&e))
-        return dbe->description();
-    return QString::fromUtf8(e.what());
-}
-
-} // namespace
+using import::trimBlanks;
+using platform::db::errorText;
 
 QString FindAllFields::prompt() {
     const QString cr = QStringLiteral("\r");

@@ -79,8 +79,7 @@ void IncrementalSearch::KeyUp(int KeyCode, int /*Shift*/) {
         ui::setMousePointer(ui::MousePointer::Default);
     } catch (const std::exception &e) {
         ui::setMousePointer(ui::MousePointer::Default);
-        const auto *dbe = dynamic_cast<const platform::db::DbError *>(&e);
-        ui::msgBox(dbe ? dbe->description() : QString::fromUtf8(e.what()), ui::Buttons::OK, ui::Icon::None,
+        ui::msgBox(platform::db::errorText(e), ui::Buttons::OK, ui::Icon::None,
                    QStringLiteral("NameList.txtLocate"));
     }
 }

@@ -42,6 +42,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QUrl>
 #include <cmath>
@@ -101,6 +102,13 @@ QList<GridColumn> designedColumns() {
         out << c;
     }
     return out;
+}
+
+// The box that reports a database error with its number.
+void showDbError(const db::DbError &e) {
+    ui::setMousePointer(ui::MousePointer::Default);
+    ui::msgBox(e.description() + QStringLiteral("    Error number: ") + QString::number(e.number()), ui::Buttons::OK,
+               ui::Icon::Critical, QStringLiteral("Error"));
 }
 
 // The one-blank comparison the window uses to tell an empty text.
@@ -394,9 +402,7 @@ void NameList::run(const std::function<void()> &command) {
     try {
         command();
     } catch (const db::DbError &e) {
-        ui::setMousePointer(ui::MousePointer::Default);
-        ui::msgBox(e.description() + QStringLiteral("    Error number: ") + QString::number(e.number()),
-                   ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("Error"));
+        showDbError(e);
     } catch (const std::exception &e) {
         ui::setMousePointer(ui::MousePointer::Default);
         ui::msgBox(QString::fromUtf8(e.what()), ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("Error"));
@@ -677,11 +683,7 @@ void NameList::applyModeSettings(bool tablet, const QString &fontName) {
 void NameList::Form_Activate() {
     if (activating_)
         return;  // a message box of this handler hands the activation back
-    activating_ = true;
-    struct Reset {
-        bool &flag;
-        ~Reset() { flag = false; }
-    } reset{activating_};
+    const QScopedValueRollback<bool> reset(activating_, true);
     auto &s = core::g();
 
     if (recordCount() == 0) {
@@ -771,9 +773,7 @@ void NameList::Form_Unload() {
         if (s.Db && s.Db->isOpen())
             s.Db->execute(QStringLiteral("Update tblContacts Set Selected=' ' Where Selected='x'"));
     } catch (const db::DbError &e) {
-        ui::setMousePointer(ui::MousePointer::Default);
-        ui::msgBox(e.description() + QStringLiteral("    Error number: ") + QString::number(e.number()),
-                   ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("Error"));
+        showDbError(e);
     }
     ui::setMousePointer(ui::MousePointer::Default);
 
@@ -781,13 +781,17 @@ void NameList::Form_Unload() {
         endProgram();
 }
 
-void NameList::writeColumnLayout() {
-    const QString path = core::g().DataFolder + ColumnLayoutFile::fileName();
+QList<GridColumn> NameList::gridColumns() const {
     QList<GridColumn> cols;
     for (int i = 0; i < Table1->columnCount(); ++i)
         cols << Table1->column(i);
+    return cols;
+}
+
+void NameList::writeColumnLayout() {
+    const QString path = core::g().DataFolder + ColumnLayoutFile::fileName();
     try {
-        ColumnLayoutFile::write(path, cols);
+        ColumnLayoutFile::write(path, gridColumns());
     } catch (const std::exception &e) {
         // The layout is lost for the next start, but closing goes on.
         ui::setMousePointer(ui::MousePointer::Default);
@@ -799,9 +803,7 @@ void NameList::writeColumnLayout() {
 }
 
 void NameList::readColumnLayout() {
-    QList<GridColumn> cols;
-    for (int i = 0; i < Table1->columnCount(); ++i)
-        cols << Table1->column(i);
+    QList<GridColumn> cols = gridColumns();
     if (ColumnLayoutFile::read(core::g().DataFolder + ColumnLayoutFile::fileName(), cols) > 0)
         Table1->setColumns(cols);
 }
@@ -925,16 +927,15 @@ void NameList::swapSongArtistColumns(bool artistFirst) {
     const QString firstCaption = artistFirst ? QStringLiteral("Artist/Performer") : QStringLiteral("Song Name");
     const QString second = artistFirst ? QStringLiteral("SongName") : QStringLiteral("Artist");
     const QString secondCaption = artistFirst ? QStringLiteral("Song Name") : QStringLiteral("Artist/Performer");
-    Table1->setColumnDataField(1, first);
-    Table1->setColumnCaption(1, firstCaption);
-    Table1->setColumnDividerStyle(1, ui::DividerInset);
-    Table1->setColumnWidthTwips(1, w2);
-    Table1->setColumnVisible(1, true);
-    Table1->setColumnDataField(2, second);
-    Table1->setColumnCaption(2, secondCaption);
-    Table1->setColumnDividerStyle(2, ui::DividerInset);
-    Table1->setColumnWidthTwips(2, w1);
-    Table1->setColumnVisible(2, true);
+    auto setColumn = [&](int col, const QString &field, const QString &caption, double width) {
+        Table1->setColumnDataField(col, field);
+        Table1->setColumnCaption(col, caption);
+        Table1->setColumnDividerStyle(col, ui::DividerInset);
+        Table1->setColumnWidthTwips(col, width);
+        Table1->setColumnVisible(col, true);
+    };
+    setColumn(1, first, firstCaption, w2);
+    setColumn(2, second, secondCaption, w1);
     ColumnsChanged = true;
 }
 
@@ -955,11 +956,7 @@ void NameList::cmdSortSong_Click() {
 void NameList::Form_Resize() {
     if (resizing_)
         return;
-    resizing_ = true;
-    struct Reset {
-        bool &flag;
-        ~Reset() { flag = false; }
-    } reset{resizing_};
+    const QScopedValueRollback<bool> reset(resizing_, true);
     if (!isMinimized())
         layoutForSize(formWidth(), scaleWidth(), scaleHeight());
     dockBesidePics3();
@@ -1049,17 +1046,15 @@ void NameList::dockBesidePics3() {
     setGeometry(picsWidth, 0, screen.width() - picsWidth, screen.height() - ui::twipsToPixelsY(600));
 }
 
-void NameList::TabletMode_Click() {
-    core::g().TabletModeOn = true;
-    applyModeSettings(true, QStringLiteral("Arial"));
-    SettingsRows::writeBool(QString::fromLatin1(SettingsRows::Tablet), true);
+void NameList::setTabletMode(bool tablet) {
+    core::g().TabletModeOn = tablet;
+    applyModeSettings(tablet, QStringLiteral("Arial"));
+    SettingsRows::writeBool(QString::fromLatin1(SettingsRows::Tablet), tablet);
 }
 
-void NameList::DesktopMode_Click() {
-    core::g().TabletModeOn = false;
-    applyModeSettings(false, QStringLiteral("Arial"));
-    SettingsRows::writeBool(QString::fromLatin1(SettingsRows::Tablet), false);
-}
+void NameList::TabletMode_Click() { setTabletMode(true); }
+
+void NameList::DesktopMode_Click() { setTabletMode(false); }
 
 // ============================================================================ options and help
 
@@ -1117,29 +1112,24 @@ void NameList::mnuOptionFileRename_Click() {
         const auto answer =
             ui::msgBox(text, ui::Buttons::YesNo, ui::Icon::Information,
                        QStringLiteral("Do not allow files to be renamed or moved.  Are you sure?"));
-        if (answer == ui::Answer::Yes) {
-            RegistryOptions::setFileRenameDisabled(true);
-            mnuOptionFileRename->setText(kAllowRename);
-            s.FileRenameDisabled = true;
-        }
+        if (answer == ui::Answer::Yes)
+            setFileRenameDisabled(true);
     } else {
-        RegistryOptions::setFileRenameDisabled(false);
-        mnuOptionFileRename->setText(kDisallowRename);
-        s.FileRenameDisabled = false;
+        setFileRenameDisabled(false);
     }
 }
 
+void NameList::setFileRenameDisabled(bool disabled) {
+    RegistryOptions::setFileRenameDisabled(disabled);
+    mnuOptionFileRename->setText(disabled ? kAllowRename : kDisallowRename);
+    core::g().FileRenameDisabled = disabled;
+}
+
 void NameList::mnuOptionWindowSize_Click() {
-    auto &s = core::g();
-    if (mnuOptionWindowSize->text() == kRememberSize) {
-        RegistryOptions::setRememberWindowSize(true);
-        mnuOptionWindowSize->setText(kDoNotRememberSize);
-        s.RememberWindowSize = true;
-    } else {
-        RegistryOptions::setRememberWindowSize(false);
-        mnuOptionWindowSize->setText(kRememberSize);
-        s.RememberWindowSize = false;
-    }
+    const bool remember = mnuOptionWindowSize->text() == kRememberSize;
+    RegistryOptions::setRememberWindowSize(remember);
+    mnuOptionWindowSize->setText(remember ? kDoNotRememberSize : kRememberSize);
+    core::g().RememberWindowSize = remember;
 }
 
 void NameList::mnuOptionsWarningMessagesReset_Click() {

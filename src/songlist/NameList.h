@@ -330,7 +330,10 @@ private:
     void buildMenus();
     void wireCommands();
     void applyModeSettings(bool tablet, const QString &fontName);
+    void setTabletMode(bool tablet);
+    void setFileRenameDisabled(bool disabled);
     void applyFonts();
+    QList<platform::ui::GridColumn> gridColumns() const;
     void readColumnLayout();
     void writeColumnLayout();
     void swapSongArtistColumns(bool artistFirst);

@@ -1,6 +1,7 @@
 #include "songlist/RecordCommands.h"
 
 #include "core/AppState.h"
+#include "import/SongFields.h"
 #include "platform/ui/DataControl.h"
 #include "platform/ui/DbGrid.h"
 #include "platform/ui/MousePointer.h"
@@ -19,24 +20,8 @@ namespace songlist {
 namespace ui = platform::ui;
 namespace db = platform::db;
 
-namespace {
-
-QString trimBlanks(const QString &s) {
-    qsizetype a = 0, b = s.size();
-    while (a < b && s.at(a) == QLatin1Char(' '))
-        ++a;
-    while (b > a && s.at(b - 1) == QLatin1Char(' '))
-        --b;
-    return s.mid(a, b - a);
-}
-
-QString errorText(const std::exception &e) {
-    if (const auto *dbe = dynamic_cast<const db::DbError *>(&e))
-        return dbe->description();
-    return QString::fromUtf8(e.what());
-}
-
-} // namespace
+using import::trimBlanks;
+using platform::db::errorText;
 
 // ============================================================================ add and edit
 

@@ -1,13 +1,9 @@
 #pragma once
 // A catalogue in a temporary data folder, a music folder tree built from the fixture files, and
 // a stand-in for the main window that records what the import asked of it.
-#include "common/TestEnv.h"
-#include "core/AppState.h"
+#include "common/DataFolderTest.h"
 #include "import/ImportHost.h"
 #include "import/MusicImport.h"
-#include "platform/db/Database.h"
-#include "platform/ui/Forms.h"
-#include "platform/ui/ScriptedPrompts.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,9 +11,6 @@
 #include <QStringList>
 #include <QVariantMap>
 #include <functional>
-#include <ostream>
-
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace importtest {
 
@@ -73,25 +66,13 @@ public:
 
 } // namespace importtest
 
-class ImportTest : public OrvalisTest {
+class ImportTest : public DataFolderTest {
 protected:
     void SetUp() override {
-        OrvalisTest::SetUp();
-        auto &s = core::g();
-        s.DataFolder = tmp.path() + QStringLiteral("/");
-        s.DatabasePath = s.DataFolder + QStringLiteral("OVdata.mdb");
-        testenv::copyEmptyCatalogue(s.DatabasePath);
-        s.Db = platform::db::Database::open(s.DatabasePath);
-        s.WinMajorVersion = 6;
-        s.ProductName = QStringLiteral("Orvalis");
-        s.ScreenFontName = QStringLiteral("Arial");
+        DataFolderTest::SetUp();
+        core::g().WinMajorVersion = 6;
         music = tmp.path() + QStringLiteral("/music/");
         QDir().mkpath(music);
-    }
-    void TearDown() override {
-        platform::ui::unloadAllForms();
-        platform::ui::flushUnloadedForms();
-        OrvalisTest::TearDown();
     }
 
     // Copies a fixture file to a path below the music folder (folders made as needed).
@@ -112,8 +93,6 @@ protected:
         return host.last;
     }
 
-    platform::ui::ScriptedPrompts prompts;
-    platform::ui::ScopedModalHook modal{[](QDialog *) {}};
     importtest::FakeHost host;
     QString music; // ends in "/"
 };

@@ -1,37 +1,22 @@
 #pragma once
 // A main window on a small catalogue in a temporary data folder. Songs are added through a
 // table recordset; the window is loaded and activated as the start-up does.
-#include "common/TestEnv.h"
-#include "core/AppState.h"
-#include "platform/db/Database.h"
-#include "platform/ui/Forms.h"
-#include "platform/ui/ScriptedPrompts.h"
+#include "common/DataFolderTest.h"
 #include "songlist/NameList.h"
 
 #include <QVariantMap>
-#include <ostream>
 
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
-
-class SongListTest : public OrvalisTest {
+class SongListTest : public DataFolderTest {
 protected:
     void SetUp() override {
-        OrvalisTest::SetUp();
-        auto &s = core::g();
-        s.DataFolder = tmp.path() + QStringLiteral("/");
-        s.DatabasePath = s.DataFolder + QStringLiteral("OVdata.mdb");
-        testenv::copyEmptyCatalogue(s.DatabasePath);
-        s.Db = platform::db::Database::open(s.DatabasePath);
-        s.ProductName = QStringLiteral("Orvalis");
-        s.ScreenFontName = QStringLiteral("Arial");
-        s.ProgramFolderOverride = tmp.path();
+        DataFolderTest::SetUp();
+        core::g().ProgramFolderOverride = tmp.path();
         songlist::NameList::endProgramHook() = [this] { ++programEnded; };
     }
     void TearDown() override {
-        platform::ui::unloadAllForms();
-        platform::ui::flushUnloadedForms();
+        unloadForms(); // while the window can still reach the recording hook
         songlist::NameList::endProgramHook() = {};
-        OrvalisTest::TearDown();
+        DataFolderTest::TearDown();
     }
 
     void addSong(const QVariantMap &fields) {
@@ -73,8 +58,6 @@ protected:
     QString source() const { return w->Data1->recordSource(); }
     QString currentSong() const { return w->currentText(QStringLiteral("SongName")); }
 
-    platform::ui::ScriptedPrompts prompts;
-    platform::ui::ScopedModalHook modal{[](QDialog *) {}};
     songlist::NameList *w = nullptr;
     int programEnded = 0;
 };

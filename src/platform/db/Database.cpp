@@ -246,6 +246,20 @@ QStringList Database::queryDefNames() const {
     return names;
 }
 
+namespace {
+
+// Commit and rollback need an open transaction; without one the flag is cleared (SQLite may
+// have ended the transaction by itself) and the call fails.
+void requireTransaction(const Database &db, Conn &c) {
+    c.check();
+    if (!db.inTransaction()) {
+        c.inTrans = false;
+        throw DbError(errn::CommitWithoutBegin, QStringLiteral("Commit or rollback without a transaction begun."));
+    }
+}
+
+} // namespace
+
 void Database::beginTrans() {
     Conn &c = *d_->conn;
     c.check();
@@ -258,22 +272,14 @@ void Database::beginTrans() {
 
 void Database::commitTrans() {
     Conn &c = *d_->conn;
-    c.check();
-    if (!inTransaction()) {
-        c.inTrans = false;
-        throw DbError(errn::CommitWithoutBegin, QStringLiteral("Commit or rollback without a transaction begun."));
-    }
+    requireTransaction(*this, c);
     exec(c.db, QStringLiteral("COMMIT"));
     c.inTrans = false;
 }
 
 void Database::rollback() {
     Conn &c = *d_->conn;
-    c.check();
-    if (!inTransaction()) {
-        c.inTrans = false;
-        throw DbError(errn::CommitWithoutBegin, QStringLiteral("Commit or rollback without a transaction begun."));
-    }
+    requireTransaction(*this, c);
     c.inTrans = false;
     c.wrote();
     exec(c.db, QStringLiteral("ROLLBACK"));

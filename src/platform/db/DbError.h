@@ -33,4 +33,12 @@ private:
     QString description_;
 };
 
+// The text a message shows for a caught error: a database error's own description, otherwise
+// what() of any other exception.
+inline QString errorText(const std::exception &e) {
+    if (const auto *dbe = dynamic_cast<const DbError *>(&e))
+        return dbe->description();
+    return QString::fromUtf8(e.what());
+}
+
 } // namespace platform::db

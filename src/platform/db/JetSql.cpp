@@ -206,6 +206,18 @@ QString wrap(const Ex &e, int need)
     return e.prec < need ? u'(' + e.sql + u')' : e.sql;
 }
 
+// "l op r" for a left-associative operator of precedence `prec`.
+Ex infix(const Ex &l, const char *op, const Ex &r, int prec)
+{
+    return Ex{wrap(l, prec) + u' ' + QLatin1String(op) + u' ' + wrap(r, prec + 1), prec};
+}
+
+// "fn(l, r)": an operator evaluated by one of the registered functions.
+Ex fnCall(const char *fn, const Ex &l, const Ex &r)
+{
+    return Ex{QLatin1String(fn) + u'(' + l.sql + QStringLiteral(", ") + r.sql + u')', P_PRIMARY};
+}
+
 // A source of a FROM clause: a table or an expanded saved query.
 struct Source {
     QString alias;
@@ -815,24 +827,29 @@ private:
     // --- expressions ----------------------------------------------------------------------
     Ex expr(const Scope *scope) { return orExpr(scope); }
 
-    Ex orExpr(const Scope *scope)
+    // operand {separator operand}, left-associative: each further operand is joined to what
+    // stands before it by join(left, right).
+    template <typename Accept, typename Join>
+    Ex chain(const Scope *scope, Ex (Parser::*operand)(const Scope *), Accept accept, Join join)
     {
-        Ex l = andExpr(scope);
-        while (acceptKw("OR")) {
-            const Ex r = andExpr(scope);
-            l = Ex{wrap(l, P_OR) + QStringLiteral(" OR ") + wrap(r, P_OR + 1), P_OR};
+        Ex l = (this->*operand)(scope);
+        while (accept()) {
+            const Ex r = (this->*operand)(scope);
+            l = join(l, r);
         }
         return l;
     }
 
+    Ex orExpr(const Scope *scope)
+    {
+        return chain(scope, &Parser::andExpr, [this] { return acceptKw("OR"); },
+                     [](const Ex &l, const Ex &r) { return infix(l, "OR", r, P_OR); });
+    }
+
     Ex andExpr(const Scope *scope)
     {
-        Ex l = notExpr(scope);
-        while (acceptKw("AND")) {
-            const Ex r = notExpr(scope);
-            l = Ex{wrap(l, P_AND) + QStringLiteral(" AND ") + wrap(r, P_AND + 1), P_AND};
-        }
-        return l;
+        return chain(scope, &Parser::notExpr, [this] { return acceptKw("AND"); },
+                     [](const Ex &l, const Ex &r) { return infix(l, "AND", r, P_AND); });
     }
 
     Ex notExpr(const Scope *scope)
@@ -871,8 +888,8 @@ private:
                 next();
             if (acceptKw("LIKE")) {
                 const Ex r = concat(scope);
-                const QString call = QStringLiteral("jet_like(") + l.sql + QStringLiteral(", ") + r.sql + u')';
-                l = negated ? Ex{QStringLiteral("NOT ") + call, P_NOT} : Ex{call, P_PRIMARY};
+                const Ex like = fnCall("jet_like", l, r);
+                l = negated ? Ex{QStringLiteral("NOT ") + like.sql, P_NOT} : like;
                 continue;
             }
             if (acceptKw("BETWEEN")) {
@@ -918,13 +935,9 @@ private:
 
     Ex concat(const Scope *scope)
     {
-        Ex l = additive(scope);
-        while (acceptOp("&")) {
-            const Ex r = additive(scope);
-            // Jet's & takes Null as an empty text.
-            l = Ex{QStringLiteral("jet_cat(") + l.sql + QStringLiteral(", ") + r.sql + u')', P_PRIMARY};
-        }
-        return l;
+        // Jet's & takes Null as an empty text.
+        return chain(scope, &Parser::additive, [this] { return acceptOp("&"); },
+                     [](const Ex &l, const Ex &r) { return fnCall("jet_cat", l, r); });
     }
 
     Ex additive(const Scope *scope)
@@ -933,13 +946,9 @@ private:
         for (;;) {
             if (acceptOp("+")) {
                 const Ex r = modulo(scope);
-                if (l.text || r.text)
-                    l = Ex{wrap(l, P_CAT) + QStringLiteral(" || ") + wrap(r, P_CAT + 1), P_CAT};
-                else
-                    l = Ex{wrap(l, P_ADD) + QStringLiteral(" + ") + wrap(r, P_ADD + 1), P_ADD};
+                l = (l.text || r.text) ? infix(l, "||", r, P_CAT) : infix(l, "+", r, P_ADD);
             } else if (acceptOp("-")) {
-                const Ex r = modulo(scope);
-                l = Ex{wrap(l, P_ADD) + QStringLiteral(" - ") + wrap(r, P_ADD + 1), P_ADD};
+                l = infix(l, "-", modulo(scope), P_ADD);
             } else {
                 return l;
             }
@@ -948,22 +957,14 @@ private:
 
     Ex modulo(const Scope *scope)
     {
-        Ex l = intDiv(scope);
-        while (acceptKw("MOD")) {
-            const Ex r = intDiv(scope);
-            l = Ex{QStringLiteral("jet_mod(") + l.sql + QStringLiteral(", ") + r.sql + u')', P_PRIMARY};
-        }
-        return l;
+        return chain(scope, &Parser::intDiv, [this] { return acceptKw("MOD"); },
+                     [](const Ex &l, const Ex &r) { return fnCall("jet_mod", l, r); });
     }
 
     Ex intDiv(const Scope *scope)
     {
-        Ex l = multiplicative(scope);
-        while (acceptOp("\\")) {
-            const Ex r = multiplicative(scope);
-            l = Ex{QStringLiteral("jet_idiv(") + l.sql + QStringLiteral(", ") + r.sql + u')', P_PRIMARY};
-        }
-        return l;
+        return chain(scope, &Parser::multiplicative, [this] { return acceptOp("\\"); },
+                     [](const Ex &l, const Ex &r) { return fnCall("jet_idiv", l, r); });
     }
 
     Ex multiplicative(const Scope *scope)
@@ -971,8 +972,7 @@ private:
         Ex l = unary(scope);
         for (;;) {
             if (acceptOp("*")) {
-                const Ex r = unary(scope);
-                l = Ex{wrap(l, P_MUL) + QStringLiteral(" * ") + wrap(r, P_MUL + 1), P_MUL};
+                l = infix(l, "*", unary(scope), P_MUL);
             } else if (acceptOp("/")) {
                 // Jet divides as floating point.
                 const Ex r = unary(scope);
@@ -1005,7 +1005,7 @@ private:
             } else {
                 r = primary(scope);
             }
-            l = Ex{QStringLiteral("jet_pow(") + l.sql + QStringLiteral(", ") + r.sql + u')', P_PRIMARY};
+            l = fnCall("jet_pow", l, r);
         }
         return l;
     }

@@ -828,7 +828,9 @@ std::optional<qint64> roundedArg(sqlite3_value *v)
     return qint64(std::nearbyint(*d));
 }
 
-void fnIntDiv(sqlite3_context *ctx, int, sqlite3_value **argv)
+// \ and Mod: Null when either side is Null; a division by zero is an error.
+template <typename Op>
+void wholeNumberDivision(sqlite3_context *ctx, sqlite3_value **argv, Op op)
 {
     if (isNull(argv[0]) || isNull(argv[1]))
         return sqlite3_result_null(ctx);
@@ -837,19 +839,17 @@ void fnIntDiv(sqlite3_context *ctx, int, sqlite3_value **argv)
         return typeMismatch(ctx);
     if (*b == 0)
         return sqlite3_result_error(ctx, "Division by zero.", -1);
-    sqlite3_result_int64(ctx, *a / *b);
+    sqlite3_result_int64(ctx, op(*a, *b));
+}
+
+void fnIntDiv(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    wholeNumberDivision(ctx, argv, [](qint64 a, qint64 b) { return a / b; });
 }
 
 void fnMod(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
-    if (isNull(argv[0]) || isNull(argv[1]))
-        return sqlite3_result_null(ctx);
-    const auto a = roundedArg(argv[0]), b = roundedArg(argv[1]);
-    if (!a || !b)
-        return typeMismatch(ctx);
-    if (*b == 0)
-        return sqlite3_result_error(ctx, "Division by zero.", -1);
-    sqlite3_result_int64(ctx, *a % *b);
+    wholeNumberDivision(ctx, argv, [](qint64 a, qint64 b) { return a % b; });
 }
 
 void fnPow(sqlite3_context *ctx, int, sqlite3_value **argv)
@@ -918,19 +918,22 @@ std::optional<qint64> argCount(sqlite3_context *ctx, sqlite3_value *v, qint64 le
     return qint64(std::nearbyint(*n));
 }
 
-void fnLeft(sqlite3_context *ctx, int, sqlite3_value **argv)
+// Left and Right: the text cut to a count of at least 0; Null stays Null.
+template <typename Cut>
+void cutText(sqlite3_context *ctx, sqlite3_value **argv, Cut cut)
 {
     if (isNull(argv[0]))
         return sqlite3_result_null(ctx);
     if (const auto n = argCount(ctx, argv[1], 0))
-        resultText(ctx, argText(argv[0]).left(*n));
+        resultText(ctx, cut(argText(argv[0]), *n));
+}
+void fnLeft(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    cutText(ctx, argv, [](const QString &s, qint64 n) { return s.left(n); });
 }
 void fnRight(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
-    if (isNull(argv[0]))
-        return sqlite3_result_null(ctx);
-    if (const auto n = argCount(ctx, argv[1], 0))
-        resultText(ctx, argText(argv[0]).right(*n));
+    cutText(ctx, argv, [](const QString &s, qint64 n) { return s.right(n); });
 }
 void fnMid(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 {

@@ -38,6 +38,16 @@ void ScriptedPrompts::clear() {
     openedUrls.clear();
 }
 
+// The next scripted answer of a queue; an empty queue answers as Cancel does.
+template <typename T>
+static std::optional<T> takeNext(std::deque<std::optional<T>> &queue) {
+    if (queue.empty())
+        return std::nullopt;
+    std::optional<T> v = std::move(queue.front());
+    queue.pop_front();
+    return v;
+}
+
 static Answer defaultAnswer(const MessageRequest &r) {
     static const Answer firsts[] = {Answer::OK, Answer::OK, Answer::Yes, Answer::Yes, Answer::Retry, Answer::Abort};
     static const Answer seconds[] = {Answer::OK, Answer::Cancel, Answer::No, Answer::No, Answer::Cancel, Answer::Retry};
@@ -68,21 +78,14 @@ std::optional<QString> ScriptedPrompts::input(const InputRequest &request) {
     Asked a{Asked::Kind::Input, request.title, request.prompt, Buttons::OKCancel, Icon::None,
             DefaultButton::First, {}, request, {}, {}};
     asked_.append(a);
-    if (inputs_.empty())
-        return std::nullopt;
-    auto v = inputs_.front();
-    inputs_.pop_front();
-    return v;
+    return takeNext(inputs_);
 }
 
 std::optional<FileDialogResult> ScriptedPrompts::takeFile(const FileDialogRequest &request, Asked::Kind kind) {
     Asked a{kind, request.title, request.title, Buttons::OKCancel, Icon::None, DefaultButton::First,
             {}, {}, request, {}};
     asked_.append(a);
-    if (files_.empty())
-        return std::nullopt;
-    auto v = files_.front();
-    files_.pop_front();
+    const auto v = takeNext(files_);
     if (!v)
         return std::nullopt;
     FileDialogResult r;
@@ -105,29 +108,17 @@ std::optional<QString> ScriptedPrompts::browseFolder(const FolderRequest &reques
     Asked a{Asked::Kind::Folder, request.prompt, request.prompt, Buttons::OKCancel, Icon::None,
             DefaultButton::First, {}, {}, {}, request};
     asked_.append(a);
-    if (folders_.empty())
-        return std::nullopt;
-    auto v = folders_.front();
-    folders_.pop_front();
-    return v;
+    return takeNext(folders_);
 }
 
 std::optional<QColor> ScriptedPrompts::chooseColor(const QColor &) {
     asked_.append(Asked{Asked::Kind::Color, {}, {}, Buttons::OKCancel, Icon::None, DefaultButton::First, {}, {}, {}, {}});
-    if (colors_.empty())
-        return std::nullopt;
-    auto v = colors_.front();
-    colors_.pop_front();
-    return v;
+    return takeNext(colors_);
 }
 
 std::optional<QFont> ScriptedPrompts::chooseFont(const QFont &) {
     asked_.append(Asked{Asked::Kind::Font, {}, {}, Buttons::OKCancel, Icon::None, DefaultButton::First, {}, {}, {}, {}});
-    if (fonts_.empty())
-        return std::nullopt;
-    auto v = fonts_.front();
-    fonts_.pop_front();
-    return v;
+    return takeNext(fonts_);
 }
 
 bool ScriptedPrompts::openUrl(const QUrl &url) {

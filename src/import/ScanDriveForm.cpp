@@ -150,7 +150,20 @@ ScanDriveForm::ScanDriveForm(QWidget *parent) : Form<QDialog>(parent) {
     lblWarning->setText(warningText());
     setVolumes(mountedVolumes());
     cmbDrive->setFocus();
-    MSendInput::SendKeys(QStringLiteral("%{Down}"));
+    // The Alt+Down that drops the drive list open is sent once this window is active: sent
+    // earlier, it reaches whatever had the focus before (the main window's grid).
+}
+
+bool ScanDriveForm::event(QEvent *e) {
+    if (e->type() == QEvent::WindowActivate && !listDropped_) {
+        listDropped_ = true;
+        try {
+            cmbDrive->setFocus();
+            MSendInput::SendKeys(QStringLiteral("%{Down}"));
+        } catch (...) {
+        }
+    }
+    return Form<QDialog>::event(e);
 }
 
 void ScanDriveForm::setVolumes(const QList<Volume> &volumes) {

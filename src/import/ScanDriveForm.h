@@ -72,10 +72,12 @@ public slots:
     void reject() override;
 
 protected:
+    bool event(QEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
 
 private:
     ImportHost *host_ = nullptr;
+    bool listDropped_ = false; // the drive list was dropped open at the first activation
     int progressWidth_ = 0;
     int progressPixels_ = -1;
     bool closing_ = false;

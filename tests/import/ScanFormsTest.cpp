@@ -5,6 +5,7 @@
 #include "import/ScanDriveForm.h"
 #include "import/ScanFolderForm.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -148,6 +149,32 @@ TEST_F(DriveScanTest, ExitBeforeAScanShowsAllSongsAndLeavesTheStopRequest) {
     EXPECT_EQ(host.showAll, 1);
     EXPECT_TRUE(core::g().CancelScan);
     EXPECT_FALSE(ui::isLoaded(QStringLiteral("ScanDriveForm")));
+}
+
+TEST_F(DriveScanTest, DriveListDropsOpenWhenTheWindowIsActiveNotInTheWindowBehindIt) {
+    // A window behind with the focus in a list of its own, as the main window's grid has.
+    QWidget behind;
+    auto *other = new QComboBox(&behind);
+    other->addItems({"x", "y"});
+    behind.show();
+    behind.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&behind));
+    other->setFocus();
+
+    auto *f = ui::form<ScanDriveForm>();
+    f->setVolumes({{music, QStringLiteral("MUSIC")}});
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(other->view()->isVisible());
+    f->show();
+    f->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(other->view()->isVisible());
+    EXPECT_TRUE(f->cmbDrive->view()->isVisible());
+    f->cmbDrive->hidePopup();
+    EXPECT_EQ(f->cmbDrive->currentIndex(), -1); // dropping the list chooses nothing
+    ui::unloadForm(f);
+    ui::flushUnloadedForms();
 }
 
 TEST(MountedVolumes, AreFoldersEndingInASlashWithoutKernelViews) {

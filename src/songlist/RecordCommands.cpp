@@ -8,6 +8,7 @@
 #include "platform/ui/PromptService.h"
 #include "songlist/NameList.h"
 #include "songlist/OtherWindows.h"
+#include "songlist/SortOrders.h"
 
 #include <QLineEdit>
 #include <QLocale>
@@ -147,7 +148,9 @@ QString RecordCommands::sizeQuery(const QString &recordSource) {
     const qsizetype from = recordSource.toUpper().indexOf(QLatin1String("FROM"));
     QString q = QStringLiteral("SELECT Sum(FileSizeNum) AS SumOfFileSizeNum ") +
                 (from < 0 ? recordSource : recordSource.mid(from));
-    const qsizetype order = q.toUpper().indexOf(QLatin1String("ORDER BY"));
+    // The tail is cut where the sort cuts it: an "order by" inside a quoted value (a find text,
+    // an artist) belongs to the condition.
+    const qsizetype order = SortOrders::findOrderBy(q);
     if (order > 0)
         q = q.left(order);
     return q;

@@ -7,6 +7,7 @@
 #include "platform/ui/MousePointer.h"
 #include "songlist/ArtistFilter.h"
 #include "songlist/NameList.h"
+#include "songlist/SortOrders.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -132,7 +133,10 @@ void SelectionMarks::HideSelectedMenu_Click() {
     if (w_.isDuplicateView() || s.SelectedCount < 1)
         return;
     ui::setMousePointer(ui::MousePointer::Hourglass);
-    if (s.WhereClause > QStringLiteral(" ") && !s.WhereClause.toUpper().contains(QLatin1String("INNER JOIN")))
+    // A condition part that is a join has no Where of its own, so the mark condition brings one;
+    // the words inside a quoted value (an artist, a find text) are no join.
+    const bool join = SortOrders::findOutsideQuotes(s.WhereClause, QStringLiteral("inner join")) >= 0;
+    if (s.WhereClause > QStringLiteral(" ") && !join)
         s.SelectedClause = QStringLiteral(" And Selected < 'x' ");
     else
         s.SelectedClause = QStringLiteral(" Where Selected < 'x' ");

@@ -51,8 +51,9 @@ const SortOrder &SortOrders::lookup(const QString &name) {
 
 bool SortOrders::isDate(const QString &name) { return name.toUpper().contains(QLatin1String("DATE")); }
 
-qsizetype SortOrders::findOrderBy(const QString &text) {
-    static const QString needle = QStringLiteral("order by");
+qsizetype SortOrders::findOrderBy(const QString &text) { return findOutsideQuotes(text, QStringLiteral("order by")); }
+
+qsizetype SortOrders::findOutsideQuotes(const QString &text, const QString &needle) {
     QChar quote;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);

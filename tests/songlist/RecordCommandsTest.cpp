@@ -106,10 +106,25 @@ TEST_F(RecordCommandsTest, CountSaysOneSongManySongsWithSizeOrDuplicatesWithoutS
     EXPECT_TRUE(RecordCommands::countText(1234, false, 1234.56).endsWith(QStringLiteral(": 1,234.6 MB.")));
 }
 
+TEST_F(RecordCommandsTest, CountOfAFindForTheWordsOrderByGivesTheSize) {
+    open();
+    core::g().Db->execute(QStringLiteral("Update tblContacts Set AlbumName = 'Order By Mail' Where TrackNum In (1, 2)"));
+    prompts.answerInput(QStringLiteral("order by"));
+    w->FindEditMenu_Click();
+    ASSERT_EQ(count(), 2);
+    w->cmdCount_Click();
+    EXPECT_EQ(lastBox().title, QStringLiteral("Record Count"));
+    EXPECT_EQ(lastBox().text, QStringLiteral("There are 2 songs displayed in the current list.\r\n\r\nTotal file size "
+                                             "of all songs displayed in current list: 7.1 MB."));
+}
+
 TEST(RecordCommandsParts, SizeQueryKeepsFromJoinsAndWhereAndDropsSelectListAndOrder) {
     EXPECT_EQ(RecordCommands::sizeQuery(QStringLiteral("Select DISTINCTROW * from  tblContacts Where  (A Like \"*x*\" ) "
                                                        "Order By SongName, Artist")),
               QStringLiteral("SELECT Sum(FileSizeNum) AS SumOfFileSizeNum from  tblContacts Where  (A Like \"*x*\" ) "));
+    EXPECT_EQ(RecordCommands::sizeQuery(QStringLiteral("Select * from  tblContacts Where Artist = \"Order By Me\"  "
+                                                       "Order By SongName, Artist")),
+              QStringLiteral("SELECT Sum(FileSizeNum) AS SumOfFileSizeNum from  tblContacts Where Artist = \"Order By Me\"  "));
     struct Case { const char *selected, *where, *expected; };
     const Case cases[] = {
         {"", " Where X", ""},

@@ -102,6 +102,17 @@ TEST_F(SelectionMarksTest, HideAppendsToAConditionAndDuplicateViewsKeepTheirMark
     EXPECT_EQ(s.SelectedClause, QStringLiteral(" And Selected < 'x' "));
     EXPECT_EQ(count(), 1);
 
+    // The words "inner join" in a quoted value are part of the condition, not a join.
+    core::g().Db->execute(QStringLiteral("Update tblContacts Set Artist = 'Inner Join Band' Where Artist = 'ABBA'"));
+    w->ShowAllMenu_Click();
+    go(QStringLiteral("SongName = 'Cherry'"));
+    w->cmdShowArtistSongs_Click();
+    ASSERT_EQ(count(), 2);
+    w->HideSelectedMenu_Click();
+    EXPECT_EQ(s.SelectedClause, QStringLiteral(" And Selected < 'x' "));
+    EXPECT_EQ(count(), 1);
+    EXPECT_EQ(current("SongName"), QStringLiteral("Apple Pie"));
+
     w->mnuShowDuplicates_Click();
     clickMark(QStringLiteral("RecordID > 0"));
     EXPECT_EQ(marks(), "1");

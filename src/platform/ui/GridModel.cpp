@@ -17,6 +17,26 @@ using platform::db::DbError;
 namespace {
 constexpr int kCachedRows = 4096;
 
+// The locale's long time format without its time-zone field: the catalogue's times are local
+// times without a zone, and the zone name only widens the cell.
+QString timeFormatWithoutZone(const QLocale &loc) {
+    const QString f = loc.timeFormat(QLocale::LongFormat);
+    QString out;
+    bool quoted = false;
+    for (qsizetype i = 0; i < f.size(); ++i) {
+        const QChar c = f.at(i);
+        if (c == QLatin1Char('\'')) {
+            quoted = !quoted;
+        } else if (!quoted && c == QLatin1Char('t')) {
+            while (i + 1 < f.size() && f.at(i + 1) == QLatin1Char('t'))
+                ++i;
+            continue;
+        }
+        out += c;
+    }
+    return out.trimmed();
+}
+
 bool isNumeric(const QVariant &v) {
     switch (v.typeId()) {
     case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong: case QMetaType::ULongLong:
@@ -158,7 +178,7 @@ QString GridModel::displayText(const QVariant &v) {
         const QLocale loc;
         if (dt.time() == QTime(0, 0))
             return loc.toString(dt.date(), QLocale::ShortFormat);
-        return loc.toString(dt.date(), QLocale::ShortFormat) + ' ' + loc.toString(dt.time(), QLocale::LongFormat);
+        return loc.toString(dt.date(), QLocale::ShortFormat) + ' ' + loc.toString(dt.time(), timeFormatWithoutZone(loc));
     }
     case QMetaType::QDate:
         return QLocale().toString(v.toDate(), QLocale::ShortFormat);

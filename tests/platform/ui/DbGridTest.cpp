@@ -140,6 +140,23 @@ TEST_F(DbGridTest, KeyDownHandlerCanSwallowAKey) {
     EXPECT_EQ(codes, (QList<int>{40, 38}));
 }
 
+TEST(GridCells, DateAndTimeShowWithoutATimeZone) {
+    const QLocale saved;
+    for (const QLocale &loc : {QLocale(QLocale::English, QLocale::UnitedStates), QLocale(QLocale::German, QLocale::Germany),
+                               QLocale::c()}) {
+        QLocale::setDefault(loc);
+        const QString text = GridModel::displayText(QDateTime(QDate(2024, 1, 5), QTime(6, 17, 8)));
+        EXPECT_TRUE(text.startsWith(loc.toString(QDate(2024, 1, 5), QLocale::ShortFormat))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("17:08"))) << text.toStdString();
+        const QString zone = QDateTime(QDate(2024, 1, 5), QTime(6, 17, 8)).timeZoneAbbreviation();
+        EXPECT_FALSE(text.contains(zone)) << "the zone only widens the cell: " << text.toStdString();
+        EXPECT_EQ(text, text.trimmed());
+        EXPECT_EQ(GridModel::displayText(QDateTime(QDate(2024, 1, 5), QTime(0, 0))),
+                  loc.toString(QDate(2024, 1, 5), QLocale::ShortFormat)) << "midnight shows the date alone";
+    }
+    QLocale::setDefault(saved);
+}
+
 TEST(DbGridKeys, VirtualKeyCodesFollowTheKeyboard) {
     struct Case { int key; Qt::KeyboardModifiers mods; int vk; } cases[] = {
         {Qt::Key_A, Qt::NoModifier, 65}, {Qt::Key_F1, Qt::NoModifier, 112}, {Qt::Key_Return, Qt::NoModifier, 13},

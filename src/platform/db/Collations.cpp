@@ -1,7 +1,9 @@
 #include "platform/db/Collations.h"
 
 #include <QChar>
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <sqlite3.h>
 
 namespace platform::db::jet {
@@ -35,11 +37,56 @@ char32_t decodeUtf8(const unsigned char *s, int len, int &i) noexcept
     return c;
 }
 
-int compareTextUtf8(QByteArrayView a, QByteArrayView b) noexcept
-{
-    const auto *pa = reinterpret_cast<const unsigned char *>(a.data());
-    const auto *pb = reinterpret_cast<const unsigned char *>(b.data());
-    const int la = int(a.size()), lb = int(b.size());
+namespace {
+
+// The letter a code point sorts as: its canonical decomposition's first code point (so "É"
+// sorts with "E"), case-folded; 0 for a combining mark, which sorts as nothing at this level
+// (text stored decomposed sorts like text stored composed). Worked out once for the Basic
+// Multilingual Plane; the table is built before any sort thread can ask for it.
+class BaseLetters {
+public:
+    BaseLetters() : table_(new char32_t[0x10000]) {
+        for (char32_t c = 0; c < 0x10000; ++c)
+            table_[c] = compute(c);
+    }
+    char32_t operator()(char32_t c) const noexcept { return c < 0x10000 ? table_[c] : foldCase(c); }
+
+private:
+    static char32_t compute(char32_t c) {
+        if (c < 0x80)
+            return foldCase(c);
+        if (QChar::category(c) == QChar::Mark_NonSpacing)
+            return 0;
+        char32_t base = c;
+        for (int depth = 0; depth < 4 && QChar::decompositionTag(base) == QChar::Canonical; ++depth) {
+            const QString d = QChar::decomposition(base);
+            if (d.isEmpty())
+                break;
+            base = d.at(0).isHighSurrogate() && d.size() > 1 ? QChar::surrogateToUcs4(d.at(0), d.at(1))
+                                                             : char32_t(d.at(0).unicode());
+        }
+        return foldCase(base);
+    }
+    std::unique_ptr<char32_t[]> table_;
+};
+
+const BaseLetters &baseLetters() {
+    static const BaseLetters table;
+    return table;
+}
+
+// Next code point of the primary level, skipping combining marks; 0 at the end.
+char32_t nextBase(const BaseLetters &base, const unsigned char *s, int len, int &i) noexcept {
+    while (i < len) {
+        const char32_t c = s[i] < 0x80 ? foldCase(s[i++]) : base(decodeUtf8(s, len, i));
+        if (c != 0)
+            return c;
+    }
+    return 0;
+}
+
+// Case-folded code points with their accents: the level that orders "e" before "é".
+int compareFolded(const unsigned char *pa, int la, const unsigned char *pb, int lb) noexcept {
     int i = 0, j = 0;
     while (i < la && j < lb) {
         char32_t ca, cb;
@@ -62,6 +109,38 @@ int compareTextUtf8(QByteArrayView a, QByteArrayView b) noexcept
     if (j < lb)
         return -1;
     return 0;
+}
+
+} // namespace
+
+int compareTextUtf8(QByteArrayView a, QByteArrayView b) noexcept
+{
+    const auto *pa = reinterpret_cast<const unsigned char *>(a.data());
+    const auto *pb = reinterpret_cast<const unsigned char *>(b.data());
+    const int la = int(a.size()), lb = int(b.size());
+
+    // Plain ASCII on both sides (most catalogue text) needs only the case-blind byte order.
+    bool ascii = true;
+    for (int k = 0; k < la && ascii; ++k)
+        ascii = pa[k] < 0x80;
+    for (int k = 0; k < lb && ascii; ++k)
+        ascii = pb[k] < 0x80;
+    if (ascii)
+        return compareFolded(pa, la, pb, lb);
+
+    // First by base letters, so accented letters sort with their letter and not after "z";
+    // only texts with the same letters are then told apart by their accents. Case never counts.
+    const BaseLetters &base = baseLetters();
+    int i = 0, j = 0;
+    for (;;) {
+        const char32_t ca = nextBase(base, pa, la, i);
+        const char32_t cb = nextBase(base, pb, lb, j);
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+        if (ca == 0)
+            break;
+    }
+    return compareFolded(pa, la, pb, lb);
 }
 
 int comparePathUtf8(QByteArrayView a, QByteArrayView b) noexcept

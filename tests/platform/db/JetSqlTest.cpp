@@ -161,9 +161,9 @@ INSTANTIATE_TEST_SUITE_P(GridSources, InventorySelect, ::testing::Values(
     Case{"Select RecordID from qryShowDuplicatesToBeDeleted Order By RecordID", "2|3"},
     Case{"Select RecordID from qryDuplicateSongsAlbum Order By RecordID", "1|2|4|5"},
     Case{"Select RecordID from qryShowDuplicatesToBeDeletedAlbum Order By RecordID", "2|5"},
-    Case{"SELECT DISTINCTROW tblContacts.* FROM tblContacts INNER JOIN tblPlayListDetail ON tblContacts.RecordID = tblPlayListDetail.ContactRecordID  WHERE tblPlayListDetail.ListID=1  order by tblContacts!FileName", "1|4"},
+    Case{"SELECT DISTINCTROW tblContacts.* FROM tblContacts INNER JOIN tblPlayListDetail ON tblContacts.RecordID = tblPlayListDetail.ContactRecordID  WHERE tblPlayListDetail.ListID=1  order by tblContacts!FileName", "4|1"},
     Case{"Select * from tblContacts  INNER JOIN tblOrphanFileNames ON tblContacts.RecordID = tblOrphanFileNames.RecordIdOrphan  Order By tblContacts!FileName", "5|7"},
-    Case{"Select RecordID from  tblContacts Order By PathName, tblContacts!FileName", "5|1|8|2|3|6|7|4"},
+    Case{"Select RecordID from  tblContacts Order By PathName, tblContacts!FileName", "5|1|8|2|3|4|6|7"},
     Case{"Select RecordID from tblContacts Where TrackNum > 2 Order By FileSizeNum DESC, RecordID", "8|5|4|3"},
     Case{"SELECT Sum(FileSizeNum) AS SumOfFileSizeNum from  tblContacts Where Genre = 'Chanson'", "7.25"},
     Case{"Select Count(*) as RowCount from  qryContacts Where  CategoryNumber = 2", "2"}));
@@ -270,7 +270,7 @@ TEST_F(JetSqlTest, ArithmeticKeepsJetPrecedence)
     EXPECT_EQ(one("- 2 - -3"), "1");
     EXPECT_EQ(one("Null & 'a' & Null"), "a");
     EXPECT_EQ(one("'abc' = 'ABC'"), "1");    // literal text compares case-blind
-    EXPECT_EQ(one("'É' < 'f'"), "0");
+    EXPECT_EQ(one("'É' < 'f'"), "1");        // an accented letter sorts with its letter
 }
 
 struct ValueCase {
@@ -407,6 +407,20 @@ TEST(JetCollation, TextIsCaseBlindForEveryLetterAndPathsEqualOnlyWhenIdentical)
     EXPECT_LT(jet::comparePath("/m/A/x", "/m/a/y"), 0); // case-blind order first
     EXPECT_LT(jet::comparePath("/m/B", "/m/b"), 0);     // then code points
     EXPECT_EQ(jet::comparePath("/m/É/", "/m/É/"), 0);
+}
+
+TEST(JetCollation, AccentedLettersSortWithTheirLetterNotAfterZ)
+{
+    EXPECT_LT(jet::compareText("Émotion", "Zombie"), 0);
+    EXPECT_LT(jet::compareText("Ënd", "Fall"), 0);
+    EXPECT_GT(jet::compareText("Émotion", "Dance"), 0);
+    // Same letters: the accent orders them, case still does not, and they stay two texts.
+    EXPECT_LT(jet::compareText("emotion", "Émotion"), 0);
+    EXPECT_NE(jet::compareText("Emotion", "Émotion"), 0);
+    EXPECT_EQ(jet::compareText("ÉMOTION", "émotion"), 0);
+    // Text stored decomposed (e + combining acute) sorts like the composed letter.
+    EXPECT_LT(jet::compareText(QString::fromUtf8("E\xcc\x81motion"), "Zombie"), 0);
+    EXPECT_LT(jet::comparePath("/m/Émotion.mp3", "/m/Zombie.mp3"), 0);
 }
 
 TEST_F(JetSqlTest, ExpressionWithMoreThanOneStatementIsRefused)

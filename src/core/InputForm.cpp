@@ -99,7 +99,7 @@ std::optional<QString> askWithInputForm(const InputRequest &request) {
     // A window left over from an earlier question must not lend its text or mask.
     unloadForm(formName<InputForm>());
     InputForm *f = form<InputForm>();
-    f->lblMessage->setText(request.prompt);
+    f->lblMessage->setText(platform::ui::displayText(request.prompt));
     f->setWindowTitle(request.title);
     if (!request.defaultText.isEmpty())
         f->txtInput->setText(request.defaultText);

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "platform/settings/Options.h"
+#include "platform/ui/PromptService.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -55,7 +56,7 @@ frmMessage::frmMessage(QWidget *parent) : Form<QDialog>(parent) {
 }
 
 void frmMessage::Message(const QString &Text) {
-    lblMessage->setText(Text);
+    lblMessage->setText(platform::ui::displayText(Text));
     const int grown = lblMessage->heightForWidth(lblMessage->width());
     lblMessage->resize(lblMessage->width(), grown);
     const int growth = grown - labelHeight_;

@@ -119,6 +119,10 @@ TEST_F(InputFormTest, WindowShowsPromptTitleDefaultAndMasksOnlyWhenAsked) {
     EXPECT_EQ(modMain::ShowInputForm("Title of the note", "Note", "Shopping"), "Shopping");
     EXPECT_EQ(text, "Shopping");
     EXPECT_EQ(echo, QLineEdit::Normal);  // the next question shows plain text again
+
+    // Prompts break their lines with CR (or CR LF); the label must show them as lines.
+    modMain::ShowInputForm("First line\rSecond line\r\nThird line", "Find");
+    EXPECT_EQ(prompt, "First line\nSecond line\nThird line");
 }
 
 TEST_F(InputFormTest, TabletModePlacesTheWindowNearTheTopAndEveryClickStartsTheKeyboard) {

@@ -78,6 +78,14 @@ public:
     virtual bool openUrl(const QUrl &url) = 0;
 };
 
+// Message texts break lines with CR or CR LF, as the program's texts were written; Qt's labels
+// break only at LF. Windows that show a message text pass it through this first.
+inline QString displayText(QString text) {
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
 // The service in use; a Qt implementation unless a test installed another.
 PromptService &prompts();
 // Installs `service` (not owned); nullptr puts the Qt implementation back.

@@ -120,7 +120,7 @@ Answer QtPrompts::message(const MessageRequest &r) {
     QMessageBox box;
     box.setObjectName(QStringLiteral("MessageBox"));
     box.setWindowTitle(boxTitle(r.title));
-    box.setText(r.text);
+    box.setText(displayText(r.text));
     box.setIcon(boxIcon(r.icon));
     const QList<ButtonSpec> set = buttonSet(r.buttons);
     QList<QPushButton *> made;
@@ -147,7 +147,7 @@ std::optional<QString> QtPrompts::input(const InputRequest &r) {
     QInputDialog dlg;
     dlg.setObjectName(QStringLiteral("InputDialog"));
     dlg.setWindowTitle(boxTitle(r.title));
-    dlg.setLabelText(r.prompt);
+    dlg.setLabelText(displayText(r.prompt));
     dlg.setTextEchoMode(r.masked ? QLineEdit::Password : QLineEdit::Normal);
     dlg.setTextValue(r.defaultText);
     if (showModal(&dlg) != QDialog::Accepted)

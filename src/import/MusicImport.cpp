@@ -19,7 +19,6 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QPointer>
@@ -164,10 +163,44 @@ template <class F> void guarded(F &&f) {
     }
 }
 
+// The local time for DateUpdated. Finding the local time reads the time-zone data on every call;
+// within one second the local time is the same second, and DateUpdated is stored to the second.
+class SecondClock {
+public:
+    QDateTime now() {
+        const qint64 second = QDateTime::currentMSecsSinceEpoch() / 1000;
+        if (!valid_ || second != second_) {
+            local_ = QDateTime::fromMSecsSinceEpoch(second * 1000);
+            second_ = second;
+            valid_ = true;
+        }
+        return local_;
+    }
+
+private:
+    bool valid_ = false;
+    qint64 second_ = 0;
+    QDateTime local_;
+};
+
+// What a file in the listed folder is now: gone, a folder, or a file of some size.
+struct FileNow {
+    bool file = false;
+    qint64 size = 0;
+};
+
+FileNow fileNow(const QString &path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || S_ISDIR(st.st_mode))
+        return {};
+    return {true, qint64(st.st_size)};
+}
+
 // Adds the record of one new file; false (nothing stored) when the database refused it.
 // Values the database refuses one by one leave their field unset.
 bool addSong(db::Recordset &songs, const shell::ShellFolder &folder, const shell::ShellItem &item,
-             const QString &path, const QString &fileName, const QString &extension, qint64 bytes) {
+             const QString &path, const QString &fileName, const QString &extension, qint64 bytes,
+             SecondClock &clock) {
     try {
         songs.addNew();
     } catch (...) {
@@ -204,7 +237,7 @@ bool addSong(db::Recordset &songs, const shell::ShellFolder &folder, const shell
     } catch (...) {
     }
     set(QStringLiteral("bitRate"), finishedBitRate(bitRate));
-    set(QStringLiteral("DateUpdated"), QDateTime::currentDateTime());
+    set(QStringLiteral("DateUpdated"), clock.now());
     try {
         songs.update();
         return true;
@@ -309,6 +342,7 @@ ImportResult MusicImport::run(QString Folder, const QString &FileName, bool driv
     }
 
     // ---- the folders
+    SecondClock clock;
     const int folderCount = int(folders.size());
     for (int i = 1; i <= folderCount; ++i) {
         const QString &folder = folders.at(i - 1);
@@ -386,8 +420,8 @@ ImportResult MusicImport::run(QString Folder, const QString &FileName, bool driv
                         continue;
                 }
                 // The file may have gone since the folder was listed.
-                const QFileInfo file(folder + fileName);
-                if (!file.exists() || file.isDir())
+                const FileNow file = fileNow(folder + fileName);
+                if (!file.file)
                     continue;
                 if (!songs)
                     continue;
@@ -396,7 +430,7 @@ ImportResult MusicImport::run(QString Folder, const QString &FileName, bool driv
                     ++r.present;
                     continue;
                 }
-                if (addSong(*songs, *shellFolder, item, folder, fileName, extension, file.size())) {
+                if (addSong(*songs, *shellFolder, item, folder, fileName, extension, file.size, clock)) {
                     ++r.added;
                     ++addedHere;
                 }

@@ -9,21 +9,22 @@ namespace import {
 
 QVector<QPair<QString, QVariant>> SongFields::values() const {
     QVector<QPair<QString, QVariant>> out;
-    const auto add = [&out](const char *name, const std::optional<QString> &v) {
+    out.reserve(12);
+    const auto add = [&out](const QString &name, const std::optional<QString> &v) {
         if (v)
-            out.append({QString::fromLatin1(name), QVariant(*v)});
+            out.append({name, QVariant(*v)});
     };
-    add("SongName", SongName);
-    add("Artist", Artist);
-    add("Composer", Composer);
-    add("AlbumName", AlbumName);
-    add("Genre", Genre);
-    add("Duration", Duration);
-    add("Year", Year);
-    add("Notes", Notes);
-    add("BPM", BPM);
-    add("bitRate", bitRate);
-    add("TrackText", TrackText);
+    add(QStringLiteral("SongName"), SongName);
+    add(QStringLiteral("Artist"), Artist);
+    add(QStringLiteral("Composer"), Composer);
+    add(QStringLiteral("AlbumName"), AlbumName);
+    add(QStringLiteral("Genre"), Genre);
+    add(QStringLiteral("Duration"), Duration);
+    add(QStringLiteral("Year"), Year);
+    add(QStringLiteral("Notes"), Notes);
+    add(QStringLiteral("BPM"), BPM);
+    add(QStringLiteral("bitRate"), bitRate);
+    add(QStringLiteral("TrackText"), TrackText);
     if (TrackNum)
         out.append({QStringLiteral("TrackNum"), QVariant(*TrackNum)});
     return out;

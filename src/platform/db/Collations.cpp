@@ -86,8 +86,8 @@ char32_t nextBase(const BaseLetters &base, const unsigned char *s, int len, int 
 }
 
 // Case-folded code points with their accents: the level that orders "e" before "é".
-int compareFolded(const unsigned char *pa, int la, const unsigned char *pb, int lb) noexcept {
-    int i = 0, j = 0;
+int compareFolded(const unsigned char *pa, int la, const unsigned char *pb, int lb, int from) noexcept {
+    int i = from, j = from;
     while (i < la && j < lb) {
         char32_t ca, cb;
         if (pa[i] < 0x80 && pb[j] < 0x80) {
@@ -119,19 +119,33 @@ int compareTextUtf8(QByteArrayView a, QByteArrayView b) noexcept
     const auto *pb = reinterpret_cast<const unsigned char *>(b.data());
     const int la = int(a.size()), lb = int(b.size());
 
+    // Index searches mostly meet texts that share a long start or are the same. Identical
+    // leading bytes decode to identical characters, so both levels start at the character where
+    // the bytes part: the last byte at or before that point that continues a character in
+    // neither text (a malformed sequence is never read across such a byte either).
+    const int n = std::min(la, lb);
+    int from = 0;
+    while (from < n && pa[from] == pb[from])
+        ++from;
+    if (from == la && from == lb)
+        return 0;
+    const auto continues = [](unsigned char c) { return (c & 0xC0) == 0x80; };
+    while (from > 0 && ((from < la && continues(pa[from])) || (from < lb && continues(pb[from]))))
+        --from;
+
     // Plain ASCII on both sides (most catalogue text) needs only the case-blind byte order.
     bool ascii = true;
     for (int k = 0; k < la && ascii; ++k)
         ascii = pa[k] < 0x80;
-    for (int k = 0; k < lb && ascii; ++k)
+    for (int k = from; k < lb && ascii; ++k)
         ascii = pb[k] < 0x80;
     if (ascii)
-        return compareFolded(pa, la, pb, lb);
+        return compareFolded(pa, la, pb, lb, from);
 
     // First by base letters, so accented letters sort with their letter and not after "z";
     // only texts with the same letters are then told apart by their accents. Case never counts.
     const BaseLetters &base = baseLetters();
-    int i = 0, j = 0;
+    int i = from, j = from;
     for (;;) {
         const char32_t ca = nextBase(base, pa, la, i);
         const char32_t cb = nextBase(base, pb, lb, j);
@@ -140,7 +154,7 @@ int compareTextUtf8(QByteArrayView a, QByteArrayView b) noexcept
         if (ca == 0)
             break;
     }
-    return compareFolded(pa, la, pb, lb);
+    return compareFolded(pa, la, pb, lb, from);
 }
 
 int comparePathUtf8(QByteArrayView a, QByteArrayView b) noexcept

@@ -268,11 +268,13 @@ void Database::beginTrans() {
                       QStringLiteral("A transaction is already open; nested transactions are not supported."));
     exec(c.db, QStringLiteral("BEGIN IMMEDIATE"));
     c.inTrans = true;
+    ++c.transSerial;
 }
 
 void Database::commitTrans() {
     Conn &c = *d_->conn;
     requireTransaction(*this, c);
+    ++c.transSerial;
     exec(c.db, QStringLiteral("COMMIT"));
     c.inTrans = false;
 }
@@ -282,6 +284,7 @@ void Database::rollback() {
     requireTransaction(*this, c);
     c.inTrans = false;
     c.wrote();
+    ++c.transSerial;
     exec(c.db, QStringLiteral("ROLLBACK"));
 }
 

@@ -123,7 +123,34 @@ Kind kindFromDecl(const char *declType) {
     return Kind::Unknown;
 }
 
-QString dateText(const QDateTime &dt) { return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
+QString dateText(const QDateTime &dt) {
+    // Written directly for four-digit years (every date a song gets), which the format parser
+    // would produce the same; other years go through it.
+    if (dt.isValid()) {
+        const QDate d = dt.date();
+        const QTime t = dt.time();
+        const int y = d.year();
+        if (y >= 1000 && y <= 9999) {
+            char16_t out[19];
+            const auto put = [&out](int at, int value, int digits) {
+                for (int i = digits - 1; i >= 0; --i, value /= 10) out[at + i] = char16_t(u'0' + value % 10);
+            };
+            put(0, y, 4);
+            out[4] = u'-';
+            put(5, d.month(), 2);
+            out[7] = u'-';
+            put(8, d.day(), 2);
+            out[10] = u' ';
+            put(11, t.hour(), 2);
+            out[13] = u':';
+            put(14, t.minute(), 2);
+            out[16] = u':';
+            put(17, t.second(), 2);
+            return QString(reinterpret_cast<const QChar *>(out), 19);
+        }
+    }
+    return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
 
 namespace {
 

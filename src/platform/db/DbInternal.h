@@ -127,6 +127,7 @@ struct Conn {
     QString path;
     bool inTrans = false;
     quint64 gen = 0; // bumped by every write through this connection (recordsets drop caches)
+    quint64 transSerial = 0; // bumped by every BeginTrans, CommitTrans and Rollback
 
     struct Query {
         QString name;

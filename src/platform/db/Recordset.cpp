@@ -37,6 +37,7 @@ struct Col {
     QString sqlName;    // as SQLite names the result column
     int tab = -1;       // owning table (index into tabs); -1 for a computed column
     QString origin;     // the column's name in its table
+    int tcol = -1;      // the column's place in its table's TableInfo; -1 when unknown
     Kind kind = Kind::Unknown;
     QString collation;  // of the table column ("JETTEXT" ...), for evaluating criteria on read rows
     bool counter = false;
@@ -181,6 +182,7 @@ struct Recordset::Impl {
     const TableInfo *tinfo = nullptr;
     QString indexName;
     QStringList indexCols;
+    std::vector<Kind> indexKinds; // of indexCols
     bool keysLoaded = false;
     quint64 keysGen = 0;
     bool haveCur = false;  // table-type: positioned on curSerial
@@ -209,9 +211,26 @@ struct Recordset::Impl {
     std::vector<qint64> editKey;
     long editPos = -1;
     std::vector<qint64> predicted; // per tab: counter value shown by AddNew, 0 when none
+    // What could have moved the counters since AddNew: writes through the layer, rows changed on
+    // the connection, and transaction bounds; plus whether AddNew ran inside a write transaction.
+    quint64 predictedGen = 0;
+    sqlite3_int64 predictedChanges = 0;
+    quint64 predictedTrans = 0;
+    bool predictedInWrite = false;
 
     bool noMatch = false;
     Bookmark lastMod;
+
+    // Statements an AddNew/Update cycle runs for every row, prepared once per recordset: a
+    // column's default, a table's next counter, and the INSERT for each set of assigned fields.
+    struct DefaultStmt {
+        bool tried = false;
+        Stmt stmt; // empty when the default is not a constant expression
+    };
+    std::vector<DefaultStmt> defaultStmts;       // per column
+    std::vector<Stmt> counterStmts;              // per tab
+    std::map<std::string, Stmt> insertStmts;     // tab, assigned columns and counter → INSERT
+    mutable QHash<QString, int> ordinalMemo;     // names as callers spell them → ordinal
 
     // ---------------------------------------------------------------- setup
     void check() const {
@@ -250,6 +269,7 @@ struct Recordset::Impl {
                     }
                     c.tab = t;
                     const int ci = info->column(c.origin);
+                    c.tcol = ci;
                     if (ci >= 0) {
                         c.counter = info->columns[size_t(ci)].name.compare(info->integerKey, Qt::CaseInsensitive) == 0;
                         if (c.kind == Kind::Unknown) c.kind = info->columns[size_t(ci)].kind;
@@ -836,13 +856,21 @@ struct Recordset::Impl {
             throw DbError(errn::ReadOnly, QStringLiteral("Cannot update. Database or object is read-only."));
     }
 
-    QVariant defaultValue(const Col &c) {
-        if (c.tab < 0) return QVariant();
+    QVariant defaultValue(size_t col) {
+        const Col &c = cols[col];
+        if (c.tab < 0 || c.tcol < 0) return QVariant();
         const TableInfo *info = tabs[size_t(c.tab)].info;
-        const int ci = info->column(c.origin);
-        if (ci < 0 || info->columns[size_t(ci)].defaultSql.isEmpty()) return QVariant();
+        const QString &defaultSql = info->columns[size_t(c.tcol)].defaultSql;
+        if (defaultSql.isEmpty()) return QVariant();
+        if (defaultStmts.size() != cols.size()) defaultStmts.resize(cols.size());
+        DefaultStmt &d = defaultStmts[col];
         try {
-            sqlite3_stmt *s = conn->cached(QStringLiteral("SELECT ") + info->columns[size_t(ci)].defaultSql);
+            if (!d.tried) {
+                d.tried = true;
+                d.stmt = prepare(db(), QStringLiteral("SELECT ") + defaultSql, true);
+            }
+            if (!d.stmt) return QVariant();
+            sqlite3_stmt *s = d.stmt.get();
             const Reset r{s};
             return step(db(), s) ? readValue(s, 0, c.kind) : QVariant();
         } catch (const DbError &) {
@@ -850,15 +878,37 @@ struct Recordset::Impl {
         }
     }
 
-    qint64 nextCounter(const Tab &t) {
-        sqlite3_stmt *s = conn->cached(QStringLiteral("SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = ?1), 0), "
-                                                      "coalesce((SELECT max(rowid) FROM %1), 0)) + 1")
-                                           .arg(quoteName(t.name)));
+    qint64 nextCounter(size_t ti) {
+        if (counterStmts.size() != tabs.size()) counterStmts.resize(tabs.size());
+        Stmt &cs = counterStmts[ti];
+        const Tab &t = tabs[ti];
+        if (!cs)
+            cs = prepare(db(),
+                         QStringLiteral("SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = ?1), 0), "
+                                        "coalesce((SELECT max(rowid) FROM %1), 0)) + 1")
+                             .arg(quoteName(t.name)),
+                         true);
+        sqlite3_stmt *s = cs.get();
         const Reset r{s};
         const QByteArray n = t.name.toUtf8();
         sqlite3_bind_text(s, 1, n.constData(), int(n.size()), SQLITE_TRANSIENT);
         step(db(), s);
         return sqlite3_column_int64(s, 0);
+    }
+
+    // True when no counter can have grown since AddNew: it ran inside the write transaction that
+    // is still open (so no other connection wrote), and this connection changed no row since.
+    bool counterUnmoved() const {
+        return predictedInWrite && predictedGen == conn->gen && predictedTrans == conn->transSerial &&
+               predictedChanges == sqlite3_total_changes64(db()) &&
+               sqlite3_txn_state(db(), "main") == SQLITE_TXN_WRITE;
+    }
+
+    void notePrediction() {
+        predictedGen = conn->gen;
+        predictedTrans = conn->transSerial;
+        predictedChanges = sqlite3_total_changes64(db());
+        predictedInWrite = sqlite3_txn_state(db(), "main") == SQLITE_TXN_WRITE;
     }
 
     // Runs writes to several tables as one unit, inside or outside a workspace transaction.
@@ -958,25 +1008,42 @@ struct Recordset::Impl {
             for (size_t ti = 0; ti < tabs.size(); ++ti) {
                 if (!writeTab[ti]) continue;
                 const Tab &t = tabs[ti];
-                QStringList names, marks;
-                QVariantList binds;
-                for (size_t ci = 0; ci < cols.size(); ++ci) {
-                    if (!dirty[ci] || cols[ci].tab != int(ti)) continue;
-                    names << quoteName(cols[ci].origin);
-                    binds << buf[qsizetype(ci)];
-                    marks << QStringLiteral("?%1").arg(binds.size());
-                }
                 // The counter shown since AddNew is used when it is still the next one.
-                if (predicted[ti] > 0 && !t.info->integerKey.isEmpty() && nextCounter(t) <= predicted[ti]) {
-                    names << quoteName(t.info->integerKey);
-                    binds << QVariant(predicted[ti]);
-                    marks << QStringLiteral("?%1").arg(binds.size());
+                const bool withCounter = predicted[ti] > 0 && !t.info->integerKey.isEmpty() &&
+                                         (counterUnmoved() || nextCounter(ti) <= predicted[ti]);
+                // The statement for this table and this set of assigned fields, kept prepared.
+                std::string shape(sizeof(size_t) + cols.size() + 1, '\0');
+                std::memcpy(shape.data(), &ti, sizeof(size_t));
+                for (size_t ci = 0; ci < cols.size(); ++ci)
+                    shape[sizeof(size_t) + ci] = (dirty[ci] && cols[ci].tab == int(ti)) ? 1 : 0;
+                shape.back() = withCounter ? 1 : 0;
+                auto it = insertStmts.find(shape);
+                if (it == insertStmts.end()) {
+                    QStringList names, marks;
+                    for (size_t ci = 0; ci < cols.size(); ++ci) {
+                        if (!dirty[ci] || cols[ci].tab != int(ti)) continue;
+                        names << quoteName(cols[ci].origin);
+                        marks << QStringLiteral("?%1").arg(names.size());
+                    }
+                    if (withCounter) {
+                        names << quoteName(t.info->integerKey);
+                        marks << QStringLiteral("?%1").arg(names.size());
+                    }
+                    const QString q = names.isEmpty()
+                                          ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(t.name))
+                                          : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                                .arg(quoteName(t.name), names.join(QStringLiteral(", ")),
+                                                     marks.join(QStringLiteral(", ")));
+                    it = insertStmts.emplace(std::move(shape), prepare(db(), q, true)).first;
                 }
-                const QString q = names.isEmpty()
-                                      ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(t.name))
-                                      : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                            .arg(quoteName(t.name), names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
-                runWrite(q, binds);
+                sqlite3_stmt *s = it->second.get();
+                const Reset r{s};
+                sqlite3_clear_bindings(s);
+                int n = 0;
+                for (size_t ci = 0; ci < cols.size(); ++ci)
+                    if (dirty[ci] && cols[ci].tab == int(ti)) bindValue(s, ++n, buf[qsizetype(ci)]);
+                if (withCounter) sqlite3_bind_int64(s, ++n, predicted[ti]);
+                step(db(), s);
                 rowids[ti] = sqlite3_last_insert_rowid(db());
             }
         });
@@ -1258,6 +1325,11 @@ void Recordset::setIndex(const QString &indexName) {
     d.posValid = false;
     d.indexName = ix->name;
     d.indexCols = ix->columns;
+    d.indexKinds.clear();
+    for (const QString &c : d.indexCols) {
+        const int ci = d.tinfo->column(c);
+        d.indexKinds.push_back(ci >= 0 ? d.tinfo->columns[size_t(ci)].kind : Kind::Unknown);
+    }
     d.setTableOrder();
 }
 
@@ -1279,11 +1351,8 @@ void Recordset::seek(const QString &op, const QVariantList &keyValues) {
         throw DbError(3001, QStringLiteral("Invalid argument: Seek needs 1 to %1 key values.").arg(d.indexCols.size()));
     d.leaveEdit();
     QVariantList binds;
-    for (int i = 0; i < k; ++i) {
-        const int ci = d.tinfo->column(d.indexCols[i]);
-        const Kind kind = ci >= 0 ? d.tinfo->columns[size_t(ci)].kind : Kind::Unknown;
-        binds << convertForField(keyValues[i], kind, d.indexCols[i]);
-    }
+    binds.reserve(k);
+    for (int i = 0; i < k; ++i) binds << convertForField(keyValues[i], d.indexKinds[size_t(i)], d.indexCols[i]);
     const QString cacheKey = o + QString::number(k) + u'|' + d.indexName;
     auto it = d.seekStmts.find(cacheKey);
     if (it == d.seekStmts.end()) {
@@ -1332,7 +1401,14 @@ QString Recordset::fieldName(int ordinal) const {
 }
 
 int Recordset::fieldOrdinal(const QString &name) const {
-    return d_->ordinals.value(fold(stripBrackets(name)), -1);
+    // Callers name the same few fields again and again (an import sets some twenty per song):
+    // the answer for a spelling is kept, sparing the case folding.
+    Impl &d = *d_;
+    if (const auto it = d.ordinalMemo.constFind(name); it != d.ordinalMemo.constEnd()) return *it;
+    const int o = d.ordinals.value(fold(stripBrackets(name)), -1);
+    if (d.ordinalMemo.size() >= 512) d.ordinalMemo.clear();
+    d.ordinalMemo.insert(name, o);
+    return o;
 }
 
 Value Recordset::value(int ordinal) const {
@@ -1404,16 +1480,18 @@ void Recordset::addNew() {
     d.buf.clear();
     d.dirty.assign(d.cols.size(), 0);
     d.predicted.assign(d.tabs.size(), 0);
-    for (const auto &c : d.cols) d.buf << d.defaultValue(c);
+    d.buf.reserve(qsizetype(d.cols.size()));
+    for (size_t ci = 0; ci < d.cols.size(); ++ci) d.buf << d.defaultValue(ci);
     for (size_t ti = 0; ti < d.tabs.size(); ++ti) {
         const Tab &t = d.tabs[ti];
         if (t.info->integerKey.isEmpty()) continue;
         for (size_t ci = 0; ci < d.cols.size(); ++ci)
             if (d.cols[ci].tab == int(ti) && d.cols[ci].counter) {
-                if (!d.predicted[ti]) d.predicted[ti] = d.nextCounter(t);
+                if (!d.predicted[ti]) d.predicted[ti] = d.nextCounter(ti);
                 d.buf[qsizetype(ci)] = QVariant(d.predicted[ti]);
             }
     }
+    d.notePrediction();
 }
 
 void Recordset::edit() {
@@ -1492,6 +1570,9 @@ void Recordset::close() {
     d.isOpen = false;
     d.fetchStmt.reset(nullptr);
     d.seekStmts.clear();
+    d.defaultStmts.clear();
+    d.counterStmts.clear();
+    d.insertStmts.clear();
     d.rows.clear();
     d.keys.clear();
     d.serials.clear();

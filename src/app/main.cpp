@@ -3,13 +3,14 @@
 #include "core/Main.h"
 #include "core/SingleInstance.h"
 #include "core/StartupHooks.h"
+#include "platform/ui/Application.h"
 #include "songlist/NameListEntry.h"
 
 #include <QApplication>
 #include <QStringList>
 
 int main(int argc, char **argv) {
-    QApplication app(argc, argv);
+    platform::ui::Application app(argc, argv);
     QCoreApplication::setOrganizationName("Orvalis");
     QCoreApplication::setApplicationName("Orvalis");
     // The program ends when the main window unloads (or the player-only window closes), not when

@@ -2,6 +2,8 @@
 // a temporary folder, so no test needs a display or touches the user's files.
 #include <gtest/gtest.h>
 
+#include "platform/ui/Application.h"
+
 #include <QApplication>
 #include <QSettings>
 #include <QStandardPaths>
@@ -20,7 +22,7 @@ int main(int argc, char **argv) {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path() + "/settings");
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home.path() + "/settings");
 
-    QApplication app(argc, argv);
+    platform::ui::Application app(argc, argv);
     QCoreApplication::setOrganizationName("Orvalis");
     QCoreApplication::setApplicationName("Orvalis");
     ::testing::InitGoogleTest(&argc, argv);

@@ -25,6 +25,14 @@ struct Token {
 };
 
 constexpr int MaxQueryDepth = 16;
+// Nesting of parentheses, Not, signs and function calls the parser accepts. The parser recurses per
+// level, so without a bound a pasted filter of many "(" would overflow the stack; SQLite itself
+// refuses expression trees deeper than 1000.
+constexpr int MaxNesting = 200;
+// Operands one chain of operators may join ("a Or b Or ..."). SQLite refuses expression trees
+// deeper than 1000 anyway, and each link copies the text built so far, so a pasted chain of
+// 100,000 would take minutes before failing.
+constexpr int MaxChain = 1000;
 
 QString quoted(const QString &text, int limit = 255)
 {
@@ -661,6 +669,7 @@ private:
     QString fromPrimary(Scope &scope)
     {
         if (acceptOp("(")) {
+            const Nest n(*this);
             if (isKw(0, "SELECT")) {
                 SelectResult sub = select(scope.outer);
                 expectOp(")");
@@ -825,7 +834,31 @@ private:
     }
 
     // --- expressions ----------------------------------------------------------------------
-    Ex expr(const Scope *scope) { return orExpr(scope); }
+    void link(int &count) const
+    {
+        if (++count >= MaxChain)
+            fail(QStringLiteral("expression too complex"), src_);
+    }
+
+    Ex expr(const Scope *scope)
+    {
+        const Nest n(*this);
+        return orExpr(scope);
+    }
+
+    struct Nest {
+        explicit Nest(Parser &p) : p_(p)
+        {
+            if (++p_.nesting_ > MaxNesting) {
+                --p_.nesting_;
+                fail(QStringLiteral("expression nested too deeply"), p_.src_);
+            }
+        }
+        ~Nest() { --p_.nesting_; }
+        Nest(const Nest &) = delete;
+        Nest &operator=(const Nest &) = delete;
+        Parser &p_;
+    };
 
     // operand {separator operand}, left-associative: each further operand is joined to what
     // stands before it by join(left, right).
@@ -833,7 +866,9 @@ private:
     Ex chain(const Scope *scope, Ex (Parser::*operand)(const Scope *), Accept accept, Join join)
     {
         Ex l = (this->*operand)(scope);
+        int links = 0;
         while (accept()) {
+            link(links);
             const Ex r = (this->*operand)(scope);
             l = join(l, r);
         }
@@ -855,6 +890,7 @@ private:
     Ex notExpr(const Scope *scope)
     {
         if (acceptKw("NOT")) {
+            const Nest n(*this);
             const Ex e = notExpr(scope);
             return Ex{QStringLiteral("NOT ") + wrap(e, P_NOT), P_NOT};
         }
@@ -869,7 +905,9 @@ private:
     Ex comparison(const Scope *scope)
     {
         Ex l = concat(scope);
+        int links = 0;
         for (;;) {
+            link(links);
             const Token &t = peek();
             if (t.type == Tok::Op &&
                 (t.text == QLatin1String("=") || t.text == QLatin1String("<>") || t.text == QLatin1String("<") ||
@@ -943,7 +981,9 @@ private:
     Ex additive(const Scope *scope)
     {
         Ex l = modulo(scope);
+        int links = 0;
         for (;;) {
+            link(links);
             if (acceptOp("+")) {
                 const Ex r = modulo(scope);
                 l = (l.text || r.text) ? infix(l, "||", r, P_CAT) : infix(l, "+", r, P_ADD);
@@ -970,7 +1010,9 @@ private:
     Ex multiplicative(const Scope *scope)
     {
         Ex l = unary(scope);
+        int links = 0;
         for (;;) {
+            link(links);
             if (acceptOp("*")) {
                 l = infix(l, "*", unary(scope), P_MUL);
             } else if (acceptOp("/")) {
@@ -986,18 +1028,23 @@ private:
     Ex unary(const Scope *scope)
     {
         if (acceptOp("-")) {
+            const Nest n(*this);
             const Ex e = unary(scope);
             return Ex{QStringLiteral("- ") + wrap(e, P_UNARY), P_UNARY};
         }
-        if (acceptOp("+"))
+        if (acceptOp("+")) {
+            const Nest n(*this);
             return unary(scope);
+        }
         return power(scope);
     }
 
     Ex power(const Scope *scope)
     {
         Ex l = primary(scope);
+        int links = 0;
         while (acceptOp("^")) {
+            link(links);
             Ex r;
             if (acceptOp("-")) {
                 const Ex p = primary(scope);
@@ -1156,6 +1203,7 @@ private:
     QString src_;
     std::vector<Token> toks_;
     size_t pos_ = 0;
+    int nesting_ = 0;
     Shared &shared_;
 };
 

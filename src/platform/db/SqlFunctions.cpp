@@ -382,6 +382,14 @@ std::vector<char32_t> foldedCodePoints(const char *s, int n)
 Pattern compilePattern(const char *s, int n)
 {
     const std::vector<char32_t> cps = foldedCodePoints(s, n);
+    // Where the last ] stands: a [ after it is a literal without a scan, so a pattern of many
+    // unclosed [ compiles in linear time.
+    size_t lastClose = cps.size();
+    for (size_t k = cps.size(); k-- > 0;)
+        if (cps[k] == ']') {
+            lastClose = k;
+            break;
+        }
     Pattern pat;
     for (size_t i = 0; i < cps.size(); ++i) {
         const char32_t c = cps[i];
@@ -396,6 +404,8 @@ Pattern compilePattern(const char *s, int n)
             e.kind = PatElem::Digit;
         } else if (c == '[') {
             size_t j = i + 1;
+            if (lastClose == cps.size() || lastClose < j)
+                j = cps.size();
             while (j < cps.size() && cps[j] != ']')
                 ++j;
             if (j >= cps.size()) { // an unclosed [ is taken as itself
@@ -727,6 +737,8 @@ std::optional<QDateTime> argDate(sqlite3_value *v)
     const int type = sqlite3_value_type(v);
     if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) { // a day number counted from 1899-12-30
         const double serial = sqlite3_value_double(v);
+        if (!(std::abs(serial) < 3e6)) // beyond any date a day number can give (and NaN)
+            return std::nullopt;
         const double days = std::floor(serial);
         const QDate d = QDate(1899, 12, 30).addDays(qint64(days));
         return QDateTime(d, QTime(0, 0).addSecs(int(std::lround((serial - days) * 86400.0))));
@@ -828,12 +840,21 @@ std::optional<qint64> roundedArg(sqlite3_value *v)
     return qint64(std::nearbyint(*d));
 }
 
+// Jet's \ and Mod work on Long values: an operand outside that range overflows.
+bool inLongRange(sqlite3_value *v)
+{
+    const auto d = argNumber(v);
+    return !d || (!std::isnan(*d) && std::nearbyint(*d) >= -2147483648.0 && std::nearbyint(*d) <= 2147483647.0);
+}
+
 // \ and Mod: Null when either side is Null; a division by zero is an error.
 template <typename Op>
 void wholeNumberDivision(sqlite3_context *ctx, sqlite3_value **argv, Op op)
 {
     if (isNull(argv[0]) || isNull(argv[1]))
         return sqlite3_result_null(ctx);
+    if (!inLongRange(argv[0]) || !inLongRange(argv[1]))
+        return sqlite3_result_error(ctx, "Overflow.", -1);
     const auto a = roundedArg(argv[0]), b = roundedArg(argv[1]);
     if (!a || !b)
         return typeMismatch(ctx);
@@ -911,11 +932,12 @@ void fnRTrim(sqlite3_context *ctx, int, sqlite3_value **argv)
 std::optional<qint64> argCount(sqlite3_context *ctx, sqlite3_value *v, qint64 least)
 {
     const auto n = argNumber(v);
-    if (!n || std::nearbyint(*n) < double(least)) {
+    if (!n || std::isnan(*n) || std::nearbyint(*n) < double(least)) {
         sqlite3_result_error(ctx, "Invalid procedure call or argument.", -1);
         return std::nullopt;
     }
-    return qint64(std::nearbyint(*n));
+    // A count beyond any text length acts as "all"; converting a huge double would be undefined.
+    return std::nearbyint(*n) >= 2147483647.0 ? qint64(2147483647) : qint64(std::nearbyint(*n));
 }
 
 // Left and Right: the text cut to a count of at least 0; Null stays Null.
@@ -1075,8 +1097,12 @@ void fnFormat(sqlite3_context *ctx, int argc, sqlite3_value **argv)
         if (fmt.isEmpty())
             return resultText(ctx, argText(argv[0]));
         // A date pattern applied to a number reads the number as a day number.
-        if (isDateFormat(fmt))
-            return resultText(ctx, formatDate(*argDate(argv[0]), fmt));
+        if (isDateFormat(fmt)) {
+            const auto dt = argDate(argv[0]);
+            if (!dt)
+                return typeMismatch(ctx);
+            return resultText(ctx, formatDate(*dt, fmt));
+        }
         return resultText(ctx, formatNumber(d, fmt));
     }
     const QString text = argText(argv[0]);

@@ -500,7 +500,11 @@ struct Recordset::Impl {
 
         QString body = QStringLiteral(" FROM ") + parts->from;
         matchFrom = body + QStringLiteral(" WHERE ");
-        if (!parts->where.isEmpty()) matchFrom += QStringLiteral("(") + parts->where + QStringLiteral(") AND ");
+        // Find walks this recordset's own keys, so a row of one table needs no second test of
+        // the view's condition (a find view's condition tests every field); through a join a
+        // key may stand for several joined rows, and the condition picks the view's one.
+        if (!parts->where.isEmpty() && joined)
+            matchFrom += QStringLiteral("(") + parts->where + QStringLiteral(") AND ");
         keySql = QStringLiteral("SELECT ") + (parts->distinct ? QStringLiteral("DISTINCT ") : QString()) +
                  exprs.join(QStringLiteral(", ")) + body;
         if (!parts->where.isEmpty()) keySql += QStringLiteral(" WHERE ") + parts->where;
@@ -765,7 +769,9 @@ struct Recordset::Impl {
         if (lazy) {
             // The rows next to the start are tried one by one first: FindNext in a loop and a
             // match near the top cost no pass over the whole source.
-            constexpr long kProbe = 64;
+            // A view of a few thousand rows is tried row by row to its end: cheaper than a pass
+            // over the whole source.
+            const long kProbe = n <= 4096 ? n : 64;
             {
                 QStringList cond;
                 int k = 0;

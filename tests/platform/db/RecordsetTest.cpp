@@ -383,3 +383,32 @@ TEST_F(SampleDbTest, FindReachesRowsFarFromTheStart) {
 }
 
 } // namespace
+
+namespace {
+
+// Find in a filtered view tries only the view's own rows, on both of its roads: a small view is
+// tried row by row, a large one by a pass over the source matched against the view's keys. A
+// row outside the view that matches, and sorts first, is never the one found.
+TEST_F(SampleDbTest, FindInAFilteredViewLandsOnlyOnItsOwnRows) {
+    for (int rows : {300, 5000}) {
+        SCOPED_TRACE(rows);
+        sample::run(db->handle(), "DELETE FROM tblContacts WHERE Artist IN ('In', 'Out')");
+        const QByteArray fill = QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                                               "INSERT INTO tblContacts (SongName, Artist, TrackNum) "
+                                               "SELECT printf('Aa %05d', i), CASE WHEN i % 3 = 0 THEN 'In' ELSE 'Out' END, i FROM n")
+                                    .arg(rows)
+                                    .toUtf8();
+        sample::run(db->handle(), fill.constData());
+        auto rs = open(QStringLiteral("Select DISTINCTROW * from  tblContacts Where Artist = 'In' Order By SongName"));
+        rs->findFirst(QStringLiteral("SongName like \"Aa*\""));
+        ASSERT_FALSE(rs->noMatch());
+        EXPECT_EQ(rs->value("SongName").toString(), QStringLiteral("Aa 00003"));
+        rs->findNext(QStringLiteral("TrackNum > 100"));
+        EXPECT_EQ(rs->value("TrackNum").toLongLong(), 102);
+        rs->findFirst(QStringLiteral("TrackNum = 1"));
+        EXPECT_TRUE(rs->noMatch()) << "row 1 matches but lies outside the view";
+        EXPECT_EQ(rs->value("TrackNum").toLongLong(), 102);
+    }
+}
+
+} // namespace

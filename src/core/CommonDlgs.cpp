@@ -75,6 +75,7 @@ bool CommonDlgs::showFile(bool save) {
             FileTitle = StrZToStr(res->fileTitle);
     }
     Flags = withReadOnly(Flags, res->readOnly);
+    FilterIndex = res->filterIndex;
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "common/TestEnv.h"
 
+#include "core/CommonDialogControl.h"
 #include "core/CommonDlgs.h"
 #include "core/mCommonDialog.h"
 #include "platform/ui/FileFilter.h"
@@ -171,3 +172,48 @@ TEST_F(FileDialogs, FontDialogFields) {
     EXPECT_FALSE(dlg.FontUnderline);
     EXPECT_EQ(dlg.Flags & core::CommonDlgs::CF_SCREENFONTS, core::CommonDlgs::CF_SCREENFONTS);
 }
+
+namespace {
+
+// The common-dialog control other windows use through the main window: its fields reach the
+// dialog, the choice comes back in them, and Cancel either returns quietly with every field
+// kept or, with CancelError set, raises error 32755.
+TEST(CommonDialogControlTest, FieldsReachTheDialogAndCancelRaisesOnlyWhenAsked) {
+    ChoosingPrompts prompts;
+    core::CommonDialogControl cd;
+    cd.DialogTitle = QStringLiteral("Choose a picture");
+    cd.Filter = QStringLiteral("Pictures (*.jpg)|*.jpg|All Files (*.*)|*.*");
+    cd.FilterIndex = 2;
+    cd.Flags = mCommonDialog::OFN_FILEMUSTEXIST | mCommonDialog::OFN_HIDEREADONLY;
+    cd.FileName = QStringLiteral("old.jpg");
+
+    prompts.answerFile(QStringLiteral("/pics/new.jpg"));
+    prompts.chosenIndex = 1;
+    EXPECT_TRUE(cd.ShowOpen());
+    const auto &asked = prompts.lastAsked()->file;
+    EXPECT_EQ(asked.title, QStringLiteral("Choose a picture"));
+    EXPECT_EQ(asked.filter, cd.Filter);
+    EXPECT_EQ(asked.filterIndex, 2);
+    EXPECT_TRUE(asked.fileMustExist);
+    EXPECT_EQ(asked.fileName, QStringLiteral("old.jpg"));
+    EXPECT_EQ(cd.FileName, QStringLiteral("/pics/new.jpg"));
+    EXPECT_EQ(cd.FileTitle, QStringLiteral("new.jpg"));
+    EXPECT_EQ(cd.FilterIndex, 1);
+
+    prompts.answerFile(std::nullopt);
+    EXPECT_FALSE(cd.ShowSave());
+    EXPECT_EQ(prompts.lastAsked()->kind, platform::ui::ScriptedPrompts::Asked::Kind::SaveFile);
+    EXPECT_EQ(cd.FileName, QStringLiteral("/pics/new.jpg")) << "Cancel keeps every field";
+
+    cd.CancelError = true;
+    prompts.answerFile(std::nullopt);
+    try {
+        cd.ShowOpen();
+        ADD_FAILURE() << "Cancel did not raise";
+    } catch (const core::DialogCancelled &e) {
+        EXPECT_EQ(e.number(), 32755);
+    }
+    EXPECT_EQ(cd.FileName, QStringLiteral("/pics/new.jpg"));
+}
+
+} // namespace

@@ -1,10 +1,12 @@
 #include "songlist/CommandWiring.h"
 
 #include "platform/ui/DbGrid.h"
+#include "songlist/IncrementalSearch.h"
 #include "songlist/NameList.h"
 
 #include <QAction>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +22,7 @@ CommandWiring::CommandWiring(NameList &w) : QObject(&w), w_(w) {
     setObjectName(QStringLiteral("CommandWiring"));
     connectCommands();
     connectGrid();
+    connectLocateBox();
     w_.Table1->installEventFilter(this);
     w_.txtLocate->installEventFilter(this);
     w_.txtName->installEventFilter(this);
@@ -61,6 +64,13 @@ void CommandWiring::connectCommands() {
     w.on(w.cmdNotes, &NameList::cmdNotes_Click);
     w.on(w.mnuChangePaths, &NameList::mnuChangePaths_Click);
     w.on(w.mnuReplace, &NameList::mnuReplace_Click);
+}
+
+void CommandWiring::connectLocateBox() {
+    NameList &w = w_;
+    // Typed keys, a paste, a cut, an input method's text and the text the grid forwards all
+    // change the box as the user's edits; emptying it from code does not search.
+    connect(w.txtLocate, &QLineEdit::textEdited, this, [&w](const QString &) { w.run([&w] { w.txtLocate_Change(); }); });
 }
 
 void CommandWiring::connectGrid() {
@@ -113,7 +123,8 @@ bool CommandWiring::eventFilter(QObject *watched, QEvent *event) {
             w_.run([this] { w_.txtLocate_Click(); });
             return false;
         case QEvent::FocusOut:
-            w_.run([this] { w_.txtLocate_LostFocus(); });
+            if (IncrementalSearch::focusLeftForAControl(static_cast<QFocusEvent *>(event)->reason()))
+                w_.run([this] { w_.txtLocate_LostFocus(); });
             return false;
         default:
             return false;

@@ -20,6 +20,7 @@ protected:
 private:
     void connectCommands();
     void connectGrid();
+    void connectLocateBox();
     NameList &w_;
     QString gridKeyText_;  // text of the key the grid is handling
 };

@@ -1,7 +1,6 @@
 #include "songlist/GridEvents.h"
 
 #include "core/AppState.h"
-#include "core/MSendInput.h"
 #include "platform/ui/DataControl.h"
 #include "platform/ui/DbGrid.h"
 #include "platform/ui/PromptService.h"
@@ -28,7 +27,9 @@ bool GridEvents::stampDateUpdated(ui::DataControl &data) {
     rs->edit();
     rs->setValue(QStringLiteral("DateUpdated"), QDateTime::currentDateTime());
     rs->update();
-    data.rowsChanged();
+    // Only this row's values changed. The grid redraws it once the cell editor that wrote the
+    // cell has closed; rebuilding every row now would pull the model from under that editor.
+    data.currentRowValuesChanged();
     return true;
 }
 
@@ -109,17 +110,12 @@ QString GridEvents::keyTextFor(int keyCode) {
     return {};
 }
 
-QString GridEvents::forwardedKeys(const QString &keyText) {
-    static const QString reserved = QStringLiteral("+^%~(){}[]");
+QString GridEvents::forwardedText(const QString &keyText) {
     QString out;
     for (const QChar c : keyText) {
         if (c.unicode() < 32 || c.unicode() == 127)
             continue;  // control characters type nothing in the search box
-        const QChar typed = c.toUpper();
-        if (reserved.contains(typed))
-            out += QLatin1Char('{') + typed + QLatin1Char('}');
-        else
-            out += typed;
+        out += c.toUpper();
     }
     return out;
 }
@@ -142,13 +138,16 @@ void GridEvents::KeyDown(int &KeyCode, int /*Shift*/, const QString &KeyText) {
     default:
         break;
     }
-    if (KeyCode >= 32 && KeyCode <= 122 && !w_.Table1->allowUpdate()) {
-        // Typing in the grid searches: the key's own text goes to the search box, whose key
-        // handlers then search. The grid itself does nothing with the key.
-        const QString keys = forwardedKeys(KeyText.isEmpty() ? keyTextFor(KeyCode) : KeyText);
+    if (w_.Table1->allowUpdate())
+        return;  // with grid editing on, keys go to the grid's cell
+    // Typing in the grid searches: the key's own text goes into the search box, whose change
+    // runs the search. A key that types text counts whatever its code (punctuation, accented
+    // letters, input-method text); a key of 32..122 that types nothing still moves the focus.
+    const QString text = forwardedText(KeyText.isEmpty() ? keyTextFor(KeyCode) : KeyText);
+    if ((KeyCode >= 32 && KeyCode <= 122) || !text.isEmpty()) {
         w_.txtLocate->setFocus();
-        if (!keys.isEmpty())
-            MSendInput::SendKeys(keys, false);
+        if (!text.isEmpty())
+            w_.txtLocate->insert(text);
         KeyCode = 0;
     }
 }

@@ -38,9 +38,9 @@ public:
     static bool stampDateUpdated(platform::ui::DataControl &data);
     // Removes column `from` and re-creates it at index `to` from the saved values.
     static void moveColumn(platform::ui::DbGrid &grid, int from, int to, const platform::ui::GridColumn &saved);
-    // The key string that types `keyText` into the search box: letters as capitals, the
-    // characters the key-string syntax reserves enclosed in braces; "" when nothing is typed.
-    static QString forwardedKeys(const QString &keyText);
+    // The text a key typed in the grid puts into the search box: letters as capitals, control
+    // characters dropped; "" when the key types nothing.
+    static QString forwardedText(const QString &keyText);
     // What a key of that code types when no text came with it: letters (as capitals), digits
     // and the space; "" for every other key.
     static QString keyTextFor(int keyCode);

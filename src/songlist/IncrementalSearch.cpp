@@ -51,12 +51,16 @@ bool IncrementalSearch::locate(ui::DataControl &data, const QString &criteria) {
 void IncrementalSearch::KeyUp(int KeyCode, int /*Shift*/) {
     if (w_.recordCount() < 1)
         return;
+    // The page and up/down keys leave the box for the grid; they are not passed on.
+    if (KeyCode == 33 || KeyCode == 34 || KeyCode == 38 || KeyCode == 40)
+        w_.Table1->setFocus();
+}
+
+void IncrementalSearch::Change() {
+    if (w_.recordCount() < 1)
+        return;
     auto &s = core::g();
     try {
-        if (KeyCode == 33 || KeyCode == 34 || KeyCode == 38 || KeyCode == 40) {
-            w_.Table1->setFocus();
-            return;
-        }
         ui::setMousePointer(ui::MousePointer::Hourglass);
         const QString text = w_.txtLocate->text();
         if (text.size() == 1) {
@@ -68,10 +72,11 @@ void IncrementalSearch::KeyUp(int KeyCode, int /*Shift*/) {
             ui::setMousePointer(ui::MousePointer::Default);
             return;
         }
-        if (KeyCode == 219 || KeyCode == 221) {
+        if (text.contains(QLatin1Char('[')) || text.contains(QLatin1Char(']'))) {
+            // Brackets open a character list in the engine's patterns: the box starts over.
             w_.txtLocate->clear();
-        } else if ((KeyCode > 31 || KeyCode == 8) && !text.contains(QLatin1Char('"')) &&
-                   !text.contains(QLatin1Char('#')) && !text.contains(QLatin1Char('*'))) {
+        } else if (!text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('#')) &&
+                   !text.contains(QLatin1Char('*'))) {
             const QString index = s.ContactsTable ? s.ContactsTable->index() : QString();
             s.LocateCriteria = criteria(index, trimTrailingBlanks(text));
             locate(*w_.Data1, s.LocateCriteria);
@@ -120,6 +125,12 @@ void IncrementalSearch::Click() {
     const InputDevices d = inputDevices();
     if (!d.mousePresent && d.touchScreen)
         ui::startOnScreenKeyboard();
+}
+
+bool IncrementalSearch::focusLeftForAControl(Qt::FocusReason reason) {
+    // A popup (the box's own context menu, a menu of the window) or another window taking the
+    // focus is not the user moving on: the text stays, so a Paste lands in it.
+    return reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason;
 }
 
 void IncrementalSearch::LostFocus() { w_.txtLocate->clear(); }

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/About.h"
+#include "core/CommonDialogControl.h"
 #include "core/MSendInput.h"
 #include "core/RegistryOptions.h"
 #include "core/SettingsRows.h"
@@ -32,6 +33,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
@@ -175,9 +177,10 @@ void NameList::buildControls() {
     Data1 = new ui::DataControl(this);
     Data1->setObjectName(QStringLiteral("Data1"));
     Data1->setRecordSource(QStringLiteral("tblContacts"));
-    CMDialog1 = new QObject(this);
+    // Any view bound to the grid replaces the one the load left to be opened.
+    connect(Data1, &ui::DataControl::recordsetReplaced, this, [this] { firstContentsPending_ = false; });
+    CMDialog1 = new core::CommonDialogControl(this);
     CMDialog1->setObjectName(QStringLiteral("CMDialog1"));
-    CMDialog1->setProperty("FileName", QString());
 
     lblHeader = label("lblHeader", {}, {0, 0, DesignWidth, kHeaderHeight});
     lblHeader->hide();
@@ -241,7 +244,8 @@ void NameList::buildControls() {
 
     lblLocate = label("lblLocate", QStringLiteral("Locate:"), {120, 860, 700, 255});
     txtLocate = make(new QLineEdit(client), "txtLocate", {840, 830, 2400, 285});
-    lblCategory = label("lblCategory", {}, {3340, 860, sortLeft - 3340 - 50, 285});
+    lblCategory = make(new ui::Label(client), "lblCategory", {3340, 860, sortLeft - 3340 - 50, 285});
+    connect(lblCategory, &ui::Label::Change, this, [this] { lblCategory_Change(); });
 
     Table1 = make(new ui::DbGrid(client), "Table1",
                   {kMarginWidth / 2, kGridTop, DesignWidth - kMarginWidth, 6000});
@@ -497,6 +501,7 @@ void NameList::setBackColor(qint64 colour) {
 
 long NameList::recordCount() const {
     try {
+        openFirstContents();
         return Data1->recordCount();
     } catch (const db::DbError &) {
         return 0;
@@ -543,10 +548,7 @@ QString NameList::standardRecordSource() {
     return QStringLiteral("Select * from  ") + s.RecordSourceName + s.WhereClause + s.OrderByClause;
 }
 
-void NameList::setCategoryCaption(const QString &caption) {
-    lblCategory->setText(caption);
-    lblCategory_Change();
-}
+void NameList::setCategoryCaption(const QString &caption) { lblCategory->setText(caption); }
 
 void NameList::lblCategory_Change() {
     const QString c = lblCategory->text();
@@ -604,6 +606,10 @@ void NameList::Form_Load() {
         const double top = (lowScreen || s.TabletModeOn) ? 10 : (screenH - formHeight()) / 2;
         move(ui::twipsToPixelsX(left), ui::twipsToPixelsY(top));
     }
+    // Whatever was designed or remembered, the window opens inside the usable part of the screen:
+    // at large scaling the designed size exceeds it, and a title bar above the screen's top
+    // edge cannot be reached to move the window back.
+    ui::fitOnScreen(this);
 
     if (!core::programFolder().toLower().contains(QLatin1String("source")))
         mMouseScrollWheel::WheelHook(this, this);
@@ -638,10 +644,13 @@ void NameList::Form_Load() {
     s.FileRenameDisabled = RegistryOptions::fileRenameDisabled();
     mnuOptionFileRename->setText(s.FileRenameDisabled ? kAllowRename : kDisallowRename);
 
-    // The first contents of the grid.
+    // The first contents of the grid. The text is set now and run when first needed: the first
+    // activation replaces it by the view in the stored sort, so a start runs one query for the
+    // grid and never paints it in an order about to change.
     Data1->setDatabase(s.Db.get());
-    Data1->setRecordset(s.Db->openRecordset(QStringLiteral("Select * from ") + s.RecordSourceName + s.WhereClause +
-                                            QStringLiteral(" Order By SongName")));
+    Data1->setRecordSource(QStringLiteral("Select * from ") + s.RecordSourceName + s.WhereClause +
+                           QStringLiteral(" Order By SongName"));
+    firstContentsPending_ = true;
     s.OrderByClause = QStringLiteral(" Order By SongName ");
 
     applyFonts();
@@ -686,6 +695,26 @@ void NameList::Form_Activate() {
     const QScopedValueRollback<bool> reset(activating_, true);
     auto &s = core::g();
 
+    MarkColumnClicked = false;
+    if (FirstActivation) {
+        // The view is opened here, in the stored sort; the commands are then set from it.
+        openFirstView();
+        showViewState();
+        if (s.ContactsTable && s.ContactsTable->bof() && s.ContactsTable->eof())
+            ui::msgBox(QStringLiteral("Add songs automatically by choosing one of the options on the File menu."),
+                       ui::Buttons::OK, ui::Icon::None, QStringLiteral("Empty Database"));
+    } else {
+        showViewState();
+    }
+
+    if (FirstActivation || s.RecordSaved) {
+        FirstActivation = false;
+        s.RecordSaved = false;
+        MSendInput::SendKeys(QStringLiteral("{right}"), true);
+    }
+}
+
+void NameList::showViewState() {
     if (recordCount() == 0) {
         txtName->clear();
         cmdPlay->setEnabled(false);
@@ -696,35 +725,56 @@ void NameList::Form_Activate() {
         cmdPlayAll->setEnabled(true);
         cmdShowArtistSongs->setVisible(aboveBlank(currentText(QStringLiteral("Artist"))));
     }
-    MarkColumnClicked = false;
     if (lblCategory->text().left(18) == QLatin1String("Records containing"))
         cmdAdd->setEnabled(false);
+}
 
-    if (FirstActivation) {
-        cmbSort->clear();
-        cmbSort->addItems(SortOrders::names());
-        const auto stored = SettingsRows::readName(QString::fromLatin1(SettingsRows::GridSortOrder));
-        setSortText(stored ? *stored : QStringLiteral("Song Name"));
-        if (startupCategory_) {
-            // The remembered category stays on screen, in the stored sort; the commands are
-            // left as Show all leaves them.
+void NameList::openFirstView() {
+    auto &s = core::g();
+    cmbSort->clear();
+    cmbSort->addItems(SortOrders::names());
+    const auto stored = SettingsRows::readName(QString::fromLatin1(SettingsRows::GridSortOrder));
+    // The list shows the stored sort; its click is applied below, with the view.
+    const QString sortName = stored ? *stored : QStringLiteral("Song Name");
+    cmbSort->setCurrentIndex(cmbSort->findText(sortName, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    if (startupCategory_) {
+        try {
+            // The remembered category stays on screen, opened once in the stored sort; the
+            // commands are left as Show all leaves them.
+            applySort(true);
             if (s.SelectedCount > 0)
                 cmdShowSelected->show();
             enableViewCommands();
-        } else {
-            ShowAllMenu_Click();
+        } catch (const db::DbError &) {
+            // Its stored condition cannot be run: all songs are shown instead and the category
+            // is forgotten (Show all deletes its row), so the next start does not fail again.
+            startupCategory_ = false;
+            s.CategoryClause.clear();
+            s.WhereClause.clear();
+            s.RecordSourceName = QStringLiteral("tblContacts");
+            Data1->setRecordSource(QStringLiteral("Select * from ") + s.RecordSourceName +
+                                   QStringLiteral(" Order By SongName"));
         }
-        Table1->setFocus();
-        if (s.ContactsTable && s.ContactsTable->bof() && s.ContactsTable->eof())
-            ui::msgBox(QStringLiteral("Add songs automatically by choosing one of the options on the File menu."),
-                       ui::Buttons::OK, ui::Icon::None, QStringLiteral("Empty Database"));
     }
+    if (!startupCategory_) {
+        // The stored sort's parts first, so that Show all runs the view once, in that order.
+        applySort(false);
+        ShowAllMenu_Click();
+    }
+    Table1->setFocus();
+}
 
-    if (FirstActivation || s.RecordSaved) {
-        FirstActivation = false;
-        s.RecordSaved = false;
-        MSendInput::SendKeys(QStringLiteral("{right}"), true);
-    }
+long NameList::firstViewCount() const {
+    const auto &s = core::g();
+    auto rs = s.Db->openRecordset(QStringLiteral("Select Count(*) from ") + s.RecordSourceName + s.WhereClause);
+    return rs->recordCount() > 0 ? long(rs->value(0).toLongLong()) : 0;
+}
+
+void NameList::openFirstContents() const {
+    if (!firstContentsPending_)
+        return;
+    firstContentsPending_ = false;
+    Data1->refresh();
 }
 
 void NameList::Form_KeyDown(int &KeyCode, int /*Shift*/) {
@@ -879,7 +929,9 @@ void NameList::ShowAllMenu_Click() {
         Data1->moveFirst();
         showArtistButton(currentText(QStringLiteral("Artist")));
     }
-    cmbSort_Click();
+    // The sort shown in the list is applied again. When it is the order the view was just run
+    // in, running the same query a second time would give the same rows: only its text changes.
+    applySort(SortOrders::lookup(cmbSort->currentText()).orderBy != s.OrderByClause);
     ui::setMousePointer(ui::MousePointer::Default);
     s.SelectedClause.clear();
 }
@@ -896,8 +948,11 @@ void NameList::setSortText(const QString &text) {
     cmbSort_Click();
 }
 
-void NameList::cmbSort_Click() {
-    if (recordCount() <= 0)
+void NameList::cmbSort_Click() { applySort(true); }
+
+void NameList::applySort(bool runView) {
+    // Before the first view is opened its rows are counted, not read.
+    if ((firstContentsPending_ ? firstViewCount() : recordCount()) <= 0)
         return;
     auto &s = core::g();
     ui::setMousePointer(ui::MousePointer::Hourglass);
@@ -910,8 +965,9 @@ void NameList::cmbSort_Click() {
     txtLocate->setFocus();
     MarkColumnClicked = false;
     Data1->setRecordSource(SortOrders::replaceOrderBy(Data1->recordSource(), s.OrderByClause));
-    Data1->refresh();
-    if (recordCount() > 0) {
+    if (runView)
+        Data1->refresh();
+    if (!firstContentsPending_ && recordCount() > 0) {
         Data1->moveLast();
         Data1->moveFirst();
     }
@@ -1208,7 +1264,10 @@ void NameList::HelpSystem_Click() {
             path = QFileInfo(c).canonicalFilePath();
             break;
         }
-    ui::prompts().openUrl(QUrl::fromLocalFile(path));
+    if (!ui::prompts().openUrl(QUrl::fromLocalFile(path)))
+        ui::msgBox(core::g().ProductName + QStringLiteral(" could not open its help file ") +
+                       QDir::toNativeSeparators(path) + QStringLiteral("."),
+                   ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("Help"));
 }
 
 void NameList::HelpGotoWebsite_Click() { ui::prompts().openUrl(QUrl(kWebSite)); }
@@ -1243,6 +1302,7 @@ void NameList::txtName_KeyDown(int &KeyCode, int Shift, const QString &KeyText) 
 // ============================================================================ incremental search
 
 void NameList::txtLocate_KeyUp(int KeyCode, int Shift) { IncrementalSearch(*this).KeyUp(KeyCode, Shift); }
+void NameList::txtLocate_Change() { IncrementalSearch(*this).Change(); }
 void NameList::txtLocate_KeyPress(int &KeyAscii) { IncrementalSearch(*this).KeyPress(KeyAscii); }
 void NameList::txtLocate_Click() { IncrementalSearch(*this).Click(); }
 void NameList::txtLocate_LostFocus() { IncrementalSearch(*this).LostFocus(); }

@@ -13,6 +13,7 @@
 #include "platform/ui/DataControl.h"
 #include "platform/ui/DbGrid.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/Label.h"
 #include "songlist/RecordSourceParts.h"
 
 #include <QHash>
@@ -20,6 +21,10 @@
 #include <QMainWindow>
 #include <QString>
 #include <functional>
+
+namespace core {
+class CommonDialogControl;
+}
 
 class QAbstractButton;
 class QAction;
@@ -61,7 +66,7 @@ public:
     // ---- controls ------------------------------------------------------------------------
     platform::ui::DataControl *Data1 = nullptr;
     platform::ui::DbGrid *Table1 = nullptr;
-    QObject *CMDialog1 = nullptr;  // its "FileName" property carries a picture path
+    core::CommonDialogControl *CMDialog1 = nullptr;  // its FileName carries a picture path
     QComboBox *cmbSort = nullptr;
     QLabel *lblSort = nullptr;
     QLineEdit *txtLocate = nullptr;
@@ -69,7 +74,8 @@ public:
     QFrame *FrameAlpha = nullptr;
     QList<QLabel *> lblAlphabet;  // 38 labels; property "Index" holds each one's index
     QLabel *lblFilterMsg = nullptr;
-    QLabel *lblCategory = nullptr;
+    // Every caption set through it runs lblCategory_Change (the Add rule).
+    platform::ui::Label *lblCategory = nullptr;
     QLabel *lblSelectedCount = nullptr;
     QLabel *lblHeader = nullptr;
     QLabel *lblMargin = nullptr;
@@ -143,6 +149,8 @@ public:
     // Set around the window's closing by commands that re-open the catalogue afterwards; the
     // unload then does not end the program.
     bool CompactInProgress = false;
+    // The same flag under the name the maintenance commands use.
+    bool &CompactingDatabase = CompactInProgress;
     QString PriorRecordSource;
     // The view the artist filter returns to (set when the artist view is entered).
     qint64 PriorRecordId = 0;
@@ -185,6 +193,9 @@ public:
     void cmdSortSong_Click();
     // Sets the sort list's text as code does: selects that item and runs cmbSort_Click.
     void setSortText(const QString &text);
+    // What choosing the list's sort does; runView false leaves the view's query to the caller
+    // (which runs it in the new order, or just ran it so).
+    void applySort(bool runView);
 
     // ---- layout and modes ----------------------------------------------------------------
     // The resize rule on given sizes (twips): outer window width, client width and height.
@@ -207,9 +218,10 @@ public:
     void AboutBox_Click();
     void cmdHelp_Click();
 
-    // The change event of lblCategory: its caption decides whether cmdAdd is enabled.
+    // The change event of lblCategory, run on every change of its caption: the caption decides
+    // whether cmdAdd is enabled.
     void lblCategory_Change();
-    // Sets lblCategory's caption and runs its change event.
+    // Sets lblCategory's caption (which runs its change event).
     void setCategoryCaption(const QString &caption);
 
     // Wheel turns over the window scroll the grid.
@@ -232,6 +244,8 @@ public:
 
     // ---- incremental search and alphabet ---------------------------------------------------
     void txtLocate_KeyUp(int KeyCode, int Shift);
+    // The user changed the locate box's text (a key, a paste, an input method): the search.
+    void txtLocate_Change();
     void txtLocate_KeyPress(int &KeyAscii);
     void txtLocate_Click();
     void txtLocate_LostFocus();
@@ -326,6 +340,14 @@ protected:
     void keyPressEvent(QKeyEvent *e) override;
 
 private:
+    // Steps of the activation: the commands set from the view, and the first activation's
+    // opening of the view in the stored sort.
+    void showViewState();
+    void openFirstView();
+    // Rows of the view the load set up, counted without opening it.
+    long firstViewCount() const;
+    // Opens the view the load set up, when nothing has opened another yet.
+    void openFirstContents() const;
     void buildControls();
     void buildMenus();
     void wireCommands();
@@ -349,6 +371,7 @@ private:
     bool activating_ = false;
     bool resizing_ = false;
     bool startupCategory_ = false;  // the load showed the remembered category
+    mutable bool firstContentsPending_ = false;  // the load's view is set but not yet run
 };
 
 } // namespace songlist

@@ -5,7 +5,11 @@
 #include "platform/ui/OnScreenKeyboard.h"
 #include "songlist/IncrementalSearch.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QTest>
 
 using songlist::IncrementalSearch;
 
@@ -13,9 +17,10 @@ namespace {
 
 class IncrementalSearchTest : public CommandsTest {
 protected:
-    // Types the whole text into the box and runs the key-up of its last key.
+    // Puts the whole text into the box as the user's edit and runs the key-up of its last key.
     void type(const QString &text, int keyCode = 0) {
         w->txtLocate->setText(text);
+        w->txtLocate_Change();
         w->txtLocate_KeyUp(keyCode ? keyCode : text.isEmpty() ? 8 : text.back().toUpper().unicode(), 0);
     }
 };
@@ -64,6 +69,44 @@ TEST_F(IncrementalSearchTest, QuoteHashOrStarStopsTheSearchAndBracketsEmptyTheBo
     type(QStringLiteral("C["), 219);
     EXPECT_TRUE(w->txtLocate->text().isEmpty());
     EXPECT_EQ(current("SongName"), QStringLiteral("Apple Pie"));
+}
+
+TEST_F(IncrementalSearchTest, EveryKeyThatTypesTextSearchesAndAPasteToo) {
+    addSong({{"SongName", QStringLiteral("Hyperballad")}, {"Artist", QStringLiteral("Björk")}});
+    addSong({{"SongName", QStringLiteral("Lean")}, {"Artist", QStringLiteral("Bjarne")}});
+    open();
+    w->setSortText(QStringLiteral("Artist"));
+    // Typed in the grid: the first key lands in the box as its text and searches.
+    QKeyEvent b(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, QStringLiteral("b"));
+    QCoreApplication::sendEvent(w->Table1, &b);
+    EXPECT_EQ(w->txtLocate->text(), QStringLiteral("B"));
+    EXPECT_EQ(current("Artist"), QStringLiteral("Beatles"));
+    // Then typed in the box: "j", and "ö", a key outside the key-code mapping.
+    QTest::keyClicks(w->txtLocate, QStringLiteral("j"));
+    EXPECT_EQ(current("Artist"), QStringLiteral("Bjarne"));
+    QKeyEvent o(QEvent::KeyPress, Qt::Key_Odiaeresis, Qt::NoModifier, QStringLiteral("ö"));
+    QCoreApplication::sendEvent(w->txtLocate, &o);
+    EXPECT_EQ(w->txtLocate->text(), QStringLiteral("Bjö"));
+    EXPECT_EQ(current("Artist"), QStringLiteral("Björk"));
+    // A paste is a change of the text as well.
+    w->txtLocate->clear();
+    QGuiApplication::clipboard()->setText(QStringLiteral("zed"));
+    w->txtLocate->paste();
+    EXPECT_EQ(current("Artist"), QStringLiteral("Zed"));
+    EXPECT_TRUE(prompts.asked().isEmpty());
+}
+
+TEST_F(IncrementalSearchTest, BoxKeepsItsTextWhileAPopupOrAnotherWindowHasTheFocus) {
+    open();
+    w->txtLocate->setText(QStringLiteral("Ch"));
+    for (Qt::FocusReason reason : {Qt::PopupFocusReason, Qt::ActiveWindowFocusReason}) {
+        QFocusEvent out(QEvent::FocusOut, reason);
+        QCoreApplication::sendEvent(w->txtLocate, &out);
+        EXPECT_EQ(w->txtLocate->text(), QStringLiteral("Ch")) << reason;
+    }
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);  // another control of the window
+    QCoreApplication::sendEvent(w->txtLocate, &out);
+    EXPECT_TRUE(w->txtLocate->text().isEmpty());
 }
 
 TEST_F(IncrementalSearchTest, EngineErrorIsShownUnderTheBoxTitleAndNothingMoves) {

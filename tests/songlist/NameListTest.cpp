@@ -7,9 +7,13 @@
 #include "core/SettingsRows.h"
 #include "platform/db/Collations.h"
 #include "platform/settings/SystemMetrics.h"
+#include "platform/ui/DataControl.h"
 #include "songlist/SortOrders.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QStyle>
 #include <QComboBox>
 #include <QDateTime>
 #include <QFile>
@@ -173,6 +177,62 @@ TEST_F(CatalogueTest, StartUpCategoryStaysOnScreenInTheStoredSort) {
         EXPECT_TRUE(w->cmdAdd->isEnabled());
         EXPECT_TRUE(w->cmbSort->isEnabled());
         core::g().ReopeningDatabase = true;  // close without ending the program
+        platform::ui::unloadForm(w);
+        platform::ui::flushUnloadedForms();
+        core::g().ReopeningDatabase = false;
+        core::g().WhereClause.clear();
+        core::g().CategoryClause.clear();
+    }
+}
+
+TEST_F(CatalogueTest, RememberedCategoryThatCannotOpenShowsAllSongsAndIsForgotten) {
+    setRow(QStringLiteral("GRIDSORTORDER"), QStringLiteral("Artist"));
+    setRow(QStringLiteral("CATEGORYSTARTUP"), QStringLiteral("1"));
+    setRow(QStringLiteral("CATEGORY"), QStringLiteral("Favourites"), QString());  // no condition
+    for (int start = 1; start <= 2; ++start) {
+        SCOPED_TRACE(start);
+        open();
+        EXPECT_EQ(source(), QStringLiteral("Select * from  tblContacts  Order By Artist, SongName"));
+        EXPECT_EQ(w->recordCount(), 8);
+        EXPECT_EQ(rowCount(QStringLiteral("CATEGORY")), 0);
+        EXPECT_TRUE(w->lblCategory->text().isEmpty());
+        EXPECT_EQ(core::g().RecordSourceName, QStringLiteral("tblContacts"));
+        EXPECT_TRUE(w->cmdAdd->isEnabled());
+        EXPECT_TRUE(prompts.asked().isEmpty());
+        core::g().ReopeningDatabase = true;
+        platform::ui::unloadForm(w);
+        platform::ui::flushUnloadedForms();
+        core::g().ReopeningDatabase = false;
+    }
+}
+
+TEST_F(CatalogueTest, StartRunsTheGridsQueryOnceInTheStoredSort) {
+    auto &db = *core::g().Db;
+    db.execute(QStringLiteral("Insert Into tblCategoryDesc (CategoryDesc) Values ('Favourites')"));
+    db.execute(QStringLiteral("Insert Into tblCategoryID (ID, CategoryNumber) Values (7, 1)"));
+    setRow(QStringLiteral("GRIDSORTORDER"), QStringLiteral("Year"));
+    for (bool category : {false, true}) {
+        SCOPED_TRACE(category);
+        if (category) {
+            setRow(QStringLiteral("CATEGORYSTARTUP"), QStringLiteral("1"));
+            setRow(QStringLiteral("CATEGORY"), QStringLiteral("Favourites"), QStringLiteral(" CategoryNumber = 1 "));
+        }
+        core::g().ContactsTable =
+            db.openRecordset(QStringLiteral("tblContacts"), platform::db::RecordsetType::Table);
+        w = platform::ui::form<NameList>();
+        QStringList run;
+        QObject::connect(w->Data1, &platform::ui::DataControl::recordsetReplaced, w,
+                         [&] { run << w->Data1->recordSource(); });
+        w->Form_Load();
+        EXPECT_TRUE(run.isEmpty()) << "the load runs no query for the grid";
+        EXPECT_EQ(source(), category ? QStringLiteral("Select * from qryContacts Where CategoryNumber = 1  Order By SongName")
+                                     : QStringLiteral("Select * from tblContacts Order By SongName"));
+        w->Form_Activate();
+        ASSERT_EQ(run.size(), 1) << run.join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(run[0].endsWith(QStringLiteral(" Order By tblContacts!Year, Artist, SongName")));
+        EXPECT_EQ(w->Table1->model()->index(0, 1).data().toString(),
+                  category ? QStringLiteral("Zoo") : QStringLiteral("Édith"));
+        core::g().ReopeningDatabase = true;
         platform::ui::unloadForm(w);
         platform::ui::flushUnloadedForms();
         core::g().ReopeningDatabase = false;
@@ -375,6 +435,11 @@ TEST_F(CatalogueTest, CompactOrReopenKeepsTheProgramRunning) {
     platform::ui::unloadForm(w);
     platform::ui::flushUnloadedForms();
     open();
+    w->CompactingDatabase = true;  // the same flag under the maintenance commands' name
+    EXPECT_TRUE(w->CompactInProgress);
+    platform::ui::unloadForm(w);
+    platform::ui::flushUnloadedForms();
+    open();
     core::g().ReopeningDatabase = true;
     platform::ui::unloadForm(w);
     EXPECT_EQ(programEnded, 0);
@@ -407,6 +472,29 @@ TEST_F(CatalogueTest, RememberedWindowRectangleIsSavedUnlessTheOptionIsOff) {
     EXPECT_EQ(w->mnuOptionWindowSize->text(), QStringLiteral("Do not remember window size between sessions"));
     EXPECT_EQ(w->width(), 900);
     EXPECT_EQ(w->pos(), QPoint(30, 45));
+}
+
+TEST_F(CatalogueTest, WindowOpensInsideTheUsableScreenAtLargeScaling) {
+    // 1920 x 1080 at 200 %: 960 x 540 logical pixels, less a panel of 30 at the top.
+    const QRect area(0, 30, 960, 510);
+    platform::ui::setAvailableScreenOverride(area);
+    const int titleBar = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    for (bool remember : {false, true}) {
+        SCOPED_TRACE(remember);
+        core::RegistryOptions::setRememberWindowSize(remember);
+        if (remember)  // a rectangle remembered above and left of the screen, larger than it
+            core::RegistryOptions::setGridScreenPlacement({-3000, -1500, 20000, 14000});
+        open();
+        EXPECT_LE(w->width(), area.width());
+        EXPECT_LE(w->height() + titleBar, area.height());
+        EXPECT_GE(w->x(), area.left());
+        EXPECT_GE(w->y(), area.top()) << "the title bar stays on the screen";
+        EXPECT_LE(w->y() + titleBar + w->height(), area.bottom() + 1);
+        core::g().ReopeningDatabase = true;
+        platform::ui::unloadForm(w);
+        platform::ui::flushUnloadedForms();
+        core::g().ReopeningDatabase = false;
+    }
 }
 
 // ---------------------------------------------------------------- resize rule
@@ -608,6 +696,36 @@ TEST_F(CatalogueTest, HelpOpensTheShippedReadmeAndTheWebSite) {
     EXPECT_TRUE(prompts.openedUrls[0].isLocalFile());
     EXPECT_TRUE(prompts.openedUrls[0].toLocalFile().endsWith(QStringLiteral("share/orvalis/README.md")));
     EXPECT_EQ(prompts.openedUrls[1], QUrl(QStringLiteral("https://orvalis.example/")));
+}
+
+TEST_F(CatalogueTest, HelpSaysWhenNoProgramCanShowItsFile) {
+    open();
+    prompts.urlsOpen = false;
+    w->cmdHelp_Click();
+    ASSERT_EQ(prompts.openedUrls.size(), 1);
+    const QString path = QDir::toNativeSeparators(prompts.openedUrls[0].toLocalFile());
+    EXPECT_EQ(prompts.lastMessage(), QStringLiteral("Orvalis could not open its help file ") + path + QStringLiteral("."));
+    EXPECT_EQ(prompts.lastAsked()->title, QStringLiteral("Help"));
+    EXPECT_EQ(prompts.lastAsked()->icon, platform::ui::Icon::Exclamation);
+}
+
+TEST_F(CatalogueTest, AddRuleFollowsEveryCaptionOfTheViewLabel) {
+    open();
+    struct Case { const char *caption; bool before, after; } cases[] = {
+        {"Records containing abba", true, false},  // a find result: no adding
+        {"Showing duplicates", false, false},      // a duplicate view leaves the button alone
+        {"Showing duplicates", true, true},
+        {"", false, true},                         // anything else enables it
+        {"Favourites", false, true},
+    };
+    for (const Case &c : cases) {
+        w->cmdAdd->setEnabled(c.before);
+        w->lblCategory->setText(QString::fromLatin1(c.caption));  // as other windows write it
+        EXPECT_EQ(w->cmdAdd->isEnabled(), c.after) << c.caption;
+    }
+    w->lblCategory->setText(QStringLiteral("Records containing x"));
+    w->lblCategory->clear();
+    EXPECT_TRUE(w->cmdAdd->isEnabled());
 }
 
 TEST_F(CatalogueTest, ControlsAndMenuEntriesCarryTheirNames) {

@@ -12,10 +12,13 @@ protected:
         DataFolderTest::SetUp();
         core::g().ProgramFolderOverride = tmp.path();
         songlist::NameList::endProgramHook() = [this] { ++programEnded; };
+        // A desktop screen, whatever the offscreen platform reports.
+        platform::ui::setAvailableScreenOverride(QRect(0, 0, 1920, 1080));
     }
     void TearDown() override {
         unloadForms(); // while the window can still reach the recording hook
         songlist::NameList::endProgramHook() = {};
+        platform::ui::setAvailableScreenOverride(QRect());
         DataFolderTest::TearDown();
     }
 

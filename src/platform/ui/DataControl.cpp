@@ -79,6 +79,11 @@ void DataControl::rowMoved() { emit currentRowMoved(); }
 
 void DataControl::rowsChanged() { emit dataChanged(); }
 
+void DataControl::currentRowValuesChanged() {
+    if (hasCurrentRow())
+        emit rowValuesChanged(rs_->absolutePosition());
+}
+
 void DataControl::close() {
     if (!rs_)
         return;

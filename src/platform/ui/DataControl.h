@@ -60,6 +60,9 @@ public:
     // Tell bound controls what was done to the recordset directly.
     void rowMoved();     // the current row moved
     void rowsChanged();  // values were written or rows added / removed
+    // Values of the current row were written and no row was added or removed: bound grids redraw
+    // that row alone.
+    void currentRowValuesChanged();
 
     // Releases the recordset (the window closes or the database goes away).
     void close();
@@ -71,6 +74,8 @@ signals:
     void currentRowMoved();
     // Values or rows of the bound recordset changed.
     void dataChanged();
+    // Values of the row at this position changed.
+    void rowValuesChanged(long position);
 
 private:
     platform::db::Database *db_ = nullptr;

@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <cmath>
+#include <utility>
 
 namespace platform::ui {
 
@@ -76,6 +77,7 @@ void DbGrid::setDataSource(DataControl *dc) {
         connect(dc_, &DataControl::recordsetReplaced, this, &DbGrid::onRecordsetReplaced);
         connect(dc_, &DataControl::currentRowMoved, this, &DbGrid::onCurrentRowMoved);
         connect(dc_, &DataControl::dataChanged, this, &DbGrid::onDataChanged);
+        connect(dc_, &DataControl::rowValuesChanged, this, &DbGrid::onRowValuesChanged);
         connect(dc_, &QObject::destroyed, this, [this] { dc_ = nullptr; model_->setDataControl(nullptr); });
     }
     model_->setDataControl(dc_);
@@ -366,6 +368,17 @@ void DbGrid::onDataChanged() {
     }
 }
 
+void DbGrid::onRowValuesChanged(long position) {
+    if (position < 0 || position >= model_->rowCount())
+        return;
+    if (editing_) {
+        if (!rowsToRefresh_.contains(int(position)))
+            rowsToRefresh_.append(int(position));
+        return;
+    }
+    model_->refreshRow(int(position));
+}
+
 void DbGrid::followDataControl() {
     auto *rs = dc_ ? dc_->recordset() : nullptr;
     int pos = -1;
@@ -442,6 +455,10 @@ bool DbGrid::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) 
 
 void DbGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) {
     QTableView::closeEditor(editor, hint);
+    const QList<int> rows = std::exchange(rowsToRefresh_, {});
+    for (int r : rows)
+        if (r < model_->rowCount())
+            model_->refreshRow(r);
     if (editing_) {
         editing_ = false;
         const int c = editingCol_;
@@ -449,6 +466,8 @@ void DbGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hin
         guarded([&] { emit afterColEdit(c); });
     }
 }
+
+void DbGrid::keyboardSearch(const QString &) {}
 
 // ---- keys and mouse -----------------------------------------------------------------------
 
@@ -512,8 +531,14 @@ int DbGrid::virtualKey(const QKeyEvent *e) {
     case Qt::Key_Ampersand: return 55;
     case Qt::Key_ParenLeft: return 57;
     case Qt::Key_ParenRight: return 48;
-    default: return 0;
+    default: break;
     }
+    // A key outside the mapping that still types text (an accented letter, a dead-key result,
+    // an input method's text) is known by its text alone.
+    const QString text = e->text();
+    if (!text.isEmpty() && text.at(0).unicode() >= 32 && text.at(0).unicode() != 127)
+        return VkPacket;
+    return 0;
 }
 
 void DbGrid::keyPressEvent(QKeyEvent *e) {

@@ -90,11 +90,18 @@ public:
     // Scrolls the grid by whole columns and rows without moving the current row.
     void scrollGrid(int columns, int rows);
 
-    // Windows virtual-key code of a key event (0 when it has none) and the shift-state bits
+    // Windows virtual-key code of a key event (0 when it has none; a key that types text and has
+    // no key of its own, such as an accented letter or input-method text, gets VkPacket) and
+    // the shift-state bits
     // (1 Shift, 2 Ctrl, 4 Alt) the grid's key events pass.
+    static constexpr int VkPacket = 231;
     static int virtualKey(const QKeyEvent *e);
     static int shiftState(Qt::KeyboardModifiers m);
     double twipsPerPixel() const;
+
+    // The grid never searches its own cells as keys are typed: typing in the grid belongs to
+    // the program's search box (or to the cell being edited).
+    void keyboardSearch(const QString &search) override;
 
 signals:
     // A cell is about to enter edit mode; set cancel to keep it out.
@@ -130,6 +137,7 @@ private:
     void onRecordsetReplaced();
     void onCurrentRowMoved();
     void onDataChanged();
+    void onRowValuesChanged(long position);
     void followDataControl();
     void applyColumnView(int index);
     void applyAllColumnViews();
@@ -147,6 +155,9 @@ private:
     bool sizing_ = false;      // widths are being set from code
     bool editing_ = false;
     int editingCol_ = -1;
+    // Rows whose values changed while a cell editor was open; redrawn once it has closed, so
+    // that the editor commits into the model it was opened on.
+    QList<int> rowsToRefresh_;
 };
 
 } // namespace platform::ui

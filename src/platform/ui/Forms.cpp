@@ -3,8 +3,11 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStyle>
 #include <QTimer>
+#include <QWidget>
 #include <QWindow>
+#include <algorithm>
 #include <cmath>
 
 namespace platform::ui {
@@ -53,6 +56,54 @@ QRect screenRect(const QWidget *w) {
     if (!s)
         s = QGuiApplication::primaryScreen();
     return s ? s->geometry() : QRect(0, 0, 1024, 768);
+}
+
+namespace {
+QRect &availableOverride() {
+    static QRect area;
+    return area;
+}
+} // namespace
+
+QRect availableScreenRect(const QWidget *w) {
+    if (!availableOverride().isEmpty())
+        return availableOverride();
+    const QScreen *s = w ? w->screen() : nullptr;
+    if (!s)
+        s = QGuiApplication::primaryScreen();
+    return s ? s->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+void setAvailableScreenOverride(const QRect &area) { availableOverride() = area; }
+
+QRect fitInside(const QRect &r, const QRect &area) {
+    QRect out(r.topLeft(), QSize(std::min(r.width(), area.width()), std::min(r.height(), area.height())));
+    out.moveLeft(std::clamp(out.left(), area.left(), area.left() + area.width() - out.width()));
+    out.moveTop(std::clamp(out.top(), area.top(), area.top() + area.height() - out.height()));
+    return out;
+}
+
+void fitOnScreen(QWidget *window) {
+    if (!window)
+        return;
+    QMargins frame;
+    if (window->isVisible()) {
+        const QRect outer = window->frameGeometry();
+        const QRect inner = window->geometry();
+        frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                         outer.bottom() - inner.bottom());
+    } else {
+        // Before the window manager framed it: the title bar is what must stay reachable.
+        frame = QMargins(0, window->style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0);
+    }
+    const QSize outerSize(window->width() + frame.left() + frame.right(),
+                          window->height() + frame.top() + frame.bottom());
+    const QRect fitted = fitInside(QRect(window->pos(), outerSize), availableScreenRect(window));
+    const QSize inner(fitted.width() - frame.left() - frame.right(), fitted.height() - frame.top() - frame.bottom());
+    if (inner != window->size())
+        window->resize(inner);
+    if (fitted.topLeft() != window->pos())
+        window->move(fitted.topLeft());
 }
 
 namespace {

@@ -45,6 +45,16 @@ void centreOnScreen(QWidget *w);
 void centreOnOwner(QWidget *w, const QWidget *owner);
 // Moves a window so that its top stands `twips` below the top of its screen (tablet mode).
 void setTopTwips(QWidget *w, int twips);
+// The part of a window's screen that windows may cover (without panels and docks), in the
+// logical pixels windows are placed in. Tests set the area (an empty rectangle puts the
+// screen's own back).
+QRect availableScreenRect(const QWidget *w);
+void setAvailableScreenOverride(const QRect &area);
+// The rectangle shrunk to the area's size where it is larger, then moved inside the area.
+QRect fitInside(const QRect &r, const QRect &area);
+// Shrinks and moves a top-level window so that its frame, title bar included, lies inside the
+// available screen area (the frame is estimated from the style while the window is hidden).
+void fitOnScreen(QWidget *window);
 
 // ---------------------------------------------------------------- fonts
 // Gives every control of `window` the font name, keeping each control's size unless

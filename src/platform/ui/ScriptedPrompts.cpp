@@ -124,7 +124,7 @@ std::optional<QFont> ScriptedPrompts::chooseFont(const QFont &) {
 bool ScriptedPrompts::openUrl(const QUrl &url) {
     asked_.append(Asked{Asked::Kind::Url, {}, url.toString(), Buttons::OK, Icon::None, DefaultButton::First, {}, {}, {}, {}});
     openedUrls.append(url);
-    return true;
+    return urlsOpen;
 }
 
 } // namespace platform::ui

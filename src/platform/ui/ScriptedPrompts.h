@@ -45,6 +45,8 @@ public:
     const Asked *lastAsked() const { return asked_.isEmpty() ? nullptr : &asked_.last(); }
     void clear();
     QList<QUrl> openedUrls;
+    // What openUrl reports: false plays a desktop with no program to open the address.
+    bool urlsOpen = true;
 
     Answer message(const MessageRequest &request) override;
     std::optional<QString> input(const InputRequest &request) override;

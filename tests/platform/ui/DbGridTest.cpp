@@ -157,6 +157,26 @@ TEST(GridCells, DateAndTimeShowWithoutATimeZone) {
     QLocale::setDefault(saved);
 }
 
+TEST_F(DbGridTest, TypedKeysNeverRunTheGridsOwnSearch) {
+    dc.setAbsolutePosition(5);
+    grid.setCol(1);
+    for (const char *text : {"S", "s", "ö", "'"}) {
+        QKeyEvent e(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8(text));
+        QCoreApplication::sendEvent(&grid, &e);
+        EXPECT_EQ(grid.currentPosition(), 5) << text;
+    }
+    EXPECT_EQ(dc.recordset()->absolutePosition(), 5);
+}
+
+TEST_F(DbGridTest, RowWrittenWhileACellIsEditedIsRedrawnAfterTheEditorCloses) {
+    QSignalSpy resets(grid.model(), &QAbstractItemModel::modelReset);
+    dc.setAbsolutePosition(2);
+    db->execute(QStringLiteral("Update tblContacts Set Artist = 'Changed' Where SongName = 'Song 002'"));
+    dc.currentRowValuesChanged();
+    EXPECT_EQ(cell(2, 2), QStringLiteral("Changed"));
+    EXPECT_EQ(resets.count(), 0) << "one row is redrawn, the others are kept";
+}
+
 TEST(DbGridKeys, VirtualKeyCodesFollowTheKeyboard) {
     struct Case { int key; Qt::KeyboardModifiers mods; int vk; } cases[] = {
         {Qt::Key_A, Qt::NoModifier, 65}, {Qt::Key_F1, Qt::NoModifier, 112}, {Qt::Key_Return, Qt::NoModifier, 13},
@@ -167,6 +187,13 @@ TEST(DbGridKeys, VirtualKeyCodesFollowTheKeyboard) {
         QKeyEvent e(QEvent::KeyPress, c.key, c.mods);
         EXPECT_EQ(DbGrid::virtualKey(&e), c.vk) << c.key;
     }
+    // Keys outside the mapping: known by their text when they type one, else by nothing.
+    QKeyEvent accented(QEvent::KeyPress, Qt::Key_Odiaeresis, Qt::NoModifier, QStringLiteral("ö"));
+    EXPECT_EQ(DbGrid::virtualKey(&accented), DbGrid::VkPacket);
+    QKeyEvent fromInputMethod(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("日"));
+    EXPECT_EQ(DbGrid::virtualKey(&fromInputMethod), DbGrid::VkPacket);
+    QKeyEvent silent(QEvent::KeyPress, Qt::Key_VolumeUp, Qt::NoModifier);
+    EXPECT_EQ(DbGrid::virtualKey(&silent), 0);
     EXPECT_EQ(DbGrid::shiftState(Qt::ShiftModifier | Qt::AltModifier), 5);
 }
 

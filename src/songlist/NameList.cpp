@@ -46,6 +46,7 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QScreen>
+#include <QTimer>
 #include <QUrl>
 #include <cmath>
 #include <cstdlib>
@@ -879,6 +880,17 @@ void NameList::changeEvent(QEvent *e) {
         run([this] { Form_Activate(); });
     else if (e->type() == QEvent::WindowStateChange && loaded_)
         run([this] { Form_Resize(); });
+}
+
+void NameList::showEvent(QShowEvent *e) {
+    QMainWindow::showEvent(e);
+    // The first activation opens the grid's view. A window manager that shows the window without
+    // activating it (focus-stealing prevention) must not leave the grid empty until a click.
+    if (loaded_ && FirstActivation)
+        QTimer::singleShot(0, this, [this] {
+            if (FirstActivation && isVisible())
+                run([this] { Form_Activate(); });
+        });
 }
 
 void NameList::resizeEvent(QResizeEvent *e) {

@@ -337,6 +337,7 @@ protected:
     void formUnload() override;
     void changeEvent(QEvent *e) override;
     void resizeEvent(QResizeEvent *e) override;
+    void showEvent(QShowEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
 
 private:

@@ -1,20 +1,14 @@
 #include "editor/NameEdit.h"
 
 #include "core/AppState.h"
-#include "core/modMain.h"
-#include "editor/EditorText.h"
 #include "editor/FieldRules.h"
+#include "editor/RecordDisplay.h"
 #include "editor/WebLookups.h"
 #include "platform/db/DbError.h"
-#include "platform/ui/DataControl.h"
-#include "platform/ui/DbGrid.h"
 #include "platform/ui/LeaveChecks.h"
-#include "platform/ui/MousePointer.h"
 #include "platform/ui/OnScreenKeyboard.h"
 #include "platform/ui/PromptService.h"
-#include "songlist/NameList.h"
 #include "songlist/OtherWindows.h"
-#include "songlist/ShowCategoryAssign.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -34,7 +28,6 @@ namespace editor {
 
 namespace ui = platform::ui;
 namespace db = platform::db;
-using songlist::NameList;
 using songlist::OtherWindows;
 
 namespace {
@@ -51,20 +44,6 @@ const QString kDateLabelTip = QStringLiteral(
 // The typing limit of each box, kept beside the box: QLineEdit's own maximum would also cut
 // a longer stored value when the window shows it.
 const char *const kLimit = "typingLimit";
-
-int errorNumber(const std::exception &e) {
-    if (const auto *d = dynamic_cast<const db::DbError *>(&e))
-        return d->number();
-    return 0;
-}
-
-// The main grid's rows; a missing grid reads as a grid without a current row.
-db::Recordset &gridRows() {
-    NameList *w = NameList::instance();
-    if (!w || !w->Data1->recordset())
-        throw db::DbError(db::err::NoCurrentRecord, QStringLiteral("No current record."));
-    return *w->Data1->recordset();
-}
 
 } // namespace
 
@@ -389,205 +368,19 @@ void NameEdit::SetComboDropDownWidth(QComboBox *Combo, int Width) {
         Combo->view()->setMinimumWidth(Width);
 }
 
-void NameEdit::setPlayListTips(const QString &tip) {
-    cmdAddToPlaylist->setToolTip(tip);
+void NameEdit::showCurrentPlayList() {
+    const QString &list = core::g().CurrentPlayList;
+    cmdAddToPlaylist->setToolTip(list.isEmpty() ? kPlayListTip : QStringLiteral("Play List: ") + list);
     cmbHeader->setToolTip(cmdAddToPlaylist->toolTip());
 }
 
-// ============================================================================ load
+// ============================================================================ record
 
-bool NameEdit::Form_Load() {
-    auto &s = core::g();
-    ui::applyScreenFont(this, s.ScreenFontName);
-    try {
-        NameList *main = NameList::instance();
-        // An edit still open in a cell of the main grid is stored before the editor reads the row,
-        // so the two never change the same row at once.
-        if (main)
-            main->Table1->endCellEdit();
-        const QString source = main ? main->Data1->recordSource() : QString();
-        if (isDuplicateView(source)) {
-            cmdSave->setEnabled(false);
-            cmdAddNew->setEnabled(false);
-        }
-
-        cmbHeader->clear();
-        auto lists = s.Db->openRecordset(QStringLiteral("select ListName, ListID from tblPlayListHeader Order by ListName"),
-                                         db::RecordsetType::Snapshot);
-        if (lists->recordCount() >= 1) {
-            for (; !lists->eof(); lists->moveNext())
-                cmbHeader->addItem(modMain::NullToEmpty(lists->value(QStringLiteral("ListName"))).toString(),
-                                   lists->value(QStringLiteral("ListId")));
-            setPlayListTips(s.CurrentPlayList.isEmpty() ? kPlayListTip
-                                                        : QStringLiteral("Play List: ") + s.CurrentPlayList);
-        } else {
-            s.CurrentPlayList.clear();
-        }
-        lists->close();
-        cmbHeader->setCurrentIndex(-1);
-        SetComboDropDownWidth(cmbHeader, 220);
-
-        if (!s.TabletModeOn)
-            ImageKeyboard->hide();
-
-        // Position: centred the first time in a run, then where the window last closed.
-        if (s.EditorLeft < 1) {
-            const QRect screen = ui::screenRect(this);
-            const QSize size = frameSize().isValid() && frameSize().width() > 0 ? frameSize() : this->size();
-            const int left = screen.left() + (screen.width() - size.width()) / 2;
-            const int twipsPerPixel = qRound(ui::TwipsPerInch / ui::screenDpiX());
-            const int screenHeight = screen.height();
-            if (s.TabletModeOn || (twipsPerPixel == 12 && screenHeight < 800))
-                move(left, screen.top() + ui::twipsToPixelsY(10));
-            else
-                move(left, screen.top() + (screen.height() - size.height()) / 2);
-        } else {
-            move(ui::twipsToPixelsX(s.EditorLeft), ui::twipsToPixelsY(s.EditorTop));
-        }
-
-        const QString category = main ? main->lblCategory->text() : QString();
-        const QString filterMsg = main ? main->lblFilterMsg->text() : QString();
-        if (category.left(18) == QLatin1String("Records containing") || filterMsg.left(7) == QLatin1String("Records")) {
-            cmdAddNew->hide();
-            cmdDelete->hide();
-        }
-        if (s.SelectedClause.contains(QLatin1String("Selected =")))
-            cmdAddNew->hide();
-
-        lblTodaysDate->setText(shortDate(QDate::currentDate()));
-        s.RecordSaved = false;
-        s.RecordChanged = false;
-
-        if (s.EditingExistingRecord) {
-            cmdCategories->show();
-            cmdWebLookup->show();
-            db::Recordset &rows = gridRows();
-            s.LocateCriteria = QStringLiteral("RecordID = ") + rows.value(QStringLiteral("RecordID")).toString();
-            main->Data1->findFirst(s.LocateCriteria);
-            MoveDataToForm();
-            const std::pair<QLineEdit *, const char *> labels[] = {{txtMiscField1_Desc, "Misc Field 1"},
-                                                                   {txtMiscField2_Desc, "Misc Field 2"},
-                                                                   {txtMiscField3_Desc, "Misc Field 3"}};
-            for (const auto &[box, text] : labels)
-                if (box->text().isEmpty())
-                    box->setText(QString::fromLatin1(text));
-            s.RecordChanged = false;
-        } else {
-            cmdEditTags->setEnabled(false);
-            cmdBrowsePath->setText(QStringLiteral("Browse"));
-            cmdBrowseFile->setText(QStringLiteral("Browse"));
-            cmdCategories->hide();
-            cmdWebLookup->hide();
-            cmdPlay->setEnabled(false);
-            if (s.TemplateRecordId > 0) {
-                s.LocateCriteria = QStringLiteral("RecordID = ") + QString::number(s.TemplateRecordId);
-                if (!main || !main->Data1->findFirst(s.LocateCriteria)) {
-                    s.TemplateRecordId = 0; // forgotten until the settings row is read again
-                } else {
-                    MoveDataToForm();
-                    // The template gives everything but the song's own name, ID, BPM and genre.
-                    setBoxText(txtSongName, QString());
-                    setBoxText(txtID, QString());
-                    setBoxText(txtBPM, QString());
-                    cmbGenre->setCurrentIndex(-1);
-                    cmbGenre->setEditText(QString());
-                }
-            }
-        }
-        rememberStartValues();
-        txtSongName->setFocus();
-        ui::setMousePointer(ui::MousePointer::Default);
-        return true;
-    } catch (const std::exception &e) {
-        ui::msgBox(db::errorText(e) + QStringLiteral(" - Error number:") + QString::number(errorNumber(e)),
-                   ui::Buttons::OK, ui::Icon::None);
-        // Nothing was shown, so nothing can be lost: the window closes without a question.
-        s.RecordChanged = false;
-        close();
-        ui::setMousePointer(ui::MousePointer::Default);
-        return false;
-    }
-}
-
-void NameEdit::MoveDataToForm() {
-    db::Recordset &rows = gridRows();
-    auto text = [&rows](const char *field) {
-        return modMain::NullToEmpty(rows.value(QString::fromLatin1(field))).toString();
-    };
-    auto combo = [&rows](QComboBox *c, const char *field) {
-        const QVariant v = rows.value(QString::fromLatin1(field));
-        if (v.isNull() || !v.isValid()) {
-            c->setCurrentIndex(-1);
-            if (c->isEditable())
-                c->setEditText(QString());
-        } else if (c->isEditable()) {
-            // A genre not in the list shows as typed text.
-            const int i = c->findText(v.toString(), Qt::MatchExactly | Qt::MatchCaseSensitive);
-            c->setCurrentIndex(i);
-            c->setEditText(v.toString());
-        } else {
-            // A value outside the list is shown as an extra item of this song, so it is kept.
-            while (c->count() > ratingItems().size())
-                c->removeItem(c->count() - 1);
-            int i = c->findText(v.toString(), Qt::MatchExactly | Qt::MatchCaseSensitive);
-            if (i < 0) {
-                c->addItem(v.toString());
-                i = c->count() - 1;
-            }
-            c->setCurrentIndex(i);
-        }
-    };
-    setBoxText(txtSongName, text("SongName"));
-    setBoxText(txtID, text("ID"));
-    setBoxText(txtBPM, text("BPM"));
-    setBoxText(txtArtist, text("Artist"));
-    combo(cmbGenre, "Genre");
-    setBoxText(txtAlbum, text("AlbumName"));
-    setBoxText(txtComposer, text("Composer"));
-    setBoxText(txtPathName, text("PathName"));
-    setBoxText(txtFileName, text("FileName"));
-    setBoxText(txtBitrate, text("Bitrate"));
-    setBoxText(txtDuration, text("Duration"));
-    setBoxText(txtTrackText, text("TrackText"));
-    setBoxText(txtFileSize, text("FileSize"));
-    combo(cmbRating, "Rating");
-    setBoxText(txtYear, text("Year"));
-    setBoxText(txtPurchaseDate, dateBoxText(rows.value(QStringLiteral("PurchaseDate"))));
-    setBoxText(txtDate2_Desc, text("Date2_Desc"));
-    setBoxText(txtDate2, dateBoxText(rows.value(QStringLiteral("Date2"))));
-    setBoxText(txtMiscField1_Desc, text("MiscField1_Desc"));
-    setBoxText(txtMiscField1, text("MiscField1"));
-    setBoxText(txtMiscField2_Desc, text("MiscField2_Desc"));
-    setBoxText(txtMiscField2, text("MiscField2"));
-    setBoxText(txtMiscField3_Desc, text("MiscField3_Desc"));
-    setBoxText(txtMiscField3, text("MiscField3"));
-    setBoxText(txtCode, text("Code"));
-    lblDateUpdated->setText(dateTimeText(rows.value(QStringLiteral("DateUpdated"))));
-    for (int i = 0; i < 8; ++i)
-        setBoxText(txtPicFile[i], text(QStringLiteral("PicturePath%1").arg(i + 1).toLatin1().constData()));
-    txtNotes->setPlainText(text("Notes"));
-
-    const bool noFolder = txtPathName->text().isEmpty();
-    cmdBrowsePath->setText(noFolder ? QStringLiteral("Browse") : QStringLiteral("Move"));
-    cmdEditTags->setEnabled(!noFolder);
-    cmdBrowseFile->setText(txtFileName->text().isEmpty() ? QStringLiteral("Browse") : QStringLiteral("Rename"));
-    core::g().RecordChanged = false;
-}
-
-void NameEdit::rememberStartValues() {
-    StartDuration = txtDuration->text();
-    StartPathName = txtPathName->text();
-}
-
-QString NameEdit::storedValue(const QString &field) const {
-    if (core::g().EditingExistingRecord)
-        return modMain::NullToEmpty(gridRows().value(field)).toString();
-    if (field == QLatin1String("Duration"))
-        return StartDuration;
-    if (field == QLatin1String("PathName"))
-        return StartPathName;
-    return {};
-}
+bool NameEdit::Form_Load() { return RecordDisplay(*this).Form_Load(); }
+void NameEdit::MoveDataToForm() { RecordDisplay(*this).MoveDataToForm(); }
+void NameEdit::rememberStartValues() { RecordDisplay(*this).rememberStartValues(); }
+QString NameEdit::storedValue(const QString &field) { return RecordDisplay(*this).storedValue(field); }
+void NameEdit::Form_Unload(bool &Cancel) { RecordDisplay(*this).Form_Unload(Cancel); }
 
 // ============================================================================ close
 
@@ -605,52 +398,6 @@ void NameEdit::closeEvent(QCloseEvent *e) {
         return;
     }
     Form<QDialog>::closeEvent(e);
-}
-
-void NameEdit::Form_Unload(bool &Cancel) {
-    auto &s = core::g();
-    // The place is kept even when the closing is then cancelled.
-    s.EditorLeft = qRound(ui::pixelsToTwipsX(pos().x()));
-    s.EditorTop = qRound(ui::pixelsToTwipsY(pos().y()));
-    NameList *main = NameList::instance();
-    if (main && isDuplicateView(main->Data1->recordSource()))
-        s.RecordChanged = false; // nothing can be saved there, so nothing is asked
-
-    if (!s.RecordSaved && s.RecordChanged) {
-        ui::Answer answer;
-        if (s.PictureChanged) {
-            answer = ui::msgBox(
-                QStringLiteral("You changed a picture linked to this record.  If you proceed, the file names shown "
-                               "under the Picture buttons will revert to the OLD file names, causing confusion and "
-                               "breaking this picture link.  It is strongly recommended you click NO here and then "
-                               "SAVE this record instead.\r\rLose your changes?"),
-                ui::Buttons::YesNo, ui::Icon::Exclamation, QStringLiteral(" Warning - Picture was changed"),
-                ui::DefaultButton::Second);
-        } else {
-            answer = ui::msgBox(QStringLiteral("Lose any changes?"), ui::Buttons::YesNo, ui::Icon::Question,
-                                QStringLiteral("Confirmation"), ui::DefaultButton::First);
-        }
-        if (answer != ui::Answer::Yes) {
-            Cancel = true;
-            return;
-        }
-        s.PictureChanged = false;
-    } else if (s.RecordSaved) {
-        s.PictureChanged = false;
-        if (main) {
-            main->Data1->refresh();
-            if (main->Data1->recordCount() >= 1)
-                main->Data1->moveLast();
-            main->Data1->findFirst(QStringLiteral("RecordID=") + QString::number(s.LastSavedRecordId));
-        }
-        QCoreApplication::processEvents();
-        if (s.NewRecordAdded && s.AssignCatgOnAdd == 1 && !txtSongName->text().trimmed().isEmpty())
-            modMain::ShowCategoryAssign();
-        s.NewRecordAdded = false;
-    }
-    s.PlayFromMain = false;
-    if (main && !main->isVisible())
-        main->show();
 }
 
 // ============================================================================ keys
@@ -767,9 +514,8 @@ void NameEdit::mnuWebLookupImages_Click() { WebLookups(*this).mnuWebLookupImages
 void NameEdit::mnuWebLookupCoverVersions_Click() { WebLookups(*this).mnuWebLookupCoverVersions_Click(); }
 
 void NameEdit::cmbHeader_Click() {
-    auto &s = core::g();
-    s.CurrentPlayList = cmbHeader->currentText();
-    setPlayListTips(s.CurrentPlayList.isEmpty() ? kPlayListTip : QStringLiteral("Play List: ") + s.CurrentPlayList);
+    core::g().CurrentPlayList = cmbHeader->currentText();
+    showCurrentPlayList();
 }
 
 void NameEdit::cmdPlay_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::NameEditPlay)); }

@@ -89,6 +89,9 @@ public:
     QString StartPathName;
 
     // ---- life --------------------------------------------------------------------------------
+    // The tool tips of cmdAddToPlaylist and cmbHeader name the current play list.
+    void showCurrentPlayList();
+
     // The load sequence; false when its error trap unloaded the window.
     bool Form_Load();
     // Copies the main grid's current row into the controls.
@@ -97,7 +100,7 @@ public:
     void rememberStartValues();
     // The stored value of a field for the checks: the grid's current row in View/Edit; for a
     // new record the start value of Duration and PathName, else empty.
-    QString storedValue(const QString &field) const;
+    QString storedValue(const QString &field);
     // The close sequence; Cancel = true keeps the window open.
     void Form_Unload(bool &Cancel);
     // The window's key preview. KeyCode / KeyAscii set to 0 swallow the key.
@@ -142,7 +145,6 @@ protected:
 private:
     void buildControls();
     void wireChanges();
-    void setPlayListTips(const QString &tip);
 
     platform::ui::LeaveChecks *checks_ = nullptr;
 };

@@ -7,7 +7,7 @@
 #include "editor/NameEdit.h"
 #include "import/SongFields.h"
 #include "platform/ui/PromptService.h"
-#include "songlist/LocaleDate.h"
+#include "platform/db/LocaleDate.h"
 #include "songlist/OtherWindows.h"
 
 #include <QCheckBox>
@@ -151,7 +151,7 @@ void FieldRules::txtBPM_Validate(bool &Cancel) {
 
 bool FieldRules::dateLostFocus(QLineEdit *box) {
     const QString text = box->text();
-    if (text.isEmpty() || songlist::LocaleDate::isDate(text))
+    if (text.isEmpty() || platform::db::LocaleDate::isDate(text))
         return false;
     ui::msgBox(QStringLiteral("Invalid date"), ui::Buttons::OK, ui::Icon::Exclamation);
     return true;

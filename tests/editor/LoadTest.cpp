@@ -286,6 +286,20 @@ TEST_F(EditorTest, NoCurrentRowShowsTheTrapsMessageAndClosesWithoutWriting) {
     EXPECT_FALSE(editorLoaded());
 }
 
+TEST_F(EditorTest, EnterInTheSearchBoxWithoutACurrentRowShowsTheTrapsMessage) {
+    open();
+    w->Data1->moveLast();
+    w->Data1->moveNext();
+    int shown = 0;
+    ui::ScopedModalHook hook([&](QDialog *) { ++shown; });
+    int key = 13;
+    w->txtLocate_KeyPress(key);
+    EXPECT_EQ(prompts.messageTexts(), QStringList{QStringLiteral("No current record. - Error number:3021")});
+    EXPECT_EQ(shown, 0);
+    ui::flushUnloadedForms();
+    EXPECT_FALSE(editorLoaded());
+}
+
 TEST_F(EditorTest, SongDeletedMeanwhileShowsTheTrapsMessageAndWritesNothing) {
     open();
     go(idOf(QStringLiteral("Plain One")));

@@ -3,6 +3,7 @@
 #include "core/Main.h"
 #include "core/SingleInstance.h"
 #include "core/StartupHooks.h"
+#include "editor/EditorWindows.h"
 #include "platform/ui/Application.h"
 #include "songlist/NameListEntry.h"
 
@@ -19,6 +20,7 @@ int main(int argc, char **argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     core::hooks().showMainWindow = [] { songlist::ShowNameList(); };
+    editor::registerWindows();
     static int exitCode = 0;
     core::hooks().endProgram = [](int code) {
         exitCode = code;

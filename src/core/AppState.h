@@ -49,6 +49,10 @@ struct AppState {
     bool RecordSaved = false;
     long TemplateRecordId = 0;
     int AssignCatgOnAdd = 0;
+    long EditorLeft = 0;           // twips; the editor's place when it last closed (0 = never)
+    long EditorTop = 0;
+    long LastSavedRecordId = 0;    // RecordID of the row the editor last wrote
+    bool NewRecordAdded = false;   // that write added a new row
 
     // Picture hand-over
     int CurrentPictureSlot = 0;

@@ -21,6 +21,11 @@ public:
     static constexpr const char *frmChangeFilePath = "frmChangeFilePath";
     static constexpr const char *frmReplace = "frmReplace";
     static constexpr const char *LoadSongPictures = "LoadSongPictures";
+    // Windows and commands the song editor opens.
+    static constexpr const char *NotesForm = "NotesForm";
+    static constexpr const char *PictureForm = "PictureForm";
+    static constexpr const char *NameEditPlay = "NameEdit.cmdPlay";
+    static constexpr const char *NameEditAddToPlaylist = "NameEdit.cmdAddToPlaylist";
 
     // Shows the window modally (or runs the procedure) and returns when it is done. `caption`
     // is the window's caption where the caller sets one (the song editor), else empty.

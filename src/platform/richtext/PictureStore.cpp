@@ -144,7 +144,7 @@ std::optional<Picture> PictureStore::fromDib(const QByteArray &dib) {
     }
     const quint64 offset = 14 + quint64(headerSize) + masks + colours;
     QByteArray file("BM");
-    file.append(char(0), 12);
+    file.append(12, char(0));
     qToLittleEndian<quint32>(quint32(14 + dib.size()), file.data() + 2);
     qToLittleEndian<quint32>(quint32(std::min<quint64>(offset, 0xFFFFFFFFu)), file.data() + 10);
     file.append(dib);

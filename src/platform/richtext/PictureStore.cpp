@@ -11,6 +11,7 @@
 #include <QtEndian>
 
 #include <atomic>
+#include <cstring>
 
 namespace platform::richtext {
 
@@ -18,13 +19,8 @@ namespace {
 
 std::atomic<quint64> nextPicture{1};
 
-QSize headerSize(const QByteArray &bytes) {
-    QByteArray copy = bytes;
-    QBuffer buffer(&copy);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    return reader.size();
-}
+QSize headerSize(const QByteArray &bytes) { return PictureStore::ownSize(bytes); }
+
 
 bool isPng(const QByteArray &b) { return b.startsWith("\x89PNG\r\n\x1a\n"); }
 bool isJpeg(const QByteArray &b) { return b.startsWith("\xFF\xD8\xFF"); }
@@ -45,6 +41,14 @@ bool onGuiThread() {
 }
 
 } // namespace
+
+QSize PictureStore::ownSize(const QByteArray &bytes) {
+    QByteArray copy = bytes;
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    return reader.size();
+}
 
 QString PictureStore::add(Picture picture) {
     const QString name = QStringLiteral("rtfpict:%1").arg(nextPicture++);
@@ -123,8 +127,10 @@ Picture PictureStore::fromImage(const QImage &image) {
 std::optional<Picture> PictureStore::fromDib(const QByteArray &dib) {
     if (dib.size() < 40)
         return std::nullopt;
-    const auto u32 = [&](int at) { return qFromLittleEndian<quint32>(dib.constData() + at); };
-    const auto u16 = [&](int at) { return qFromLittleEndian<quint16>(dib.constData() + at); };
+    uchar head[40];
+    std::memcpy(head, dib.constData(), sizeof head);
+    const auto u32 = [&](int at) { return qFromLittleEndian<quint32>(head + at); };
+    const auto u16 = [&](int at) { return qFromLittleEndian<quint16>(head + at); };
     const quint32 headerSize = u32(0);
     if (headerSize < 12 || headerSize > quint32(dib.size()))
         return std::nullopt;

@@ -42,6 +42,9 @@ public:
     // decode a frame of `frameSize` pixels. Null for an unknown name.
     QVariant resource(const QString &name, QSizeF frameSize) const;
 
+    // A picture's size in pixels from its header alone; invalid when the header says nothing.
+    static QSize ownSize(const QByteArray &bytes);
+
     static bool isName(const QString &name) { return name.startsWith(QLatin1String("rtfpict:")); }
 
     // A picture file's bytes as the store keeps them: JPEG and PNG as they are, any other

@@ -444,7 +444,10 @@ void Parser::word(QByteArrayView w, bool hasParam, qint64 param, qsizetype at) {
             wbmBits_ = param;
         else if (w == "wbmwidthbytes")
             wbmWidthBytes_ = param;
-        pictWords_ += '\\' + w.toByteArray() + (hasParam ? QByteArray::number(param) : QByteArray());
+        // Kept for a picture written back as read: its own words only, none that mean text.
+        if (w.startsWith("pic") || w.startsWith("wbm") || w.startsWith("blip") || w == "emfblip" ||
+            w == "wmetafile" || w == "macpict" || w == "pmmetafile" || w == "dibitmap" || w == "wbitmap")
+            pictWords_ += '\\' + w.toByteArray() + (hasParam ? QByteArray::number(param) : QByteArray());
         return;
     case Dest::Skip: return;
     case Dest::Text: break;
@@ -793,8 +796,8 @@ void Parser::finishPicture() {
     if (k == "pngblip" || k == "jpegblip") {
         pic.kind = k == "pngblip" ? PictureKind::Png : PictureKind::Jpeg;
         pic.bytes = pictData_;
-        if (auto ok = PictureStore::fromImageBytes(pictData_); ok && ok->kind == pic.kind)
-            pic.pixels = ok->pixels;
+        if (const QSize header = PictureStore::ownSize(pictData_); header.isValid() && !header.isEmpty())
+            pic.pixels = header;
         else
             pic.pixels = QSize(int(std::clamp<qint64>(picw_, 0, 100000)), int(std::clamp<qint64>(pich_, 0, 100000)));
     } else if (k == "dibitmap" || k == "wbitmap") {

@@ -143,8 +143,8 @@ TEST_P(RtfFixtureTest, ReadsTheTextAndFormatsOfOtherWriters) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, RtfFixtureTest, ::testing::ValuesIn(kFixtures),
-                         [](const auto &info) {
-                             QString n = QString::fromLatin1(info.param.file);
+                         [](const auto &p) {
+                             QString n = QString::fromLatin1(p.param.file);
                              n.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]")), QStringLiteral("_"));
                              return n.toStdString();
                          });
@@ -189,7 +189,7 @@ INSTANTIATE_TEST_SUITE_P(
         Decoding{"SurrogatePairIsOneCharacter", "{\\rtf1\\ansi \\u-10179?\\u-8704?}", u"\U0001F600"},
         Decoding{"LoneHighSurrogate", "{\\rtf1\\ansi \\u-10179?x}", u"\uFFFDx"},
         Decoding{"LoneLowSurrogate", "{\\rtf1\\ansi \\u-8704?x}", u"\uFFFDx"}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto &p) { return std::string(p.param.name); });
 
 TEST(CodePages, AnUnknownCodePageReadsAs1252AndSaysSo) {
     RichTextDocument doc;
@@ -236,7 +236,7 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"UnclosedPicture", "{\\rtf1 a{\\pict\\pngblip 89504e", u"a\uFFFC", {29}},
         Damage{"BinaryLongerThanTheRest", "{\\rtf1 {\\pict\\pngblip\\bin999 abc", u"\uFFFC", {32}},
         Damage{"OnlyTheSignature", "{\\rtf", u"", {5}}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto &p) { return std::string(p.param.name); });
 
 TEST(BadRtf, DeepNestingReadsFlatInLinearTimeWithoutRecursion) {
     RichTextDocument doc;

@@ -111,7 +111,7 @@ int PageRenderer::formatRange(int first, QPainter &painter, const QRect &rectTwi
     }
 
     painter.save();
-    const QRectF clip(0, top, rect.width(), bottom - top);
+    const QRectF clip(0, top, rect.width(), std::min(bottom - top, rect.height()));
     painter.translate(rect.left(), rect.top() - top);
     painter.setClipRect(clip, Qt::IntersectClip);
     QAbstractTextDocumentLayout::PaintContext ctx;

@@ -179,6 +179,8 @@ void Parser::problem(const QString &what, qsizetype at) {
 }
 
 QList<ReadProblem> Parser::run() {
+    // One edit block: the document's layout and listeners see one change, not one per run.
+    cur_.beginEditBlock();
     while (i_ < n_ && isBlank(p_[i_]))
         ++i_;
     while (i_ < n_) {
@@ -201,6 +203,7 @@ QList<ReadProblem> Parser::run() {
         }
     }
     finish();
+    cur_.endEditBlock();
     return problems_;
 }
 
@@ -933,7 +936,10 @@ void RtfReader::readPlain(const QString &text, QTextDocument &doc) {
     QString t = text;
     t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     t.replace(u'\r', u'\n');
-    QTextCursor(&doc).insertText(t);
+    QTextCursor c(&doc);
+    c.beginEditBlock();
+    c.insertText(t);
+    c.endEditBlock();
 }
 
 QString RtfReader::plainFromBytes(const QByteArray &bytes) {

@@ -105,7 +105,7 @@ int fromCharset(int charset) {
     }
 }
 
-bool known(int codePage) { return codePage == 1252 || (codePage > 0 && page(codePage).valid && codePage != 0); }
+bool known(int codePage) { return codePage == 1252 || (codePage > 0 && page(codePage).valid); }
 
 bool isLeadByte(int codePage, unsigned char b) {
     switch (codePage) {

@@ -4,6 +4,7 @@
 #include "platform/richtext/RichTextBox.h"
 
 #include "common/TestEnv.h"
+#include "RichTextTestUtil.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -194,12 +195,23 @@ TEST_F(RichTextBoxTest, InsertPictureReplacesTheSelectionAndLeavesTheClipboardAl
     EXPECT_TRUE(box.TextRTF().contains(QStringLiteral("\\pngblip\\picw8\\pich6\\picwgoal120\\pichgoal90")));
     EXPECT_TRUE(box.TextRTF().contains(QString::fromLatin1(bytes.left(16).toHex())));
 
+    // Bitmaps and GIFs are made PNG once, when inserted.
+    const QString bmp = tmp.file(QStringLiteral("p.bmp"));
+    testenv::writeFile(bmp, richtexttest::imageBytes("BMP", 3, 3));
+    ASSERT_TRUE(box.insertPicture(bmp));
+    const QString gif = tmp.file(QStringLiteral("p.gif"));
+    testenv::writeFile(gif, QByteArray::fromHex("47494638396101000100800000ffffff00000021f90401000000002c"
+                                                "00000000010001000002024401003b"));
+    ASSERT_TRUE(box.insertPicture(gif));
+    EXPECT_TRUE(box.TextRTF().contains(QStringLiteral("\\pngblip\\picw3\\pich3")));
+    EXPECT_TRUE(box.TextRTF().contains(QStringLiteral("\\pngblip\\picw1\\pich1")));
+
     const QString text = tmp.file(QStringLiteral("notes.jpg"));
     testenv::writeFile(text, "not a picture at all");
     QString reason;
     EXPECT_FALSE(box.insertPicture(text, &reason));
     EXPECT_FALSE(reason.isEmpty());
-    EXPECT_EQ(box.Text().size(), 5);
+    EXPECT_EQ(box.Text().size(), 7);
 }
 
 TEST_F(RichTextBoxTest, SaveFileFailingThrowsAndLeavesTheOldFileWhole) {
@@ -207,8 +219,10 @@ TEST_F(RichTextBoxTest, SaveFileFailingThrowsAndLeavesTheOldFileWhole) {
     const QString ok = tmp.file(QStringLiteral("r.rtf"));
     box.SaveFile(ok);
     RichTextBox other;
+    QSignalSpy change(&other, &RichTextBox::Change);
     other.LoadFile(ok);
     EXPECT_EQ(other.Text(), QStringLiteral("new text"));
+    EXPECT_EQ(change.count(), 1);
 
     // The disk fills up while the new text is written: a file-size limit stops the write.
     const QString dir = tmp.file(QStringLiteral("full"));

@@ -260,13 +260,17 @@ TEST_F(RichTextBoxTest, PastedHtmlKeepsOnlyWhatIsSavedSoItReopensAsShown) {
         "<p>Before <b>bold</b> <a href='http://x.example/'>a link</a> "
         "<span style='background-color:yellow;color:#00ff00'>marked</span></p>"
         "<table border=1><tr><td>c1</td><td><i>c2</i></td></tr><tr><td>c3</td><td>c4</td></tr></table>"
-        "<p align=center style='font-family:Courier; font-size:20pt'>centred</p>"));
+        "<p align=center style='font-family:Courier; font-size:20pt'>centred</p>"
+        "<p><span style='font-size:16px'>sized in pixels</span></p>"));
     QApplication::clipboard()->setMimeData(mime);
     box.paste();
     const QString shownText = box.Text();
     const QString shownRtf = box.TextRTF();
     EXPECT_TRUE(shownText.contains(QStringLiteral("a link")));
     EXPECT_TRUE(shownText.contains(QStringLiteral("c4")));
+    box.setSelStart(int(shownText.indexOf(QStringLiteral("pixels"))));
+    box.setSelLength(6);
+    EXPECT_EQ(box.SelFontSize(), 12.0) << "16 CSS pixels are 12 points";
 
     const QString file = tmp.file(QStringLiteral("pasted.rtf"));
     box.SaveFile(file);

@@ -297,6 +297,20 @@ TEST_F(RichTextBoxTest, PastedHtmlKeepsOnlyWhatIsSavedSoItReopensAsShown) {
     EXPECT_EQ(box.richDocument()->rootFrame()->childFrames().size(), 0) << "the table stayed a table";
 }
 
+TEST_F(RichTextBoxTest, PastedHtmlKeepsItsInlinePicturesAndDropsThoseOnTheWeb) {
+    const QByteArray png = pngBytes(6, 4, Qt::red);
+    auto *mime = new QMimeData;
+    mime->setHtml(QStringLiteral("<p>a<img src=\"data:image/png;base64,%1\" width=12>b"
+                                 "<img src=\"http://x.example/p.png\">c</p>")
+                      .arg(QString::fromLatin1(png.toBase64())));
+    QApplication::clipboard()->setMimeData(mime);
+    box.paste();
+    EXPECT_EQ(box.Text(), QStringLiteral("a") + QChar(QChar::ObjectReplacementCharacter) + QStringLiteral("bc"));
+    const QString rtf = box.TextRTF();
+    EXPECT_TRUE(rtf.contains(QStringLiteral("\\pngblip\\picw6\\pich4\\picwgoal180\\pichgoal120 ")));
+    EXPECT_TRUE(rtf.contains(QString::fromLatin1(png.toHex().left(128))));
+}
+
 TEST_F(RichTextBoxTest, PastingAPictureEmbedsItAndCopyingBetweenBoxesKeepsIt) {
     auto *mime = new QMimeData;
     QImage img(5, 4, QImage::Format_RGB32);

@@ -4,6 +4,7 @@
 #include "core/SingleInstance.h"
 #include "core/StartupHooks.h"
 #include "platform/ui/Application.h"
+#include "player/PlayForm.h"
 #include "songlist/NameListEntry.h"
 
 #include <QApplication>
@@ -19,6 +20,7 @@ int main(int argc, char **argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     core::hooks().showMainWindow = [] { songlist::ShowNameList(); };
+    core::hooks().showPlayerOnly = [](const QString &path) { player::showPlayerOnly(path); };
     static int exitCode = 0;
     core::hooks().endProgram = [](int code) {
         exitCode = code;

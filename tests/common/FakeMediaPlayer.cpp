@@ -39,6 +39,10 @@ void FakeMediaPlayer::play() {
 
 void FakeMediaPlayer::stop() {
     calls << QStringLiteral("stop");
+    stopNow();
+}
+
+void FakeMediaPlayer::stopNow() {
     if (broken_ || liveState() == Stopped)
         return;
     setState(Stopped);
@@ -47,6 +51,10 @@ void FakeMediaPlayer::stop() {
 
 void FakeMediaPlayer::next() {
     calls << QStringLiteral("next");
+    nextNow();
+}
+
+void FakeMediaPlayer::nextNow() {
     if (pendingOpen_ || !isList_ || entries_.isEmpty())
         return;
     int following = order_.after(current_);
@@ -135,12 +143,12 @@ void FakeMediaPlayer::failOpen() {
     raisePlayStateChange(Ready);
 }
 
-void FakeMediaPlayer::userStop() { stop(); }
+void FakeMediaPlayer::userStop() { stopNow(); }
 
 void FakeMediaPlayer::userNext() {
     if (isList_ && !loop_ && order_.isLast(current_))
         return;
-    next();
+    nextNow();
 }
 
 void FakeMediaPlayer::userPrevious() {

@@ -16,7 +16,7 @@ class FakeMediaPlayer : public platform::media::MediaPlayer {
 public:
     explicit FakeMediaPlayer(QWidget *parent = nullptr);
 
-    // Every call, in order: "URL=<url>", "setMode(loop,true)", "play", "stop", "next",
+    // Every call the program makes (not the transport's), in order: "URL=<url>", "setMode(loop,true)", "play", "stop", "next",
     // "currentItem=<index>".
     QStringList calls;
 
@@ -55,6 +55,8 @@ public:
 
 private:
     void startEntry(int index);
+    void stopNow();
+    void nextNow();
 
     QString url_;
     bool pendingOpen_ = false;

@@ -3,9 +3,12 @@
 #include "platform/media/M3uList.h"
 
 #include <QAudioOutput>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLibrary>
 #include <QMetaObject>
 #include <QSlider>
 #include <QStyle>
@@ -33,14 +36,6 @@ QString clock(qint64 ms) {
 
 QtMediaPlayer::QtMediaPlayer(QWidget *parent) : MediaPlayer(parent) {
     setFocusPolicy(Qt::StrongFocus);
-    backend_ = new QMediaPlayer(this);
-    audio_ = new QAudioOutput(this);
-    backend_->setAudioOutput(audio_);
-    // Start settings: volume 50, not muted, rate 1.0, played once.
-    audio_->setVolume(0.5f);
-    audio_->setMuted(false);
-    backend_->setPlaybackRate(1.0);
-    backend_->setLoops(1);
 
     lblTitle = new QLabel(this);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
@@ -81,6 +76,21 @@ QtMediaPlayer::QtMediaPlayer(QWidget *parent) : MediaPlayer(parent) {
     connect(btnStop, &QToolButton::clicked, this, [this] { transportStop(); });
     connect(btnPrevious, &QToolButton::clicked, this, [this] { transportPrevious(); });
     connect(btnNext, &QToolButton::clicked, this, [this] { transportNext(); });
+    if (backendInstalled())
+        makeBackend();
+    updateTransport();
+}
+
+void QtMediaPlayer::makeBackend() {
+    backend_ = new QMediaPlayer(this);
+    audio_ = new QAudioOutput(this);
+    backend_->setAudioOutput(audio_);
+    // Start settings: volume 50, not muted, rate 1.0, played once.
+    audio_->setVolume(0.5f);
+    audio_->setMuted(false);
+    backend_->setPlaybackRate(1.0);
+    backend_->setLoops(1);
+
     connect(btnMute, &QToolButton::toggled, audio_, &QAudioOutput::setMuted);
     connect(sldVolume, &QSlider::valueChanged, audio_, [this](int v) { audio_->setVolume(float(v) / 100.0f); });
     connect(sldPosition, &QSlider::sliderMoved, backend_, &QMediaPlayer::setPosition);
@@ -108,17 +118,36 @@ QtMediaPlayer::QtMediaPlayer(QWidget *parent) : MediaPlayer(parent) {
         if (p > 0)
             checkPlaying();
     });
-    updateTransport();
 }
 
 QtMediaPlayer::~QtMediaPlayer() {
+    if (!backend_)
+        return;
     backend_->disconnect(this);
     backend_->stop();
     delete backend_;
     backend_ = nullptr;
 }
 
-bool QtMediaPlayer::isAvailable() const { return backend_->isAvailable(); }
+bool QtMediaPlayer::backendInstalled() {
+    // Qt ends the program when it finds no media backend to load, so look for one first: a
+    // plugin in a "multimedia" folder of the plugin paths (the one QT_MEDIA_BACKEND names, when
+    // it names one).
+    const QString wanted = qEnvironmentVariable("QT_MEDIA_BACKEND");
+    const auto paths = QCoreApplication::libraryPaths();
+    for (const QString &path : paths) {
+        const auto files = QDir(path + QLatin1String("/multimedia")).entryInfoList(QDir::Files);
+        for (const QFileInfo &f : files) {
+            if (!QLibrary::isLibrary(f.fileName()))
+                continue;
+            if (wanted.isEmpty() || f.fileName().contains(wanted + QLatin1String("mediaplugin")))
+                return true;
+        }
+    }
+    return false;
+}
+
+bool QtMediaPlayer::isAvailable() const { return backend_ && backend_->isAvailable(); }
 
 // ---------------------------------------------------------------- what to play
 
@@ -155,7 +184,8 @@ void QtMediaPlayer::open() {
     if (entries_.isEmpty()) {
         ++load_;
         wantPlay_ = false;
-        backend_->setSource(QUrl());
+        if (backend_)
+            backend_->setSource(QUrl());
         gaveUp_ = true;
         setState(Ready);
         raisePlayStateChange(Ready);
@@ -180,6 +210,13 @@ void QtMediaPlayer::loadEntry(int index, bool play) {
     playingRaised_ = false;
     loadFailed_ = false;
     endHandled_ = false;
+    if (!isAvailable()) {
+        // Nothing can open: the entry fails like a file that cannot be read.
+        const quint64 load = load_;
+        QMetaObject::invokeMethod(this, [this, load] { handleFailure(load); }, Qt::QueuedConnection);
+        updateTransport();
+        return;
+    }
     backend_->setSource(QUrl::fromLocalFile(files_.value(index)));
     if (play)
         backend_->play();
@@ -189,6 +226,8 @@ void QtMediaPlayer::loadEntry(int index, bool play) {
 // ---------------------------------------------------------------- backend reports
 
 void QtMediaPlayer::quietStop() {
+    if (!backend_)
+        return;
     // Qt reports statuses from inside stop(); they say nothing about what comes next.
     quiet_ = true;
     backend_->stop();
@@ -222,7 +261,8 @@ void QtMediaPlayer::onStatus(QMediaPlayer::MediaStatus status) {
 }
 
 void QtMediaPlayer::checkPlaying() {
-    if (!wantPlay_ || playingRaised_ || loadFailed_ || backend_->playbackState() != QMediaPlayer::PlayingState)
+    if (!backend_ || !wantPlay_ || playingRaised_ || loadFailed_ ||
+        backend_->playbackState() != QMediaPlayer::PlayingState)
         return;
     const auto status = backend_->mediaStatus();
     if (status != QMediaPlayer::BufferedMedia && !(status == QMediaPlayer::LoadedMedia && backend_->position() > 0))
@@ -351,6 +391,8 @@ void QtMediaPlayer::play() {
     wantPlay_ = true;
     playingRaised_ = false;
     endHandled_ = false;
+    if (!backend_)
+        return;
     if (backend_->mediaStatus() == QMediaPlayer::EndOfMedia)
         backend_->setPosition(0);
     backend_->play();
@@ -409,7 +451,7 @@ MediaItem QtMediaPlayer::currentPlaylistItem(int index) const {
 // ---------------------------------------------------------------- transport
 
 void QtMediaPlayer::transportPlayPause() {
-    if (liveState() == Playing) {
+    if (liveState() == Playing && backend_) {
         wantPlay_ = false;
         playingRaised_ = false;
         setState(Paused);

@@ -28,6 +28,8 @@ public:
 
     // False when Qt has no media backend: nothing can play.
     bool isAvailable() const;
+    // True when a media backend is installed for Qt to load.
+    static bool backendInstalled();
 
     void setURL(const QString &url) override;
     QString URL() const override { return url_; }
@@ -57,6 +59,7 @@ public:
     QLabel *lblTime = nullptr;
 
 private:
+    void makeBackend();
     void open();
     void startEntry(int index, bool play);
     void loadEntry(int index, bool play);

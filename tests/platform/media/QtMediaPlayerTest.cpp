@@ -251,3 +251,31 @@ TEST_F(QtMediaPlayerTest, FileNamesWithQuotesBlanksAmpersandHashAndAccentsPlay) 
     EXPECT_EQ(log, (QStringList{"9/9", QStringLiteral("item It's \"#1\" & caf\u00e9 100%/9"), "3/3", "8/8"}));
     EXPECT_EQ(player->currentMedia().sourceURL, name);
 }
+
+// Qt ends the program when it has no media backend to load; the player must not let it get
+// that far, and plays nothing instead.
+TEST(QtMediaPlayerWithoutBackend, OpensNothingAndNeverTouchesQtMultimedia) {
+    const QByteArray previous = qgetenv("QT_MEDIA_BACKEND");
+    qputenv("QT_MEDIA_BACKEND", "nonexistent");
+    EXPECT_FALSE(QtMediaPlayer::backendInstalled());
+    auto player = std::make_unique<QtMediaPlayer>();
+    if (previous.isEmpty())
+        qunsetenv("QT_MEDIA_BACKEND");
+    else
+        qputenv("QT_MEDIA_BACKEND", previous);
+    EXPECT_FALSE(player->isAvailable());
+    QStringList log;
+    QObject::connect(player.get(), &MediaPlayer::playStateChange, [&](int s) { log << QString::number(s); });
+    QObject::connect(player.get(), &MediaPlayer::currentItemChange, [&] { log << QStringLiteral("item"); });
+    player->setURL(QStringLiteral("/m/song.mp3"));
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(log, (QStringList{"9", "item", "10"}));
+    player->play();
+    player->transportPlayPause();
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(log.size(), 3);
+    EXPECT_EQ(player->playState(), Ready);
+    EXPECT_TRUE(QtMediaPlayer::backendInstalled() || !previous.isEmpty());
+}

@@ -68,6 +68,7 @@ void PlayForm::buildControls() {
     lbSongs = make(new QListWidget(this), "lbSongs", {3580, 120, 5472, 3600});
     lbSongURL = make(new QListWidget(this), "lbSongURL", {120, 3820, 8932, 255});
     lbSongURL->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lbSongURL->setFrameShape(QFrame::NoFrame);  // one row high: the row needs all of it
     lblNumSongs = make(new QLabel(this), "lblNumSongs", {3300, 4085, 3000, 255});
     lblNumSongs->setAlignment(Qt::AlignCenter);
     cbPlayNext = check("cbPlayNext", QStringLiteral("Play next song once this song ends"), {120, 4085, 3400, 255});

@@ -251,11 +251,21 @@ TEST_F(PlayerTest, UserClickJumpsToTheSongWithLoopCleared) {
     EXPECT_EQ(w->focusWidget(), w->WindowsMediaPlayer1);
     EXPECT_EQ(fake()->currentItem().sourceURL, QStringLiteral("/m/b.mp3"));
 
-    // A click on the song already selected plays it again.
-    w->lbSongs->setFocus();
+    // A click on the song already selected plays it again; a mouse click on another song runs
+    // the handler once.
+    w->show();
+    QApplication::setActiveWindow(w);
+    auto clickRow = [&](int row) {
+        const QRect r = w->lbSongs->visualItemRect(w->lbSongs->item(row));
+        QTest::mouseClick(w->lbSongs->viewport(), Qt::LeftButton, {}, r.center());
+    };
     fake()->calls.clear();
-    emit w->lbSongs->itemClicked(w->lbSongs->item(1));
+    clickRow(1);
     EXPECT_EQ(fake()->calls, (QStringList{"stop", "currentItem=1", "play", "currentItem=1"}));
+    fake()->calls.clear();
+    clickRow(2);
+    EXPECT_EQ(fake()->calls, (QStringList{"stop", "currentItem=2", "play", "currentItem=2"}));
+    EXPECT_EQ(w->lbSongURL->currentRow(), 2);
 }
 
 TEST_F(PlayerTest, UserClickWhileTheListItselfIsCurrentPlaysAndSelectsTheFirstSong) {

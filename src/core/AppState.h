@@ -64,6 +64,8 @@ struct AppState {
     bool PlayFromFolder = false;
     bool PlayFromEditor = false;
     bool PlayerOpen = false;
+    int PlayerTop = 0;             // twips: where the player window was last closed
+    int PlayerLeft = 0;
     QString CurrentPlayList;
     QString PlayerSelectedList;
     bool PlayListAddSongMode = false;

@@ -208,13 +208,8 @@ StartResult playerOnly(const QString &argument) {
     s.PlayOnlyMode = true;
     s.PlayPath = argument;
     s.PlayCaption = QStringLiteral("Orvalis Player");
-    if (!core::hooks().showPlayerOnly) {
-        ui::msgBox(QStringLiteral("The Orvalis player is not available in this version, so ") + argument +
-                       QStringLiteral(" cannot be played."),
-                   ui::Buttons::OK, ui::Icon::Exclamation, s.ProductName);
-        return finish(StartResult::Ended);
-    }
-    core::hooks().showPlayerOnly(argument);
+    if (core::hooks().showPlayerOnly)
+        core::hooks().showPlayerOnly(argument);
     return finish(StartResult::PlayerClosed);
 }
 

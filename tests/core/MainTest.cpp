@@ -130,15 +130,6 @@ TEST_F(MainTest, MusicFileStartsThePlayerAloneWithoutTheQuotes) {
     EXPECT_EQ(endCodes, QList<int>{0});
 }
 
-TEST_F(MainTest, WithoutAPlayerTheMusicStartSaysSoAndWritesNothing) {
-    EXPECT_EQ(modMain::Main("/music/a.mp3"), StartResult::Ended);
-    ASSERT_EQ(prompts.messageTexts().size(), 1);
-    EXPECT_TRUE(prompts.lastMessage().contains("player is not available"));
-    EXPECT_TRUE(prompts.lastMessage().contains("/music/a.mp3"));
-    EXPECT_FALSE(g().Db);
-    EXPECT_TRUE(settingsKeys().isEmpty());
-}
-
 TEST_F(MainTest, MissingDatabaseOnTheCommandLineEndsWithItsMessage) {
     EXPECT_EQ(modMain::Main("/nowhere/cat.mdb"), StartResult::Ended);
     ASSERT_EQ(prompts.asked().size(), 1);

@@ -157,20 +157,25 @@ struct Reset {
 
 // A row of a lazy recordset as SQLite gave it. A walk reads a few fields of each row: a field
 // becomes a value only when it is read, so the other fields cost no text or date conversion.
+// The parts are small, so a row costs a few small allocations however wide the table.
 struct RawRow {
     struct Cell {
-        int type = SQLITE_NULL;
-        qint64 i = 0;
-        double d = 0;
-        int off = 0;
-        int len = 0;
+        union {
+            qint64 i;
+            double d;
+            struct {
+                int off;
+                int len;
+            } text;
+        };
+        int type;
     };
     std::vector<Cell> cells;
     QByteArray bytes;
-    mutable QVariantList values;
-    mutable std::vector<char> made;
+    mutable std::vector<std::pair<int, QVariant>> made; // the fields read so far
 
     RawRow(sqlite3_stmt *s, int n) : cells(size_t(n)) {
+        int total = 0;
         for (int c = 0; c < n; ++c) {
             Cell &cell = cells[size_t(c)];
             cell.type = sqlite3_column_type(s, c);
@@ -179,25 +184,32 @@ struct RawRow {
             } else if (cell.type == SQLITE_FLOAT) {
                 cell.d = sqlite3_column_double(s, c);
             } else if (cell.type != SQLITE_NULL) {
-                const void *p = cell.type == SQLITE_BLOB ? sqlite3_column_blob(s, c) : sqlite3_column_text(s, c);
-                cell.len = sqlite3_column_bytes(s, c);
-                cell.off = int(bytes.size());
-                bytes.append(static_cast<const char *>(p), cell.len);
+                if (cell.type == SQLITE_TEXT) sqlite3_column_text(s, c); // the size as text
+                cell.text.off = total;
+                cell.text.len = sqlite3_column_bytes(s, c);
+                total += cell.text.len;
             }
         }
-    }
-    const QVariant &value(int c, Kind kind) const {
-        if (made.empty()) {
-            values.resize(qsizetype(cells.size()));
-            made.assign(cells.size(), 0);
-        }
-        if (!made[size_t(c)]) {
+        bytes.reserve(total);
+        for (int c = 0; c < n; ++c) {
             const Cell &cell = cells[size_t(c)];
-            values[c] = storedValue(cell.type, cell.i, cell.d,
-                                    reinterpret_cast<const unsigned char *>(bytes.constData()) + cell.off, cell.len, kind);
-            made[size_t(c)] = 1;
+            if (cell.type == SQLITE_TEXT)
+                bytes.append(reinterpret_cast<const char *>(sqlite3_column_text(s, c)), cell.text.len);
+            else if (cell.type == SQLITE_BLOB)
+                bytes.append(static_cast<const char *>(sqlite3_column_blob(s, c)), cell.text.len);
         }
-        return values[c];
+    }
+    QVariant value(int c, Kind kind) const {
+        for (const auto &[k, v] : made)
+            if (k == c) return v;
+        const Cell &cell = cells[size_t(c)];
+        const bool hasText = cell.type == SQLITE_TEXT || cell.type == SQLITE_BLOB;
+        QVariant v = storedValue(cell.type, cell.type == SQLITE_INTEGER ? cell.i : 0, cell.type == SQLITE_FLOAT ? cell.d : 0,
+                                 reinterpret_cast<const unsigned char *>(bytes.constData()) + (hasText ? cell.text.off : 0),
+                                 hasText ? cell.text.len : 0, kind);
+        if (made.empty()) made.reserve(8);
+        made.emplace_back(c, v);
+        return v;
     }
 };
 
@@ -277,6 +289,7 @@ struct Recordset::Impl {
     std::vector<DefaultStmt> defaultStmts;       // per column
     std::vector<Stmt> counterStmts;              // per tab
     std::map<std::string, Stmt> insertStmts;     // tab, assigned columns and counter → INSERT
+    std::map<std::string, Stmt> updateStmts;     // tab and changed columns → UPDATE by key
     mutable QHash<QString, int> ordinalMemo;     // names as callers spell them → ordinal
 
     // ---------------------------------------------------------------- setup
@@ -757,9 +770,11 @@ struct Recordset::Impl {
 
     // Whether the rows read are still what the database holds: nothing was written since, or,
     // for rows of one table, nothing to that table.
+    int oneTable = -1; // whether the rows come from one table: -1 not known yet
+
     bool cacheValid() {
         if (cacheGen == conn->gen) return true;
-        const bool oneTable = table || (tabs.size() == 1 && parts && !multiTable(parts->from));
+        if (oneTable < 0) oneTable = (table || (tabs.size() == 1 && parts && !multiTable(parts->from))) ? 1 : 0;
         if (!oneTable || conn->blindGen > cacheGen) return false;
         for (const Tab &t : tabs)
             if (conn->tableGen(t.name) > cacheGen) return false;
@@ -866,10 +881,12 @@ struct Recordset::Impl {
         return fetch(serial, keyAt(p));
     }
 
-    // Every field of a lazy row, converted now (Edit keeps them all).
-    const QVariantList &allOf(const RawRow &r) const {
-        for (int i = 0; i < int(cols.size()); ++i) r.value(i, cols[size_t(i)].kind);
-        return r.values;
+    // Every field of a lazy row (Edit keeps them all).
+    QVariantList allOf(const RawRow &r) const {
+        QVariantList out;
+        out.reserve(qsizetype(cols.size()));
+        for (int i = 0; i < int(cols.size()); ++i) out << r.value(i, cols[size_t(i)].kind);
+        return out;
     }
 
     Value cellAt(long p, int ordinal) {
@@ -885,7 +902,7 @@ struct Recordset::Impl {
         return r;
     }
 
-    const QVariantList &currentRow() {
+    QVariantList currentRow() {
         if (!lazy) {
             if (!hasCurrent()) noCurrent();
             return rows[size_t(pos)];
@@ -1182,21 +1199,48 @@ struct Recordset::Impl {
             if (dirty[ci] && cols[ci].tab >= 0) touched[size_t(cols[ci].tab)] = 1;
         atomically(std::count(touched.begin(), touched.end(), 1) > 1, [&] {
             for (size_t ti = 0; ti < tabs.size(); ++ti) {
+                if (!touched[ti]) continue;
                 const Tab &t = tabs[ti];
-                QStringList sets;
-                QVariantList binds;
+                if (!t.identified || !keyKnown(t, editKey))
+                    throw DbError(errn::FieldNotUpdatable, QStringLiteral("Field cannot be updated."));
+                // The UPDATE for this table and this set of changed fields, kept prepared: an edit
+                // walk changes the same fields of row after row.
+                std::string shape(sizeof(size_t) + cols.size(), '\0');
+                std::memcpy(shape.data(), &ti, sizeof(size_t));
+                for (size_t ci = 0; ci < cols.size(); ++ci)
+                    shape[sizeof(size_t) + ci] = (dirty[ci] && cols[ci].tab == int(ti)) ? 1 : 0;
+                auto it = updateStmts.find(shape);
+                if (it == updateStmts.end()) {
+                    QStringList sets;
+                    QVariantList numbered;
+                    for (size_t ci = 0; ci < cols.size(); ++ci) {
+                        if (!dirty[ci] || cols[ci].tab != int(ti)) continue;
+                        sets << QStringLiteral("%1 = ?%2").arg(quoteName(cols[ci].origin)).arg(numbered.size() + 1);
+                        numbered << QVariant();
+                    }
+                    const QString where = keyWhere(t, numbered, editKey);
+                    it = updateStmts
+                             .emplace(std::move(shape),
+                                      prepare(db(), QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                                                        .arg(quoteName(t.name), sets.join(QStringLiteral(", ")), where),
+                                              true))
+                             .first;
+                }
+                sqlite3_stmt *st = it->second.get();
+                const Reset r{st};
+                int n = 0;
                 for (size_t ci = 0; ci < cols.size(); ++ci) {
                     if (!dirty[ci] || cols[ci].tab != int(ti)) continue;
-                    sets << QStringLiteral("%1 = ?%2").arg(quoteName(cols[ci].origin)).arg(binds.size() + 1);
-                    binds << buf[qsizetype(ci)];
+                    bindValue(st, ++n, buf[qsizetype(ci)]);
                     for (const auto &ic : indexCols)
                         if (ic.compare(cols[ci].origin, Qt::CaseInsensitive) == 0) orderTouched = true;
                 }
-                if (sets.isEmpty()) continue;
-                if (!t.identified || !keyKnown(t, editKey))
-                    throw DbError(errn::FieldNotUpdatable, QStringLiteral("Field cannot be updated."));
-                const QString where = keyWhere(t, binds, editKey);
-                runWrite(QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(quoteName(t.name), sets.join(QStringLiteral(", ")), where), binds);
+                for (int j = 0; j < t.keyCols.size(); ++j) {
+                    const qint64 v = editKey[size_t(t.keyOffset + j)];
+                    if (v == kNullKey) sqlite3_bind_null(st, ++n);
+                    else sqlite3_bind_int64(st, ++n, v);
+                }
+                step(db(), st);
                 if (sqlite3_changes(db()) == 0)
                     throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
             }
@@ -1801,6 +1845,7 @@ void Recordset::close() {
     d.defaultStmts.clear();
     d.counterStmts.clear();
     d.insertStmts.clear();
+    d.updateStmts.clear();
     d.rows.clear();
     d.keys.clear();
     d.serials.clear();

@@ -1,0 +1,127 @@
+// Sampling: plane and block counts per component, edge replication, the transform's scale and
+// accuracy, sub-rectangles, and a failed sampling that leaves nothing to save.
+#include "pictures/JpegCheck.h"
+#include "common/TestEnv.h"
+
+#include "pictures/PictureError.h"
+#include "pictures/QImageSurface.h"
+#include "pictures/cJpeg.h"
+
+#include <cmath>
+
+using namespace pictures;
+
+namespace {
+
+cJpeg sampled(const QImage &picture, bool grey = false, int quality = 75) {
+    cJpeg j;
+    if (grey)
+        j.SetSamplingFrequencies(1, 1, 0, 0, 0, 0);
+    j.setQuality(quality);
+    QImageSurface s(picture);
+    EXPECT_EQ(j.SampleHDC(&s, picture.width(), picture.height()), 0);
+    return j;
+}
+
+TEST(JpegSampling, Width20GivesThreeLuminanceAndTwoChromaBlocksPerRow) {
+    const cJpeg j = sampled(jpegcheck::photoLike(20, 9));
+    EXPECT_EQ(j.component(0).w8, 24);
+    EXPECT_EQ(j.component(0).h8, 16);
+    EXPECT_EQ(j.component(0).coefficients.size(), 24u * 16u);
+    for (int c = 1; c < 3; ++c) {
+        EXPECT_EQ(j.component(c).w, 10);
+        EXPECT_EQ(j.component(c).w8, 16);
+        EXPECT_EQ(j.component(c).h, 5);
+        EXPECT_EQ(j.component(c).coefficients.size(), 16u * 8u);
+        EXPECT_EQ(j.component(c).C, c + 1);
+    }
+}
+
+TEST(JpegSampling, UniformPicturesGiveOnlyDcAndMidGreyNothingAtAll) {
+    struct Case {
+        QColor colour;
+        int size;
+    };
+    for (const Case &c : {Case{QColor(128, 128, 128), 37}, Case{QColor(200, 40, 90), 1}}) {
+        const cJpeg j = sampled(jpegcheck::flat(c.size, c.size, c.colour));
+        for (int k = 0; k < 3; ++k) {
+            const auto &coef = j.component(k).coefficients;
+            for (std::size_t i = 0; i < coef.size(); ++i)
+                if (c.colour == QColor(128, 128, 128))
+                    EXPECT_EQ(coef[i], 0) << k << " " << i;
+                else if (i % 64 != 0)
+                    EXPECT_EQ(coef[i], 0) << "a single pixel repeats over its block: " << k << " " << i;
+        }
+    }
+}
+
+TEST(JpegSampling, DcIsEightTimesTheLevelOverTheTableEntry) {
+    // Grey 200 at quality 50 (luminance entry 16): 64 · 72 / 8 / 16 = 36.
+    const cJpeg j = sampled(jpegcheck::flat(8, 8, QColor(200, 200, 200)), true, 50);
+    EXPECT_EQ(j.component(0).coefficients[0], 36);
+}
+
+TEST(JpegSampling, CoefficientsMatchAPlainDct) {
+    const QImage picture = jpegcheck::photoLike(8, 8, 7);
+    const cJpeg j = sampled(picture, true, 100);
+    for (int v = 0; v < 8; ++v)
+        for (int u = 0; u < 8; ++u) {
+            double sum = 0;
+            for (int y = 0; y < 8; ++y)
+                for (int x = 0; x < 8; ++x) {
+                    const QColor c = picture.pixelColor(x, y);
+                    const double level = 0.299 * c.red() + 0.587 * c.green() + 0.114 * c.blue() - 128;
+                    sum += level * std::cos((2 * x + 1) * u * M_PI / 16) * std::cos((2 * y + 1) * v * M_PI / 16);
+                }
+            const double cu = u ? 1 : M_SQRT1_2, cv = v ? 1 : M_SQRT1_2;
+            const double expected = sum * cu * cv / 4; // quality 100: every entry 1
+            EXPECT_NEAR(j.component(0).coefficients[std::size_t(j.zigZag(u, v))], expected, 0.51) << u << " " << v;
+        }
+}
+
+TEST(JpegSampling, TheLastColumnAndRowAreRepeatedIntoThePadding) {
+    // A 9 × 9 picture pads to 16 × 16 by repeating its edge; the same picture drawn with its
+    // edge repeated by hand gives the same coefficients.
+    const QImage small = jpegcheck::photoLike(9, 9, 3);
+    QImage padded(16, 16, QImage::Format_RGB888);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            padded.setPixelColor(x, y, small.pixelColor(std::min(x, 8), std::min(y, 8)));
+    EXPECT_EQ(sampled(small, true).component(0).coefficients, sampled(padded, true).component(0).coefficients);
+}
+
+TEST(JpegSampling, ASourceRectangleSamplesLikeThePictureCutOut) {
+    const QImage whole = jpegcheck::photoLike(40, 30, 5);
+    const QRect part(7, 5, 21, 17);
+    cJpeg j;
+    QImageSurface s(whole);
+    ASSERT_EQ(j.SampleHDC(&s, part.width(), part.height(), part.x(), part.y()), 0);
+    const cJpeg cut = sampled(whole.copy(part));
+    for (int c = 0; c < 3; ++c)
+        EXPECT_EQ(j.component(c).coefficients, cut.component(c).coefficients) << c;
+}
+
+TEST(JpegSampling, AFailedSamplingLeavesNothingToSave) {
+    testenv::TempFolder tmp;
+    const QImage picture = jpegcheck::photoLike(16, 16);
+    QImageSurface s(picture);
+    cJpeg j;
+    ASSERT_EQ(j.SampleHDC(&s, 16, 16), 0);
+    const struct {
+        int w, h;
+        const DrawingSurface *source;
+    } failures[] = {{0, 16, &s}, {16, 0, &s}, {16, 16, nullptr}};
+    for (const auto &f : failures) {
+        EXPECT_EQ(j.SampleHDC(f.source, f.w, f.h), 1);
+        try {
+            j.SaveFile(tmp.file(QStringLiteral("x.jpg")));
+            ADD_FAILURE() << "saved the previous picture's samples";
+        } catch (const PictureError &e) {
+            EXPECT_EQ(e.number(), 9);
+        }
+        EXPECT_FALSE(QFile::exists(tmp.file(QStringLiteral("x.jpg"))));
+        ASSERT_EQ(j.SampleHDC(&s, 16, 16), 0);
+    }
+}
+
+} // namespace

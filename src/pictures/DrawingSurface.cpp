@@ -27,23 +27,26 @@ void drawSurface(DrawingSurface &target, const QRect &targetRect, const DrawingS
         target.writePixels(targetRect.x(), targetRect.y() + y, w, 1, rows.row(y), std::ptrdiff_t(w) * 3, op);
 }
 
-std::vector<StretchRows::Tap> StretchRows::taps(int s, int d) {
+std::vector<StretchRows::Tap> StretchRows::taps(int s, int d, std::vector<float> &weights) {
     std::vector<Tap> result(static_cast<std::size_t>(d));
+    const auto add = [&](int i, int first, std::initializer_list<float> w) {
+        result[std::size_t(i)] = Tap{first, int(w.size()), int(weights.size())};
+        weights.insert(weights.end(), w);
+    };
     if (s == d) {
         for (int i = 0; i < d; ++i)
-            result[std::size_t(i)] = Tap{i, {1.0f}};
+            add(i, i, {1.0f});
     } else if (d < s) {
         // Area average: output pixel i covers source [i·s/d, (i+1)·s/d), counted in units of 1/d
         // so that whole ratios give exact weights.
         for (int i = 0; i < d; ++i) {
             const long long start = (long long)i * s, end = (long long)(i + 1) * s;
             const int first = int(start / d), last = int((end - 1) / d);
-            Tap t{first, {}};
+            result[std::size_t(i)] = Tap{first, last - first + 1, int(weights.size())};
             for (int j = first; j <= last; ++j) {
                 const long long lo = std::max(start, (long long)j * d), hi = std::min(end, (long long)(j + 1) * d);
-                t.weight.push_back(float(double(hi - lo) / double(s)));
+                weights.push_back(float(double(hi - lo) / double(s)));
             }
-            result[std::size_t(i)] = std::move(t);
         }
     } else {
         // Bilinear between pixel centres, the edges held.
@@ -53,9 +56,9 @@ std::vector<StretchRows::Tap> StretchRows::taps(int s, int d) {
             const int first = int(std::floor(c));
             const float f = float(c - first);
             if (first + 1 <= s - 1 && f > 0.0f)
-                result[std::size_t(i)] = Tap{first, {1.0f - f, f}};
+                add(i, first, {1.0f - f, f});
             else
-                result[std::size_t(i)] = Tap{first, {1.0f}};
+                add(i, first, {1.0f});
         }
     }
     return result;
@@ -63,15 +66,16 @@ std::vector<StretchRows::Tap> StretchRows::taps(int s, int d) {
 
 StretchRows::StretchRows(const DrawingSurface &source, const QRect &sourceRect, int w, int h)
     : source_(source), rect_(sourceRect), w_(w) {
-    across_ = taps(sourceRect.width(), w);
-    down_ = taps(sourceRect.height(), h);
-    std::size_t span = 1;
+    across_ = taps(sourceRect.width(), w, acrossWeights_);
+    down_ = taps(sourceRect.height(), h, downWeights_);
+    int span = 1;
     for (const Tap &t : down_)
-        span = std::max(span, t.weight.size());
-    cache_.assign(span + 1, std::vector<float>(std::size_t(w) * 3));
-    cacheRow_.assign(span + 1, -1);
+        span = std::max(span, t.count);
+    cache_.assign(std::size_t(span) + 1, std::vector<float>(std::size_t(w) * 3));
+    cacheRow_.assign(std::size_t(span) + 1, -1);
     line_.resize(std::size_t(sourceRect.width()) * 3);
     out_.resize(std::size_t(w) * 3);
+    sum_.resize(std::size_t(w) * 3);
 }
 
 const float *StretchRows::horizontalRow(int sourceRow) {
@@ -81,18 +85,20 @@ const float *StretchRows::horizontalRow(int sourceRow) {
         return row.data();
     source_.readPixels(rect_.x(), rect_.y() + sourceRow, rect_.width(), 1, line_.data(),
                        std::ptrdiff_t(line_.size()));
-    for (int i = 0; i < w_; ++i) {
+    float *out = row.data();
+    for (int i = 0; i < w_; ++i, out += 3) {
         const Tap &t = across_[std::size_t(i)];
-        float b = 0, g = 0, r = 0;
+        const float *wt = acrossWeights_.data() + t.weight;
         const std::uint8_t *p = line_.data() + std::size_t(t.first) * 3;
-        for (std::size_t k = 0; k < t.weight.size(); ++k, p += 3) {
-            b += t.weight[k] * p[0];
-            g += t.weight[k] * p[1];
-            r += t.weight[k] * p[2];
+        float b = 0, g = 0, r = 0;
+        for (int k = 0; k < t.count; ++k, p += 3) {
+            b += wt[k] * p[0];
+            g += wt[k] * p[1];
+            r += wt[k] * p[2];
         }
-        row[std::size_t(i) * 3] = b;
-        row[std::size_t(i) * 3 + 1] = g;
-        row[std::size_t(i) * 3 + 2] = r;
+        out[0] = b;
+        out[1] = g;
+        out[2] = r;
     }
     cacheRow_[slot] = sourceRow;
     return row.data();
@@ -102,15 +108,17 @@ const std::uint8_t *StretchRows::row(int y) {
     if (y == outRow_)
         return out_.data();
     const Tap &t = down_[std::size_t(y)];
-    std::vector<float> sum(std::size_t(w_) * 3, 0.0f);
-    for (std::size_t k = 0; k < t.weight.size(); ++k) {
-        const float *src = horizontalRow(t.first + int(k));
-        const float wk = t.weight[k];
-        for (std::size_t i = 0; i < sum.size(); ++i)
+    const std::size_t n = sum_.size();
+    std::fill(sum_.begin(), sum_.end(), 0.0f);
+    for (int k = 0; k < t.count; ++k) {
+        const float *src = horizontalRow(t.first + k);
+        const float wk = downWeights_[std::size_t(t.weight + k)];
+        float *sum = sum_.data();
+        for (std::size_t i = 0; i < n; ++i)
             sum[i] += wk * src[i];
     }
-    for (std::size_t i = 0; i < sum.size(); ++i)
-        out_[i] = std::uint8_t(std::clamp(std::floor(sum[i] + 0.5f), 0.0f, 255.0f));
+    for (std::size_t i = 0; i < n; ++i)
+        out_[i] = std::uint8_t(std::clamp(sum_[i], 0.0f, 255.0f) + 0.5f); // the sum is never negative
     outRow_ = y;
     return out_.data();
 }

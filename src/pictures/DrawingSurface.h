@@ -86,16 +86,19 @@ public:
 
 private:
     struct Tap {
-        int first = 0;             // first source index
-        std::vector<float> weight; // one per source index from `first`
+        int first = 0;  // first source index
+        int count = 0;  // source indices from `first`
+        int weight = 0; // position of the first weight in the weights list
     };
-    static std::vector<Tap> taps(int sourceLength, int targetLength);
+    static std::vector<Tap> taps(int sourceLength, int targetLength, std::vector<float> &weights);
     const float *horizontalRow(int sourceRow);
 
     const DrawingSurface &source_;
     QRect rect_;
     int w_;
     std::vector<Tap> across_, down_;
+    std::vector<float> acrossWeights_, downWeights_;
+    std::vector<float> sum_;
     std::vector<std::uint8_t> line_;                // one source row as read
     std::vector<std::vector<float>> cache_;         // horizontally stretched source rows
     std::vector<int> cacheRow_;                     // the source row each cache slot holds

@@ -5,9 +5,35 @@
 #include <bit>
 #include <limits>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace pictures {
 
 namespace {
+
+// Bit k set when coefficient k of the block is not 0: the coder then visits the non-zero
+// coefficients only, which most blocks have few of.
+std::uint64_t nonZero(const std::int16_t *block) {
+#ifdef __SSE2__
+    std::uint64_t mask = 0;
+    const __m128i zero = _mm_setzero_si128();
+    for (int i = 0; i < 64; i += 16) {
+        const __m128i a = _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i *>(block + i)), zero);
+        const __m128i b = _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i *>(block + i + 8)), zero);
+        const auto zeros = std::uint64_t(std::uint32_t(_mm_movemask_epi8(_mm_packs_epi16(a, b))) & 0xFFFFu);
+        mask |= (~zeros & 0xFFFFu) << i;
+    }
+    return mask;
+#else
+    std::uint64_t mask = 0;
+    for (int k = 0; k < 64; ++k)
+        mask |= std::uint64_t(block[k] != 0) << k;
+    return mask;
+#endif
+}
+
 [[noreturn]] void badTable() {
     throw PictureError(PictureError::Misuse, QStringLiteral("Bad Huffman Table"));
 }
@@ -142,21 +168,21 @@ void HuffmanCoder::ExpandHuffman(HuffmanTable &table, int largestSymbol) {
 
 void HuffmanCoder::CollectACStats(const std::int16_t *blocks, std::size_t count, SymbolCounts &counts) {
     for (std::size_t b = 0; b + 64 <= count; b += 64) {
-        int run = 0;
-        for (std::size_t k = 1; k < 64; ++k) {
-            const int v = blocks[b + k];
-            if (v == 0) {
-                ++run;
-                continue;
-            }
+        const std::int16_t *block = blocks + b;
+        std::uint64_t m = nonZero(block) & ~std::uint64_t(1);
+        int last = 0; // the last non-zero position; the zeros after it form the run
+        while (m) {
+            const int k = std::countr_zero(m);
+            m &= m - 1;
+            int run = k - last - 1;
             while (run > 15) {
                 ++counts[0xF0];
                 run -= 16;
             }
-            ++counts[std::size_t(16 * run + category(v))];
-            run = 0;
+            ++counts[std::size_t(16 * run + category(block[k]))];
+            last = k;
         }
-        if (run > 0)
+        if (last < 63)
             ++counts[0x00];
     }
 }
@@ -219,24 +245,24 @@ void HuffmanCoder::EncodeBlock(const std::int16_t *blocks, std::size_t &index, i
     const int dcCategory = category(diff);
     putCode(dc, dcCategory);
     putExtra(diff, dcCategory);
-    int run = 0;
-    for (std::size_t k = 0; k < 63; ++k) {
-        const int v = blocks[index + k];
-        if (v == 0) {
-            ++run;
-            continue;
-        }
+    const std::int16_t *block = blocks + index - 1;
+    std::uint64_t m = nonZero(block) & ~std::uint64_t(1);
+    int last = 0;
+    while (m) {
+        const int k = std::countr_zero(m);
+        m &= m - 1;
+        int run = k - last - 1;
         while (run > 15) {
             putCode(ac, 0xF0);
             run -= 16;
         }
-        const int c = category(v);
+        const int c = category(block[k]);
         putCode(ac, 16 * run + c);
-        putExtra(v, c);
-        run = 0;
+        putExtra(block[k], c);
+        last = k;
     }
-    if (run > 0)
-        putCode(ac, 0x00);
+    if (last < 63)
+        putCode(ac, 0x00); // no EOB after a non-zero coefficient 63
     index += 63;
 }
 

@@ -9,9 +9,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <new>
 #include <optional>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace pictures {
 
@@ -204,39 +209,73 @@ void cJpeg::clearSamples() {
     }
 }
 
-void cJpeg::FDCT(float *block) {
-    // One pass of the Arai-Agui-Nakajima transform on eight values `stride` apart. Each step is
-    // rounded to single precision; the multiplications are formed in double and rounded once.
-    const auto pass = [](float *d, int stride) {
-        const float d0 = d[0], d1 = d[stride], d2 = d[2 * stride], d3 = d[3 * stride], d4 = d[4 * stride],
-                    d5 = d[5 * stride], d6 = d[6 * stride], d7 = d[7 * stride];
-        float t0 = d7 + d0, t1 = d0 - d7, t2 = d6 + d1, t3 = d1 - d6, t4 = d5 + d2, t5 = d2 - d5, t6 = d4 + d3,
-              t7 = d3 - d4;
-        t7 = t5 + t7;
-        const float t8 = t0 - t6;
-        t6 = t0 + t6;
-        t0 = t4 + t2;
-        t2 = float(((double(t2) - double(t4)) + double(t8)) * 0.707106781186548);
-        t4 = t3 + t1;
-        t3 = float((double(t5) + double(t3)) * 0.707106781186548);
-        t5 = float((double(t4) - double(t7)) * 0.382683432365091);
-        t7 = float(double(t7) * 0.541196100146196 - double(t5));
-        t4 = float(double(t4) * 1.30656296487638 - double(t5));
-        t5 = t3 + t1;
-        t1 = t1 - t3;
-        d[0] = t6 + t0;
-        d[4 * stride] = t6 - t0;
-        d[stride] = t5 + t4;
-        d[7 * stride] = t5 - t4;
-        d[2 * stride] = t8 + t2;
-        d[6 * stride] = t8 - t2;
-        d[5 * stride] = t7 + t1;
-        d[3 * stride] = t1 - t7;
-    };
-    for (int x = 0; x < 8; ++x)
-        pass(block + x, 8);
+namespace {
+
+// Four lanes of the transform at once: each lane takes exactly the steps of a single column,
+// so the result is the same as one column at a time.
+using Float4 = float __attribute__((vector_size(16)));
+using Double4 = double __attribute__((vector_size(32)));
+
+// The steps formed in double precision, each rounded to single once at the end.
+#define ORVALIS_WIDE(v) __builtin_convertvector(v, Double4)
+#define ORVALIS_NARROW(v) __builtin_convertvector(v, Float4)
+
+// One pass of the Arai-Agui-Nakajima transform on d0 to d7. Each step is rounded to single
+// precision; the multiplications are formed in double and rounded once.
+inline void aanPass(Float4 *d) {
+    Float4 t0 = d[7] + d[0], t1 = d[0] - d[7], t2 = d[6] + d[1], t3 = d[1] - d[6], t4 = d[5] + d[2],
+           t5 = d[2] - d[5], t6 = d[4] + d[3], t7 = d[3] - d[4];
+    t7 = t5 + t7;
+    const Float4 t8 = t0 - t6;
+    t6 = t0 + t6;
+    t0 = t4 + t2;
+    t2 = ORVALIS_NARROW(((ORVALIS_WIDE(t2) - ORVALIS_WIDE(t4)) + ORVALIS_WIDE(t8)) * 0.707106781186548);
+    t4 = t3 + t1;
+    t3 = ORVALIS_NARROW((ORVALIS_WIDE(t5) + ORVALIS_WIDE(t3)) * 0.707106781186548);
+    t5 = ORVALIS_NARROW((ORVALIS_WIDE(t4) - ORVALIS_WIDE(t7)) * 0.382683432365091);
+    t7 = ORVALIS_NARROW(ORVALIS_WIDE(t7) * 0.541196100146196 - ORVALIS_WIDE(t5));
+    t4 = ORVALIS_NARROW(ORVALIS_WIDE(t4) * 1.30656296487638 - ORVALIS_WIDE(t5));
+    t5 = t3 + t1;
+    t1 = t1 - t3;
+    d[0] = t6 + t0;
+    d[4] = t6 - t0;
+    d[1] = t5 + t4;
+    d[7] = t5 - t4;
+    d[2] = t8 + t2;
+    d[6] = t8 - t2;
+    d[5] = t7 + t1;
+    d[3] = t1 - t7;
+}
+
+#undef ORVALIS_WIDE
+#undef ORVALIS_NARROW
+
+// Runs the pass down the eight columns of a row-ordered block.
+inline void aanColumns(float *block) {
+    for (int x = 0; x < 8; x += 4) {
+        Float4 d[8];
+        for (int j = 0; j < 8; ++j)
+            std::memcpy(&d[j], block + 8 * j + x, sizeof(Float4));
+        aanPass(d);
+        for (int j = 0; j < 8; ++j)
+            std::memcpy(block + 8 * j + x, &d[j], sizeof(Float4));
+    }
+}
+
+inline void transpose(float *block) {
     for (int y = 0; y < 8; ++y)
-        pass(block + 8 * y, 1);
+        for (int x = y + 1; x < 8; ++x)
+            std::swap(block[8 * y + x], block[8 * x + y]);
+}
+
+} // namespace
+
+void cJpeg::FDCT(float *block) {
+    // First down each column, then along each row (as columns of the transposed block).
+    aanColumns(block);
+    transpose(block);
+    aanColumns(block);
+    transpose(block);
 }
 
 void cJpeg::Quantize(std::int16_t *out, const float *work, const float *multipliers,
@@ -244,8 +283,13 @@ void cJpeg::Quantize(std::int16_t *out, const float *work, const float *multipli
     for (std::size_t y = 0; y < 8; ++y)
         for (std::size_t x = 0; x < 8; ++x) {
             const auto z = std::size_t(zigZag[x][y]);
-            const double v = std::nearbyint(double(work[x + 8 * y]) * double(multipliers[z]));
-            out[z] = std::int16_t(std::clamp(v, -32768.0, 32767.0));
+            // The product of two floats is exact in double; it is rounded half to even once.
+            const double v = std::clamp(double(work[x + 8 * y]) * double(multipliers[z]), -32768.0, 32767.0);
+#ifdef __SSE2__
+            out[z] = std::int16_t(_mm_cvtsd_si32(_mm_set_sd(v))); // the default rounding mode: to even
+#else
+            out[z] = std::int16_t(std::nearbyint(v));
+#endif
         }
 }
 
@@ -266,7 +310,7 @@ int cJpeg::SampleHDC(const DrawingSurface *SourceDC, int Width, int Height, int 
             k.h = int((std::int64_t(k.V) * Height + Vmax_ - 1) / Vmax_);
             k.w8 = (k.w + 7) & ~7;
             k.h8 = (k.h + 7) & ~7;
-            k.coefficients.assign(std::size_t(k.w8) * std::size_t(k.h8), 0);
+            k.coefficients.resize(std::size_t(k.w8) * std::size_t(k.h8));
         }
         // Components of the same sampled size share one drawing of the picture.
         for (int first = 0; first < Nf_;) {

@@ -19,19 +19,34 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace pictures {
 
+// Leaves new elements uninitialised: every coefficient is written by the sampling, and a large
+// picture's arrays are not worth zeroing first.
+template <class T> struct UninitialisedAllocator : std::allocator<T> {
+    template <class U> struct rebind {
+        using other = UninitialisedAllocator<U>;
+    };
+    UninitialisedAllocator() = default;
+    template <class U> UninitialisedAllocator(const UninitialisedAllocator<U> &) {}
+    template <class U> void construct(U *p) { ::new (static_cast<void *>(p)) U; }
+    template <class U, class... A> void construct(U *p, A &&...a) { ::new (static_cast<void *>(p)) U(std::forward<A>(a)...); }
+};
+
 class cJpeg {
 public:
+    using Coefficients = std::vector<std::int16_t, UninitialisedAllocator<std::int16_t>>;
+
     struct Component {
         int C = 0;              // identifier, 1 to 3
         int H = 1, V = 1;       // sampling factors
         int Tq = 0;             // quantisation table
         int w = 0, h = 0;       // sampled size
         int w8 = 0, h8 = 0;     // padded to whole blocks
-        std::vector<std::int16_t> coefficients; // 64 per block, blocks in raster order, zig-zag
+        Coefficients coefficients; // 64 per block, blocks in raster order, zig-zag
     };
 
     cJpeg();

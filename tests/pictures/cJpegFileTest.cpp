@@ -271,7 +271,7 @@ TEST_F(JpegFileTest, SaveRefusesAnEmptyNameAnExistingFileAndAnEmptyEncoder) {
     QImageSurface surface(picture);
     ASSERT_EQ(jpeg.SampleHDC(&surface, 16, 16), 0);
     EXPECT_EQ(jpeg.SaveFile(QString()), 1);
-    for (const QString name : {QStringLiteral("there.jpg"), QStringLiteral(".hidden.jpg"), QStringLiteral("locked.jpg")}) {
+    for (const QString &name : {QStringLiteral("there.jpg"), QStringLiteral(".hidden.jpg"), QStringLiteral("locked.jpg")}) {
         const QString path = tmp.file(name);
         testenv::writeFile(path, "old");
         if (name == QStringLiteral("locked.jpg"))

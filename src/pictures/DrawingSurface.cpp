@@ -13,7 +13,7 @@ void drawSurface(DrawingSurface &target, const QRect &targetRect, const DrawingS
     if (sourceRect.size() == targetRect.size()) {
         // A straight copy, in strips so that a large picture is not held twice.
         const std::ptrdiff_t stride = std::ptrdiff_t(w) * 3;
-        const int strip = int(std::max<std::ptrdiff_t>(1, std::min<std::ptrdiff_t>(h, (1 << 22) / stride)));
+        const int strip = int(std::max<std::ptrdiff_t>(1, std::min<std::ptrdiff_t>(h, (1 << 18) / stride)));
         std::vector<std::uint8_t> buffer(std::size_t(stride) * std::size_t(strip));
         for (int y = 0; y < h; y += strip) {
             const int n = std::min(strip, h - y);

@@ -127,3 +127,65 @@ TEST(JpegSampling, AFailedSamplingLeavesNothingToSave) {
 }
 
 } // namespace
+
+namespace {
+
+// The transform and quantisation written out step by step, one column or row at a time, with
+// each step rounded where the encoder rounds; the encoder's faster forms must agree exactly.
+void referencePass(float *d, int stride) {
+    float t0 = d[7 * stride] + d[0], t1 = d[0] - d[7 * stride], t2 = d[6 * stride] + d[stride],
+          t3 = d[stride] - d[6 * stride], t4 = d[5 * stride] + d[2 * stride], t5 = d[2 * stride] - d[5 * stride],
+          t6 = d[4 * stride] + d[3 * stride], t7 = d[3 * stride] - d[4 * stride];
+    t7 = t5 + t7;
+    const float t8 = t0 - t6;
+    t6 = t0 + t6;
+    t0 = t4 + t2;
+    t2 = float(((double(t2) - double(t4)) + double(t8)) * 0.707106781186548);
+    t4 = t3 + t1;
+    t3 = float((double(t5) + double(t3)) * 0.707106781186548);
+    t5 = float((double(t4) - double(t7)) * 0.382683432365091);
+    t7 = float(double(t7) * 0.541196100146196 - double(t5));
+    t4 = float(double(t4) * 1.30656296487638 - double(t5));
+    t5 = t3 + t1;
+    t1 = t1 - t3;
+    d[0] = t6 + t0;
+    d[4 * stride] = t6 - t0;
+    d[stride] = t5 + t4;
+    d[7 * stride] = t5 - t4;
+    d[2 * stride] = t8 + t2;
+    d[6 * stride] = t8 - t2;
+    d[5 * stride] = t7 + t1;
+    d[3 * stride] = t1 - t7;
+}
+
+TEST(JpegSampling, CoefficientsAreRoundedExactlyStepByStep) {
+    const double F[8] = {0.353553390593273, 0.25489778955208,  0.270598050073098, 0.300672443467523,
+                         0.353553390593273, 0.449988111568207, 0.653281482438186, 1.28145772387074};
+    for (const int quality : {100, 75, 30}) {
+        const QImage picture = jpegcheck::photoLike(16, 8, unsigned(quality));
+        const cJpeg j = sampled(picture, true, quality);
+        for (int block = 0; block < 2; ++block) {
+            float work[64];
+            for (int y = 0; y < 8; ++y)
+                for (int x = 0; x < 8; ++x) {
+                    const QColor c = picture.pixelColor(8 * block + x, y);
+                    work[x + 8 * y] = float(double(0.299f) * c.red() + double(0.587f) * c.green() +
+                                            double(0.114f) * c.blue() - 128.0);
+                }
+            for (int x = 0; x < 8; ++x)
+                referencePass(work + x, 8);
+            for (int y = 0; y < 8; ++y)
+                referencePass(work + 8 * y, 1);
+            for (int y = 0; y < 8; ++y)
+                for (int x = 0; x < 8; ++x) {
+                    const int z = j.zigZag(x, y);
+                    const float m = float(F[x] * F[y] / j.quantTable(0)[std::size_t(z)]);
+                    const double expected = std::nearbyint(double(work[x + 8 * y]) * double(m));
+                    EXPECT_EQ(j.component(0).coefficients[std::size_t(64 * block + z)], expected)
+                        << "quality " << quality << " block " << block << " at " << x << ", " << y;
+                }
+        }
+    }
+}
+
+} // namespace

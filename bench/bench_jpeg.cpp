@@ -157,11 +157,33 @@ BENCHMARK(BM_OwnEncoderProcess)->Apply(sizes)->UseRealTime();
 BENCHMARK(BM_CjpegProcess)->Apply(sizes)->UseRealTime();
 BENCHMARK(BM_OwnProcessStartOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Reads a binary PPM file (P6, maxval 255) straight into a 24-bit picture, as cjpeg reads it.
+QImage readPpm(const QString &path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QList<QByteArray> header;
+    while (header.size() < 4) {
+        const QByteArray line = f.readLine();
+        if (line.isEmpty())
+            return {};
+        if (!line.startsWith('#'))
+            header += line.simplified().split(' ');
+    }
+    if (header[0] != "P6" || header[3] != "255")
+        return {};
+    QImage img(header[1].toInt(), header[2].toInt(), QImage::Format_RGB888);
+    for (int y = 0; y < img.height(); ++y)
+        if (f.read(reinterpret_cast<char *>(img.scanLine(y)), qint64(img.width()) * 3) != qint64(img.width()) * 3)
+            return {};
+    return img;
+}
+
 // The whole-process encoder: reads a PPM file, copies it into a bitmap and stores it.
 int encodeFile(const QString &in, const QString &out) {
     pictures::cImage image;
     {
-        const QImage img = QImage(in, "PPM").convertToFormat(QImage::Format_RGB888);
+        const QImage img = readPpm(in);
         if (img.isNull() || !image.CopyStdPicture(img)) {
             std::fprintf(stderr, "cannot read %s\n", qPrintable(in));
             return 1;

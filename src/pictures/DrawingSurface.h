@@ -99,6 +99,7 @@ private:
     std::vector<Tap> across_, down_;
     std::vector<float> acrossWeights_, downWeights_;
     std::vector<float> sum_;
+    bool acrossPairs_ = false; // every output column takes exactly two source columns
     std::vector<std::uint8_t> line_;                // one source row as read
     std::vector<std::vector<float>> cache_;         // horizontally stretched source rows
     std::vector<int> cacheRow_;                     // the source row each cache slot holds

@@ -280,17 +280,26 @@ void cJpeg::FDCT(float *block) {
 
 void cJpeg::Quantize(std::int16_t *out, const float *work, const float *multipliers,
                      const std::array<std::array<int, 8>, 8> &zigZag) {
-    for (std::size_t y = 0; y < 8; ++y)
+    // The product of two floats is exact in double; it is rounded half to even once (the
+    // conversion's default rounding). Coefficients of 8-bit samples stay far inside 16 bits.
+    for (std::size_t y = 0; y < 8; ++y) {
+        const float *row = work + 8 * y;
+#ifdef __SSE2__
+        for (std::size_t x = 0; x < 8; x += 2) {
+            const auto z0 = std::size_t(zigZag[x][y]), z1 = std::size_t(zigZag[x + 1][y]);
+            const __m128d w = _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(row + x))));
+            const __m128d m = _mm_set_pd(double(multipliers[z1]), double(multipliers[z0]));
+            const __m128i q = _mm_cvtpd_epi32(_mm_mul_pd(w, m));
+            out[z0] = std::int16_t(_mm_cvtsi128_si32(q));
+            out[z1] = std::int16_t(_mm_cvtsi128_si32(_mm_srli_si128(q, 4)));
+        }
+#else
         for (std::size_t x = 0; x < 8; ++x) {
             const auto z = std::size_t(zigZag[x][y]);
-            // The product of two floats is exact in double; it is rounded half to even once.
-            const double v = std::clamp(double(work[x + 8 * y]) * double(multipliers[z]), -32768.0, 32767.0);
-#ifdef __SSE2__
-            out[z] = std::int16_t(_mm_cvtsd_si32(_mm_set_sd(v))); // the default rounding mode: to even
-#else
-            out[z] = std::int16_t(std::nearbyint(v));
-#endif
+            out[z] = std::int16_t(std::nearbyint(double(row[x]) * double(multipliers[z])));
         }
+#endif
+    }
 }
 
 int cJpeg::SampleHDC(const DrawingSurface *SourceDC, int Width, int Height, int SrcX, int SrcY) {

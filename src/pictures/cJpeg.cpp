@@ -309,7 +309,9 @@ int cJpeg::SampleHDC(const DrawingSurface *SourceDC, int Width, int Height, int 
     // A failure leaves no samples, so a later SaveFile refuses instead of writing the last
     // picture's coefficients under this picture's size.
     clearSamples();
-    if (!SourceDC || Width < 1 || Height < 1)
+    // A side so large that its padded plane size would not fit a Long cannot be sampled.
+    if (!SourceDC || Width < 1 || Height < 1 || Width > std::numeric_limits<int>::max() - 8 ||
+        Height > std::numeric_limits<int>::max() - 8)
         return 1;
     try {
         for (int c = 0; c < Nf_; ++c) {

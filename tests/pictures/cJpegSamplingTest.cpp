@@ -8,6 +8,7 @@
 #include "pictures/cJpeg.h"
 
 #include <cmath>
+#include <limits>
 
 using namespace pictures;
 
@@ -112,7 +113,7 @@ TEST(JpegSampling, AFailedSamplingLeavesNothingToSave) {
     const struct {
         int w, h;
         const DrawingSurface *source;
-    } failures[] = {{0, 16, &s}, {16, 0, &s}, {16, 16, nullptr}};
+    } failures[] = {{0, 16, &s}, {16, 0, &s}, {16, 16, nullptr}, {std::numeric_limits<int>::max(), 16, &s}};
     for (const auto &f : failures) {
         EXPECT_EQ(j.SampleHDC(f.source, f.w, f.h), 1);
         try {

@@ -60,8 +60,11 @@ public:
     void newPassword(const QString &oldPassword, const QString &newPassword);
 
     // CompactDatabase: copies `source` compacted into `destination` (which must not exist).
+    // In place (destination empty or the source), a source reached through a link is compacted
+    // where the link leads.
     static void compactDatabase(const QString &source, const QString &destination);
-    // RepairDatabase: rebuilds what can be read; keeps the damaged original as "<name>.damaged".
+    // RepairDatabase: rebuilds what can be read, where a link leads; keeps the damaged original
+    // as "<name>.damaged", or "<name>.damaged-2", "-3", ... when earlier ones are there.
     static void repairDatabase(const QString &path);
 
     // Translation of a Jet statement to SQLite, exposed for diagnostics and the benchmarks.

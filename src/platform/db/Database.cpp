@@ -16,6 +16,7 @@ using namespace detail;
 
 struct Database::Impl {
     std::shared_ptr<Conn> conn;
+    std::function<bool(int)> lockWait;
 };
 
 namespace {
@@ -503,6 +504,29 @@ void Database::repairDatabase(const QString &linkOrPath) {
         renameOver(damaged, path);
         throw DbError(errn::DiskError, QStringLiteral("Could not write '%1'.").arg(path));
     }
+}
+
+namespace {
+constexpr int kLockWaitStepMs = 10;
+constexpr int kDefaultLockWaitMs = 5000;
+
+int lockWaitStep(void *impl, int retries) {
+    auto *d = static_cast<Database::Impl *>(impl);
+    if (!d->lockWait || !d->lockWait(retries * kLockWaitStepMs))
+        return 0;
+    sqlite3_sleep(kLockWaitStepMs);
+    return 1;
+}
+} // namespace
+
+void Database::setLockWait(std::function<bool(int waitedMs)> keepWaiting) {
+    Conn &c = *d_->conn;
+    c.check();
+    d_->lockWait = std::move(keepWaiting);
+    if (d_->lockWait)
+        sqlite3_busy_handler(c.db, &lockWaitStep, d_.get());
+    else
+        sqlite3_busy_timeout(c.db, kDefaultLockWaitMs);
 }
 
 QString Database::translate(const QString &jetSql) const {

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 struct sqlite3;
@@ -55,6 +56,11 @@ public:
     void commitTrans();
     void rollback();
     bool inTransaction() const;
+
+    // How a statement waits while another program holds the catalogue's write lock. `keepWaiting`
+    // is called between short sleeps with the milliseconds waited so far; false gives up and the
+    // statement fails with 3218. Unset (the default): a plain wait of up to five seconds.
+    void setLockWait(std::function<bool(int waitedMs)> keepWaiting);
 
     // Sets or clears (empty new password) the password that gates opening.
     void newPassword(const QString &oldPassword, const QString &newPassword);

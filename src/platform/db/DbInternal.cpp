@@ -569,4 +569,28 @@ jet::SavedQueryLookup Conn::lookup() const {
 
 QString Conn::translate(const QString &jetSql) const { return jet::translateStatement(jetSql, lookup()); }
 
+QString Conn::translate(const QString &jetSql, const QVariantList &values) const {
+    if (values.isEmpty()) return translate(jetSql);
+    jet::Placeholders marks{kSourceParams, 0};
+    const QString sql = jet::translateStatement(jetSql, lookup(), &marks);
+    checkParamCount(marks, values);
+    return sql;
+}
+
+void bindNamed(sqlite3_stmt *s, const QString &prefix, const QVariantList &values) {
+    for (int i = 0; i < int(values.size()); ++i) {
+        const QByteArray name = (u':' + prefix + QString::number(i + 1)).toUtf8();
+        if (const int idx = sqlite3_bind_parameter_index(s, name.constData()); idx > 0) bindValue(s, idx, values[i]);
+    }
+}
+
+void checkParamCount(const jet::Placeholders &marks, const QVariantList &values) {
+    if (marks.count > int(values.size()))
+        throw DbError(err::TooFewParameters, QStringLiteral("Too few parameters. Expected %1.").arg(marks.count));
+    if (marks.count < int(values.size()))
+        throw DbError(3001, QStringLiteral("Invalid argument: %1 values given for %2 parameters.")
+                                .arg(values.size())
+                                .arg(marks.count));
+}
+
 } // namespace platform::db::detail

@@ -16,7 +16,7 @@
 namespace platform::db::jet {
 namespace {
 
-enum class Tok { End, Ident, QIdent, String, Number, Date, Op };
+enum class Tok { End, Ident, QIdent, String, Number, Date, Op, Param };
 
 struct Token {
     Tok type = Tok::End;
@@ -34,7 +34,7 @@ constexpr int MaxNesting = 200;
 // 100,000 would take minutes before failing.
 constexpr int MaxChain = 1000;
 
-QString quoted(const QString &text, int limit = 255)
+QString shortened(const QString &text, int limit = 255)
 {
     return text.size() > limit ? text.left(limit) + QStringLiteral("...") : text;
 }
@@ -42,7 +42,7 @@ QString quoted(const QString &text, int limit = 255)
 [[noreturn]] void fail(const QString &problem, const QString &source)
 {
     throw DbError(err::SyntaxError, QStringLiteral("Syntax error (%1) in query expression '%2'.")
-                                        .arg(problem, quoted(source.trimmed())));
+                                        .arg(problem, shortened(source.trimmed())));
 }
 
 bool isIdentStart(QChar c)
@@ -55,7 +55,7 @@ bool isIdentChar(QChar c)
     return c.isLetterOrNumber() || c == u'_';
 }
 
-std::vector<Token> tokenize(const QString &s)
+std::vector<Token> tokenize(const QString &s, bool params)
 {
     std::vector<Token> out;
     const int n = int(s.size());
@@ -137,6 +137,9 @@ std::vector<Token> tokenize(const QString &s)
             if (t.text.startsWith(u'.'))
                 t.text.prepend(u'0');
             i = j;
+        } else if (c == u'?' && params) {
+            t.type = Tok::Param;
+            ++i;
         } else if (isIdentStart(c)) {
             int j = i + 1;
             while (j < n && isIdentChar(s[j]))
@@ -206,6 +209,7 @@ struct Ex {
     bool literal = false;
     bool text = false; // a string literal
     bool numeric = false; // a number, True, False or Null: no collation matters
+    bool date = false; // known to be a date (a #literal#, Date(), Now(), date arithmetic)
     QStringList nameParts;
 };
 
@@ -307,12 +311,14 @@ bool isReserved(const QString &w)
 struct Shared {
     const SavedQueryLookup *lookup = nullptr;
     QStringList expanding; // saved queries being expanded, against cycles
+    Placeholders *params = nullptr;
+    const NameResolver *resolve = nullptr;
 };
 
 class Parser {
 public:
     Parser(const QString &source, Shared &shared)
-        : src_(source), toks_(tokenize(source)), shared_(shared)
+        : src_(source), toks_(tokenize(source, shared.params != nullptr)), shared_(shared)
     {
     }
 
@@ -1076,7 +1082,13 @@ private:
         case Tok::Date: {
             Ex e{sqlString(next().text), P_PRIMARY};
             e.literal = true;
+            e.date = true;
             return e;
+        }
+        case Tok::Param: {
+            next();
+            Placeholders &p = *shared_.params;
+            return Ex{u':' + p.prefix + QString::number(++p.count), P_PRIMARY};
         }
         case Tok::Op:
             if (acceptOp("(")) {
@@ -1143,8 +1155,17 @@ private:
         return parts;
     }
 
-    static Ex columnRef(QStringList parts, const Scope *scope)
+    Ex columnRef(QStringList parts, const Scope *scope) const
     {
+        if (!scope && parts.size() == 1 && shared_.resolve && *shared_.resolve) {
+            if (const auto sql = (*shared_.resolve)(parts[0])) {
+                Ex e{*sql, P_PRIMARY};
+                // A computed column comes back in parentheses: it has no collation of its own.
+                e.column = !sql->startsWith(u'(');
+                e.nameParts = parts;
+                return e;
+            }
+        }
         if (scope) {
             if (parts.size() == 1 && scope->sources.size() > 1) {
                 // A column two joined saved queries both give ([FirstRecordID] of the duplicate
@@ -1174,7 +1195,7 @@ private:
         const FnDef *fn = findFunction(name);
         if (!fn)
             throw DbError(err::SyntaxError,
-                          QStringLiteral("Undefined function '%1' in expression '%2'.").arg(name, quoted(src_.trimmed())));
+                          QStringLiteral("Undefined function '%1' in expression '%2'.").arg(name, shortened(src_.trimmed())));
         if (QLatin1String(fn->jet) == QLatin1String("Count") && acceptOp("*")) {
             expectOp(")");
             return Ex{QStringLiteral("count(*)"), P_PRIMARY};
@@ -1189,7 +1210,7 @@ private:
         if (int(args.size()) < fn->minArgs || int(args.size()) > fn->maxArgs)
             throw DbError(err::SyntaxError,
                           QStringLiteral("Wrong number of arguments used with function '%1' in query expression '%2'.")
-                              .arg(name, quoted(src_.trimmed())));
+                              .arg(name, shortened(src_.trimmed())));
         if (!fn->sql) // IIf: only the chosen branch is evaluated, as in Jet.
             return Ex{QStringLiteral("CASE WHEN ") + args[0].sql + QStringLiteral(" THEN ") + args[1].sql +
                           QStringLiteral(" ELSE ") + args[2].sql + QStringLiteral(" END"),
@@ -1211,17 +1232,37 @@ private:
 
 QString translateStatement(const QString &jetSql, const SavedQueryLookup &lookup)
 {
+    return translateStatement(jetSql, lookup, nullptr);
+}
+
+QString translateStatement(const QString &jetSql, const SavedQueryLookup &lookup, Placeholders *params)
+{
     Shared shared;
     shared.lookup = &lookup;
+    shared.params = params;
     Parser p(jetSql, shared);
     return p.statement();
 }
 
 QString translateExpression(const QString &jetExpression)
 {
+    return translateExpression(jetExpression, nullptr, {});
+}
+
+QString translateExpression(const QString &jetExpression, Placeholders *params, const NameResolver &resolve)
+{
     Shared shared;
+    shared.params = params;
+    shared.resolve = &resolve;
     Parser p(jetExpression, shared);
     return p.expressionOnly();
+}
+
+QString quoted(const QString &text)
+{
+    QString r = text;
+    r.replace(u'"', QLatin1String("\"\""));
+    return u'"' + r + u'"';
 }
 
 std::optional<SelectParts> splitSelect(const QString &sql)

@@ -151,14 +151,16 @@ void CategoryForm::cmdAdd_Click() {
         QStringLiteral("Add a new Category")));
     if (name.isEmpty())
         return;
-    QString literal = name;
-    literal.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    if (CatgData->findFirst(QStringLiteral("CategoryDesc=\"") + literal + QLatin1Char('"'))) {
+    // The name is bound, so its quotes and brackets are only text; the comparison is case-blind.
+    auto *rs = CatgData->recordset();
+    auto same = core::g().Db->openRecordset(
+        QStringLiteral("Select CategoryNumber from tblCategoryDesc Where CategoryDesc = ?"), QVariantList{name});
+    if (same->recordCount() > 0) {
+        CatgData->findFirst(QStringLiteral("CategoryNumber=") + same->value(0).toString());
         ui::msgBox(QStringLiteral("Category with this name already exists."), ui::Buttons::OK, ui::Icon::Exclamation,
                    QStringLiteral("Not added"));
         return;
     }
-    auto *rs = CatgData->recordset();
     rs->addNew();
     rs->setValue(QStringLiteral("CategoryDesc"), name);
     rs->update();

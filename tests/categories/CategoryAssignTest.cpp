@@ -81,6 +81,32 @@ TEST_F(CategoryAssignTest, TheSongsCategoriesAreListedByName) {
     EXPECT_FALSE(a->CatgIdGrid->allowUpdate());
 }
 
+TEST_F(CategoryAssignTest, RemoveTakesTheSongOutOfTheChosenCategoryOnly) {
+    const qint64 blues = addCategory(QStringLiteral("Blues"));
+    const qint64 jazz = addCategory(QStringLiteral("Jazz"));
+    const qint64 rock = addCategory(QStringLiteral("Rock"));
+    const qint64 song = recordIdOf(QStringLiteral("Cherry"));
+    const qint64 other = recordIdOf(QStringLiteral("zebra"));
+    for (qint64 c : {blues, jazz, rock})
+        link(song, c);
+    link(other, jazz);
+    openFor(QStringLiteral("Cherry"));
+    ASSERT_TRUE(a->CatgIdData->findFirst(QStringLiteral("CategoryDesc=\"Jazz\"")));
+    a->cmdLfArrow_Click();
+    EXPECT_EQ(songsOf(jazz), QString::number(other)) << "the other song keeps the category";
+    EXPECT_EQ(songsOf(blues), QString::number(song));
+    EXPECT_EQ(column(a->CatgIdGrid, 0), QStringLiteral("Blues|Rock"));
+    EXPECT_EQ(categoryNames(), QStringLiteral("Blues|Jazz|Rock"));
+    // A neighbour is current, so double-clicks go on removing.
+    EXPECT_EQ(currentOf(a->CatgIdData, "CategoryDesc"), QStringLiteral("Rock"));
+    emit a->CatgIdGrid->gridDblClick();
+    emit a->CatgIdGrid->gridDblClick();
+    EXPECT_EQ(a->CatgIdData->recordCount(), 0);
+    EXPECT_EQ(value(QStringLiteral("Select count(*) from tblCategoryID Where ID=%1").arg(song)), QStringLiteral("0"));
+    a->cmdLfArrow_Click();  // an empty list: nothing happens
+    EXPECT_TRUE(prompts.asked().isEmpty());
+}
+
 TEST_F(CategoryAssignTest, NothingHappensWithoutCategories) {
     openFor(QStringLiteral("Cherry"));
     a->cmdRtArrow_Click();

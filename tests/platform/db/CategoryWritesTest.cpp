@@ -62,7 +62,19 @@ TEST_F(CategoryWrites, SongCategoriesJoinAddsLinksAndRefusesADuplicate) {
     EXPECT_EQ(links(16), QStringLiteral("1,2,3"));
     rs->requery();
     EXPECT_EQ(column(*rs, QStringLiteral("CategoryDesc")).join(u'|'), QStringLiteral("Ballads|Favourites|Party"));
+}
 
+TEST_F(CategoryWrites, SongCategoriesJoinFindsByItsOwnColumnsAndDeletesTheLink) {
+    auto rs = open(kSongCategories.arg(16));
+    // CategoryNumber is the recordset's own column (tblCategoryID's), though both tables have one.
+    rs->findFirst(QStringLiteral("ID=16 AND CategoryNumber=2"));
+    ASSERT_FALSE(rs->noMatch());
+    EXPECT_EQ(rs->value(QStringLiteral("CategoryDesc")).toString(), QStringLiteral("Party"));
+    rs->deleteRecord();
+    EXPECT_EQ(links(16), QStringLiteral("1"));
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblCategoryDesc")), QStringLiteral("3")) << "the category stays";
+    rs->findFirst(QStringLiteral("ID=16 AND CategoryNumber=2"));
+    EXPECT_TRUE(rs->noMatch());
 }
 
 TEST_F(CategoryWrites, AHundredThousandLinksInOneTransaction) {
@@ -75,6 +87,15 @@ TEST_F(CategoryWrites, AHundredThousandLinksInOneTransaction) {
     t.commit();
     EXPECT_EQ(refused, 3) << "songs 1, 7 and 16 were in it already";
     EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblCategoryID WHERE CategoryNumber=1")), QString::number(kLinks));
+}
+
+TEST_F(CategoryWrites, ABoundNameIsOnlyTextAndComparesCaseBlind) {
+    db->execute(QStringLiteral("Insert Into tblCategoryDesc (CategoryDesc) Values (?)"), {QStringLiteral("Say \"Hi\" [*]")});
+    const QString sql = QStringLiteral("Select CategoryNumber from tblCategoryDesc Where CategoryDesc = ?");
+    const std::pair<const char *, long> cases[] = {
+        {"PARTY", 1}, {"party", 1}, {" Party ", 0}, {"say \"hi\" [*]", 1}, {"Say \"Hi\" [", 0}, {"*", 0}, {"\"", 0}};
+    for (const auto &[name, rows] : cases)
+        EXPECT_EQ(db->openRecordset(sql, QVariantList{QString::fromUtf8(name)})->recordCount(), rows) << name;
 }
 
 } // namespace

@@ -7,6 +7,8 @@
 #include "platform/ui/DataControl.h"
 #include "platform/ui/DbGrid.h"
 
+#include <sqlite3.h>
+
 class CategoriesTest : public CommandsTest {
 protected:
     void SetUp() override {
@@ -38,6 +40,19 @@ protected:
         for (; rs->recordCount() > 0 && !rs->eof(); rs->moveNext())
             ids << rs->value(0).toString();
         return ids.join(u',');
+    }
+    // Makes the database fail (not refuse a duplicate) when the link of one song is written.
+    void failLinkOf(qint64 song, const char *when) {
+        const QByteArray sql = QStringLiteral("CREATE TRIGGER fail BEFORE %1 ON tblCategoryID WHEN %2.ID = %3 "
+                                              "BEGIN SELECT abs(-9223372036854775807 - 1); END")
+                                   .arg(QString::fromLatin1(when),
+                                        QString::fromLatin1(qstrcmp(when, "DELETE") == 0 ? "OLD" : "NEW"))
+                                   .arg(song)
+                                   .toUtf8();
+        ASSERT_EQ(sqlite3_exec(core::g().Db->handle(), sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    }
+    void dropFailure() {
+        ASSERT_EQ(sqlite3_exec(core::g().Db->handle(), "DROP TRIGGER fail", nullptr, nullptr, nullptr), SQLITE_OK);
     }
     QString categoryNames() {
         QStringList names;

@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 
 using categories::CategoryAssign;
 namespace ui = platform::ui;
@@ -105,6 +106,30 @@ TEST_F(CategoryAssignTest, RemoveTakesTheSongOutOfTheChosenCategoryOnly) {
     EXPECT_EQ(value(QStringLiteral("Select count(*) from tblCategoryID Where ID=%1").arg(song)), QStringLiteral("0"));
     a->cmdLfArrow_Click();  // an empty list: nothing happens
     EXPECT_TRUE(prompts.asked().isEmpty());
+}
+
+TEST_F(CategoryAssignTest, OtherFailuresShowTheDescriptionAndNumberUnderTheProgramsTitle) {
+    const qint64 jazz = addCategory(QStringLiteral("Jazz"));
+    const qint64 song = recordIdOf(QStringLiteral("Cherry"));
+    openFor(QStringLiteral("Cherry"));
+    failLinkOf(song, "INSERT");
+    a->cmdRtArrow_Click();
+    EXPECT_TRUE(lastBox().text.startsWith(QLatin1String("integer overflow"))) << lastBox().text.toStdString();
+    EXPECT_TRUE(lastBox().text.contains(QRegularExpression(QStringLiteral("\\.  Error number:\\d+$"))))
+        << lastBox().text.toStdString();
+    EXPECT_EQ(lastBox().title, QStringLiteral("Orvalis"));
+    EXPECT_EQ(lastBox().icon, ui::Icon::None);
+    EXPECT_EQ(a->CatgIdData->recordCount(), 0);
+    EXPECT_EQ(songsOf(jazz), QString());
+
+    dropFailure();
+    a->cmdRtArrow_Click();
+    ASSERT_EQ(songsOf(jazz), QString::number(song)) << "the refused row left nothing behind";
+    failLinkOf(song, "DELETE");
+    a->cmdLfArrow_Click();
+    EXPECT_TRUE(lastBox().text.contains(QLatin1String(".  Error number:")));
+    EXPECT_EQ(songsOf(jazz), QString::number(song));
+    EXPECT_EQ(prompts.messageTexts().size(), 2);
 }
 
 TEST_F(CategoryAssignTest, NothingHappensWithoutCategories) {

@@ -9,7 +9,6 @@
 
 #include <QLabel>
 #include <QPushButton>
-#include <sqlite3.h>
 
 using categories::CatgAssignAll;
 namespace ui = platform::ui;
@@ -37,16 +36,6 @@ protected:
     }
     long links(qint64 category) {
         return value(QStringLiteral("Select count(*) from tblCategoryID Where CategoryNumber=%1").arg(category)).toLong();
-    }
-    // Makes the database fail (not refuse a duplicate) when the link of one song is written.
-    void failLinkOf(qint64 song, const char *when) {
-        const QByteArray sql = QStringLiteral("CREATE TRIGGER fail BEFORE %1 ON tblCategoryID WHEN %2.ID = %3 "
-                                              "BEGIN SELECT abs(-9223372036854775807 - 1); END")
-                                   .arg(QString::fromLatin1(when),
-                                        QString::fromLatin1(qstrcmp(when, "DELETE") == 0 ? "OLD" : "NEW"))
-                                   .arg(song)
-                                   .toUtf8();
-        ASSERT_EQ(sqlite3_exec(core::g().Db->handle(), sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
     }
     CatgAssignAll *b = nullptr;
 };
@@ -195,7 +184,7 @@ TEST_F(CatgAssignAllTest, AFailureHalfwayChangesNothing) {
     EXPECT_EQ(ui::mousePointer(), ui::MousePointer::Default);
 
     // The same for a removal.
-    ASSERT_EQ(sqlite3_exec(core::g().Db->handle(), "DROP TRIGGER fail", nullptr, nullptr, nullptr), SQLITE_OK);
+    dropFailure();
     prompts.answer(ui::Answer::OK);
     b->cmdAssign_Click();
     ASSERT_EQ(links(jazz), 10);

@@ -359,8 +359,9 @@ TEST_F(CategoryFormTest, OpeningOverAShownCategoryPutsItOnTheCurrentRowOnce) {
     closeForm();
     openForm();
     EXPECT_EQ(selected(), QStringLiteral("Hard Rock"));
-    f->cmdSelected_Click();
+    emit f->CatgGrid->gridDblClick();
     EXPECT_EQ(w->lblCategory->text(), QStringLiteral("Hard Rock"));
+    EXPECT_FALSE(formLoaded());
 }
 
 TEST_F(CategoryFormTest, AfterAFindTheFirstRowIsCurrentAndShowSelectedWorks) {

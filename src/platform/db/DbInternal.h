@@ -76,13 +76,16 @@ bool step(sqlite3 *db, sqlite3_stmt *s, const QString &sql = {});
 // Runs SQL that returns no rows (several statements allowed); throws the mapped error.
 void exec(sqlite3 *db, const QString &sql);
 
-// Values bound to the named parameters ":<prefix><n>" a translation made of ? marks (see
-// jet::Placeholders); a parameter the statement does not hold is passed over.
-void bindNamed(sqlite3_stmt *s, const QString &prefix, const QVariantList &values);
+// Values bound to the parameters "?<base + n>" a translation made of ? marks (see
+// jet::Placeholders); a parameter beyond the statement's own is passed over.
+void bindNamed(sqlite3_stmt *s, int base, const QVariantList &values);
 // A translation used exactly the values given: too few give 3061, too many 3001.
 void checkParamCount(const jet::Placeholders &marks, const QVariantList &values);
-inline const QString kSourceParams = QStringLiteral("orvp");
-inline const QString kFindParams = QStringLiteral("orvf");
+// Parameter numbers of a statement's own values and of find criteria; the layer's key and row
+// parameters stay below the first.
+inline constexpr int kSourceParams = 10000;
+inline constexpr int kFindParams = 20000;
+inline constexpr int kMaxParams = 9999;
 
 // What a field holds, from its declared type.
 enum class Kind { Unknown, Text, Long, Double, Date, Bool };

@@ -19,11 +19,12 @@ namespace platform::db::jet {
 // Returns the Jet SQL of a saved query (name matched case-blind), or nullopt.
 using SavedQueryLookup = std::function<std::optional<QString>(const QString &name)>;
 
-// Where bound values go: each ? outside a literal becomes the named parameter ":<prefix><n>"
-// (n counted from 1 in the order the ? stand), and `count` tells how many there were. Without
-// placeholders a ? is refused with 3075, so a user's filter can never hold an unbound value.
+// Where bound values go: each ? outside a literal becomes the parameter "?<base + n>" (n counted
+// from 1 in the order the ? stand), and `count` tells how many there were. The base keeps them
+// apart from the numbered parameters the layer adds to statements it builds from this text.
+// Without placeholders a ? is refused with 3075, so a user's filter never holds an unbound value.
 struct Placeholders {
-    QString prefix;
+    int base = 0;
     int count = 0;
 };
 

@@ -496,7 +496,7 @@ struct Recordset::Impl {
                     return false;
             }
         }
-        bool whereInFetch = false;
+        whereInFetch = false;
         const bool joined = multiTable(parts->from);
         for (const auto &c : cols)
             if ((c.tab < 0 && joined) || (c.tab >= 0 && !tabs[size_t(c.tab)].identified)) whereInFetch = true;
@@ -734,9 +734,86 @@ struct Recordset::Impl {
         return it->second ? &*it->second : nullptr;
     }
 
+    // A walk (a report, an export, the missing-files scan) reads rows ahead in batches of up to
+    // kBatch, in the direction it moves, instead of one query per row. The batch grows while
+    // nothing is written between reads and falls back to single rows after every write, so an
+    // edit walk does not read rows it will have to read again.
+    static constexpr int kBatch = 64;
+    Stmt batchStmt;
+    bool batchTried = false;
+    bool whereInFetch = false;
+    int readAhead = 1;
+    long lastRead = -1;
+
+    bool prepareBatch() {
+        if (batchTried) return bool(batchStmt);
+        batchTried = true;
+        if (keyWidth != 1) return false;
+        QString keyExpr;
+        for (const auto &t : tabs)
+            if (t.identified) keyExpr = t.keyExprs.value(0);
+        QStringList marks;
+        for (int i = 1; i <= kBatch; ++i) marks << QStringLiteral("?%1").arg(i);
+        QString q;
+        if (table) {
+            q = QStringLiteral("SELECT *, rowid FROM %1 WHERE rowid IN (%2)").arg(quoteName(tinfo->name), marks.join(u','));
+        } else {
+            if (!parts || keyExpr.isEmpty()) return false;
+            q = QStringLiteral("SELECT ") + parts->columns + QStringLiteral(", ") + keyExpr + QStringLiteral(" FROM ") +
+                parts->from + QStringLiteral(" WHERE ") + keyExpr + QStringLiteral(" IN (") + marks.join(u',') + u')';
+            if (whereInFetch && !parts->where.isEmpty()) q += QStringLiteral(" AND (") + parts->where + u')';
+        }
+        Stmt probe = tryPrepare(db(), q);
+        if (!probe || sqlite3_column_count(probe.get()) != int(cols.size()) + 1) return false;
+        batchStmt = std::move(probe);
+        bindNamed(batchStmt.get(), kSourceParams, params);
+        return true;
+    }
+
+    void fetchBatch(long p, int dir) {
+        sqlite3_stmt *s = batchStmt.get();
+        sqlite3_reset(s);
+        std::unordered_map<qint64, qint64> serialOf;
+        const long n = long(serials.size());
+        int k = 0;
+        for (long q = p; k < readAhead && q >= 0 && q < n; q += dir) {
+            const qint64 key = keyAt(q)[0];
+            if (key == kNullKey || cache.count(serials[size_t(q)])) continue;
+            sqlite3_bind_int64(s, ++k, key);
+            serialOf.emplace(key, serials[size_t(q)]);
+        }
+        while (k < kBatch) sqlite3_bind_null(s, ++k);
+        if (cache.size() + serialOf.size() > kCacheLimit) cache.clear();
+        const int ncols = int(cols.size());
+        while (step(db(), s)) {
+            const auto it = serialOf.find(sqlite3_column_int64(s, ncols));
+            if (it == serialOf.end()) continue;
+            QVariantList r;
+            r.reserve(ncols);
+            for (int i = 0; i < ncols; ++i) r << readValue(s, i, cols[size_t(i)].kind);
+            cache[it->second] = std::move(r);
+            serialOf.erase(it);
+        }
+        sqlite3_reset(s);
+        // What the batch did not give is gone or no longer in the source, as a single read says.
+        for (const auto &[key, serial] : serialOf) cache[serial] = std::nullopt;
+    }
+
     const QVariantList *rowAt(long p) {
         if (!lazy) return &rows[size_t(p)];
-        return fetch(serials[size_t(p)], keyAt(p));
+        if (cacheGen != conn->gen) {
+            cache.clear();
+            cacheGen = conn->gen;
+            readAhead = 1;
+        }
+        const qint64 serial = serials[size_t(p)];
+        if (!cache.count(serial)) {
+            const int dir = p < lastRead ? -1 : 1;
+            if (readAhead > 1 && prepareBatch()) fetchBatch(p, dir);
+            readAhead = std::min(readAhead * 2, int(kBatch));
+        }
+        lastRead = p;
+        return fetch(serial, keyAt(p));
     }
 
     const QVariantList &currentRow() {
@@ -1639,6 +1716,7 @@ void Recordset::close() {
     Impl &d = *d_;
     d.isOpen = false;
     d.fetchStmt.reset(nullptr);
+    d.batchStmt.reset(nullptr);
     d.seekStmts.clear();
     d.defaultStmts.clear();
     d.counterStmts.clear();

@@ -1,6 +1,6 @@
 #include "categories/BulkAssignment.h"
 
-#include <functional>
+#include <QSet>
 #include <optional>
 
 namespace categories {
@@ -9,77 +9,106 @@ namespace db = platform::db;
 
 namespace {
 
-// Walks every row of `songs` inside one transaction with the link table open, then puts the
-// current row back, also when the walk fails.
-void walk(db::Database &database, db::Recordset &songs, const std::function<void(db::Recordset &, qint64)> &perSong) {
+// The RecordID of every row of `songs`, first to last; the current row is put back afterwards.
+// The walk only reads, so the recordset reads its rows ahead in batches.
+QList<qint64> songIds(db::Recordset &songs) {
+    QList<qint64> ids;
     std::optional<db::Bookmark> saved;
     if (songs.recordCount() > 0 && !songs.bof() && !songs.eof())
         saved = songs.bookmark();
-    auto restore = [&] {
-        if (saved)
-            songs.setBookmark(*saved);
-    };
     try {
-        auto links = database.openRecordset(QStringLiteral("tblCategoryID"), db::RecordsetType::Table);
-        db::Transaction t(database);
         if (songs.recordCount() > 0) {
+            ids.reserve(songs.recordCount());
+            const int field = songs.fieldOrdinal(QStringLiteral("RecordID"));
             songs.moveFirst();
             while (!songs.eof()) {
-                perSong(*links, songs.value(QStringLiteral("RecordID")).toLongLong());
+                ids.append(field >= 0 ? songs.value(field).toLongLong()
+                                      : songs.value(QStringLiteral("RecordID")).toLongLong());
                 songs.moveNext();
             }
         }
-        t.commit();
-        links->close();
     } catch (...) {
         try {
-            restore();
+            if (saved)
+                songs.setBookmark(*saved);
         } catch (...) {
         }
         throw;
     }
-    restore();
+    if (saved)
+        songs.setBookmark(*saved);
+    return ids;
+}
+
+// The songs in the category now.
+QSet<qint64> songsIn(db::Database &database, qint64 category) {
+    QSet<qint64> in;
+    auto rs = database.openRecordset(QStringLiteral("Select ID from tblCategoryID Where CategoryNumber = ?"),
+                                     QVariantList{category}, db::RecordsetType::ForwardOnly);
+    for (; !rs->eof(); rs->moveNext())
+        in.insert(rs->value(0).toLongLong());
+    rs->close();
+    return in;
 }
 
 } // namespace
 
 BulkCounts BulkAssignment::assignAll(db::Database &database, db::Recordset &songs, qint64 category) {
+    const QList<qint64> ids = songIds(songs);
+    QSet<qint64> in = songsIn(database, category);
     BulkCounts counts;
-    long tried = 0;
-    walk(database, songs, [&](db::Recordset &links, qint64 id) {
-        links.addNew();
-        links.setValue(QStringLiteral("ID"), id);
-        links.setValue(QStringLiteral("CategoryNumber"), category);
-        ++tried;
+    db::Transaction t(database);
+    auto links = database.openRecordset(QStringLiteral("tblCategoryID"), db::RecordsetType::Table);
+    for (const qint64 id : ids) {
+        // A song met twice, or already in the category, would be refused by the table's key.
+        if (in.contains(id)) {
+            ++counts.unchanged;
+            continue;
+        }
+        links->addNew();
+        links->setValue(QStringLiteral("ID"), id);
+        links->setValue(QStringLiteral("CategoryNumber"), category);
         try {
-            links.update();
+            links->update();
         } catch (const db::DbError &e) {
             if (e.number() != db::err::DuplicateKey)
                 throw;
-            links.cancelUpdate();
+            links->cancelUpdate();
             ++counts.unchanged;
         }
-    });
-    counts.changed = tried - counts.unchanged;
+        in.insert(id);
+    }
+    links->close();
+    t.commit();
+    counts.changed = long(ids.size()) - counts.unchanged;
     return counts;
 }
 
 BulkCounts BulkAssignment::removeAll(db::Database &database, db::Recordset &songs, qint64 category) {
+    const QList<qint64> ids = songIds(songs);
+    QSet<qint64> in = songsIn(database, category);
     BulkCounts counts;
-    bool indexed = false;
-    walk(database, songs, [&](db::Recordset &links, qint64 id) {
-        if (!indexed) {
-            links.setIndex(QStringLiteral("PrimaryKey"));
-            indexed = true;
-        }
-        links.seek(QStringLiteral("="), {id, category});
-        if (links.noMatch()) {
-            ++counts.unchanged;
-        } else {
-            links.deleteRecord();
+    QVariantList gone;
+    for (const qint64 id : ids) {
+        if (in.remove(id)) {
+            gone.append(id);
             ++counts.changed;
+        } else {
+            ++counts.unchanged;  // not in it, or met before and removed already
         }
-    });
+    }
+    // The links go a few hundred at a time: one statement per song costs more than the walk.
+    constexpr int kChunk = 500;
+    db::Transaction t(database);
+    for (qsizetype from = 0; from < gone.size(); from += kChunk) {
+        const QVariantList chunk = gone.mid(from, kChunk);
+        QStringList marks;
+        marks.fill(QStringLiteral("?"), chunk.size());
+        database.execute(QStringLiteral("Delete from tblCategoryID Where CategoryNumber = ? And ID In (") +
+                             marks.join(QStringLiteral(", ")) + QLatin1Char(')'),
+                         QVariantList{category} + chunk);
+    }
+    t.commit();
     return counts;
 }
 

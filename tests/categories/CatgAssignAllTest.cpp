@@ -244,7 +244,7 @@ TEST_F(CatgAssignAllTest, RemovingTheShownCategoryFromItsOwnViewLeavesTheGridAsI
     EXPECT_EQ(w->Table1->currentPosition(), row) << "its row is put back, though the row's link is gone";
 }
 
-TEST_F(CatgAssignAllTest, AHundredLinksAreOneTransactionAndTheWalkLeavesNoRecordsetMoved) {
+TEST_F(CatgAssignAllTest, AWalkWithoutACurrentRowOrWithoutRowsLeavesTheRecordsetAsItWas) {
     // The walk on a recordset without a current row keeps it so and still counts every song.
     const qint64 jazz = addCategory(QStringLiteral("Jazz"));
     auto rs = core::g().Db->openRecordset(QStringLiteral("Select * from tblContacts Order By SongName"));
@@ -258,6 +258,29 @@ TEST_F(CatgAssignAllTest, AHundredLinksAreOneTransactionAndTheWalkLeavesNoRecord
     auto none = core::g().Db->openRecordset(QStringLiteral("Select * from tblContacts Where RecordID < 0"));
     EXPECT_EQ(categories::BulkAssignment::removeAll(*core::g().Db, *none, jazz).changed, 0);
     EXPECT_EQ(links(jazz), 10);
+}
+
+TEST_F(CatgAssignAllTest, ASongShownTwiceIsCountedOnceAsChanged) {
+    // qryContacts lists a song once per category it is in.
+    const qint64 jazz = addCategory(QStringLiteral("Jazz"));
+    const qint64 rock = addCategory(QStringLiteral("Rock"));
+    const qint64 pop = addCategory(QStringLiteral("Pop"));
+    const auto ids = firstSongs(3);
+    link(ids[0], jazz);
+    link(ids[0], rock);
+    link(ids[1], jazz);
+    auto &db = *core::g().Db;
+    auto shown = db.openRecordset(QStringLiteral("Select * from qryContacts Where CategoryNumber <> %1").arg(pop));
+    ASSERT_EQ(shown->recordCount(), 3);
+    auto counts = categories::BulkAssignment::assignAll(db, *shown, pop);
+    EXPECT_EQ(counts.changed, 2);
+    EXPECT_EQ(counts.unchanged, 1);
+    EXPECT_EQ(songsOf(pop), QStringLiteral("%1,%2").arg(ids[0]).arg(ids[1]));
+    counts = categories::BulkAssignment::removeAll(db, *shown, pop);
+    EXPECT_EQ(counts.changed, 2);
+    EXPECT_EQ(counts.unchanged, 1);
+    EXPECT_EQ(songsOf(pop), QString());
+    EXPECT_EQ(songsOf(jazz), QStringLiteral("%1,%2").arg(ids[0]).arg(ids[1]));
 }
 
 TEST_F(CatgAssignAllTest, TheMainWindowOpensItForBothMenuEntries) {

@@ -1,0 +1,43 @@
+#pragma once
+// Draws a rich-text document page by page: each call draws the lines from a character
+// onwards that fit a page rectangle and returns the first character it did not draw. A form
+// feed ends the page it stands on, and every page takes at least one line, so a loop that
+// calls again from the returned character always reaches the end.
+#include "platform/richtext/RichTextDocument.h"
+
+#include <QRect>
+
+#include <memory>
+#include <vector>
+
+class QPainter;
+class QPaintDevice;
+
+namespace platform::richtext {
+
+class PageRenderer {
+public:
+    explicit PageRenderer(const RichTextDocument &source);
+    ~PageRenderer();
+
+    // `pageRectTwips`: where on the painter's device to draw, in twips from its origin.
+    // Returns the index (as the box's SelStart counts) of the first character not drawn; the
+    // text length once everything is drawn.
+    int formatRange(int first, QPainter &painter, const QRect &pageRectTwips);
+
+    // The source changed: the next call lays it out again.
+    void invalidate() { layout_.reset(); }
+
+private:
+    void lay(QPaintDevice *device, double width);
+    int toLayout(int pos) const;
+    int fromLayout(int pos) const;
+
+    const RichTextDocument &source_;
+    std::unique_ptr<RichTextDocument> layout_;
+    std::vector<int> breaks_; // source positions of form feeds after which a block was added
+    int dpiX_ = 0, dpiY_ = 0;
+    double width_ = 0;
+};
+
+} // namespace platform::richtext

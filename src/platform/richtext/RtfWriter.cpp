@@ -1,0 +1,244 @@
+#include "platform/richtext/RtfWriter.h"
+
+#include "platform/richtext/CharAttributes.h"
+#include "platform/richtext/CodePages.h"
+
+#include <QTextBlock>
+
+namespace platform::richtext {
+
+namespace {
+
+constexpr int kHexPerLine = 128;
+
+class Out {
+public:
+    QByteArray bytes;
+
+    // A control word; a blank follows it only when the next character would extend it.
+    void word(const char *w) {
+        bytes += w;
+        delimit_ = true;
+    }
+    void word(const char *w, qint64 n) {
+        bytes += w;
+        bytes += QByteArray::number(n);
+        delimit_ = true;
+    }
+    // Control symbols, braces and line ends: they delimit a word themselves.
+    void raw(const char *s) {
+        bytes += s;
+        delimit_ = false;
+    }
+    void literal(char c) {
+        if (delimit_ && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ' ||
+                         c == '-'))
+            bytes += ' ';
+        bytes += c;
+        delimit_ = false;
+    }
+    void hexByte(uchar b) {
+        static const char digits[] = "0123456789abcdef";
+        bytes += "\\'";
+        bytes += digits[b >> 4];
+        bytes += digits[b & 15];
+        delimit_ = false;
+    }
+    void text(QStringView s) {
+        for (const QChar qc : s) {
+            const char16_t c = qc.unicode();
+            switch (c) {
+            case u'\\': raw("\\\\"); continue;
+            case u'{': raw("\\{"); continue;
+            case u'}': raw("\\}"); continue;
+            case u'\t': word("\\tab"); continue;
+            case 0x2028: word("\\line"); continue;
+            case u'\f': word("\\page"); continue;
+            case 0x00A0: raw("\\~"); continue;
+            case 0xFDD0: // frame markers of Qt's tables: no text of their own
+            case 0xFDD1: continue;
+            default: break;
+            }
+            if (c >= 0x20 && c < 0x7F) {
+                literal(char(c));
+            } else if (const int b = c >= 0x80 ? codepages::toWindows1252(c) : -1; b >= 0) {
+                hexByte(uchar(b));
+            } else {
+                word("\\u", c >= 0x8000 ? qint64(c) - 65536 : qint64(c));
+                literal('?');
+            }
+        }
+    }
+    void hex(const QByteArray &data) {
+        static const char digits[] = "0123456789abcdef";
+        bytes.reserve(bytes.size() + data.size() * 2 + data.size() / (kHexPerLine / 2) * 2 + 2);
+        int onLine = 0;
+        for (const char ch : data) {
+            const uchar b = uchar(ch);
+            bytes += digits[b >> 4];
+            bytes += digits[b & 15];
+            onLine += 2;
+            if (onLine == kHexPerLine) {
+                bytes += "\r\n";
+                onLine = 0;
+            }
+        }
+        delimit_ = false;
+    }
+
+private:
+    bool delimit_ = false;
+};
+
+struct Tables {
+    QStringList fonts;
+    QList<QRgb> colors;
+    int font(const QString &f) {
+        int i = int(fonts.indexOf(f));
+        if (i < 0) {
+            fonts.append(f);
+            i = int(fonts.size() - 1);
+        }
+        return i;
+    }
+    int color(const std::optional<QRgb> &c) {
+        if (!c)
+            return 0;
+        const QRgb v = qRgb(qRed(*c), qGreen(*c), qBlue(*c));
+        int i = int(colors.indexOf(v));
+        if (i < 0) {
+            colors.append(v);
+            i = int(colors.size() - 1);
+        }
+        return i + 1;
+    }
+};
+
+// What the reader starts from: \f0 (\deff0), 12 points, nothing else.
+struct State {
+    int font = 0;
+    int halfPoints = 24;
+    bool bold = false, italic = false, underline = false, strike = false;
+    int color = 0;
+};
+
+template <typename F> void eachWrittenFormat(const QTextDocument &doc, F &&f) {
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        if (b.length() == 1) {
+            f(b.charFormat());
+            continue;
+        }
+        for (auto it = b.begin(); !it.atEnd(); ++it)
+            if (!it.fragment().charFormat().isImageFormat())
+                f(it.fragment().charFormat());
+    }
+}
+
+void picture(Out &out, const RichTextDocument &doc, const QTextImageFormat &f) {
+    const Picture *p = doc.pictures().find(f.name());
+    if (!p)
+        return; // an image from elsewhere that the store does not hold
+    out.raw("{");
+    out.word("\\pict");
+    if (p->kind == PictureKind::Other) {
+        out.bytes += p->words;
+    } else {
+        out.word(p->kind == PictureKind::Png ? "\\pngblip" : "\\jpegblip");
+        out.word("\\picw", p->pixels.width());
+        out.word("\\pich", p->pixels.height());
+        out.word("\\picwgoal", qRound(f.width() * 15.0));
+        out.word("\\pichgoal", qRound(f.height() * 15.0));
+    }
+    if (!p->bytes.isEmpty())
+        out.bytes += ' ';
+    out.hex(p->bytes);
+    out.raw("}");
+}
+
+} // namespace
+
+QByteArray RtfWriter::write(const RichTextDocument &doc) {
+    const QFont def = doc.defaultFont();
+    Tables t;
+    t.font(def.family());
+    eachWrittenFormat(doc, [&](const QTextCharFormat &f) {
+        const CharAttributes a = CharAttributes::of(f, def);
+        t.font(a.family);
+        t.color(a.color);
+    });
+
+    Out out;
+    out.bytes.reserve(doc.characterCount() * 2 + 256);
+    out.raw("{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1{\\fonttbl");
+    for (int i = 0; i < t.fonts.size(); ++i) {
+        out.raw("{");
+        out.word("\\f", i);
+        out.word("\\fnil");
+        out.word("\\fcharset", 0);
+        out.raw(" ");
+        out.text(t.fonts[i]);
+        out.raw(";}");
+    }
+    out.raw("}\r\n{");
+    out.word("\\colortbl");
+    out.raw(" ;");
+    for (const QRgb c : t.colors) {
+        out.word("\\red", qRed(c));
+        out.word("\\green", qGreen(c));
+        out.word("\\blue", qBlue(c));
+        out.raw(";");
+    }
+    out.raw("}\r\n");
+
+    State s;
+    const auto attributes = [&](const QTextCharFormat &f) {
+        const CharAttributes a = CharAttributes::of(f, def);
+        const int font = t.font(a.family);
+        const int hp = qRound(a.pointSize * 2);
+        const int color = t.color(a.color);
+        if (font != s.font)
+            out.word("\\f", s.font = font);
+        if (hp != s.halfPoints)
+            out.word("\\fs", s.halfPoints = hp);
+        if (a.bold != s.bold)
+            out.word((s.bold = a.bold) ? "\\b" : "\\b0");
+        if (a.italic != s.italic)
+            out.word((s.italic = a.italic) ? "\\i" : "\\i0");
+        if (a.underline != s.underline)
+            out.word((s.underline = a.underline) ? "\\ul" : "\\ulnone");
+        if (a.strike != s.strike)
+            out.word((s.strike = a.strike) ? "\\strike" : "\\strike0");
+        if (color != s.color)
+            out.word("\\cf", s.color = color);
+    };
+
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        out.word("\\pard");
+        const Qt::Alignment al = b.blockFormat().alignment() & Qt::AlignHorizontal_Mask;
+        if (al & Qt::AlignHCenter)
+            out.word("\\qc");
+        else if (al & (Qt::AlignRight))
+            out.word("\\qr");
+        else if (al & Qt::AlignJustify)
+            out.word("\\qj");
+        if (b.length() == 1)
+            attributes(b.charFormat());
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment frag = it.fragment();
+            const QTextCharFormat f = frag.charFormat();
+            if (f.isImageFormat()) {
+                for (qsizetype k = 0; k < frag.length(); ++k)
+                    picture(out, doc, f.toImageFormat());
+                continue;
+            }
+            attributes(f);
+            out.text(frag.text());
+        }
+        out.word("\\par");
+        out.raw("\r\n");
+    }
+    out.raw("}");
+    return out.bytes;
+}
+
+} // namespace platform::richtext

@@ -18,9 +18,15 @@ Database &db() {
     return *g().Db;
 }
 
+// The statements of this file with the type and name bound, so no name a user gives (a filter's,
+// a note's) can change what a statement reads or writes.
+const QString kByType = QStringLiteral("Select * from tblSettings Where Type=?");
+const QString kByTypeAndName = QStringLiteral("Select * from tblSettings Where Type=? and Name=?");
+
 // Closes the recordset on every way out.
 struct Opened {
-    explicit Opened(const QString &sql) : rs(db().openRecordset(sql)) {}
+    explicit Opened(const QString &sql, const QVariantList &values = {})
+        : rs(values.isEmpty() ? db().openRecordset(sql) : db().openRecordset(sql, values)) {}
     ~Opened() {
         try { rs->close(); } catch (...) {}
     }
@@ -50,8 +56,8 @@ SettingsRow rowOf(const Recordset &rs) {
                        optionalText(rs, QStringLiteral("Setting8"))};
 }
 
-std::optional<SettingsRow> firstRow(const QString &sql) {
-    Opened rs(sql);
+std::optional<SettingsRow> firstRow(const QString &sql, const QVariantList &values = {}) {
+    Opened rs(sql, values);
     if (rs->recordCount() <= 0)
         return std::nullopt;
     rs->moveFirst();
@@ -74,7 +80,7 @@ QString SettingsRows::selectSql(const QString &type, const QString &name) {
     return selectSql(type) + QStringLiteral(" and Name=") + quoted(name);
 }
 
-std::optional<SettingsRow> SettingsRows::readRow(const QString &type) { return firstRow(selectSql(type)); }
+std::optional<SettingsRow> SettingsRows::readRow(const QString &type) { return firstRow(kByType, {type}); }
 
 std::optional<QString> SettingsRows::readName(const QString &type) {
     const auto row = readRow(type);
@@ -83,8 +89,11 @@ std::optional<QString> SettingsRows::readName(const QString &type) {
     return row->name;
 }
 
-void SettingsRows::writeBySelect(const QString &sql, const SettingsRow &row) {
-    Opened rs(sql);
+namespace {
+
+// The add-or-edit order on the rows a select gives.
+void writeFirst(const QString &sql, const QVariantList &values, const SettingsRow &row) {
+    Opened rs(sql, values);
     if (rs->recordCount() == 0) {
         rs->addNew();
     } else {
@@ -100,10 +109,14 @@ void SettingsRows::writeBySelect(const QString &sql, const SettingsRow &row) {
     rs->update();
 }
 
-void SettingsRows::write(const SettingsRow &row) { writeBySelect(selectSql(row.type), row); }
+} // namespace
+
+void SettingsRows::writeBySelect(const QString &sql, const SettingsRow &row) { writeFirst(sql, {}, row); }
+
+void SettingsRows::write(const SettingsRow &row) { writeFirst(kByType, {row.type}, row); }
 
 void SettingsRows::deleteKind(const QString &type) {
-    db().execute(QStringLiteral("Delete * from tblSettings Where Type=") + quoted(type));
+    db().execute(QStringLiteral("Delete * from tblSettings Where Type=?"), QVariantList{type});
 }
 
 void SettingsRows::writeBool(const QString &type, bool value) {
@@ -142,19 +155,18 @@ std::optional<qint64> SettingsRows::readNumber(const QString &type) {
 }
 
 std::optional<SettingsRow> SettingsRows::readNamed(const QString &type, const QString &name) {
-    return firstRow(selectSql(type, name));
+    return firstRow(kByTypeAndName, {type, name});
 }
 
-void SettingsRows::writeNamed(const SettingsRow &row) { writeBySelect(selectSql(row.type, row.name), row); }
+void SettingsRows::writeNamed(const SettingsRow &row) { writeFirst(kByTypeAndName, {row.type, row.name}, row); }
 
 void SettingsRows::deleteNamed(const QString &type, const QString &name) {
-    db().execute(QStringLiteral("Delete * from tblSettings Where Type=") + quoted(type) +
-                 QStringLiteral(" and Name=") + quoted(name));
+    db().execute(QStringLiteral("Delete * from tblSettings Where Type=? and Name=?"), QVariantList{type, name});
 }
 
 QStringList SettingsRows::names(const QString &type) {
     QStringList result;
-    Opened rs(selectSql(type));
+    Opened rs(kByType, {type});
     if (rs->recordCount() <= 0)
         return result;
     for (rs->moveFirst(); !rs->eof(); rs->moveNext())
@@ -176,7 +188,7 @@ void SettingsRows::saveFilter(const QString &name, const QString &criteria) {
 }
 
 bool SettingsRows::renameFilter(const QString &oldName, const QString &newName) {
-    Opened rs(selectSql(QString::fromLatin1(Filter), oldName));
+    Opened rs(kByTypeAndName, {QString::fromLatin1(Filter), oldName});
     if (rs->recordCount() <= 0)
         return false;
     rs->moveFirst();
@@ -218,7 +230,7 @@ std::optional<QString> SettingsRows::noteText(const QString &title) {
     Opened rs(notesSql());
     if (rs->recordCount() <= 0)
         return std::nullopt;
-    rs->findFirst(noteCriteria(title));
+    rs->findFirst(QStringLiteral("Type='Note' And Name=?"), {title});
     if (rs->noMatch())
         return std::nullopt;
     return text(*rs.rs, QStringLiteral("Setting8"));

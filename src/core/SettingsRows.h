@@ -34,6 +34,8 @@ public:
     // A text as an SQL literal between apostrophes (an apostrophe inside is doubled).
     static QString quoted(const QString &text);
 
+    // The texts of the selects, for callers that keep one; the reads and writes below bind the
+    // type and name instead.
     // "Select * from tblSettings Where Type='<type>'"
     static QString selectSql(const QString &type);
     // "Select * from tblSettings Where Type='<type>' and Name='<name>'"

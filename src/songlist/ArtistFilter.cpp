@@ -1,6 +1,7 @@
 #include "songlist/ArtistFilter.h"
 
 #include "core/AppState.h"
+#include "platform/db/JetSql.h"
 #include "platform/ui/DataControl.h"
 #include "platform/ui/DbGrid.h"
 #include "platform/ui/MousePointer.h"
@@ -15,9 +16,7 @@ namespace songlist {
 namespace ui = platform::ui;
 
 QString ArtistFilter::whereClause(const QString &artist) {
-    QString a = artist;
-    a.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QStringLiteral(" Where Artist = \"") + a + QStringLiteral("\" ");
+    return QStringLiteral(" Where Artist = ") + platform::db::jet::quoted(artist) + QLatin1Char(' ');
 }
 
 void ArtistFilter::cmdShowArtistSongs_Click() {

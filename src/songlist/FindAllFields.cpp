@@ -3,10 +3,11 @@
 #include "core/AppState.h"
 #include "core/InputForm.h"
 #include "import/SongFields.h"
+#include "platform/db/JetSql.h"
 #include "platform/ui/DataControl.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/PromptService.h"
-#include "songlist/LocaleDate.h"
+#include "platform/db/LocaleDate.h"
 #include "songlist/NameList.h"
 
 #include <QCoreApplication>
@@ -33,16 +34,14 @@ QString FindAllFields::prompt() {
 }
 
 QString FindAllFields::likeOperand(const QString &text) {
-    QString t = text;
-    t.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QStringLiteral("\"*") + t + QStringLiteral("*\"");
+    return platform::db::jet::quoted(QLatin1Char('*') + text + QLatin1Char('*'));
 }
 
 QString FindAllFields::whereBody(const QStringList &fieldNames, const QString &text) {
     static const QStringList neverSearched = {QStringLiteral("TRACKNUM"), QStringLiteral("BITRATE"),
                                               QStringLiteral("FILETYPE"), QStringLiteral("LYRICS"),
                                               QStringLiteral("CREDITS")};
-    const auto date = LocaleDate::parse(text);
+    const auto date = platform::db::LocaleDate::parse(text);
     QString body = QStringLiteral(" (");
     for (qsizetype i = 1; i < fieldNames.size(); ++i) {
         const QString &name = fieldNames.at(i);
@@ -52,7 +51,7 @@ QString FindAllFields::whereBody(const QStringList &fieldNames, const QString &t
             continue;
         if (upper.contains(QLatin1String("DATE"))) {
             if (date)
-                body += name + QLatin1Char('=') + LocaleDate::jetLiteral(*date) + QStringLiteral(" OR ");
+                body += name + QLatin1Char('=') + platform::db::LocaleDate::jetLiteral(*date) + QStringLiteral(" OR ");
             continue;
         }
         if (upper.contains(QLatin1String("CATEGORYNUMBER")))

@@ -7,7 +7,7 @@
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/OnScreenKeyboard.h"
 #include "platform/ui/PromptService.h"
-#include "songlist/LocaleDate.h"
+#include "platform/db/LocaleDate.h"
 #include "songlist/NameList.h"
 #include "songlist/OtherWindows.h"
 
@@ -68,7 +68,7 @@ void IncrementalSearch::Change() {
                 w_.Table1->removeSelBookmark(0);
         }
         // A date sort searches only once the typed text forms a whole date.
-        if (s.SortIsDate && !LocaleDate::isDate(text)) {
+        if (s.SortIsDate && !platform::db::LocaleDate::isDate(text)) {
             ui::setMousePointer(ui::MousePointer::Default);
             return;
         }

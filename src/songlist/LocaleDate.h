@@ -1,22 +1,9 @@
 #pragma once
-// Dates as the user types them: whether a text is a date in the user's locale, and the
-// unambiguous literal the database reads whatever the locale's day and month order.
-#include <QDateTime>
-#include <QString>
-#include <optional>
+// The date rule of the find lives with the database layer, which reads typed dates the same way.
+#include "platform/db/LocaleDate.h"
 
 namespace songlist {
 
-class LocaleDate {
-public:
-    // The date (and time) a text stands for in the user's locale: its short or long date
-    // format (two- or four-digit years), or yyyy-mm-dd, optionally followed by a time.
-    // Two-digit years below 30 fall in the 2000s. nullopt when the text is not a whole date.
-    static std::optional<QDateTime> parse(const QString &text);
-    static bool isDate(const QString &text) { return parse(text).has_value(); }
-
-    // "#yyyy-mm-dd#", or "#yyyy-mm-dd hh:nn:ss#" when the time is not midnight.
-    static QString jetLiteral(const QDateTime &dt);
-};
+using LocaleDate = platform::db::LocaleDate;
 
 } // namespace songlist

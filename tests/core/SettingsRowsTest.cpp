@@ -93,6 +93,27 @@ TEST_F(SettingsRowsTest, ApostropheInANameIsStoredNotExecuted) {
     EXPECT_EQ(rowsOf("Type='FILTER' or Type='NOTE'"), 2);
 }
 
+TEST_F(SettingsRowsTest, QuotesThatCouldWidenAStatementReachOnlyTheirOwnRow) {
+    const QString hostile[] = {QStringLiteral("x' Or '1'='1"), QStringLiteral("x\" Or \"1\"=\"1"),
+                               QStringLiteral("a?b")};
+    SettingsRows::saveFilter("Keep", "Genre = \"Pop\"");
+    for (const QString &name : hostile) SettingsRows::saveFilter(name, name);
+    for (const QString &name : hostile) EXPECT_EQ(SettingsRows::filterCriteria(name), name);
+    EXPECT_EQ(rowsOf("Type='FILTER'"), 4);
+
+    EXPECT_TRUE(SettingsRows::renameFilter(hostile[0], "Renamed"));
+    EXPECT_EQ(SettingsRows::filterCriteria("Keep"), QStringLiteral("Genre = \"Pop\""));
+    for (const QString &name : hostile) SettingsRows::deleteFilter(name);
+    QStringList names = SettingsRows::filterNames();
+    names.sort();
+    EXPECT_EQ(names, (QStringList{"Keep", "Renamed"}));
+
+    SettingsRows::saveNote(hostile[1], "{\\rtf1 q}");
+    SettingsRows::saveNote("Other", "{\\rtf1 o}");
+    EXPECT_EQ(SettingsRows::noteText(hostile[1]), QStringLiteral("{\\rtf1 q}"));
+    EXPECT_FALSE(SettingsRows::noteText(QStringLiteral("x\" Or \"1\"=\"2")));
+}
+
 TEST_F(SettingsRowsTest, NotesAreOneRowPerTitleAndFoundCaseBlind) {
     SettingsRows::saveNote("Zebra", "{\\rtf1 z}");
     SettingsRows::saveNote("Apple", "{\\rtf1 a}");

@@ -3,13 +3,13 @@
 #include "CommandsFixture.h"
 
 #include "songlist/FindAllFields.h"
-#include "songlist/LocaleDate.h"
+#include "platform/db/LocaleDate.h"
 
 #include <QLabel>
 #include <QPushButton>
 
 using songlist::FindAllFields;
-using songlist::LocaleDate;
+using platform::db::LocaleDate;
 
 namespace {
 

@@ -185,6 +185,10 @@ bool Database::isOpen() const { return d_->conn && d_->conn->db; }
 QString Database::path() const { return d_->conn ? d_->conn->path : QString(); }
 
 long Database::execute(const QString &sqlOrQueryName, unsigned options) {
+    return execute(sqlOrQueryName, QVariantList(), options);
+}
+
+long Database::execute(const QString &sqlOrQueryName, const QVariantList &values, unsigned options) {
     (void)options; // a failing statement changes nothing and is always reported
     Conn &c = *d_->conn;
     c.check();
@@ -196,8 +200,9 @@ long Database::execute(const QString &sqlOrQueryName, unsigned options) {
             throw DbError(err::ItemNotFound, QStringLiteral("Item not found in this collection: '%1'.").arg(jetSql));
         jetSql = *q;
     }
-    const QString sql = c.translate(jetSql);
+    const QString sql = c.translate(jetSql, values);
     Stmt s = prepare(c.db, sql);
+    bindNamed(s.get(), kSourceParams, values);
     if (sqlite3_stmt_readonly(s.get()) && sqlite3_column_count(s.get()) > 0)
         throw DbError(errn::CannotExecuteSelect, QStringLiteral("Cannot execute a select query."));
     while (step(c.db, s.get(), sql)) {
@@ -209,6 +214,11 @@ long Database::execute(const QString &sqlOrQueryName, unsigned options) {
 
 std::unique_ptr<Recordset> Database::openRecordset(const QString &source, RecordsetType type) {
     return detail::openRecordset(d_->conn, source, type);
+}
+
+std::unique_ptr<Recordset> Database::openRecordset(const QString &select, const QVariantList &values,
+                                                   RecordsetType type) {
+    return detail::openRecordset(d_->conn, select, type, values);
 }
 
 QString Database::queryDefSql(const QString &name) const {

@@ -39,9 +39,15 @@ public:
 
     // Runs action SQL (UPDATE, DELETE, INSERT) or a saved action query by name; returns rows affected.
     long execute(const QString &sqlOrQueryName, unsigned options = ExecNone);
+    // Action SQL with bound values: each ? outside a literal takes the next value of `values`
+    // (texts, numbers, dates, Booleans or Null), so a value never becomes part of the statement.
+    long execute(const QString &sql, const QVariantList &values, unsigned options = ExecNone);
 
     // A table name, a SELECT text or a saved query name.
     std::unique_ptr<Recordset> openRecordset(const QString &source,
+                                             RecordsetType type = RecordsetType::Dynaset);
+    // A SELECT with bound values for its ? marks; the recordset keeps them for Requery.
+    std::unique_ptr<Recordset> openRecordset(const QString &select, const QVariantList &values,
                                              RecordsetType type = RecordsetType::Dynaset);
 
     // Saved queries ("QueryDefs"). queryDefSql throws 3265 when the name is unknown.

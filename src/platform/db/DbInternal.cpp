@@ -1,5 +1,6 @@
 #include "platform/db/DbInternal.h"
 
+#include "platform/db/LocaleDate.h"
 #include "platform/db/SqlFunctions.h"
 
 #include <QDateTime>
@@ -194,15 +195,11 @@ std::optional<QDateTime> parseDateText(const QString &text) {
     if (t.isEmpty()) return std::nullopt;
     const QByteArray u = t.toUtf8();
     if (auto d = fastStoredDate(reinterpret_cast<const unsigned char *>(u.constData()), int(u.size()))) return d;
+    // Typed text reads in the user's locale order first ("05/01/2020" is 5 January under en_GB);
+    // what the locale does not read (a month name, a time alone) is read as Jet reads a literal.
+    if (auto d = LocaleDate::parse(t)) return d;
     if (auto s = jet::parseDateLiteral(t)) {
         if (auto d = jet::parseStoredDate(*s)) return d;
-    }
-    const QLocale loc;
-    for (auto fmt : {QLocale::ShortFormat, QLocale::LongFormat}) {
-        QDateTime dt = loc.toDateTime(t, fmt);
-        if (dt.isValid()) return dt;
-        const QDate d = loc.toDate(t, fmt);
-        if (d.isValid()) return QDateTime(d, QTime(0, 0));
     }
     const QDateTime iso = QDateTime::fromString(t, Qt::ISODate);
     if (iso.isValid()) return iso;
@@ -568,5 +565,27 @@ jet::SavedQueryLookup Conn::lookup() const {
 }
 
 QString Conn::translate(const QString &jetSql) const { return jet::translateStatement(jetSql, lookup()); }
+
+QString Conn::translate(const QString &jetSql, const QVariantList &values) const {
+    if (values.isEmpty()) return translate(jetSql);
+    jet::Placeholders marks{kSourceParams, 0};
+    const QString sql = jet::translateStatement(jetSql, lookup(), &marks);
+    checkParamCount(marks, values);
+    return sql;
+}
+
+void bindNamed(sqlite3_stmt *s, int base, const QVariantList &values) {
+    const int last = sqlite3_bind_parameter_count(s);
+    for (int i = 0; i < int(values.size()) && base + i + 1 <= last; ++i) bindValue(s, base + i + 1, values[i]);
+}
+
+void checkParamCount(const jet::Placeholders &marks, const QVariantList &values) {
+    if (marks.count > int(values.size()))
+        throw DbError(err::TooFewParameters, QStringLiteral("Too few parameters. Expected %1.").arg(marks.count));
+    if (marks.count < int(values.size()) || values.size() > kMaxParams)
+        throw DbError(3001, QStringLiteral("Invalid argument: %1 values given for %2 parameters.")
+                                .arg(values.size())
+                                .arg(marks.count));
+}
 
 } // namespace platform::db::detail

@@ -76,6 +76,17 @@ bool step(sqlite3 *db, sqlite3_stmt *s, const QString &sql = {});
 // Runs SQL that returns no rows (several statements allowed); throws the mapped error.
 void exec(sqlite3 *db, const QString &sql);
 
+// Values bound to the parameters "?<base + n>" a translation made of ? marks (see
+// jet::Placeholders); a parameter beyond the statement's own is passed over.
+void bindNamed(sqlite3_stmt *s, int base, const QVariantList &values);
+// A translation used exactly the values given: too few give 3061, too many 3001.
+void checkParamCount(const jet::Placeholders &marks, const QVariantList &values);
+// Parameter numbers of a statement's own values and of find criteria; the layer's key and row
+// parameters stay below the first.
+inline constexpr int kSourceParams = 10000;
+inline constexpr int kFindParams = 20000;
+inline constexpr int kMaxParams = 9999;
+
 // What a field holds, from its declared type.
 enum class Kind { Unknown, Text, Long, Double, Date, Bool };
 Kind kindFromDecl(const char *declType);
@@ -150,6 +161,8 @@ struct Conn {
     std::optional<QString> savedQuery(const QString &name) const;
     jet::SavedQueryLookup lookup() const;
     QString translate(const QString &jetSql) const;
+    // With bound values: the ? marks become ":orvp<n>", and their count must match.
+    QString translate(const QString &jetSql, const QVariantList &values) const;
     void wrote() { ++gen; }
 };
 

@@ -16,7 +16,7 @@
 namespace platform::db::jet {
 namespace {
 
-enum class Tok { End, Ident, QIdent, String, Number, Date, Op };
+enum class Tok { End, Ident, QIdent, String, Number, Date, Op, Param };
 
 struct Token {
     Tok type = Tok::End;
@@ -34,7 +34,7 @@ constexpr int MaxNesting = 200;
 // 100,000 would take minutes before failing.
 constexpr int MaxChain = 1000;
 
-QString quoted(const QString &text, int limit = 255)
+QString shortened(const QString &text, int limit = 255)
 {
     return text.size() > limit ? text.left(limit) + QStringLiteral("...") : text;
 }
@@ -42,7 +42,7 @@ QString quoted(const QString &text, int limit = 255)
 [[noreturn]] void fail(const QString &problem, const QString &source)
 {
     throw DbError(err::SyntaxError, QStringLiteral("Syntax error (%1) in query expression '%2'.")
-                                        .arg(problem, quoted(source.trimmed())));
+                                        .arg(problem, shortened(source.trimmed())));
 }
 
 bool isIdentStart(QChar c)
@@ -55,7 +55,7 @@ bool isIdentChar(QChar c)
     return c.isLetterOrNumber() || c == u'_';
 }
 
-std::vector<Token> tokenize(const QString &s)
+std::vector<Token> tokenize(const QString &s, bool params)
 {
     std::vector<Token> out;
     const int n = int(s.size());
@@ -137,6 +137,9 @@ std::vector<Token> tokenize(const QString &s)
             if (t.text.startsWith(u'.'))
                 t.text.prepend(u'0');
             i = j;
+        } else if (c == u'?' && params) {
+            t.type = Tok::Param;
+            ++i;
         } else if (isIdentStart(c)) {
             int j = i + 1;
             while (j < n && isIdentChar(s[j]))
@@ -206,6 +209,7 @@ struct Ex {
     bool literal = false;
     bool text = false; // a string literal
     bool numeric = false; // a number, True, False or Null: no collation matters
+    bool date = false; // known to be a date (a #literal#, Date(), Now(), date arithmetic)
     QStringList nameParts;
 };
 
@@ -274,6 +278,16 @@ const FnDef kFunctions[] = {
     {"Now", "jet_now", 0, 0},   {"Format", "jet_format", 1, 2}, {"CStr", "jet_cstr", 1, 1},
     {"CInt", "jet_cint", 1, 1}, {"CLng", "jet_clng", 1, 1},   {"CDbl", "jet_cdbl", 1, 1},
     {"Abs", "jet_abs", 1, 1},   {"Int", "jet_int", 1, 1},
+    {"DateAdd", "jet_dateadd", 3, 3}, {"DateDiff", "jet_datediff", 3, 4}, {"DatePart", "jet_datepart", 2, 3},
+    {"DateSerial", "jet_dateserial", 3, 3}, {"DateValue", "jet_datevalue", 1, 1},
+    {"TimeValue", "jet_timevalue", 1, 1}, {"CDate", "jet_cdate", 1, 1}, {"IsDate", "jet_isdate", 1, 1},
+    {"Weekday", "jet_weekday", 1, 2}, {"Hour", "jet_hour", 1, 1}, {"Minute", "jet_minute", 1, 1},
+    {"Second", "jet_second", 1, 1}, {"Time", "jet_time", 0, 0}, {"MonthName", "jet_monthname", 1, 2},
+    {"IsNull", nullptr, 1, 1},  {"IsNumeric", "jet_isnumeric", 1, 1}, {"CBool", "jet_cbool", 1, 1},
+    {"Replace", "jet_replace", 3, 6}, {"Round", "jet_round", 1, 2}, {"Fix", "jet_fix", 1, 1},
+    {"Sgn", "jet_sgn", 1, 1},   {"Str", "jet_str", 1, 1},     {"Chr", "jet_chr", 1, 1},
+    {"Asc", "jet_asc", 1, 1},   {"Space", "jet_space", 1, 1}, {"String", "jet_string", 2, 2},
+    {"StrComp", "jet_strcomp", 2, 3}, {"Switch", nullptr, 2, 2 * MaxChain}, {"Choose", nullptr, 2, MaxChain},
 };
 
 const FnDef *findFunction(QString name)
@@ -307,12 +321,14 @@ bool isReserved(const QString &w)
 struct Shared {
     const SavedQueryLookup *lookup = nullptr;
     QStringList expanding; // saved queries being expanded, against cycles
+    Placeholders *params = nullptr;
+    const NameResolver *resolve = nullptr;
 };
 
 class Parser {
 public:
     Parser(const QString &source, Shared &shared)
-        : src_(source), toks_(tokenize(source)), shared_(shared)
+        : src_(source), toks_(tokenize(source, shared.params != nullptr)), shared_(shared)
     {
     }
 
@@ -488,6 +504,16 @@ private:
             distinct = true;
         else
             acceptKw("ALL");
+        QString top; // Top n [Percent]
+        bool topPercent = false;
+        if (acceptKw("TOP")) {
+            if (peek().type != Tok::Number || peek().text.toDouble() <= 0)
+                fail(QStringLiteral("expected a number after Top %1").arg(where()), src_);
+            top = next().text;
+            topPercent = acceptKw("PERCENT");
+            if (!topPercent && top.contains(u'.'))
+                fail(QStringLiteral("Top needs a whole number"), src_);
+        }
 
         // The FROM clause is read first so that names in the column list can be resolved
         // against the saved queries it expands.
@@ -578,22 +604,25 @@ private:
             // Distinct rows of the tables shown: their columns include their keys.
             sql += QStringLiteral("DISTINCT ");
         sql += items.join(QStringLiteral(", "));
+        QString body; // FROM to HAVING, for Top's count
         if (fromPos) {
             pos_ = afterFrom;
-            sql += QStringLiteral(" FROM ") + from;
+            body += QStringLiteral(" FROM ") + from;
         }
         if (acceptKw("WHERE"))
-            sql += QStringLiteral(" WHERE ") + expr(&scope).sql;
+            body += QStringLiteral(" WHERE ") + expr(&scope).sql;
         if (isKw(0, "GROUP") && isKw(1, "BY")) {
             pos_ += 2;
             QStringList g;
             do
                 g << expr(&scope).sql;
             while (acceptOp(","));
-            sql += QStringLiteral(" GROUP BY ") + g.join(QStringLiteral(", "));
+            body += QStringLiteral(" GROUP BY ") + g.join(QStringLiteral(", "));
         }
         if (acceptKw("HAVING"))
-            sql += QStringLiteral(" HAVING ") + expr(&scope).sql;
+            body += QStringLiteral(" HAVING ") + expr(&scope).sql;
+        sql += body;
+        QString orderBy;
         if (isKw(0, "ORDER") && isKw(1, "BY")) {
             pos_ += 2;
             QStringList o;
@@ -609,10 +638,28 @@ private:
                     acceptKw("ASC");
                 o << item;
             } while (acceptOp(","));
-            sql += QStringLiteral(" ORDER BY ") + o.join(QStringLiteral(", "));
+            orderBy = o.join(QStringLiteral(", "));
+            sql += QStringLiteral(" ORDER BY ") + orderBy;
         }
+        if (!top.isEmpty())
+            sql += QStringLiteral(" LIMIT ") + topLimit(top, topPercent, body, orderBy);
         res.sql = sql;
         return res;
+    }
+
+    // How many rows Top gives: n, or n percent of the rows rounded up; with a sort, also the rows
+    // that tie with the last of them.
+    static QString topLimit(const QString &n, bool percent, const QString &body, const QString &orderBy)
+    {
+        QString count = n;
+        if (percent)
+            count = QStringLiteral("(SELECT CAST(x AS INTEGER) + (x > CAST(x AS INTEGER)) FROM "
+                                   "(SELECT count(*) * %1 / 100.0 AS x FROM (SELECT 1%2)))")
+                        .arg(n, body);
+        if (orderBy.isEmpty())
+            return count;
+        return QStringLiteral("(SELECT count(*) FROM (SELECT rank() OVER (ORDER BY %1) AS orv_rank%2) WHERE orv_rank <= %3)")
+            .arg(orderBy, body, count);
     }
 
     // Length in tokens of "name . name . *" at the current position (the ! separator too), or 0.
@@ -984,15 +1031,29 @@ private:
         int links = 0;
         for (;;) {
             link(links);
+            // An operand that may be a date goes through jet_add / jet_sub, which compute dates as
+            // dates; SQLite's own + would read a stored date "2026-..." as 2026.
             if (acceptOp("+")) {
                 const Ex r = modulo(scope);
-                l = (l.text || r.text) ? infix(l, "||", r, P_CAT) : infix(l, "+", r, P_ADD);
+                if (l.text || r.text)
+                    l = infix(l, "||", r, P_CAT);
+                else if (l.numeric && r.numeric)
+                    l = numericResult(infix(l, "+", r, P_ADD));
+                else
+                    l = fnCall("jet_add", l, r);
             } else if (acceptOp("-")) {
-                l = infix(l, "-", modulo(scope), P_ADD);
+                const Ex r = modulo(scope);
+                l = l.numeric && r.numeric ? numericResult(infix(l, "-", r, P_ADD)) : fnCall("jet_sub", l, r);
             } else {
                 return l;
             }
         }
+    }
+
+    static Ex numericResult(Ex e)
+    {
+        e.numeric = true;
+        return e;
     }
 
     Ex modulo(const Scope *scope)
@@ -1076,7 +1137,13 @@ private:
         case Tok::Date: {
             Ex e{sqlString(next().text), P_PRIMARY};
             e.literal = true;
+            e.date = true;
             return e;
+        }
+        case Tok::Param: {
+            next();
+            Placeholders &p = *shared_.params;
+            return Ex{u'?' + QString::number(p.base + ++p.count), P_PRIMARY};
         }
         case Tok::Op:
             if (acceptOp("(")) {
@@ -1143,8 +1210,17 @@ private:
         return parts;
     }
 
-    static Ex columnRef(QStringList parts, const Scope *scope)
+    Ex columnRef(QStringList parts, const Scope *scope) const
     {
+        if (!scope && parts.size() == 1 && shared_.resolve && *shared_.resolve) {
+            if (const auto sql = (*shared_.resolve)(parts[0])) {
+                Ex e{*sql, P_PRIMARY};
+                // A computed column comes back in parentheses: it has no collation of its own.
+                e.column = !sql->startsWith(u'(');
+                e.nameParts = parts;
+                return e;
+            }
+        }
         if (scope) {
             if (parts.size() == 1 && scope->sources.size() > 1) {
                 // A column two joined saved queries both give ([FirstRecordID] of the duplicate
@@ -1173,8 +1249,7 @@ private:
         expectOp("(");
         const FnDef *fn = findFunction(name);
         if (!fn)
-            throw DbError(err::SyntaxError,
-                          QStringLiteral("Undefined function '%1' in expression '%2'.").arg(name, quoted(src_.trimmed())));
+            throw DbError(3085, QStringLiteral("Undefined function '%1' in expression.").arg(name));
         if (QLatin1String(fn->jet) == QLatin1String("Count") && acceptOp("*")) {
             expectOp(")");
             return Ex{QStringLiteral("count(*)"), P_PRIMARY};
@@ -1189,11 +1264,32 @@ private:
         if (int(args.size()) < fn->minArgs || int(args.size()) > fn->maxArgs)
             throw DbError(err::SyntaxError,
                           QStringLiteral("Wrong number of arguments used with function '%1' in query expression '%2'.")
-                              .arg(name, quoted(src_.trimmed())));
-        if (!fn->sql) // IIf: only the chosen branch is evaluated, as in Jet.
+                              .arg(name, shortened(src_.trimmed())));
+        const QLatin1String jetName(fn->jet);
+        // IIf, Switch and Choose evaluate only the value they choose; Jet's True is -1.
+        if (jetName == QLatin1String("IIf"))
             return Ex{QStringLiteral("CASE WHEN ") + args[0].sql + QStringLiteral(" THEN ") + args[1].sql +
                           QStringLiteral(" ELSE ") + args[2].sql + QStringLiteral(" END"),
                       P_PRIMARY};
+        if (jetName == QLatin1String("IsNull"))
+            return Ex{QStringLiteral("CASE WHEN ") + wrap(args[0], P_EQ + 1) + QStringLiteral(" IS NULL THEN -1 ELSE 0 END"),
+                      P_PRIMARY};
+        if (jetName == QLatin1String("Switch")) {
+            if (args.size() % 2)
+                throw DbError(err::SyntaxError,
+                              QStringLiteral("Wrong number of arguments used with function '%1' in query expression '%2'.")
+                                  .arg(name, shortened(src_.trimmed())));
+            QString out = QStringLiteral("CASE");
+            for (size_t i = 0; i < args.size(); i += 2)
+                out += QStringLiteral(" WHEN ") + args[i].sql + QStringLiteral(" THEN ") + args[i + 1].sql;
+            return Ex{out + QStringLiteral(" END"), P_PRIMARY};
+        }
+        if (jetName == QLatin1String("Choose")) {
+            QString out = QStringLiteral("CASE jet_chooseindex(") + args[0].sql + u')';
+            for (size_t i = 1; i < args.size(); ++i)
+                out += QStringLiteral(" WHEN %1 THEN ").arg(i) + args[i].sql;
+            return Ex{out + QStringLiteral(" END"), P_PRIMARY};
+        }
         QStringList a;
         for (const Ex &e : args)
             a << e.sql;
@@ -1211,17 +1307,37 @@ private:
 
 QString translateStatement(const QString &jetSql, const SavedQueryLookup &lookup)
 {
+    return translateStatement(jetSql, lookup, nullptr);
+}
+
+QString translateStatement(const QString &jetSql, const SavedQueryLookup &lookup, Placeholders *params)
+{
     Shared shared;
     shared.lookup = &lookup;
+    shared.params = params;
     Parser p(jetSql, shared);
     return p.statement();
 }
 
 QString translateExpression(const QString &jetExpression)
 {
+    return translateExpression(jetExpression, nullptr, {});
+}
+
+QString translateExpression(const QString &jetExpression, Placeholders *params, const NameResolver &resolve)
+{
     Shared shared;
+    shared.params = params;
+    shared.resolve = &resolve;
     Parser p(jetExpression, shared);
     return p.expressionOnly();
+}
+
+QString quoted(const QString &text)
+{
+    QString r = text;
+    r.replace(u'"', QLatin1String("\"\""));
+    return u'"' + r + u'"';
 }
 
 std::optional<SelectParts> splitSelect(const QString &sql)

@@ -19,16 +19,35 @@ namespace platform::db::jet {
 // Returns the Jet SQL of a saved query (name matched case-blind), or nullopt.
 using SavedQueryLookup = std::function<std::optional<QString>(const QString &name)>;
 
+// Where bound values go: each ? outside a literal becomes the parameter "?<base + n>" (n counted
+// from 1 in the order the ? stand), and `count` tells how many there were. The base keeps them
+// apart from the numbered parameters the layer adds to statements it builds from this text.
+// Without placeholders a ? is refused with 3075, so a user's filter never holds an unbound value.
+struct Placeholders {
+    int base = 0;
+    int count = 0;
+};
+
+// The SQL an unqualified name in find criteria stands for (a recordset's own output column), or
+// nullopt to leave it to the tables of the FROM clause.
+using NameResolver = std::function<std::optional<QString>(const QString &name)>;
+
 // Translates one Jet statement (SELECT, UPDATE, DELETE, INSERT) into one SQLite statement.
 // Saved queries named in FROM / JOIN are expanded at run time as "(<translated text>) AS name",
 // so a saved query may name one saved after it. Throws DbError 3075 with a message that names
 // the problem for text that does not parse, and refuses a second statement.
 QString translateStatement(const QString &jetSql, const SavedQueryLookup &lookup);
+QString translateStatement(const QString &jetSql, const SavedQueryLookup &lookup, Placeholders *params);
 
 // Translates a Jet expression (FindFirst criteria, a filter's WHERE body) into an SQLite
 // expression. Anything that is not one expression (a statement separator, a second statement,
 // a sub-select that writes) is refused with DbError 3075.
 QString translateExpression(const QString &jetExpression);
+QString translateExpression(const QString &jetExpression, Placeholders *params, const NameResolver &resolve);
+
+// A text as a double-quoted Jet literal, every " inside doubled: the one way the program puts a
+// value it does not bind into a statement that is kept and read back later (a record source).
+QString quoted(const QString &text);
 
 // The top-level clauses of a translated SELECT (texts without their keywords), so a recordset
 // can rebuild it (select only keys, count, append criteria). nullopt when not a plain SELECT.

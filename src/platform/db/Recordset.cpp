@@ -161,6 +161,7 @@ struct Recordset::Impl {
     std::shared_ptr<Conn> conn;
     RecordsetType type = RecordsetType::Dynaset;
     QString source;
+    QVariantList params; // bound to the source's ? marks in every statement built from it
     bool isOpen = true;
     bool updatable = false;
     bool lazy = false;   // keys kept, rows read on demand
@@ -364,6 +365,7 @@ struct Recordset::Impl {
     void openQuery(const QString &translated) {
         sql = translated;
         Stmt full = prepare(db(), sql);
+        bindNamed(full.get(), kSourceParams, params);
         if (!sqlite3_stmt_readonly(full.get()) || sqlite3_column_count(full.get()) == 0)
             throw DbError(errn::InvalidOperation, QStringLiteral("Invalid operation: only a SELECT can be opened as a recordset."));
         describe(full.get());
@@ -404,6 +406,7 @@ struct Recordset::Impl {
                 t.keyOrdinals = {ord++};
             }
             Stmt s = prepare(db(), rebuild(parts->columns + QStringLiteral(", ") + extra.join(QStringLiteral(", "))));
+            bindNamed(s.get(), kSourceParams, params);
             loadWhole(s.get(), true);
         } else {
             loadWhole(full.get(), true);
@@ -493,7 +496,7 @@ struct Recordset::Impl {
                     return false;
             }
         }
-        bool whereInFetch = false;
+        whereInFetch = false;
         const bool joined = multiTable(parts->from);
         for (const auto &c : cols)
             if ((c.tab < 0 && joined) || (c.tab >= 0 && !tabs[size_t(c.tab)].identified)) whereInFetch = true;
@@ -522,6 +525,7 @@ struct Recordset::Impl {
         Stmt fs = tryPrepare(db(), fetchSql);
         if (!ks || !fs || sqlite3_column_count(fs.get()) != int(cols.size())) return false;
         fetchStmt = prepare(db(), fetchSql, true);
+        bindNamed(fetchStmt.get(), kSourceParams, params); // kept across resets
         return true;
     }
 
@@ -530,6 +534,7 @@ struct Recordset::Impl {
         serials.clear();
         keys.clear();
         Stmt s = prepare(db(), keySql);
+        bindNamed(s.get(), kSourceParams, params);
         bool needUnique = multiTable(parts->from);
         for (const auto &t : tabs)
             if (t.identified && !t.viaRowid) needUnique = true;
@@ -733,9 +738,86 @@ struct Recordset::Impl {
         return it->second ? &*it->second : nullptr;
     }
 
+    // A walk (a report, an export, the missing-files scan) reads rows ahead in batches of up to
+    // kBatch, in the direction it moves, instead of one query per row. The batch grows while
+    // nothing is written between reads and falls back to single rows after every write, so an
+    // edit walk does not read rows it will have to read again.
+    static constexpr int kBatch = 64;
+    Stmt batchStmt;
+    bool batchTried = false;
+    bool whereInFetch = false;
+    int readAhead = 1;
+    long lastRead = -1;
+
+    bool prepareBatch() {
+        if (batchTried) return bool(batchStmt);
+        batchTried = true;
+        if (keyWidth != 1) return false;
+        QString keyExpr;
+        for (const auto &t : tabs)
+            if (t.identified) keyExpr = t.keyExprs.value(0);
+        QStringList marks;
+        for (int i = 1; i <= kBatch; ++i) marks << QStringLiteral("?%1").arg(i);
+        QString q;
+        if (table) {
+            q = QStringLiteral("SELECT *, rowid FROM %1 WHERE rowid IN (%2)").arg(quoteName(tinfo->name), marks.join(u','));
+        } else {
+            if (!parts || keyExpr.isEmpty()) return false;
+            q = QStringLiteral("SELECT ") + parts->columns + QStringLiteral(", ") + keyExpr + QStringLiteral(" FROM ") +
+                parts->from + QStringLiteral(" WHERE ") + keyExpr + QStringLiteral(" IN (") + marks.join(u',') + u')';
+            if (whereInFetch && !parts->where.isEmpty()) q += QStringLiteral(" AND (") + parts->where + u')';
+        }
+        Stmt probe = tryPrepare(db(), q);
+        if (!probe || sqlite3_column_count(probe.get()) != int(cols.size()) + 1) return false;
+        batchStmt = std::move(probe);
+        bindNamed(batchStmt.get(), kSourceParams, params);
+        return true;
+    }
+
+    void fetchBatch(long p, int dir) {
+        sqlite3_stmt *s = batchStmt.get();
+        sqlite3_reset(s);
+        std::unordered_map<qint64, qint64> serialOf;
+        const long n = long(serials.size());
+        int k = 0;
+        for (long q = p; k < readAhead && q >= 0 && q < n; q += dir) {
+            const qint64 key = keyAt(q)[0];
+            if (key == kNullKey || cache.count(serials[size_t(q)])) continue;
+            sqlite3_bind_int64(s, ++k, key);
+            serialOf.emplace(key, serials[size_t(q)]);
+        }
+        while (k < kBatch) sqlite3_bind_null(s, ++k);
+        if (cache.size() + serialOf.size() > kCacheLimit) cache.clear();
+        const int ncols = int(cols.size());
+        while (step(db(), s)) {
+            const auto it = serialOf.find(sqlite3_column_int64(s, ncols));
+            if (it == serialOf.end()) continue;
+            QVariantList r;
+            r.reserve(ncols);
+            for (int i = 0; i < ncols; ++i) r << readValue(s, i, cols[size_t(i)].kind);
+            cache[it->second] = std::move(r);
+            serialOf.erase(it);
+        }
+        sqlite3_reset(s);
+        // What the batch did not give is gone or no longer in the source, as a single read says.
+        for (const auto &[key, serial] : serialOf) cache[serial] = std::nullopt;
+    }
+
     const QVariantList *rowAt(long p) {
         if (!lazy) return &rows[size_t(p)];
-        return fetch(serials[size_t(p)], keyAt(p));
+        if (cacheGen != conn->gen) {
+            cache.clear();
+            cacheGen = conn->gen;
+            readAhead = 1;
+        }
+        const qint64 serial = serials[size_t(p)];
+        if (!cache.count(serial)) {
+            const int dir = p < lastRead ? -1 : 1;
+            if (readAhead > 1 && prepareBatch()) fetchBatch(p, dir);
+            readAhead = std::min(readAhead * 2, int(kBatch));
+        }
+        lastRead = p;
+        return fetch(serial, keyAt(p));
     }
 
     const QVariantList &currentRow() {
@@ -759,10 +841,71 @@ struct Recordset::Impl {
         size_t operator()(const std::string &s) const { return std::hash<std::string>()(s); }
     };
 
-    bool find(const QString &criteria, long start, int dir) {
+    // What an unqualified name in find criteria stands for in the FROM scope: the recordset's own
+    // output column of that name (case-blind) before any other column of the joined tables, so
+    // "CategoryNumber" over a join that shows tblCategoryID.CategoryNumber is that column and
+    // not an ambiguous name. Built on the first find.
+    std::optional<QHash<QString, QString>> outputNames;
+
+    const QHash<QString, QString> &findNames() {
+        if (outputNames) return *outputNames;
+        outputNames.emplace();
+        if (!parts || parts->from.isEmpty()) return *outputNames;
+        // Columns named with AS in the list: their expression.
+        QHash<QString, QString> aliased;
+        static const QRegularExpression asName(QStringLiteral("^(.*\\S)\\s+AS\\s+(\"(?:[^\"]|\"\")*\"|\\w+)$"),
+                                               QRegularExpression::CaseInsensitiveOption |
+                                                   QRegularExpression::DotMatchesEverythingOption);
+        for (const QString &term : orderTerms(parts->columns))
+            if (const auto m = asName.match(term); m.hasMatch()) {
+                QString name = m.captured(2);
+                if (name.startsWith(u'"')) name = name.mid(1, name.size() - 2).replace(QLatin1String("\"\""), QLatin1String("\""));
+                aliased.insert(fold(name), m.captured(1));
+            }
+        for (const Col &c : cols) {
+            QString expr;
+            if (c.tab >= 0 && !c.origin.isEmpty()) {
+                const QString candidate = quoteName(tabs[size_t(c.tab)].name) + u'.' + quoteName(c.origin);
+                // The table may stand under another name in FROM: then the candidate does not
+                // prepare, or names another column, and the name is left as it is.
+                Stmt p = tryPrepare(db(), QStringLiteral("SELECT %1 FROM %2").arg(candidate, parts->from));
+                if (p) {
+                    const char *tn = sqlite3_column_table_name(p.get(), 0);
+                    const char *on = sqlite3_column_origin_name(p.get(), 0);
+                    if (tn && on && tabs[size_t(c.tab)].name.compare(QString::fromUtf8(tn), Qt::CaseInsensitive) == 0 &&
+                        c.origin.compare(QString::fromUtf8(on), Qt::CaseInsensitive) == 0)
+                        expr = candidate;
+                }
+            }
+            if (expr.isEmpty() && aliased.contains(fold(c.sqlName))) expr = u'(' + aliased.value(fold(c.sqlName)) + u')';
+            if (expr.isEmpty()) continue;
+            for (const QString &n : {c.name, c.sqlName})
+                if (!outputNames->contains(fold(n))) outputNames->insert(fold(n), expr);
+        }
+        return *outputNames;
+    }
+
+    bool find(const QString &criteria, const QVariantList &values, long start, int dir) {
         check();
         leaveEdit();
-        const QString expr = jet::translateExpression(criteria);
+        jet::Placeholders marks{kFindParams, 0};
+        jet::Placeholders *withMarks = values.isEmpty() ? nullptr : &marks;
+        QString expr;
+        if (lazy && !table) {
+            const QHash<QString, QString> &names = findNames();
+            expr = jet::translateExpression(criteria, withMarks, [&names](const QString &name) -> std::optional<QString> {
+                const auto it = names.constFind(fold(name));
+                if (it == names.constEnd()) return std::nullopt;
+                return *it;
+            });
+        } else {
+            expr = jet::translateExpression(criteria, withMarks, {});
+        }
+        if (withMarks) checkParamCount(marks, values);
+        const auto bindAll = [&](sqlite3_stmt *st) {
+            bindNamed(st, kSourceParams, params);
+            bindNamed(st, kFindParams, values);
+        };
         sync();
         const long n = long(serials.size());
         long found = -1;
@@ -782,6 +925,7 @@ struct Recordset::Impl {
                                          : QStringLiteral("SELECT 1") + matchFrom + u'(' + expr + QStringLiteral(") AND ") +
                                                cond.join(QStringLiteral(" AND ")) + QStringLiteral(" LIMIT 1");
                 Stmt probe = prepare(db(), pq);
+                bindAll(probe.get());
                 for (long p = start, i = 0; p >= 0 && p < n && i < kProbe; p += dir, ++i) {
                     sqlite3_reset(probe.get());
                     const qint64 *key = keyAt(p);
@@ -811,6 +955,7 @@ struct Recordset::Impl {
                 q = QStringLiteral("SELECT ") + exprs.join(QStringLiteral(", ")) + matchFrom + u'(' + expr + u')';
             }
             Stmt s = prepare(db(), q);
+            bindAll(s.get());
             std::unordered_set<std::string, KeyHash> match;
             const int kw = keyWidth;
             std::vector<qint64> tuple(static_cast<size_t>(kw), 0);
@@ -841,6 +986,7 @@ struct Recordset::Impl {
             const QString q = QStringLiteral("SELECT (%1) FROM (SELECT %2) AS %3")
                                   .arg(expr, list.join(QStringLiteral(", ")), quoteName(alias));
             Stmt s = prepare(db(), q);
+            bindNamed(s.get(), kFindParams, values);
             for (long p = start; p >= 0 && p < n; p += dir) {
                 sqlite3_reset(s.get());
                 const QVariantList &r = rows[size_t(p)];
@@ -1105,6 +1251,7 @@ struct Recordset::Impl {
                                           .arg(exprs.join(QStringLiteral(", ")), parts->from, cond.join(QStringLiteral(" AND ")));
                     if (Stmt s = tryPrepare(db(), q)) {
                         for (int i = 0; i < int(binds.size()); ++i) bindValue(s.get(), i + 1, binds[i]);
+                        bindNamed(s.get(), kSourceParams, params);
                         if (sqlite3_step(s.get()) == SQLITE_ROW)
                             for (int i = 0; i < keyWidth; ++i)
                                 if (sqlite3_column_type(s.get(), i) == SQLITE_INTEGER)
@@ -1274,25 +1421,25 @@ void Recordset::requery() {
     }
     if (d.lazy) {
         if (!d.loadKeys()) { // the rows' keys are no longer unique: read them whole
-            auto fresh = detail::openRecordset(d.conn, d.source, d.type);
+            auto fresh = detail::openRecordset(d.conn, d.source, d.type, d.params);
             d_ = std::move(fresh->d_);
         }
         return;
     }
-    auto fresh = detail::openRecordset(d.conn, d.source, d.type);
+    auto fresh = detail::openRecordset(d.conn, d.source, d.type, d.params);
     d_ = std::move(fresh->d_);
 }
 
-void Recordset::findFirst(const QString &criteria) { d_->find(criteria, 0, 1); }
+void Recordset::findFirst(const QString &criteria, const QVariantList &values) { d_->find(criteria, values, 0, 1); }
 
-void Recordset::findLast(const QString &criteria) {
+void Recordset::findLast(const QString &criteria, const QVariantList &values) {
     Impl &d = *d_;
     d.check();
     d.sync();
-    d.find(criteria, long(d.serials.size()) - 1, -1);
+    d.find(criteria, values, long(d.serials.size()) - 1, -1);
 }
 
-void Recordset::findNext(const QString &criteria) {
+void Recordset::findNext(const QString &criteria, const QVariantList &values) {
     Impl &d = *d_;
     d.check();
     d.sync();
@@ -1300,17 +1447,17 @@ void Recordset::findNext(const QString &criteria) {
     if (d.curDeleted) start = d.pos;
     else if (d.hasCurrent()) start = d.pos + 1;
     else if (d.pos >= long(d.serials.size())) start = long(d.serials.size());
-    d.find(criteria, start, 1);
+    d.find(criteria, values, start, 1);
 }
 
-void Recordset::findPrevious(const QString &criteria) {
+void Recordset::findPrevious(const QString &criteria, const QVariantList &values) {
     Impl &d = *d_;
     d.check();
     d.sync();
     long start = long(d.serials.size()) - 1;
     if (d.curDeleted || d.hasCurrent()) start = d.pos - 1;
     else if (d.pos < 0) start = -1;
-    d.find(criteria, start, -1);
+    d.find(criteria, values, start, -1);
 }
 
 bool Recordset::noMatch() const { return d_->noMatch; }
@@ -1388,12 +1535,12 @@ void Recordset::seek(const QString &op, const QVariantList &keyValues) {
     sqlite3_reset(s);
     for (int i = 0; i < k; ++i) bindValue(s, i + 1, binds[i]);
     const bool found = step(d.db(), s);
-    if (found) {
-        d.curSerial = sqlite3_column_int64(s, 0);
-        d.haveCur = true;
-        d.posValid = false;
-        d.curDeleted = false;
-    }
+    // A miss leaves no current record: an Edit or Delete that follows must not reach the row that
+    // happened to be current before (it would write one song's fields over another).
+    d.curSerial = found ? sqlite3_column_int64(s, 0) : 0;
+    d.haveCur = found;
+    d.posValid = false;
+    d.curDeleted = false;
     sqlite3_reset(s);
     d.noMatch = !found;
 }
@@ -1575,6 +1722,7 @@ void Recordset::close() {
     Impl &d = *d_;
     d.isOpen = false;
     d.fetchStmt.reset(nullptr);
+    d.batchStmt.reset(nullptr);
     d.seekStmts.clear();
     d.defaultStmts.clear();
     d.counterStmts.clear();
@@ -1589,17 +1737,21 @@ bool Recordset::isOpen() const { return d_->isOpen && d_->conn->db; }
 
 namespace detail {
 
-std::unique_ptr<Recordset> openRecordset(const std::shared_ptr<Conn> &conn, const QString &source, RecordsetType type) {
+std::unique_ptr<Recordset> openRecordset(const std::shared_ptr<Conn> &conn, const QString &source, RecordsetType type,
+                                         const QVariantList &values) {
     conn->check();
     auto d = std::make_unique<Recordset::Impl>();
     d->conn = conn;
     d->type = type;
     d->source = source;
+    d->params = values;
     d->cacheGen = conn->gen;
     const QString src = source.trimmed();
     static const QRegularExpression single(QStringLiteral("^(\\[[^\\]]+\\]|[^\\s\\[\\]();,'\"]+)$"));
     QString jetSql = src;
     if (single.match(src).hasMatch()) {
+        if (!values.isEmpty())
+            throw DbError(3001, QStringLiteral("Invalid argument: values are bound to the ? marks of a SELECT only."));
         const QString name = stripBrackets(src);
         if (const TableInfo *t = conn->table(name)) {
             if (type == RecordsetType::Table) {
@@ -1615,7 +1767,7 @@ std::unique_ptr<Recordset> openRecordset(const std::shared_ptr<Conn> &conn, cons
     }
     if (type == RecordsetType::Table)
         throw DbError(errn::InvalidOperation, QStringLiteral("Invalid operation: a table-type recordset needs a table name."));
-    d->openQuery(conn->translate(jetSql));
+    d->openQuery(conn->translate(jetSql, values));
     return std::make_unique<Recordset>(std::move(d));
 }
 

@@ -64,15 +64,19 @@ public:
     void requery();
 
     // Find with Jet criteria, in this recordset's order. Sets noMatch(); on no match the
-    // current record stays where it was.
-    void findFirst(const QString &criteria);
-    void findNext(const QString &criteria);
-    void findPrevious(const QString &criteria);
-    void findLast(const QString &criteria);
+    // current record stays where it was. An unqualified name is the recordset's own field of that
+    // name first, then a field of the tables it reads. `values` are bound to the criteria's ?
+    // marks; without values a ? is refused (3075).
+    void findFirst(const QString &criteria, const QVariantList &values = {});
+    void findNext(const QString &criteria, const QVariantList &values = {});
+    void findPrevious(const QString &criteria, const QVariantList &values = {});
+    void findLast(const QString &criteria, const QVariantList &values = {});
     bool noMatch() const;
 
     // Table-type recordsets: the current index by name (case-blind), and Seek on it.
-    // op is one of "=", ">=", ">", "<=", "<". Sets noMatch().
+    // op is one of "=", ">=", ">", "<=", "<". Sets noMatch(); after a miss there is no current
+    // record (Edit, Delete and field reads give 3021) until a move, a Seek that finds or a
+    // Bookmark set.
     void setIndex(const QString &indexName);
     QString index() const;
     void seek(const QString &op, const QVariantList &keys);

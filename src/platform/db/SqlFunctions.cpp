@@ -2,6 +2,7 @@
 
 #include "platform/db/Collations.h"
 #include "platform/db/JetSql.h"
+#include "platform/db/LocaleDate.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -748,18 +749,8 @@ std::optional<QDateTime> argDate(sqlite3_value *v)
     const QString s = argText(v).trimmed();
     if (auto dt = parseStoredDate(s))
         return dt;
-    const QLocale loc;
-    // Qt reads a two-digit year as 19yy; Jet takes 00-29 as 20yy.
-    const bool shortYear = !loc.dateFormat(QLocale::ShortFormat).contains(QLatin1String("yyyy"));
-    const auto century = [shortYear](QDate d) {
-        return shortYear && d.year() >= 1900 && d.year() < 1930 ? d.addYears(100) : d;
-    };
-    const QDate local = loc.toDate(s, QLocale::ShortFormat);
-    if (local.isValid())
-        return QDateTime(century(local), QTime(0, 0));
-    const QDateTime localDt = loc.toDateTime(s, QLocale::ShortFormat);
-    if (localDt.isValid())
-        return QDateTime(century(localDt.date()), localDt.time());
+    if (auto local = LocaleDate::parse(s))
+        return local;
     if (auto lit = parseDateLiteral(s))
         return parseStoredDate(*lit);
     return std::nullopt;
@@ -1179,6 +1170,577 @@ void fnInt(sqlite3_context *ctx, int, sqlite3_value **argv)
     resultNumber(ctx, std::floor(*d));
 }
 
+
+// --- date arithmetic and date functions ----------------------------------------------------------
+
+// A value that is a date: a stored date text (a date field, a #literal#, Date(), DateAdd ...).
+std::optional<QDateTime> storedDateArg(sqlite3_value *v)
+{
+    if (sqlite3_value_type(v) != SQLITE_TEXT)
+        return std::nullopt;
+    int parts[6];
+    if (!storedDateParts(reinterpret_cast<const char *>(sqlite3_value_text(v)), sqlite3_value_bytes(v), parts))
+        return std::nullopt;
+    return QDateTime(QDate(parts[0], parts[1], parts[2]), QTime(parts[3], parts[4], parts[5]));
+}
+
+void resultDate(sqlite3_context *ctx, const QDateTime &dt)
+{
+    const QDate d = dt.date();
+    if (!d.isValid() || d.year() < 100 || d.year() > 9999)
+        return sqlite3_result_error(ctx, "Overflow.", -1);
+    resultText(ctx, storedText(d, dt.time()));
+}
+
+// Seconds between two dates and times (local clock, no time zone: a day is always 86,400 s).
+qint64 secondsBetween(const QDateTime &a, const QDateTime &b)
+{
+    return a.date().daysTo(b.date()) * 86400 + (b.time().msecsSinceStartOfDay() - a.time().msecsSinceStartOfDay()) / 1000;
+}
+
+QDateTime plusSeconds(const QDateTime &dt, qint64 secs)
+{
+    const qint64 total = dt.time().msecsSinceStartOfDay() / 1000 + secs;
+    qint64 days = total / 86400;
+    qint64 rest = total % 86400;
+    if (rest < 0) {
+        rest += 86400;
+        --days;
+    }
+    return QDateTime(dt.date().addDays(days), QTime(0, 0).addSecs(int(rest)));
+}
+
+// + and - as Jet computes them: a date plus or minus a number of days (fractions are times) is a
+// date, a date minus a date the days between them; texts added are joined; other operands are
+// numbers. SQLite would read a stored date "2026-..." as the number 2026.
+void arithmetic(sqlite3_context *ctx, sqlite3_value **argv, bool subtract)
+{
+    if (isNull(argv[0]) || isNull(argv[1]))
+        return sqlite3_result_null(ctx);
+    const auto da = storedDateArg(argv[0]), db = storedDateArg(argv[1]);
+    if (da || db) {
+        if (da && db) {
+            if (!subtract)
+                return typeMismatch(ctx);
+            return resultNumber(ctx, double(secondsBetween(*db, *da)) / 86400.0);
+        }
+        const auto n = argNumber(da ? argv[1] : argv[0]);
+        if (!n || !std::isfinite(*n) || std::fabs(*n) > 4e6)
+            return typeMismatch(ctx);
+        if (db && subtract) // a number minus a date: the difference of their day numbers
+            return resultNumber(ctx, *n - double(secondsBetween(QDateTime(QDate(1899, 12, 30), QTime(0, 0)), *db)) / 86400.0);
+        const qint64 secs = qint64(std::llround(*n * 86400.0));
+        return resultDate(ctx, plusSeconds(da ? *da : *db, subtract ? -secs : secs));
+    }
+    const int ta = sqlite3_value_type(argv[0]), tb = sqlite3_value_type(argv[1]);
+    if (!subtract && ta == SQLITE_TEXT && tb == SQLITE_TEXT)
+        return resultText(ctx, argText(argv[0]) + argText(argv[1]));
+    if (ta == SQLITE_INTEGER && tb == SQLITE_INTEGER) {
+        const sqlite3_int64 a = sqlite3_value_int64(argv[0]), b = sqlite3_value_int64(argv[1]);
+        sqlite3_int64 r = 0;
+        if (!(subtract ? __builtin_sub_overflow(a, b, &r) : __builtin_add_overflow(a, b, &r)))
+            return sqlite3_result_int64(ctx, r);
+    }
+    const auto a = argNumber(argv[0]), b = argNumber(argv[1]);
+    if (!a || !b)
+        return typeMismatch(ctx);
+    const double r = subtract ? *a - *b : *a + *b;
+    if (ta == SQLITE_FLOAT || tb == SQLITE_FLOAT)
+        return sqlite3_result_double(ctx, r);
+    resultNumber(ctx, r);
+}
+
+void fnAdd(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    arithmetic(ctx, argv, false);
+}
+void fnSub(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    arithmetic(ctx, argv, true);
+}
+
+void invalidCall(sqlite3_context *ctx)
+{
+    sqlite3_result_error(ctx, "Invalid procedure call or argument.", -1);
+}
+
+enum class Interval { Year, Quarter, Month, DayOfYear, Day, Weekday, Week, Hour, Minute, Second };
+
+std::optional<Interval> intervalArg(sqlite3_value *v)
+{
+    const QString t = argText(v).trimmed().toLower();
+    static const std::pair<const char *, Interval> names[] = {
+        {"yyyy", Interval::Year}, {"q", Interval::Quarter},   {"m", Interval::Month},   {"y", Interval::DayOfYear},
+        {"d", Interval::Day},     {"w", Interval::Weekday},   {"ww", Interval::Week},   {"h", Interval::Hour},
+        {"n", Interval::Minute},  {"s", Interval::Second},
+    };
+    for (const auto &[name, iv] : names)
+        if (t == QLatin1String(name))
+            return iv;
+    return std::nullopt;
+}
+
+// The first day of the week argument (1 = Sunday ... 7 = Saturday); 0 takes the default, Sunday.
+std::optional<int> firstDayArg(int argc, sqlite3_value **argv, int at)
+{
+    if (argc <= at || isNull(argv[at]))
+        return 1;
+    const auto n = argNumber(argv[at]);
+    if (!n || *n < 0 || *n > 7)
+        return std::nullopt;
+    return *n == 0 ? 1 : int(*n);
+}
+
+// 1 for the first day of the week, 7 for the last.
+int weekdayOf(const QDate &d, int firstDay)
+{
+    const int sunday0 = d.dayOfWeek() % 7; // Sunday 0 ... Saturday 6
+    return (sunday0 - (firstDay - 1) + 7) % 7 + 1;
+}
+
+void fnDateAdd(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]) || isNull(argv[1]) || isNull(argv[2]))
+        return sqlite3_result_null(ctx);
+    const auto iv = intervalArg(argv[0]);
+    const auto n = argNumber(argv[1]);
+    const auto dt = argDate(argv[2]);
+    if (!iv || !n || !std::isfinite(*n) || std::fabs(*n) > 4e9)
+        return invalidCall(ctx);
+    if (!dt)
+        return typeMismatch(ctx);
+    const qint64 k = qint64(std::trunc(*n));
+    switch (*iv) {
+    // Months and years keep the day when the month has it, else the month's last day.
+    case Interval::Year: return resultDate(ctx, QDateTime(dt->date().addYears(int(k)), dt->time()));
+    case Interval::Quarter: return resultDate(ctx, QDateTime(dt->date().addMonths(int(k * 3)), dt->time()));
+    case Interval::Month: return resultDate(ctx, QDateTime(dt->date().addMonths(int(k)), dt->time()));
+    case Interval::DayOfYear:
+    case Interval::Day:
+    case Interval::Weekday: return resultDate(ctx, plusSeconds(*dt, k * 86400));
+    case Interval::Week: return resultDate(ctx, plusSeconds(*dt, k * 7 * 86400));
+    case Interval::Hour: return resultDate(ctx, plusSeconds(*dt, k * 3600));
+    case Interval::Minute: return resultDate(ctx, plusSeconds(*dt, k * 60));
+    case Interval::Second: return resultDate(ctx, plusSeconds(*dt, k));
+    }
+}
+
+// DateDiff counts the boundaries crossed between the two dates: from 31 December to 1 January is
+// one year; "ww" counts the first days of the week (Sundays by default), "w" whole weeks.
+void fnDateDiff(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    if (isNull(argv[0]) || isNull(argv[1]) || isNull(argv[2]))
+        return sqlite3_result_null(ctx);
+    const auto iv = intervalArg(argv[0]);
+    const auto firstDay = firstDayArg(argc, argv, 3);
+    if (!iv || !firstDay)
+        return invalidCall(ctx);
+    const auto a = argDate(argv[1]), b = argDate(argv[2]);
+    if (!a || !b)
+        return typeMismatch(ctx);
+    const QDate da = a->date(), db = b->date();
+    const qint64 days = da.daysTo(db);
+    const auto floorDiv = [](qint64 x, qint64 y) { return x / y - ((x % y != 0) && ((x < 0) != (y < 0))); };
+    const QDateTime base(QDate(1899, 12, 30), QTime(0, 0));
+    qint64 r = 0;
+    switch (*iv) {
+    case Interval::Year: r = db.year() - da.year(); break;
+    case Interval::Quarter: r = (db.year() * 4 + (db.month() - 1) / 3) - (da.year() * 4 + (da.month() - 1) / 3); break;
+    case Interval::Month: r = (db.year() * 12 + db.month()) - (da.year() * 12 + da.month()); break;
+    case Interval::DayOfYear:
+    case Interval::Day: r = days; break;
+    case Interval::Weekday: r = days / 7; break;
+    case Interval::Week: {
+        const auto weekStart = [&](const QDate &d) { return base.date().daysTo(d) - (weekdayOf(d, *firstDay) - 1); };
+        r = (weekStart(db) - weekStart(da)) / 7;
+        break;
+    }
+    case Interval::Hour: r = floorDiv(secondsBetween(base, *b), 3600) - floorDiv(secondsBetween(base, *a), 3600); break;
+    case Interval::Minute: r = floorDiv(secondsBetween(base, *b), 60) - floorDiv(secondsBetween(base, *a), 60); break;
+    case Interval::Second: r = secondsBetween(*a, *b); break;
+    }
+    sqlite3_result_int64(ctx, r);
+}
+
+void fnDatePart(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    if (isNull(argv[0]) || isNull(argv[1]))
+        return sqlite3_result_null(ctx);
+    const auto iv = intervalArg(argv[0]);
+    const auto firstDay = firstDayArg(argc, argv, 2);
+    if (!iv || !firstDay)
+        return invalidCall(ctx);
+    const auto dt = argDate(argv[1]);
+    if (!dt)
+        return typeMismatch(ctx);
+    const QDate d = dt->date();
+    const QTime t = dt->time();
+    int r = 0;
+    switch (*iv) {
+    case Interval::Year: r = d.year(); break;
+    case Interval::Quarter: r = (d.month() - 1) / 3 + 1; break;
+    case Interval::Month: r = d.month(); break;
+    case Interval::DayOfYear: r = d.dayOfYear(); break;
+    case Interval::Day: r = d.day(); break;
+    case Interval::Weekday: r = weekdayOf(d, *firstDay); break;
+    // The week holding 1 January is week 1.
+    case Interval::Week: r = (d.dayOfYear() - 1 + weekdayOf(QDate(d.year(), 1, 1), *firstDay) - 1) / 7 + 1; break;
+    case Interval::Hour: r = t.hour(); break;
+    case Interval::Minute: r = t.minute(); break;
+    case Interval::Second: r = t.second(); break;
+    }
+    sqlite3_result_int(ctx, r);
+}
+
+// DateSerial carries what is out of range: month 13 is January of the next year, day 0 the last
+// day of the month before. Years 0 to 29 are 2000 to 2029, 30 to 99 are 1930 to 1999.
+void fnDateSerial(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]) || isNull(argv[1]) || isNull(argv[2]))
+        return sqlite3_result_null(ctx);
+    const auto y = argNumber(argv[0]), m = argNumber(argv[1]), d = argNumber(argv[2]);
+    if (!y || !m || !d)
+        return typeMismatch(ctx);
+    if (std::fabs(*y) > 10000 || std::fabs(*m) > 120000 || std::fabs(*d) > 4e6)
+        return sqlite3_result_error(ctx, "Overflow.", -1);
+    int year = int(std::nearbyint(*y));
+    if (year >= 0 && year < 30)
+        year += 2000;
+    else if (year >= 30 && year < 100)
+        year += 1900;
+    if (year < 100 || year > 9999)
+        return invalidCall(ctx);
+    const QDate date = QDate(year, 1, 1).addMonths(int(std::nearbyint(*m)) - 1).addDays(qint64(std::nearbyint(*d)) - 1);
+    resultDate(ctx, QDateTime(date, QTime(0, 0)));
+}
+
+// CDate, DateValue and TimeValue: a date, a number of days or a text in the user's locale.
+template <typename Part>
+void convertDate(sqlite3_context *ctx, sqlite3_value *v, Part part)
+{
+    if (isNull(v))
+        return sqlite3_result_null(ctx);
+    const auto dt = argDate(v);
+    if (!dt)
+        return typeMismatch(ctx);
+    resultDate(ctx, part(*dt));
+}
+
+void fnCDate(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    convertDate(ctx, argv[0], [](const QDateTime &d) { return d; });
+}
+void fnDateValue(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    convertDate(ctx, argv[0], [](const QDateTime &d) { return QDateTime(d.date(), QTime(0, 0)); });
+}
+void fnTimeValue(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    convertDate(ctx, argv[0], [](const QDateTime &d) { return QDateTime(QDate(1899, 12, 30), d.time()); });
+}
+
+void fnIsDate(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    // A number is not a date to IsDate, though CDate would take it as a day number.
+    const int type = sqlite3_value_type(argv[0]);
+    const bool date = type == SQLITE_TEXT && argDate(argv[0]).has_value();
+    sqlite3_result_int(ctx, date ? -1 : 0);
+}
+
+void fnWeekday(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    const auto firstDay = firstDayArg(argc, argv, 1);
+    if (!firstDay)
+        return invalidCall(ctx);
+    const auto dt = argDate(argv[0]);
+    if (!dt)
+        return typeMismatch(ctx);
+    sqlite3_result_int(ctx, weekdayOf(dt->date(), *firstDay));
+}
+
+void fnHour(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    dateFn(ctx, argv[0], [](const QDateTime &d) { return d.time().hour(); });
+}
+void fnMinute(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    dateFn(ctx, argv[0], [](const QDateTime &d) { return d.time().minute(); });
+}
+void fnSecond(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    dateFn(ctx, argv[0], [](const QDateTime &d) { return d.time().second(); });
+}
+void fnTime(sqlite3_context *ctx, int, sqlite3_value **)
+{
+    resultText(ctx, storedText(QDate(1899, 12, 30), QTime::currentTime()));
+}
+
+void fnMonthName(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    const auto m = argNumber(argv[0]);
+    if (!m || std::nearbyint(*m) < 1 || std::nearbyint(*m) > 12)
+        return invalidCall(ctx);
+    const bool abbreviate = argc > 1 && !isNull(argv[1]) && argNumber(argv[1]).value_or(0) != 0;
+    resultText(ctx, QLocale().monthName(int(std::nearbyint(*m)), abbreviate ? QLocale::ShortFormat : QLocale::LongFormat));
+}
+
+// --- functions a filter may call ----------------------------------------------------------------
+// A Null argument gives Null, except where a function exists to look at Null (IsNull, IsNumeric,
+// IsDate, Nz, and IIf, Switch and Choose, which pass their chosen value on).
+
+// Texts Space and String build: a filter cannot ask for more than this, so a typo such as
+// Space(1e9) fails instead of exhausting memory.
+constexpr double kMaxBuiltText = 1 << 20;
+
+void fnIsNumeric(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    const int type = sqlite3_value_type(argv[0]);
+    bool numeric = type == SQLITE_INTEGER || type == SQLITE_FLOAT;
+    if (type == SQLITE_TEXT && !storedDateArg(argv[0])) {
+        const QString t = argText(argv[0]).trimmed();
+        numeric = !t.isEmpty() && argNumber(argv[0]).has_value();
+    }
+    sqlite3_result_int(ctx, numeric ? -1 : 0);
+}
+
+void fnCBool(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    const QString t = argText(argv[0]).trimmed();
+    if (sqlite3_value_type(argv[0]) == SQLITE_TEXT) {
+        if (t.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+            return sqlite3_result_int(ctx, -1);
+        if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+            return sqlite3_result_int(ctx, 0);
+    }
+    const auto n = argNumber(argv[0]);
+    if (!n)
+        return typeMismatch(ctx);
+    sqlite3_result_int(ctx, *n != 0 ? -1 : 0);
+}
+
+// Replace(text, find, with [, start [, count [, compare]]]): the text from `start` on, with up to
+// `count` (-1: every) occurrences replaced; case-blind unless compare is 0.
+void fnReplace(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    for (int i = 0; i < argc; ++i)
+        if (isNull(argv[i]))
+            return sqlite3_result_null(ctx);
+    qint64 start = 1, count = -1;
+    if (argc > 3) {
+        const auto s = argCount(ctx, argv[3], 1);
+        if (!s)
+            return;
+        start = *s;
+    }
+    if (argc > 4) {
+        const auto c = argNumber(argv[4]);
+        if (!c || std::nearbyint(*c) < -1)
+            return invalidCall(ctx);
+        count = qint64(std::min(std::nearbyint(*c), 2147483647.0));
+    }
+    Qt::CaseSensitivity cs = Qt::CaseInsensitive;
+    if (argc > 5 && argNumber(argv[5]).value_or(1) == 0)
+        cs = Qt::CaseSensitive;
+    const QString text = argText(argv[0]);
+    if (start > text.size())
+        return resultText(ctx, QString());
+    QString rest = text.mid(start - 1);
+    const QString find = argText(argv[1]), with = argText(argv[2]);
+    if (find.isEmpty() || count == 0)
+        return resultText(ctx, rest);
+    QString out;
+    qsizetype at = 0;
+    for (qint64 done = 0; count < 0 || done < count; ++done) {
+        const qsizetype hit = rest.indexOf(find, at, cs);
+        if (hit < 0)
+            break;
+        out += QStringView(rest).mid(at, hit - at);
+        out += with;
+        at = hit + find.size();
+    }
+    out += QStringView(rest).mid(at);
+    resultText(ctx, out);
+}
+
+// Round to `places` decimals, an exact half to the even neighbour (2.5 gives 2, -2.5 gives -2).
+void fnRound(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    if (isNull(argv[0]) || (argc > 1 && isNull(argv[1])))
+        return sqlite3_result_null(ctx);
+    const auto d = argNumber(argv[0]);
+    if (!d)
+        return typeMismatch(ctx);
+    int places = 0;
+    if (argc > 1) {
+        const auto p = argNumber(argv[1]);
+        if (!p || *p < 0 || *p > 15)
+            return invalidCall(ctx);
+        places = int(*p);
+    }
+    if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER)
+        return sqlite3_result_value(ctx, argv[0]);
+    const double scale = std::pow(10.0, places);
+    const double x = *d * scale;
+    if (!std::isfinite(x))
+        return sqlite3_result_double(ctx, *d);
+    const double lower = std::floor(x);
+    const double diff = x - lower;
+    double r;
+    // A value printed with a half (2.675 is 2.67499999...) counts as the half it was typed as.
+    if (std::fabs(diff - 0.5) < 1e-9 * std::max(1.0, std::fabs(x)))
+        r = std::fmod(lower, 2.0) == 0 ? lower : lower + 1;
+    else
+        r = std::round(x);
+    const double result = r / scale;
+    if (places == 0)
+        return resultNumber(ctx, result);
+    sqlite3_result_double(ctx, result);
+}
+
+void fnFix(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER)
+        return sqlite3_result_value(ctx, argv[0]);
+    const auto d = argNumber(argv[0]);
+    if (!d)
+        return typeMismatch(ctx);
+    resultNumber(ctx, std::trunc(*d));
+}
+
+void fnSgn(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    const auto d = argNumber(argv[0]);
+    if (!d)
+        return typeMismatch(ctx);
+    sqlite3_result_int(ctx, *d > 0 ? 1 : (*d < 0 ? -1 : 0));
+}
+
+// Str: a number as text with a leading blank where the sign would stand (always "." for decimals).
+void fnStr(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    const auto d = argNumber(argv[0]);
+    if (!d)
+        return typeMismatch(ctx);
+    const QString digits = sqlite3_value_type(argv[0]) == SQLITE_INTEGER
+                               ? QString::number(sqlite3_value_int64(argv[0]))
+                               : QString::number(*d, 'g', 15);
+    resultText(ctx, *d < 0 ? digits : u' ' + digits);
+}
+
+// Chr of a character code 0 to 255 (Latin-1, as the code page of the catalogue's texts).
+void fnChr(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    const auto n = argNumber(argv[0]);
+    if (!n)
+        return typeMismatch(ctx);
+    const double code = std::nearbyint(*n);
+    if (code < 0 || code > 255)
+        return invalidCall(ctx);
+    resultText(ctx, QString(QChar(char16_t(code))));
+}
+
+// Asc of the first character; an empty text has none, so Asc("") is an invalid call.
+void fnAsc(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    const QString t = argText(argv[0]);
+    if (t.isEmpty())
+        return invalidCall(ctx);
+    sqlite3_result_int(ctx, int(t.at(0).unicode()));
+}
+
+std::optional<qint64> builtLength(sqlite3_context *ctx, sqlite3_value *v)
+{
+    const auto n = argNumber(v);
+    if (!n) {
+        typeMismatch(ctx);
+        return std::nullopt;
+    }
+    const double len = std::nearbyint(*n);
+    if (len < 0) {
+        invalidCall(ctx);
+        return std::nullopt;
+    }
+    if (len > kMaxBuiltText) {
+        sqlite3_result_error(ctx, "Out of memory: the text asked for is too long.", -1);
+        return std::nullopt;
+    }
+    return qint64(len);
+}
+
+void fnSpace(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    if (const auto n = builtLength(ctx, argv[0]))
+        resultText(ctx, QString(*n, u' '));
+}
+
+// String(count, character): the character is a text's first character or a character code.
+void fnString(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]) || isNull(argv[1]))
+        return sqlite3_result_null(ctx);
+    const auto n = builtLength(ctx, argv[0]);
+    if (!n)
+        return;
+    QChar c;
+    if (sqlite3_value_type(argv[1]) == SQLITE_TEXT) {
+        const QString t = argText(argv[1]);
+        if (t.isEmpty())
+            return invalidCall(ctx);
+        c = t.at(0);
+    } else {
+        const auto code = argNumber(argv[1]);
+        if (!code)
+            return typeMismatch(ctx);
+        c = QChar(char16_t(qint64(std::nearbyint(*code)) & 0xff));
+    }
+    resultText(ctx, QString(*n, c));
+}
+
+// StrComp(a, b [, compare]): -1, 0 or 1; compare 0 is binary, otherwise case-blind as every text
+// comparison of the catalogue.
+void fnStrComp(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    if (isNull(argv[0]) || isNull(argv[1]))
+        return sqlite3_result_null(ctx);
+    const QString a = argText(argv[0]), b = argText(argv[1]);
+    const bool binary = argc > 2 && !isNull(argv[2]) && argNumber(argv[2]).value_or(1) == 0;
+    const int c = binary ? QString::compare(a, b, Qt::CaseSensitive) : compareText(a, b);
+    sqlite3_result_int(ctx, c < 0 ? -1 : (c > 0 ? 1 : 0));
+}
+
+// The position Choose takes: its index rounded; Null (no choice) when there is none.
+void fnChooseIndex(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(ctx);
+    const auto n = argNumber(argv[0]);
+    if (!n)
+        return typeMismatch(ctx);
+    if (!(std::fabs(*n) < 1e9))
+        return sqlite3_result_null(ctx);
+    sqlite3_result_int64(ctx, qint64(std::nearbyint(*n)));
+}
+
+// Date(), Now() and Time() are registered deterministic too: SQLite then computes them once per
+// run of a statement instead of once per row, which is also how Jet reads the clock for a query.
 struct FnReg {
     const char *name;
     int nArg;
@@ -1195,10 +1757,26 @@ const FnReg kRegs[] = {
     {"jet_instr", 2, fnInStr, true},   {"jet_instr", 3, fnInStr, true},   {"jet_instr", 4, fnInStr, true},
     {"jet_nz", 1, fnNz, true},         {"jet_nz", 2, fnNz, true},         {"jet_val", 1, fnVal, true},
     {"jet_year", 1, fnYear, true},     {"jet_month", 1, fnMonth, true},   {"jet_day", 1, fnDay, true},
-    {"jet_date", 0, fnDate, false},    {"jet_now", 0, fnNow, false},      {"jet_format", 1, fnFormat, true},
+    {"jet_date", 0, fnDate, true},     {"jet_now", 0, fnNow, true},      {"jet_format", 1, fnFormat, true},
     {"jet_format", 2, fnFormat, true}, {"jet_cstr", 1, fnCStr, true},     {"jet_cint", 1, fnCInt, true},
     {"jet_clng", 1, fnCLng, true},     {"jet_cdbl", 1, fnCDbl, true},     {"jet_abs", 1, fnAbs, true},
     {"jet_int", 1, fnInt, true},
+    {"jet_add", 2, fnAdd, true},       {"jet_sub", 2, fnSub, true},       {"jet_dateadd", 3, fnDateAdd, true},
+    {"jet_datediff", 3, fnDateDiff, true}, {"jet_datediff", 4, fnDateDiff, true},
+    {"jet_datepart", 2, fnDatePart, true}, {"jet_datepart", 3, fnDatePart, true},
+    {"jet_dateserial", 3, fnDateSerial, true}, {"jet_cdate", 1, fnCDate, true},
+    {"jet_datevalue", 1, fnDateValue, true}, {"jet_timevalue", 1, fnTimeValue, true},
+    {"jet_isdate", 1, fnIsDate, true}, {"jet_weekday", 1, fnWeekday, true}, {"jet_weekday", 2, fnWeekday, true},
+    {"jet_hour", 1, fnHour, true},     {"jet_minute", 1, fnMinute, true}, {"jet_second", 1, fnSecond, true},
+    {"jet_time", 0, fnTime, true},     {"jet_monthname", 1, fnMonthName, true},
+    {"jet_monthname", 2, fnMonthName, true},
+    {"jet_isnumeric", 1, fnIsNumeric, true}, {"jet_cbool", 1, fnCBool, true},
+    {"jet_replace", 3, fnReplace, true}, {"jet_replace", 4, fnReplace, true}, {"jet_replace", 5, fnReplace, true},
+    {"jet_replace", 6, fnReplace, true}, {"jet_round", 1, fnRound, true}, {"jet_round", 2, fnRound, true},
+    {"jet_fix", 1, fnFix, true},       {"jet_sgn", 1, fnSgn, true},       {"jet_str", 1, fnStr, true},
+    {"jet_chr", 1, fnChr, true},       {"jet_asc", 1, fnAsc, true},       {"jet_space", 1, fnSpace, true},
+    {"jet_string", 2, fnString, true}, {"jet_strcomp", 2, fnStrComp, true}, {"jet_strcomp", 3, fnStrComp, true},
+    {"jet_chooseindex", 1, fnChooseIndex, true},
 };
 
 } // namespace

@@ -1,9 +1,10 @@
-#include "songlist/LocaleDate.h"
+#include "platform/db/LocaleDate.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <QStringList>
 
-namespace songlist {
+namespace platform::db {
 
 namespace {
 
@@ -32,6 +33,46 @@ QStringList timeFormats(const QLocale &loc) {
     return out;
 }
 
+// The order of day, month and year in the locale's short date ("dmy", "mdy" or "ymd").
+QString fieldOrder(const QLocale &loc) {
+    QString order;
+    for (const QChar c : loc.dateFormat(QLocale::ShortFormat)) {
+        const QChar k = c == u'M' ? u'm' : c;
+        if ((k == u'd' || k == u'm' || k == u'y') && !order.contains(k))
+            order += k;
+    }
+    return order.size() == 3 ? order : QStringLiteral("mdy");
+}
+
+// Three numbers with any of the usual separators, read in the locale's order of day, month and
+// year ("05/01/2020" is 5 January where the day comes first, even when the locale writes dots);
+// a year of three or four digits in front reads year, month, day.
+std::optional<QDate> numericDate(const QLocale &loc, const QString &text) {
+    static const QRegularExpression re(QStringLiteral("^(\\d{1,4})([/.-])(\\d{1,2})\\2(\\d{1,4})\\.?$"));
+    const auto m = re.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const QString parts[3] = {m.captured(1), m.captured(3), m.captured(4)};
+    const QString order = parts[0].size() > 2 ? QStringLiteral("ymd") : fieldOrder(loc);
+    int day = 0, month = 0, year = 0, yearDigits = 0;
+    for (int i = 0; i < 3; ++i) {
+        const int v = parts[i].toInt();
+        switch (order[i].unicode()) {
+        case 'd': day = v; break;
+        case 'm': month = v; break;
+        default:
+            year = v;
+            yearDigits = int(parts[i].size());
+        }
+    }
+    if (yearDigits <= 2)
+        year += year < 30 ? 2000 : 1900;
+    const QDate d(year, month, day);
+    if (!d.isValid())
+        return std::nullopt;
+    return d;
+}
+
 std::optional<QDate> parseDate(const QLocale &loc, const QString &text) {
     for (const QString &f : dateFormats(loc)) {
         QDate d = loc.toDate(text, f);
@@ -42,7 +83,7 @@ std::optional<QDate> parseDate(const QLocale &loc, const QString &text) {
             d = d.addYears(100);
         return d;
     }
-    return std::nullopt;
+    return numericDate(loc, text);
 }
 
 } // namespace
@@ -76,4 +117,4 @@ QString LocaleDate::jetLiteral(const QDateTime &dt) {
     return QLatin1Char('#') + dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QLatin1Char('#');
 }
 
-} // namespace songlist
+} // namespace platform::db

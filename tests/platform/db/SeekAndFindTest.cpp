@@ -1,0 +1,113 @@
+// Where a recordset stands after Seek and Find, and which column a name in find criteria means.
+#include "platform/db/SampleCatalogue.h"
+
+using namespace platform::db;
+
+namespace {
+
+class SeekAndFind : public SampleDbTest {
+protected:
+    std::unique_ptr<Recordset> songsByKey() {
+        auto rs = open(QStringLiteral("tblContacts"), RecordsetType::Table);
+        rs->setIndex(QStringLiteral("PrimaryKey"));
+        return rs;
+    }
+};
+
+// The song editor seeks its song by RecordID and writes every field: a song deleted meanwhile
+// must not have its fields written over whatever row was current.
+TEST_F(SeekAndFind, MissedSeekLeavesNoCurrentRecordSoNothingIsOverwritten) {
+    for (const bool seekedBefore : {false, true}) {
+        auto rs = songsByKey();
+        if (seekedBefore) {
+            rs->seek(QStringLiteral("="), {7});
+            ASSERT_FALSE(rs->noMatch());
+        }
+        rs->seek(QStringLiteral("="), {999});
+        EXPECT_TRUE(rs->noMatch());
+        EXPECT_DB_ERROR(err::NoCurrentRecord, rs->edit());
+        EXPECT_DB_ERROR(err::NoCurrentRecord, rs->value(QStringLiteral("SongName")));
+        EXPECT_DB_ERROR(err::NoCurrentRecord, rs->bookmark());
+        EXPECT_DB_ERROR(err::NoCurrentRecord, rs->deleteRecord());
+        EXPECT_EQ(rs->editMode(), EditMode::None);
+    }
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts")), QString::number(sample::kSongCount));
+    EXPECT_EQ(raw(QStringLiteral("SELECT SongName FROM tblContacts WHERE RecordID = 1")), QStringLiteral("Hey Jude"));
+    EXPECT_EQ(raw(QStringLiteral("SELECT SongName FROM tblContacts WHERE RecordID = 7")), QStringLiteral("Jóga"));
+}
+
+TEST_F(SeekAndFind, AfterAMissedSeekAddNewStillWorksAndTheNextSeekOrMoveFindsARowAgain) {
+    auto rs = songsByKey();
+    rs->seek(QStringLiteral("="), {999});
+    ASSERT_TRUE(rs->noMatch());
+    rs->addNew();
+    rs->setValue(QStringLiteral("SongName"), QStringLiteral("Added after a miss"));
+    rs->setValue(QStringLiteral("PathName"), QStringLiteral("/new/"));
+    rs->setValue(QStringLiteral("FileName"), QStringLiteral("new.mp3"));
+    rs->update();
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts WHERE SongName = 'Added after a miss'")),
+              QStringLiteral("1"));
+
+    rs->seek(QStringLiteral("="), {999});
+    rs->seek(QStringLiteral("="), {16});
+    ASSERT_FALSE(rs->noMatch());
+    EXPECT_EQ(rs->value(QStringLiteral("SongName")).toString(), QStringLiteral("Bohemian Rhapsody"));
+
+    rs->seek(QStringLiteral("="), {999});
+    const Bookmark b = [&] {
+        auto other = songsByKey();
+        other->seek(QStringLiteral("="), {20});
+        return other->bookmark();
+    }();
+    rs->setBookmark(b);
+    EXPECT_EQ(rs->value(QStringLiteral("SongName")).toString(), QStringLiteral("Dancing Queen"));
+
+    rs->seek(QStringLiteral("="), {999});
+    rs->moveFirst();
+    EXPECT_EQ(rs->value(QStringLiteral("RecordID")).toLongLong(), 1);
+}
+
+// The letter jump of the category list relies on a missed find leaving the row where it was.
+TEST_F(SeekAndFind, MissedFindKeepsTheCurrentRow) {
+    auto rs = open(QStringLiteral("Select * from tblCategoryDesc Order By CategoryDesc"));
+    rs->findFirst(QStringLiteral("CategoryDesc like \"p*\""));
+    ASSERT_FALSE(rs->noMatch());
+    rs->findFirst(QStringLiteral("CategoryDesc like \"z*\""));
+    EXPECT_TRUE(rs->noMatch());
+    EXPECT_EQ(rs->value(QStringLiteral("CategoryDesc")).toString(), QStringLiteral("Party"));
+}
+
+// A name in find criteria is the recordset's own output column first, then a column of the
+// tables it reads.
+TEST_F(SeekAndFind, FindCriteriaNameTheRecordsetsOwnColumnsOverAJoin) {
+    auto rs = open(QStringLiteral(
+        "SELECT ID, CategoryDesc, tblCategoryID.CategoryNumber FROM tblCategoryID LEFT JOIN tblCategoryDesc ON "
+        "tblCategoryID.CategoryNumber = tblCategoryDesc.CategoryNumber WHERE tblCategoryID.ID=16 Order By CategoryDesc"));
+    rs->findFirst(QStringLiteral("ID=16 AND CategoryNumber=2"));
+    ASSERT_FALSE(rs->noMatch());
+    EXPECT_EQ(rs->value(QStringLiteral("CategoryDesc")).toString(), QStringLiteral("Party"));
+    rs->findFirst(QStringLiteral("categorynumber = 1 and categorydesc = 'favourites'"));
+    ASSERT_FALSE(rs->noMatch());
+    rs->deleteRecord(); // the category window's remove command
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblCategoryID WHERE ID = 16")), QStringLiteral("1"));
+    EXPECT_EQ(raw(QStringLiteral("SELECT CategoryNumber FROM tblCategoryID WHERE ID = 16")), QStringLiteral("2"));
+
+    // A qualified name still reaches a table column the recordset does not show.
+    rs->findFirst(QStringLiteral("tblCategoryDesc.CategoryDesc = 'Party'"));
+    EXPECT_FALSE(rs->noMatch());
+
+    // Renamed and computed output columns are found by the name the recordset gives them.
+    auto named = open(QStringLiteral(
+        "SELECT RecordID, Artist AS Performer, Year & \"!\" AS Shout FROM tblContacts Order By RecordID"));
+    named->findFirst(QStringLiteral("Performer = 'queen'"));
+    ASSERT_FALSE(named->noMatch());
+    EXPECT_EQ(named->value(QStringLiteral("RecordID")).toLongLong(), 16);
+    named->findFirst(QStringLiteral("Shout = '1947!'"));
+    ASSERT_FALSE(named->noMatch());
+    EXPECT_EQ(named->value(QStringLiteral("RecordID")).toLongLong(), 10);
+    named->findNext(QStringLiteral("Performer = 'nobody'"));
+    EXPECT_TRUE(named->noMatch());
+    EXPECT_EQ(named->value(QStringLiteral("RecordID")).toLongLong(), 10);
+}
+
+} // namespace

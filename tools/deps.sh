@@ -3,7 +3,7 @@
 set -euo pipefail
 PACKAGES=(g++ cmake ninja-build pkg-config ccache qt6-base-dev qt6-multimedia-dev libtag1-dev
           libsqlite3-dev libgtest-dev libbenchmark-dev sqlite3 gstreamer1.0-plugins-base
-          gstreamer1.0-plugins-good gstreamer1.0-libav fonts-dejavu-core)
+          gstreamer1.0-plugins-good gstreamer1.0-libav fonts-dejavu-core poppler-utils)
 missing=()
 for p in "${PACKAGES[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

@@ -13,6 +13,8 @@
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 
 namespace platform::ui {
@@ -209,6 +211,12 @@ std::optional<QFont> QtPrompts::chooseFont(const QFont &initial) {
     if (showModal(&dlg) != QDialog::Accepted)
         return std::nullopt;
     return dlg.selectedFont();
+}
+
+bool QtPrompts::choosePrinter(QPrinter &printer) {
+    QPrintDialog dlg(&printer);
+    dlg.setObjectName(QStringLiteral("PrintDialog"));
+    return showModal(&dlg) == QDialog::Accepted;
 }
 
 bool QtPrompts::openUrl(const QUrl &url) { return QDesktopServices::openUrl(url); }

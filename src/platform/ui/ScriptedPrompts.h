@@ -12,7 +12,7 @@ namespace platform::ui {
 class ScriptedPrompts : public PromptService {
 public:
     struct Asked {
-        enum class Kind { Message, Input, OpenFile, SaveFile, Folder, Color, Font, Url } kind;
+        enum class Kind { Message, Input, OpenFile, SaveFile, Folder, Color, Font, Url, Printer } kind;
         QString title;
         QString text;              // message text, input prompt, dialog title or URL
         Buttons buttons = Buttons::OK;
@@ -36,6 +36,8 @@ public:
     void answerFolder(std::optional<QString> path) { folders_.push_back(std::move(path)); }
     void answerColor(std::optional<QColor> c) { colors_.push_back(c); }
     void answerFont(std::optional<QFont> f) { fonts_.push_back(std::move(f)); }
+    // The printer dialog: a PDF file to print into, or nullopt for Cancel.
+    void answerPrinter(std::optional<QString> pdfPath) { printers_.push_back(std::move(pdfPath)); }
     // Runs before an answer is taken, e.g. to act on a window while a box is "open".
     void onMessage(std::function<void(const MessageRequest &)> f) { onMessage_ = std::move(f); }
 
@@ -55,6 +57,7 @@ public:
     std::optional<QString> browseFolder(const FolderRequest &request) override;
     std::optional<QColor> chooseColor(const QColor &initial) override;
     std::optional<QFont> chooseFont(const QFont &initial) override;
+    bool choosePrinter(QPrinter &printer) override;
     bool openUrl(const QUrl &url) override;
 
 private:
@@ -66,6 +69,7 @@ private:
     std::deque<std::optional<QString>> folders_;
     std::deque<std::optional<QColor>> colors_;
     std::deque<std::optional<QFont>> fonts_;
+    std::deque<std::optional<QString>> printers_;
     std::function<void(const MessageRequest &)> onMessage_;
     QList<Asked> asked_;
     PromptService *previous_ = nullptr;

@@ -4,6 +4,7 @@
 #include "core/SingleInstance.h"
 #include "core/StartupHooks.h"
 #include "platform/ui/Application.h"
+#include "reports/Reports.h"
 #include "songlist/NameListEntry.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@ int main(int argc, char **argv) {
     // the maintenance commands close it before they re-open the catalogue.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    reports::registerWindows();
     core::hooks().showMainWindow = [] { songlist::ShowNameList(); };
     static int exitCode = 0;
     core::hooks().endProgram = [](int code) {

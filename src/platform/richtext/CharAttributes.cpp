@@ -15,6 +15,8 @@ CharAttributes CharAttributes::of(const QTextCharFormat &f, const QFont &def) {
         a.family = def.family();
     if (f.hasProperty(QTextFormat::FontPointSize) && f.fontPointSize() > 0)
         a.pointSize = f.fontPointSize();
+    else if (f.hasProperty(QTextFormat::FontPixelSize) && f.intProperty(QTextFormat::FontPixelSize) > 0)
+        a.pointSize = f.intProperty(QTextFormat::FontPixelSize) * 0.75; // CSS pixels: 96 to the inch
     else
         a.pointSize = def.pointSizeF() > 0 ? def.pointSizeF() : 12;
     a.bold = (f.hasProperty(QTextFormat::FontWeight) ? f.fontWeight() : def.weight()) >= QFont::DemiBold;

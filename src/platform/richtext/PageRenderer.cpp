@@ -15,8 +15,11 @@ PageRenderer::PageRenderer(const RichTextDocument &source) : source_(source) {}
 PageRenderer::~PageRenderer() = default;
 
 void PageRenderer::lay(QPaintDevice *device, double width) {
-    if (layout_ && dpiX_ == device->logicalDpiX() && dpiY_ == device->logicalDpiY() && qFuzzyCompare(width_, width))
+    // Keyed on the device itself too: the layout keeps it as its paint device.
+    if (layout_ && device_ == device && dpiX_ == device->logicalDpiX() && dpiY_ == device->logicalDpiY() &&
+        qFuzzyCompare(width_, width) && layout_->defaultFont() == source_.defaultFont())
         return;
+    device_ = device;
     dpiX_ = device->logicalDpiX();
     dpiY_ = device->logicalDpiY();
     width_ = width;

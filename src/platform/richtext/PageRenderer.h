@@ -36,6 +36,7 @@ private:
     const RichTextDocument &source_;
     std::unique_ptr<RichTextDocument> layout_;
     std::vector<int> breaks_; // source positions of form feeds after which a block was added
+    QPaintDevice *device_ = nullptr;
     int dpiX_ = 0, dpiY_ = 0;
     double width_ = 0;
 };

@@ -10,6 +10,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocumentFragment>
+#include <QUrl>
 
 #include <stdexcept>
 
@@ -36,6 +37,60 @@ QTextCharFormat withoutImage(QTextCharFormat f) {
         f.clearProperty(QTextFormat::ImageQuality);
     }
     return f;
+}
+
+// A picture that pasted HTML names: a data: URL's own bytes, or what the document can load.
+std::optional<Picture> pictureOf(RichTextDocument &doc, const QString &url) {
+    if (url.startsWith(QLatin1String("data:"), Qt::CaseInsensitive)) {
+        const qsizetype comma = url.indexOf(u',');
+        if (comma > 0 && url.left(comma).endsWith(QLatin1String(";base64"), Qt::CaseInsensitive))
+            return PictureStore::fromImageBytes(QByteArray::fromBase64(url.mid(comma + 1).toLatin1()));
+    }
+    const QVariant r = doc.resource(QTextDocument::ImageResource, QUrl(url));
+    const QImage img = qvariant_cast<QImage>(r);
+    if (img.isNull())
+        return std::nullopt;
+    return PictureStore::fromImage(img);
+}
+
+// Moves the pictures of pasted HTML into the document's store, so the writer keeps them; a
+// picture that cannot be loaded (an address on the web) is left out.
+void adoptPictures(RichTextDocument &doc) {
+    struct Change {
+        int position, length;
+        QTextImageFormat format;
+    };
+    std::vector<Change> changes;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            if (!f.charFormat().isImageFormat())
+                continue;
+            QTextImageFormat img = f.charFormat().toImageFormat();
+            if (doc.pictures().find(img.name()))
+                continue;
+            std::optional<Picture> p = pictureOf(doc, img.name());
+            if (!p || p->pixels.isEmpty())
+                continue;
+            QSizeF size(p->pixels);
+            const bool w = img.hasProperty(QTextFormat::ImageWidth), h = img.hasProperty(QTextFormat::ImageHeight);
+            if (w && h)
+                size = QSizeF(img.width(), img.height());
+            else if (w)
+                size = QSizeF(img.width(), img.width() * size.height() / size.width());
+            else if (h)
+                size = QSizeF(img.height() * size.width() / size.height(), img.height());
+            img.setName(doc.pictures().add(std::move(*p)));
+            img.setWidth(size.width());
+            img.setHeight(size.height());
+            changes.push_back({f.position(), f.length(), img});
+        }
+    QTextCursor c(&doc);
+    for (const Change &ch : changes) {
+        c.setPosition(ch.position);
+        c.setPosition(ch.position + ch.length, QTextCursor::KeepAnchor);
+        c.setCharFormat(ch.format);
+    }
 }
 
 long toBgr(QRgb c) { return long(qRed(c)) | long(qGreen(c)) << 8 | long(qBlue(c)) << 16; }
@@ -351,6 +406,7 @@ void RichTextBox::insertFromMimeData(const QMimeData *source) {
         RichTextDocument html;
         html.setDefaultFont(doc_->defaultFont());
         html.setHtml(source->html());
+        adoptPictures(html);
         RtfReader::read(RtfWriter::write(html), pasted);
         insertDocument(pasted);
         return;

@@ -260,13 +260,17 @@ TEST_F(RichTextBoxTest, PastedHtmlKeepsOnlyWhatIsSavedSoItReopensAsShown) {
         "<p>Before <b>bold</b> <a href='http://x.example/'>a link</a> "
         "<span style='background-color:yellow;color:#00ff00'>marked</span></p>"
         "<table border=1><tr><td>c1</td><td><i>c2</i></td></tr><tr><td>c3</td><td>c4</td></tr></table>"
-        "<p align=center style='font-family:Courier; font-size:20pt'>centred</p>"));
+        "<p align=center style='font-family:Courier; font-size:20pt'>centred</p>"
+        "<p><span style='font-size:16px'>sized in pixels</span></p>"));
     QApplication::clipboard()->setMimeData(mime);
     box.paste();
     const QString shownText = box.Text();
     const QString shownRtf = box.TextRTF();
     EXPECT_TRUE(shownText.contains(QStringLiteral("a link")));
     EXPECT_TRUE(shownText.contains(QStringLiteral("c4")));
+    box.setSelStart(int(shownText.indexOf(QStringLiteral("pixels"))));
+    box.setSelLength(6);
+    EXPECT_EQ(box.SelFontSize(), 12.0) << "16 CSS pixels are 12 points";
 
     const QString file = tmp.file(QStringLiteral("pasted.rtf"));
     box.SaveFile(file);
@@ -291,6 +295,20 @@ TEST_F(RichTextBoxTest, PastedHtmlKeepsOnlyWhatIsSavedSoItReopensAsShown) {
     };
     EXPECT_EQ(formats(reopened), formats(box));
     EXPECT_EQ(box.richDocument()->rootFrame()->childFrames().size(), 0) << "the table stayed a table";
+}
+
+TEST_F(RichTextBoxTest, PastedHtmlKeepsItsInlinePicturesAndDropsThoseOnTheWeb) {
+    const QByteArray png = pngBytes(6, 4, Qt::red);
+    auto *mime = new QMimeData;
+    mime->setHtml(QStringLiteral("<p>a<img src=\"data:image/png;base64,%1\" width=12>b"
+                                 "<img src=\"http://x.example/p.png\">c</p>")
+                      .arg(QString::fromLatin1(png.toBase64())));
+    QApplication::clipboard()->setMimeData(mime);
+    box.paste();
+    EXPECT_EQ(box.Text(), QStringLiteral("a") + QChar(QChar::ObjectReplacementCharacter) + QStringLiteral("bc"));
+    const QString rtf = box.TextRTF();
+    EXPECT_TRUE(rtf.contains(QStringLiteral("\\pngblip\\picw6\\pich4\\picwgoal180\\pichgoal120 ")));
+    EXPECT_TRUE(rtf.contains(QString::fromLatin1(png.toHex().left(128))));
 }
 
 TEST_F(RichTextBoxTest, PastingAPictureEmbedsItAndCopyingBetweenBoxesKeepsIt) {

@@ -45,7 +45,7 @@ QByteArray mutate(QByteArray b, Rng &r) {
     if (b.isEmpty())
         return b;
     const auto pos = [&] { return qsizetype(r.below(quint32(b.size()))); };
-    static const char *const pieces[] = {"{", "}", "\\", "\\'", "\\'8", "\\u-10179?", "\\u", "\\uc2", "\\bin99999",
+    static const char *const snippets[] = {"{", "}", "\\", "\\'", "\\'8", "\\u-10179?", "\\u", "\\uc2", "\\bin99999",
                                          "{\\*\\x ", "\\pict", "\\par", "\\fs99999999999", "\\f99", "\\cf99",
                                          "\\ansicpg932", "\\'82", "{\\pict\\pngblip 89", "\\plain", "\xe9\x82"};
     switch (r.below(5)) {
@@ -58,7 +58,7 @@ QByteArray mutate(QByteArray b, Rng &r) {
         break;
     case 2:
         for (quint32 i = 0, n = 1 + r.below(4); i < n; ++i)
-            b.insert(pos(), pieces[r.below(std::size(pieces))]);
+            b.insert(pos(), snippets[r.below(std::size(snippets))]);
         break;
     case 3: {
         const qsizetype at = pos();

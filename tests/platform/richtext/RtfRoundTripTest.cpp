@@ -18,24 +18,24 @@ using richtexttest::imageBytes;
 namespace {
 
 // Each fragment of the document: its text, attributes and, for a picture, its bytes and size.
-struct Piece {
+struct Run {
     QString text;
     CharAttributes attributes;
     int alignment;
     QByteArray picture;
     QSizeF size;
-    bool operator==(const Piece &) const = default;
+    bool operator==(const Run &) const = default;
 };
 
-std::vector<Piece> pieces(const RichTextDocument &doc) {
-    std::vector<Piece> out;
+std::vector<Run> runsOf(const RichTextDocument &doc) {
+    std::vector<Run> out;
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
         const int al = int(b.blockFormat().alignment() & Qt::AlignHorizontal_Mask);
         if (b.length() == 1)
             out.push_back({QString(), CharAttributes::of(b.charFormat(), doc.defaultFont()), al, {}, {}});
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextCharFormat f = it.fragment().charFormat();
-            Piece p{it.fragment().text(), CharAttributes::of(f, doc.defaultFont()), al, {}, {}};
+            Run p{it.fragment().text(), CharAttributes::of(f, doc.defaultFont()), al, {}, {}};
             if (f.isImageFormat()) {
                 const Picture *pic = doc.pictures().find(f.toImageFormat().name());
                 p.picture = pic ? pic->bytes : QByteArray("missing");
@@ -144,7 +144,7 @@ TEST_F(RtfRoundTripTest, EveryAttributeFontColourAlignmentScriptAndPictureComesB
     again.setTextRTF(rtf);
     EXPECT_TRUE(again.readProblems().isEmpty());
     EXPECT_EQ(again.Text(), box.Text());
-    EXPECT_EQ(pieces(*again.richDocument()), pieces(*box.richDocument()));
+    EXPECT_EQ(runsOf(*again.richDocument()), runsOf(*box.richDocument()));
     EXPECT_EQ(again.TextRTF().toStdString(), rtf.toStdString());
     EXPECT_TRUE(rtf.contains(QStringLiteral("\\jpegblip\\picw9\\pich6\\picwgoal135\\pichgoal90 ")));
     EXPECT_TRUE(rtf.contains(QStringLiteral("\\qr")));

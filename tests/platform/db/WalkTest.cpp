@@ -20,6 +20,11 @@ TEST_F(Walks, RowsChangedOrDeletedDuringAWalkShowAsTheyAreNow) {
             EXPECT_EQ(walk->value(QStringLiteral("RecordID")).toLongLong(), i + 1);
         const QString tag = QString::fromLatin1(table ? "table" : "dynaset");
         db->execute(QStringLiteral("Update tblContacts Set SongName = ? Where RecordID = 10"), {tag});
+        // A row ahead edited through another recordset of the same table.
+        auto editor = db->openRecordset(QStringLiteral("Select RecordID, SongName from tblContacts Where RecordID = 11"));
+        editor->edit();
+        editor->setValue(QStringLiteral("SongName"), tag + QStringLiteral(" 11"));
+        editor->update();
         auto other = db->openRecordset(QStringLiteral("Select * from tblContacts Where RecordID = ?"), QVariantList{table ? 13 : 12});
         other->deleteRecord();
         QStringList seen;
@@ -31,6 +36,7 @@ TEST_F(Walks, RowsChangedOrDeletedDuringAWalkShowAsTheyAreNow) {
             }
         }
         EXPECT_EQ(seen.value(3), tag) << source;
+        EXPECT_EQ(seen.value(4), tag + QStringLiteral(" 11")) << source;
         // A dynaset keeps the deleted row's place and says so; a table-type recordset moves on.
         if (!table) {
             EXPECT_EQ(seen.value(5), QStringLiteral("3167")) << source;

@@ -270,6 +270,9 @@ void RichTextForm::cmdPrint_Click() {
 
 void RichTextForm::cmdClose_Click() { ui::unloadForm(this); }
 
-void RichTextForm::formUnload() { RichTextBox->setTextRTF(QString()); }
+void RichTextForm::formUnload() {
+    RichTextBox->setTextRTF(QString());
+    ReportKind.clear();
+}
 
 } // namespace reports

@@ -9,6 +9,7 @@
 
 #include <QDialog>
 #include <QHash>
+#include <QString>
 #include <optional>
 
 class QPushButton;
@@ -29,6 +30,9 @@ public:
     static constexpr int DesignHeight = 8865;
     static constexpr int DesignBoxHeight = 8148;
     static constexpr int DesignButtonTop = 8376;
+
+    // The kind of report shown, set by the builders that need one; the window's unload empties it.
+    static inline QString ReportKind;
 
     platform::richtext::RichTextBox *RichTextBox = nullptr;
     QPushButton *cmdLock = nullptr;

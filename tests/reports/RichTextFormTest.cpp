@@ -199,8 +199,10 @@ TEST_F(ReportWindowTest, CloseEmptiesTheBoxAndOtherSubsystemsShowAnRtfText) {
             shown->cmdClose->click();
         }
     });
+    RichTextForm::ReportKind = QStringLiteral("Stats");
     EXPECT_TRUE(songlist::OtherWindows::open(QStringLiteral("RichTextForm"), QStringLiteral("{\\rtf1 Play list\\par}")));
     EXPECT_TRUE(shown);
     EXPECT_TRUE(seen.startsWith(QStringLiteral("Play list"))) << seen.toStdString();
     EXPECT_FALSE(ui::isLoaded(QStringLiteral("RichTextForm")));
+    EXPECT_TRUE(RichTextForm::ReportKind.isEmpty());
 }

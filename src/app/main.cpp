@@ -7,6 +7,7 @@
 #include "editor/EditorWindows.h"
 #include "platform/ui/Application.h"
 #include "player/PlayForm.h"
+#include "reports/Reports.h"
 #include "songlist/NameListEntry.h"
 
 #include <QApplication>
@@ -22,6 +23,7 @@ int main(int argc, char **argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     categories::registerWindows();
+    reports::registerWindows();
     core::hooks().showMainWindow = [] { songlist::ShowNameList(); };
     editor::registerWindows();
     core::hooks().showPlayerOnly = [](const QString &path) { player::showPlayerOnly(path); };

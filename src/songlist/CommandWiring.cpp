@@ -64,6 +64,13 @@ void CommandWiring::connectCommands() {
     w.on(w.cmdNotes, &NameList::cmdNotes_Click);
     w.on(w.mnuChangePaths, &NameList::mnuChangePaths_Click);
     w.on(w.mnuReplace, &NameList::mnuReplace_Click);
+    w.on(w.mnuArtistRpt, &NameList::mnuArtistRpt_Click);
+    w.on(w.mnuSongRpt, &NameList::mnuSongRpt_Click);
+    w.on(w.mnuPathRpt, &NameList::mnuPathRpt_Click);
+    w.on(w.StatisticsReport, &NameList::StatisticsReport_Click);
+    w.on(w.mnuRptLinesPerPage, &NameList::mnuRptLinesPerPage_Click);
+    w.on(w.Export, &NameList::Export_Click);
+    w.on(w.ExportWithNotes, &NameList::ExportWithNotes_Click);
 }
 
 void CommandWiring::connectLocateBox() {

@@ -311,8 +311,6 @@ void NameList::buildMenus() {
     ScanFiles = e(File, "ScanFiles", "Add All Music Files (Scan Entire Drive) ...");
     File->addSeparator();
     mnuFileCopy = e(File, "mnuFileCopy", "Copy All Displayed Files (Export) ...");
-    Export = e(File, "Export", "Export data to CSV file without Notes ...");
-    ExportWithNotes = e(File, "ExportWithNotes", "Export data to CSV file and include Notes ...");
     File->addSeparator();
     Category = e(File, "Category", "&Choose a Category ...");
     SelectionCriteria = e(File, "SelectionCriteria", "&Specify Record Filter ...");
@@ -373,6 +371,9 @@ void NameList::buildMenus() {
     StatisticsReport->setVisible(false);
     ReportsMenu->addSeparator();
     mnuRptLinesPerPage = e(ReportsMenu, "mnuRptLinesPerPage", "Set # of lines per page for reports");
+    ReportsMenu->addSeparator();
+    Export = e(ReportsMenu, "Export", "Export data to CSV file without Notes ...");
+    ExportWithNotes = e(ReportsMenu, "ExportWithNotes", "Export data to CSV file and include Notes ...");
 
     OptionsMenu = menu("OptionsMenu", QStringLiteral("&Options"));
     TabletMode = e(OptionsMenu, "TabletMode", "Set to Tablet Mode");
@@ -1374,6 +1375,31 @@ void NameList::RemoveAllFromCatg_Click() { AssignAllToCatg_Click(); }
 void NameList::cmdNotes_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::MemoForm)); }
 void NameList::mnuChangePaths_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::frmChangeFilePath)); }
 void NameList::mnuReplace_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::frmReplace)); }
+
+// ============================================================================ reports
+
+void NameList::mnuArtistRpt_Click() {
+    if (recordCount() >= 1)
+        OtherWindows::open(QString::fromLatin1(OtherWindows::ShowListReport), QStringLiteral("Artist"));
+}
+void NameList::mnuSongRpt_Click() {
+    if (recordCount() >= 1)
+        OtherWindows::open(QString::fromLatin1(OtherWindows::ShowListReport), QStringLiteral("Song"));
+}
+void NameList::mnuPathRpt_Click() {
+    if (recordCount() >= 1)
+        OtherWindows::open(QString::fromLatin1(OtherWindows::ShowListReport), QStringLiteral("Path"));
+}
+void NameList::StatisticsReport_Click() {}
+void NameList::mnuRptLinesPerPage_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::mnuRptLinesPerPage)); }
+void NameList::Export_Click() {
+    if (recordCount() >= 1)
+        OtherWindows::open(QString::fromLatin1(OtherWindows::ExportToCsv), QStringLiteral("False"));
+}
+void NameList::ExportWithNotes_Click() {
+    if (recordCount() >= 1)
+        OtherWindows::open(QString::fromLatin1(OtherWindows::ExportToCsv), QStringLiteral("True"));
+}
 
 // ============================================================================ music import
 

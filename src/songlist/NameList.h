@@ -292,6 +292,16 @@ public:
     void mnuChangePaths_Click();
     void mnuReplace_Click();
 
+    // ---- reports -------------------------------------------------------------------------
+    // The list reports and the exports run on the grid's rows: with no row they do nothing.
+    void mnuArtistRpt_Click();
+    void mnuSongRpt_Click();
+    void mnuPathRpt_Click();
+    void StatisticsReport_Click();
+    void mnuRptLinesPerPage_Click();
+    void Export_Click();
+    void ExportWithNotes_Click();
+
     // ---- helpers for the window's commands ------------------------------------------------
     // The grid's record count (0 when nothing is bound).
     long recordCount() const;

@@ -26,9 +26,16 @@ public:
     static constexpr const char *PictureForm = "PictureForm";
     static constexpr const char *NameEditPlay = "NameEdit.cmdPlay";
     static constexpr const char *NameEditAddToPlaylist = "NameEdit.cmdAddToPlaylist";
+    // The reports: the argument is the report kind, or "True" for the export with notes.
+    static constexpr const char *ShowListReport = "ShowListReport";
+    static constexpr const char *mnuRptLinesPerPage = "mnuRptLinesPerPage";
+    static constexpr const char *ExportToCsv = "ExportToCsv";
+    // The report window; the argument is the RTF text it shows.
+    static constexpr const char *RichTextForm = "RichTextForm";
 
     // Shows the window modally (or runs the procedure) and returns when it is done. `caption`
-    // is the window's caption where the caller sets one (the song editor), else empty.
+    // is the window's caption where the caller sets one (the song editor), the procedure's
+    // argument where it takes one, else empty.
     using Opener = std::function<void(const QString &caption)>;
 
     // Registers (or, with an empty function, removes) the opener of a window.

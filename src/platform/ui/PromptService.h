@@ -9,6 +9,8 @@
 #include <QUrl>
 #include <optional>
 
+class QPrinter;
+
 namespace platform::ui {
 
 enum class Buttons { OK, OKCancel, YesNo, YesNoCancel, RetryCancel, AbortRetryIgnore };
@@ -90,6 +92,8 @@ public:
     virtual std::optional<QString> browseFolder(const FolderRequest &request) = 0;
     virtual std::optional<QColor> chooseColor(const QColor &initial) = 0;
     virtual std::optional<FontChoice> chooseFont(const FontRequest &request) = 0;
+    // The printer dialog on `printer`, which it sets up as the user chose; false = Cancel.
+    virtual bool choosePrinter(QPrinter &printer) = 0;
     // Opens a web page, a mail address or a local document with the desktop's program.
     virtual bool openUrl(const QUrl &url) = 0;
 };

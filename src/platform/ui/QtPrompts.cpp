@@ -16,6 +16,8 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -279,6 +281,12 @@ std::optional<FontChoice> QtPrompts::chooseFont(const FontRequest &r) {
     if (showModal(&dlg) != QDialog::Accepted)
         return std::nullopt;
     return FontChoice{withinSizeBounds(fonts->currentFont(), r), color};
+}
+
+bool QtPrompts::choosePrinter(QPrinter &printer) {
+    QPrintDialog dlg(&printer);
+    dlg.setObjectName(QStringLiteral("PrintDialog"));
+    return showModal(&dlg) == QDialog::Accepted;
 }
 
 bool QtPrompts::openUrl(const QUrl &url) { return QDesktopServices::openUrl(url); }

@@ -1,6 +1,7 @@
 #include "platform/ui/ScriptedPrompts.h"
 
 #include <QFileInfo>
+#include <QPrinter>
 
 namespace platform::ui {
 
@@ -35,6 +36,7 @@ void ScriptedPrompts::clear() {
     folders_.clear();
     colors_.clear();
     fonts_.clear();
+    printers_.clear();
     openedUrls.clear();
 }
 
@@ -127,6 +129,16 @@ std::optional<FontChoice> ScriptedPrompts::chooseFont(const FontRequest &request
     if (choice && !choice->color.isValid())
         choice->color = request.color;
     return choice;
+}
+
+bool ScriptedPrompts::choosePrinter(QPrinter &printer) {
+    asked_.append(Asked{Asked::Kind::Printer, {}, {}, Buttons::OKCancel, Icon::None, DefaultButton::First, {}, {}, {}, {}});
+    const std::optional<QString> pdf = takeNext(printers_);
+    if (!pdf)
+        return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(*pdf);
+    return true;
 }
 
 bool ScriptedPrompts::openUrl(const QUrl &url) {

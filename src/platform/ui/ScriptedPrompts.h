@@ -12,7 +12,7 @@ namespace platform::ui {
 class ScriptedPrompts : public PromptService {
 public:
     struct Asked {
-        enum class Kind { Message, Input, OpenFile, SaveFile, Folder, Color, Font, Url } kind;
+        enum class Kind { Message, Input, OpenFile, SaveFile, Folder, Color, Font, Url, Printer } kind;
         QString title;
         QString text;              // message text, input prompt, dialog title or URL
         Buttons buttons = Buttons::OK;
@@ -39,6 +39,8 @@ public:
     // A font chosen without a colour keeps the colour the request offered.
     void answerFont(std::optional<QFont> f);
     void answerFont(const QFont &f, const QColor &color) { fonts_.push_back(FontChoice{f, color}); }
+    // The printer dialog: a PDF file to print into, or nullopt for Cancel.
+    void answerPrinter(std::optional<QString> pdfPath) { printers_.push_back(std::move(pdfPath)); }
     // Runs before an answer is taken, e.g. to act on a window while a box is "open".
     void onMessage(std::function<void(const MessageRequest &)> f) { onMessage_ = std::move(f); }
 
@@ -58,6 +60,7 @@ public:
     std::optional<QString> browseFolder(const FolderRequest &request) override;
     std::optional<QColor> chooseColor(const QColor &initial) override;
     std::optional<FontChoice> chooseFont(const FontRequest &request) override;
+    bool choosePrinter(QPrinter &printer) override;
     bool openUrl(const QUrl &url) override;
 
 private:
@@ -69,6 +72,7 @@ private:
     std::deque<std::optional<QString>> folders_;
     std::deque<std::optional<QColor>> colors_;
     std::deque<std::optional<FontChoice>> fonts_;
+    std::deque<std::optional<QString>> printers_;
     std::function<void(const MessageRequest &)> onMessage_;
     QList<Asked> asked_;
     PromptService *previous_ = nullptr;

@@ -1,0 +1,202 @@
+#include "reports/CsvExport.h"
+
+#include "core/CommonDialogControl.h"
+#include "platform/db/DbError.h"
+#include "platform/db/LocaleDate.h"
+#include "platform/db/Recordset.h"
+#include "platform/ui/DataControl.h"
+#include "platform/ui/MousePointer.h"
+#include "platform/ui/PromptService.h"
+#include "songlist/NameList.h"
+
+#include <QDateTime>
+#include <QIODevice>
+#include <QSaveFile>
+
+#include <stdexcept>
+
+namespace reports {
+
+namespace ui = platform::ui;
+namespace db = platform::db;
+
+namespace {
+
+struct Column {
+    const char *header;
+    const char *field;
+    bool date;
+};
+
+const Column Columns[] = {
+    {"SongName", "SongName", false},
+    {"Artist", "Artist", false},
+    {"Composer", "Composer", false},
+    {"AlbumName", "AlbumName", false},
+    {"Year", "Year", false},
+    {"Genre", "Genre", false},
+    {"Duration", "Duration", false},
+    {"Rating", "Rating", false},
+    {"PathName", "PathName", false},
+    {"FileName", "FileName", false},
+    {"Date Record Last Updated", "DateUpdated", true},
+    {"DatePurchased", "PurchaseDate", true},
+    {"Date2_Desc", "Date2_Desc", false},
+    {"Date2", "Date2", true},
+    {"MiscField1_Desc", "MiscField1_Desc", false},
+    {"MiscField1", "MiscField1", false},
+    {"MiscField2_Desc", "MiscField2_Desc", false},
+    {"MiscField2", "MiscField2", false},
+    {"MiscField3_Desc", "MiscField3_Desc", false},
+    {"MiscField3", "MiscField3", false},
+    {"Code", "Code", false},
+    {"Notes", "Notes", false},
+};
+constexpr int WithoutNotes = 21;
+
+QString trimBlanks(const QString &s) {
+    qsizetype b = 0, e = s.size();
+    while (b < e && s.at(b) == u' ')
+        ++b;
+    while (e > b && s.at(e - 1) == u' ')
+        --e;
+    return s.mid(b, e - b);
+}
+
+QString asText(const QVariant &v) {
+    if (v.isNull())
+        return {};
+    if (v.typeId() == QMetaType::QDateTime || v.typeId() == QMetaType::QDate)
+        return QLocale().toString(v.toDateTime(), QLocale::ShortFormat);
+    return v.toString();
+}
+
+} // namespace
+
+QStringList CsvExport::headers(bool WithNotes) {
+    QStringList h;
+    for (int i = 0; i < (WithNotes ? WithoutNotes + 1 : WithoutNotes); ++i)
+        h << QString::fromLatin1(Columns[i].header);
+    return h;
+}
+
+QString CsvExport::textValue(const QVariant &v) {
+    QString t = trimBlanks(asText(v));
+    t.replace(QLatin1Char('"'), QLatin1Char('\''));
+    return t;
+}
+
+QString CsvExport::shortDateFormat(const QLocale &locale) {
+    QString f = locale.dateFormat(QLocale::ShortFormat);
+    // A two-digit year reads back in the wrong century in a spreadsheet (1925 as 2025).
+    if (!f.contains(QLatin1String("yyyy")))
+        f.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return f;
+}
+
+QString CsvExport::dateValue(const QVariant &v, const QLocale &locale) {
+    if (v.isNull())
+        return {};
+    QDate d;
+    if (v.typeId() == QMetaType::QDateTime)
+        d = v.toDateTime().date();
+    else if (v.typeId() == QMetaType::QDate)
+        d = v.toDate();
+    else {
+        const QString t = trimBlanks(v.toString());
+        if (t.isEmpty())
+            return {};
+        if (const auto parsed = db::LocaleDate::parse(t))
+            d = parsed->date();
+        else if (const QDateTime iso = QDateTime::fromString(t, Qt::ISODate); iso.isValid())
+            d = iso.date();
+        else
+            return t; // not a date: written as it stands
+    }
+    return d.isValid() ? locale.toString(d, shortDateFormat(locale)) : QString();
+}
+
+QByteArray CsvExport::line(const QStringList &values) {
+    QByteArray out;
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        if (i)
+            out += ',';
+        out += '"';
+        out += values[i].toUtf8();
+        out += '"';
+    }
+    out += "\r\n";
+    return out;
+}
+
+void CsvExport::write(const db::Recordset &grid, bool WithNotes, QIODevice &out) {
+    const int columns = WithNotes ? WithoutNotes + 1 : WithoutNotes;
+    std::vector<int> ordinal(size_t(columns), -1);
+    for (int c = 0; c < columns; ++c) {
+        ordinal[size_t(c)] = grid.fieldOrdinal(QString::fromLatin1(Columns[c].field));
+        if (ordinal[size_t(c)] < 0)
+            throw db::DbError(db::err::ItemNotFound, QStringLiteral("Item not found in this collection: '%1'.")
+                                                          .arg(QLatin1String(Columns[c].field)));
+    }
+    const auto put = [&out](const QByteArray &bytes) {
+        if (out.write(bytes) != bytes.size())
+            throw std::runtime_error(out.errorString().toStdString());
+    };
+    put(line(headers(WithNotes)));
+    const QLocale locale;
+    const long n = grid.recordCount();
+    QStringList values;
+    values.reserve(columns);
+    for (long p = 0; p < n; ++p) {
+        values.clear();
+        for (int c = 0; c < columns; ++c) {
+            const QVariant v = grid.valueAt(p, ordinal[size_t(c)]);
+            values << (Columns[c].date ? dateValue(v, locale) : textValue(v));
+        }
+        put(line(values));
+    }
+}
+
+void CsvExport::ExportToCsv(bool WithNotes) {
+    const QString question = QStringLiteral(
+        "This feature will export data from all displayed records to a comma-separated-value text file.  This file "
+        "can be used for mail merge with most word processors, or imported into many spreadsheet or database "
+        "programs.  Proceed?");
+    if (ui::msgBox(question, ui::Buttons::YesNo, ui::Icon::Question, QStringLiteral("Confirmation")) != ui::Answer::Yes)
+        return;
+
+    core::CommonDialogControl &dlg = *w_.CMDialog1;
+    dlg.CancelError = true;
+    dlg.Flags = 6;
+    dlg.Filter = QStringLiteral("All Files (*.*)|*.*|csv Files & (*.csv)|*.csv");
+    dlg.FilterIndex = 2;
+    dlg.FileName = QStringLiteral("SongOut.csv");
+    dlg.DialogTitle = QStringLiteral("Save As");
+    try {
+        dlg.ShowSave();
+    } catch (const core::DialogCancelled &) {
+        return;
+    }
+
+    const QString path = dlg.FileName;
+    try {
+        ui::HourglassPointer hourglass;
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            throw std::runtime_error(QStringLiteral("Cannot create %1: %2").arg(path, file.errorString()).toStdString());
+        db::Recordset *grid = w_.Data1->recordset();
+        if (!grid)
+            throw db::DbError(db::err::NoCurrentRecord, QStringLiteral("No current record."));
+        write(*grid, WithNotes, file);
+        if (!file.commit())
+            throw std::runtime_error(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()).toStdString());
+    } catch (const std::exception &e) {
+        ui::setMousePointer(ui::MousePointer::Default);
+        ui::msgBox(db::errorText(e));
+        return;
+    }
+    ui::msgBox(QStringLiteral("The exported records are located in file ") + path, ui::Buttons::OK,
+               ui::Icon::Information, QStringLiteral("Export completed"));
+}
+
+} // namespace reports

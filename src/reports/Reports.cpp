@@ -1,0 +1,39 @@
+#include "reports/Reports.h"
+
+#include "platform/richtext/RichTextBox.h"
+#include "platform/ui/Forms.h"
+#include "reports/CsvExport.h"
+#include "reports/ListReports.h"
+#include "reports/RichTextForm.h"
+#include "songlist/NameList.h"
+#include "songlist/OtherWindows.h"
+
+namespace reports {
+
+using songlist::OtherWindows;
+
+void registerWindows() {
+    const auto mainWindow = [](const std::function<void(songlist::NameList &)> &f) {
+        return [f](const QString &) {
+            if (songlist::NameList *w = songlist::NameList::instance())
+                f(*w);
+        };
+    };
+    OtherWindows::set(QString::fromLatin1(OtherWindows::ShowListReport), [](const QString &kind) {
+        if (songlist::NameList *w = songlist::NameList::instance())
+            ListReports(*w).ShowListReport(kind);
+    });
+    OtherWindows::set(QString::fromLatin1(OtherWindows::mnuRptLinesPerPage),
+                      mainWindow([](songlist::NameList &w) { ListReports(w).mnuRptLinesPerPage_Click(); }));
+    OtherWindows::set(QString::fromLatin1(OtherWindows::ExportToCsv), [](const QString &withNotes) {
+        if (songlist::NameList *w = songlist::NameList::instance())
+            CsvExport(*w).ExportToCsv(withNotes == QLatin1String("True"));
+    });
+    OtherWindows::set(QString::fromLatin1(OtherWindows::RichTextForm), [](const QString &rtf) {
+        RichTextForm *form = platform::ui::form<RichTextForm>();
+        form->RichTextBox->setTextRTF(rtf);
+        platform::ui::showModal(form);
+    });
+}
+
+} // namespace reports

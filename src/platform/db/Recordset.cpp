@@ -155,6 +155,52 @@ struct Reset {
     throw DbError(err::NoCurrentRecord, QStringLiteral("No current record."));
 }
 
+// A row of a lazy recordset as SQLite gave it. A walk reads a few fields of each row: a field
+// becomes a value only when it is read, so the other fields cost no text or date conversion.
+struct RawRow {
+    struct Cell {
+        int type = SQLITE_NULL;
+        qint64 i = 0;
+        double d = 0;
+        int off = 0;
+        int len = 0;
+    };
+    std::vector<Cell> cells;
+    QByteArray bytes;
+    mutable QVariantList values;
+    mutable std::vector<char> made;
+
+    RawRow(sqlite3_stmt *s, int n) : cells(size_t(n)) {
+        for (int c = 0; c < n; ++c) {
+            Cell &cell = cells[size_t(c)];
+            cell.type = sqlite3_column_type(s, c);
+            if (cell.type == SQLITE_INTEGER) {
+                cell.i = sqlite3_column_int64(s, c);
+            } else if (cell.type == SQLITE_FLOAT) {
+                cell.d = sqlite3_column_double(s, c);
+            } else if (cell.type != SQLITE_NULL) {
+                const void *p = cell.type == SQLITE_BLOB ? sqlite3_column_blob(s, c) : sqlite3_column_text(s, c);
+                cell.len = sqlite3_column_bytes(s, c);
+                cell.off = int(bytes.size());
+                bytes.append(static_cast<const char *>(p), cell.len);
+            }
+        }
+    }
+    const QVariant &value(int c, Kind kind) const {
+        if (made.empty()) {
+            values.resize(qsizetype(cells.size()));
+            made.assign(cells.size(), 0);
+        }
+        if (!made[size_t(c)]) {
+            const Cell &cell = cells[size_t(c)];
+            values[c] = storedValue(cell.type, cell.i, cell.d,
+                                    reinterpret_cast<const unsigned char *>(bytes.constData()) + cell.off, cell.len, kind);
+            made[size_t(c)] = 1;
+        }
+        return values[c];
+    }
+};
+
 } // namespace
 
 struct Recordset::Impl {
@@ -199,7 +245,7 @@ struct Recordset::Impl {
     std::unordered_map<qint64, long> posIndex; // table-type: row id → position
     bool posIndexValid = false;
 
-    std::unordered_map<qint64, std::optional<QVariantList>> cache;
+    std::unordered_map<qint64, std::optional<RawRow>> cache;
     quint64 cacheGen = 0;
 
     long pos = -1;
@@ -496,7 +542,7 @@ struct Recordset::Impl {
                     return false;
             }
         }
-        bool whereInFetch = false;
+        whereInFetch = false;
         const bool joined = multiTable(parts->from);
         for (const auto &c : cols)
             if ((c.tab < 0 && joined) || (c.tab >= 0 && !tabs[size_t(c.tab)].identified)) whereInFetch = true;
@@ -713,8 +759,20 @@ struct Recordset::Impl {
     // ---------------------------------------------------------------- rows
     const qint64 *keyAt(long p) const { return keys.data() + size_t(p) * size_t(keyWidth); }
 
-    const QVariantList *fetch(qint64 serial, const qint64 *key) {
-        if (cacheGen != conn->gen) {
+    // Whether the rows read are still what the database holds: nothing was written since, or,
+    // for rows of one table, nothing to that table.
+    bool cacheValid() {
+        if (cacheGen == conn->gen) return true;
+        const bool oneTable = table || (tabs.size() == 1 && parts && !multiTable(parts->from));
+        if (!oneTable || conn->blindGen > cacheGen) return false;
+        for (const Tab &t : tabs)
+            if (conn->tableGen(t.name) > cacheGen) return false;
+        cacheGen = conn->gen;
+        return true;
+    }
+
+    const RawRow *fetch(qint64 serial, const qint64 *key) {
+        if (!cacheValid()) {
             cache.clear();
             cacheGen = conn->gen;
         }
@@ -726,30 +784,122 @@ struct Recordset::Impl {
             if (key[i] == kNullKey) sqlite3_bind_null(s, i + 1);
             else sqlite3_bind_int64(s, i + 1, key[i]);
         }
-        std::optional<QVariantList> row;
-        if (step(db(), s, fetchSql)) {
-            QVariantList r;
-            r.reserve(qsizetype(cols.size()));
-            for (int i = 0; i < int(cols.size()); ++i) r << readValue(s, i, cols[size_t(i)].kind);
-            row = std::move(r);
-        }
+        std::optional<RawRow> row;
+        if (step(db(), s, fetchSql)) row.emplace(s, int(cols.size()));
         sqlite3_reset(s);
         auto [it, ok] = cache.emplace(serial, std::move(row));
         return it->second ? &*it->second : nullptr;
     }
 
-    const QVariantList *rowAt(long p) {
-        if (!lazy) return &rows[size_t(p)];
-        return fetch(serials[size_t(p)], keyAt(p));
+    // A walk (a report, an export, the missing-files scan) reads rows ahead in batches of up to
+    // kBatch, in the direction it moves, instead of one query per row. The batch grows while
+    // nothing is written between reads and falls back to single rows after every write, so an
+    // edit walk does not read rows it will have to read again.
+    static constexpr int kBatch = 64;
+    Stmt batchStmt;
+    bool batchTried = false;
+    bool whereInFetch = false;
+    int readAhead = 1;
+    long lastRead = -1;
+
+    bool prepareBatch() {
+        if (batchTried) return bool(batchStmt);
+        batchTried = true;
+        if (keyWidth != 1) return false;
+        QString keyExpr;
+        for (const auto &t : tabs)
+            if (t.identified) keyExpr = t.keyExprs.value(0);
+        QStringList marks;
+        for (int i = 1; i <= kBatch; ++i) marks << QStringLiteral("?%1").arg(i);
+        QString q;
+        if (table) {
+            q = QStringLiteral("SELECT *, rowid FROM %1 WHERE rowid IN (%2)").arg(quoteName(tinfo->name), marks.join(u','));
+        } else {
+            if (!parts || keyExpr.isEmpty()) return false;
+            q = QStringLiteral("SELECT ") + parts->columns + QStringLiteral(", ") + keyExpr + QStringLiteral(" FROM ") +
+                parts->from + QStringLiteral(" WHERE ") + keyExpr + QStringLiteral(" IN (") + marks.join(u',') + u')';
+            if (whereInFetch && !parts->where.isEmpty()) q += QStringLiteral(" AND (") + parts->where + u')';
+        }
+        Stmt probe = tryPrepare(db(), q);
+        if (!probe || sqlite3_column_count(probe.get()) != int(cols.size()) + 1) return false;
+        batchStmt = std::move(probe);
+        bindNamed(batchStmt.get(), kSourceParams, params);
+        return true;
+    }
+
+    void fetchBatch(long p, int dir) {
+        sqlite3_stmt *s = batchStmt.get();
+        sqlite3_reset(s);
+        std::unordered_map<qint64, qint64> serialOf;
+        const long n = long(serials.size());
+        int k = 0;
+        for (long q = p; k < readAhead && q >= 0 && q < n; q += dir) {
+            const qint64 key = keyAt(q)[0];
+            if (key == kNullKey || cache.count(serials[size_t(q)])) continue;
+            sqlite3_bind_int64(s, ++k, key);
+            serialOf.emplace(key, serials[size_t(q)]);
+        }
+        while (k < kBatch) sqlite3_bind_null(s, ++k);
+        if (cache.size() + serialOf.size() > kCacheLimit) cache.clear();
+        const int ncols = int(cols.size());
+        while (step(db(), s)) {
+            const auto it = serialOf.find(sqlite3_column_int64(s, ncols));
+            if (it == serialOf.end()) continue;
+            cache.insert_or_assign(it->second, std::optional<RawRow>(std::in_place, s, ncols));
+            serialOf.erase(it);
+        }
+        sqlite3_reset(s);
+        // What the batch did not give is gone or no longer in the source, as a single read says.
+        for (const auto &[key, serial] : serialOf) cache.insert_or_assign(serial, std::nullopt);
+    }
+
+    // The row at a position of a lazy recordset; nullptr when it is gone.
+    const RawRow *rawAt(long p) {
+        if (!cacheValid()) {
+            cache.clear();
+            cacheGen = conn->gen;
+            readAhead = 1;
+        }
+        const qint64 serial = serials[size_t(p)];
+        if (!cache.count(serial)) {
+            const int dir = p < lastRead ? -1 : 1;
+            if (readAhead > 1 && prepareBatch()) fetchBatch(p, dir);
+            readAhead = std::min(readAhead * 2, int(kBatch));
+        }
+        lastRead = p;
+        return fetch(serial, keyAt(p));
+    }
+
+    // Every field of a lazy row, converted now (Edit keeps them all).
+    const QVariantList &allOf(const RawRow &r) const {
+        for (int i = 0; i < int(cols.size()); ++i) r.value(i, cols[size_t(i)].kind);
+        return r.values;
+    }
+
+    Value cellAt(long p, int ordinal) {
+        if (!lazy) return rows[size_t(p)][ordinal];
+        const RawRow *r = rawAt(p);
+        return r ? r->value(ordinal, cols[size_t(ordinal)].kind) : Value();
+    }
+
+    const RawRow *currentRaw() {
+        if (!hasCurrent()) noCurrent();
+        const RawRow *r = (table && !posValid) ? fetch(curSerial, &curSerial) : rawAt(pos);
+        if (!r) throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
+        return r;
     }
 
     const QVariantList &currentRow() {
-        if (!hasCurrent()) noCurrent();
-        const QVariantList *r = nullptr;
-        if (table && !posValid) r = fetch(curSerial, &curSerial);
-        else r = rowAt(pos);
-        if (!r) throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
-        return *r;
+        if (!lazy) {
+            if (!hasCurrent()) noCurrent();
+            return rows[size_t(pos)];
+        }
+        return allOf(*currentRaw());
+    }
+
+    Value currentCell(int ordinal) {
+        if (!lazy) return currentRow()[ordinal];
+        return currentRaw()->value(ordinal, cols[size_t(ordinal)].kind);
     }
 
     std::vector<qint64> currentKey() {
@@ -1030,6 +1180,8 @@ struct Recordset::Impl {
 
     void updateEdited() {
         const bool fresh = table && keysFresh();
+        // Rows of one table read before stay valid but the one edited here.
+        const bool keepRows = lazy && cacheValid();
         bool orderTouched = false;
         std::vector<char> touched(tabs.size(), 0);
         for (size_t ci = 0; ci < cols.size(); ++ci)
@@ -1055,7 +1207,12 @@ struct Recordset::Impl {
                     throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
             }
         });
-        conn->wrote();
+        for (size_t ti = 0; ti < tabs.size(); ++ti)
+            if (touched[ti]) conn->wroteTo(tabs[ti].name);
+        if (keepRows && tabs.size() == 1) {
+            cacheGen = conn->gen;
+            cache.erase(editSerial);
+        }
         if (fresh && !orderTouched) keysGen = conn->gen;
         if (!lazy) {
             const long p = positionOfSerial(editSerial);
@@ -1122,7 +1279,8 @@ struct Recordset::Impl {
                 rowids[ti] = sqlite3_last_insert_rowid(db());
             }
         });
-        conn->wrote();
+        for (size_t ti = 0; ti < tabs.size(); ++ti)
+            if (writeTab[ti]) conn->wroteTo(tabs[ti].name);
         // The new row's key and values.
         QVariantList values = buf;
         for (size_t ti = 0; ti < tabs.size(); ++ti) {
@@ -1493,7 +1651,7 @@ Value Recordset::value(int ordinal) const {
     if (ordinal < 0 || ordinal >= int(d.cols.size()))
         throw DbError(err::ItemNotFound, QStringLiteral("Item not found in this collection."));
     if (d.mode != EditMode::None) return d.buf[ordinal];
-    return d.currentRow()[ordinal];
+    return d.currentCell(ordinal);
 }
 
 Value Recordset::value(const QString &name) const {
@@ -1529,8 +1687,7 @@ Value Recordset::valueAt(long position, int ordinal) const {
     d.sync();
     if (position < 0 || position >= long(d.serials.size()) || ordinal < 0 || ordinal >= int(d.cols.size()))
         return Value();
-    const QVariantList *r = d.rowAt(position);
-    return r ? (*r)[ordinal] : Value();
+    return d.cellAt(position, ordinal);
 }
 
 Bookmark Recordset::bookmarkAt(long position) const {
@@ -1645,6 +1802,7 @@ void Recordset::close() {
     Impl &d = *d_;
     d.isOpen = false;
     d.fetchStmt.reset(nullptr);
+    d.batchStmt.reset(nullptr);
     d.seekStmts.clear();
     d.defaultStmts.clear();
     d.counterStmts.clear();

@@ -1,5 +1,6 @@
 #include "songlist/ShowCategoryAssign.h"
 
+#include "platform/ui/DataControl.h"
 #include "platform/ui/MousePointer.h"
 #include "songlist/NameList.h"
 #include "songlist/OtherWindows.h"
@@ -15,6 +16,14 @@ void ShowCategoryAssign() {
         return;
     platform::ui::setMousePointer(platform::ui::MousePointer::Hourglass);
     songlist::OtherWindows::open(name);
+}
+
+void ShowCategoryAssign(long recordId) {
+    const auto *w = songlist::NameList::instance();
+    if (!w || !w->Data1->hasCurrentRow() ||
+        w->Data1->recordset()->value(QStringLiteral("RecordID")).toLongLong() != recordId)
+        return;
+    ShowCategoryAssign();
 }
 
 } // namespace modMain

@@ -7,5 +7,8 @@ namespace modMain {
 // hourglass (the window puts the pointer back when it has loaded). Nothing happens when the
 // grid shows no song, the main window is not loaded, or no category window is registered.
 void ShowCategoryAssign();
+// The same for the song with this RecordID only: nothing opens unless the grid's current row
+// holds it (the grid may not show a song just saved).
+void ShowCategoryAssign(long recordId);
 
 } // namespace modMain

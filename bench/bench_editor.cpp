@@ -16,6 +16,7 @@
 #include "platform/db/Database.h"
 #include "platform/ui/DataControl.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/ScriptedPrompts.h"
 #include "songlist/NameList.h"
 
 #include "BenchCatalogue.h"
@@ -134,6 +135,7 @@ editor::NameEdit *changedEditor(const QString &artist) {
     editor::NameEdit::setBoxText(e->txtPathName, folder.path() + QStringLiteral("/"));
     editor::NameEdit::setBoxText(e->txtID, QStringLiteral("B-1"));
     editor::NameEdit::setBoxText(e->txtArtist, artist);
+    core::g().RecordChanged = true; // as typing marks it
     return e;
 }
 
@@ -146,7 +148,8 @@ void BM_SaveChangedSong(benchmark::State &state) {
         auto *e = changedEditor(QStringLiteral("Artist %1").arg(++n));
         state.ResumeTiming();
         if (editor::SaveCommand(*e).checkAndWrite() != editor::SaveCommand::Result::Written) {
-            state.SkipWithError("not written");
+            const QString why = static_cast<platform::ui::ScriptedPrompts &>(platform::ui::prompts()).lastMessage();
+            state.SkipWithError(("not written: " + why.toStdString()).c_str());
             break;
         }
         state.PauseTiming();
@@ -181,7 +184,8 @@ void BM_SaveWithRename(benchmark::State &state) {
         editor::NameEdit::setBoxText(e->txtFileName, n % 2 ? QStringLiteral("b.mp3") : QStringLiteral("a.mp3"));
         state.ResumeTiming();
         if (editor::SaveCommand(*e).checkAndWrite() != editor::SaveCommand::Result::Written) {
-            state.SkipWithError("not written");
+            const QString why = static_cast<platform::ui::ScriptedPrompts &>(platform::ui::prompts()).lastMessage();
+            state.SkipWithError(("not written: " + why.toStdString()).c_str());
             break;
         }
         state.PauseTiming();

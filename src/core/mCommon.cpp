@@ -8,6 +8,8 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+#include <sys/stat.h>
+
 namespace mCommon {
 
 namespace {
@@ -70,6 +72,15 @@ bool FolderExists(QString folder) {
     if (folder.isEmpty())
         return false;
     return QFileInfo(folder).isDir();
+}
+
+bool SameFile(const QString &a, const QString &b) {
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    struct stat sa {}, sb {};
+    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 || ::stat(QFile::encodeName(b).constData(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 bool IsValidFileName(QString name) {

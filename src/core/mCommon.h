@@ -16,6 +16,11 @@ bool FolderExists(QString folder);
 // * \ / : ? | < > and the double quote.
 bool IsValidFileName(QString name);
 
+// True when both paths name one existing file (same device and inode), however they are spelt:
+// another letter case on a case-blind mount, a linked folder, a second hard link. False when
+// either is missing.
+bool SameFile(const QString &a, const QString &b);
+
 // True when the text holds a double quote or an apostrophe.
 bool ContainsQuote(const QString &text);
 

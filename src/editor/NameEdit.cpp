@@ -3,6 +3,9 @@
 #include "core/AppState.h"
 #include "editor/FieldRules.h"
 #include "editor/RecordDisplay.h"
+#include "editor/RecordWrite.h"
+#include "editor/SaveCommand.h"
+#include "editor/SongFileButtons.h"
 #include "editor/WebLookups.h"
 #include "platform/db/DbError.h"
 #include "platform/ui/LeaveChecks.h"
@@ -311,6 +314,10 @@ void NameEdit::buildControls() {
 
     // Commands.
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+    connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
+    connect(cmdBrowseFile, &QPushButton::clicked, this, [this] { cmdBrowseFile_Click(); });
+    connect(cmdBrowsePath, &QPushButton::clicked, this, [this] { cmdBrowsePath_Click(); });
+    connect(cmdEditTags, &QPushButton::clicked, this, [this] { cmdEditTags_Click(); });
     connect(ImageKeyboard, &QToolButton::clicked, this, [this] { ImageKeyboard_Click(); });
     connect(cmdWebLookup, &QPushButton::clicked, this, [this] { cmdWebLookup_Click(); });
     cmdWebLookup->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -381,6 +388,20 @@ void NameEdit::MoveDataToForm() { RecordDisplay(*this).MoveDataToForm(); }
 void NameEdit::rememberStartValues() { RecordDisplay(*this).rememberStartValues(); }
 QString NameEdit::storedValue(const QString &field) { return RecordDisplay(*this).storedValue(field); }
 void NameEdit::Form_Unload(bool &Cancel) { RecordDisplay(*this).Form_Unload(Cancel); }
+
+QString NameEdit::notesText() const {
+    QString text = txtNotes->toPlainText(); // the box keeps every line break as LF
+    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return text;
+}
+
+// ============================================================================ save
+
+void NameEdit::MoveFormToData() { RecordWrite(*this).MoveFormToData(); }
+bool NameEdit::cmdSave_Click(bool closeAfter) { return SaveCommand(*this).cmdSave_Click(closeAfter); }
+void NameEdit::cmdBrowseFile_Click() { SongFileButtons(*this).cmdBrowseFile_Click(); }
+void NameEdit::cmdBrowsePath_Click() { SongFileButtons(*this).cmdBrowsePath_Click(); }
+void NameEdit::cmdEditTags_Click() { SongFileButtons(*this).cmdEditTags_Click(); }
 
 // ============================================================================ close
 

@@ -87,6 +87,9 @@ public:
     // with and put back (a new record has no stored row of its own).
     QString StartDuration;
     QString StartPathName;
+    // A write reached the row (set by MoveFormToData, cleared when a duplicate ID refuses the
+    // save); kept from one opening to the next.
+    static inline bool RecordWritten = false;
 
     // ---- life --------------------------------------------------------------------------------
     // The tool tips of cmdAddToPlaylist and cmbHeader name the current play list.
@@ -103,6 +106,18 @@ public:
     QString storedValue(const QString &field);
     // The close sequence; Cancel = true keeps the window open.
     void Form_Unload(bool &Cancel);
+    // The notes as the catalogue keeps them: lines ended by CR LF.
+    QString notesText() const;
+
+    // ---- save ----------------------------------------------------------------------------------
+    // Writes the boxes into the catalogue row (no checks of its own).
+    void MoveFormToData();
+    // The save command. `closeAfter`: the Save button's own click closes the window after a
+    // write; the record commands' calls leave it open on the saved song. True when written.
+    bool cmdSave_Click(bool closeAfter = true);
+    void cmdBrowseFile_Click();
+    void cmdBrowsePath_Click();
+    void cmdEditTags_Click();
     // The window's key preview. KeyCode / KeyAscii set to 0 swallow the key.
     void Form_KeyDown(int &KeyCode, int Shift);
     void Form_KeyPress(int &KeyAscii);

@@ -245,7 +245,9 @@ void RecordDisplay::Form_Unload(bool &Cancel) {
     if (main && NameEdit::isDuplicateView(main->Data1->recordSource()))
         s.RecordChanged = false; // nothing can be saved there, so nothing is asked
 
-    if (!s.RecordSaved && s.RecordChanged) {
+    // Edits made after an earlier save in this opening are asked about too: only a write that
+    // succeeded clears the change mark.
+    if (s.RecordChanged) {
         ui::Answer answer;
         if (s.PictureChanged) {
             answer = ui::msgBox(
@@ -264,7 +266,8 @@ void RecordDisplay::Form_Unload(bool &Cancel) {
             return;
         }
         s.PictureChanged = false;
-    } else if (s.RecordSaved) {
+    }
+    if (s.RecordSaved) {
         s.PictureChanged = false;
         if (main) {
             main->Data1->refresh();
@@ -274,7 +277,7 @@ void RecordDisplay::Form_Unload(bool &Cancel) {
         }
         QCoreApplication::processEvents();
         if (s.NewRecordAdded && s.AssignCatgOnAdd == 1 && !w_.txtSongName->text().trimmed().isEmpty())
-            modMain::ShowCategoryAssign();
+            modMain::ShowCategoryAssign(s.LastSavedRecordId); // nothing when a filter hides the song
         s.NewRecordAdded = false;
     }
     s.PlayFromMain = false;

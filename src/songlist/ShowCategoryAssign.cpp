@@ -1,5 +1,6 @@
 #include "songlist/ShowCategoryAssign.h"
 
+#include "platform/ui/DataControl.h"
 #include "platform/ui/MousePointer.h"
 #include "songlist/NameList.h"
 #include "songlist/OtherWindows.h"

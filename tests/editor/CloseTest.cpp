@@ -108,6 +108,7 @@ TEST_F(EditorTest, AfterASaveTheGridFindsTheSavedSongAndANewOneGetsItsCategories
         s.LastSavedRecordId = idOf(QStringLiteral("Plain Two"));
         s.PlayFromMain = true;
         NameEdit::setBoxText(e->txtSongName, QString::fromLatin1(c.name));
+        s.RecordChanged = false; // as a successful write leaves it
         w->Data1->moveFirst();
         e->close();
         EXPECT_TRUE(prompts.asked().isEmpty());

@@ -130,6 +130,14 @@ protected:
                 action();
         });
     }
+    // A stored field of a song, read past the grid.
+    static QVariant field(long id, const QString &name) {
+        auto rs = core::g().Db->openRecordset(QStringLiteral("Select %1 from tblContacts Where RecordID = %2").arg(name).arg(id));
+        return rs->eof() ? QVariant(QStringLiteral("<no row>")) : rs->value(0);
+    }
+    static long count(const QString &select) {
+        return core::g().Db->openRecordset(select)->value(0).toLongLong();
+    }
     const platform::ui::ScriptedPrompts::Asked &lastBox() const { return *prompts.lastAsked(); }
 
     QString music;

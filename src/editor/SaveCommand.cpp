@@ -1,0 +1,269 @@
+#include "editor/SaveCommand.h"
+
+#include "core/AppState.h"
+#include "core/FileError.h"
+#include "core/mCommon.h"
+#include "core/modMain.h"
+#include "editor/NameEdit.h"
+#include "editor/SongFileMove.h"
+#include "import/SongFields.h"
+#include "platform/db/DbError.h"
+#include "platform/ui/DataControl.h"
+#include "platform/ui/MousePointer.h"
+#include "platform/ui/PromptService.h"
+#include "songlist/NameList.h"
+
+#include <QFileInfo>
+#include <QLineEdit>
+
+namespace editor {
+
+namespace ui = platform::ui;
+namespace db = platform::db;
+using import::trimBlanks;
+using songlist::NameList;
+
+namespace {
+
+db::Recordset *gridRows() {
+    NameList *main = NameList::instance();
+    return main ? main->Data1->recordset() : nullptr;
+}
+
+// A field of the grid's current row, the edited song's stored value.
+QVariant stored(const char *field) {
+    db::Recordset *rows = gridRows();
+    if (!rows)
+        throw db::DbError(db::err::NoCurrentRecord, QStringLiteral("No current record."));
+    return rows->value(QString::fromLatin1(field));
+}
+
+QString withoutLeadingBlanks(const QString &text) {
+    qsizetype i = 0;
+    while (i < text.size() && text.at(i) == QLatin1Char(' '))
+        ++i;
+    return text.mid(i);
+}
+
+void refuse(const QString &text, const QString &title, ui::Icon icon = ui::Icon::Exclamation) {
+    ui::msgBox(text, ui::Buttons::OK, icon, title);
+}
+
+QString errorTextOf(const std::exception &e) {
+    if (const auto *f = dynamic_cast<const core::FileError *>(&e))
+        return f->description();
+    return db::errorText(e);
+}
+
+} // namespace
+
+QString SaveCommand::idQuerySql(bool leaveOutOwnRow) {
+    return leaveOutOwnRow ? QStringLiteral("SELECT ID, SongName from tblContacts Where ID=? And RecordID<>?")
+                          : QStringLiteral("SELECT ID, SongName from tblContacts Where ID=?");
+}
+
+QString SaveCommand::playListUpdateSql() {
+    return QStringLiteral("Update tblPlayListDetail Set FileName=? Where FileName=?");
+}
+
+QString SaveCommand::categoryNumber(const QString &categoryClause) {
+    const qsizetype eq = categoryClause.indexOf(QLatin1Char('='));
+    return eq < 0 ? QString() : categoryClause.mid(eq + 1).trimmed();
+}
+
+bool SaveCommand::cmdSave_Click(bool closeAfter) {
+    auto &s = core::g();
+    switch (checkAndWrite()) {
+    case Result::Unchanged:
+        w_.close();
+        return false;
+    case Result::Refused:
+    case Result::Failed:
+        return false;
+    case Result::Written:
+        break;
+    }
+    NameList *main = NameList::instance();
+    try {
+        if (closeAfter) {
+            ui::setMousePointer(ui::MousePointer::Default);
+            w_.close();
+            return true;
+        }
+        if (main) {
+            main->Data1->refresh();
+            main->Data1->findFirst(QStringLiteral("RecordID=") + QString::number(s.LastSavedRecordId));
+        }
+        s.NewRecordAdded = false;
+        ui::setMousePointer(ui::MousePointer::Default);
+    } catch (const std::exception &e) {
+        ui::setMousePointer(ui::MousePointer::Default);
+        ui::msgBox(errorTextOf(e), ui::Buttons::OK, ui::Icon::None, QStringLiteral("Error"));
+        w_.close();
+    }
+    return true;
+}
+
+SaveCommand::Result SaveCommand::checkAndWrite() {
+    auto &s = core::g();
+    NameList *main = NameList::instance();
+    if (main && NameEdit::isDuplicateView(main->Data1->recordSource()))
+        s.RecordChanged = false; // nothing is written there: the window just closes
+
+    if (withoutLeadingBlanks(w_.txtSongName->text()).isEmpty()) {
+        refuse(QStringLiteral("You cannot add a Song that does not have a Name."),
+               QStringLiteral("Song Name was not specified"));
+        return Result::Refused;
+    }
+    if (!s.RecordChanged)
+        return Result::Unchanged;
+
+    std::optional<Move> move;
+    try {
+        // A folder typed without its final "/" gets it, so PathName & FileName names the file.
+        const QString folder = w_.txtPathName->text();
+        if (mCommon::FolderExists(folder) && !folder.endsWith(QLatin1Char('/')))
+            NameEdit::setBoxText(w_.txtPathName, folder + QLatin1Char('/'));
+        if (renameCheck(move) == Outcome::Refused || folderAndFileCheck() == Outcome::Refused ||
+            idCheck() == Outcome::Refused)
+            return Result::Refused;
+    } catch (const std::exception &e) {
+        ui::msgBox(errorTextOf(e), ui::Buttons::OK, ui::Icon::None, QStringLiteral("Error"));
+        return Result::Failed;
+    }
+
+    try {
+        writeAll(move);
+    } catch (const std::exception &e) {
+        ui::setMousePointer(ui::MousePointer::Default);
+        ui::msgBox(errorTextOf(e), ui::Buttons::OK, ui::Icon::None, QStringLiteral("Error"));
+        if (move)
+            w_.txtFileName->setFocus();
+        return Result::Failed;
+    }
+    s.RecordSaved = true;
+    s.RecordChanged = false;
+    return Result::Written;
+}
+
+SaveCommand::Outcome SaveCommand::renameCheck(std::optional<Move> &move) {
+    auto &s = core::g();
+    if (s.FileRenameDisabled || !s.EditingExistingRecord)
+        return Outcome::Go;
+    const QVariant storedFile = stored("FileName"), storedFolder = stored("PathName");
+    const QString fileName = w_.txtFileName->text(), folder = w_.txtPathName->text();
+    // A Null stored value counts as no difference.
+    const bool fileDiffers = !storedFile.isNull() && storedFile.toString() != fileName;
+    const bool folderDiffers = !storedFolder.isNull() && storedFolder.toString() != folder;
+    if (!fileDiffers && !folderDiffers)
+        return Outcome::Go;
+
+    const QString from = modMain::NullToEmpty(storedFolder).toString() + modMain::NullToEmpty(storedFile).toString();
+    const QString to = folder + fileName;
+    if (!modMain::NullToEmpty(storedFile).toString().isEmpty() && !fileName.isEmpty() && mCommon::FileExists(from) &&
+        mCommon::FolderExists(folder) && mCommon::IsValidFileName(fileName)) {
+        if (QFileInfo::exists(to) && !mCommon::SameFile(from, to)) {
+            refuse(QStringLiteral("The file \"%1\" already exists.  This song's file was not renamed or moved.\r\n"
+                                  "To point this song at that file, turn off file renaming in the Options menu, then "
+                                  "save.")
+                       .arg(to),
+                   QStringLiteral("File already exists"));
+            w_.txtFileName->setFocus();
+            return Outcome::Refused;
+        }
+        move = Move{from, to};
+        return Outcome::Go;
+    }
+    if (!mCommon::IsValidFileName(fileName)) {
+        if (!trimBlanks(fileName).isEmpty())
+            refuse(QStringLiteral("File Name contains illegal characters.  Please correct it."),
+                   QStringLiteral("Invalid File Name"));
+        else
+            refuse(QStringLiteral("File Name is blank.  Please correct it."), QStringLiteral("Blank File Name"));
+        w_.txtFileName->setFocus();
+        return Outcome::Refused;
+    }
+    return Outcome::Go;
+}
+
+SaveCommand::Outcome SaveCommand::folderAndFileCheck() {
+    const QString folder = trimBlanks(w_.txtPathName->text());
+    const QString fileName = trimBlanks(w_.txtFileName->text());
+    if (!folder.isEmpty() && !mCommon::FolderExists(w_.txtPathName->text())) {
+        refuse(QStringLiteral("The Path name does not exist."), QStringLiteral("Invalid Path Name"));
+        return Outcome::Refused;
+    }
+    if (folder.isEmpty() && !fileName.isEmpty()) {
+        refuse(QStringLiteral("The Path name cannot be blank if the File name is not blank."),
+               QStringLiteral("Invalid Path Name"));
+        return Outcome::Refused;
+    }
+    if (fileName.isEmpty() && !folder.isEmpty()) {
+        refuse(QStringLiteral("The File name cannot be blank if the Path name is not blank."),
+               QStringLiteral("Invalid File Name"));
+        return Outcome::Refused;
+    }
+    return Outcome::Go;
+}
+
+SaveCommand::Outcome SaveCommand::idCheck() {
+    auto &s = core::g();
+    const QString id = trimBlanks(w_.txtID->text());
+    if (id.isEmpty())
+        return Outcome::Go;
+    // The edited song's own row, which may still carry its old name, is no other song.
+    const bool own = s.EditingExistingRecord;
+    auto rs = own ? s.Db->openRecordset(idQuerySql(true), {id, stored("RecordID")})
+                  : s.Db->openRecordset(idQuerySql(false), {id});
+    if (rs->eof())
+        return Outcome::Go;
+    const QString other = trimBlanks(modMain::NullToEmpty(rs->value(QStringLiteral("SongName"))).toString()).toUpper();
+    if (other == trimBlanks(w_.txtSongName->text()).toUpper())
+        return Outcome::Go;
+    NameEdit::RecordWritten = false;
+    refuse(QStringLiteral("You cannot have a Song with the same ID number as an existing Song."),
+           QStringLiteral("Duplicate ID"), ui::Icon::Critical);
+    w_.txtID->setFocus();
+    return Outcome::Refused;
+}
+
+void SaveCommand::writeAll(const std::optional<Move> &move) {
+    auto &s = core::g();
+    if (move)
+        SongFileMove::move(move->from, move->to);
+    // What the write leaves behind is put back when it does not reach the catalogue.
+    const long lastSaved = s.LastSavedRecordId;
+    const bool newAdded = s.NewRecordAdded, written = NameEdit::RecordWritten;
+    ui::setMousePointer(ui::MousePointer::Hourglass);
+    try {
+        db::Transaction t(*s.Db);
+        if (move)
+            s.Db->execute(playListUpdateSql(), {move->to, move->from});
+        w_.MoveFormToData();
+        const QString category = categoryNumber(s.CategoryClause);
+        if (s.NewRecordAdded && !category.isEmpty()) {
+            auto links = s.Db->openRecordset(QStringLiteral("tblCategoryID"), db::RecordsetType::Table);
+            links->addNew();
+            links->setValue(QStringLiteral("ID"), qint64(s.LastSavedRecordId));
+            links->setValue(QStringLiteral("CategoryNumber"), category);
+            links->update();
+            links->close();
+        }
+        t.commit();
+    } catch (const std::exception &e) {
+        s.LastSavedRecordId = lastSaved;
+        s.NewRecordAdded = newAdded;
+        NameEdit::RecordWritten = written;
+        if (!move)
+            throw;
+        // The row was not written: the file goes back where the row says it is.
+        try {
+            SongFileMove::move(move->to, move->from);
+        } catch (const std::exception &back) {
+            throw core::FileError(75, errorTextOf(e) + QStringLiteral("\r\n") + errorTextOf(back));
+        }
+        throw;
+    }
+}
+
+} // namespace editor

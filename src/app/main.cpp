@@ -5,6 +5,7 @@
 #include "core/StartupHooks.h"
 #include "editor/EditorWindows.h"
 #include "platform/ui/Application.h"
+#include "player/PlayCommands.h"
 #include "player/PlayForm.h"
 #include "songlist/NameListEntry.h"
 
@@ -23,6 +24,7 @@ int main(int argc, char **argv) {
     core::hooks().showMainWindow = [] { songlist::ShowNameList(); };
     editor::registerWindows();
     core::hooks().showPlayerOnly = [](const QString &path) { player::showPlayerOnly(path); };
+    player::registerPlayCommands();
     static int exitCode = 0;
     core::hooks().endProgram = [](int code) {
         exitCode = code;

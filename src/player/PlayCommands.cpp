@@ -3,7 +3,10 @@
 #include "core/AppState.h"
 #include "core/FileError.h"
 #include "core/MsgForm.h"
+#include "core/mBrowseDirectorysOnly.h"
 #include "core/mCommon.h"
+#include "core/mRecursiveDir.h"
+#include "platform/shell/ShellFolder.h"
 #include "editor/NameEdit.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
@@ -18,6 +21,8 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -276,12 +281,200 @@ void editorPlay_Click() {
     }
 }
 
+
+// ============================================================================ a folder of files
+
+namespace {
+
+const QStringList kFolderExtensions{".mp3", ".m4a", ".wma", ".wav", ".flac", ".ogg"};
+const QStringList kTreeExtensions{".ogg", ".wav", ".aac", ".wma", ".m4a", ".mp3", "flac"};
+
+// The last four characters in lower case; "flac" becomes ".flac" where `dotFlac` is set.
+QString extensionOf(const QString &name, bool dotFlac) {
+    QString ext = name.right(4).toLower();
+    if (dotFlac && ext == QLatin1String("flac"))
+        ext = QStringLiteral(".flac");
+    return ext;
+}
+
+// Title and artist of an item from the shell's columns, with their fallbacks.
+Song folderSong(const platform::shell::ShellFolder &folder, const platform::shell::ShellItem &item,
+                const QString &fileName) {
+    const bool v6 = g().WinMajorVersion >= 6;
+    QString title = folder.getDetailsOf(item, v6 ? 21 : 10).left(255);
+    QString artist = folder.getDetailsOf(item, v6 ? 13 : 16).left(255);
+    if (artist <= QStringLiteral(" "))
+        artist = QStringLiteral("Unknown");
+    if (title <= QStringLiteral(" "))
+        title = fileName;
+    return {folder.path() + fileName, title + QStringLiteral(" <> ") + artist};
+}
+
+// The file name Play Folder takes for an item, or empty when the item is skipped.
+QString folderFileName(const platform::shell::ShellFolder &folder, const platform::shell::ShellItem &item) {
+    if (folder.getDetailsOf(item, 6).toLower().contains(u'd'))
+        return {};
+    const QString name = item.name();
+    QString ext = extensionOf(name, true);
+    if (kFolderExtensions.contains(ext))
+        return name.left(255);
+    if (ext.startsWith(u'.'))
+        return {};
+    // No visible extension: the type text decides, else a file of that name with one.
+    const QString type = folder.getDetailsOf(item, 2).toLower();
+    if (type.contains(QLatin1String("mp3")))
+        ext = QStringLiteral(".mp3");
+    else if (type.contains(QLatin1String("mp4")) || type.contains(QLatin1String("m4a")) ||
+             type.contains(QLatin1String("mpeg-4 audio")))
+        ext = QStringLiteral(".m4a");
+    else if (type.contains(QLatin1String("windows media audio")) || type.contains(QLatin1String("wma")))
+        ext = QStringLiteral(".wma");
+    else if (type.contains(QLatin1String("wav")))
+        ext = QStringLiteral(".wav");
+    else if (type.contains(QLatin1String("ogg")))
+        ext = QStringLiteral(".ogg");
+    else if (type.contains(QLatin1String("flac file")))
+        ext = QStringLiteral(".flac");
+    else if (type.contains(QLatin1String("video")))
+        ext = QStringLiteral(".m4a");
+    else {
+        const QStringList found =
+            QDir(folder.path()).entryList({name + QStringLiteral(".*")}, QDir::Files | QDir::Hidden, QDir::Name);
+        if (found.isEmpty())
+            return {};
+        ext = extensionOf(found.first(), true);
+        if (!kFolderExtensions.contains(ext))
+            return {};
+    }
+    return (name + ext).left(255);
+}
+
+void noSongsFound() {
+    ui::setMousePointer(ui::MousePointer::Default);
+    ui::msgBox(QStringLiteral("No music files found in this folder."), ui::Buttons::OK, ui::Icon::Exclamation,
+               QStringLiteral("No songs found to play"));
+    g().PlayFromFolder = true;
+    closePlayer(true);
+}
+
+// Asks for the folder; empty when cancelled.
+QString chooseFolder(const QString &caption) {
+    auto &s = g();
+    if (s.LastCopyFolder.isEmpty())
+        s.LastCopyFolder = QDir::currentPath() + QLatin1Char('/');
+    return mBrowseDirectorysOnly::BrowseForFolder(songlist::NameList::instance(), QStringLiteral("Select a Folder"),
+                                                  s.LastCopyFolder, caption);
+}
+
+} // namespace
+
+void mnuPlayFolder_Click() {
+    auto &s = g();
+    QString folderPath = chooseFolder(QStringLiteral("Play a Folder of Music Files"));
+    if (folderPath.isEmpty())
+        return;
+    mCommon::AddBackslash(folderPath);
+    s.LastCopyFolder = folderPath;
+    try {
+        s.PlayFromFolder = true;
+        closePlayer(true);
+        ui::HourglassPointer busy;
+        showProgress(QStringLiteral("Loading songs into Player..."));
+        QList<Song> songs;
+        QStringList lines;
+        if (auto folder = platform::shell::ShellFolder::nameSpace(folderPath, s.WinMajorVersion)) {
+            for (const auto &item : folder->items()) {
+                const QString fileName = folderFileName(*folder, item);
+                if (!playable(folderPath, fileName))
+                    continue;
+                songs << folderSong(*folder, item, fileName);
+                lines << songs.last().path;
+            }
+        }
+        PlayListFile::write(tempListPath(), lines);
+        unloadProgress();
+        if (songs.isEmpty()) {
+            noSongsFound();
+            return;
+        }
+        s.PlayPath = tempListPath();
+        s.PlayCaption = QStringLiteral("All Songs in Folder");
+        PlayForm *p = handTo(songs);
+        s.PlayCaption = folderPath;
+        p->lblNumSongs->setText(QStringLiteral("Number of songs: %1").arg(p->lbSongs->count()));
+        showPlayer(p);
+    } catch (const std::exception &e) {
+        ui::setMousePointer(ui::MousePointer::Default);
+        unloadProgress();
+        ui::msgBox(db::errorText(e), ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("Play Folder Error"));
+    }
+}
+
+void mnuPlayFolderAndSubfolders_Click() {
+    auto &s = g();
+    QString folderPath = chooseFolder(QStringLiteral("Play a Folder (including subfolders) of Music Files"));
+    if (folderPath.isEmpty())
+        return;
+    mCommon::AddBackslash(folderPath);
+    try {
+        ui::HourglassPointer busy;
+        s.PlayFromFolder = true;
+        closePlayer(true);
+        // An earlier progress window's closing set CancelScan; the walk must not stop at once.
+        s.CancelScan = false;
+        QStringList folders;
+        mRecursiveDir::GetAllSubFolders(folderPath, folders);
+        auto *progress = showProgress(QStringLiteral("Adding Songs to Player..."));
+        progress->Msg->setText(QStringLiteral("Please wait..."));
+        progress->Frame1->setVisible(true);
+        progress->Label1->setVisible(true);
+        QList<Song> songs;
+        QStringList lines;
+        for (int i = 0; i < folders.size(); ++i) {
+            progress->advanceProgress(i + 1, folders.size());
+            auto folder = platform::shell::ShellFolder::nameSpace(folders[i], s.WinMajorVersion);
+            if (!folder)
+                continue;
+            for (const auto &item : folder->items()) {
+                const QString name = item.name();
+                if (name.startsWith(u'.') || !kTreeExtensions.contains(extensionOf(name, false)))
+                    continue;
+                const QString fileName = name.left(255);
+                if (!playable(folders[i], fileName))
+                    continue;
+                songs << folderSong(*folder, item, fileName);
+                lines << songs.last().path;
+            }
+        }
+        PlayListFile::write(tempListPath(), lines);
+        unloadProgress();
+        if (songs.isEmpty()) {
+            noSongsFound();
+            return;
+        }
+        s.PlayPath = tempListPath();
+        s.PlayCaption = folderPath;
+        PlayForm *p = handTo(songs);
+        p->lbSongs->setCurrentRow(0);
+        p->lbSongURL->setCurrentRow(0);
+        p->lblNumSongs->setText(QStringLiteral("Number of songs: %1").arg(p->lbSongs->count()));
+        showPlayer(p);
+    } catch (const std::exception &e) {
+        ui::setMousePointer(ui::MousePointer::Default);
+        unloadProgress();
+        ui::msgBox(db::errorText(e), ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("Play Folder Error"));
+    }
+}
+
 // ============================================================================ registration
 
 void registerPlayCommands() {
     OtherWindows::set(QString::fromLatin1(OtherWindows::PlayCurrentSong), [](const QString &) { cmdPlay_Click(); });
     OtherWindows::set(QString::fromLatin1(OtherWindows::PlayAllSongs), [](const QString &) { cmdPlayAll_Click(); });
     OtherWindows::set(QString::fromLatin1(OtherWindows::NameEditPlay), [](const QString &) { editorPlay_Click(); });
+    OtherWindows::set(QString::fromLatin1(OtherWindows::PlayFolder), [](const QString &) { mnuPlayFolder_Click(); });
+    OtherWindows::set(QString::fromLatin1(OtherWindows::PlayFolderAndSubfolders),
+                      [](const QString &) { mnuPlayFolderAndSubfolders_Click(); });
 }
 
 } // namespace player

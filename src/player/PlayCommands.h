@@ -10,6 +10,8 @@ namespace player {
 void cmdPlay_Click();       // NameList: the current song
 void cmdPlayAll_Click();    // NameList: every displayed song, in the grid's order
 void editorPlay_Click();    // NameEdit: the song the editor shows
+void mnuPlayFolder_Click();                 // NameList: the music files of one folder
+void mnuPlayFolderAndSubfolders_Click();    // NameList: those of a folder and every folder below
 
 // Closes a running player. When none is loaded and `asIfLoaded` is set, the shared state and
 // the temporary list end as a load and unload of the player would leave them (start flags

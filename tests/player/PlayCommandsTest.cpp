@@ -5,6 +5,7 @@
 #include "core/StartupHooks.h"
 #include "platform/db/Database.h"
 #include "core/MsgForm.h"
+#include <QAction>
 #include <QFileInfo>
 #include "platform/ui/DataControl.h"
 #include "player/PlayCommands.h"
@@ -217,6 +218,79 @@ TEST_F(PlayCommandsTest, PlayAllIntoADataFolderThatCannotBeWrittenReportsTheReas
     EXPECT_EQ(prompts.asked()[0].title, QStringLiteral("Play All Error"));
     EXPECT_TRUE(prompts.asked()[0].text.contains(QStringLiteral("no such folder"))) << prompts.asked()[0].text.toStdString();
     EXPECT_EQ(prompts.asked()[0].icon, platform::ui::Icon::Critical);
+}
+
+// ---------------------------------------------------------------- folders
+
+TEST_F(PlayCommandsTest, PlayFolderTakesTheMusicFilesOfOneFolderAndTheTreeCommandThoseBelowToo) {
+    const QString root = tmp.path() + QStringLiteral("/tree/");
+    QDir().mkpath(root + QStringLiteral("sub/deeper"));
+    QDir().mkpath(root + QStringLiteral("only.mp3"));  // a folder named like a music file
+    QFile::copy(QStringLiteral(ORVALIS_TEST_DATA_DIR "/id3v24-utf8.mp3"), root + QStringLiteral("tagged.mp3"));
+    for (const char *name : {"plain.mp3", "Loud.FLAC", "clip.aac", ".dot.mp3", "picture.jpg", "noext",
+                             "sub/deeper/x.ogg", "sub/y \"#&.wav"})
+        testenv::writeFile(root + QString::fromUtf8(name), "x");
+    open();
+    g().WinMajorVersion = 6;
+    g().LastCopyFolder = QStringLiteral("/start/");
+
+    prompts.clear();
+    prompts.answerFolder(root);
+    w->mnuPlayFolder->trigger();
+    EXPECT_EQ(prompts.asked()[0].kind, platform::ui::ScriptedPrompts::Asked::Kind::Folder);
+    PlayForm *p = player();
+    ASSERT_TRUE(p);
+    const QStringList oneFolder = entries(p->lbSongURL);
+    EXPECT_EQ(oneFolder, (QStringList{root + QStringLiteral("Loud.FLAC"), root + QStringLiteral("plain.mp3"),
+                                      root + QStringLiteral("tagged.mp3")}));
+    EXPECT_EQ(entries(p->lbSongs)[1], QStringLiteral("plain.mp3 <> Unknown")) << "title and artist fall back";
+    EXPECT_FALSE(entries(p->lbSongs)[2].startsWith(QStringLiteral("tagged.mp3"))) << "the tag's title";
+    EXPECT_EQ(tempList(), (oneFolder.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8());
+    EXPECT_EQ(p->windowTitle(), QStringLiteral("All Songs in Folder"));
+    EXPECT_EQ(g().PlayCaption, root);
+    EXPECT_EQ(p->lblNumSongs->text(), QStringLiteral("Number of songs: 3"));
+    EXPECT_EQ(g().LastCopyFolder, root);
+    EXPECT_FALSE(g().PlayFromFolder) << "cleared by the closing of the player it loads first";
+
+    g().CancelScan = true;  // as an earlier progress window leaves it
+    g().LastCopyFolder = QStringLiteral("/start/");
+    prompts.answerFolder(root);
+    w->mnuPlayFolderAndSubfolders->trigger();
+    p = player();
+    ASSERT_TRUE(p);
+    EXPECT_EQ(entries(p->lbSongURL),
+              (QStringList{root + QStringLiteral("clip.aac"), root + QStringLiteral("Loud.FLAC"),
+                           root + QStringLiteral("plain.mp3"), root + QStringLiteral("tagged.mp3"),
+                           root + QStringLiteral("sub/y \"#&.wav"), root + QStringLiteral("sub/deeper/x.ogg")}));
+    EXPECT_EQ(p->lbSongs->currentRow(), 0);
+    EXPECT_EQ(p->windowTitle(), root);
+    EXPECT_EQ(g().LastCopyFolder, QStringLiteral("/start/")) << "not changed by the tree command";
+}
+
+TEST_F(PlayCommandsTest, PlayFolderCancelledOrEmptyPlaysNothing) {
+    const QString root = tmp.path() + QStringLiteral("/empty/");
+    QDir().mkpath(root + QStringLiteral("sub"));
+    testenv::writeFile(root + QStringLiteral("cover.jpg"), "x");
+    open();
+    g().LastCopyFolder.clear();
+    prompts.clear();
+    prompts.answerFolder(std::nullopt);
+    w->mnuPlayFolder->trigger();
+    EXPECT_FALSE(player());
+    EXPECT_EQ(g().LastCopyFolder, QDir::currentPath() + QLatin1Char('/'));
+    EXPECT_EQ(prompts.asked().size(), 1);
+
+    for (QAction *command : {w->mnuPlayFolder, w->mnuPlayFolderAndSubfolders}) {
+        prompts.clear();
+        prompts.answerFolder(root);
+        command->trigger();
+        EXPECT_FALSE(player());
+        ASSERT_EQ(prompts.asked().size(), 2);
+        EXPECT_EQ(prompts.asked()[1].title, QStringLiteral("No songs found to play"));
+        EXPECT_EQ(prompts.asked()[1].text, QStringLiteral("No music files found in this folder."));
+        EXPECT_FALSE(g().PlayFromFolder);
+        EXPECT_EQ(tempList(), QByteArray("<none>"));
+    }
 }
 
 // ---------------------------------------------------------------- the play-list file

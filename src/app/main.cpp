@@ -6,6 +6,7 @@
 #include "core/StartupHooks.h"
 #include "editor/EditorWindows.h"
 #include "platform/ui/Application.h"
+#include "player/PlayCommands.h"
 #include "player/PlayForm.h"
 #include "reports/Reports.h"
 #include "songlist/NameListEntry.h"
@@ -27,6 +28,7 @@ int main(int argc, char **argv) {
     core::hooks().showMainWindow = [] { songlist::ShowNameList(); };
     editor::registerWindows();
     core::hooks().showPlayerOnly = [](const QString &path) { player::showPlayerOnly(path); };
+    player::registerPlayCommands();
     static int exitCode = 0;
     core::hooks().endProgram = [](int code) {
         exitCode = code;

@@ -118,6 +118,10 @@ void PlayForm::buildControls() {
     connect(cbNowPlaying, &QCheckBox::stateChanged, this, [this] { cbNowPlaying_Click(); });
     connect(cmdLyrics, &QPushButton::clicked, this, [this] { cmdLyrics_Click(); });
     connect(cmdExit, &QPushButton::clicked, this, [this] { cmdExit_Click(); });
+    connect(WindowsMediaPlayer1, &media::MediaPlayer::playStateChange, this,
+            [this](int state) { WindowsMediaPlayer1_PlayStateChange(state); });
+    connect(WindowsMediaPlayer1, &media::MediaPlayer::currentItemChange, this,
+            [this] { WindowsMediaPlayer1_CurrentItemChange(); });
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) { focusChanged(old, now); });
 }
 

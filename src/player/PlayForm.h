@@ -96,6 +96,12 @@ public:
     void cbNowPlaying_Click();
     void cmdLyrics_Click();
     void cmdExit_Click();
+    // What the player does when its state or its current song changes.
+    void WindowsMediaPlayer1_PlayStateChange(int NewState);
+    void WindowsMediaPlayer1_CurrentItemChange();
+    // Puts the next ("next") or a random ("random") song of the main grid's view, as it was when
+    // the window loaded, into the player; the Ready state that follows starts it.
+    void PlayNextRandom(const QString &Mode);
 
     // The address Lyrics opens for a song text ("Song <> Artist" or a song alone).
     static QUrl lyricsAddress(const QString &songText);
@@ -120,6 +126,10 @@ private:
     void focusChanged(QWidget *old, QWidget *now);
     void selectBoth(int index);
     void showNowPlaying();
+    void setNowPlayingCaption();
+    void moveBoth(int by);
+    QString songPath(int index) const;
+    QString entryText(int index) const;
 
     QHash<const QWidget *, songlist::TwRect> rects_;
     bool inResize_ = false;

@@ -1,6 +1,7 @@
 #include "songlist/NameList.h"
 
 #include "core/AppState.h"
+#include "core/Rnd.h"
 #include "core/About.h"
 #include "core/CommonDialogControl.h"
 #include "core/MSendInput.h"
@@ -452,6 +453,13 @@ void NameList::wireCommands() {
     on(AddMusicFolder, &NameList::AddMusicFolder_Click);
     on(AddOneMusicFile, &NameList::AddOneMusicFile_Click);
     on(ScanFiles, &NameList::ScanFiles_Click);
+    on(cmdPlay, &NameList::cmdPlay_Click);
+    on(mnuPlayCurrentSong, &NameList::mnuPlayCurrentSong_Click);
+    on(mnuPopupPlay, &NameList::mnuPopupPlay_Click);
+    on(cmdPlayAll, &NameList::cmdPlayAll_Click);
+    on(mnuPlayAllSongs, &NameList::mnuPlayAllSongs_Click);
+    on(mnuPlayFolder, &NameList::mnuPlayFolder_Click);
+    on(mnuPlayFolderAndSubfolders, &NameList::mnuPlayFolderAndSubfolders_Click);
     new CommandWiring(*this);
 }
 
@@ -575,7 +583,7 @@ void NameList::Form_Load() {
         throw db::DbError(db::err::GeneralError, QStringLiteral("The catalogue database is not open."));
 
     // The player's random choices draw on this generator.
-    std::srand(unsigned(std::time(nullptr)));
+    core::Randomize();
 
     s.RememberWindowSize = RegistryOptions::rememberWindowSize();
 
@@ -1349,6 +1357,16 @@ void NameList::cmdEdit_Click() { RecordCommands(*this).cmdEdit_Click(); }
 void NameList::EditViewMenu_Click() { cmdEdit_Click(); }
 void NameList::cmdDelete_Click() { RecordCommands(*this).cmdDelete_Click(); }
 void NameList::mnuPopupDelete_Click() { cmdDelete_Click(); }
+
+void NameList::cmdPlay_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::PlayCurrentSong)); }
+void NameList::mnuPlayCurrentSong_Click() { cmdPlay_Click(); }
+void NameList::mnuPopupPlay_Click() { cmdPlay_Click(); }
+void NameList::cmdPlayAll_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::PlayAllSongs)); }
+void NameList::mnuPlayAllSongs_Click() { cmdPlayAll_Click(); }
+void NameList::mnuPlayFolder_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::PlayFolder)); }
+void NameList::mnuPlayFolderAndSubfolders_Click() {
+    OtherWindows::open(QString::fromLatin1(OtherWindows::PlayFolderAndSubfolders));
+}
 void NameList::DisplayRecCntMenu_Click() { RecordCommands(*this).DisplayRecCntMenu_Click(); }
 void NameList::cmdCount_Click() { DisplayRecCntMenu_Click(); }
 

@@ -275,6 +275,14 @@ public:
     void EditViewMenu_Click();
     void cmdDelete_Click();
     void mnuPopupDelete_Click();
+    // Play commands (the player subsystem does their work).
+    void cmdPlay_Click();
+    void mnuPlayCurrentSong_Click();
+    void mnuPopupPlay_Click();
+    void cmdPlayAll_Click();
+    void mnuPlayAllSongs_Click();
+    void mnuPlayFolder_Click();
+    void mnuPlayFolderAndSubfolders_Click();
     void DisplayRecCntMenu_Click();
     void cmdCount_Click();
 

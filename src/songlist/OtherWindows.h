@@ -21,6 +21,11 @@ public:
     static constexpr const char *frmChangeFilePath = "frmChangeFilePath";
     static constexpr const char *frmReplace = "frmReplace";
     static constexpr const char *LoadSongPictures = "LoadSongPictures";
+    // The main window's play commands, which hand songs to the player.
+    static constexpr const char *PlayCurrentSong = "NameList.cmdPlay";
+    static constexpr const char *PlayAllSongs = "NameList.cmdPlayAll";
+    static constexpr const char *PlayFolder = "NameList.mnuPlayFolder";
+    static constexpr const char *PlayFolderAndSubfolders = "NameList.mnuPlayFolderAndSubfolders";
     // Windows and commands the song editor opens.
     static constexpr const char *NotesForm = "NotesForm";
     static constexpr const char *PictureForm = "PictureForm";

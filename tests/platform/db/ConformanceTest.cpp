@@ -319,3 +319,42 @@ TEST_F(SampleDbTest, TableRecordsetsSeekOnTheirNamedIndexes) {
 }
 
 } // namespace
+
+// The player's next and random songs: the grid's source with its "*" replaced by the four
+// columns it needs gives the same rows in the same order, and a song is found again by its folder
+// and file name even when the folder holds a double quote.
+TEST_F(SampleDbTest, PlayerSourcesKeepTheGridsRowsAndFindASongByAQuotedPath) {
+    const struct {
+        const char *grid, *player;
+    } rows[] = {
+        {"Select * from  tblContacts Where Selected < 'x'  Order By tblContacts!Year, Artist, SongName",
+         "Select distinctrow FileName, PathName, SongName, Artist from  tblContacts Where Selected < 'x'  Order By "
+         "tblContacts!Year, Artist, SongName"},
+        {"Select * from  qryContacts Where  CategoryNumber = 1 Order By SongName",
+         "Select distinctrow FileName, PathName, SongName, Artist from  qryContacts Where  CategoryNumber = 1 Order "
+         "By SongName"},
+    };
+    for (const auto &row : rows) {
+        auto grid = open(QString::fromUtf8(row.grid), RecordsetType::Snapshot);
+        auto player = open(QString::fromUtf8(row.player), RecordsetType::Snapshot);
+        EXPECT_FALSE(column(*grid, QStringLiteral("SongName")).isEmpty());
+        EXPECT_EQ(column(*player, QStringLiteral("SongName")), column(*grid, QStringLiteral("SongName"))) << row.player;
+        EXPECT_EQ(column(*player, QStringLiteral("FileName")), column(*grid, QStringLiteral("FileName")));
+        EXPECT_EQ(player->fieldCount(), 4);
+    }
+
+    db->execute(QStringLiteral("Insert Into tblContacts (SongName, PathName, FileName) Values "
+                               "('Quoted', '/m/Say \"Hi\"/', 'x.mp3')"));
+    auto rs = open(QStringLiteral("Select distinctrow FileName, PathName, SongName, Artist from  tblContacts Order By "
+                                  "SongName"),
+                   RecordsetType::Snapshot);
+    rs->findFirst(QStringLiteral("PathName=\"/m/Say \"\"Hi\"\"/\" And FileName=\"x.mp3\""));
+    ASSERT_FALSE(rs->noMatch());
+    EXPECT_EQ(rs->value(QStringLiteral("SongName")).toString(), QStringLiteral("Quoted"));
+    rs->moveFirst();
+    rs->findFirst(QStringLiteral("PathName=? And FileName=?"), {QStringLiteral("/m/Say \"Hi\"/"), QStringLiteral("x.mp3")});
+    ASSERT_FALSE(rs->noMatch());
+    EXPECT_EQ(rs->value(QStringLiteral("SongName")).toString(), QStringLiteral("Quoted"));
+    rs->findFirst(QStringLiteral("PathName=? And FileName=?"), {QStringLiteral("/M/Say \"Hi\"/"), QStringLiteral("x.mp3")});
+    EXPECT_TRUE(rs->noMatch()) << "paths compare exactly";
+}

@@ -1,5 +1,6 @@
 // The orvalis executable: installs the windows the start-up shows, runs the start-up with the
 // command line, then the event loop while the main window lives.
+#include "categories/RegisterWindows.h"
 #include "core/Main.h"
 #include "core/SingleInstance.h"
 #include "core/StartupHooks.h"
@@ -20,6 +21,7 @@ int main(int argc, char **argv) {
     // the maintenance commands close it before they re-open the catalogue.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    categories::registerWindows();
     core::hooks().showMainWindow = [] { songlist::ShowNameList(); };
     editor::registerWindows();
     core::hooks().showPlayerOnly = [](const QString &path) { player::showPlayerOnly(path); };

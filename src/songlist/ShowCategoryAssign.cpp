@@ -17,4 +17,17 @@ void ShowCategoryAssign() {
     songlist::OtherWindows::open(name);
 }
 
+void ShowCategoryAssign(qint64 savedRecordId) {
+    const auto *w = songlist::NameList::instance();
+    if (!w || !w->Data1->hasCurrentRow())
+        return;
+    try {
+        if (w->Data1->recordset()->value(QStringLiteral("RecordID")).toLongLong() != savedRecordId)
+            return;
+    } catch (const platform::db::DbError &) {
+        return;
+    }
+    ShowCategoryAssign();
+}
+
 } // namespace modMain

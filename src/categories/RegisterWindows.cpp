@@ -3,6 +3,7 @@
 #include "categories/CategoryAssign.h"
 #include "categories/CategoryForm.h"
 #include "categories/CatgAssignAll.h"
+#include "categories/CriteriaForm.h"
 #include "platform/ui/Forms.h"
 #include "songlist/OtherWindows.h"
 
@@ -21,6 +22,7 @@ void registerWindows() {
     registerModal<CategoryForm>(OtherWindows::CategoryForm);
     registerModal<CategoryAssign>(OtherWindows::CategoryAssign);
     registerModal<CatgAssignAll>(OtherWindows::CatgAssignAll);
+    registerModal<CriteriaForm>(OtherWindows::CriteriaForm);
 }
 
 } // namespace categories

@@ -39,6 +39,7 @@ struct AppState {
     QString SelectedClause;
     QString OrderByClause;
     QString SavedRecordSource;
+    QString LastCriteriaText;      // the filter text last applied or left in the filter window
     bool SortIsDate = false;
     QString LocateCriteria;
     long SelectedCount = 0;

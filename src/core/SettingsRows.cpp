@@ -198,7 +198,15 @@ bool SettingsRows::renameFilter(const QString &oldName, const QString &newName) 
     return true;
 }
 
-void SettingsRows::deleteFilter(const QString &name) { deleteNamed(QString::fromLatin1(Filter), name); }
+bool SettingsRows::deleteFilter(const QString &name) {
+    // Older catalogues may hold twins of one name: the row a lookup finds is the one that goes.
+    Opened rs(kByTypeAndName, {QString::fromLatin1(Filter), name});
+    if (rs->recordCount() <= 0)
+        return false;
+    rs->moveFirst();
+    rs->deleteRecord();
+    return true;
+}
 
 QString SettingsRows::notesSql() {
     return QStringLiteral("Select Type, Name, Setting8 from tblSettings Where Type='NOTE' Order by Name");

@@ -77,7 +77,8 @@ public:
     static void saveFilter(const QString &name, const QString &criteria);
     // False when no filter has the old name.
     static bool renameFilter(const QString &oldName, const QString &newName);
-    static void deleteFilter(const QString &name);
+    // Deletes the first filter row of that name only; false when there is none.
+    static bool deleteFilter(const QString &name);
 
     // Notes: Name = the title, Setting8 = the note as rich text; LASTNOTE: Name = list index.
     // "Select Type, Name, Setting8 from tblSettings Where Type='NOTE' Order by Name"

@@ -43,6 +43,17 @@ INSTANTIATE_TEST_SUITE_P(
              "SongName", "Bohemian Rhapsody|Hey Jude|Jóga|La Vie en rose|Let It Be|Love of My Life"},
         Case{"Select distinctrow * from  qryContacts Where  (Artist like \"queen\")  And  CategoryNumber = 1 Order By SongName",
              "RecordID", "16"},
+        // The four shapes the filter window builds: with and without a category, with the grid's
+        // sort or the user's own order.
+        Case{"Select distinctrow * from  tblContacts Where  (Artist = \"Queen\")  Order By SongName, Artist", "SongName",
+             "Bohemian Rhapsody|Love of My Life|Somebody to Love"},
+        Case{"Select distinctrow * from  tblContacts Where  (Artist = \"Queen\")  ORDER BY Year DESC", "Year",
+             "1976|1975|1975"},
+        Case{"Select distinctrow * from  qryContacts Where  (Year > \"1900\")  And  CategoryNumber = 1  Order By "
+             "SongName, Artist",
+             "SongName", "Bohemian Rhapsody|Hey Jude|Jóga"},
+        Case{"Select distinctrow * from  qryContacts Where  (Year > \"1900\")  And  CategoryNumber = 1  ORDER BY Year",
+             "SongName", "Hey Jude|Bohemian Rhapsody|Jóga"},
         Case{"Select * from  tblContacts Where Selected = 'x'  Order By SongName", "RecordID", "1|11|3"},
         Case{"Select * from  tblContacts Where Selected < 'x'  Order By tblContacts!Year, Artist, SongName", "Year",
              "<null>|<null>|<null>|<null>|1947|1963|1965|1965|1965|1970|1975|1975|1976|1976|1997|1997|1997|2001|2001"},

@@ -129,6 +129,29 @@ TEST_F(SampleDbTest, HostileTextIsOneExpressionOrAClearError) {
     EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'tblContacts'")), QStringLiteral("1"));
 }
 
+// A filter's record source holds the user's text between parentheses and may end in the user's
+// own order: a second statement in either place is refused as a bad expression, and nothing runs.
+TEST_F(SampleDbTest, FilterSourcesCarryNoSecondStatement) {
+    const QString sources[] = {
+        QStringLiteral("Select distinctrow * from  tblContacts Where  (1=1) ; DELETE FROM tblContacts ; --)  Order By SongName"),
+        QStringLiteral("Select distinctrow * from  qryContacts Where  (1=1) ; DELETE FROM tblContacts ; --)  And  "
+                       "CategoryNumber = 1  Order By SongName"),
+        QStringLiteral("Select distinctrow * from  tblContacts Where  (Artist = \"Queen\")  order by Year; drop table tblSettings"),
+        QStringLiteral("Select distinctrow * from  qryContacts Where  (Artist = \"Queen\")  And  CategoryNumber = 1  "
+                       "order by Year; drop table tblSettings"),
+        QStringLiteral("Select distinctrow * from  tblContacts Where  (Artist = \"Queen\")  order by Year /* x */"),
+        QStringLiteral("Select distinctrow * from  tblContacts Where  (Artist = \"Queen\")  order by Singer"),
+        QStringLiteral("Select distinctrow * from  tblContacts Where  ()  Order By SongName"),
+    };
+    for (const QString &sql : sources) {
+        SCOPED_TRACE(sql.toStdString());
+        const QString r = outcome([&] { open(sql)->recordCount(); });
+        EXPECT_TRUE(r == QLatin1String("3075") || r == QLatin1String("3061")) << r.toStdString();
+    }
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts")), QString::number(sample::kSongCount));
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'tblSettings'")), QStringLiteral("1"));
+}
+
 // Positions, ordinals and bookmarks out of range from a caller: a DbError, never a crash.
 TEST_F(SampleDbTest, OutOfRangeArgumentsAreDbErrors) {
     for (const QString &source : {QStringLiteral("qryContacts"), QStringLiteral("tblContacts")}) {

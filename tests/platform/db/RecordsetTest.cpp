@@ -354,6 +354,61 @@ TEST_F(SampleDbTest, TableRecordsetDeleteAfterOtherWritesRemovesTheRightRow) {
     EXPECT_EQ(t->value("SongName").toString(), QStringLiteral("Non, je ne regrette rien"));
 }
 
+// The category window and the import delete row after row found by Seek: each delete leaves a
+// hole, MoveNext and MovePrevious go on around the last row deleted, and the list shows the rest.
+TEST_F(SampleDbTest, SeekAndDeleteInALoopLeavesHolesAndMovesOnFromTheLastDeleted) {
+    const QStringList names = column(QStringLiteral("Select SongName from tblContacts Order By SongName"), QStringLiteral("SongName"));
+    auto t = open(QStringLiteral("tblContacts"), RecordsetType::Table);
+    t->setIndex(QStringLiteral("SongName"));
+    t->moveFirst();
+    t->moveNext(); // the key list is read
+    const QStringList gone{QStringLiteral("Hey Jude"), QStringLiteral("Hunter"), QStringLiteral("Love Me Do")};
+    Bookmark deleted;
+    for (const QString &name : gone) {
+        t->seek(QStringLiteral("="), {name});
+        ASSERT_FALSE(t->noMatch());
+        deleted = t->bookmark();
+        t->deleteRecord();
+        EXPECT_DB_ERROR(err::NoCurrentRecord, t->value("SongName"));
+    }
+    EXPECT_EQ(t->recordCount(), names.size() - gone.size());
+    EXPECT_DB_ERROR(3167, t->setBookmark(deleted));
+    t->seek(QStringLiteral("="), {QStringLiteral("Love Me Do")});
+    EXPECT_TRUE(t->noMatch());
+
+    t->seek(QStringLiteral("="), {QStringLiteral("Hey Jude")}); // missed: deleted
+    EXPECT_TRUE(t->noMatch());
+    t->seek(QStringLiteral("="), {QStringLiteral("Love Me Do")});
+    const qsizetype first = names.lastIndexOf(QStringLiteral("<null>")) + 1; // Nulls sort first
+    t->seek(QStringLiteral("="), {names[first]});
+    t->deleteRecord();
+    t->moveNext();
+    EXPECT_EQ(t->value("SongName").toString(), names[first + 1]);
+
+    t->seek(QStringLiteral("="), {gone.last()});
+    EXPECT_TRUE(t->noMatch());
+    t->seek(QStringLiteral("="), {names[names.indexOf(gone.last()) + 1]});
+    t->deleteRecord();
+    t->movePrevious();
+    qsizetype before = names.indexOf(gone.last()) - 1;
+    while (gone.contains(names[before])) --before;
+    ASSERT_GT(before, first);
+    EXPECT_EQ(t->value("SongName").toString(), names[before]);
+
+    QStringList rest = names;
+    rest.removeAt(first);
+    rest.removeOne(names[names.indexOf(gone.last()) + 1]);
+    for (const QString &name : gone) rest.removeOne(name);
+    QStringList walked;
+    for (t->moveFirst(); !t->eof(); t->moveNext()) {
+        const QVariant v = t->value("SongName");
+        walked << (v.isNull() ? QStringLiteral("<null>") : v.toString());
+    }
+    EXPECT_EQ(walked, rest);
+    EXPECT_EQ(t->recordCount(), rest.size());
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts")), QString::number(rest.size()));
+}
+
 } // namespace
 
 namespace {

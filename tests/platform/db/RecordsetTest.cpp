@@ -316,6 +316,42 @@ TEST_F(SampleDbTest, BadQueriesGiveJetErrorsAndChangeNothing) {
     EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblCategoryID")), QStringLiteral("6"));
 }
 
+// Only a unique index or key refused a write as a duplicate; a trigger or a check that refuses
+// one says so in its own words.
+TEST_F(SampleDbTest, RulesOtherThanUniqueIndexesAreNotReportedAsDuplicates) {
+    const auto runRaw = [&](const char *sql) {
+        char *msg = nullptr;
+        ASSERT_EQ(sqlite3_exec(db->handle(), sql, nullptr, nullptr, &msg), SQLITE_OK) << (msg ? msg : "");
+    };
+    runRaw("CREATE TRIGGER tblCategoryDesc_forbidden BEFORE INSERT ON tblCategoryDesc "
+           "WHEN NEW.CategoryDesc = 'Forbidden' BEGIN SELECT RAISE(ABORT, 'forbidden category name'); END;"
+           "CREATE TABLE tblRule (RuleID INTEGER PRIMARY KEY, Amount INTEGER CHECK (Amount >= 0));");
+    db.reset();
+    db = platform::db::Database::open(path);
+    const auto expectRefused = [](int number, const char *text, const auto &write) {
+        try {
+            write();
+            ADD_FAILURE() << "expected DbError " << number;
+        } catch (const platform::db::DbError &e) {
+            EXPECT_EQ(e.number(), number) << e.description().toStdString();
+            EXPECT_TRUE(e.description().contains(QLatin1String(text))) << e.description().toStdString();
+        }
+    };
+    expectRefused(3317, "forbidden category name",
+                  [&] { db->execute(QStringLiteral("INSERT INTO tblCategoryDesc (CategoryDesc) VALUES ('Forbidden')")); });
+    auto cats = open(QStringLiteral("tblCategoryDesc"), RecordsetType::Table);
+    cats->addNew();
+    cats->setValue("CategoryDesc", QStringLiteral("Forbidden"));
+    expectRefused(3317, "forbidden category name", [&] { cats->update(); });
+    cats->cancelUpdate();
+    expectRefused(3317, "CHECK constraint failed", [&] { db->execute(QStringLiteral("INSERT INTO tblRule (Amount) VALUES (-1)")); });
+    db->execute(QStringLiteral("INSERT INTO tblRule (RuleID, Amount) VALUES (1, 1)"));
+    EXPECT_DB_ERROR(err::DuplicateKey, db->execute(QStringLiteral("INSERT INTO tblRule (RuleID, Amount) VALUES (1, 2)")));
+    EXPECT_DB_ERROR(err::DuplicateKey, db->execute(QStringLiteral("INSERT INTO tblCategoryID (ID, CategoryNumber) VALUES (16, 2)")));
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblCategoryDesc WHERE CategoryDesc = 'Forbidden'")), QStringLiteral("0"));
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblRule")), QStringLiteral("1"));
+}
+
 TEST_F(SampleDbTest, SavedQueriesMayNameOnesSavedAfterThem) {
     db->createQueryDef(QStringLiteral("qryOuter"), QStringLiteral("SELECT * FROM qryInner ORDER BY SongName"));
     db->createQueryDef(QStringLiteral("qryInner"), QStringLiteral("SELECT * FROM tblContacts WHERE Artist = \"queen\""));

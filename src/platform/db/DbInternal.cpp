@@ -27,9 +27,15 @@ DbError sqliteError(sqlite3 *db, int rc, const QString &sql) {
     case SQLITE_CONSTRAINT:
         if (rc == SQLITE_CONSTRAINT_NOTNULL)
             return DbError(errn::NullNotAllowed, QStringLiteral("The field cannot contain a Null value (%1).").arg(msg));
-        return DbError(err::DuplicateKey,
-                       QStringLiteral("The changes you requested to the table were not successful because they "
-                                      "would create duplicate values in the index, primary key, or relationship."));
+        if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY || rc == SQLITE_CONSTRAINT_ROWID)
+            return DbError(err::DuplicateKey,
+                           QStringLiteral("The changes you requested to the table were not successful because they "
+                                          "would create duplicate values in the index, primary key, or relationship."));
+        if (rc == SQLITE_CONSTRAINT_FOREIGNKEY)
+            return DbError(errn::RelatedRecordRequired,
+                           QStringLiteral("You cannot add or change a record because a related record is required (%1).").arg(msg));
+        // A check, a trigger's RAISE or any other rule: the rule's own text says what was refused.
+        return DbError(errn::ValidationRule, QStringLiteral("The value is prohibited by a rule of the table: %1").arg(msg));
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
         return DbError(err::DatabaseDamaged,

@@ -38,6 +38,8 @@ inline constexpr int NullNotAllowed = 3314;
 inline constexpr int DiskError = 3043;
 inline constexpr int DiskFull = 3026;
 inline constexpr int NoIndex = 3015;
+inline constexpr int ValidationRule = 3317;
+inline constexpr int RelatedRecordRequired = 3201;
 } // namespace errn
 
 // Owns one prepared statement.

@@ -256,6 +256,9 @@ struct Recordset::Impl {
     qint64 nextSerial = 0;
     std::unordered_map<qint64, long> posIndex; // table-type: row id → position
     bool posIndexValid = false;
+    // Table-type: rows deleted after a Seek, still in the key list; the next use of positions
+    // takes them out in one pass, so a loop of Seek and Delete costs no pass over the list each.
+    std::vector<qint64> holes;
 
     std::unordered_map<qint64, std::optional<RawRow>> cache;
     quint64 cacheGen = 0;
@@ -419,6 +422,7 @@ struct Recordset::Impl {
         order << QStringLiteral("rowid");
         keySql = QStringLiteral("SELECT rowid FROM %1 ORDER BY %2").arg(quoteName(tinfo->name), order.join(QStringLiteral(", ")));
         keysLoaded = false;
+        holes.clear();
     }
 
     void openQuery(const QString &translated) {
@@ -659,6 +663,30 @@ struct Recordset::Impl {
         keysGen = conn->gen;
         posIndexValid = false;
         posValid = false;
+        holes.clear();
+    }
+
+    // Takes the rows deleted after Seeks out of the key list. When the last delete is still the
+    // recordset's state, the position becomes the row that followed the deleted one.
+    void dropHoles() {
+        if (holes.empty()) return;
+        const std::unordered_set<qint64> gone(holes.begin(), holes.end());
+        const long at = keysLoaded ? tablePos(holes.back()) : -1;
+        long following = -1;
+        std::vector<qint64> kept;
+        kept.reserve(serials.size() - std::min(serials.size(), holes.size()));
+        for (size_t i = 0; i < serials.size(); ++i) {
+            if (long(i) == at) following = long(kept.size());
+            if (!gone.count(serials[i])) kept.push_back(serials[i]);
+        }
+        serials = kept;
+        keys = std::move(kept);
+        holes.clear();
+        posIndexValid = false;
+        if (curDeleted && !posValid) {
+            pos = following >= 0 ? following : long(serials.size());
+            posValid = true;
+        }
     }
 
     long tablePos(qint64 rowid) {
@@ -677,6 +705,8 @@ struct Recordset::Impl {
     // the row that followed it.
     void sync() {
         if (!table || (keysFresh() && posValid)) return;
+        dropHoles();
+        if (keysFresh() && posValid) return;
         enum class Where { Bof, Eof, OnRow, AfterDelete, Unknown } where = Where::Unknown;
         const long n = long(serials.size());
         if (!posValid) where = haveCur ? Where::OnRow : Where::Unknown;
@@ -727,7 +757,7 @@ struct Recordset::Impl {
             step(db(), s);
             return long(sqlite3_column_int64(s, 0));
         }
-        return long(serials.size());
+        return long(serials.size() - holes.size());
     }
 
     bool hasCurrent() {
@@ -1539,6 +1569,7 @@ void Recordset::requery() {
     d.leaveEdit();
     d.cache.clear();
     if (d.table) {
+        d.holes.clear();
         d.keysLoaded = false;
         d.sync();
         d.setPos(d.serials.empty() ? -1 : 0);
@@ -1814,6 +1845,19 @@ void Recordset::deleteRecord() {
     d.check();
     d.requireUpdatable();
     d.leaveEdit();
+    if (d.table && !d.posValid && d.keysFresh() && d.haveCur && !d.curDeleted) {
+        // After a Seek: the row goes by its row id and stays in the key list as a hole until
+        // positions are used again.
+        const qint64 rowid = d.curSerial;
+        d.runWrite(QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoteName(d.tinfo->name)), {QVariant(rowid)});
+        d.conn->wrote();
+        d.keysGen = d.conn->gen;
+        d.cache.erase(rowid);
+        d.holes.push_back(rowid);
+        d.curDeleted = true;
+        d.haveCur = false;
+        return;
+    }
     d.sync(); // a table-type recordset removes the row from its list by position
     if (!d.hasCurrent()) noCurrent();
     if (d.primaryTab < 0)
@@ -1855,6 +1899,7 @@ void Recordset::close() {
     d.rows.clear();
     d.keys.clear();
     d.serials.clear();
+    d.holes.clear();
     d.cache.clear();
 }
 

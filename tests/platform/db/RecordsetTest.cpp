@@ -316,6 +316,42 @@ TEST_F(SampleDbTest, BadQueriesGiveJetErrorsAndChangeNothing) {
     EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblCategoryID")), QStringLiteral("6"));
 }
 
+// Only a unique index or key refused a write as a duplicate; a trigger or a check that refuses
+// one says so in its own words.
+TEST_F(SampleDbTest, RulesOtherThanUniqueIndexesAreNotReportedAsDuplicates) {
+    const auto runRaw = [&](const char *sql) {
+        char *msg = nullptr;
+        ASSERT_EQ(sqlite3_exec(db->handle(), sql, nullptr, nullptr, &msg), SQLITE_OK) << (msg ? msg : "");
+    };
+    runRaw("CREATE TRIGGER tblCategoryDesc_forbidden BEFORE INSERT ON tblCategoryDesc "
+           "WHEN NEW.CategoryDesc = 'Forbidden' BEGIN SELECT RAISE(ABORT, 'forbidden category name'); END;"
+           "CREATE TABLE tblRule (RuleID INTEGER PRIMARY KEY, Amount INTEGER CHECK (Amount >= 0));");
+    db.reset();
+    db = platform::db::Database::open(path);
+    const auto expectRefused = [](int number, const char *text, const auto &write) {
+        try {
+            write();
+            ADD_FAILURE() << "expected DbError " << number;
+        } catch (const platform::db::DbError &e) {
+            EXPECT_EQ(e.number(), number) << e.description().toStdString();
+            EXPECT_TRUE(e.description().contains(QLatin1String(text))) << e.description().toStdString();
+        }
+    };
+    expectRefused(3317, "forbidden category name",
+                  [&] { db->execute(QStringLiteral("INSERT INTO tblCategoryDesc (CategoryDesc) VALUES ('Forbidden')")); });
+    auto cats = open(QStringLiteral("tblCategoryDesc"), RecordsetType::Table);
+    cats->addNew();
+    cats->setValue("CategoryDesc", QStringLiteral("Forbidden"));
+    expectRefused(3317, "forbidden category name", [&] { cats->update(); });
+    cats->cancelUpdate();
+    expectRefused(3317, "CHECK constraint failed", [&] { db->execute(QStringLiteral("INSERT INTO tblRule (Amount) VALUES (-1)")); });
+    db->execute(QStringLiteral("INSERT INTO tblRule (RuleID, Amount) VALUES (1, 1)"));
+    EXPECT_DB_ERROR(err::DuplicateKey, db->execute(QStringLiteral("INSERT INTO tblRule (RuleID, Amount) VALUES (1, 2)")));
+    EXPECT_DB_ERROR(err::DuplicateKey, db->execute(QStringLiteral("INSERT INTO tblCategoryID (ID, CategoryNumber) VALUES (16, 2)")));
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblCategoryDesc WHERE CategoryDesc = 'Forbidden'")), QStringLiteral("0"));
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblRule")), QStringLiteral("1"));
+}
+
 TEST_F(SampleDbTest, SavedQueriesMayNameOnesSavedAfterThem) {
     db->createQueryDef(QStringLiteral("qryOuter"), QStringLiteral("SELECT * FROM qryInner ORDER BY SongName"));
     db->createQueryDef(QStringLiteral("qryInner"), QStringLiteral("SELECT * FROM tblContacts WHERE Artist = \"queen\""));
@@ -352,6 +388,61 @@ TEST_F(SampleDbTest, TableRecordsetDeleteAfterOtherWritesRemovesTheRightRow) {
     db->execute(QStringLiteral("Delete * from tblContacts where SongName = 'Love of My Life'"));
     t->moveNext();
     EXPECT_EQ(t->value("SongName").toString(), QStringLiteral("Non, je ne regrette rien"));
+}
+
+// The category window and the import delete row after row found by Seek: each delete leaves a
+// hole, MoveNext and MovePrevious go on around the last row deleted, and the list shows the rest.
+TEST_F(SampleDbTest, SeekAndDeleteInALoopLeavesHolesAndMovesOnFromTheLastDeleted) {
+    const QStringList names = column(QStringLiteral("Select SongName from tblContacts Order By SongName"), QStringLiteral("SongName"));
+    auto t = open(QStringLiteral("tblContacts"), RecordsetType::Table);
+    t->setIndex(QStringLiteral("SongName"));
+    t->moveFirst();
+    t->moveNext(); // the key list is read
+    const QStringList gone{QStringLiteral("Hey Jude"), QStringLiteral("Hunter"), QStringLiteral("Love Me Do")};
+    Bookmark deleted;
+    for (const QString &name : gone) {
+        t->seek(QStringLiteral("="), {name});
+        ASSERT_FALSE(t->noMatch());
+        deleted = t->bookmark();
+        t->deleteRecord();
+        EXPECT_DB_ERROR(err::NoCurrentRecord, t->value("SongName"));
+    }
+    EXPECT_EQ(t->recordCount(), names.size() - gone.size());
+    EXPECT_DB_ERROR(3167, t->setBookmark(deleted));
+    t->seek(QStringLiteral("="), {QStringLiteral("Love Me Do")});
+    EXPECT_TRUE(t->noMatch());
+
+    t->seek(QStringLiteral("="), {QStringLiteral("Hey Jude")}); // missed: deleted
+    EXPECT_TRUE(t->noMatch());
+    t->seek(QStringLiteral("="), {QStringLiteral("Love Me Do")});
+    const qsizetype first = names.lastIndexOf(QStringLiteral("<null>")) + 1; // Nulls sort first
+    t->seek(QStringLiteral("="), {names[first]});
+    t->deleteRecord();
+    t->moveNext();
+    EXPECT_EQ(t->value("SongName").toString(), names[first + 1]);
+
+    t->seek(QStringLiteral("="), {gone.last()});
+    EXPECT_TRUE(t->noMatch());
+    t->seek(QStringLiteral("="), {names[names.indexOf(gone.last()) + 1]});
+    t->deleteRecord();
+    t->movePrevious();
+    qsizetype before = names.indexOf(gone.last()) - 1;
+    while (gone.contains(names[before])) --before;
+    ASSERT_GT(before, first);
+    EXPECT_EQ(t->value("SongName").toString(), names[before]);
+
+    QStringList rest = names;
+    rest.removeAt(first);
+    rest.removeOne(names[names.indexOf(gone.last()) + 1]);
+    for (const QString &name : gone) rest.removeOne(name);
+    QStringList walked;
+    for (t->moveFirst(); !t->eof(); t->moveNext()) {
+        const QVariant v = t->value("SongName");
+        walked << (v.isNull() ? QStringLiteral("<null>") : v.toString());
+    }
+    EXPECT_EQ(walked, rest);
+    EXPECT_EQ(t->recordCount(), rest.size());
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts")), QString::number(rest.size()));
 }
 
 } // namespace

@@ -110,4 +110,51 @@ TEST_F(SeekAndFind, FindCriteriaNameTheRecordsetsOwnColumnsOverAJoin) {
     EXPECT_EQ(named->value(QStringLiteral("RecordID")).toLongLong(), 10);
 }
 
+// Text compares case-blind in a find as in a SELECT, whether the value is bound or written in the
+// criteria, on every kind of recordset; path columns still compare exactly.
+TEST_F(SeekAndFind, FindComparesTextCaseBlindForBoundAndLiteralValues) {
+    struct Source {
+        const char *sql;
+        RecordsetType type;
+    };
+    const Source sources[] = {
+        {"Select * from tblCategoryDesc Order By CategoryDesc", RecordsetType::Dynaset},
+        {"Select * from tblCategoryDesc Order By CategoryDesc", RecordsetType::Snapshot},
+        {"tblCategoryDesc", RecordsetType::Table},
+        {"tblCategoryDesc", RecordsetType::Dynaset},
+        {"SELECT ID, CategoryDesc, tblCategoryID.CategoryNumber FROM tblCategoryID LEFT JOIN tblCategoryDesc ON "
+         "tblCategoryID.CategoryNumber = tblCategoryDesc.CategoryNumber Order By ID",
+         RecordsetType::Dynaset},
+        {"SELECT ID, CategoryDesc, tblCategoryID.CategoryNumber FROM tblCategoryID LEFT JOIN tblCategoryDesc ON "
+         "tblCategoryID.CategoryNumber = tblCategoryDesc.CategoryNumber Order By ID",
+         RecordsetType::Snapshot},
+    };
+    for (const Source &src : sources) {
+        SCOPED_TRACE(src.sql);
+        auto rs = open(QString::fromUtf8(src.sql), src.type);
+        rs->findFirst(QStringLiteral("CategoryDesc = ?"), {QStringLiteral("PARTY")});
+        ASSERT_FALSE(rs->noMatch());
+        EXPECT_EQ(rs->value(QStringLiteral("CategoryDesc")).toString(), QStringLiteral("Party"));
+        rs->moveFirst();
+        rs->findNext(QStringLiteral("? = CategoryDesc"), {QStringLiteral("pArTy")});
+        EXPECT_FALSE(rs->noMatch());
+        rs->findFirst(QStringLiteral("CategoryDesc = 'BALLADS'"));
+        ASSERT_FALSE(rs->noMatch());
+        EXPECT_EQ(rs->value(QStringLiteral("CategoryDesc")).toString(), QStringLiteral("Ballads"));
+        rs->findFirst(QStringLiteral("CategoryDesc = ?"), {QStringLiteral("Part")});
+        EXPECT_TRUE(rs->noMatch());
+    }
+    for (const RecordsetType type : {RecordsetType::Dynaset, RecordsetType::Snapshot, RecordsetType::Table}) {
+        auto rs = open(type == RecordsetType::Table ? QStringLiteral("tblContacts")
+                                                    : QStringLiteral("Select * from tblContacts Order By RecordID"),
+                       type);
+        const QString path = rs->value(QStringLiteral("PathName")).toString();
+        ASSERT_NE(path.toUpper(), path);
+        rs->findFirst(QStringLiteral("PathName = ?"), {path.toUpper()});
+        EXPECT_TRUE(rs->noMatch());
+        rs->findFirst(QStringLiteral("PathName = ?"), {path});
+        EXPECT_FALSE(rs->noMatch());
+    }
+}
+
 } // namespace

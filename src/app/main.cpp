@@ -6,6 +6,7 @@
 #include "editor/EditorWindows.h"
 #include "platform/ui/Application.h"
 #include "player/PlayForm.h"
+#include "player/PlayListWindows.h"
 #include "songlist/NameListEntry.h"
 
 #include <QApplication>
@@ -22,6 +23,7 @@ int main(int argc, char **argv) {
 
     core::hooks().showMainWindow = [] { songlist::ShowNameList(); };
     editor::registerWindows();
+    player::installPlayLists();
     core::hooks().showPlayerOnly = [](const QString &path) { player::showPlayerOnly(path); };
     static int exitCode = 0;
     core::hooks().endProgram = [](int code) {

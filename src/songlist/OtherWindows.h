@@ -26,6 +26,9 @@ public:
     static constexpr const char *PictureForm = "PictureForm";
     static constexpr const char *NameEditPlay = "NameEdit.cmdPlay";
     static constexpr const char *NameEditAddToPlaylist = "NameEdit.cmdAddToPlaylist";
+    // The play-list window and the window it opens to change stored paths.
+    static constexpr const char *frmPlayList = "frmPlayList";
+    static constexpr const char *frmChangeFileNamePath = "frmChangeFileNamePath";
 
     // Shows the window modally (or runs the procedure) and returns when it is done. `caption`
     // is the window's caption where the caller sets one (the song editor), else empty.

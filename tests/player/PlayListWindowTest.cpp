@@ -476,3 +476,63 @@ TEST_F(PlayListTest, PlayListsButtonOpensTheWindowModally) {
     EXPECT_TRUE(shown);
     songlist::OtherWindows::clear();
 }
+
+TEST_F(PlayListTest, RightButtonOffersTheTrackItemsOfTheEditMenuOnly) {
+    const long id = addList(QStringLiteral("Mix"));
+    addTracks(id, {QStringLiteral("A"), QStringLiteral("B")});
+    openPlayLists();
+    chooseList(QStringLiteral("Mix"));
+    pl->show();
+    const QPoint onB = pl->lbDetail->visualItemRect(pl->lbDetail->item(1)).center();
+    pl->lbDetail_MouseUp(2, onB);
+    EXPECT_EQ(pl->lbDetail->currentRow(), 1);
+    for (QAction *a : {pl->mnuAddAllSongs, pl->mnuEditAddSong, pl->mnuEditDelete, pl->mnuEditPlayList,
+                       pl->mnuEditSeparator1})
+        EXPECT_FALSE(a->isVisible());
+    EXPECT_TRUE(pl->mnuEditDeleteSong->isVisible());
+    pl->mnuEdit->hide();
+    for (QAction *a : {pl->mnuAddAllSongs, pl->mnuEditAddSong, pl->mnuEditDelete, pl->mnuEditPlayList,
+                       pl->mnuEditSeparator1})
+        EXPECT_TRUE(a->isVisible());
+}
+
+TEST_F(PlayListTest, ADatabaseErrorInTheSaveUndoesItAndClosesTheWindow) {
+    const long id = addList(QStringLiteral("ABC"));
+    addTracks(id, {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
+    openPlayLists();
+    chooseList(QStringLiteral("ABC"));
+    drag(2, 0);
+    // The third row's update fails.
+    ASSERT_EQ(sqlite3_exec(db().handle(),
+                           "CREATE TRIGGER stop BEFORE UPDATE ON tblPlayListDetail WHEN old.SongTitle = 'B' BEGIN "
+                           "SELECT RAISE(ABORT, 'locked'); END",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    pl->lbDetail_LostFocus();
+    EXPECT_TRUE(prompts.lastMessage().startsWith(QStringLiteral("Error number:")));
+    EXPECT_EQ(prompts.lastAsked()->title, QStringLiteral("Error"));
+    EXPECT_EQ(prompts.lastAsked()->icon, ui::Icon::Critical);
+    EXPECT_EQ(stored(id), (QStringList{"1:A", "2:B", "3:C"}));
+    EXPECT_FALSE(ui::isLoaded(pl));
+}
+
+TEST_F(PlayListTest, TrackListStopsAfter32001Lines) {
+    const long id = addList(QStringLiteral("Huge"));
+    sqlite3 *h = db().handle();
+    sqlite3_exec(h, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt *s = nullptr;
+    sqlite3_prepare_v2(h, "INSERT INTO tblPlayListDetail (ListID, ListTrackID, SongTitle) VALUES (?, ?, 't')", -1, &s,
+                       nullptr);
+    for (int i = 1; i <= 32005; ++i) {
+        sqlite3_bind_int64(s, 1, id);
+        sqlite3_bind_int64(s, 2, i);
+        sqlite3_step(s);
+        sqlite3_reset(s);
+    }
+    sqlite3_finalize(s);
+    sqlite3_exec(h, "COMMIT", nullptr, nullptr, nullptr);
+    openPlayLists();
+    chooseList(QStringLiteral("Huge"));
+    EXPECT_EQ(pl->lbDetail->count(), 32002);  // 32,001 tracks and the blank line
+    EXPECT_EQ(pl->lblNumSongs->text(), QStringLiteral("Number of songs: 32001"));
+}

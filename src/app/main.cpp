@@ -8,6 +8,7 @@
 #include "platform/ui/Application.h"
 #include "player/PlayCommands.h"
 #include "player/PlayForm.h"
+#include "player/PlayListWindows.h"
 #include "reports/Reports.h"
 #include "songlist/NameListEntry.h"
 
@@ -27,6 +28,7 @@ int main(int argc, char **argv) {
     reports::registerWindows();
     core::hooks().showMainWindow = [] { songlist::ShowNameList(); };
     editor::registerWindows();
+    player::installPlayLists();
     core::hooks().showPlayerOnly = [](const QString &path) { player::showPlayerOnly(path); };
     player::registerPlayCommands();
     static int exitCode = 0;

@@ -70,6 +70,10 @@ struct AppState {
     QString CurrentPlayList;
     QString PlayerSelectedList;
     bool PlayListAddSongMode = false;
+    bool StopPlayOneByOne = false;     // ends a one-at-a-time run of a play list
+    bool HeaderEditMode = false;       // True while the play-list dialog edits the chosen list
+    bool DetailAddMode = false;        // True while the track dialog adds a track by hand
+    bool DetailEditMode = false;       // True while the track dialog edits the selected track
 
     // Category window hand-over: set while the category window's own click may still reach the
     // main grid, which then does not arm the mark toggle.

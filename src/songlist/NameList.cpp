@@ -1391,6 +1391,7 @@ void NameList::AssignAllToCatg_Click() {
 }
 void NameList::RemoveAllFromCatg_Click() { AssignAllToCatg_Click(); }
 void NameList::cmdNotes_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::MemoForm)); }
+void NameList::cmdPlayList_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::frmPlayList)); }
 void NameList::mnuChangePaths_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::frmChangeFilePath)); }
 void NameList::mnuReplace_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::frmReplace)); }
 

@@ -297,6 +297,7 @@ public:
     void AssignAllToCatg_Click();
     void RemoveAllFromCatg_Click();
     void cmdNotes_Click();
+    void cmdPlayList_Click();
     void mnuChangePaths_Click();
     void mnuReplace_Click();
 

@@ -37,6 +37,9 @@ public:
     static constexpr const char *ExportToCsv = "ExportToCsv";
     // The report window; the argument is the RTF text it shows.
     static constexpr const char *RichTextForm = "RichTextForm";
+    // The play-list window and the window it opens to change stored paths.
+    static constexpr const char *frmPlayList = "frmPlayList";
+    static constexpr const char *frmChangeFileNamePath = "frmChangeFileNamePath";
 
     // Shows the window modally (or runs the procedure) and returns when it is done. `caption`
     // is the window's caption where the caller sets one (the song editor), the procedure's

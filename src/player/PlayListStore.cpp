@@ -1,0 +1,136 @@
+#include "player/PlayListStore.h"
+
+#include <QDateTime>
+#include <QHash>
+
+namespace player {
+
+namespace db = platform::db;
+
+long PlayListStore::highestTrack(db::Database &d, long listId) {
+    auto rs = d.openRecordset(
+        QStringLiteral("select Max(ListTrackID) as Highest from tblPlayListDetail where ListID=?"), {qlonglong(listId)},
+        db::RecordsetType::Snapshot);
+    const long highest = rs->eof() ? 0 : long(rs->value(0).toLongLong());
+    rs->close();
+    return highest;
+}
+
+long PlayListStore::appendTracks(db::Database &d, long listId, const QList<TrackFields> &tracks) {
+    const long first = highestTrack(d, listId) + 1;
+    db::Transaction t(d);
+    auto rs = d.openRecordset(QStringLiteral("select * from tblPlayListDetail where ListID=") +
+                              QString::number(listId));
+    long n = first;
+    const QDateTime now = QDateTime::currentDateTime();
+    for (const TrackFields &f : tracks) {
+        rs->addNew();
+        rs->setValue(QStringLiteral("ListID"), qlonglong(listId));
+        rs->setValue(QStringLiteral("ListTrackID"), qlonglong(n++));
+        rs->setValue(QStringLiteral("SongTitle"), f.SongTitle);
+        auto set = [&](const char *name, const QVariant &v) {
+            if (!v.isNull())
+                rs->setValue(QString::fromLatin1(name), v);
+        };
+        set("ArtistName", f.ArtistName);
+        set("AlbumName", f.AlbumName);
+        set("Track", f.Track);
+        set("FileName", f.FileName);
+        set("Duration", f.Duration);
+        set("Year", f.Year);
+        set("Rating", f.Rating);
+        set("ContactRecordID", f.ContactRecordID);
+        set("Notes", f.Notes);
+        rs->setValue(QStringLiteral("LastUpdated"), now);
+        rs->update();
+    }
+    rs->close();
+    t.commit();
+    return first;
+}
+
+bool PlayListStore::renumber(db::Database &d, long listId) {
+    auto rs = d.openRecordset(
+        QStringLiteral("Select SongTitle, ListTrackID, LastUpdated From tblPlayListDetail Where ListID=") +
+        QString::number(listId) + QStringLiteral(" Order by ListTrackID"));
+    if (rs->eof()) {
+        rs->close();
+        return false;
+    }
+    // Bookmarks first: renumbering moves rows within the ordered set.
+    QList<db::Bookmark> marks;
+    for (long i = 0, n = rs->recordCount(); i < n; ++i)
+        marks << rs->bookmarkAt(i);
+    db::Transaction t(d);
+    const QDateTime now = QDateTime::currentDateTime();
+    long n = 1;
+    for (const auto &b : marks) {
+        rs->setBookmark(b);
+        rs->edit();
+        rs->setValue(QStringLiteral("ListTrackID"), qlonglong(n++));
+        rs->setValue(QStringLiteral("LastUpdated"), now);
+        rs->update();
+    }
+    rs->close();
+    t.commit();
+    return true;
+}
+
+PlayListStore::ReorderResult PlayListStore::reorder(db::Database &d, long listId, const QList<TrackLine> &lines,
+                                                     QString *missing) {
+    auto rs = d.openRecordset(
+        QStringLiteral("Select SongTitle, ArtistName, ListTrackID, LastUpdated From tblPlayListDetail Where ListID=") +
+        QString::number(listId) + QStringLiteral(" order by ListTrackID"));
+    if (rs->eof()) {
+        rs->close();
+        return ReorderResult::NoRows;
+    }
+    // Each starting number mapped to its row before anything changes: a search by the current
+    // value would find a row this pass has already renumbered.
+    const int trackField = rs->fieldOrdinal(QStringLiteral("ListTrackID"));
+    QHash<long, db::Bookmark> rowOf;
+    for (long i = 0, n = rs->recordCount(); i < n; ++i) {
+        const long id = long(rs->valueAt(i, trackField).toLongLong());
+        if (!rowOf.contains(id))
+            rowOf.insert(id, rs->bookmarkAt(i));
+    }
+    db::Transaction t(d);
+    const QDateTime now = QDateTime::currentDateTime();
+    for (int i = 0; i < lines.size(); ++i) {
+        const auto it = rowOf.constFind(lines[i].ListTrackID);
+        if (it == rowOf.constEnd()) {
+            if (missing)
+                *missing = lines[i].text;
+            rs->close();
+            return ReorderResult::NotFound;  // the transaction rolls back
+        }
+        rs->setBookmark(it.value());
+        rs->edit();
+        rs->setValue(QStringLiteral("ListTrackID"), qlonglong(i + 1));
+        rs->setValue(QStringLiteral("LastUpdated"), now);
+        rs->update();
+        rowOf.erase(it);  // a row is renumbered once
+    }
+    rs->close();
+    t.commit();
+    return ReorderResult::Saved;
+}
+
+void PlayListStore::deleteList(db::Database &d, long listId) {
+    db::Transaction t(d);
+    d.execute(QStringLiteral("Delete from tblPlayListDetail Where ListID=") + QString::number(listId),
+              db::FailOnError);
+    d.execute(QStringLiteral("Delete from tblPlayListHeader Where ListID=") + QString::number(listId),
+              db::FailOnError);
+    t.commit();
+}
+
+long PlayListStore::findList(db::Database &d, const QString &name, long exceptId) {
+    auto rs = d.openRecordset(QStringLiteral("select ListID from tblPlayListHeader Where ListName=? and ListID<>?"),
+                              {name, qlonglong(exceptId)}, db::RecordsetType::Snapshot);
+    const long id = rs->eof() ? 0 : long(rs->value(0).toLongLong());
+    rs->close();
+    return id;
+}
+
+} // namespace player

@@ -1,0 +1,35 @@
+#include "player/PlayListWindows.h"
+
+#include "platform/ui/Forms.h"
+#include "player/PlayListErrors.h"
+#include "player/frmPlayList.h"
+#include "songlist/NameList.h"
+#include "songlist/OtherWindows.h"
+
+namespace player {
+
+namespace ui = platform::ui;
+
+void openPlayLists() {
+    if (auto *w = ui::findForm<frmPlayList>(); w && w->isVisible())
+        w->hide();
+    frmPlayList *w = nullptr;
+    runCommand([&] { w = ui::form<frmPlayList>(); });
+    if (!w) {
+        // The load failed part way: the half-built window is not shown.
+        if (auto *half = ui::findForm<frmPlayList>())
+            ui::unloadForm(half);
+        return;
+    }
+    ui::showModal(w, songlist::NameList::instance());
+    // Each showing loads the window afresh.
+    if (ui::isLoaded(w))
+        ui::unloadForm(w);
+}
+
+void installPlayLists() {
+    songlist::OtherWindows::set(QString::fromLatin1(songlist::OtherWindows::frmPlayList),
+                                [](const QString &) { openPlayLists(); });
+}
+
+} // namespace player

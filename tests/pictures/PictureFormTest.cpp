@@ -4,6 +4,7 @@
 #include "songlist/SongListFixture.h"
 
 #include "core/CommonDialogControl.h"
+#include "core/FileError.h"
 #include "pictures/PictureFiles.h"
 #include "pictures/PictureForm.h"
 #include "platform/ui/DataControl.h"
@@ -537,4 +538,31 @@ TEST_F(PictureFormTest, ADeletedPicturesFileInTheWayLeavesEverythingAsItWas) {
     EXPECT_TRUE(ui::isLoaded(form));
     EXPECT_EQ(slotBox(1)->text(), QStringLiteral("a.jpg"));
     EXPECT_EQ(picturesOnDisk(), QStringList{QStringLiteral("a.jpg")});
+}
+
+TEST_F(PictureFormTest, APictureTooLargeToHoldIsInvalidInsteadOfHanging) {
+    // A real JPEG header claiming 20,000 x 15,000 pixels.
+    QByteArray bytes;
+    {
+        const QString small = other + QStringLiteral("small.jpg");
+        save(solid(16, 16, Qt::red), small);
+        QFile f(small);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        bytes = f.readAll();
+    }
+    const qsizetype sof = bytes.indexOf(QByteArray("\xFF\xC0", 2));
+    ASSERT_GT(sof, 0);
+    const auto put16 = [&](qsizetype at, int v) {
+        bytes[at] = char(v >> 8);
+        bytes[at + 1] = char(v & 0xFF);
+    };
+    put16(sof + 5, 15000);
+    put16(sof + 7, 20000);
+    testenv::writeFile(pics + QStringLiteral("huge.jpg"), bytes);
+    try {
+        pictures::readPicture(pics + QStringLiteral("huge.jpg"));
+        FAIL() << "read";
+    } catch (const core::FileError &e) {
+        EXPECT_EQ(e.number(), 481);
+    }
 }

@@ -5,6 +5,7 @@
 #include "core/SingleInstance.h"
 #include "core/StartupHooks.h"
 #include "editor/EditorWindows.h"
+#include "pictures/PictureForm.h"
 #include "platform/ui/Application.h"
 #include "player/PlayCommands.h"
 #include "player/PlayForm.h"
@@ -29,6 +30,7 @@ int main(int argc, char **argv) {
     core::hooks().showMainWindow = [] { songlist::ShowNameList(); };
     editor::registerWindows();
     player::installPlayLists();
+    pictures::registerWindows();
     core::hooks().showPlayerOnly = [](const QString &path) { player::showPlayerOnly(path); };
     player::registerPlayCommands();
     static int exitCode = 0;

@@ -1,0 +1,127 @@
+// The picture window's two costly moments, each against the plain Qt work of the same kind in the
+// same run:
+// - Save of a pasted 4000 × 3000 picture: the opening's fit into the box, then the closing's
+//   encode and write of the 1024 × 768 box (goal under 0.2 s), against QImage::scaled to the box
+//   plus QImageWriter at JPEG quality 75;
+// - opening a stored 1024 × 768 picture (read, fit, show; goal under 50 ms), against
+//   QImageReader of the same file.
+#include "core/AppState.h"
+#include "pictures/PictureForm.h"
+#include "platform/ui/Forms.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <cmath>
+
+namespace {
+
+QImage photoLike(int w, int h) {
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(img.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const double t = 18.0 * std::sin(x * 0.21 + y * 0.07) * std::cos(y * 0.13);
+            line[x] = qRgb(int(40 + 170.0 * x / w + t) & 255, int(60 + 120.0 * y / h - t) & 255, int(90 + t) & 255);
+        }
+    }
+    return img;
+}
+
+QTemporaryDir &folder() {
+    static QTemporaryDir dir;
+    return dir;
+}
+
+void useFolder() {
+    core::g().DataFolder = folder().path() + QStringLiteral("/");
+    core::g().ProductName = QStringLiteral("Orvalis");
+    QDir().mkpath(folder().path() + QStringLiteral("/Pictures"));
+}
+
+void BM_SavePastedPicture(benchmark::State &state) {
+    useFolder();
+    pictures::PictureForm::setScreenOverride(pictures::ScreenInfo{1920 * 15.0, 1080 * 15.0, 15, 15});
+    QGuiApplication::clipboard()->setImage(photoLike(4000, 3000));
+    const QString target = folder().path() + QStringLiteral("/Pictures/bench.jpg");
+    core::g().PastingImage = true;
+    for (auto _ : state) {
+        pictures::PictureForm::setHandOverName(QStringLiteral("bench.jpg"));
+        auto *w = platform::ui::form<pictures::PictureForm>();
+        if (!w->Form_Load())
+            state.SkipWithError("opening failed");
+        w->cmdClose->setFocus();
+        w->close();
+        platform::ui::flushUnloadedForms();
+        state.PauseTiming();
+        if (!QFile::remove(target))
+            state.SkipWithError("nothing stored");
+        state.ResumeTiming();
+    }
+    core::g().PastingImage = false;
+}
+BENCHMARK(BM_SavePastedPicture)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_BaselineScaleAndQtJpegWrite(benchmark::State &state) {
+    useFolder();
+    const QImage source = photoLike(4000, 3000);
+    const QString target = folder().path() + QStringLiteral("/baseline.jpg");
+    for (auto _ : state) {
+        const QImage box = source.scaled(1024, 768, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        QImageWriter writer(target, "jpeg");
+        writer.setQuality(75);
+        if (!writer.write(box))
+            state.SkipWithError("write failed");
+    }
+}
+BENCHMARK(BM_BaselineScaleAndQtJpegWrite)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_OpenStoredPicture(benchmark::State &state) {
+    useFolder();
+    pictures::PictureForm::setScreenOverride(pictures::ScreenInfo{1920 * 15.0, 1080 * 15.0, 15, 15});
+    const QString stored = folder().path() + QStringLiteral("/Pictures/stored.jpg");
+    photoLike(1024, 768).save(stored, "JPEG", 75);
+    core::g().CurrentPictureSlot = 1;
+    for (auto _ : state) {
+        pictures::PictureForm::setHandOverName(stored);
+        auto *w = platform::ui::form<pictures::PictureForm>();
+        if (!w->Form_Load())
+            state.SkipWithError("opening failed");
+        state.PauseTiming();
+        w->cmdCancel->setFocus();
+        w->close();
+        platform::ui::flushUnloadedForms();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_OpenStoredPicture)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_BaselineQtReadStoredPicture(benchmark::State &state) {
+    useFolder();
+    const QString stored = folder().path() + QStringLiteral("/Pictures/stored.jpg");
+    photoLike(1024, 768).save(stored, "JPEG", 75);
+    for (auto _ : state) {
+        QImageReader reader(stored);
+        benchmark::DoNotOptimize(reader.read());
+    }
+}
+BENCHMARK(BM_BaselineQtReadStoredPicture)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char **argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <cmath>
 #include <limits>
+#include <unordered_map>
 
 namespace platform::db::detail {
 
@@ -177,10 +178,17 @@ std::optional<QDateTime> fastStoredDate(const unsigned char *p, int n) {
     } else if (n != 10) {
         return std::nullopt;
     }
+    // A date and time in local time costs a time-zone look-up to build (some microseconds, more
+    // than the rest of a row): the same stored text is converted once.
+    thread_local std::unordered_map<quint64, QDateTime> memo;
+    const quint64 key = ((((quint64(y) * 100 + quint64(mo)) * 100 + quint64(d)) * 100 + quint64(h)) * 100 +
+                         quint64(mi)) * 100 + quint64(s);
+    if (const auto it = memo.find(key); it != memo.end()) return it->second;
     const QDate date(y, mo, d);
     const QTime time(h, mi, s);
     if (!date.isValid() || !time.isValid()) return std::nullopt;
-    return QDateTime(date, time);
+    if (memo.size() >= 65536) memo.clear();
+    return memo.emplace(key, QDateTime(date, time)).first->second;
 }
 
 QDateTime fromOleDate(double serial) {
@@ -224,6 +232,31 @@ double oleDate(const QDateTime &dt) {
 }
 
 } // namespace
+
+QVariant storedValue(int type, qint64 i, double d, const unsigned char *p, int n, Kind kind) {
+    switch (type) {
+    case SQLITE_NULL:
+        return QVariant();
+    case SQLITE_INTEGER:
+        if (kind == Kind::Bool) return QVariant(i != 0);
+        if (kind == Kind::Double) return QVariant(double(i));
+        if (kind == Kind::Text) return QVariant(QString::number(i));
+        if (kind == Kind::Date) return QVariant(fromOleDate(double(i)));
+        return QVariant(i);
+    case SQLITE_FLOAT:
+        if (kind == Kind::Bool) return QVariant(d != 0);
+        if (kind == Kind::Text) return QVariant(QString::number(d, 'g', 15));
+        if (kind == Kind::Date) return QVariant(fromOleDate(d));
+        return QVariant(d);
+    case SQLITE_BLOB:
+        return QVariant(QByteArray(reinterpret_cast<const char *>(p), n));
+    default:
+        if (kind == Kind::Date) {
+            if (auto dt = fastStoredDate(p, n)) return QVariant(*dt);
+        }
+        return QVariant(QString::fromUtf8(reinterpret_cast<const char *>(p), n));
+    }
+}
 
 QVariant readValue(sqlite3_stmt *s, int col, Kind kind) {
     const int t = sqlite3_column_type(s, col);

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <sqlite3.h>
@@ -95,6 +96,8 @@ Kind kindFromDecl(const char *declType);
 QString dateText(const QDateTime &dt);
 // Reads a column as the recordset shows it (dates QDateTime, Booleans bool, Null invalid).
 QVariant readValue(sqlite3_stmt *s, int col, Kind kind);
+// The same from a value kept apart from its statement (SQLite type, integer, real, bytes).
+QVariant storedValue(int type, qint64 i, double d, const unsigned char *p, int n, Kind kind);
 // Binds a value in its stored form (dates as text, Booleans -1/0).
 void bindValue(sqlite3_stmt *s, int idx, const QVariant &v);
 // Converts a value assigned to a field the way Jet does for the field's type; throws 3421.
@@ -163,7 +166,20 @@ struct Conn {
     QString translate(const QString &jetSql) const;
     // With bound values: the ? marks become ":orvp<n>", and their count must match.
     QString translate(const QString &jetSql, const QVariantList &values) const;
-    void wrote() { ++gen; }
+    void wrote() {
+        ++gen;
+        blindGen = gen;
+    }
+    // A write through a recordset, to the rows of one table only (the schema has no triggers
+    // or cascades): rows other recordsets read from other tables stay valid.
+    void wroteTo(const QString &table) {
+        ++gen;
+        tableGens.insert(fold(table), gen);
+    }
+    // The last write that may have changed rows of a table.
+    quint64 tableGen(const QString &table) const { return std::max(blindGen, tableGens.value(fold(table), 0)); }
+    quint64 blindGen = 0;               // the last write whose tables are not known
+    QHash<QString, quint64> tableGens;  // folded table name → its last write
 };
 
 } // namespace platform::db::detail

@@ -155,6 +155,64 @@ struct Reset {
     throw DbError(err::NoCurrentRecord, QStringLiteral("No current record."));
 }
 
+// A row of a lazy recordset as SQLite gave it. A walk reads a few fields of each row: a field
+// becomes a value only when it is read, so the other fields cost no text or date conversion.
+// The parts are small, so a row costs a few small allocations however wide the table.
+struct RawRow {
+    struct Cell {
+        union {
+            qint64 i;
+            double d;
+            struct {
+                int off;
+                int len;
+            } text;
+        };
+        int type;
+    };
+    std::vector<Cell> cells;
+    QByteArray bytes;
+    mutable std::vector<std::pair<int, QVariant>> made; // the fields read so far
+
+    RawRow(sqlite3_stmt *s, int n) : cells(size_t(n)) {
+        int total = 0;
+        for (int c = 0; c < n; ++c) {
+            Cell &cell = cells[size_t(c)];
+            cell.type = sqlite3_column_type(s, c);
+            if (cell.type == SQLITE_INTEGER) {
+                cell.i = sqlite3_column_int64(s, c);
+            } else if (cell.type == SQLITE_FLOAT) {
+                cell.d = sqlite3_column_double(s, c);
+            } else if (cell.type != SQLITE_NULL) {
+                if (cell.type == SQLITE_TEXT) sqlite3_column_text(s, c); // the size as text
+                cell.text.off = total;
+                cell.text.len = sqlite3_column_bytes(s, c);
+                total += cell.text.len;
+            }
+        }
+        bytes.reserve(total);
+        for (int c = 0; c < n; ++c) {
+            const Cell &cell = cells[size_t(c)];
+            if (cell.type == SQLITE_TEXT)
+                bytes.append(reinterpret_cast<const char *>(sqlite3_column_text(s, c)), cell.text.len);
+            else if (cell.type == SQLITE_BLOB)
+                bytes.append(static_cast<const char *>(sqlite3_column_blob(s, c)), cell.text.len);
+        }
+    }
+    QVariant value(int c, Kind kind) const {
+        for (const auto &[k, v] : made)
+            if (k == c) return v;
+        const Cell &cell = cells[size_t(c)];
+        const bool hasText = cell.type == SQLITE_TEXT || cell.type == SQLITE_BLOB;
+        QVariant v = storedValue(cell.type, cell.type == SQLITE_INTEGER ? cell.i : 0, cell.type == SQLITE_FLOAT ? cell.d : 0,
+                                 reinterpret_cast<const unsigned char *>(bytes.constData()) + (hasText ? cell.text.off : 0),
+                                 hasText ? cell.text.len : 0, kind);
+        if (made.empty()) made.reserve(8);
+        made.emplace_back(c, v);
+        return v;
+    }
+};
+
 } // namespace
 
 struct Recordset::Impl {
@@ -199,7 +257,7 @@ struct Recordset::Impl {
     std::unordered_map<qint64, long> posIndex; // table-type: row id → position
     bool posIndexValid = false;
 
-    std::unordered_map<qint64, std::optional<QVariantList>> cache;
+    std::unordered_map<qint64, std::optional<RawRow>> cache;
     quint64 cacheGen = 0;
 
     long pos = -1;
@@ -231,6 +289,7 @@ struct Recordset::Impl {
     std::vector<DefaultStmt> defaultStmts;       // per column
     std::vector<Stmt> counterStmts;              // per tab
     std::map<std::string, Stmt> insertStmts;     // tab, assigned columns and counter → INSERT
+    std::map<std::string, Stmt> updateStmts;     // tab and changed columns → UPDATE by key
     mutable QHash<QString, int> ordinalMemo;     // names as callers spell them → ordinal
 
     // ---------------------------------------------------------------- setup
@@ -496,7 +555,7 @@ struct Recordset::Impl {
                     return false;
             }
         }
-        bool whereInFetch = false;
+        whereInFetch = false;
         const bool joined = multiTable(parts->from);
         for (const auto &c : cols)
             if ((c.tab < 0 && joined) || (c.tab >= 0 && !tabs[size_t(c.tab)].identified)) whereInFetch = true;
@@ -713,8 +772,22 @@ struct Recordset::Impl {
     // ---------------------------------------------------------------- rows
     const qint64 *keyAt(long p) const { return keys.data() + size_t(p) * size_t(keyWidth); }
 
-    const QVariantList *fetch(qint64 serial, const qint64 *key) {
-        if (cacheGen != conn->gen) {
+    // Whether the rows read are still what the database holds: nothing was written since, or,
+    // for rows of one table, nothing to that table.
+    int oneTable = -1; // whether the rows come from one table: -1 not known yet
+
+    bool cacheValid() {
+        if (cacheGen == conn->gen) return true;
+        if (oneTable < 0) oneTable = (table || (tabs.size() == 1 && parts && !multiTable(parts->from))) ? 1 : 0;
+        if (!oneTable || conn->blindGen > cacheGen) return false;
+        for (const Tab &t : tabs)
+            if (conn->tableGen(t.name) > cacheGen) return false;
+        cacheGen = conn->gen;
+        return true;
+    }
+
+    const RawRow *fetch(qint64 serial, const qint64 *key) {
+        if (!cacheValid()) {
             cache.clear();
             cacheGen = conn->gen;
         }
@@ -726,30 +799,124 @@ struct Recordset::Impl {
             if (key[i] == kNullKey) sqlite3_bind_null(s, i + 1);
             else sqlite3_bind_int64(s, i + 1, key[i]);
         }
-        std::optional<QVariantList> row;
-        if (step(db(), s, fetchSql)) {
-            QVariantList r;
-            r.reserve(qsizetype(cols.size()));
-            for (int i = 0; i < int(cols.size()); ++i) r << readValue(s, i, cols[size_t(i)].kind);
-            row = std::move(r);
-        }
+        std::optional<RawRow> row;
+        if (step(db(), s, fetchSql)) row.emplace(s, int(cols.size()));
         sqlite3_reset(s);
         auto [it, ok] = cache.emplace(serial, std::move(row));
         return it->second ? &*it->second : nullptr;
     }
 
-    const QVariantList *rowAt(long p) {
-        if (!lazy) return &rows[size_t(p)];
-        return fetch(serials[size_t(p)], keyAt(p));
+    // A walk (a report, an export, the missing-files scan) reads rows ahead in batches of up to
+    // kBatch, in the direction it moves, instead of one query per row. The batch grows while
+    // nothing is written between reads and falls back to single rows after every write, so an
+    // edit walk does not read rows it will have to read again.
+    static constexpr int kBatch = 64;
+    Stmt batchStmt;
+    bool batchTried = false;
+    bool whereInFetch = false;
+    int readAhead = 1;
+    long lastRead = -1;
+
+    bool prepareBatch() {
+        if (batchTried) return bool(batchStmt);
+        batchTried = true;
+        if (keyWidth != 1) return false;
+        QString keyExpr;
+        for (const auto &t : tabs)
+            if (t.identified) keyExpr = t.keyExprs.value(0);
+        QStringList marks;
+        for (int i = 1; i <= kBatch; ++i) marks << QStringLiteral("?%1").arg(i);
+        QString q;
+        if (table) {
+            q = QStringLiteral("SELECT *, rowid FROM %1 WHERE rowid IN (%2)").arg(quoteName(tinfo->name), marks.join(u','));
+        } else {
+            if (!parts || keyExpr.isEmpty()) return false;
+            q = QStringLiteral("SELECT ") + parts->columns + QStringLiteral(", ") + keyExpr + QStringLiteral(" FROM ") +
+                parts->from + QStringLiteral(" WHERE ") + keyExpr + QStringLiteral(" IN (") + marks.join(u',') + u')';
+            if (whereInFetch && !parts->where.isEmpty()) q += QStringLiteral(" AND (") + parts->where + u')';
+        }
+        Stmt probe = tryPrepare(db(), q);
+        if (!probe || sqlite3_column_count(probe.get()) != int(cols.size()) + 1) return false;
+        batchStmt = std::move(probe);
+        bindNamed(batchStmt.get(), kSourceParams, params);
+        return true;
     }
 
-    const QVariantList &currentRow() {
+    void fetchBatch(long p, int dir) {
+        sqlite3_stmt *s = batchStmt.get();
+        sqlite3_reset(s);
+        std::unordered_map<qint64, qint64> serialOf;
+        const long n = long(serials.size());
+        int k = 0;
+        for (long q = p; k < readAhead && q >= 0 && q < n; q += dir) {
+            const qint64 key = keyAt(q)[0];
+            if (key == kNullKey || cache.count(serials[size_t(q)])) continue;
+            sqlite3_bind_int64(s, ++k, key);
+            serialOf.emplace(key, serials[size_t(q)]);
+        }
+        while (k < kBatch) sqlite3_bind_null(s, ++k);
+        if (cache.size() + serialOf.size() > kCacheLimit) cache.clear();
+        const int ncols = int(cols.size());
+        while (step(db(), s)) {
+            const auto it = serialOf.find(sqlite3_column_int64(s, ncols));
+            if (it == serialOf.end()) continue;
+            cache.insert_or_assign(it->second, std::optional<RawRow>(std::in_place, s, ncols));
+            serialOf.erase(it);
+        }
+        sqlite3_reset(s);
+        // What the batch did not give is gone or no longer in the source, as a single read says.
+        for (const auto &[key, serial] : serialOf) cache.insert_or_assign(serial, std::nullopt);
+    }
+
+    // The row at a position of a lazy recordset; nullptr when it is gone.
+    const RawRow *rawAt(long p) {
+        if (!cacheValid()) {
+            cache.clear();
+            cacheGen = conn->gen;
+            readAhead = 1;
+        }
+        const qint64 serial = serials[size_t(p)];
+        if (!cache.count(serial)) {
+            const int dir = p < lastRead ? -1 : 1;
+            if (readAhead > 1 && prepareBatch()) fetchBatch(p, dir);
+            readAhead = std::min(readAhead * 2, int(kBatch));
+        }
+        lastRead = p;
+        return fetch(serial, keyAt(p));
+    }
+
+    // Every field of a lazy row (Edit keeps them all).
+    QVariantList allOf(const RawRow &r) const {
+        QVariantList out;
+        out.reserve(qsizetype(cols.size()));
+        for (int i = 0; i < int(cols.size()); ++i) out << r.value(i, cols[size_t(i)].kind);
+        return out;
+    }
+
+    Value cellAt(long p, int ordinal) {
+        if (!lazy) return rows[size_t(p)][ordinal];
+        const RawRow *r = rawAt(p);
+        return r ? r->value(ordinal, cols[size_t(ordinal)].kind) : Value();
+    }
+
+    const RawRow *currentRaw() {
         if (!hasCurrent()) noCurrent();
-        const QVariantList *r = nullptr;
-        if (table && !posValid) r = fetch(curSerial, &curSerial);
-        else r = rowAt(pos);
+        const RawRow *r = (table && !posValid) ? fetch(curSerial, &curSerial) : rawAt(pos);
         if (!r) throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
-        return *r;
+        return r;
+    }
+
+    QVariantList currentRow() {
+        if (!lazy) {
+            if (!hasCurrent()) noCurrent();
+            return rows[size_t(pos)];
+        }
+        return allOf(*currentRaw());
+    }
+
+    Value currentCell(int ordinal) {
+        if (!lazy) return currentRow()[ordinal];
+        return currentRaw()->value(ordinal, cols[size_t(ordinal)].kind);
     }
 
     std::vector<qint64> currentKey() {
@@ -1030,32 +1197,66 @@ struct Recordset::Impl {
 
     void updateEdited() {
         const bool fresh = table && keysFresh();
+        // Rows of one table read before stay valid but the one edited here.
+        const bool keepRows = lazy && cacheValid();
         bool orderTouched = false;
         std::vector<char> touched(tabs.size(), 0);
         for (size_t ci = 0; ci < cols.size(); ++ci)
             if (dirty[ci] && cols[ci].tab >= 0) touched[size_t(cols[ci].tab)] = 1;
         atomically(std::count(touched.begin(), touched.end(), 1) > 1, [&] {
             for (size_t ti = 0; ti < tabs.size(); ++ti) {
+                if (!touched[ti]) continue;
                 const Tab &t = tabs[ti];
-                QStringList sets;
-                QVariantList binds;
+                if (!t.identified || !keyKnown(t, editKey))
+                    throw DbError(errn::FieldNotUpdatable, QStringLiteral("Field cannot be updated."));
+                // The UPDATE for this table and this set of changed fields, kept prepared: an edit
+                // walk changes the same fields of row after row.
+                std::string shape(sizeof(size_t) + cols.size(), '\0');
+                std::memcpy(shape.data(), &ti, sizeof(size_t));
+                for (size_t ci = 0; ci < cols.size(); ++ci)
+                    shape[sizeof(size_t) + ci] = (dirty[ci] && cols[ci].tab == int(ti)) ? 1 : 0;
+                auto it = updateStmts.find(shape);
+                if (it == updateStmts.end()) {
+                    QStringList sets;
+                    QVariantList numbered;
+                    for (size_t ci = 0; ci < cols.size(); ++ci) {
+                        if (!dirty[ci] || cols[ci].tab != int(ti)) continue;
+                        sets << QStringLiteral("%1 = ?%2").arg(quoteName(cols[ci].origin)).arg(numbered.size() + 1);
+                        numbered << QVariant();
+                    }
+                    const QString where = keyWhere(t, numbered, editKey);
+                    it = updateStmts
+                             .emplace(std::move(shape),
+                                      prepare(db(), QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                                                        .arg(quoteName(t.name), sets.join(QStringLiteral(", ")), where),
+                                              true))
+                             .first;
+                }
+                sqlite3_stmt *st = it->second.get();
+                const Reset r{st};
+                int n = 0;
                 for (size_t ci = 0; ci < cols.size(); ++ci) {
                     if (!dirty[ci] || cols[ci].tab != int(ti)) continue;
-                    sets << QStringLiteral("%1 = ?%2").arg(quoteName(cols[ci].origin)).arg(binds.size() + 1);
-                    binds << buf[qsizetype(ci)];
+                    bindValue(st, ++n, buf[qsizetype(ci)]);
                     for (const auto &ic : indexCols)
                         if (ic.compare(cols[ci].origin, Qt::CaseInsensitive) == 0) orderTouched = true;
                 }
-                if (sets.isEmpty()) continue;
-                if (!t.identified || !keyKnown(t, editKey))
-                    throw DbError(errn::FieldNotUpdatable, QStringLiteral("Field cannot be updated."));
-                const QString where = keyWhere(t, binds, editKey);
-                runWrite(QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(quoteName(t.name), sets.join(QStringLiteral(", ")), where), binds);
+                for (int j = 0; j < t.keyCols.size(); ++j) {
+                    const qint64 v = editKey[size_t(t.keyOffset + j)];
+                    if (v == kNullKey) sqlite3_bind_null(st, ++n);
+                    else sqlite3_bind_int64(st, ++n, v);
+                }
+                step(db(), st);
                 if (sqlite3_changes(db()) == 0)
                     throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
             }
         });
-        conn->wrote();
+        for (size_t ti = 0; ti < tabs.size(); ++ti)
+            if (touched[ti]) conn->wroteTo(tabs[ti].name);
+        if (keepRows && tabs.size() == 1) {
+            cacheGen = conn->gen;
+            cache.erase(editSerial);
+        }
         if (fresh && !orderTouched) keysGen = conn->gen;
         if (!lazy) {
             const long p = positionOfSerial(editSerial);
@@ -1122,7 +1323,8 @@ struct Recordset::Impl {
                 rowids[ti] = sqlite3_last_insert_rowid(db());
             }
         });
-        conn->wrote();
+        for (size_t ti = 0; ti < tabs.size(); ++ti)
+            if (writeTab[ti]) conn->wroteTo(tabs[ti].name);
         // The new row's key and values.
         QVariantList values = buf;
         for (size_t ti = 0; ti < tabs.size(); ++ti) {
@@ -1493,7 +1695,7 @@ Value Recordset::value(int ordinal) const {
     if (ordinal < 0 || ordinal >= int(d.cols.size()))
         throw DbError(err::ItemNotFound, QStringLiteral("Item not found in this collection."));
     if (d.mode != EditMode::None) return d.buf[ordinal];
-    return d.currentRow()[ordinal];
+    return d.currentCell(ordinal);
 }
 
 Value Recordset::value(const QString &name) const {
@@ -1529,8 +1731,7 @@ Value Recordset::valueAt(long position, int ordinal) const {
     d.sync();
     if (position < 0 || position >= long(d.serials.size()) || ordinal < 0 || ordinal >= int(d.cols.size()))
         return Value();
-    const QVariantList *r = d.rowAt(position);
-    return r ? (*r)[ordinal] : Value();
+    return d.cellAt(position, ordinal);
 }
 
 Bookmark Recordset::bookmarkAt(long position) const {
@@ -1645,10 +1846,12 @@ void Recordset::close() {
     Impl &d = *d_;
     d.isOpen = false;
     d.fetchStmt.reset(nullptr);
+    d.batchStmt.reset(nullptr);
     d.seekStmts.clear();
     d.defaultStmts.clear();
     d.counterStmts.clear();
     d.insertStmts.clear();
+    d.updateStmts.clear();
     d.rows.clear();
     d.keys.clear();
     d.serials.clear();

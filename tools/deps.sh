@@ -3,7 +3,8 @@
 set -euo pipefail
 PACKAGES=(g++ cmake ninja-build pkg-config ccache qt6-base-dev qt6-multimedia-dev libtag1-dev
           libsqlite3-dev libgtest-dev libbenchmark-dev sqlite3 gstreamer1.0-plugins-base
-          gstreamer1.0-plugins-good gstreamer1.0-libav fonts-dejavu-core)
+          gstreamer1.0-plugins-good gstreamer1.0-libav fonts-dejavu-core
+          libjpeg-turbo-progs) # djpeg: the tests decode every JPEG file the encoder writes
 missing=()
 for p in "${PACKAGES[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

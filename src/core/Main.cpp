@@ -9,14 +9,19 @@
 #include "core/mCommon.h"
 #include "core/mCommonDialog.h"
 #include "platform/db/Database.h"
+#include "platform/ui/Forms.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/PromptService.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputDevice>
 
+#include <cerrno>
+#include <cstring>
 #include <optional>
+#include <unistd.h>
 
 namespace modMain {
 
@@ -86,6 +91,48 @@ void closeCatalogue() {
         try { s.Db->close(); } catch (...) {}
         s.Db.reset();
     }
+}
+
+// Why `path` cannot be written, in the system's words ("Permission denied", "Read-only file
+// system"); nullopt when it can.
+std::optional<QString> notWritable(const QString &path) {
+    if (::access(QFile::encodeName(path).constData(), W_OK) == 0)
+        return std::nullopt;
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// A catalogue that cannot be written, or whose folder cannot take the log the database keeps
+// beside it, would open showing nothing and fail at every change: say which, before anything
+// is opened or written. nullopt when both can be written (or the file is missing, which the
+// opening reports).
+std::optional<QString> unwritableCatalogue(const QString &path) {
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return std::nullopt;
+    // The log lies beside the file the path leads to, which for a link is its target's folder.
+    const QString real = info.canonicalFilePath().isEmpty() ? info.absoluteFilePath() : info.canonicalFilePath();
+    if (const auto why = notWritable(real))
+        return QStringLiteral("The catalogue ") + path + QStringLiteral(" cannot be written: ") + *why +
+               QStringLiteral(".");
+    const QString folder = QFileInfo(real).absolutePath() + QLatin1Char('/');
+    if (const auto why = notWritable(folder))
+        return QStringLiteral("The data folder ") + folder + QStringLiteral(" cannot be written: ") + *why +
+               QStringLiteral(".");
+    return std::nullopt;
+}
+
+// Unloads the windows loaded since `before` (the last loaded first), so that a retry loads them
+// afresh instead of finding them half loaded on the closed catalogue.
+void unloadWindowsLoadedSince(const QList<QWidget *> &before) {
+    auto &s = g();
+    // Closing a half-loaded main window must not end the program: the catalogue is re-opened.
+    const bool reopening = s.ReopeningDatabase;
+    s.ReopeningDatabase = true;
+    const QList<QWidget *> now = ui::loadedForms();
+    for (auto it = now.crbegin(); it != now.crend(); ++it)
+        if (!before.contains(*it))
+            ui::unloadForm(*it);
+    s.ReopeningDatabase = reopening;
 }
 
 enum class Opening { Opened, Abandoned };
@@ -162,6 +209,12 @@ StartResult openCatalogue(bool &repairTried) {
     for (;;) {
         int number = 0;
         QString text;
+        if (const auto readOnly = unwritableCatalogue(s.DatabasePath)) {
+            closeCatalogue();
+            showError(platform::db::err::ReadOnly, *readOnly);
+            return finish(StartResult::Ended, 1);
+        }
+        const QList<QWidget *> windowsBefore = ui::loadedForms();
         try {
             if (openDatabase() == Opening::Abandoned) {
                 closeCatalogue();
@@ -185,6 +238,8 @@ StartResult openCatalogue(bool &repairTried) {
         } catch (const std::exception &e) {
             text = QString::fromLocal8Bit(e.what());
         }
+        closeCatalogue();
+        unloadWindowsLoadedSince(windowsBefore);
         switch (handleError(number, text, repairTried)) {
         case Handled::Retry:
             continue;

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 
+#include <QCloseEvent>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -66,21 +67,39 @@ void MsgForm::advanceProgress(long done, long total) {
 
 void MsgForm::formUnload() { g().CancelScan = true; }
 
+void MsgForm::closeByUser() {
+    // The job that showed the window may be inside a yield and still hold it: destroying it here
+    // would leave that job writing to freed memory. Only the caller's unload destroys it.
+    hide();
+    g().CancelScan = true;
+}
+
+void MsgForm::closeEvent(QCloseEvent *event) {
+    // Only the caller's unload destroys the window; any other close (the close box) is the
+    // user's.
+    if (!unloadingForm(this)) {
+        event->ignore();
+        closeByUser();
+        return;
+    }
+    Form<QDialog>::closeEvent(event);
+}
+
 void MsgForm::mousePressEvent(QMouseEvent *event) {
     // A click on the window itself (not on the progress frame) closes it.
     QWidget *hit = childAt(event->position().toPoint());
     if (!hit || hit == Msg) {
-        close();
+        closeByUser();
         return;
     }
     Form<QDialog>::mousePressEvent(event);
 }
 
-void MsgForm::keyPressEvent(QKeyEvent *) { close(); }
+void MsgForm::keyPressEvent(QKeyEvent *) { closeByUser(); }
 
 bool MsgForm::eventFilter(QObject *watched, QEvent *event) {
     if (watched == Msg && event->type() == QEvent::MouseButtonPress) {
-        close();
+        closeByUser();
         return true;
     }
     return Form<QDialog>::eventFilter(watched, event);

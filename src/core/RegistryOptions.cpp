@@ -1,6 +1,7 @@
 #include "core/RegistryOptions.h"
 
 #include "platform/settings/Options.h"
+#include "platform/ui/PromptService.h"
 
 #include <QDir>
 
@@ -24,23 +25,32 @@ QString RegistryOptions::get(const QString &k, const QString &defaultValue) {
     return ps::GetSetting(ps::OptionsSection, k, defaultValue);
 }
 
-void RegistryOptions::save(const QString &k, const QString &value) { ps::SaveSetting(ps::OptionsSection, k, value); }
+bool RegistryOptions::save(const QString &k, const QString &value) {
+    const ps::SaveStatus status = ps::SaveSetting(ps::OptionsSection, k, value);
+    if (status)
+        return true;
+    namespace ui = platform::ui;
+    ui::msgBox(QStringLiteral("Orvalis could not save its settings in ") + status.file + QStringLiteral(": ") +
+                   status.reason,
+               ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("Settings not saved"));
+    return false;
+}
 
 QString RegistryOptions::databaseLocation() { return get(key(DatabaseLocationKey)); }
-void RegistryOptions::setDatabaseLocation(const QString &folder) { save(key(DatabaseLocationKey), folder); }
+bool RegistryOptions::setDatabaseLocation(const QString &folder) { return save(key(DatabaseLocationKey), folder); }
 QString RegistryOptions::defaultDataFolder() { return QDir::homePath() + QStringLiteral("/Orvalis/"); }
 
 QString RegistryOptions::font() { return get(key(FontKey)); }
-void RegistryOptions::setFont(const QString &fontName) { save(key(FontKey), fontName); }
+bool RegistryOptions::setFont(const QString &fontName) { return save(key(FontKey), fontName); }
 QString RegistryOptions::defaultFont(int winMajorVersion) {
     return winMajorVersion < 6 ? QStringLiteral("MS Sans Serif") : QStringLiteral("Arial");
 }
 
 QString RegistryOptions::rptLinesPerPage() { return get(key(RptLinesPerPageKey)); }
-void RegistryOptions::setRptLinesPerPage(const QString &lines) { save(key(RptLinesPerPageKey), lines); }
+bool RegistryOptions::setRptLinesPerPage(const QString &lines) { return save(key(RptLinesPerPageKey), lines); }
 
 bool RegistryOptions::rememberWindowSize() { return ps::textIsTrue(get(key(RememberWindowSizeKey), QStringLiteral("0"))); }
-void RegistryOptions::setRememberWindowSize(bool on) { save(key(RememberWindowSizeKey), ps::boolText(on)); }
+bool RegistryOptions::setRememberWindowSize(bool on) { return save(key(RememberWindowSizeKey), ps::boolText(on)); }
 
 std::optional<RegistryOptions::Placement> RegistryOptions::gridScreenPlacement() {
     const auto top = number(GridScreenTopKey);
@@ -52,23 +62,23 @@ std::optional<RegistryOptions::Placement> RegistryOptions::gridScreenPlacement()
     return Placement{*top, *left, *width, *height};
 }
 
-void RegistryOptions::setGridScreenPlacement(const Placement &p) {
-    save(key(GridScreenTopKey), QString::number(p.top));
-    save(key(GridScreenLeftKey), QString::number(p.left));
-    save(key(GridScreenWidthKey), QString::number(p.width));
-    save(key(GridScreenHeightKey), QString::number(p.height));
+bool RegistryOptions::setGridScreenPlacement(const Placement &p) {
+    // The first refused write is reported; the others would only repeat it.
+    return save(key(GridScreenTopKey), QString::number(p.top)) &&
+           save(key(GridScreenLeftKey), QString::number(p.left)) &&
+           save(key(GridScreenWidthKey), QString::number(p.width)) &&
+           save(key(GridScreenHeightKey), QString::number(p.height));
 }
 
 bool RegistryOptions::fileRenameDisabled() { return ps::textIsTrue(get(key(FileRenameDisabledKey), QStringLiteral("0"))); }
-void RegistryOptions::setFileRenameDisabled(bool disabled) { save(key(FileRenameDisabledKey), ps::boolText(disabled)); }
+bool RegistryOptions::setFileRenameDisabled(bool disabled) { return save(key(FileRenameDisabledKey), ps::boolText(disabled)); }
 
 QString RegistryOptions::warningCheckbox(const QString &k) { return get(k, QStringLiteral("0")); }
 bool RegistryOptions::warningSilenced(const QString &k) { return warningCheckbox(k).trimmed() == QLatin1String("1"); }
-void RegistryOptions::setWarningCheckbox(const QString &k, const QString &value) { save(k, value); }
+bool RegistryOptions::setWarningCheckbox(const QString &k, const QString &value) { return save(k, value); }
 
-void RegistryOptions::resetWarnings() {
-    save(key(FileNameWarningKey), QStringLiteral("0"));
-    save(key(PathNameWarningKey), QStringLiteral("0"));
+bool RegistryOptions::resetWarnings() {
+    return save(key(FileNameWarningKey), QStringLiteral("0")) && save(key(PathNameWarningKey), QStringLiteral("0"));
 }
 
 } // namespace core

@@ -2,6 +2,10 @@
 // The user's own options: every key of the section "Options" of the per-user settings store,
 // typed. Values are stored as text; on/off options as "-1" and "0". Readers that need to tell an
 // absent key from a set one get the raw text ("" when absent).
+//
+// Every write is checked: a write that does not reach the store's file shows "Orvalis could not
+// save its settings in <file>: <reason>" (title "Settings not saved") and returns false, so the
+// caller does not claim the change.
 #include <QString>
 #include <optional>
 
@@ -24,24 +28,24 @@ public:
 
     // "Database Location": the data folder, ending in "/"; "" when absent.
     static QString databaseLocation();
-    static void setDatabaseLocation(const QString &folder);
+    static bool setDatabaseLocation(const QString &folder);
     // The folder used when the key is absent: $HOME/Orvalis/.
     static QString defaultDataFolder();
 
     // "Font": the screen font name; "" when absent.
     static QString font();
-    static void setFont(const QString &fontName);
+    static bool setFont(const QString &fontName);
     // The font used when the key is absent: "MS Sans Serif" below version 6, else "Arial".
     static QString defaultFont(int winMajorVersion);
 
     // "RptLinesPerPage": "0" to "32000", "0" = no page breaks; "" when absent (then "54").
     static QString rptLinesPerPage();
-    static void setRptLinesPerPage(const QString &lines);
+    static bool setRptLinesPerPage(const QString &lines);
     static QString defaultRptLinesPerPage() { return QStringLiteral("54"); }
 
     // "Remember Window Size", off when absent.
     static bool rememberWindowSize();
-    static void setRememberWindowSize(bool on);
+    static bool setRememberWindowSize(bool on);
 
     // The main window's placement in twips; nullopt when any of the four keys is absent or not
     // a number.
@@ -52,23 +56,23 @@ public:
         int height = 0;
     };
     static std::optional<Placement> gridScreenPlacement();
-    static void setGridScreenPlacement(const Placement &p);
+    static bool setGridScreenPlacement(const Placement &p);
 
     // "File Rename Disabled", off ("0") when absent.
     static bool fileRenameDisabled();
-    static void setFileRenameDisabled(bool disabled);
+    static bool setFileRenameDisabled(bool disabled);
 
     // The silenceable warnings: "1" = do not show again, "0" = show; shown when absent.
     // `key` is FileNameWarningKey or PathNameWarningKey.
     static QString warningCheckbox(const QString &key);
     static bool warningSilenced(const QString &key);
-    static void setWarningCheckbox(const QString &key, const QString &value);
+    static bool setWarningCheckbox(const QString &key, const QString &value);
     // Writes "0" under both warning keys, so both warnings show again.
-    static void resetWarnings();
+    static bool resetWarnings();
 
     // Raw access to any key of the section.
     static QString get(const QString &key, const QString &defaultValue = {});
-    static void save(const QString &key, const QString &value);
+    static bool save(const QString &key, const QString &value);
 };
 
 } // namespace core

@@ -3,7 +3,7 @@
 #include "core/AppState.h"
 #include "core/mBrowseDirectorysOnly.h"
 #include "core/mCommon.h"
-#include "platform/settings/Options.h"
+#include "core/RegistryOptions.h"
 #include "platform/ui/PromptService.h"
 
 #include <QDir>
@@ -14,7 +14,6 @@
 namespace core {
 
 using namespace platform::ui;
-namespace settings = platform::settings;
 
 frmDatabaseLocation::frmDatabaseLocation(QWidget *parent) : Form<QDialog>(parent) {
     setWindowTitle(QStringLiteral("Change Database Location"));
@@ -103,7 +102,8 @@ void frmDatabaseLocation::cmdSave_Click() {
         close();
         return;
     }
-    settings::SaveSetting(settings::OptionsSection, QStringLiteral("Database Location"), folder);
+    if (!RegistryOptions::setDatabaseLocation(folder))
+        return;  // not saved (the user was told): the window stays open
     msgBox(QStringLiteral("Database Location Changed.  You must exit and restart Orvalis before this change "
                           "will take effect."),
            Buttons::OK, Icon::None, QStringLiteral("Location Changed"));

@@ -2,7 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/modMain.h"
-#include "platform/settings/Options.h"
+#include "core/RegistryOptions.h"
 
 #include <QComboBox>
 #include <QFocusEvent>
@@ -12,7 +12,6 @@
 namespace core {
 
 using namespace platform::ui;
-namespace settings = platform::settings;
 
 frmFontForm::frmFontForm(QWidget *parent) : Form<QDialog>(parent) {
     setWindowTitle(QStringLiteral("Font Selection"));
@@ -82,7 +81,7 @@ void frmFontForm::cmdOK_Click() {
     if (text > QStringLiteral(" ")) {
         g().ScreenFontName = text;
         applyFontToMainWindow(text);
-        settings::SaveSetting(settings::OptionsSection, QStringLiteral("Font"), text);
+        RegistryOptions::setFont(text);  // a refused write is reported there
     }
     close();
 }

@@ -1,6 +1,7 @@
 #include "core/frmMessage.h"
 
 #include "core/AppState.h"
+#include "core/RegistryOptions.h"
 #include "platform/settings/Options.h"
 #include "platform/ui/PromptService.h"
 
@@ -92,8 +93,7 @@ void frmMessage::cmdOK_Click() {
     if (result_)
         *result_ = false;
     result_ = nullptr;
-    settings::SaveSetting(settings::OptionsSection, Key_,
-                          chkShowAgain->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    RegistryOptions::setWarningCheckbox(Key_, chkShowAgain->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
     close();
 }
 

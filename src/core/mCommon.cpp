@@ -115,7 +115,11 @@ void KillFile(const QString &path) {
 }
 
 QString FormatWindowsVersion(int major, int minor) {
-    return QLocale().toString(major + minor / 100.0, 'f', 2);
+    // The user's decimal separator, but always ASCII digits: start-up reads the major version
+    // from the first character, which an Arabic, Persian or Bengali digit would turn into 0.
+    QString text = QString::number(major + minor / 100.0, 'f', 2);
+    text.replace(QLatin1Char('.'), QLocale().decimalPoint());
+    return text;
 }
 
 QString GetWindowsVersion() {

@@ -24,6 +24,7 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include <optional>
 #include <sys/stat.h>
 
 namespace import {
@@ -107,6 +108,15 @@ QString doneText(long added, long present, int seconds) {
                           "menu.  This will remove unused space from your database file.");
 }
 
+QString refusedText(long notAdded, const QString &catalogue, const QString &reason, long added, long present) {
+    const QString crlf = QStringLiteral("\r\n");
+    return QString::number(notAdded) + QStringLiteral(" songs were not added: the catalogue ") + catalogue +
+           QStringLiteral(" cannot be written (") + reason + QStringLiteral(").") + crlf + crlf +
+           QStringLiteral("Number of songs added to database: ") + QString::number(added) + crlf +
+           QStringLiteral("Number of songs not added because they were already in database: ") +
+           QString::number(present);
+}
+
 // ============================================================================ the import
 
 namespace {
@@ -127,32 +137,6 @@ long countPlainFiles(const QString &folder) {
         ++n;
     }
     return n;
-}
-
-bool deviceOf(const QString &path, dev_t &device) {
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return false;
-    device = st.st_dev;
-    return true;
-}
-
-// A volume is one file system: the walk follows links and mount points into others (a
-// separately mounted home, the kernel's views under "/"), whose folders are not on it.
-QStringList foldersOnSameVolume(const QStringList &folders) {
-    if (folders.isEmpty())
-        return folders;
-    dev_t root{};
-    if (!deviceOf(folders.first(), root))
-        return folders;
-    QStringList kept;
-    kept.reserve(folders.size());
-    for (const QString &f : folders) {
-        dev_t d{};
-        if (deviceOf(f, d) && d == root)
-            kept.append(f);
-    }
-    return kept;
 }
 
 // Host calls at the end of an import: nothing they throw reaches the import's caller.
@@ -196,8 +180,17 @@ FileNow fileNow(const QString &path) {
     return {true, qint64(st.st_size)};
 }
 
+// The catalogue as a whole refuses writes: another program holds its lock, or it is read-only.
+bool refusesWrites(const db::DbError &e) { return e.number() == db::err::Locked || e.number() == db::err::ReadOnly; }
+
+QString refusalReason(const db::DbError &e) {
+    return e.number() == db::err::Locked ? QStringLiteral("it is locked by another program")
+                                         : QStringLiteral("it is read-only");
+}
+
 // Adds the record of one new file; false (nothing stored) when the database refused it.
-// Values the database refuses one by one leave their field unset.
+// Values the database refuses one by one leave their field unset. A catalogue that refuses
+// every write throws its DbError.
 bool addSong(db::Recordset &songs, const shell::ShellFolder &folder, const shell::ShellItem &item,
              const QString &path, const QString &fileName, const QString &extension, qint64 bytes,
              SecondClock &clock) {
@@ -241,6 +234,14 @@ bool addSong(db::Recordset &songs, const shell::ShellFolder &folder, const shell
     try {
         songs.update();
         return true;
+    } catch (const db::DbError &e) {
+        try {
+            songs.cancelUpdate();
+        } catch (...) {
+        }
+        if (refusesWrites(e))
+            throw; // the catalogue takes no record at all: the import stops
+        return false;
     } catch (...) {
         try {
             songs.cancelUpdate();
@@ -248,6 +249,34 @@ bool addSong(db::Recordset &songs, const shell::ShellFolder &folder, const shell
         }
         return false;
     }
+}
+
+// The music files from item `fromItem` of `folders[fromFolder]` on that are not catalogued:
+// what an import stopped there leaves out. Only names and the catalogue are looked at.
+long notCatalogued(db::Recordset &songs, const QStringList &folders, int fromFolder, int fromItem,
+                   const QString &oneFile, int winMajorVersion) {
+    long n = 0;
+    for (int i = fromFolder; i < folders.size(); ++i) {
+        if (!oneFile.isEmpty() && i > 0)
+            break;
+        const auto folder = shell::ShellFolder::nameSpace(folders.at(i), winMajorVersion);
+        if (!folder)
+            continue;
+        for (int k = i == fromFolder ? fromItem : 0; k < folder->count(); ++k) {
+            const shell::ShellItem &item = folder->item(k);
+            const QString name = item.name();
+            if (item.isFolder() || acceptedExtension(name).isEmpty() || (!oneFile.isEmpty() && name != oneFile))
+                continue;
+            try {
+                songs.seek(QStringLiteral("="), {folders.at(i), name});
+                if (songs.noMatch())
+                    ++n;
+            } catch (...) {
+                ++n;
+            }
+        }
+    }
+    return n;
 }
 
 } // namespace
@@ -269,6 +298,23 @@ ImportResult MusicImport::run(QString Folder, const QString &FileName, bool driv
         }
     } catch (...) {
         songs.reset(); // nothing can be stored; the scan still runs and reports 0
+    }
+    // A write waiting for another program's lock keeps Cancel answering, and gives up at Cancel.
+    struct LockWait {
+        db::Database *db = nullptr;
+        ~LockWait() {
+            if (db)
+                guarded([this] { db->setLockWait({}); });
+        }
+    } lockWait;
+    if (s.Db) {
+        guarded([&] {
+            s.Db->setLockWait([this, &s](int waitedMs) {
+                yield_();
+                return !s.CancelScan && waitedMs < lockWaitMs_;
+            });
+            lockWait.db = s.Db.get();
+        });
     }
     mCommon::AddBackslash(Folder);
 
@@ -309,19 +355,17 @@ ImportResult MusicImport::run(QString Folder, const QString &FileName, bool driv
         return r;
     };
 
-    // ---- folder list
+    // ---- folder list: a volume is walked without leaving its file system
     if (driveForm)
         driveForm->lblRecsAddedLabel->setText(QStringLiteral("Gathering data..."));
     QStringList folders;
     try {
-        mRecursiveDir::GetAllSubFolders(Folder, folders);
+        mRecursiveDir::GetAllSubFolders(Folder, folders,
+                                        driveMode ? mRecursiveDir::Reach::OneVolume : mRecursiveDir::Reach::FollowLinks);
     } catch (...) {
     }
-    if (driveMode) {
-        folders = foldersOnSameVolume(folders);
-        if (driveForm)
-            driveForm->lblRecsAddedLabel->setText(QString());
-    }
+    if (driveForm)
+        driveForm->lblRecsAddedLabel->setText(QString());
     QCoreApplication::processEvents();
     if (s.CancelScan)
         return cancelEnding();
@@ -343,8 +387,9 @@ ImportResult MusicImport::run(QString Folder, const QString &FileName, bool driv
 
     // ---- the folders
     SecondClock clock;
+    std::optional<db::DbError> refused; // the catalogue refused every write: the import stopped
     const int folderCount = int(folders.size());
-    for (int i = 1; i <= folderCount; ++i) {
+    for (int i = 1; i <= folderCount && !refused; ++i) {
         const QString &folder = folders.at(i - 1);
         if (driveMode) {
             if (driveForm && i % 10 == 0 && driveForm->progressWidth() < ScanDriveForm::FrameWidth)
@@ -359,18 +404,14 @@ ImportResult MusicImport::run(QString Folder, const QString &FileName, bool driv
         if (!shellFolder)
             continue;
 
-        bool inTransaction = false;
-        try {
-            if (s.Db) {
-                s.Db->beginTrans();
-                inTransaction = true;
-            }
-        } catch (...) {
-        }
+        // The folder's records go into one transaction, begun with its first record: a folder
+        // with nothing new writes nothing.
+        std::optional<db::Transaction> transaction;
         long addedHere = 0;
         bool cancelled = false;
 
-        for (const shell::ShellItem &item : shellFolder->items()) {
+        for (int k = 0; k < shellFolder->count(); ++k) {
+            const shell::ShellItem &item = shellFolder->item(k);
             if (s.CancelScan) {
                 cancelled = true;
                 break;
@@ -430,9 +471,25 @@ ImportResult MusicImport::run(QString Folder, const QString &FileName, bool driv
                     ++r.present;
                     continue;
                 }
-                if (addSong(*songs, *shellFolder, item, folder, fileName, extension, file.size, clock)) {
-                    ++r.added;
-                    ++addedHere;
+                try {
+                    if (!transaction)
+                        transaction.emplace(*s.Db);
+                    if (addSong(*songs, *shellFolder, item, folder, fileName, extension, file.size, clock)) {
+                        ++r.added;
+                        ++addedHere;
+                    }
+                } catch (const db::DbError &e) {
+                    if (!refusesWrites(e))
+                        throw;
+                    if (s.CancelScan) { // the user cancelled while the write waited
+                        cancelled = true;
+                        break;
+                    }
+                    // This file, the folder's records (rolled back below) and every new file
+                    // not reached yet are not stored.
+                    refused = e;
+                    r.notAdded = 1 + addedHere + notCatalogued(*songs, folders, i - 1, k + 1, FileName, s.WinMajorVersion);
+                    break;
                 }
             } catch (...) {
                 // This item is passed over; the scan goes on with the next.
@@ -444,19 +501,31 @@ ImportResult MusicImport::run(QString Folder, const QString &FileName, bool driv
             }
         }
 
-        if (inTransaction) {
+        if (transaction && !refused) {
             try {
-                s.Db->commitTrans();
-            } catch (...) {
-                try {
-                    s.Db->rollback();
-                } catch (...) {
+                transaction->commit();
+            } catch (const db::DbError &e) {
+                transaction.reset(); // rolled back
+                if (refusesWrites(e) && !s.CancelScan) {
+                    refused = e;
+                    r.notAdded = addedHere + notCatalogued(*songs, folders, i, 0, FileName, s.WinMajorVersion);
+                } else {
+                    r.added -= addedHere; // not stored after all
+                    addedHere = 0;
                 }
-                r.added -= addedHere; // not stored after all
+            } catch (...) {
+                transaction.reset();
+                r.added -= addedHere;
+                addedHere = 0;
             }
         }
+        if (refused) {
+            transaction.reset(); // the folder is rolled back
+            r.added -= addedHere;
+            addedHere = 0;
+        }
         if (cancelled)
-            return cancelEnding();
+            return cancelEnding(); // what the folder stored before the cancel was committed above
     }
 
     // ---- end of the walk
@@ -474,8 +543,13 @@ ImportResult MusicImport::run(QString Folder, const QString &FileName, bool driv
     guarded([&] { host_.showAllSongs(); });
     ui::setMousePointer(ui::MousePointer::Default);
     r.elapsedSeconds = elapsedSeconds(start, secondsSinceMidnight(QTime::currentTime()));
-    guarded([&] { ui::msgBox(doneText(r.added, r.present, r.elapsedSeconds), ui::Buttons::OK, ui::Icon::None,
-                             QStringLiteral("Done")); });
+    if (refused) {
+        r.refusal = refusedText(r.notAdded, s.DatabasePath, refusalReason(*refused), r.added, r.present);
+        guarded([&] { ui::msgBox(r.refusal, ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("Error")); });
+    } else {
+        guarded([&] { ui::msgBox(doneText(r.added, r.present, r.elapsedSeconds), ui::Buttons::OK, ui::Icon::None,
+                                 QStringLiteral("Done")); });
+    }
     songs.reset();
     guarded([&] { host_.showCurrentArtistButton(); });
     return r;

@@ -4,7 +4,9 @@
 //
 // The folder list comes from the breadth-first walk; each folder is read through the shell
 // layer and written in one transaction of its own, so a cancelled or failing scan keeps what
-// the folders before it stored. Progress shows in ScanFolderForm (folder tree, one file) or
+// the folders before it stored. A catalogue that refuses writes (locked by another program,
+// read-only) stops the import at the first refused write: that folder is rolled back and an
+// error box says how many new songs were not stored. Progress shows in ScanFolderForm (folder tree, one file) or
 // ScanDriveForm (volume); the main window is hidden meanwhile and shows all songs afterwards,
 // followed by the "Done" box with the counts and the elapsed time.
 #include <QString>
@@ -24,6 +26,8 @@ struct ImportResult {
     long expected = 0;   // items expected from the plain directory listings (0 for a volume)
     bool cancelled = false;
     int elapsedSeconds = 0;
+    long notAdded = 0;   // new music files not stored because the catalogue refused writes
+    QString refusal;     // the message shown then ("" when the catalogue took every write)
 };
 
 class MusicImport {
@@ -36,6 +40,9 @@ public:
     // Whether the folder items show names without their extensions, so that the extension has
     // to come from the type text. This platform's folder items always show extensions.
     void setHideExtensions(bool hide) { hideExtensions_ = hide; }
+    // How long a write waits for another program's lock on the catalogue before the import
+    // gives up (Cancel ends the wait at once).
+    void setLockWaitMs(int ms) { lockWaitMs_ = ms; }
 
     // Imports `Folder` (ending in "/") and every folder below it; with `FileName` only that
     // file of `Folder`; with `driveMode` the volume whose root is `Folder`. Callers clear
@@ -46,6 +53,7 @@ private:
     ImportHost &host_;
     std::function<void()> yield_;
     bool hideExtensions_ = false;
+    int lockWaitMs_ = 5000;
 };
 
 // The main window's import procedure, for NameList::LoadMusicFiles.
@@ -79,5 +87,8 @@ int elapsedSeconds(int start, int end);
 
 // The text of the "Done" box.
 QString doneText(long added, long present, int seconds);
+// What the import says instead when the catalogue refused its writes: how many new songs were
+// not stored and why, then the counts of the "Done" box.
+QString refusedText(long notAdded, const QString &catalogue, const QString &reason, long added, long present);
 
 } // namespace import

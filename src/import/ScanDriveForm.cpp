@@ -34,39 +34,42 @@ QLabel *label(QWidget *parent, const char *name, const QString &text, Qt::Alignm
     return lbl;
 }
 
-// File systems that hold no one's music: kernel views, memory-backed and package images.
-bool isSystemVolume(const QStorageInfo &v) {
-    static const QSet<QByteArray> types = {"proc",   "sysfs",     "devtmpfs",  "devpts",   "tmpfs",
-                                           "cgroup", "cgroup2",   "securityfs", "debugfs", "tracefs",
-                                           "pstore", "bpf",       "mqueue",    "hugetlbfs", "configfs",
-                                           "fusectl", "squashfs", "autofs",    "binfmt_misc", "efivarfs",
-                                           "ramfs",  "nsfs",      "rpc_pipefs"};
-    if (types.contains(v.fileSystemType()))
-        return true;
-    const QString root = v.rootPath();
-    for (const char *prefix : {"/proc", "/sys", "/dev", "/run", "/snap"})
-        if (root == QLatin1String(prefix) || root.startsWith(QLatin1String(prefix) + QLatin1Char('/')))
-            return true;
-    return false;
+// The kernel's own file systems (views of processes, devices and kernel state) and the ones
+// kept in memory: no one's music lies there.
+bool kernelOrMemoryFileSystem(const QByteArray &type) {
+    static const QSet<QByteArray> types = {"proc",     "sysfs",    "devtmpfs",   "devpts",      "tmpfs",
+                                           "ramfs",    "cgroup",   "cgroup2",    "securityfs",  "debugfs",
+                                           "tracefs",  "pstore",   "bpf",        "mqueue",      "hugetlbfs",
+                                           "configfs", "fusectl",  "autofs",     "binfmt_misc", "efivarfs",
+                                           "nsfs",     "rpc_pipefs", "selinuxfs"};
+    return types.contains(type);
 }
 
 } // namespace
 
-QList<Volume> mountedVolumes() {
+QList<Volume> offeredVolumes(const QList<Mount> &mounts) {
     QList<Volume> out;
     QSet<QString> seen;
-    for (const QStorageInfo &v : QStorageInfo::mountedVolumes()) {
-        if (!v.isValid() || !v.isReady() || isSystemVolume(v))
+    for (const Mount &m : mounts) {
+        if (!m.ready || kernelOrMemoryFileSystem(m.fileSystemType))
             continue;
-        QString root = v.rootPath();
+        QString root = m.rootPath;
         if (!root.endsWith(QLatin1Char('/')))
             root += QLatin1Char('/');
         if (seen.contains(root))
             continue;
         seen.insert(root);
-        out.append({root, v.name()});
+        out.append({root, m.label});
     }
     return out;
+}
+
+QList<Volume> mountedVolumes() {
+    QList<Mount> mounts;
+    for (const QStorageInfo &v : QStorageInfo::mountedVolumes())
+        if (v.isValid())
+            mounts.append({v.rootPath(), v.fileSystemType(), v.name(), v.isReady()});
+    return offeredVolumes(mounts);
 }
 
 QString ScanDriveForm::warningText() {

@@ -23,7 +23,19 @@ struct Volume {
     QString label;      // its name, or ""
 };
 
-// The mounted volumes a user could keep music on (pseudo and system file systems left out).
+// A mounted file system as the system lists it.
+struct Mount {
+    QString rootPath;
+    QByteArray fileSystemType;  // "ext4", "vfat", "proc", ...
+    QString label;
+    bool ready = true;
+};
+
+// The volumes the drive list offers of these mounts: every one that holds ordinary files,
+// wherever it is mounted (removable drives lie under /run/media/<user>/ or /media/), leaving
+// out only the kernel's file systems and memory ones; each root once.
+QList<Volume> offeredVolumes(const QList<Mount> &mounts);
+// offeredVolumes of the system's mounted file systems.
 QList<Volume> mountedVolumes();
 
 class ScanDriveForm : public platform::ui::Form<QDialog> {

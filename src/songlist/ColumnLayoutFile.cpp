@@ -1,5 +1,6 @@
 #include "songlist/ColumnLayoutFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -91,6 +92,8 @@ QByteArray ColumnLayoutFile::format(const QList<GridColumn> &columns) {
 }
 
 void ColumnLayoutFile::write(const QString &path, const QList<GridColumn> &columns) {
+    // The data folder need not exist yet: a catalogue named on the command line lies elsewhere.
+    QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         throw std::runtime_error(f.errorString().toStdString());

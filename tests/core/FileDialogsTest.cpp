@@ -19,9 +19,9 @@ public:
     int chosenIndex = 0; // 0: the index asked for
     bool tickReadOnly = false;
     QFont initialFont;
-    std::optional<QFont> chooseFont(const QFont &initial) override {
-        initialFont = initial;
-        return ScriptedPrompts::chooseFont(initial);
+    std::optional<platform::ui::FontChoice> chooseFont(const platform::ui::FontRequest &r) override {
+        initialFont = r.font;
+        return ScriptedPrompts::chooseFont(r);
     }
     std::optional<platform::ui::FileDialogResult> openFile(const platform::ui::FileDialogRequest &r) override {
         return adjust(ScriptedPrompts::openFile(r));

@@ -61,6 +61,24 @@ TEST_F(FolderWalk, FollowsALinkToAFolderButEndsALinkLoop) {
                                        root + "/C/linked/F/"}));
 }
 
+TEST_F(FolderWalk, LinksToTheTreeOrAboveItAreNotFollowedOthersAreUnderTheLinksPath) {
+    QDir(tmp.path()).mkpath("Elsewhere/F");
+    ASSERT_TRUE(QFile::link(root + "/C", root + "/B/sibling"));       // into the tree: C is walked as C
+    ASSERT_TRUE(QFile::link(root, root + "/C/start"));                 // the start folder
+    ASSERT_TRUE(QFile::link(tmp.path(), root + "/C/above"));           // an ancestor
+    ASSERT_TRUE(QFile::link(tmp.path() + "/Elsewhere", root + "/out")); // outside: followed
+    ASSERT_TRUE(QFile::link(root + "/B", tmp.path() + "/Elsewhere/back")); // back into the tree
+    EXPECT_EQ(walk(root), QStringList({root + "/", root + "/B/", root + "/C/", root + "/out/", root + "/B/D/",
+                                       root + "/out/F/"}));
+}
+
+TEST_F(FolderWalk, AVolumeWalkDoesNotDescendIntoAnotherFileSystem) {
+    ASSERT_TRUE(QFile::link("/proc/self", root + "/C/process"));
+    QStringList volume;
+    mRecursiveDir::GetAllSubFolders(root, volume, mRecursiveDir::Reach::OneVolume);
+    EXPECT_EQ(volume, QStringList({root + "/", root + "/B/", root + "/C/", root + "/B/D/"}));
+}
+
 TEST_F(FolderWalk, SkipsAFolderItMayNotRead) {
     QDir(root).mkpath("C/closed/inner");
     QFile::setPermissions(root + "/C/closed", QFile::WriteOwner);

@@ -7,14 +7,20 @@
 #include "core/RegistryOptions.h"
 #include "core/SingleInstance.h"
 #include "core/StartupHooks.h"
+#include "core/mCommon.h"
 #include "platform/db/Database.h"
+#include "platform/ui/Forms.h"
 #include "platform/ui/ScriptedPrompts.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSettings>
+#include <QPointer>
 #include <QSignalSpy>
+
+#include <unistd.h>
 
 using core::g;
 using modMain::CommandLine;
@@ -187,6 +193,23 @@ TEST_F(MainTest, RegistryFontAndLinesOverrideTheDefaults) {
     EXPECT_EQ(g().ScreenFontName, QStringLiteral("DejaVu Sans"));
     EXPECT_EQ(g().ReportLinesPerPage, QStringLiteral("0"));
     EXPECT_EQ(g().WinMajorVersion, 6);
+}
+
+TEST_F(MainTest, TheVersionIsReadFromASCIIDigitsWhateverTheUsersDigits) {
+    core::RegistryOptions::setDatabaseLocation(dataFolder);
+    catalogueIn(dataFolder);
+    const QLocale before;
+    const std::pair<const char *, const char *> cases[] = {
+        {"ar_EG", "6\u066B02"}, {"fa_IR", "6\u066B02"}, {"bn_BD", "6.02"}, {"de_DE", "6,02"}, {"en_US", "6.02"}};
+    for (const auto &[locale, version] : cases) {
+        QLocale::setDefault(QLocale(QString::fromLatin1(locale)));
+        newRun();
+        EXPECT_EQ(mCommon::GetWindowsVersion(), QString::fromUtf8(version)) << locale;
+        EXPECT_EQ(modMain::Main(), StartResult::MainWindowShown) << locale;
+        EXPECT_EQ(g().WinMajorVersion, 6) << locale;
+        EXPECT_EQ(g().ScreenFontName, QStringLiteral("Arial")) << locale;
+    }
+    QLocale::setDefault(before);
 }
 
 TEST_F(MainTest, CatalogueBesideTheProgramIsFoundWithoutADialog) {
@@ -386,6 +409,166 @@ TEST_F(MainTest, DamagedCatalogueIsRepairedAndTheOriginalKept) {
     EXPECT_EQ(bytesOf(path + ".damaged"), bytes);
     EXPECT_EQ(result, StartResult::MainWindowShown);
     EXPECT_TRUE(g().ContactsTable);
+}
+
+TEST_F(MainTest, RepeatedRepairsKeepEveryDamagedOriginal) {
+    core::RegistryOptions::setDatabaseLocation(dataFolder);
+    const QString path = catalogueIn(dataFolder);
+    QByteArray firstDamage = bytesOf(path);
+    for (int i = 4096; i < 4096 + 512; ++i)
+        firstDamage[i] = char(0xA5);
+    testenv::writeFile(path, firstDamage);
+    prompts.answer(Answer::OK);
+    EXPECT_EQ(modMain::Main(), StartResult::MainWindowShown);
+
+    // Damaged again in another place, and repaired again.
+    newRun();
+    QByteArray secondDamage = bytesOf(path);
+    for (int i = 4096; i < 4096 + 512; ++i)
+        secondDamage[i] = char(0x5A);
+    testenv::writeFile(path, secondDamage);
+    prompts.answer(Answer::OK);
+    EXPECT_EQ(modMain::Main(), StartResult::MainWindowShown);
+    EXPECT_EQ(prompts.messageTexts(), QStringList{kRepairQuestion});
+
+    EXPECT_EQ(bytesOf(path + ".damaged"), firstDamage);
+    EXPECT_EQ(bytesOf(path + ".damaged-2"), secondDamage);
+}
+
+TEST_F(MainTest, ACatalogueReachedThroughALinkIsRepairedWhereItLies) {
+    core::RegistryOptions::setDatabaseLocation(dataFolder);
+    const QString real = catalogueIn(tmp.path() + "/disk");
+    const QString link = dataFolder + "OVdata.mdb";
+    ASSERT_TRUE(QFile::link(real, link));
+    QByteArray bytes = bytesOf(real);
+    for (int i = 4096; i < 4096 + 512; ++i)
+        bytes[i] = char(0xA5);
+    testenv::writeFile(real, bytes);
+
+    prompts.answer(Answer::OK);
+    EXPECT_EQ(modMain::Main(), StartResult::MainWindowShown);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), real);
+    EXPECT_EQ(bytesOf(real + ".damaged"), bytes);
+    EXPECT_FALSE(QFileInfo::exists(link + ".damaged"));
+    EXPECT_NE(bytesOf(real), bytes);
+    ASSERT_TRUE(g().ContactsTable);
+}
+
+namespace {
+// A main window whose load reads the catalogue, as the real one does, and can find the damage.
+class LoadingWindow : public platform::ui::Form<QWidget> {
+public:
+    static inline int made = 0;
+    static inline bool failFirstLoad = false;
+    LoadingWindow() { ++made; }
+    void load() {
+        if (loaded_)
+            return;
+        loaded_ = true;
+        settingsRows = g().Db->openRecordset("Select * from tblSettings");
+        if (failFirstLoad && made == 1)
+            throw platform::db::DbError(platform::db::err::DatabaseDamaged, "Unrecognized database format.");
+    }
+    std::unique_ptr<platform::db::Recordset> settingsRows;
+    bool unloaded = false;
+
+protected:
+    void formUnload() override {
+        unloaded = true;
+        // As the main window's unload: it ends the program unless a catalogue is being re-opened.
+        if (!g().ReopeningDatabase && core::hooks().endProgram)
+            core::hooks().endProgram(0);
+    }
+
+private:
+    bool loaded_ = false;
+};
+} // namespace
+
+TEST_F(MainTest, DamageFoundWhileTheMainWindowLoadsIsRepairedAndTheWindowLoadsAfresh) {
+    core::RegistryOptions::setDatabaseLocation(dataFolder);
+    catalogueIn(dataFolder);
+    LoadingWindow::made = 0;
+    LoadingWindow::failFirstLoad = true;
+    QPointer<LoadingWindow> first;
+    core::hooks().showMainWindow = [&] {
+        auto *w = static_cast<LoadingWindow *>(platform::ui::loadedForm("NameList"));
+        if (!w) {
+            w = new LoadingWindow;
+            w->setObjectName("NameList");
+            platform::ui::registerForm(w);
+            if (!first)
+                first = w;
+        }
+        w->load();
+        ++mainWindowShown;
+    };
+    prompts.answer(Answer::OK);
+    EXPECT_EQ(modMain::Main(), StartResult::MainWindowShown);
+    EXPECT_EQ(prompts.messageTexts(), QStringList{kRepairQuestion});
+    EXPECT_TRUE(endCodes.isEmpty());
+    EXPECT_FALSE(g().ReopeningDatabase);
+
+    EXPECT_EQ(LoadingWindow::made, 2);
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(first->unloaded);
+    EXPECT_FALSE(platform::ui::isLoaded(first.data()));
+    auto *w = static_cast<LoadingWindow *>(platform::ui::loadedForm("NameList"));
+    ASSERT_NE(w, nullptr);
+    ASSERT_NE(w, first.data());
+    ASSERT_TRUE(w->settingsRows);
+    EXPECT_NO_THROW(w->settingsRows->recordCount());  // on the catalogue now open
+    platform::ui::unloadAllForms();
+    platform::ui::flushUnloadedForms();
+}
+
+// --- A catalogue or data folder that cannot be written -----------------------------------------
+
+class ReadOnlyCatalogueTest : public MainTest {
+protected:
+    void SetUp() override {
+        MainTest::SetUp();
+        core::RegistryOptions::setDatabaseLocation(dataFolder);
+        path = catalogueIn(dataFolder);
+        original = bytesOf(path);
+    }
+    void TearDown() override {
+        QFile::setPermissions(dataFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        MainTest::TearDown();
+    }
+    // Root writes whatever the permission bits say.
+    static bool bitsRespected(const QString &p) { return ::access(QFile::encodeName(p).constData(), W_OK) != 0; }
+
+    void expectRefusedWith(const QString &text) {
+        EXPECT_EQ(modMain::Main(), StartResult::Ended);
+        ASSERT_EQ(prompts.asked().size(), 1);
+        EXPECT_EQ(prompts.asked()[0].text, text + "    Error number: 3027");
+        EXPECT_EQ(prompts.asked()[0].title, QStringLiteral("Error"));
+        EXPECT_EQ(prompts.asked()[0].icon, Icon::Critical);
+        EXPECT_EQ(mainWindowShown, 0);
+        EXPECT_FALSE(g().Db);
+        EXPECT_EQ(endCodes, QList<int>{1});
+        EXPECT_EQ(bytesOf(path), original);
+        EXPECT_EQ(QDir(dataFolder).entryList(QDir::Files), QStringList{"OVdata.mdb"});
+    }
+    QString path;
+    QByteArray original;
+};
+
+TEST_F(ReadOnlyCatalogueTest, AReadOnlyCatalogueIsNamedOnceAndNothingIsOpened) {
+    QFile::setPermissions(path, QFile::ReadOwner);
+    if (!bitsRespected(path))
+        GTEST_SKIP() << "root ignores the permission bits";
+    expectRefusedWith("The catalogue " + path + " cannot be written: Permission denied.");
+}
+
+TEST_F(ReadOnlyCatalogueTest, AReadOnlyDataFolderIsNamedOnceAndNothingIsOpened) {
+    QFile::setPermissions(dataFolder, QFile::ReadOwner | QFile::ExeOwner);
+    if (!bitsRespected(dataFolder))
+        GTEST_SKIP() << "root ignores the permission bits";
+    expectRefusedWith("The data folder " + dataFolder + " cannot be written: Permission denied.");
 }
 
 // --- Re-entry ----------------------------------------------------------------------------------

@@ -83,6 +83,8 @@ TEST_F(ImportTreeTest, FolderTreeStoresEveryMusicFileOnceWithItsFields) {
 
     // Damaged files are stored with what could be read.
     EXPECT_EQ(all.value(music + "empty.mp3").value("SongName").toString(), "empty.mp3");
+    EXPECT_EQ(all.value(music + "empty.mp3").value("Duration").toString(), "");  // no length, not 00:00:00
+    EXPECT_EQ(all.value(music + "damaged.flac").value("Duration").toString(), "");
     EXPECT_EQ(all.value(music + "damaged.flac").value("FileType").toString(), "FLAC");
     EXPECT_EQ(all.value(music + "flac").value("FileType").toString(), "FLAC");
 

@@ -49,11 +49,14 @@ public:
         import::MusicImport imp(*this);
         if (yield)
             imp.setInputYield(yield);
+        if (lockWaitMs >= 0)
+            imp.setLockWaitMs(lockWaitMs);
         loads.append(folder + QLatin1Char('|') + fileName + (driveMode ? QStringLiteral("|drive") : QString()));
         last = imp.run(folder, fileName, driveMode);
     }
 
     std::function<void()> yield; // replaces the input yield when set
+    int lockWaitMs = -1;         // replaces the import's wait for a locked catalogue when set
     bool visible = true;
     QList<bool> visibility;
     int showAll = 0;

@@ -7,12 +7,15 @@
 #include "import/Module1.h"
 #include "import/TagBytes.h"
 #include "import/cMP3ID3v2.h"
+#include "platform/shell/AdtsStream.h"
+#include "platform/shell/ShellItem.h"
 
 #include <gtest/gtest.h>
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 using namespace tagbytes;
 
@@ -93,17 +96,52 @@ void feedEveryReader(QByteArray bytes) {
     ASSERT_LE(tag.FrameCount(), bytes.size() / 6 + 1);
     for (int i = 1; i <= std::min(tag.FrameCount(), 50); ++i)
         tag.TagsInFrame(tag.Frame(i));
+
+    buffer.seek(0);
+    const platform::shell::AdtsProperties adts = platform::shell::readAdtsProperties(buffer);
+    ASSERT_GE(adts.milliseconds, 0);
+    ASSERT_GE(adts.kbps, 0);
 }
 
-QList<QByteArray> seeds() {
+// The TagLib wrapper reads files by name, and picks its reader by the name's extension.
+void feedTagLibWrapper(const QTemporaryDir &dir, const QByteArray &bytes, const QString &extension) {
+    const QString path = dir.filePath(QStringLiteral("mutated") + extension);
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+    const platform::shell::TagTexts t = platform::shell::readTagTexts(path);
+    for (const QString *text : {&t.title, &t.artist, &t.album, &t.genre, &t.comment, &t.composer, &t.bpm})
+        ASSERT_LE(text->size(), bytes.size());
+    ASSERT_TRUE(t.duration.isEmpty() || t.duration.size() == 8);
+}
+
+// The extension a seed is read as: its file's own, or the one its first bytes stand for.
+QString extensionOf(const QByteArray &seed, const QString &fileName) {
+    if (!fileName.isEmpty())
+        return fileName.mid(fileName.lastIndexOf(QLatin1Char('.')));
+    if (seed.startsWith("fLaC"))
+        return QStringLiteral(".flac");
+    if (seed.startsWith("OggS"))
+        return QStringLiteral(".ogg");
+    if (seed.mid(4, 4) == "ftyp")
+        return QStringLiteral(".m4a");
+    return QStringLiteral(".mp3");
+}
+
+QList<QByteArray> seeds(QStringList *names = nullptr) {
     QList<QByteArray> out;
     const QDir dir(QStringLiteral(ORVALIS_TEST_DATA_DIR));
     for (const QString &name : dir.entryList(QDir::Files)) {
         if (name.endsWith(QLatin1String(".sh")))
             continue;
         QFile f(dir.filePath(name));
-        if (f.open(QIODevice::ReadOnly))
+        if (f.open(QIODevice::ReadOnly)) {
             out << f.readAll();
+            if (names)
+                names->append(name);
+        }
     }
     out << id3Tag(2, id3Frame(2, "TT2", latin1Text("t")) + id3Frame(2, "COM", commBody(0, "eng", "d", "c")))
         << id3Tag(3, id3Frame(3, "TIT2", QByteArray(1, '\1') + utf16Bytes("abc", false, true)) +
@@ -158,4 +196,30 @@ TEST(ReaderRobustness, ClaimedSizesFarBeyondTheFileAreNotAllocated) {
     feedEveryReader(QByteArray("ID3\x03\0\0\x7F\x7F\x7F\x7F", 10) + "TIT2" + be32(0xFFFFFFF0) + QByteArray(10, 'x'));
     feedEveryReader(be32(16) + "ftyp" + QByteArray(8, '\0') + be32(0xFFFFFFFF) + "moov");
     feedEveryReader(oggStream({vorbisIdPacket()}) + "OggS" + QByteArray(22, '\0') + char(255) + QByteArray(255, '\xFF'));
+}
+
+TEST(ReaderRobustness, MutatedFilesNeverBreakTheTagLibWrapper) {
+    // Fewer rounds than the in-memory readers: every read goes through a file.
+    QStringList names;
+    const QList<QByteArray> inputs = seeds(&names);
+    ASSERT_GE(inputs.size(), 20);
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    Rng rng(977);
+    int fed = 0;
+    for (qsizetype s = 0; s < inputs.size(); ++s) {
+        const QString extension = extensionOf(inputs[s], names.value(s));
+        for (int i = 0; i < 30; ++i) {
+            const QByteArray b = mutate(inputs[s], rng);
+            feedTagLibWrapper(dir, b, extension);
+            if (i % 4 == 0)
+                feedTagLibWrapper(dir, b, QStringLiteral(".aac"));  // the ADTS road of the wrapper
+            ++fed;
+            if (HasFatalFailure())
+                return;
+        }
+    }
+    for (const char *extension : {".mp3", ".flac", ".ogg", ".m4a", ".wma", ".wav", ".aac", ".mp4"})
+        feedTagLibWrapper(dir, QByteArray(), QString::fromLatin1(extension));
+    EXPECT_GE(fed, 600);
 }

@@ -73,7 +73,8 @@ TEST_F(ColumnLayoutFileTest, MissingFileChangesNothingAndAFailedWriteLeavesTheOl
     QList<GridColumn> cols = designed(4);
     EXPECT_EQ(ColumnLayoutFile::read(path(), cols), 0);
     testenv::writeFile(path(), "\"A\",\"Artist\",100,0\r\n");
-    EXPECT_THROW(ColumnLayoutFile::write(tmp.file("no/such/folder/tkcolumn.dat"), cols), std::runtime_error);
+    testenv::writeFile(tmp.file("plain file"), "x");  // no folder can be made below a file
+    EXPECT_THROW(ColumnLayoutFile::write(tmp.file("plain file/folder/tkcolumn.dat"), cols), std::runtime_error);
     QFile f(path());
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("\"A\",\"Artist\",100,0\r\n"));

@@ -449,7 +449,8 @@ TEST_F(CatalogueTest, FailedLayoutWriteIsReportedAndTheUnloadGoesOn) {
     open();
     w->cmdSortArtist_Click();
     core::g().Db->execute(QStringLiteral("Update tblContacts Set Selected = 'x'"));
-    core::g().DataFolder = tmp.path() + QStringLiteral("/gone/");
+    testenv::writeFile(tmp.path() + QStringLiteral("/plain file"), "x");
+    core::g().DataFolder = tmp.path() + QStringLiteral("/plain file/");  // cannot be made a folder
     platform::ui::unloadForm(w);
     ASSERT_NE(prompts.lastAsked(), nullptr);
     EXPECT_EQ(prompts.lastAsked()->title, QStringLiteral("Column layout not saved"));

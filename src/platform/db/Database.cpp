@@ -16,6 +16,7 @@ using namespace detail;
 
 struct Database::Impl {
     std::shared_ptr<Conn> conn;
+    std::function<bool(int)> lockWait;
 };
 
 namespace {
@@ -100,6 +101,12 @@ QString connectPassword(const QString &connect) {
 
 bool sameFile(const QString &a, const QString &b) {
     return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
+}
+
+// The file a path leads to, links followed; the path itself when it leads nowhere.
+QString realPath(const QString &path) {
+    const QString real = QFileInfo(path).canonicalFilePath();
+    return real.isEmpty() ? path : real;
 }
 
 bool renameOver(const QString &from, const QString &to) {
@@ -319,9 +326,11 @@ void Database::newPassword(const QString &oldPassword, const QString &newPwd) {
     step(c.db, s.get());
 }
 
-void Database::compactDatabase(const QString &source, const QString &destination) {
-    if (!QFileInfo(source).isFile()) notFound(source);
-    const bool inPlace = destination.isEmpty() || sameFile(source, destination);
+void Database::compactDatabase(const QString &sourceOrLink, const QString &destination) {
+    if (!QFileInfo(sourceOrLink).isFile()) notFound(sourceOrLink);
+    // Compacted in place, a catalogue reached through a link is replaced where it lies.
+    const QString source = realPath(sourceOrLink);
+    const bool inPlace = destination.isEmpty() || sameFile(source, destination) || sameFile(sourceOrLink, destination);
     if (!inPlace && QFileInfo::exists(destination))
         throw DbError(errn::DatabaseExists, QStringLiteral("Database '%1' already exists.").arg(destination));
     const QString target = inPlace ? source : destination;
@@ -403,8 +412,10 @@ long salvageTable(sqlite3 *src, sqlite3 *dst, const QString &table) {
 
 } // namespace
 
-void Database::repairDatabase(const QString &path) {
-    if (!QFileInfo(path).isFile()) notFound(path);
+void Database::repairDatabase(const QString &linkOrPath) {
+    if (!QFileInfo(linkOrPath).isFile()) notFound(linkOrPath);
+    // A catalogue reached through a link is repaired where it lies; the link stays a link.
+    const QString path = realPath(linkOrPath);
     struct Entry {
         QString type, name, table, sql;
     };
@@ -485,8 +496,10 @@ void Database::repairDatabase(const QString &path) {
     }
     src.close();
 
-    const QString damaged = path + QStringLiteral(".damaged");
-    QFile::remove(damaged);
+    // Every damaged original is kept: an earlier repair's is never replaced.
+    QString damaged = path + QStringLiteral(".damaged");
+    for (int n = 2; QFileInfo::exists(damaged) || QFileInfo(damaged).isSymLink(); ++n)
+        damaged = path + QStringLiteral(".damaged-%1").arg(n);
     removeSidecars(damaged);
     if (!renameOver(path, damaged)) {
         QFile::remove(tmp);
@@ -501,6 +514,29 @@ void Database::repairDatabase(const QString &path) {
         renameOver(damaged, path);
         throw DbError(errn::DiskError, QStringLiteral("Could not write '%1'.").arg(path));
     }
+}
+
+namespace {
+constexpr int kLockWaitStepMs = 10;
+constexpr int kDefaultLockWaitMs = 5000;
+
+int lockWaitStep(void *impl, int retries) {
+    auto *d = static_cast<Database::Impl *>(impl);
+    if (!d->lockWait || !d->lockWait(retries * kLockWaitStepMs))
+        return 0;
+    sqlite3_sleep(kLockWaitStepMs);
+    return 1;
+}
+} // namespace
+
+void Database::setLockWait(std::function<bool(int waitedMs)> keepWaiting) {
+    Conn &c = *d_->conn;
+    c.check();
+    d_->lockWait = std::move(keepWaiting);
+    if (d_->lockWait)
+        sqlite3_busy_handler(c.db, &lockWaitStep, d_.get());
+    else
+        sqlite3_busy_timeout(c.db, kDefaultLockWaitMs);
 }
 
 QString Database::translate(const QString &jetSql) const {

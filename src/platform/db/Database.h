@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 struct sqlite3;
@@ -62,12 +63,20 @@ public:
     void rollback();
     bool inTransaction() const;
 
+    // How a statement waits while another program holds the catalogue's write lock. `keepWaiting`
+    // is called between short sleeps with the milliseconds waited so far; false gives up and the
+    // statement fails with 3218. Unset (the default): a plain wait of up to five seconds.
+    void setLockWait(std::function<bool(int waitedMs)> keepWaiting);
+
     // Sets or clears (empty new password) the password that gates opening.
     void newPassword(const QString &oldPassword, const QString &newPassword);
 
     // CompactDatabase: copies `source` compacted into `destination` (which must not exist).
+    // In place (destination empty or the source), a source reached through a link is compacted
+    // where the link leads.
     static void compactDatabase(const QString &source, const QString &destination);
-    // RepairDatabase: rebuilds what can be read; keeps the damaged original as "<name>.damaged".
+    // RepairDatabase: rebuilds what can be read, where a link leads; keeps the damaged original
+    // as "<name>.damaged", or "<name>.damaged-2", "-3", ... when earlier ones are there.
     static void repairDatabase(const QString &path);
 
     // Translation of a Jet statement to SQLite, exposed for diagnostics and the benchmarks.

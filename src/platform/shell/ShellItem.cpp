@@ -42,7 +42,9 @@ void readTags(TagLib::File &file, TagTexts &t) {
 void readAudio(const TagLib::AudioProperties *audio, TagTexts &t) {
     if (!audio)
         return;
-    t.duration = durationText(audio->lengthInSeconds());
+    // A file whose length cannot be measured (empty, undecodable) has no length, not a zero one.
+    if (audio->lengthInMilliseconds() > 0)
+        t.duration = durationText(audio->lengthInSeconds());
     t.bitRate = bitRateText(audio->bitrate());
 }
 
@@ -61,7 +63,7 @@ TagTexts readTagTexts(const QString &path) {
             QFile f(path);
             if (f.open(QIODevice::ReadOnly)) {
                 const AdtsProperties adts = readAdtsProperties(f);
-                if (adts.valid) {
+                if (adts.valid && adts.milliseconds > 0) {
                     t.duration = durationText(adts.milliseconds / 1000);
                     t.bitRate = bitRateText(adts.kbps);
                 }

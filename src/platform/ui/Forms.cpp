@@ -216,11 +216,23 @@ void detail::formClosed(QWidget *w) {
     }
 }
 
+namespace {
+QList<const QWidget *> &unloading() {
+    static QList<const QWidget *> list;
+    return list;
+}
+} // namespace
+
+bool unloadingForm(const QWidget *w) { return w && unloading().contains(w); }
+
 bool unloadForm(QWidget *w) {
     if (!w || !isLoaded(w))
         return true;
     QPointer<QWidget> guard(w);
-    if (!w->close())
+    unloading().append(w);
+    const bool closed = w->close();
+    unloading().removeOne(w);
+    if (!closed)
         return false;
     // A window that is not a Form<> has no close handler of its own that unloads it.
     if (guard)

@@ -81,6 +81,9 @@ QList<QWidget *> loadedForms();
 // refused (ignored the close event). A window that is not loaded is left alone (true).
 bool unloadForm(QWidget *w);
 bool unloadForm(const QString &name);
+// True while unloadForm is closing `w`: a window that treats other closes (its close box, a
+// click) as the user's can tell its caller's unload from them.
+bool unloadingForm(const QWidget *w);
 // Unloads every loaded window, the last loaded first.
 void unloadAllForms();
 // Destroys the windows already unloaded (tests call this between steps; the event loop does it

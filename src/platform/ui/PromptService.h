@@ -63,6 +63,22 @@ struct FolderRequest {
     QString caption;           // the browser window's title ("" = a default title)
 };
 
+// The font dialog. With `offerColor` a colour choice stands beside the font choice; sizes are
+// kept within minSize..maxSize points when maxSize is above 0.
+struct FontRequest {
+    QString title;             // "" = the dialog's own title
+    QFont font;
+    bool offerColor = false;
+    QColor color = Qt::black;
+    int minSize = 0;
+    int maxSize = 0;
+};
+
+struct FontChoice {
+    QFont font;
+    QColor color;              // the request's colour when no colour was offered
+};
+
 class PromptService {
 public:
     virtual ~PromptService() = default;
@@ -73,7 +89,7 @@ public:
     virtual std::optional<FileDialogResult> saveFile(const FileDialogRequest &request) = 0;
     virtual std::optional<QString> browseFolder(const FolderRequest &request) = 0;
     virtual std::optional<QColor> chooseColor(const QColor &initial) = 0;
-    virtual std::optional<QFont> chooseFont(const QFont &initial) = 0;
+    virtual std::optional<FontChoice> chooseFont(const FontRequest &request) = 0;
     // Opens a web page, a mail address or a local document with the desktop's program.
     virtual bool openUrl(const QUrl &url) = 0;
 };

@@ -6,14 +6,20 @@
 #include <QAbstractButton>
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace platform::ui {
 
@@ -203,12 +209,76 @@ std::optional<QColor> QtPrompts::chooseColor(const QColor &initial) {
     return dlg.selectedColor();
 }
 
-std::optional<QFont> QtPrompts::chooseFont(const QFont &initial) {
-    QFontDialog dlg(initial);
+namespace {
+// A chosen size kept within the request's bounds (Qt's font dialog cannot narrow its size list).
+QFont withinSizeBounds(QFont f, const FontRequest &r) {
+    if (r.maxSize <= 0)
+        return f;
+    const double size = f.pointSizeF() > 0 ? f.pointSizeF() : r.font.pointSizeF();
+    f.setPointSizeF(std::clamp(size, double(std::max(1, r.minSize)), double(std::max(r.minSize, r.maxSize))));
+    return f;
+}
+
+void paintSwatch(QLabel *swatch, const QColor &color) {
+    QPalette p = swatch->palette();
+    p.setColor(QPalette::Window, color);
+    swatch->setPalette(p);
+}
+} // namespace
+
+std::optional<FontChoice> QtPrompts::chooseFont(const FontRequest &r) {
+    if (!r.offerColor) {
+        QFontDialog dlg(r.font);
+        dlg.setObjectName(QStringLiteral("FontDialog"));
+        if (!r.title.isEmpty())
+            dlg.setWindowTitle(r.title);
+        if (showModal(&dlg) != QDialog::Accepted)
+            return std::nullopt;
+        return FontChoice{withinSizeBounds(dlg.selectedFont(), r), r.color};
+    }
+
+    // Qt's font dialog offers no colour: it is set into a dialog of its own, with a colour
+    // button and a swatch of the chosen colour beside it.
+    QDialog dlg;
     dlg.setObjectName(QStringLiteral("FontDialog"));
+    dlg.setWindowTitle(r.title.isEmpty() ? QStringLiteral("Font") : r.title);
+    auto *fonts = new QFontDialog(r.font, &dlg);
+    fonts->setObjectName(QStringLiteral("FontChoice"));
+    fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    fonts->setWindowFlags(Qt::Widget);
+    QColor color = r.color.isValid() ? r.color : QColor(Qt::black);
+    auto *colorButton = new QPushButton(QStringLiteral("&Color..."), &dlg);
+    colorButton->setObjectName(QStringLiteral("ColorButton"));
+    colorButton->setAutoDefault(false);
+    auto *swatch = new QLabel(&dlg);
+    swatch->setObjectName(QStringLiteral("ColorSwatch"));
+    swatch->setAutoFillBackground(true);
+    swatch->setFrameShape(QFrame::Box);
+    swatch->setFixedSize(48, colorButton->sizeHint().height());
+    paintSwatch(swatch, color);
+    QObject::connect(colorButton, &QPushButton::clicked, &dlg, [&dlg, &color, swatch] {
+        QColorDialog cd(color, &dlg);
+        cd.setObjectName(QStringLiteral("ColorDialog"));
+        if (showModal(&cd) == QDialog::Accepted && cd.selectedColor().isValid()) {
+            color = cd.selectedColor();
+            paintSwatch(swatch, color);
+        }
+    });
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
+    auto *colorRow = new QHBoxLayout;
+    colorRow->addWidget(colorButton);
+    colorRow->addWidget(swatch);
+    colorRow->addStretch();
+    auto *layout = new QVBoxLayout(&dlg);
+    layout->addWidget(fonts);
+    layout->addLayout(colorRow);
+    layout->addWidget(buttons);
+
     if (showModal(&dlg) != QDialog::Accepted)
         return std::nullopt;
-    return dlg.selectedFont();
+    return FontChoice{withinSizeBounds(fonts->currentFont(), r), color};
 }
 
 bool QtPrompts::openUrl(const QUrl &url) { return QDesktopServices::openUrl(url); }

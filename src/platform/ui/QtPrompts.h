@@ -15,7 +15,7 @@ public:
     std::optional<FileDialogResult> saveFile(const FileDialogRequest &request) override;
     std::optional<QString> browseFolder(const FolderRequest &request) override;
     std::optional<QColor> chooseColor(const QColor &initial) override;
-    std::optional<QFont> chooseFont(const QFont &initial) override;
+    std::optional<FontChoice> chooseFont(const FontRequest &request) override;
     bool openUrl(const QUrl &url) override;
 
     // The window that asks for a text: the program installs its own input window; without one

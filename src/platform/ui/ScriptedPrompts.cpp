@@ -116,9 +116,17 @@ std::optional<QColor> ScriptedPrompts::chooseColor(const QColor &) {
     return takeNext(colors_);
 }
 
-std::optional<QFont> ScriptedPrompts::chooseFont(const QFont &) {
-    asked_.append(Asked{Asked::Kind::Font, {}, {}, Buttons::OKCancel, Icon::None, DefaultButton::First, {}, {}, {}, {}});
-    return takeNext(fonts_);
+void ScriptedPrompts::answerFont(std::optional<QFont> f) {
+    fonts_.push_back(f ? std::optional<FontChoice>(FontChoice{*f, QColor()}) : std::nullopt);
+}
+
+std::optional<FontChoice> ScriptedPrompts::chooseFont(const FontRequest &request) {
+    asked_.append(Asked{Asked::Kind::Font, request.title, request.title, Buttons::OKCancel, Icon::None,
+                        DefaultButton::First, {}, {}, {}, {}, request});
+    std::optional<FontChoice> choice = takeNext(fonts_);
+    if (choice && !choice->color.isValid())
+        choice->color = request.color;
+    return choice;
 }
 
 bool ScriptedPrompts::openUrl(const QUrl &url) {

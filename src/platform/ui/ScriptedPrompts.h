@@ -22,6 +22,7 @@ public:
         InputRequest inputRequest;
         FileDialogRequest file;
         FolderRequest folder;
+        FontRequest fontRequest;
     };
 
     // Installs itself as the service; puts the previous one back when destroyed.
@@ -35,7 +36,9 @@ public:
     void answerFile(std::optional<QString> path);
     void answerFolder(std::optional<QString> path) { folders_.push_back(std::move(path)); }
     void answerColor(std::optional<QColor> c) { colors_.push_back(c); }
-    void answerFont(std::optional<QFont> f) { fonts_.push_back(std::move(f)); }
+    // A font chosen without a colour keeps the colour the request offered.
+    void answerFont(std::optional<QFont> f);
+    void answerFont(const QFont &f, const QColor &color) { fonts_.push_back(FontChoice{f, color}); }
     // Runs before an answer is taken, e.g. to act on a window while a box is "open".
     void onMessage(std::function<void(const MessageRequest &)> f) { onMessage_ = std::move(f); }
 
@@ -54,7 +57,7 @@ public:
     std::optional<FileDialogResult> saveFile(const FileDialogRequest &request) override;
     std::optional<QString> browseFolder(const FolderRequest &request) override;
     std::optional<QColor> chooseColor(const QColor &initial) override;
-    std::optional<QFont> chooseFont(const QFont &initial) override;
+    std::optional<FontChoice> chooseFont(const FontRequest &request) override;
     bool openUrl(const QUrl &url) override;
 
 private:
@@ -65,7 +68,7 @@ private:
     std::deque<std::optional<QString>> files_;
     std::deque<std::optional<QString>> folders_;
     std::deque<std::optional<QColor>> colors_;
-    std::deque<std::optional<QFont>> fonts_;
+    std::deque<std::optional<FontChoice>> fonts_;
     std::function<void(const MessageRequest &)> onMessage_;
     QList<Asked> asked_;
     PromptService *previous_ = nullptr;

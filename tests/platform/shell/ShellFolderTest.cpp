@@ -130,7 +130,7 @@ TEST_F(ShellFolderTest, ConstantBitRateFileGivesItsExactRate) {
     EXPECT_EQ(folder->getDetailsOf(folder->item(0), 21), "");
 }
 
-TEST_F(ShellFolderTest, DamagedFilesGiveEmptyTagTextsButKeepTheirSize) {
+TEST_F(ShellFolderTest, DamagedFilesGiveEmptyTagTextsAndNoLengthButKeepTheirSize) {
     copy({"zeros.flac", "empty.mp3"});
     testenv::writeFile(tmp.file("random.aac"), QByteArray(3000, '\x5A'));
     testenv::writeFile(tmp.file("text.wma"), "not a music file");
@@ -140,6 +140,8 @@ TEST_F(ShellFolderTest, DamagedFilesGiveEmptyTagTextsButKeepTheirSize) {
         EXPECT_FALSE(folder->getDetailsOf(item, 1).isEmpty());
         EXPECT_EQ(folder->getDetailsOf(item, 21), "");
         EXPECT_EQ(folder->getDetailsOf(item, 13), "");
+        EXPECT_EQ(folder->getDetailsOf(item, 27), "");  // a length that cannot be measured is no length
+        EXPECT_EQ(folder->getDetailsOf(item, 28), "");
     }
     EXPECT_EQ(folder->getDetailsOf(find(*folder, "empty.mp3"), 1), "0 bytes");
     EXPECT_EQ(folder->getDetailsOf(find(*folder, "random.aac"), 27), "");

@@ -4,8 +4,10 @@
 #include "platform/ui/Forms.h"
 #include "platform/ui/QtPrompts.h"
 
+#include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -127,7 +129,8 @@ TEST_F(QtPromptsTest, CancelledFileDialogsGiveNothing) {
     EXPECT_EQ(qt.saveFile(FileDialogRequest{}), std::nullopt);
     EXPECT_EQ(qt.browseFolder(FolderRequest{}), std::nullopt);
     EXPECT_EQ(qt.chooseColor(Qt::red), std::nullopt);
-    EXPECT_EQ(qt.chooseFont(QFont()), std::nullopt);
+    EXPECT_EQ(qt.chooseFont(FontRequest{}), std::nullopt);
+    EXPECT_EQ(qt.chooseFont(FontRequest{"Choose font and color", QFont(), true}), std::nullopt);
 }
 
 TEST_F(QtPromptsTest, FolderBrowserStartsAtTheFolderAndShowsTheCaption) {
@@ -144,4 +147,43 @@ TEST_F(QtPromptsTest, FolderBrowserStartsAtTheFolderAndShowsTheCaption) {
     EXPECT_EQ(title, "Pick the folder");
     EXPECT_EQ(startDir, QDir(tmp.path()).absolutePath());
     EXPECT_EQ(chosen, std::optional<QString>(tmp.file("music")));
+}
+
+TEST_F(QtPromptsTest, FontDialogOffersAColourBesideTheFontWhenAskedAndKeepsSizesInBounds) {
+    QStringList shown;
+    ScopedModalHook hook([&](QDialog *d) {
+        shown << d->objectName();
+        if (auto *colours = qobject_cast<QColorDialog *>(d)) {
+            colours->setCurrentColor(QColor(200, 10, 30));
+            colours->accept();
+            return;
+        }
+        auto *fonts = d->findChild<QFontDialog *>("FontChoice");
+        ASSERT_NE(fonts, nullptr);
+        EXPECT_EQ(d->windowTitle(), "Choose font and color");
+        EXPECT_EQ(fonts->currentFont().family(), QFont("DejaVu Serif").family());
+        fonts->setCurrentFont(QFont("DejaVu Sans", 20));
+        d->findChild<QPushButton *>("ColorButton")->click();
+        d->accept();
+    });
+    FontRequest r{"Choose font and color", QFont("DejaVu Serif", 10), true, Qt::blue, 8, 12};
+    const auto chosen = qt.chooseFont(r);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(shown, (QStringList{"FontDialog", "ColorDialog"}));
+    EXPECT_EQ(chosen->color, QColor(200, 10, 30));
+    EXPECT_EQ(chosen->font.family(), QFont("DejaVu Sans").family());
+    EXPECT_EQ(chosen->font.pointSize(), 12);  // 20 is past the largest size offered
+
+    // Without a colour request: Qt's own font dialog, the colour as given, sizes unbounded.
+    shown.clear();
+    ScopedModalHook plain([&](QDialog *d) {
+        shown << d->metaObject()->className();
+        static_cast<QFontDialog *>(d)->setCurrentFont(QFont("DejaVu Sans", 20));
+        d->accept();
+    });
+    const auto plainChoice = qt.chooseFont(FontRequest{{}, QFont("DejaVu Serif", 10), false, Qt::blue});
+    ASSERT_TRUE(plainChoice);
+    EXPECT_EQ(shown, QStringList{"QFontDialog"});
+    EXPECT_EQ(plainChoice->color, QColor(Qt::blue));
+    EXPECT_EQ(plainChoice->font.pointSize(), 20);
 }

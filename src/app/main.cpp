@@ -4,6 +4,7 @@
 #include "core/SingleInstance.h"
 #include "core/StartupHooks.h"
 #include "editor/EditorWindows.h"
+#include "notes/NotesWindows.h"
 #include "platform/ui/Application.h"
 #include "player/PlayForm.h"
 #include "songlist/NameListEntry.h"
@@ -22,6 +23,7 @@ int main(int argc, char **argv) {
 
     core::hooks().showMainWindow = [] { songlist::ShowNameList(); };
     editor::registerWindows();
+    notes::registerWindows();
     core::hooks().showPlayerOnly = [](const QString &path) { player::showPlayerOnly(path); };
     static int exitCode = 0;
     core::hooks().endProgram = [](int code) {

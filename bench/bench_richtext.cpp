@@ -3,97 +3,18 @@
 // is Qt's own rich text of the same document in the same run: setHtml and toHtml on a text edit,
 // the pictures as data: URLs.
 // Goals: under 0.2 s each way, and within 1.5 times Qt's HTML.
-#include "platform/richtext/RichTextBox.h"
+#include "BenchNote.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QBuffer>
-#include <QImage>
-#include <QFile>
-#include <QRandomGenerator>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTextEdit>
 
 namespace {
 
+using bench::note;
+using bench::Note;
 using platform::richtext::RichTextBox;
-
-QByteArray jpegOfAbout(qsizetype bytes, quint32 seed) {
-    QRandomGenerator rng(seed);
-    for (int side = 160;; side += 16) {
-        QImage img(side, side, QImage::Format_RGB32);
-        for (int y = 0; y < side; ++y)
-            for (int x = 0; x < side; ++x)
-                img.setPixel(x, y, qRgb(int(rng.bounded(256)), (x * 3 + y) % 256, int(rng.bounded(256))));
-        QByteArray out;
-        QBuffer b(&out);
-        b.open(QIODevice::WriteOnly);
-        img.save(&b, "JPEG", 85);
-        if (out.size() >= bytes)
-            return out;
-    }
-}
-
-struct Note {
-    QString rtf;
-    QString html;
-    qsizetype textChars = 0;
-};
-
-const Note &note() {
-    static Note n;
-    if (!n.rtf.isEmpty())
-        return n;
-    static QTemporaryDir dir;
-    RichTextBox box;
-    box.setFont(QFont(QStringLiteral("Tahoma"), 10));
-    QStringList dataUrls;
-    for (int i = 0; i < 2000; ++i) {
-        box.setSelFontName(QStringLiteral("Tahoma"));
-        box.setSelFontSize(10.5);
-        box.setSelBold(true);
-        box.setSelColor(0x800000);
-        box.setSelText(QStringLiteral("Paragraph %1: ").arg(i));
-        box.setSelBold(false);
-        box.setSelColor(0);
-        box.setSelText(QStringLiteral("the quick brown fox jumps over the lazy dog, "));
-        box.setSelItalic(true);
-        box.setSelColor(0x0000C0);
-        box.setSelText(QStringLiteral("caf\u00e9 na\u00efve \u00fcber "));
-        box.setSelItalic(false);
-        box.setSelUnderline(true);
-        box.setSelFontName(QStringLiteral("Arial"));
-        box.setSelText(QStringLiteral("underlined words"));
-        box.setSelUnderline(false);
-        box.setSelColor(0);
-        box.setSelText(QStringLiteral(" and a plain tail of text.\r\n"));
-        if (i % 500 == 250) {
-            const QByteArray jpeg = jpegOfAbout(100 * 1024, quint32(i));
-            const QString path = dir.filePath(QStringLiteral("p%1.jpg").arg(i));
-            QFile f(path);
-            f.open(QIODevice::WriteOnly);
-            f.write(jpeg);
-            f.close();
-            box.insertPicture(path);
-            box.setSelText(QStringLiteral("\r\n"));
-            dataUrls << QStringLiteral("data:image/jpeg;base64,") + QString::fromLatin1(jpeg.toBase64());
-        }
-    }
-    n.rtf = box.TextRTF();
-    n.textChars = box.Text().size();
-    // The same document as Qt's HTML, each picture inline as a data: URL.
-    QString html = box.richDocument()->toHtml();
-    QRegularExpression src(QStringLiteral("src=\"rtfpict:[0-9]+\""));
-    for (const QString &url : dataUrls) {
-        const QRegularExpressionMatch m = src.match(html);
-        if (m.hasMatch())
-            html.replace(m.capturedStart(), m.capturedLength(), QStringLiteral("src=\"") + url + QLatin1Char('"'));
-    }
-    n.html = html;
-    return n;
-}
 
 void BM_OpenNoteRtf(benchmark::State &state) {
     const Note &n = note();

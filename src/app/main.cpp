@@ -5,6 +5,7 @@
 #include "core/SingleInstance.h"
 #include "core/StartupHooks.h"
 #include "editor/EditorWindows.h"
+#include "notes/NotesWindows.h"
 #include "pictures/PictureForm.h"
 #include "platform/ui/Application.h"
 #include "player/PlayCommands.h"
@@ -31,6 +32,7 @@ int main(int argc, char **argv) {
     editor::registerWindows();
     player::installPlayLists();
     pictures::registerWindows();
+    notes::registerWindows();
     core::hooks().showPlayerOnly = [](const QString &path) { player::showPlayerOnly(path); };
     player::registerPlayCommands();
     static int exitCode = 0;

@@ -54,6 +54,10 @@ struct AppState {
     long EditorTop = 0;
     long LastSavedRecordId = 0;    // RecordID of the row the editor last wrote
     bool NewRecordAdded = false;   // that write added a new row
+    long NotesLeft = 0;            // twips; the song notes window's rectangle for this run
+    long NotesTop = 0;
+    long NotesWidth = 0;
+    long NotesHeight = 0;
 
     // Picture hand-over
     int CurrentPictureSlot = 0;

@@ -1,16 +1,21 @@
 // The 1 MB note the rich-text and notes benchmarks time: about 250 KB of text in 2,000
 // formatted paragraphs and four 100 KB JPEG pictures, as RTF and as the same document in Qt's
-// HTML (pictures as data: URLs), made once per run.
+// HTML (pictures as data: URLs), made once per run; Qt's own rich text of it, the baseline both
+// compare with; and their main.
 #pragma once
 
 #include "platform/richtext/RichTextBox.h"
 
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTextEdit>
 
 namespace bench {
 
@@ -89,6 +94,33 @@ inline const Note &note() {
     }
     n.html = html;
     return n;
+}
+
+// The baselines: Qt's setHtml and toHtml of the note on a text edit.
+inline void qtSetHtmlOfNote(benchmark::State &state) {
+    const Note &n = note();
+    QTextEdit edit;
+    for (auto _ : state)
+        edit.setHtml(n.html);
+    state.counters["html_bytes"] = double(n.html.size());
+}
+
+inline void qtToHtmlOfNote(benchmark::State &state) {
+    const Note &n = note();
+    QTextEdit edit;
+    edit.setHtml(n.html);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(edit.toHtml());
+}
+
+// Runs the registered benchmarks offscreen.
+inline int runNoteBenchmarks(int argc, char **argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }
 
 } // namespace bench

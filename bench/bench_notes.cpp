@@ -10,7 +10,6 @@
 #include "notes/MemoForm.h"
 
 #include <QComboBox>
-#include <QTextEdit>
 
 namespace {
 
@@ -70,33 +69,11 @@ void BM_MemoSaveBigNote(benchmark::State &state) {
     }
 }
 
-void BM_QtSetHtmlOfTheNote(benchmark::State &state) {
-    const bench::Note &n = bench::note();
-    QTextEdit edit;
-    for (auto _ : state)
-        edit.setHtml(n.html);
-}
-
-void BM_QtToHtmlOfTheNote(benchmark::State &state) {
-    const bench::Note &n = bench::note();
-    QTextEdit edit;
-    edit.setHtml(n.html);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(edit.toHtml());
-}
-
 } // namespace
 
 BENCHMARK(BM_MemoShowBigNote)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-BENCHMARK(BM_QtSetHtmlOfTheNote)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(bench::qtSetHtmlOfNote)->Name("BM_QtSetHtmlOfTheNote")->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_MemoSaveBigNote)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-BENCHMARK(BM_QtToHtmlOfTheNote)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(bench::qtToHtmlOfNote)->Name("BM_QtToHtmlOfTheNote")->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
-int main(int argc, char **argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return bench::runNoteBenchmarks(argc, argv); }

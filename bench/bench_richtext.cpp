@@ -5,11 +5,6 @@
 // Goals: under 0.2 s each way, and within 1.5 times Qt's HTML.
 #include "BenchNote.h"
 
-#include <benchmark/benchmark.h>
-
-#include <QApplication>
-#include <QTextEdit>
-
 namespace {
 
 using bench::note;
@@ -33,34 +28,11 @@ void BM_SaveNoteRtf(benchmark::State &state) {
         benchmark::DoNotOptimize(box.TextRTF());
 }
 
-void BM_QtSetHtml(benchmark::State &state) {
-    const Note &n = note();
-    QTextEdit edit;
-    for (auto _ : state)
-        edit.setHtml(n.html);
-    state.counters["html_bytes"] = double(n.html.size());
-}
-
-void BM_QtToHtml(benchmark::State &state) {
-    const Note &n = note();
-    QTextEdit edit;
-    edit.setHtml(n.html);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(edit.toHtml());
-}
-
 } // namespace
 
 BENCHMARK(BM_OpenNoteRtf)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-BENCHMARK(BM_QtSetHtml)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(bench::qtSetHtmlOfNote)->Name("BM_QtSetHtml")->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_SaveNoteRtf)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-BENCHMARK(BM_QtToHtml)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(bench::qtToHtmlOfNote)->Name("BM_QtToHtml")->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
-int main(int argc, char **argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return bench::runNoteBenchmarks(argc, argv); }

@@ -6,6 +6,7 @@
 
 #include <QLocale>
 #include <QRegularExpression>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -714,6 +715,17 @@ void typeMismatch(sqlite3_context *ctx)
     sqlite3_result_error(ctx, "Data type mismatch in criteria expression.", -1);
 }
 
+void invalidCall(sqlite3_context *ctx)
+{
+    sqlite3_result_error(ctx, "Invalid procedure call or argument.", -1);
+}
+
+// True when one of the first `n` arguments is Null (the function's answer is then Null).
+bool anyNull(sqlite3_value **argv, int n)
+{
+    return std::any_of(argv, argv + n, isNull);
+}
+
 std::optional<double> argNumber(sqlite3_value *v)
 {
     switch (sqlite3_value_type(v)) {
@@ -754,6 +766,29 @@ std::optional<QDateTime> argDate(sqlite3_value *v)
     if (auto lit = parseDateLiteral(s))
         return parseStoredDate(*lit);
     return std::nullopt;
+}
+
+// A function of one argument that `read` takes (a number, a date): Null gives Null, a value it
+// cannot take a type mismatch; otherwise f(value) gives the result.
+template <typename Read, typename F>
+void onArg(sqlite3_context *ctx, sqlite3_value *v, Read read, F f)
+{
+    if (isNull(v))
+        return sqlite3_result_null(ctx);
+    const auto value = read(v);
+    if (!value)
+        return typeMismatch(ctx);
+    f(*value);
+}
+template <typename F>
+void onNumber(sqlite3_context *ctx, sqlite3_value *v, F f)
+{
+    onArg(ctx, v, argNumber, f);
+}
+template <typename F>
+void onDate(sqlite3_context *ctx, sqlite3_value *v, F f)
+{
+    onArg(ctx, v, argDate, f);
 }
 
 // Calls f(utf8, size) with the text Like and CStr see: numbers and stored dates as the locale
@@ -798,7 +833,7 @@ struct LikeAux {
 
 void fnLike(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
-    if (isNull(argv[0]) || isNull(argv[1]))
+    if (anyNull(argv, 2))
         return sqlite3_result_null(ctx);
     const auto match = [argv](const LikeAux &aux) {
         return withDisplayText(argv[0], aux.format,
@@ -842,7 +877,7 @@ bool inLongRange(sqlite3_value *v)
 template <typename Op>
 void wholeNumberDivision(sqlite3_context *ctx, sqlite3_value **argv, Op op)
 {
-    if (isNull(argv[0]) || isNull(argv[1]))
+    if (anyNull(argv, 2))
         return sqlite3_result_null(ctx);
     if (!inLongRange(argv[0]) || !inLongRange(argv[1]))
         return sqlite3_result_error(ctx, "Overflow.", -1);
@@ -866,7 +901,7 @@ void fnMod(sqlite3_context *ctx, int, sqlite3_value **argv)
 
 void fnPow(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
-    if (isNull(argv[0]) || isNull(argv[1]))
+    if (anyNull(argv, 2))
         return sqlite3_result_null(ctx);
     const auto a = argNumber(argv[0]), b = argNumber(argv[1]);
     if (!a || !b)
@@ -924,7 +959,7 @@ std::optional<qint64> argCount(sqlite3_context *ctx, sqlite3_value *v, qint64 le
 {
     const auto n = argNumber(v);
     if (!n || std::isnan(*n) || std::nearbyint(*n) < double(least)) {
-        sqlite3_result_error(ctx, "Invalid procedure call or argument.", -1);
+        invalidCall(ctx);
         return std::nullopt;
     }
     // A count beyond any text length acts as "all"; converting a huge double would be undefined.
@@ -1029,29 +1064,19 @@ void fnVal(sqlite3_context *ctx, int, sqlite3_value **argv)
     resultNumber(ctx, t.toDouble());
 }
 
-template <typename F>
-void dateFn(sqlite3_context *ctx, sqlite3_value *v, F f)
+// Year, Month, Day, Hour, Minute and Second: one part of a date.
+template <int (*Part)(const QDateTime &)>
+void fnPartOfDate(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
-    if (isNull(v))
-        return sqlite3_result_null(ctx);
-    const auto dt = argDate(v);
-    if (!dt)
-        return typeMismatch(ctx);
-    sqlite3_result_int(ctx, f(*dt));
+    onDate(ctx, argv[0], [ctx](const QDateTime &d) { sqlite3_result_int(ctx, Part(d)); });
 }
+int yearOf(const QDateTime &d) { return d.date().year(); }
+int monthOf(const QDateTime &d) { return d.date().month(); }
+int dayOf(const QDateTime &d) { return d.date().day(); }
+int hourOf(const QDateTime &d) { return d.time().hour(); }
+int minuteOf(const QDateTime &d) { return d.time().minute(); }
+int secondOf(const QDateTime &d) { return d.time().second(); }
 
-void fnYear(sqlite3_context *ctx, int, sqlite3_value **argv)
-{
-    dateFn(ctx, argv[0], [](const QDateTime &d) { return d.date().year(); });
-}
-void fnMonth(sqlite3_context *ctx, int, sqlite3_value **argv)
-{
-    dateFn(ctx, argv[0], [](const QDateTime &d) { return d.date().month(); });
-}
-void fnDay(sqlite3_context *ctx, int, sqlite3_value **argv)
-{
-    dateFn(ctx, argv[0], [](const QDateTime &d) { return d.date().day(); });
-}
 void fnDate(sqlite3_context *ctx, int, sqlite3_value **)
 {
     resultText(ctx, storedText(QDate::currentDate(), QTime(0, 0)));
@@ -1119,15 +1144,12 @@ void fnCStr(sqlite3_context *ctx, int, sqlite3_value **argv)
 
 void convertInteger(sqlite3_context *ctx, sqlite3_value *v, qint64 lo, qint64 hi)
 {
-    if (isNull(v))
-        return sqlite3_result_null(ctx);
-    const auto d = argNumber(v);
-    if (!d)
-        return typeMismatch(ctx);
-    const double r = std::nearbyint(*d); // half to even, as Jet rounds
-    if (r < double(lo) || r > double(hi))
-        return sqlite3_result_error(ctx, "Overflow.", -1);
-    sqlite3_result_int64(ctx, qint64(r));
+    onNumber(ctx, v, [=](double d) {
+        const double r = std::nearbyint(d); // half to even, as Jet rounds
+        if (r < double(lo) || r > double(hi))
+            return sqlite3_result_error(ctx, "Overflow.", -1);
+        sqlite3_result_int64(ctx, qint64(r));
+    });
 }
 
 void fnCInt(sqlite3_context *ctx, int, sqlite3_value **argv)
@@ -1140,34 +1162,25 @@ void fnCLng(sqlite3_context *ctx, int, sqlite3_value **argv)
 }
 void fnCDbl(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
-    if (isNull(argv[0]))
-        return sqlite3_result_null(ctx);
-    const auto d = argNumber(argv[0]);
-    if (!d)
-        return typeMismatch(ctx);
-    sqlite3_result_double(ctx, *d);
+    onNumber(ctx, argv[0], [ctx](double d) { sqlite3_result_double(ctx, d); });
 }
 void fnAbs(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
-    if (isNull(argv[0]))
-        return sqlite3_result_null(ctx);
     if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER)
         return sqlite3_result_int64(ctx, std::llabs(sqlite3_value_int64(argv[0])));
-    const auto d = argNumber(argv[0]);
-    if (!d)
-        return typeMismatch(ctx);
-    resultNumber(ctx, std::fabs(*d));
+    onNumber(ctx, argv[0], [ctx](double d) { resultNumber(ctx, std::fabs(d)); });
+}
+// Int and Fix: a whole number stays as it is; other numbers are cut down by `cut`.
+template <typename Cut>
+void wholePart(sqlite3_context *ctx, sqlite3_value *v, Cut cut)
+{
+    if (sqlite3_value_type(v) == SQLITE_INTEGER)
+        return sqlite3_result_value(ctx, v);
+    onNumber(ctx, v, [ctx, cut](double d) { resultNumber(ctx, cut(d)); });
 }
 void fnInt(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
-    if (isNull(argv[0]))
-        return sqlite3_result_null(ctx);
-    if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER)
-        return sqlite3_result_value(ctx, argv[0]);
-    const auto d = argNumber(argv[0]);
-    if (!d)
-        return typeMismatch(ctx);
-    resultNumber(ctx, std::floor(*d));
+    wholePart(ctx, argv[0], [](double d) { return std::floor(d); });
 }
 
 
@@ -1215,7 +1228,7 @@ QDateTime plusSeconds(const QDateTime &dt, qint64 secs)
 // numbers. SQLite would read a stored date "2026-..." as the number 2026.
 void arithmetic(sqlite3_context *ctx, sqlite3_value **argv, bool subtract)
 {
-    if (isNull(argv[0]) || isNull(argv[1]))
+    if (anyNull(argv, 2))
         return sqlite3_result_null(ctx);
     const auto da = storedDateArg(argv[0]), db = storedDateArg(argv[1]);
     if (da || db) {
@@ -1259,11 +1272,6 @@ void fnSub(sqlite3_context *ctx, int, sqlite3_value **argv)
     arithmetic(ctx, argv, true);
 }
 
-void invalidCall(sqlite3_context *ctx)
-{
-    sqlite3_result_error(ctx, "Invalid procedure call or argument.", -1);
-}
-
 enum class Interval { Year, Quarter, Month, DayOfYear, Day, Weekday, Week, Hour, Minute, Second };
 
 std::optional<Interval> intervalArg(sqlite3_value *v)
@@ -1300,7 +1308,7 @@ int weekdayOf(const QDate &d, int firstDay)
 
 void fnDateAdd(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
-    if (isNull(argv[0]) || isNull(argv[1]) || isNull(argv[2]))
+    if (anyNull(argv, 3))
         return sqlite3_result_null(ctx);
     const auto iv = intervalArg(argv[0]);
     const auto n = argNumber(argv[1]);
@@ -1329,7 +1337,7 @@ void fnDateAdd(sqlite3_context *ctx, int, sqlite3_value **argv)
 // one year; "ww" counts the first days of the week (Sundays by default), "w" whole weeks.
 void fnDateDiff(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 {
-    if (isNull(argv[0]) || isNull(argv[1]) || isNull(argv[2]))
+    if (anyNull(argv, 3))
         return sqlite3_result_null(ctx);
     const auto iv = intervalArg(argv[0]);
     const auto firstDay = firstDayArg(argc, argv, 3);
@@ -1364,7 +1372,7 @@ void fnDateDiff(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 
 void fnDatePart(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 {
-    if (isNull(argv[0]) || isNull(argv[1]))
+    if (anyNull(argv, 2))
         return sqlite3_result_null(ctx);
     const auto iv = intervalArg(argv[0]);
     const auto firstDay = firstDayArg(argc, argv, 2);
@@ -1396,7 +1404,7 @@ void fnDatePart(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 // day of the month before. Years 0 to 29 are 2000 to 2029, 30 to 99 are 1930 to 1999.
 void fnDateSerial(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
-    if (isNull(argv[0]) || isNull(argv[1]) || isNull(argv[2]))
+    if (anyNull(argv, 3))
         return sqlite3_result_null(ctx);
     const auto y = argNumber(argv[0]), m = argNumber(argv[1]), d = argNumber(argv[2]);
     if (!y || !m || !d)
@@ -1418,12 +1426,7 @@ void fnDateSerial(sqlite3_context *ctx, int, sqlite3_value **argv)
 template <typename Part>
 void convertDate(sqlite3_context *ctx, sqlite3_value *v, Part part)
 {
-    if (isNull(v))
-        return sqlite3_result_null(ctx);
-    const auto dt = argDate(v);
-    if (!dt)
-        return typeMismatch(ctx);
-    resultDate(ctx, part(*dt));
+    onDate(ctx, v, [ctx, part](const QDateTime &d) { resultDate(ctx, part(d)); });
 }
 
 void fnCDate(sqlite3_context *ctx, int, sqlite3_value **argv)
@@ -1454,24 +1457,10 @@ void fnWeekday(sqlite3_context *ctx, int argc, sqlite3_value **argv)
     const auto firstDay = firstDayArg(argc, argv, 1);
     if (!firstDay)
         return invalidCall(ctx);
-    const auto dt = argDate(argv[0]);
-    if (!dt)
-        return typeMismatch(ctx);
-    sqlite3_result_int(ctx, weekdayOf(dt->date(), *firstDay));
+    onDate(ctx, argv[0],
+           [ctx, day = *firstDay](const QDateTime &d) { sqlite3_result_int(ctx, weekdayOf(d.date(), day)); });
 }
 
-void fnHour(sqlite3_context *ctx, int, sqlite3_value **argv)
-{
-    dateFn(ctx, argv[0], [](const QDateTime &d) { return d.time().hour(); });
-}
-void fnMinute(sqlite3_context *ctx, int, sqlite3_value **argv)
-{
-    dateFn(ctx, argv[0], [](const QDateTime &d) { return d.time().minute(); });
-}
-void fnSecond(sqlite3_context *ctx, int, sqlite3_value **argv)
-{
-    dateFn(ctx, argv[0], [](const QDateTime &d) { return d.time().second(); });
-}
 void fnTime(sqlite3_context *ctx, int, sqlite3_value **)
 {
     resultText(ctx, storedText(QDate(1899, 12, 30), QTime::currentTime()));
@@ -1509,28 +1498,22 @@ void fnIsNumeric(sqlite3_context *ctx, int, sqlite3_value **argv)
 
 void fnCBool(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
-    if (isNull(argv[0]))
-        return sqlite3_result_null(ctx);
-    const QString t = argText(argv[0]).trimmed();
     if (sqlite3_value_type(argv[0]) == SQLITE_TEXT) {
+        const QString t = argText(argv[0]).trimmed();
         if (t.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
             return sqlite3_result_int(ctx, -1);
         if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
             return sqlite3_result_int(ctx, 0);
     }
-    const auto n = argNumber(argv[0]);
-    if (!n)
-        return typeMismatch(ctx);
-    sqlite3_result_int(ctx, *n != 0 ? -1 : 0);
+    onNumber(ctx, argv[0], [ctx](double n) { sqlite3_result_int(ctx, n != 0 ? -1 : 0); });
 }
 
 // Replace(text, find, with [, start [, count [, compare]]]): the text from `start` on, with up to
 // `count` (-1: every) occurrences replaced; case-blind unless compare is 0.
 void fnReplace(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 {
-    for (int i = 0; i < argc; ++i)
-        if (isNull(argv[i]))
-            return sqlite3_result_null(ctx);
+    if (anyNull(argv, argc))
+        return sqlite3_result_null(ctx);
     qint64 start = 1, count = -1;
     if (argc > 3) {
         const auto s = argCount(ctx, argv[3], 1);
@@ -1605,52 +1588,34 @@ void fnRound(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 
 void fnFix(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
-    if (isNull(argv[0]))
-        return sqlite3_result_null(ctx);
-    if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER)
-        return sqlite3_result_value(ctx, argv[0]);
-    const auto d = argNumber(argv[0]);
-    if (!d)
-        return typeMismatch(ctx);
-    resultNumber(ctx, std::trunc(*d));
+    wholePart(ctx, argv[0], [](double d) { return std::trunc(d); });
 }
 
 void fnSgn(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
-    if (isNull(argv[0]))
-        return sqlite3_result_null(ctx);
-    const auto d = argNumber(argv[0]);
-    if (!d)
-        return typeMismatch(ctx);
-    sqlite3_result_int(ctx, *d > 0 ? 1 : (*d < 0 ? -1 : 0));
+    onNumber(ctx, argv[0], [ctx](double d) { sqlite3_result_int(ctx, d > 0 ? 1 : (d < 0 ? -1 : 0)); });
 }
 
 // Str: a number as text with a leading blank where the sign would stand (always "." for decimals).
 void fnStr(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
-    if (isNull(argv[0]))
-        return sqlite3_result_null(ctx);
-    const auto d = argNumber(argv[0]);
-    if (!d)
-        return typeMismatch(ctx);
-    const QString digits = sqlite3_value_type(argv[0]) == SQLITE_INTEGER
-                               ? QString::number(sqlite3_value_int64(argv[0]))
-                               : QString::number(*d, 'g', 15);
-    resultText(ctx, *d < 0 ? digits : u' ' + digits);
+    onNumber(ctx, argv[0], [ctx, argv](double d) {
+        const QString digits = sqlite3_value_type(argv[0]) == SQLITE_INTEGER
+                                   ? QString::number(sqlite3_value_int64(argv[0]))
+                                   : QString::number(d, 'g', 15);
+        resultText(ctx, d < 0 ? digits : u' ' + digits);
+    });
 }
 
 // Chr of a character code 0 to 255 (Latin-1, as the code page of the catalogue's texts).
 void fnChr(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
-    if (isNull(argv[0]))
-        return sqlite3_result_null(ctx);
-    const auto n = argNumber(argv[0]);
-    if (!n)
-        return typeMismatch(ctx);
-    const double code = std::nearbyint(*n);
-    if (code < 0 || code > 255)
-        return invalidCall(ctx);
-    resultText(ctx, QString(QChar(char16_t(code))));
+    onNumber(ctx, argv[0], [ctx](double n) {
+        const double code = std::nearbyint(n);
+        if (code < 0 || code > 255)
+            return invalidCall(ctx);
+        resultText(ctx, QString(QChar(char16_t(code))));
+    });
 }
 
 // Asc of the first character; an empty text has none, so Asc("") is an invalid call.
@@ -1694,7 +1659,7 @@ void fnSpace(sqlite3_context *ctx, int, sqlite3_value **argv)
 // String(count, character): the character is a text's first character or a character code.
 void fnString(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
-    if (isNull(argv[0]) || isNull(argv[1]))
+    if (anyNull(argv, 2))
         return sqlite3_result_null(ctx);
     const auto n = builtLength(ctx, argv[0]);
     if (!n)
@@ -1718,7 +1683,7 @@ void fnString(sqlite3_context *ctx, int, sqlite3_value **argv)
 // comparison of the catalogue.
 void fnStrComp(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 {
-    if (isNull(argv[0]) || isNull(argv[1]))
+    if (anyNull(argv, 2))
         return sqlite3_result_null(ctx);
     const QString a = argText(argv[0]), b = argText(argv[1]);
     const bool binary = argc > 2 && !isNull(argv[2]) && argNumber(argv[2]).value_or(1) == 0;
@@ -1729,14 +1694,11 @@ void fnStrComp(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 // The position Choose takes: its index rounded; Null (no choice) when there is none.
 void fnChooseIndex(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
-    if (isNull(argv[0]))
-        return sqlite3_result_null(ctx);
-    const auto n = argNumber(argv[0]);
-    if (!n)
-        return typeMismatch(ctx);
-    if (!(std::fabs(*n) < 1e9))
-        return sqlite3_result_null(ctx);
-    sqlite3_result_int64(ctx, qint64(std::nearbyint(*n)));
+    onNumber(ctx, argv[0], [ctx](double n) {
+        if (!(std::fabs(n) < 1e9))
+            return sqlite3_result_null(ctx);
+        sqlite3_result_int64(ctx, qint64(std::nearbyint(n)));
+    });
 }
 
 // Date(), Now() and Time() are registered deterministic too: SQLite then computes them once per
@@ -1756,7 +1718,8 @@ const FnReg kRegs[] = {
     {"jet_trim", 1, fnTrim, true},     {"jet_ltrim", 1, fnLTrim, true},   {"jet_rtrim", 1, fnRTrim, true},
     {"jet_instr", 2, fnInStr, true},   {"jet_instr", 3, fnInStr, true},   {"jet_instr", 4, fnInStr, true},
     {"jet_nz", 1, fnNz, true},         {"jet_nz", 2, fnNz, true},         {"jet_val", 1, fnVal, true},
-    {"jet_year", 1, fnYear, true},     {"jet_month", 1, fnMonth, true},   {"jet_day", 1, fnDay, true},
+    {"jet_year", 1, fnPartOfDate<yearOf>, true}, {"jet_month", 1, fnPartOfDate<monthOf>, true},
+    {"jet_day", 1, fnPartOfDate<dayOf>, true},
     {"jet_date", 0, fnDate, true},     {"jet_now", 0, fnNow, true},      {"jet_format", 1, fnFormat, true},
     {"jet_format", 2, fnFormat, true}, {"jet_cstr", 1, fnCStr, true},     {"jet_cint", 1, fnCInt, true},
     {"jet_clng", 1, fnCLng, true},     {"jet_cdbl", 1, fnCDbl, true},     {"jet_abs", 1, fnAbs, true},
@@ -1767,7 +1730,8 @@ const FnReg kRegs[] = {
     {"jet_dateserial", 3, fnDateSerial, true}, {"jet_cdate", 1, fnCDate, true},
     {"jet_datevalue", 1, fnDateValue, true}, {"jet_timevalue", 1, fnTimeValue, true},
     {"jet_isdate", 1, fnIsDate, true}, {"jet_weekday", 1, fnWeekday, true}, {"jet_weekday", 2, fnWeekday, true},
-    {"jet_hour", 1, fnHour, true},     {"jet_minute", 1, fnMinute, true}, {"jet_second", 1, fnSecond, true},
+    {"jet_hour", 1, fnPartOfDate<hourOf>, true}, {"jet_minute", 1, fnPartOfDate<minuteOf>, true},
+    {"jet_second", 1, fnPartOfDate<secondOf>, true},
     {"jet_time", 0, fnTime, true},     {"jet_monthname", 1, fnMonthName, true},
     {"jet_monthname", 2, fnMonthName, true},
     {"jet_isnumeric", 1, fnIsNumeric, true}, {"jet_cbool", 1, fnCBool, true},

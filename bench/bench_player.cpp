@@ -334,7 +334,7 @@ void BM_PlayAll10000ToPlayerShown(benchmark::State &state) {
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_PlayAll10000ToPlayerShown)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlayAll10000ToPlayerShown)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void BM_PlainLoopPlayAll10000(benchmark::State &state) {
     const QString list = core::g().DataFolder + QStringLiteral("OVPlainList.m3u");
@@ -359,7 +359,7 @@ void BM_PlainLoopPlayAll10000(benchmark::State &state) {
             state.SkipWithError("the plain list was not written whole");
     }
 }
-BENCHMARK(BM_PlainLoopPlayAll10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainLoopPlayAll10000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 // ---------------------------------------------------------------- the next or a random song
 
@@ -427,13 +427,13 @@ void chooseAfterEnd(benchmark::State &state, QCheckBox *PlayForm::*mode, bool fr
 }
 
 void BM_FirstPlayNextOf100000(benchmark::State &state) { chooseAfterEnd(state, &PlayForm::cbPlayNext, true); }
-BENCHMARK(BM_FirstPlayNextOf100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FirstPlayNextOf100000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void BM_LaterPlayNextOf100000(benchmark::State &state) { chooseAfterEnd(state, &PlayForm::cbPlayNext, false); }
 BENCHMARK(BM_LaterPlayNextOf100000)->Unit(benchmark::kMillisecond);
 
 void BM_FirstPlayRandomOf100000(benchmark::State &state) { chooseAfterEnd(state, &PlayForm::cbPlayRandom, true); }
-BENCHMARK(BM_FirstPlayRandomOf100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FirstPlayRandomOf100000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void BM_LaterPlayRandomOf100000(benchmark::State &state) { chooseAfterEnd(state, &PlayForm::cbPlayRandom, false); }
 BENCHMARK(BM_LaterPlayRandomOf100000)->Unit(benchmark::kMillisecond);
@@ -458,7 +458,7 @@ void BM_PlainSqliteLimitOffset(benchmark::State &state) {
             state.SkipWithError("not the next song");
     }
 }
-BENCHMARK(BM_PlainSqliteLimitOffset)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainSqliteLimitOffset)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 } // namespace
 

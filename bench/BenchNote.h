@@ -1,14 +1,13 @@
 // The 1 MB note the rich-text and notes benchmarks time: about 250 KB of text in 2,000
 // formatted paragraphs and four 100 KB JPEG pictures, as RTF and as the same document in Qt's
-// HTML (pictures as data: URLs), made once per run; Qt's own rich text of it, the baseline both
-// compare with; and their main.
+// HTML (pictures as data: URLs), made once per run; and Qt's own rich text of it, the baseline
+// both compare with.
 #pragma once
 
 #include "platform/richtext/RichTextBox.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
@@ -111,16 +110,6 @@ inline void qtToHtmlOfNote(benchmark::State &state) {
     edit.setHtml(n.html);
     for (auto _ : state)
         benchmark::DoNotOptimize(edit.toHtml());
-}
-
-// Runs the registered benchmarks offscreen.
-inline int runNoteBenchmarks(int argc, char **argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
 }
 
 } // namespace bench

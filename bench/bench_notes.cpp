@@ -5,6 +5,7 @@
 // toHtml on a text edit.
 // Goals: under 0.2 s each way, and within 2 times Qt's HTML.
 #include "BenchCatalogue.h"
+#include "BenchMain.h"
 #include "BenchNote.h"
 
 #include "notes/MemoForm.h"
@@ -76,4 +77,4 @@ BENCHMARK(bench::qtSetHtmlOfNote)->Name("BM_QtSetHtmlOfTheNote")->Unit(benchmark
 BENCHMARK(BM_MemoSaveBigNote)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(bench::qtToHtmlOfNote)->Name("BM_QtToHtmlOfTheNote")->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
-int main(int argc, char **argv) { return bench::runNoteBenchmarks(argc, argv); }
+int main(int argc, char **argv) { return bench::runOffscreenBenchmarks(argc, argv); }

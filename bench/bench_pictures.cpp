@@ -9,6 +9,8 @@
 #include "pictures/PictureForm.h"
 #include "platform/ui/Forms.h"
 
+#include "BenchMain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -117,11 +119,4 @@ BENCHMARK(BM_BaselineQtReadStoredPicture)->Unit(benchmark::kMillisecond)->UseRea
 
 } // namespace
 
-int main(int argc, char **argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return bench::runOffscreenBenchmarks(argc, argv); }

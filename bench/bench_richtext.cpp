@@ -3,6 +3,7 @@
 // is Qt's own rich text of the same document in the same run: setHtml and toHtml on a text edit,
 // the pictures as data: URLs.
 // Goals: under 0.2 s each way, and within 1.5 times Qt's HTML.
+#include "BenchMain.h"
 #include "BenchNote.h"
 
 namespace {
@@ -35,4 +36,4 @@ BENCHMARK(bench::qtSetHtmlOfNote)->Name("BM_QtSetHtml")->Unit(benchmark::kMillis
 BENCHMARK(BM_SaveNoteRtf)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(bench::qtToHtmlOfNote)->Name("BM_QtToHtml")->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
-int main(int argc, char **argv) { return bench::runNoteBenchmarks(argc, argv); }
+int main(int argc, char **argv) { return bench::runOffscreenBenchmarks(argc, argv); }

@@ -945,7 +945,11 @@ struct Recordset::Impl {
     }
 
     Value currentCell(int ordinal) {
-        if (!lazy) return currentRow()[ordinal];
+        if (!lazy) {
+            // at() reads the shared row; indexing a copy would detach and copy every field.
+            if (!hasCurrent()) noCurrent();
+            return rows[size_t(pos)].at(ordinal);
+        }
         return currentRaw()->value(ordinal, cols[size_t(ordinal)].kind);
     }
 

@@ -3,7 +3,6 @@
 // and emptying the deleted-pictures folder.
 #include "songlist/SongListFixture.h"
 
-#include "pictures/MainWindowPictures.h"
 #include "pictures/Pics3.h"
 #include "pictures/PictureForm.h"
 #include "platform/ui/ImageControl.h"
@@ -123,21 +122,24 @@ TEST_F(ViewerTest, AnEmptyGridLoadsNoViewerAndThePicturesButtonSaysSo) {
 
 // ---------------------------------------------------------------- the Pictures button
 
-TEST_F(ViewerTest, ThePicturesButtonRefillsAndShowsThenHidesTheViewerKeepingItLoaded) {
+TEST_F(ViewerTest, ThePicturesButtonRefillsAndShowsOrHidesTheViewerAndClearsItsPlaceEachTime) {
     addSong({{"SongName", "Song"}, {"PicturePath1", "late.jpg"}});
     open();
     w->show();
-    w->move(600, 40);
     ASSERT_EQ(shown(), QStringLiteral("---"));
     picture(QStringLiteral("late.jpg")); // stored after the row change filled the viewer
+    viewer()->moveTo(0, 0);
+    w->move(600, 40); // 9000 twips: clear of the viewer's 4008
     w->cmdPictures->click();
     EXPECT_TRUE(viewer()->isVisible());
     EXPECT_EQ(shown(), QStringLiteral("1--"));
     EXPECT_EQ(w->focusWidget(), w->cmdPictures);
+    EXPECT_EQ(w->pos(), QPoint(600, 40));
+    w->move(20, 40);
     w->cmdPictures->click();
     ASSERT_NE(viewer(), nullptr);
     EXPECT_FALSE(viewer()->isVisible());
-    EXPECT_EQ(w->pos(), QPoint(600, 40)) << "a main window clear of the viewer stays";
+    EXPECT_EQ(w->pos(), QPoint(267, 40)) << "moved to 4009 twips also when hiding";
     EXPECT_TRUE(prompts.asked().isEmpty());
 }
 
@@ -154,20 +156,6 @@ TEST_F(ViewerTest, AMaximisedMainWindowStandsBesideTheViewer600TwipsShorterThanT
     const int viewerWidth = viewer()->frameGeometry().width();
     EXPECT_EQ(viewer()->width(), 263); // the designed client area, 3945 twips, inside the frame
     EXPECT_EQ(w->frameGeometry(), QRect(viewerWidth, 0, 1920 - viewerWidth, 1080 - 40));
-}
-
-TEST_F(ViewerTest, AMainWindowWithinTheViewersWidthMovesBesideItAfterEveryPress) {
-    addSong({{"SongName", "Song"}});
-    open();
-    w->show();
-    w->move(100, 50); // 1500 twips: the viewer, 4008 wide, stands at the left edge
-    w->cmdPictures->click();
-    EXPECT_EQ(viewer()->formLeft(), 0);
-    EXPECT_EQ(w->pos(), QPoint(267, 50));
-    w->move(20, 50);
-    w->cmdPictures->click(); // hiding
-    EXPECT_FALSE(viewer()->isVisible());
-    EXPECT_EQ(w->pos(), QPoint(267, 50));
 }
 
 // ---------------------------------------------------------------- the viewer's layout and zoom

@@ -4,10 +4,16 @@
 //   encode and write of the 1024 × 768 box (goal under 0.2 s), against QImage::scaled to the box
 //   plus QImageWriter at JPEG quality 75;
 // - opening a stored 1024 × 768 picture (read, fit, show; goal under 50 ms), against
-//   QImageReader of the same file.
+//   QImageReader of the same file;
+// - a row change of the main grid over 100,000 songs whose rows name three stored 1024 × 768
+//   pictures, with the three-picture viewer hidden and shown (goal: at most 30 ms more than the
+//   same row change with no picture work), against QImageReader reading the same three files.
+#include "BenchCatalogue.h"
 #include "core/AppState.h"
+#include "pictures/Pics3.h"
 #include "pictures/PictureForm.h"
 #include "platform/ui/Forms.h"
+#include "songlist/OtherWindows.h"
 
 #include "BenchMain.h"
 
@@ -18,6 +24,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
+#include <QStandardPaths>
 #include <QImageWriter>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -117,6 +124,87 @@ void BM_BaselineQtReadStoredPicture(benchmark::State &state) {
 }
 BENCHMARK(BM_BaselineQtReadStoredPicture)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// ---------------------------------------------------------------- the grid's row change
+
+constexpr int GridSongs = 100000;
+
+// The main window over 100,000 songs, each naming the same three stored pictures; made once.
+std::unique_ptr<bench::MainWindowSession> &gridSession() {
+    static std::unique_ptr<bench::MainWindowSession> session;
+    return session;
+}
+
+bench::MainWindowSession &grid() {
+    auto &session = gridSession();
+    static QString dataFolder;
+    if (session) {
+        core::g().DataFolder = dataFolder; // the other benchmarks use a folder of their own
+    } else {
+        session = std::make_unique<bench::MainWindowSession>(GridSongs);
+        auto &g = core::g();
+        dataFolder = g.DataFolder;
+        pictures::PictureForm::setScreenOverride(pictures::ScreenInfo{1920 * 15.0, 1080 * 15.0, 15, 15});
+        QDir().mkpath(g.DataFolder + QStringLiteral("Pictures"));
+        for (int n = 1; n <= 3; ++n)
+            photoLike(1024, 768).save(g.DataFolder + QStringLiteral("Pictures/p%1.jpg").arg(n), "JPEG", 75);
+        sqlite3_exec(g.Db->handle(),
+                     "UPDATE tblContacts SET PicturePath1 = 'p1.jpg', PicturePath2 = 'p2.jpg', PicturePath3 = 'p3.jpg'",
+                     nullptr, nullptr, nullptr);
+        session->window->Data1->refresh();
+    }
+    return *session;
+}
+
+// Moves the grid one row on (back to the first after the last), which runs the row change.
+void nextRow(songlist::NameList &w) {
+    w.Data1->moveNext();
+    if (w.Data1->recordset()->eof())
+        w.Data1->moveFirst();
+}
+
+// state.range(0): 0 no picture work (the viewer's filling not registered), 1 viewer hidden,
+// 2 viewer shown.
+void BM_GridRowChange(benchmark::State &state) {
+    auto &w = *grid().window;
+    const auto mode = state.range(0);
+    songlist::OtherWindows::clear();
+    if (mode > 0)
+        pictures::registerWindows();
+    platform::ui::unloadForm(QStringLiteral("Pics3"));
+    platform::ui::flushUnloadedForms();
+    if (mode == 2) {
+        w.cmdPictures_Click();
+        QCoreApplication::processEvents();
+    }
+    for (auto _ : state) {
+        nextRow(w);
+        if (mode == 2)
+            QCoreApplication::processEvents(); // the shown viewer repaints
+    }
+    if (mode > 0) {
+        auto *viewer = platform::ui::findForm<pictures::Pics3>();
+        if (!viewer || viewer->isVisible() != (mode == 2) || viewer->windowTitle().isEmpty())
+            state.SkipWithError("the viewer did not follow the grid");
+    }
+    platform::ui::unloadForm(QStringLiteral("Pics3"));
+    platform::ui::flushUnloadedForms();
+    songlist::OtherWindows::clear();
+}
+BENCHMARK(BM_GridRowChange)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_BaselineQtReadThreePictures(benchmark::State &state) {
+    grid();
+    const QString folder = core::g().DataFolder + QStringLiteral("Pictures/");
+    for (auto _ : state)
+        for (int n = 1; n <= 3; ++n) {
+            QImageReader reader(folder + QStringLiteral("p%1.jpg").arg(n));
+            benchmark::DoNotOptimize(reader.read());
+        }
+}
+BENCHMARK(BM_BaselineQtReadThreePictures)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 } // namespace
 
-int main(int argc, char **argv) { return bench::runOffscreenBenchmarks(argc, argv); }
+int main(int argc, char **argv) {
+    return bench::runOffscreenBenchmarks(argc, argv, [] { gridSession().reset(); });
+}

@@ -119,8 +119,10 @@ void KillFile(const QString &path) {
     QFile f(path);
     if (!f.exists())
         throw core::FileError(53, QStringLiteral("File not found"));
-    // Read-only files are deleted too: make the file writable first.
-    f.setPermissions(f.permissions() | QFileDevice::WriteOwner | QFileDevice::ReadOwner);
+    // Read-only files are deleted too: make the file writable first. A link is removed as it
+    // is: changing its permissions would change those of the file it points to.
+    if (!QFileInfo(path).isSymLink())
+        f.setPermissions(f.permissions() | QFileDevice::WriteOwner | QFileDevice::ReadOwner);
     if (!f.remove())
         throw core::FileError(75, QStringLiteral("Path/File access error"));
 }

@@ -4,6 +4,7 @@
 #include "core/FileError.h"
 #include "core/CommonDialogControl.h"
 #include "core/mCommon.h"
+#include "pictures/MainWindowPictures.h"
 #include "pictures/PictureError.h"
 #include "pictures/PictureFiles.h"
 #include "platform/db/DbError.h"
@@ -543,6 +544,7 @@ void PictureForm::formUnload() {
 // ---------------------------------------------------------------- opener
 
 void registerWindows() {
+    MainWindowPictures::registerCommands();
     songlist::OtherWindows::set(QString::fromLatin1(songlist::OtherWindows::PictureForm), [](const QString &caption) {
         auto *w = ui::form<PictureForm>();
         if (!w->Form_Load())

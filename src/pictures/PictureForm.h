@@ -89,9 +89,9 @@ private:
     bool deleted_ = false;
 };
 
-// Registers the picture window's opener under songlist::OtherWindows::PictureForm: it runs the
+// Registers the picture window's opener under songlist::OtherWindows::PictureForm (it runs the
 // opening, sets the caption passed (when one is), and shows the window modally unless the
-// opening closed it.
+// opening closed it) and the main window's picture commands (MainWindowPictures).
 void registerWindows();
 
 } // namespace pictures

@@ -62,6 +62,8 @@ void CommandWiring::connectCommands() {
     w.on(w.AssignAllToCatg, &NameList::AssignAllToCatg_Click);
     w.on(w.RemoveAllFromCatg, &NameList::RemoveAllFromCatg_Click);
     w.on(w.cmdNotes, &NameList::cmdNotes_Click);
+    w.on(w.cmdPictures, &NameList::cmdPictures_Click);
+    w.on(w.EmptyDeletedPicturesFolder, &NameList::EmptyDeletedPicturesFolder_Click);
     w.on(w.cmdPlayList, &NameList::cmdPlayList_Click);
     w.on(w.mnuChangePaths, &NameList::mnuChangePaths_Click);
     w.on(w.mnuReplace, &NameList::mnuReplace_Click);

@@ -1116,11 +1116,14 @@ void NameList::dockBesidePics3() {
     QWidget *pics = ui::loadedForm(QStringLiteral("Pics3"));
     if (!pics || !pics->isVisible() || !isMaximized())
         return;
-    const QRect screen = ui::screenRect(this);
+    // The part of the screen free of panels stands for the screen; the sizes are outer ones.
+    const QRect area = ui::availableScreenRect(this);
     showNormal();
-    pics->move(0, 0);
+    pics->move(area.topLeft());
     const int picsWidth = pics->frameGeometry().width();
-    setGeometry(picsWidth, 0, screen.width() - picsWidth, screen.height() - ui::twipsToPixelsY(600));
+    const QSize frame = frameGeometry().size() - size();
+    resize(area.width() - picsWidth - frame.width(), area.height() - ui::twipsToPixelsY(600) - frame.height());
+    move(area.left() + picsWidth, area.top());
 }
 
 void NameList::setTabletMode(bool tablet) {
@@ -1348,6 +1351,10 @@ void NameList::cmdShowSelected_Click() { SelectionMarks(*this).cmdShowSelected_C
 void NameList::HideSelectedMenu_Click() { SelectionMarks(*this).HideSelectedMenu_Click(); }
 void NameList::RemoveSelectionsMenu_Click() { SelectionMarks(*this).RemoveSelectionsMenu_Click(); }
 void NameList::LoadSongPictures() { OtherWindows::open(QString::fromLatin1(OtherWindows::LoadSongPictures)); }
+void NameList::cmdPictures_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::cmdPictures)); }
+void NameList::EmptyDeletedPicturesFolder_Click() {
+    OtherWindows::open(QString::fromLatin1(OtherWindows::EmptyDeletedPicturesFolder));
+}
 
 // ============================================================================ record commands
 

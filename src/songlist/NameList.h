@@ -202,6 +202,9 @@ public:
     void layoutForSize(double windowWidth, double innerWidth, double innerHeight);
     void DesktopMode_Click();
     void TabletMode_Click();
+    // A maximised main window becomes a normal one beside the visible picture viewer, which
+    // moves to the screen's top left corner; nothing happens otherwise.
+    void dockBesidePics3();
 
     // ---- options and help ----------------------------------------------------------------
     void SelectColor_Click();
@@ -265,8 +268,11 @@ public:
     void cmdShowSelected_Click();
     void HideSelectedMenu_Click();
     void RemoveSelectionsMenu_Click();
-    // Fills the picture viewer with the current song's pictures (when the viewer exists).
+    // Fills the picture viewer with the current song's pictures (the pictures subsystem does
+    // the work of the three picture commands).
     void LoadSongPictures();
+    void cmdPictures_Click();
+    void EmptyDeletedPicturesFolder_Click();
 
     // ---- record commands -------------------------------------------------------------------
     void cmdAdd_Click();
@@ -380,7 +386,6 @@ private:
     void writeColumnLayout();
     void swapSongArtistColumns(bool artistFirst);
     void writeBackColor();
-    void dockBesidePics3();
     void endProgram();
     void applyRect(QWidget *w);
     QAction *addEntry(QMenu *menu, const QString &name, const QString &caption);

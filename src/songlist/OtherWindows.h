@@ -21,6 +21,9 @@ public:
     static constexpr const char *frmChangeFilePath = "frmChangeFilePath";
     static constexpr const char *frmReplace = "frmReplace";
     static constexpr const char *LoadSongPictures = "LoadSongPictures";
+    // The main window's picture commands: the Pictures button and emptying the deleted pictures.
+    static constexpr const char *cmdPictures = "NameList.cmdPictures";
+    static constexpr const char *EmptyDeletedPicturesFolder = "NameList.EmptyDeletedPicturesFolder";
     // The main window's play commands, which hand songs to the player.
     static constexpr const char *PlayCurrentSong = "NameList.cmdPlay";
     static constexpr const char *PlayAllSongs = "NameList.cmdPlayAll";

@@ -34,12 +34,15 @@ QString ColumnTextChange::countSql(const TextColumn &c) {
 }
 
 QString ColumnTextChange::replaceSql(const TextColumn &c) {
-    // The second test keeps out the rows the replacement would leave as they are (a
-    // case-blind match already in the new spelling), so only changed rows are written and
-    // counted; StrComp with 0 compares exactly, whatever the column's own comparison.
-    return QStringLiteral("Update ") + c.table + QStringLiteral(" Set ") + c.field + QStringLiteral(" = ") +
-           replaced(c) + QStringLiteral(" Where ") + holds(c) + QStringLiteral(" And StrComp(") + replaced(c) +
-           QStringLiteral(", ") + c.field + QStringLiteral(", 0) <> 0");
+    QString sql = QStringLiteral("Update ") + c.table + QStringLiteral(" Set ") + c.field + QStringLiteral(" = ") +
+                  replaced(c) + QStringLiteral(" Where ") + holds(c);
+    // An exact match replaced by another text always changes the row. A case-blind one may
+    // already be in the new spelling: the second test keeps out the rows the replacement would
+    // leave as they are, so only changed rows are written and counted (StrComp with 0 compares
+    // exactly, whatever the column's own comparison).
+    if (!c.exactCase)
+        sql += QStringLiteral(" And StrComp(") + replaced(c) + QStringLiteral(", ") + c.field + QStringLiteral(", 0) <> 0");
+    return sql;
 }
 
 long ColumnTextChange::countContaining(db::Database &database, const TextColumn &c, const QString &text) {
@@ -56,8 +59,10 @@ long ColumnTextChange::countEmpty(db::Database &database, const TextColumn &c) {
 
 long ColumnTextChange::replaceAll(db::Database &database, const TextColumn &c, const QString &find,
                                   const QString &with) {
-    if (find.isEmpty())
+    if (find.isEmpty() || (c.exactCase && find == with))
         return 0;
+    if (c.exactCase)
+        return database.execute(replaceSql(c), {find, with, find});
     return database.execute(replaceSql(c), {find, with, find, find, with});
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// "Change FileName Path": replaces a piece of text in the path of every track of every play
+// "Change FileName Path": replaces a text in the path of every track of every play
 // list (the songs' own folders stay as they are). Opened from the play-list window, which is
 // not reloaded afterwards. Modal; it closes after a completed change and on Cancel.
 #include "platform/ui/Forms.h"

@@ -1,5 +1,5 @@
 #pragma once
-// "Change Music Folder Names in Orvalis": replaces a piece of text in the stored folder of every
+// "Change Music Folder Names in Orvalis": replaces a text in the stored folder of every
 // song and in the path of every play-list track, after the music moved on disk. It changes the
 // catalogue only; no file or folder is moved or renamed. Modal; it closes after a completed
 // change and on Cancel, and stays open after a refusal or a No.

@@ -1,5 +1,5 @@
 #pragma once
-// "Search and Replace": changes a piece of text in one chosen field of every song of the
+// "Search and Replace": changes a text in one chosen field of every song of the
 // catalogue, whatever the grid shows. The word NULL (any case) stands for an empty field: as
 // the text to find it selects the songs whose field is Null or empty, as the replacement it
 // empties the field. Modal; it closes after a completed change and on Cancel.

@@ -2,6 +2,7 @@
 
 #include "platform/richtext/RichTextBox.h"
 #include "platform/ui/Forms.h"
+#include "reports/CleanupWindows.h"
 #include "reports/CsvExport.h"
 #include "reports/ListReports.h"
 #include "reports/RichTextForm.h"
@@ -34,6 +35,7 @@ void registerWindows() {
         form->RichTextBox->setTextRTF(rtf);
         platform::ui::showModal(form);
     });
+    registerCleanupWindows();
 }
 
 } // namespace reports

@@ -7,7 +7,8 @@ namespace reports {
 // - "ShowListReport" (argument "Artist", "Song" or "Path"), "mnuRptLinesPerPage",
 //   "ExportToCsv" (argument "True" with the notes, else without);
 // - "RichTextForm": the argument is an RTF text, loaded into the report window's box; the
-//   window is then shown modally.
+//   window is then shown modally;
+// - the catalogue clean-up commands and windows (see registerCleanupWindows).
 void registerWindows();
 
 } // namespace reports

@@ -67,6 +67,8 @@ void CommandWiring::connectCommands() {
     w.on(w.cmdPlayList, &NameList::cmdPlayList_Click);
     w.on(w.mnuChangePaths, &NameList::mnuChangePaths_Click);
     w.on(w.mnuReplace, &NameList::mnuReplace_Click);
+    w.on(w.mnuFindInvalidFilenames, &NameList::mnuFindInvalidFilenames_Click);
+    w.on(w.OphanedPictures, &NameList::OphanedPictures_Click);
     w.on(w.mnuArtistRpt, &NameList::mnuArtistRpt_Click);
     w.on(w.mnuSongRpt, &NameList::mnuSongRpt_Click);
     w.on(w.mnuPathRpt, &NameList::mnuPathRpt_Click);

@@ -1401,6 +1401,8 @@ void NameList::cmdNotes_Click() { OtherWindows::open(QString::fromLatin1(OtherWi
 void NameList::cmdPlayList_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::frmPlayList)); }
 void NameList::mnuChangePaths_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::frmChangeFilePath)); }
 void NameList::mnuReplace_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::frmReplace)); }
+void NameList::mnuFindInvalidFilenames_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::mnuFindInvalidFilenames)); }
+void NameList::OphanedPictures_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::OphanedPictures)); }
 
 // ============================================================================ reports
 

@@ -306,6 +306,8 @@ public:
     void cmdPlayList_Click();
     void mnuChangePaths_Click();
     void mnuReplace_Click();
+    void mnuFindInvalidFilenames_Click();
+    void OphanedPictures_Click();
 
     // ---- reports -------------------------------------------------------------------------
     // The list reports and the exports run on the grid's rows: with no row they do nothing.

@@ -20,6 +20,9 @@ public:
     static constexpr const char *MemoForm = "MemoForm";
     static constexpr const char *frmChangeFilePath = "frmChangeFilePath";
     static constexpr const char *frmReplace = "frmReplace";
+    // The main window's checks for songs whose files are missing and for unused pictures.
+    static constexpr const char *mnuFindInvalidFilenames = "mnuFindInvalidFilenames";
+    static constexpr const char *OphanedPictures = "OphanedPictures";
     static constexpr const char *LoadSongPictures = "LoadSongPictures";
     // The main window's picture commands: the Pictures button and emptying the deleted pictures.
     static constexpr const char *cmdPictures = "NameList.cmdPictures";

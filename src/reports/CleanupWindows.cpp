@@ -1,0 +1,63 @@
+#include "reports/CleanupWindows.h"
+
+#include "core/AppState.h"
+#include "import/SongFields.h"
+#include "platform/db/DbError.h"
+#include "platform/ui/DataControl.h"
+#include "platform/ui/MousePointer.h"
+#include "platform/ui/PromptService.h"
+#include "reports/MissingFiles.h"
+#include "reports/OrphanedPictures.h"
+#include "reports/frmChangeFileNamePath.h"
+#include "reports/frmChangeFilePath.h"
+#include "reports/frmReplace.h"
+#include "songlist/NameList.h"
+#include "songlist/OtherWindows.h"
+
+namespace reports {
+
+namespace db = platform::db;
+namespace ui = platform::ui;
+using songlist::OtherWindows;
+
+namespace {
+template <class T> OtherWindows::Opener modal() {
+    return [](const QString &) { ui::showModal(ui::form<T>(), songlist::NameList::instance()); };
+}
+} // namespace
+
+void registerCleanupWindows() {
+    OtherWindows::set(QString::fromLatin1(OtherWindows::mnuFindInvalidFilenames), [](const QString &) {
+        if (songlist::NameList *w = songlist::NameList::instance())
+            MissingFiles(*w).mnuFindInvalidFilenames_Click();
+    });
+    OtherWindows::set(QString::fromLatin1(OtherWindows::OphanedPictures),
+                      [](const QString &) { OrphanedPictures::OphanedPictures_Click(); });
+    OtherWindows::set(QString::fromLatin1(OtherWindows::frmChangeFilePath), modal<frmChangeFilePath>());
+    OtherWindows::set(QString::fromLatin1(OtherWindows::frmChangeFileNamePath), modal<frmChangeFileNamePath>());
+    OtherWindows::set(QString::fromLatin1(OtherWindows::frmReplace), modal<frmReplace>());
+}
+
+namespace cleanup {
+
+bool filledIn(const QString &text) { return !import::atOrBelowBlank(import::trimBlanks(text)); }
+
+void showFailure(const std::exception &e) {
+    ui::setMousePointer(ui::MousePointer::Default);
+    ui::msgBox(db::errorText(e), ui::Buttons::OK, ui::Icon::None, core::g().ProductName);
+}
+
+void refreshGrid() {
+    songlist::NameList *w = songlist::NameList::instance();
+    if (!w)
+        return;
+    try {
+        w->Data1->refresh();
+    } catch (const db::DbError &e) {
+        // The change is made; only the grid could not be read again.
+        showFailure(e);
+    }
+}
+
+} // namespace cleanup
+} // namespace reports

@@ -1,0 +1,43 @@
+#pragma once
+// What the catalogue clean-up commands share: registering them with the main window and the
+// play-list window, building a control in one call, the refusal test of the text boxes, and the
+// message a failed change shows.
+#include "platform/ui/Forms.h"
+
+#include <QString>
+#include <exception>
+#include <utility>
+
+class QWidget;
+
+namespace reports {
+
+// Registers with songlist::OtherWindows the two checks ("mnuFindInvalidFilenames",
+// "OphanedPictures") and the three windows ("frmChangeFilePath", "frmChangeFileNamePath",
+// "frmReplace"), each shown modally over the main window.
+void registerCleanupWindows();
+
+namespace cleanup {
+
+// A control of class T with its name as objectName, placed in twips on `parent`.
+template <class T, class... Args>
+T *make(QWidget *parent, const char *name, int left, int top, int width, int height, Args &&...args) {
+    auto *c = new T(std::forward<Args>(args)..., parent);
+    c->setObjectName(QString::fromLatin1(name));
+    platform::ui::placeTwips(c, left, top, width, height);
+    return c;
+}
+
+// False when the text, without its leading and trailing blanks, is empty or does not sort
+// after a single blank: the box counts as not filled in.
+bool filledIn(const QString &text);
+
+// A change that failed (and was rolled back): the default pointer and the error's description
+// under the program's name.
+void showFailure(const std::exception &e);
+
+// Runs the main grid's record source again, when the main window is loaded.
+void refreshGrid();
+
+} // namespace cleanup
+} // namespace reports

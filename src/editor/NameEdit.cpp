@@ -324,16 +324,6 @@ void NameEdit::buildControls() {
     connect(cmdBrowseFile, &QPushButton::clicked, this, [this] { cmdBrowseFile_Click(); });
     connect(cmdBrowsePath, &QPushButton::clicked, this, [this] { cmdBrowsePath_Click(); });
     connect(cmdEditTags, &QPushButton::clicked, this, [this] { cmdEditTags_Click(); });
-    connect(ImageKeyboard, &QToolButton::clicked, this, [this] { ImageKeyboard_Click(); });
-    connect(cmdWebLookup, &QPushButton::clicked, this, [this] { cmdWebLookup_Click(); });
-    cmdWebLookup->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(cmdWebLookup, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { cmdWebLookup_MouseDown(2, pos); });
-    connect(mnuWebLookupLyrics, &QAction::triggered, this, [this] { mnuWebLookupLyrics_Click(); });
-    connect(mnuWebLookupImages, &QAction::triggered, this, [this] { mnuWebLookupImages_Click(); });
-    connect(mnuWebLookupCoverVersions, &QAction::triggered, this, [this] { mnuWebLookupCoverVersions_Click(); });
-    connect(cmbHeader, &QComboBox::activated, this, [this] { cmbHeader_Click(); });
-    connect(cmdPlay, &QPushButton::clicked, this, [this] { cmdPlay_Click(); });
     connect(cmdAddNew, &QPushButton::clicked, this, [this] { cmdAddNew_Click(); });
     connect(cmdNext, &QPushButton::clicked, this, [this] { cmdNext_Click(); });
     connect(cmdPrev, &QPushButton::clicked, this, [this] { cmdPrev_Click(); });
@@ -349,6 +339,16 @@ void NameEdit::buildControls() {
                 [this, i](const QPoint &pos) { cmdPicture_MouseDown(i + 1, 2, pos); });
     }
     connect(mnuFilePasteImage, &QAction::triggered, this, [this] { mnuFilePasteImage_Click(); });
+    connect(ImageKeyboard, &QToolButton::clicked, this, [this] { ImageKeyboard_Click(); });
+    connect(cmdWebLookup, &QPushButton::clicked, this, [this] { cmdWebLookup_Click(); });
+    cmdWebLookup->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(cmdWebLookup, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { cmdWebLookup_MouseDown(2, pos); });
+    connect(mnuWebLookupLyrics, &QAction::triggered, this, [this] { mnuWebLookupLyrics_Click(); });
+    connect(mnuWebLookupImages, &QAction::triggered, this, [this] { mnuWebLookupImages_Click(); });
+    connect(mnuWebLookupCoverVersions, &QAction::triggered, this, [this] { mnuWebLookupCoverVersions_Click(); });
+    connect(cmbHeader, &QComboBox::activated, this, [this] { cmbHeader_Click(); });
+    connect(cmdPlay, &QPushButton::clicked, this, [this] { cmdPlay_Click(); });
     connect(cmdAddToPlaylist, &QPushButton::clicked, this, [this] { cmdAddToPlaylist_Click(); });
 
     // Field rules.

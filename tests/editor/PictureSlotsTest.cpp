@@ -44,6 +44,17 @@ protected:
     QString pictures;
 };
 
+TEST_F(PictureSlotsTest, EachSlotButtonOpensItsPicture) {
+    QStringList expected;
+    for (int i = 1; i <= 8; ++i) {
+        testenv::writeFile(pictures + QStringLiteral("pic%1.jpg").arg(i), "x");
+        e->cmdPicture[i - 1]->click();
+        expected << QStringLiteral("%1|%2pic%1.jpg|0|").arg(i).arg(pictures);
+    }
+    EXPECT_EQ(handed, expected);
+    EXPECT_TRUE(prompts.asked().isEmpty());
+}
+
 TEST_F(PictureSlotsTest, AFilledSlotOpensItsPictureAndOthersAskForAFileFirst) {
     testenv::writeFile(pictures + QStringLiteral("pic1.jpg"), "x");
     testenv::writeFile(core::g().DataFolder + QStringLiteral("x.jpg"), "x");

@@ -130,6 +130,14 @@ TEST_F(NavigationTest, NextAndPreviousWalkTheGridAndStopAtItsEnds) {
     e->cmdNext_Click();
     EXPECT_FALSE(e->cmdPlay->isEnabled());
     EXPECT_TRUE(prompts.asked().isEmpty());
+
+    // Likewise after a save whose song left the view, which leaves the grid on its first row.
+    view(QStringLiteral("Select * from tblContacts Where Artist Is Null Order By SongName"));
+    go(idOf(QStringLiteral("Plain Two"))); // its last row
+    e->MoveDataToForm();
+    NameEdit::setBoxText(e->txtArtist, QStringLiteral("Gone"));
+    e->cmdPrev_Click();
+    expectShows(rows().first());
 }
 
 TEST_F(NavigationTest, NextAndPreviousRefuseAChangedSongWithoutANameAndAnEmptyGrid) {

@@ -10,6 +10,12 @@
 // whole road until the grid shows the song again: the grid's own Refresh, timed alone in the
 // same run, plus at most 30 ms. Baseline: the ID query and an UPDATE of the 36 fields by
 // RecordID in plain SQLite.
+//
+// The record commands: Next and Previous without changes at the start, middle and end of the
+// grid, Add New blank and from a template: under 30 ms each. Next after a change (the save
+// refreshes the grid) and Delete of a middle row: the grid's Refresh plus at most 30 ms.
+// Baselines: plain SQLite reading the next row in Song Name order (a keyset query), the
+// template row by RecordID, and the DELETE by RecordID.
 #include "core/AppState.h"
 #include "editor/NameEdit.h"
 #include "editor/SaveCommand.h"
@@ -28,6 +34,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <algorithm>
 
 namespace {
 
@@ -261,6 +268,143 @@ void BM_PlainSqliteIdQueryAndUpdate(benchmark::State &state) {
     sqlite3_finalize(upd);
 }
 BENCHMARK(BM_PlainSqliteIdQueryAndUpdate)->Unit(benchmark::kMillisecond);
+
+// The editor open on a song of the grid, as View/Edit leaves it.
+editor::NameEdit *editorAt(long position) {
+    window->Data1->setAbsolutePosition(position);
+    core::g().EditingExistingRecord = true;
+    auto *e = platform::ui::form<editor::NameEdit>();
+    e->Form_Load();
+    return e;
+}
+
+// Next and Previous without changes, from the first, middle and next-to-last rows.
+void stepBenchmark(benchmark::State &state, void (editor::NameEdit::*command)()) {
+    const long position = std::min<long>(state.range(0), window->Data1->recordCount() - 1);
+    auto *e = editorAt(position);
+    for (auto _ : state) {
+        state.PauseTiming();
+        window->Data1->setAbsolutePosition(position);
+        state.ResumeTiming();
+        (e->*command)();
+    }
+    closeEditor(e);
+}
+void BM_NextUnchanged(benchmark::State &state) { stepBenchmark(state, &editor::NameEdit::cmdNext_Click); }
+void BM_PrevUnchanged(benchmark::State &state) { stepBenchmark(state, &editor::NameEdit::cmdPrev_Click); }
+BENCHMARK(BM_NextUnchanged)->Arg(0)->Arg(kRow)->Arg(kSongs - 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PrevUnchanged)->Arg(1)->Arg(kRow)->Arg(kSongs - 1)->Unit(benchmark::kMillisecond);
+
+// Add New: arg 0 blank, 1 from a template song in the middle of the grid (the grid starting on
+// its first row, so the find crosses half of it).
+void BM_AddNew(benchmark::State &state) {
+    auto *e = editorAt(kRow);
+    const long templateId = currentId = window->Data1->recordset()->value(QStringLiteral("RecordID")).toLongLong();
+    for (auto _ : state) {
+        state.PauseTiming();
+        core::g().TemplateRecordId = state.range(0) ? templateId : 0;
+        core::g().RecordChanged = false;
+        window->Data1->moveFirst();
+        state.ResumeTiming();
+        e->cmdAddNew_Click();
+    }
+    core::g().TemplateRecordId = 0;
+    closeEditor(e);
+}
+BENCHMARK(BM_AddNew)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// Next after a change: the save's checks and write, the grid refreshed and standing on the
+// saved song, then the next song shown.
+void BM_NextAfterChange(benchmark::State &state) {
+    static QTemporaryDir folder;
+    auto *e = editorAt(kRow);
+    int n = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        window->Data1->setAbsolutePosition(kRow);
+        e->MoveDataToForm();
+        editor::NameEdit::setBoxText(e->txtPathName, folder.path() + QStringLiteral("/"));
+        editor::NameEdit::setBoxText(e->txtArtist, QStringLiteral("Next %1").arg(++n));
+        state.ResumeTiming();
+        e->cmdNext_Click();
+    }
+    closeEditor(e);
+}
+BENCHMARK(BM_NextAfterChange)->Unit(benchmark::kMillisecond);
+
+// Delete of a middle row: the question answered Yes (its default), the DELETE, the grid
+// refreshed and the next song found and shown.
+void BM_DeleteMiddleRow(benchmark::State &state) {
+    auto *e = editorAt(kRow);
+    for (auto _ : state) {
+        state.PauseTiming();
+        window->Data1->setAbsolutePosition(kRow);
+        e->MoveDataToForm();
+        state.ResumeTiming();
+        e->cmdDelete_Click();
+    }
+    closeEditor(e);
+}
+BENCHMARK(BM_DeleteMiddleRow)->Unit(benchmark::kMillisecond);
+
+// Plain SQLite: the row after a song in Song Name order, by a keyset query.
+void BM_PlainSqliteNextBySongName(benchmark::State &state) {
+    sqlite3 *h = core::g().Db->handle();
+    sqlite3_stmt *next = nullptr;
+    sqlite3_prepare_v2(h,
+                       "SELECT * FROM tblContacts WHERE SongName > ?1 OR (SongName = ?1 AND RecordID > ?2) "
+                       "ORDER BY SongName, RecordID LIMIT 1",
+                       -1, &next, nullptr);
+    // Delete's runs above may have shortened the grid by a few rows.
+    window->Data1->setAbsolutePosition(std::min<long>(state.range(0), window->Data1->recordCount() - 2));
+    const QByteArray song = window->Data1->recordset()->value(QStringLiteral("SongName")).toString().toUtf8();
+    const qint64 id = window->Data1->recordset()->value(QStringLiteral("RecordID")).toLongLong();
+    for (auto _ : state) {
+        sqlite3_bind_text(next, 1, song.constData(), -1, SQLITE_STATIC);
+        sqlite3_bind_int64(next, 2, id);
+        if (sqlite3_step(next) == SQLITE_ROW)
+            for (int i = 0; i < sqlite3_column_count(next); ++i)
+                benchmark::DoNotOptimize(sqlite3_column_text(next, i));
+        sqlite3_reset(next);
+    }
+    sqlite3_finalize(next);
+}
+BENCHMARK(BM_PlainSqliteNextBySongName)->Arg(0)->Arg(kRow)->Arg(kSongs - 2)->Unit(benchmark::kMillisecond);
+
+// Plain SQLite: the template row by RecordID.
+void BM_PlainSqliteTemplateRow(benchmark::State &state) {
+    goToRow();
+    sqlite3 *h = core::g().Db->handle();
+    sqlite3_stmt *row = nullptr;
+    sqlite3_prepare_v2(h, "SELECT * FROM tblContacts WHERE RecordID = ?", -1, &row, nullptr);
+    for (auto _ : state) {
+        sqlite3_bind_int64(row, 1, currentId);
+        if (sqlite3_step(row) == SQLITE_ROW)
+            for (int i = 0; i < sqlite3_column_count(row); ++i)
+                benchmark::DoNotOptimize(sqlite3_column_text(row, i));
+        sqlite3_reset(row);
+    }
+    sqlite3_finalize(row);
+}
+BENCHMARK(BM_PlainSqliteTemplateRow)->Unit(benchmark::kMillisecond);
+
+// Plain SQLite: the DELETE by RecordID of a row added untimed.
+void BM_PlainSqliteDeleteByRecordId(benchmark::State &state) {
+    sqlite3 *h = core::g().Db->handle();
+    sqlite3_stmt *del = nullptr;
+    sqlite3_prepare_v2(h, "DELETE FROM tblContacts WHERE RecordID = ?", -1, &del, nullptr);
+    for (auto _ : state) {
+        state.PauseTiming();
+        sqlite3_exec(h, "INSERT INTO tblContacts (SongName) VALUES ('Gone')", nullptr, nullptr, nullptr);
+        const sqlite3_int64 id = sqlite3_last_insert_rowid(h);
+        state.ResumeTiming();
+        sqlite3_bind_int64(del, 1, id);
+        sqlite3_step(del);
+        sqlite3_reset(del);
+    }
+    sqlite3_finalize(del);
+}
+BENCHMARK(BM_PlainSqliteDeleteByRecordId)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -105,6 +105,8 @@ std::optional<QString> askWithInputForm(const InputRequest &request) {
         f->txtInput->setText(request.defaultText);
     if (request.masked)
         f->setPassword(true);
+    if (request.inputFont)
+        f->txtInput->setFont(*request.inputFont);
     QPointer<InputForm> guard(f);
     showModal(f);
     std::optional<QString> answer;

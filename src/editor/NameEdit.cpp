@@ -2,7 +2,9 @@
 
 #include "core/AppState.h"
 #include "editor/FieldRules.h"
+#include "editor/PictureSlots.h"
 #include "editor/RecordDisplay.h"
+#include "editor/RecordNavigation.h"
 #include "editor/RecordWrite.h"
 #include "editor/SaveCommand.h"
 #include "editor/SongFileButtons.h"
@@ -136,6 +138,7 @@ void NameEdit::buildControls() {
         e->setText(QString::fromUtf8(text));
         e->setToolTip(tip);
         e->setFrame(false);
+        e->setProperty(FieldLabelProperty, true);
         QPalette p = e->palette();
         p.setColor(QPalette::Text, QColor(0, 0, 0x80));
         e->setPalette(p);
@@ -226,6 +229,9 @@ void NameEdit::buildControls() {
         cmdPicture << b;
         auto *t = box(picBoxes[i], 0, left, top + 370, 1900);
         t->setProperty("Tag", QString::number(i + 1));
+        QPalette p = t->palette();
+        p.setColor(QPalette::Text, QColor(0, 0, 0x80));
+        t->setPalette(p);
         txtPicFile << t;
     }
     txtPic1File = txtPicFile[0];
@@ -318,6 +324,21 @@ void NameEdit::buildControls() {
     connect(cmdBrowseFile, &QPushButton::clicked, this, [this] { cmdBrowseFile_Click(); });
     connect(cmdBrowsePath, &QPushButton::clicked, this, [this] { cmdBrowsePath_Click(); });
     connect(cmdEditTags, &QPushButton::clicked, this, [this] { cmdEditTags_Click(); });
+    connect(cmdAddNew, &QPushButton::clicked, this, [this] { cmdAddNew_Click(); });
+    connect(cmdNext, &QPushButton::clicked, this, [this] { cmdNext_Click(); });
+    connect(cmdPrev, &QPushButton::clicked, this, [this] { cmdPrev_Click(); });
+    connect(cmdDelete, &QPushButton::clicked, this, [this] { cmdDelete_Click(); });
+    connect(cmdMakeDefault, &QPushButton::clicked, this, [this] { cmdMakeDefault_Click(); });
+    connect(cmdClearDefault, &QPushButton::clicked, this, [this] { cmdClearDefault_Click(); });
+    connect(cmdCategories, &QPushButton::clicked, this, [this] { cmdCategories_Click(); });
+    for (int i = 0; i < 8; ++i) {
+        QPushButton *b = cmdPicture[i];
+        connect(b, &QPushButton::clicked, this, [this, i] { cmdPicture_Click(i + 1); });
+        b->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(b, &QWidget::customContextMenuRequested, this,
+                [this, i](const QPoint &pos) { cmdPicture_MouseDown(i + 1, 2, pos); });
+    }
+    connect(mnuFilePasteImage, &QAction::triggered, this, [this] { mnuFilePasteImage_Click(); });
     connect(ImageKeyboard, &QToolButton::clicked, this, [this] { ImageKeyboard_Click(); });
     connect(cmdWebLookup, &QPushButton::clicked, this, [this] { cmdWebLookup_Click(); });
     cmdWebLookup->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -402,6 +423,29 @@ bool NameEdit::cmdSave_Click(bool closeAfter) { return SaveCommand(*this).cmdSav
 void NameEdit::cmdBrowseFile_Click() { SongFileButtons(*this).cmdBrowseFile_Click(); }
 void NameEdit::cmdBrowsePath_Click() { SongFileButtons(*this).cmdBrowsePath_Click(); }
 void NameEdit::cmdEditTags_Click() { SongFileButtons(*this).cmdEditTags_Click(); }
+
+// ============================================================================ record commands
+
+void NameEdit::cmdAddNew_Click() { RecordNavigation(*this).cmdAddNew_Click(); }
+void NameEdit::cmdNext_Click() { RecordNavigation(*this).cmdNext_Click(); }
+void NameEdit::cmdPrev_Click() { RecordNavigation(*this).cmdPrev_Click(); }
+void NameEdit::cmdDelete_Click() { RecordNavigation(*this).cmdDelete_Click(); }
+void NameEdit::cmdMakeDefault_Click() { RecordNavigation(*this).cmdMakeDefault_Click(); }
+void NameEdit::cmdClearDefault_Click() { RecordNavigation(*this).cmdClearDefault_Click(); }
+void NameEdit::cmdCategories_Click() { RecordNavigation(*this).cmdCategories_Click(); }
+
+// ============================================================================ picture slots
+
+void NameEdit::cmdPicture_Click(int slot) {
+    if (slot >= 1 && slot <= 8)
+        PictureSlots(*this).cmdPicture_Click(slot);
+}
+void NameEdit::cmdPicture_MouseDown(int slot, int Button, const QPoint &pos) {
+    if (slot >= 1 && slot <= 8)
+        PictureSlots(*this).cmdPicture_MouseDown(slot, Button, pos);
+}
+void NameEdit::mnuFilePasteImage_Click() { PictureSlots(*this).mnuFilePasteImage_Click(); }
+bool NameEdit::GetFileName() { return PictureSlots(*this).GetFileName(); }
 
 // ============================================================================ close
 

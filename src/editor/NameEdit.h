@@ -44,6 +44,8 @@ public:
     static const QStringList &ratingItems();
     // The four record sources of the duplicate views, where nothing can be saved or added.
     static bool isDuplicateView(const QString &recordSource);
+    // Marks the editable field labels (dark blue boxes), which keep their text on Add New.
+    static constexpr const char *FieldLabelProperty = "fieldLabel";
 
     // ---- data controls, in the order their fields are shown ---------------------------------
     QLineEdit *txtSongName = nullptr, *txtID = nullptr, *txtBPM = nullptr, *txtArtist = nullptr;
@@ -125,6 +127,21 @@ public:
     void cmdCancel_Click();
     // CB_SETDROPPEDWIDTH: the list of the combo box is at least Width pixels wide.
     static void SetComboDropDownWidth(QComboBox *Combo, int Width);
+
+    // ---- record commands ---------------------------------------------------------------------
+    void cmdAddNew_Click();
+    void cmdNext_Click();
+    void cmdPrev_Click();
+    void cmdDelete_Click();
+    void cmdMakeDefault_Click();
+    void cmdClearDefault_Click();
+    void cmdCategories_Click();
+
+    // ---- picture slots (slot 1 to 8) ---------------------------------------------------------
+    void cmdPicture_Click(int slot);
+    void cmdPicture_MouseDown(int slot, int Button, const QPoint &pos);
+    void mnuFilePasteImage_Click();
+    bool GetFileName();
 
     // ---- field rules -------------------------------------------------------------------------
     void txtDuration_Validate(bool &Cancel);

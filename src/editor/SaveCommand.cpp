@@ -71,24 +71,19 @@ QString SaveCommand::categoryNumber(const QString &categoryClause) {
     return eq < 0 ? QString() : categoryClause.mid(eq + 1).trimmed();
 }
 
-bool SaveCommand::cmdSave_Click(bool closeAfter) {
+SaveCommand::Result SaveCommand::save(bool closeAfter) {
     auto &s = core::g();
-    switch (checkAndWrite()) {
-    case Result::Unchanged:
+    const Result result = checkAndWrite();
+    if (result == Result::Unchanged && closeAfter)
         w_.close();
-        return false;
-    case Result::Refused:
-    case Result::Failed:
-        return false;
-    case Result::Written:
-        break;
-    }
+    if (result != Result::Written)
+        return result;
     NameList *main = NameList::instance();
     try {
         if (closeAfter) {
             ui::setMousePointer(ui::MousePointer::Default);
             w_.close();
-            return true;
+            return result;
         }
         if (main) {
             main->Data1->refresh();
@@ -101,7 +96,7 @@ bool SaveCommand::cmdSave_Click(bool closeAfter) {
         ui::msgBox(errorTextOf(e), ui::Buttons::OK, ui::Icon::None, QStringLiteral("Error"));
         w_.close();
     }
-    return true;
+    return result;
 }
 
 SaveCommand::Result SaveCommand::checkAndWrite() {

@@ -18,10 +18,14 @@ class SaveCommand {
 public:
     explicit SaveCommand(NameEdit &w) : w_(w) {}
 
-    // True when the record was written.
-    bool cmdSave_Click(bool closeAfter);
-
     enum class Result { Written, Refused, Failed, Unchanged };
+
+    // True when the record was written.
+    bool cmdSave_Click(bool closeAfter) { return save(closeAfter) == Result::Written; }
+    // The save with its outcome. `closeAfter` false is the record commands' road: the window
+    // stays open whatever happens (nothing to write included) unless refreshing the grid after
+    // a write failed, and the grid stands on the saved song.
+    Result save(bool closeAfter);
     // The checks and the write up to the commit, without what the window does afterwards.
     Result checkAndWrite();
 

@@ -334,7 +334,7 @@ void PictureForm::cmdClipboardPaste_Click() {
         QStringLiteral("This name must not contain any characters that are illegal in a file name, or it will be ignored."),
         QStringLiteral("Illegal characters are:"),
         QStringLiteral("   *  \\  /  :  ?  |  \"  <  >")}.join(QLatin1Char('\r'));
-    const auto answer = ui::prompts().input({prompt, QStringLiteral("Picture name required"), QString(), false});
+    const auto answer = ui::prompts().input({prompt, QStringLiteral("Picture name required"), QString(), false, {}});
     const QString name = pasteName(answer.value_or(QString()));
     if (name.isEmpty())
         return;

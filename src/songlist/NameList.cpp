@@ -1232,7 +1232,7 @@ void NameList::ScrollBarWidth_Click() {
                            "values from 120 to 1500.  The change will take effect when ") +
             P + QStringLiteral(" is next started, and applies to ") + P + QStringLiteral(".");
         const auto answer = ui::prompts().input({prompt, QStringLiteral("Enter new scroll bar width"),
-                                                 QStringLiteral("252"), false});
+                                                 QStringLiteral("252"), false, {}});
         if (!answer || answer->isEmpty())
             return;
         bool numeric = false;

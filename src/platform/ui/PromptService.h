@@ -32,6 +32,8 @@ struct InputRequest {
     QString title;
     QString defaultText;
     bool masked = false;
+    // The text box's font when the caller wants one other than the input window's own.
+    std::optional<QFont> inputFont;
 };
 
 // Open and save dialogs. `filter` is in the "description|pattern|description|pattern" form the

@@ -88,10 +88,8 @@ void frmPlayList::cmdPlay_Click() {
     s.PlayPath = listPath;
     s.PlayCaption = QStringLiteral("PlayList: ") + name;
     PlayForm *p = ui::form<PlayForm>();
-    for (int i = 0; i < lines.size(); ++i) {
-        p->lbSongURL->addItem(lines[i]);
-        p->lbSongs->addItem(texts[i]);
-    }
+    p->lbSongURL->addItems(lines);
+    p->lbSongs->addItems(texts);
     if (!QFileInfo(listPath).isFile()) {
         ui::msgBox(QStringLiteral("File ") + listPath + QStringLiteral(" cannot be found to play."), ui::Buttons::OK,
                    ui::Icon::Critical, QStringLiteral("File not found"));

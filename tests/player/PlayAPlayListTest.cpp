@@ -114,6 +114,7 @@ TEST_F(PlayAPlayListTest, PlayAllHandsThePlayableTracksToThePlayerAndClosesTheWi
     EXPECT_EQ(p->lblNumSongs->text(), QStringLiteral("Number of songs: 2"));
     EXPECT_FALSE(ui::isLoaded(pl)) << "the play-list window closed itself";
     EXPECT_FALSE(g().PlayFromMain || g().PlayFromFolder);
+    EXPECT_FALSE(p->cmdDelete->isHidden()) << "left as the load set it";
 }
 
 TEST_F(PlayAPlayListTest, PlayAllWithNothingToPlaySaysWhyAndOpensNoPlayer) {

@@ -14,6 +14,7 @@
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/PromptService.h"
 #include "player/PlayForm.h"
+#include "player/PlayListAppend.h"
 #include "player/PlayListFile.h"
 #include "player/PlayerTexts.h"
 #include "songlist/NameList.h"
@@ -475,6 +476,7 @@ void registerPlayCommands() {
     OtherWindows::set(QString::fromLatin1(OtherWindows::PlayFolder), [](const QString &) { mnuPlayFolder_Click(); });
     OtherWindows::set(QString::fromLatin1(OtherWindows::PlayFolderAndSubfolders),
                       [](const QString &) { mnuPlayFolderAndSubfolders_Click(); });
+    registerPlayListAppends();
 }
 
 } // namespace player

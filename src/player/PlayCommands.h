@@ -18,7 +18,8 @@ void mnuPlayFolderAndSubfolders_Click();    // NameList: those of a folder and e
 // cleared, PlayPath and PlayCaption empty, the list deleted).
 void closePlayer(bool asIfLoaded);
 
-// Registers the commands above with the main window and the editor (one call at start-up).
+// Registers the commands above with the main window and the editor, and the commands that add
+// the grid's or the editor's song to a play list (one call at start-up).
 void registerPlayCommands();
 
 } // namespace player

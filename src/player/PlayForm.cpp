@@ -7,6 +7,7 @@
 #include "platform/db/DbError.h"
 #include "platform/ui/PromptService.h"
 #include "platform/ui/WebSearch.h"
+#include "player/PlayListErrors.h"
 #include "player/frmNowPlaying.h"
 
 #include <QApplication>
@@ -81,6 +82,8 @@ void PlayForm::buildControls() {
     cmdExit = button("cmdExit", QStringLiteral("E&xit"), {4200, 4950, 1200, 372});
     cmdAddToPlaylist = button("cmdAddToPlaylist", QStringLiteral("Add to Play List"), {3900, 4428, 1800, 372});
     cmdDelete = button("cmdDelete", QStringLiteral("Delete from Playlist"), {5500, 4950, 1700, 372});
+    cmdDelete->setToolTip(QStringLiteral(
+        "Permanently deletes current song from Play List the NEXT time Play List is loaded into Player."));
     cmbHeader = make(new QComboBox(this), "cmbHeader", {5700, 4428, 1500, 315});
     lblSelectedPlaylist = make(new QLabel(this), "lblSelectedPlaylist", {3300, 4800, 3000, 255});
     lblSelectedPlaylist->setAlignment(Qt::AlignCenter);
@@ -118,6 +121,9 @@ void PlayForm::buildControls() {
     connect(cbNowPlaying, &QCheckBox::stateChanged, this, [this] { cbNowPlaying_Click(); });
     connect(cmdLyrics, &QPushButton::clicked, this, [this] { cmdLyrics_Click(); });
     connect(cmdExit, &QPushButton::clicked, this, [this] { cmdExit_Click(); });
+    connect(cmbHeader, &QComboBox::activated, this, guarded([this] { cmbHeader_Click(); }));
+    connect(cmdAddToPlaylist, &QPushButton::clicked, this, guarded([this] { cmdAddToPlaylist_Click(); }));
+    connect(cmdDelete, &QPushButton::clicked, this, guarded([this] { cmdDelete_Click(); }));
     connect(WindowsMediaPlayer1, &media::MediaPlayer::playStateChange, this,
             [this](int state) { WindowsMediaPlayer1_PlayStateChange(state); });
     connect(WindowsMediaPlayer1, &media::MediaPlayer::currentItemChange, this,
@@ -172,6 +178,8 @@ void PlayForm::loadPlayLists() {
             for (; !rs->eof(); rs->moveNext())
                 cmbHeader->addItem(rs->value(QStringLiteral("ListName")).toString(),
                                    rs->value(QStringLiteral("ListID")));
+            // No list is chosen until the user picks one.
+            cmbHeader->setCurrentIndex(-1);
             cmdDelete->setVisible(cbPlayRandom->isHidden());
         }
         rs->close();

@@ -96,6 +96,11 @@ public:
     void cbNowPlaying_Click();
     void cmdLyrics_Click();
     void cmdExit_Click();
+    // The play lists: the combo chooses the list the player adds to; Delete removes the playing
+    // song from the list being played.
+    void cmbHeader_Click();
+    void cmdAddToPlaylist_Click();
+    void cmdDelete_Click();
     // What the player does when its state or its current song changes.
     void WindowsMediaPlayer1_PlayStateChange(int NewState);
     void WindowsMediaPlayer1_CurrentItemChange();

@@ -57,6 +57,10 @@ public:
     // The list whose name matches (the database compares without letter case), 0 when none.
     // `exceptId` leaves that list out of the search.
     static long findList(platform::db::Database &db, const QString &name, long exceptId = 0);
+
+    // The fields an append takes from a catalogue row (SongTitle with every double quote turned
+    // into an apostrophe, FileName = PathName + FileName, ContactRecordID = RecordID).
+    static TrackFields catalogueTrack(const platform::db::Recordset &rs);
 };
 
 } // namespace player

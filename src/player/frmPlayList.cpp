@@ -36,8 +36,6 @@ namespace db = platform::db;
 namespace {
 const QString kAddSongHint = QStringLiteral("Press the Add Song button to add this song, or choose another play list.");
 
-QString noQuotes(QString s) { return s.replace(QLatin1Char('"'), QLatin1Char('\'')); }
-
 QString textOf(const QVariant &v) { return v.isNull() ? QString() : v.toString(); }
 
 db::Recordset *mainGridRecordset() {
@@ -45,20 +43,7 @@ db::Recordset *mainGridRecordset() {
     return main && main->Data1 ? main->Data1->recordset() : nullptr;
 }
 
-// The fields an append takes from a catalogue row.
-TrackFields songFields(const db::Recordset &rs) {
-    TrackFields f;
-    f.SongTitle = noQuotes(textOf(rs.value(QStringLiteral("SongName"))));
-    f.ArtistName = rs.value(QStringLiteral("Artist"));
-    f.AlbumName = rs.value(QStringLiteral("AlbumName"));
-    f.Track = rs.value(QStringLiteral("TrackText"));
-    f.FileName = textOf(rs.value(QStringLiteral("PathName"))) + textOf(rs.value(QStringLiteral("FileName")));
-    f.Duration = rs.value(QStringLiteral("Duration"));
-    f.Year = rs.value(QStringLiteral("Year"));
-    f.Rating = rs.value(QStringLiteral("Rating"));
-    f.ContactRecordID = rs.value(QStringLiteral("RecordID"));
-    return f;
-}
+TrackFields songFields(const db::Recordset &rs) { return PlayListStore::catalogueTrack(rs); }
 } // namespace
 
 frmPlayList::frmPlayList(QWidget *parent) : Form<QDialog>(parent) {
@@ -162,6 +147,8 @@ void frmPlayList::buildControls() {
 
     connect(cmdAddHeader, &QPushButton::clicked, this, guarded([this] { cmdAddHeader_Click(); }));
     connect(cmdOK, &QPushButton::clicked, this, guarded([this] { cmdOK_Click(); }));
+    connect(cmdPlay, &QPushButton::clicked, this, guarded([this] { cmdPlay_Click(); }));
+    connect(cmdPlay1, &QPushButton::clicked, this, guarded([this] { cmdPlay1_Click(); }));
     connect(cmdClose, &QPushButton::clicked, this, guarded([this] { cmdClose_Click(); }));
     connect(cmdHelpPlayList, &QPushButton::clicked, this, guarded([this] { cmdHelpPlayList_Click(); }));
     connect(mnuHelp, &QAction::triggered, this, guarded([this] { mnuHelp_Click(); }));

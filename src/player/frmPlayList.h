@@ -95,6 +95,9 @@ public:
     void lbDetail_MouseUp(int Button, const QPoint &pos);
     void cmdAddHeader_Click();
     void cmdOK_Click();
+    // Play the chosen list: whole in the player, or one track at a time from the selected one.
+    void cmdPlay_Click();
+    void cmdPlay1_Click();
     void cmdClose_Click();
     void cmdHelpPlayList_Click();
     void mnuHelp_Click();

@@ -456,6 +456,7 @@ void NameList::wireCommands() {
     on(cmdPlay, &NameList::cmdPlay_Click);
     on(mnuPlayCurrentSong, &NameList::mnuPlayCurrentSong_Click);
     on(mnuPopupPlay, &NameList::mnuPopupPlay_Click);
+    on(mnuPopupAddToPlaylist, &NameList::mnuPopupAddToPlaylist_Click);
     on(cmdPlayAll, &NameList::cmdPlayAll_Click);
     on(mnuPlayAllSongs, &NameList::mnuPlayAllSongs_Click);
     on(mnuPlayFolder, &NameList::mnuPlayFolder_Click);
@@ -1368,6 +1369,9 @@ void NameList::mnuPopupDelete_Click() { cmdDelete_Click(); }
 void NameList::cmdPlay_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::PlayCurrentSong)); }
 void NameList::mnuPlayCurrentSong_Click() { cmdPlay_Click(); }
 void NameList::mnuPopupPlay_Click() { cmdPlay_Click(); }
+void NameList::mnuPopupAddToPlaylist_Click() {
+    OtherWindows::open(QString::fromLatin1(OtherWindows::PopupAddToPlaylist));
+}
 void NameList::cmdPlayAll_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::PlayAllSongs)); }
 void NameList::mnuPlayAllSongs_Click() { cmdPlayAll_Click(); }
 void NameList::mnuPlayFolder_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::PlayFolder)); }

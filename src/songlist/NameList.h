@@ -285,6 +285,7 @@ public:
     void cmdPlay_Click();
     void mnuPlayCurrentSong_Click();
     void mnuPopupPlay_Click();
+    void mnuPopupAddToPlaylist_Click();
     void cmdPlayAll_Click();
     void mnuPlayAllSongs_Click();
     void mnuPlayFolder_Click();

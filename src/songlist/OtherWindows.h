@@ -32,6 +32,8 @@ public:
     static constexpr const char *PlayAllSongs = "NameList.cmdPlayAll";
     static constexpr const char *PlayFolder = "NameList.mnuPlayFolder";
     static constexpr const char *PlayFolderAndSubfolders = "NameList.mnuPlayFolderAndSubfolders";
+    // The grid pop-up's "Add to PlayList" (the play-list subsystem does its work).
+    static constexpr const char *PopupAddToPlaylist = "NameList.mnuPopupAddToPlaylist";
     // Windows and commands the song editor opens.
     static constexpr const char *NotesForm = "NotesForm";
     static constexpr const char *PictureForm = "PictureForm";

@@ -65,7 +65,7 @@ static Answer defaultAnswer(const MessageRequest &r) {
 
 Answer ScriptedPrompts::message(const MessageRequest &request) {
     Asked a{Asked::Kind::Message, request.title, request.text, request.buttons, request.icon,
-            request.defaultButton, request, {}, {}, {}};
+            request.defaultButton, request, {}, {}, {}, {}};
     asked_.append(a);
     if (onMessage_)
         onMessage_(request);
@@ -78,14 +78,14 @@ Answer ScriptedPrompts::message(const MessageRequest &request) {
 
 std::optional<QString> ScriptedPrompts::input(const InputRequest &request) {
     Asked a{Asked::Kind::Input, request.title, request.prompt, Buttons::OKCancel, Icon::None,
-            DefaultButton::First, {}, request, {}, {}};
+            DefaultButton::First, {}, request, {}, {}, {}};
     asked_.append(a);
     return takeNext(inputs_);
 }
 
 std::optional<FileDialogResult> ScriptedPrompts::takeFile(const FileDialogRequest &request, Asked::Kind kind) {
     Asked a{kind, request.title, request.title, Buttons::OKCancel, Icon::None, DefaultButton::First,
-            {}, {}, request, {}};
+            {}, {}, request, {}, {}};
     asked_.append(a);
     const auto v = takeNext(files_);
     if (!v)
@@ -108,13 +108,13 @@ std::optional<FileDialogResult> ScriptedPrompts::saveFile(const FileDialogReques
 
 std::optional<QString> ScriptedPrompts::browseFolder(const FolderRequest &request) {
     Asked a{Asked::Kind::Folder, request.prompt, request.prompt, Buttons::OKCancel, Icon::None,
-            DefaultButton::First, {}, {}, {}, request};
+            DefaultButton::First, {}, {}, {}, request, {}};
     asked_.append(a);
     return takeNext(folders_);
 }
 
 std::optional<QColor> ScriptedPrompts::chooseColor(const QColor &) {
-    asked_.append(Asked{Asked::Kind::Color, {}, {}, Buttons::OKCancel, Icon::None, DefaultButton::First, {}, {}, {}, {}});
+    asked_.append(Asked{Asked::Kind::Color, {}, {}, Buttons::OKCancel, Icon::None, DefaultButton::First, {}, {}, {}, {}, {}});
     return takeNext(colors_);
 }
 
@@ -132,7 +132,7 @@ std::optional<FontChoice> ScriptedPrompts::chooseFont(const FontRequest &request
 }
 
 bool ScriptedPrompts::choosePrinter(QPrinter &printer) {
-    asked_.append(Asked{Asked::Kind::Printer, {}, {}, Buttons::OKCancel, Icon::None, DefaultButton::First, {}, {}, {}, {}});
+    asked_.append(Asked{Asked::Kind::Printer, {}, {}, Buttons::OKCancel, Icon::None, DefaultButton::First, {}, {}, {}, {}, {}});
     const std::optional<QString> pdf = takeNext(printers_);
     if (!pdf)
         return false;
@@ -142,7 +142,7 @@ bool ScriptedPrompts::choosePrinter(QPrinter &printer) {
 }
 
 bool ScriptedPrompts::openUrl(const QUrl &url) {
-    asked_.append(Asked{Asked::Kind::Url, {}, url.toString(), Buttons::OK, Icon::None, DefaultButton::First, {}, {}, {}, {}});
+    asked_.append(Asked{Asked::Kind::Url, {}, url.toString(), Buttons::OK, Icon::None, DefaultButton::First, {}, {}, {}, {}, {}});
     openedUrls.append(url);
     return urlsOpen;
 }

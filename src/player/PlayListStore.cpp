@@ -133,4 +133,22 @@ long PlayListStore::findList(db::Database &d, const QString &name, long exceptId
     return id;
 }
 
+TrackFields PlayListStore::songFields(const db::Recordset &rs) {
+    const auto text = [&](const char *name) {
+        const QVariant v = rs.value(QString::fromLatin1(name));
+        return v.isNull() ? QString() : v.toString();
+    };
+    TrackFields f;
+    f.SongTitle = text("SongName").replace(QLatin1Char('"'), QLatin1Char('\''));
+    f.ArtistName = rs.value(QStringLiteral("Artist"));
+    f.AlbumName = rs.value(QStringLiteral("AlbumName"));
+    f.Track = rs.value(QStringLiteral("TrackText"));
+    f.FileName = text("PathName") + text("FileName");
+    f.Duration = rs.value(QStringLiteral("Duration"));
+    f.Year = rs.value(QStringLiteral("Year"));
+    f.Rating = rs.value(QStringLiteral("Rating"));
+    f.ContactRecordID = rs.value(QStringLiteral("RecordID"));
+    return f;
+}
+
 } // namespace player

@@ -3,6 +3,7 @@
 // end of a list, renumbering, the order saved after a drag, and the delete of a whole list.
 // A track's ListTrackID is its 1-based position; a list holds at most MaxTracks tracks.
 #include "platform/db/Database.h"
+#include "platform/db/Recordset.h"
 
 #include <QList>
 #include <QString>
@@ -57,6 +58,9 @@ public:
     // The list whose name matches (the database compares without letter case), 0 when none.
     // `exceptId` leaves that list out of the search.
     static long findList(platform::db::Database &db, const QString &name, long exceptId = 0);
+    // The track a catalogue row gives (the row's current record): its title (double quotes made
+    // apostrophes), artist, album, track, full path, duration, year, rating and RecordID.
+    static TrackFields songFields(const platform::db::Recordset &rs);
 };
 
 } // namespace player

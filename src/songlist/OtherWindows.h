@@ -26,6 +26,9 @@ public:
     static constexpr const char *PlayAllSongs = "NameList.cmdPlayAll";
     static constexpr const char *PlayFolder = "NameList.mnuPlayFolder";
     static constexpr const char *PlayFolderAndSubfolders = "NameList.mnuPlayFolderAndSubfolders";
+    // The main window's commands that copy music files to a folder.
+    static constexpr const char *CopyDisplayedFiles = "NameList.mnuFileCopy";
+    static constexpr const char *CopyCurrentFile = "NameList.mnuPopupCopyFile";
     // Windows and commands the song editor opens.
     static constexpr const char *NotesForm = "NotesForm";
     static constexpr const char *PictureForm = "PictureForm";

@@ -24,6 +24,10 @@
 #include <QPointer>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
 namespace player {
 
 using core::g;
@@ -31,6 +35,8 @@ namespace ui = platform::ui;
 namespace db = platform::db;
 
 namespace {
+
+constexpr size_t kKernelPiece = size_t(64) << 20;
 
 QString withoutSlash(const QString &folder) {
     return folder.size() > 1 && folder.endsWith(u'/') ? folder.chopped(1) : folder;
@@ -109,11 +115,64 @@ QString MusicFileCopy::startFolder(bool avoidProgramFolder) {
 bool MusicFileCopy::copyNew(const QString &source, const QString &target) {
     if (mCommon::FileExists(target) || !mCommon::FileExists(source))
         return false;
+    const auto failed = [&](const QString &reason) {
+        return core::FileError(75, QStringLiteral("Could not copy \"%1\" to \"%2\": %3").arg(bareName(source), target, reason));
+    };
     QFile in(source);
-    // QFile::copy never replaces a file, writes a temporary file and renames it when whole.
-    if (!in.copy(target))
-        throw core::FileError(75, QStringLiteral("Could not copy \"%1\" to \"%2\": %3")
-                                      .arg(bareName(source), target, in.errorString()));
+    if (!in.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw failed(in.errorString());
+    // NewOnly: a file that appeared meanwhile is never replaced.
+    QFile out(target);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+        throw failed(out.errorString());
+    QString error;
+    // The kernel copies within or between file systems without passing the bytes through the
+    // program; where it cannot (an old kernel, some file systems), pieces are read and written.
+    bool inKernel = true;
+    for (;;) {
+        const ssize_t n = ::copy_file_range(in.handle(), nullptr, out.handle(), nullptr, kKernelPiece, 0);
+        if (n > 0)
+            continue;
+        if (n == 0)
+            break;
+        if (errno == EINTR)
+            continue;
+        if (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL || errno == EBADF) {
+            // Nothing was copied by this call: go on with pieces from where the kernel stopped.
+            inKernel = false;
+            const qint64 done = qint64(::lseek(in.handle(), 0, SEEK_CUR));
+            if (done < 0 || !in.seek(done) || !out.seek(done))
+                error = QString::fromLocal8Bit(std::strerror(errno));
+            break;
+        }
+        error = QString::fromLocal8Bit(std::strerror(errno));
+        break;
+    }
+    constexpr qint64 kChunk = 1 << 20;
+    QByteArray buffer(inKernel ? 0 : kChunk, Qt::Uninitialized);
+    for (; !inKernel && error.isEmpty();) {
+        const qint64 got = in.read(buffer.data(), kChunk);
+        if (got < 0) {
+            error = in.errorString();
+            break;
+        }
+        if (got == 0)
+            break;
+        if (out.write(buffer.constData(), got) != got) {
+            error = out.errorString();
+            break;
+        }
+    }
+    if (error.isEmpty() && !out.flush())
+        error = out.errorString();
+    out.close();
+    if (error.isEmpty() && out.error() != QFileDevice::NoError)
+        error = out.errorString();
+    if (!error.isEmpty()) {
+        out.remove();  // no part of a file is left behind
+        throw failed(error);
+    }
+    out.setPermissions(in.permissions());
     return true;
 }
 

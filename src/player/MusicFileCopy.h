@@ -26,7 +26,7 @@ public:
 
     // Copies `source` to `target` unless a file `target` exists. True when copied; false when
     // the target exists or the source is missing. Throws core::FileError (the target's name
-    // and the reason) when the copy fails; no part of a file is left behind.
+    // and the reason) when the copy fails; the part written is then removed.
     static bool copyNew(const QString &source, const QString &target);
     // Copies `source` over `target`: the copy is written under a temporary name in the target's
     // folder and renamed over the target once whole, so the old file stays until then. Throws

@@ -9,9 +9,11 @@
 #include "player/PlayListStore.h"
 #include "player/frmPlayList.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QStringDecoder>
 
+#include <memory>
 #include <utility>
 
 namespace player {
@@ -183,6 +185,9 @@ void PlayListImport::mnuFilePopulate_Click() {
             return;
         }
         const QString match = QStringLiteral("select * from tblContacts where SongName=? And Artist=?");
+        // Rows are added one by one through one recordset (each add stands on its own, so the
+        // rows added before an error stay), and the next number is read anew for each.
+        std::unique_ptr<db::Recordset> adds;
         readLines(fileName, [&](const QString &text) {
             const std::optional<Names> names = parseLine(text);
             if (!names)
@@ -192,16 +197,23 @@ void PlayListImport::mnuFilePopulate_Click() {
                 rs = d.openRecordset(match, {names->second, names->first}, db::RecordsetType::Snapshot);
             if (rs->eof())
                 return true;
-            if (PlayListStore::highestTrack(d, listId) >= PlayListStore::MaxTracks) {
+            const long highest = PlayListStore::highestTrack(d, listId);
+            if (highest >= PlayListStore::MaxTracks) {
                 ui::setMousePointer(ui::MousePointer::Default);
                 ui::msgBox(QStringLiteral("The current Play List has reached maximum size of 32,000 songs.  Song not "
                                           "added to Play List."),
                            ui::Buttons::OK, ui::Icon::None, QStringLiteral("Not added"));
                 return false;
             }
-            PlayListStore::appendTracks(d, listId, {PlayListStore::songFields(*rs)});
+            const long next = highest + 1;
+            if (!adds)
+                adds = d.openRecordset(QStringLiteral("select * from tblPlayListDetail where ListID=") +
+                                       QString::number(listId));
+            PlayListStore::addTrack(*adds, listId, next, PlayListStore::songFields(*rs), QDateTime::currentDateTime());
             return true;
         });
+        if (adds)
+            adds->close();
         w_.LoadDetailListbox();
     } catch (const std::exception &e) {
         ui::setMousePointer(ui::MousePointer::Default);

@@ -206,10 +206,13 @@ TEST_F(PopulateTest, LinesMatchInEitherOrderWithPrefixesParenthesesAndQuotes) {
     EXPECT_EQ(pl->lbDetail->count(), 6);  // reloaded: five tracks and the blank line
 }
 
-TEST_F(PopulateTest, Latin1AndUtf8FilesBothMatch) {
+TEST_F(PopulateTest, Latin1AndUtf8FilesBothMatchAndBinaryOrEmptyFilesAddNothing) {
+    populate(QByteArray());
+    populate(QByteArray("\0\x01,\xff\xfe\n\0,\0", 8));
     populate(QStringLiteral("Zoë, Café Noir\r\n").toLatin1());
     populate(QByteArray("\xEF\xBB\xBF") + QStringLiteral("Café Noir, Zoë").toUtf8());
     EXPECT_EQ(stored(list), QStringList({QStringLiteral("1:Café Noir"), QStringLiteral("2:Café Noir")}));
+    EXPECT_EQ(prompts.messageTexts().size(), 4);  // the confirmations alone
 }
 
 TEST_F(PopulateTest, NumberPrefixIsDigitsAndAPeriodOnly) {

@@ -8,6 +8,7 @@
 #include "notes/NotesWindows.h"
 #include "pictures/PictureForm.h"
 #include "platform/ui/Application.h"
+#include "player/MusicFileCopy.h"
 #include "player/PlayCommands.h"
 #include "player/PlayForm.h"
 #include "player/PlayListWindows.h"
@@ -35,6 +36,7 @@ int main(int argc, char **argv) {
     notes::registerWindows();
     core::hooks().showPlayerOnly = [](const QString &path) { player::showPlayerOnly(path); };
     player::registerPlayCommands();
+    player::MusicFileCopy::registerCommands();
     static int exitCode = 0;
     core::hooks().endProgram = [](int code) {
         exitCode = code;

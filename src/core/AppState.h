@@ -72,6 +72,7 @@ struct AppState {
     int PlayerTop = 0;             // twips: where the player window was last closed
     int PlayerLeft = 0;
     QString CurrentPlayList;
+    QString PlayListFileFolder;        // start folder of the save dialog for .m3u files, kept for the run
     QString PlayerSelectedList;
     bool PlayListAddSongMode = false;
     bool StopPlayOneByOne = false;     // ends a one-at-a-time run of a play list

@@ -1,7 +1,6 @@
 #pragma once
 // The one writer of play-list files (.m3u): one path per line, UTF-8 without a byte-order mark,
-// every line (the last one too) ended by CR LF, and nothing else in the file. An old file is
-// deleted first, then the new one written whole.
+// every line (the last one too) ended by CR LF, and nothing else in the file.
 #include <QString>
 #include <QStringList>
 
@@ -12,9 +11,16 @@ public:
     // A path that can be a line: not empty and holding no CR or LF. Any other is not playable.
     static bool fits(const QString &path);
 
-    // Deletes `file` and writes `lines` to it. Throws core::FileError with the reason when the
-    // file cannot be deleted or written.
+    // The temporary list the player is started with: an old file is deleted first, then the new
+    // one written whole. Throws core::FileError with the reason when the file cannot be deleted
+    // or written.
     static void write(const QString &file, const QStringList &lines);
+
+    // A list the user saves, possibly over a list of the same name: written under a temporary
+    // name in the target's folder and renamed over the target only once it is whole, so a
+    // failed write leaves the old file as it was and no temporary file behind. Throws
+    // core::FileError with the reason.
+    static void replace(const QString &file, const QStringList &lines);
 };
 
 } // namespace player

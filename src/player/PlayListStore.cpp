@@ -23,30 +23,34 @@ long PlayListStore::appendTracks(db::Database &d, long listId, const QList<Track
                               QString::number(listId));
     long n = first;
     const QDateTime now = QDateTime::currentDateTime();
-    for (const TrackFields &f : tracks) {
-        rs->addNew();
-        rs->setValue(QStringLiteral("ListID"), qlonglong(listId));
-        rs->setValue(QStringLiteral("ListTrackID"), qlonglong(n++));
-        rs->setValue(QStringLiteral("SongTitle"), f.SongTitle);
-        auto set = [&](const char *name, const QVariant &v) {
-            if (!v.isNull())
-                rs->setValue(QString::fromLatin1(name), v);
-        };
-        set("ArtistName", f.ArtistName);
-        set("AlbumName", f.AlbumName);
-        set("Track", f.Track);
-        set("FileName", f.FileName);
-        set("Duration", f.Duration);
-        set("Year", f.Year);
-        set("Rating", f.Rating);
-        set("ContactRecordID", f.ContactRecordID);
-        set("Notes", f.Notes);
-        rs->setValue(QStringLiteral("LastUpdated"), now);
-        rs->update();
-    }
+    for (const TrackFields &f : tracks)
+        addTrack(*rs, listId, n++, f, now);
     rs->close();
     t.commit();
     return first;
+}
+
+void PlayListStore::addTrack(db::Recordset &rs, long listId, long number, const TrackFields &f,
+                             const QDateTime &now) {
+    rs.addNew();
+    rs.setValue(QStringLiteral("ListID"), qlonglong(listId));
+    rs.setValue(QStringLiteral("ListTrackID"), qlonglong(number));
+    rs.setValue(QStringLiteral("SongTitle"), f.SongTitle);
+    auto set = [&](const char *name, const QVariant &v) {
+        if (!v.isNull())
+            rs.setValue(QString::fromLatin1(name), v);
+    };
+    set("ArtistName", f.ArtistName);
+    set("AlbumName", f.AlbumName);
+    set("Track", f.Track);
+    set("FileName", f.FileName);
+    set("Duration", f.Duration);
+    set("Year", f.Year);
+    set("Rating", f.Rating);
+    set("ContactRecordID", f.ContactRecordID);
+    set("Notes", f.Notes);
+    rs.setValue(QStringLiteral("LastUpdated"), now);
+    rs.update();
 }
 
 bool PlayListStore::renumber(db::Database &d, long listId) {

@@ -3,7 +3,9 @@
 // end of a list, renumbering, the order saved after a drag, and the delete of a whole list.
 // A track's ListTrackID is its 1-based position; a list holds at most MaxTracks tracks.
 #include "platform/db/Database.h"
+#include "platform/db/Recordset.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -42,6 +44,10 @@ public:
     // Appends the tracks at the end of the list in one transaction, numbered highest + 1,
     // highest + 2, ... Returns the number of the first. Nothing is written when one fails.
     static long appendTracks(platform::db::Database &db, long listId, const QList<TrackFields> &tracks);
+    // Adds one track row numbered `number` through `rs`, a recordset on tblPlayListDetail (for
+    // callers that add many rows one at a time and keep the recordset open between them).
+    static void addTrack(platform::db::Recordset &rs, long listId, long number, const TrackFields &f,
+                         const QDateTime &now);
     // Numbers the list's tracks 1..n in their stored order. False when the list has no track.
     static bool renumber(platform::db::Database &db, long listId);
 

@@ -6,7 +6,11 @@
 #include "platform/db/DbError.h"
 #include "platform/ui/DragListWidget.h"
 #include "platform/ui/PromptService.h"
+#include "player/MusicFileCopy.h"
 #include "player/PlayListErrors.h"
+#include "player/PlayListFiles.h"
+#include "player/PlayListImport.h"
+#include "player/PlayListReports.h"
 #include "player/PlayListStore.h"
 #include "player/frmPlayListDetail.h"
 #include "player/frmPlayListHeader.h"
@@ -160,6 +164,13 @@ void frmPlayList::buildControls() {
     connect(mnuEditDelete, &QAction::triggered, this, guarded([this] { mnuEditDelete_Click(); }));
     connect(mnuEditPlayList, &QAction::triggered, this, guarded([this] { mnuEditPlayList_Click(); }));
     connect(mnuFileClose, &QAction::triggered, this, guarded([this] { mnuFileClose_Click(); }));
+    connect(mnuFileCopyMusic, &QAction::triggered, this, guarded([this] { mnuFileCopyMusic_Click(); }));
+    connect(mnuFileMakePlayListFile, &QAction::triggered, this, guarded([this] { mnuFileMakePlayListFile_Click(); }));
+    connect(mnuFileDisplayOnly, &QAction::triggered, this, guarded([this] { mnuFileDisplayOnly_Click(); }));
+    connect(mnuFilePopulate, &QAction::triggered, this, guarded([this] { mnuFilePopulate_Click(); }));
+    connect(mnuReportsDetail, &QAction::triggered, this, guarded([this] { mnuReportsDetail_Click(); }));
+    connect(mnuReportsDetailWithFilenames, &QAction::triggered, this,
+            guarded([this] { mnuReportsDetailWithFilenames_Click(); }));
 }
 
 void frmPlayList::setTrackCommands(bool enabled) {
@@ -723,6 +734,13 @@ void frmPlayList::mnuEditPlayList_Click() {
 }
 
 void frmPlayList::mnuFileClose_Click() { close(); }
+
+void frmPlayList::mnuFileCopyMusic_Click() { MusicFileCopy::mnuFileCopyMusic_Click(*this); }
+void frmPlayList::mnuFileMakePlayListFile_Click() { PlayListFiles(*this).mnuFileMakePlayListFile_Click(); }
+void frmPlayList::mnuFileDisplayOnly_Click() { PlayListReports(*this).mnuFileDisplayOnly_Click(); }
+void frmPlayList::mnuFilePopulate_Click() { PlayListImport(*this).mnuFilePopulate_Click(); }
+void frmPlayList::mnuReportsDetail_Click() { PlayListReports(*this).mnuReportsDetail_Click(); }
+void frmPlayList::mnuReportsDetailWithFilenames_Click() { PlayListReports(*this).mnuReportsDetailWithFilenames_Click(); }
 
 // ============================================================================ unload
 

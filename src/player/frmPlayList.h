@@ -111,6 +111,14 @@ public:
     void mnuEditDelete_Click();
     void mnuEditPlayList_Click();
     void mnuFileClose_Click();
+    // The File and Reports menus' commands that reach outside the window: files, copies, the
+    // main grid's view of the list and its reports.
+    void mnuFileCopyMusic_Click();
+    void mnuFileMakePlayListFile_Click();
+    void mnuFileDisplayOnly_Click();
+    void mnuFilePopulate_Click();
+    void mnuReportsDetail_Click();
+    void mnuReportsDetailWithFilenames_Click();
 
     // Moves the selected line to `NewIndex` (above the line there; the blank line takes it to
     // the end). Nothing happens for a negative index or when no line is selected.

@@ -461,6 +461,8 @@ void NameList::wireCommands() {
     on(mnuPlayAllSongs, &NameList::mnuPlayAllSongs_Click);
     on(mnuPlayFolder, &NameList::mnuPlayFolder_Click);
     on(mnuPlayFolderAndSubfolders, &NameList::mnuPlayFolderAndSubfolders_Click);
+    on(mnuFileCopy, &NameList::mnuFileCopy_Click);
+    on(mnuPopupCopyFile, &NameList::mnuPopupCopyFile_Click);
     new CommandWiring(*this);
 }
 
@@ -1378,6 +1380,8 @@ void NameList::mnuPlayFolder_Click() { OtherWindows::open(QString::fromLatin1(Ot
 void NameList::mnuPlayFolderAndSubfolders_Click() {
     OtherWindows::open(QString::fromLatin1(OtherWindows::PlayFolderAndSubfolders));
 }
+void NameList::mnuFileCopy_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::CopyDisplayedFiles)); }
+void NameList::mnuPopupCopyFile_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::CopyCurrentFile)); }
 void NameList::DisplayRecCntMenu_Click() { RecordCommands(*this).DisplayRecCntMenu_Click(); }
 void NameList::cmdCount_Click() { DisplayRecCntMenu_Click(); }
 

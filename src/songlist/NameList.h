@@ -290,6 +290,8 @@ public:
     void mnuPlayAllSongs_Click();
     void mnuPlayFolder_Click();
     void mnuPlayFolderAndSubfolders_Click();
+    void mnuFileCopy_Click();
+    void mnuPopupCopyFile_Click();
     void DisplayRecCntMenu_Click();
     void cmdCount_Click();
 

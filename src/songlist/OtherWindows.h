@@ -34,6 +34,9 @@ public:
     static constexpr const char *PlayFolderAndSubfolders = "NameList.mnuPlayFolderAndSubfolders";
     // The grid pop-up's "Add to PlayList" (the play-list subsystem does its work).
     static constexpr const char *PopupAddToPlaylist = "NameList.mnuPopupAddToPlaylist";
+    // The main window's commands that copy music files to a folder.
+    static constexpr const char *CopyDisplayedFiles = "NameList.mnuFileCopy";
+    static constexpr const char *CopyCurrentFile = "NameList.mnuPopupCopyFile";
     // Windows and commands the song editor opens.
     static constexpr const char *NotesForm = "NotesForm";
     static constexpr const char *PictureForm = "PictureForm";

@@ -1,0 +1,360 @@
+#include "player/MusicFileCopy.h"
+
+#include "core/AppState.h"
+#include "core/FileError.h"
+#include "core/MsgForm.h"
+#include "core/mBrowseDirectorysOnly.h"
+#include "core/mCommon.h"
+#include "platform/db/DbError.h"
+#include "platform/db/Recordset.h"
+#include "platform/ui/DataControl.h"
+#include "platform/ui/DragListWidget.h"
+#include "platform/ui/MousePointer.h"
+#include "platform/ui/PromptService.h"
+#include "player/frmPlayList.h"
+#include "songlist/NameList.h"
+#include "songlist/OtherWindows.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFont>
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace player {
+
+using core::g;
+namespace ui = platform::ui;
+namespace db = platform::db;
+
+namespace {
+
+constexpr size_t kKernelPiece = size_t(64) << 20;
+
+QString withoutSlash(const QString &folder) {
+    return folder.size() > 1 && folder.endsWith(u'/') ? folder.chopped(1) : folder;
+}
+
+QString bareName(const QString &path) { return path.mid(path.lastIndexOf(u'/') + 1); }
+
+QString doneText(const QString &folder, long count) {
+    return QStringLiteral("Number of files copied to folder\r\n") + folder + QStringLiteral(" = ") +
+           QString::number(count);
+}
+
+// The progress window of a many-file copy, and the windows hidden while it runs. Whatever way
+// the copy ends (its end, an error), the progress window is unloaded and the hidden windows
+// show again.
+class CopyProgress {
+public:
+    CopyProgress(QWidget *owner, QList<QWidget *> toHide) {
+        auto *m = ui::form<core::MsgForm>();
+        m->Msg->setFont(QFont(QStringLiteral("Arial"), 20));
+        m->Frame1->setVisible(true);
+        m->Label1->setVisible(true);
+        m->setWindowTitle(QStringLiteral("Orvalis is copying files..."));
+        m->Msg->setText(QStringLiteral("Please wait..."));
+        ui::setMousePointer(ui::MousePointer::Hourglass);
+        for (QWidget *w : toHide) {
+            if (w && w->isVisible()) {
+                hidden_ << QPointer<QWidget>(w);
+                // QWidget's own hide: a dialog shown modally stays in its modal display.
+                w->QWidget::setVisible(false);
+            }
+        }
+        ui::showModeless(m, owner);
+        msg_ = m;
+        QCoreApplication::processEvents();
+    }
+    ~CopyProgress() {
+        if (msg_)
+            ui::unloadForm(msg_);
+        for (const QPointer<QWidget> &w : hidden_)
+            if (w)
+                w->QWidget::setVisible(true);
+        ui::setMousePointer(ui::MousePointer::Default);
+    }
+    CopyProgress(const CopyProgress &) = delete;
+    CopyProgress &operator=(const CopyProgress &) = delete;
+
+    void advance(long copied, long rows) {
+        if (msg_)
+            msg_->advanceProgress(copied, rows);
+    }
+
+private:
+    QPointer<core::MsgForm> msg_;
+    QList<QPointer<QWidget>> hidden_;
+};
+
+// The error trap of the many-file copies: the reason in a box; files copied so far stay.
+void showCopyError(const std::exception &e) {
+    ui::setMousePointer(ui::MousePointer::Default);
+    ui::msgBox(db::errorText(e));
+}
+
+} // namespace
+
+QString MusicFileCopy::startFolder(bool avoidProgramFolder) {
+    auto &s = g();
+    if (s.LastCopyFolder.isEmpty()) {
+        s.LastCopyFolder = QDir::currentPath();
+        if (avoidProgramFolder && withoutSlash(s.LastCopyFolder) == withoutSlash(core::programFolder()))
+            s.LastCopyFolder = s.DataFolder;
+    }
+    return s.LastCopyFolder;
+}
+
+bool MusicFileCopy::copyNew(const QString &source, const QString &target) {
+    if (mCommon::FileExists(target) || !mCommon::FileExists(source))
+        return false;
+    const auto failed = [&](const QString &reason) {
+        return core::FileError(75, QStringLiteral("Could not copy \"%1\" to \"%2\": %3").arg(bareName(source), target, reason));
+    };
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw failed(in.errorString());
+    // NewOnly: a file that appeared meanwhile is never replaced.
+    QFile out(target);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+        throw failed(out.errorString());
+    QString error;
+    // The kernel copies within or between file systems without passing the bytes through the
+    // program; where it cannot (an old kernel, some file systems), pieces are read and written.
+    bool inKernel = true;
+    for (;;) {
+        const ssize_t n = ::copy_file_range(in.handle(), nullptr, out.handle(), nullptr, kKernelPiece, 0);
+        if (n > 0)
+            continue;
+        if (n == 0)
+            break;
+        if (errno == EINTR)
+            continue;
+        if (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL || errno == EBADF) {
+            // Nothing was copied by this call: go on with pieces from where the kernel stopped.
+            inKernel = false;
+            const qint64 done = qint64(::lseek(in.handle(), 0, SEEK_CUR));
+            if (done < 0 || !in.seek(done) || !out.seek(done))
+                error = QString::fromLocal8Bit(std::strerror(errno));
+            break;
+        }
+        error = QString::fromLocal8Bit(std::strerror(errno));
+        break;
+    }
+    constexpr qint64 kChunk = 1 << 20;
+    QByteArray buffer(inKernel ? 0 : kChunk, Qt::Uninitialized);
+    for (; !inKernel && error.isEmpty();) {
+        const qint64 got = in.read(buffer.data(), kChunk);
+        if (got < 0) {
+            error = in.errorString();
+            break;
+        }
+        if (got == 0)
+            break;
+        if (out.write(buffer.constData(), got) != got) {
+            error = out.errorString();
+            break;
+        }
+    }
+    if (error.isEmpty() && !out.flush())
+        error = out.errorString();
+    out.close();
+    if (error.isEmpty() && out.error() != QFileDevice::NoError)
+        error = out.errorString();
+    if (!error.isEmpty()) {
+        out.remove();  // no part of a file is left behind
+        throw failed(error);
+    }
+    out.setPermissions(in.permissions());
+    return true;
+}
+
+void MusicFileCopy::copyReplacing(const QString &source, const QString &target) {
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        throw core::FileError(53, QStringLiteral("Could not read \"%1\": %2").arg(source, in.errorString()));
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly))
+        throw core::FileError(75, QStringLiteral("Could not write \"%1\": %2").arg(target, out.errorString()));
+    constexpr qint64 kChunk = 1 << 20;
+    for (;;) {
+        const QByteArray piece = in.read(kChunk);
+        if (piece.isEmpty())
+            break;
+        if (out.write(piece) != piece.size())
+            break;
+    }
+    if (in.error() != QFileDevice::NoError) {
+        out.cancelWriting();
+        throw core::FileError(53, QStringLiteral("Could not read \"%1\": %2").arg(source, in.errorString()));
+    }
+    // A short write while the buffer is flushed (a full disk) is not reported by commit(), so
+    // flush() is checked first; on failure the temporary file is removed and the target kept.
+    const bool whole = in.atEnd() && out.flush();
+    if (!whole)
+        out.cancelWriting();
+    if (!whole || !out.commit())
+        throw core::FileError(75, QStringLiteral("Could not write \"%1\": %2").arg(target, out.errorString()));
+}
+
+// ============================================================================ displayed songs
+
+void MusicFileCopy::mnuFileCopy_Click() {
+    auto *main = songlist::NameList::instance();
+    if (!main)
+        return;
+    auto &s = g();
+    if (main->Data1->recordCount() < 1) {
+        ui::msgBox(QStringLiteral("No files to copy"));
+        return;
+    }
+    QString folder;
+    long copied = 0;
+    try {
+        ui::setMousePointer(ui::MousePointer::Hourglass);
+        startFolder(true);
+        auto rs = s.Db->openRecordset(main->Data1->recordSource(), db::RecordsetType::Snapshot);
+        if (!rs->eof()) {
+            const long rows = rs->recordCount();
+            ui::setMousePointer(ui::MousePointer::Default);
+            folder = mBrowseDirectorysOnly::BrowseForFolder(main, QStringLiteral("Select a Folder"), s.LastCopyFolder,
+                                                            QStringLiteral("Copy Music Files"));
+            if (folder.isEmpty())
+                return;
+            s.LastCopyFolder = folder;
+            if (folder.endsWith(QLatin1String("//")))
+                folder.chop(1);
+            const QString n = QString::number(rows);
+            const ui::Answer a = ui::msgBox(
+                QStringLiteral("This will copy all ") + n + QStringLiteral(" files displayed on the Grid to:\r\n") +
+                    folder + QStringLiteral(" except any duplicate file names will only be copied once.\r\n\r\nProceed?"),
+                ui::Buttons::YesNo, ui::Icon::Question,
+                QStringLiteral("Confirmation.  Number of files to copy: ") + n);
+            if (a == ui::Answer::Yes) {
+                const int pathField = rs->fieldOrdinal(QStringLiteral("PathName"));
+                const int fileField = rs->fieldOrdinal(QStringLiteral("FileName"));
+                if (pathField < 0 || fileField < 0)
+                    throw db::DbError(db::err::ItemNotFound, QStringLiteral("Item not found in this collection."));
+                CopyProgress progress(main, {});
+                for (rs->moveFirst(); !rs->eof(); rs->moveNext()) {
+                    const QVariant name = rs->value(fileField);
+                    const QString fileName = name.isNull() ? QString() : name.toString();
+                    if (!fileName.isEmpty() && copyNew(rs->value(pathField).toString() + fileName, folder + fileName))
+                        ++copied;
+                    progress.advance(copied, rows);
+                    QCoreApplication::processEvents();
+                }
+            }
+        }
+        rs->close();
+    } catch (const std::exception &e) {
+        showCopyError(e);
+        return;
+    }
+    ui::setMousePointer(ui::MousePointer::Default);
+    ui::msgBox(doneText(folder, copied), ui::Buttons::OK, ui::Icon::None, QStringLiteral("Done"));
+}
+
+// ============================================================================ one song
+
+void MusicFileCopy::mnuPopupCopyFile_Click() {
+    auto *main = songlist::NameList::instance();
+    if (!main || !main->Data1->hasCurrentRow())
+        return;
+    auto &s = g();
+    const QString pathName = main->currentText(QStringLiteral("PathName"));
+    const QString fileName = main->currentText(QStringLiteral("FileName"));
+    const QString source = pathName + fileName;
+    if (fileName.isEmpty() || !mCommon::FileExists(source)) {
+        ui::msgBox(QStringLiteral("File not found to copy.  It may have been moved or deleted since last cataloged."),
+                   ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("File does not exist"));
+        return;
+    }
+    if (s.LastCopyFolder.isEmpty())
+        s.LastCopyFolder = QDir::currentPath();
+    const QString folder = mBrowseDirectorysOnly::BrowseForFolder(main, QStringLiteral("Select Destination Folder"),
+                                                                  s.LastCopyFolder, QStringLiteral("Copy to:"));
+    if (folder.isEmpty())
+        return;
+    s.LastCopyFolder = folder;
+    const QString target = folder + fileName;
+    if (mCommon::FileExists(target) &&
+        ui::msgBox(QStringLiteral("Copying to selected folder:\r\n") + folder +
+                       QStringLiteral("\r\nA file with the same name already exists in the selected folder.\r\n"
+                                      "Overwrite?"),
+                   ui::Buttons::YesNo, ui::Icon::Information, QStringLiteral("Replace existing file?"),
+                   ui::DefaultButton::Second) != ui::Answer::Yes)
+        return;
+    // The same file may be reached by another spelling (a linked folder, a case-blind stick):
+    // replacing it would destroy the only copy.
+    if (target == source || mCommon::SameFile(source, target)) {
+        ui::msgBox(QStringLiteral("File can not be copied onto itself."), ui::Buttons::OK, ui::Icon::Exclamation,
+                   QStringLiteral("Source and destination folders are the same"));
+        return;
+    }
+    try {
+        copyReplacing(source, target);
+    } catch (const core::FileError &) {
+        return;  // the command ends without a message; the old file, if any, is untouched
+    }
+    ui::msgBox(QStringLiteral("File \"") + fileName + QStringLiteral("\"\r\ncopied to folder\r\n") + folder,
+               ui::Buttons::OK, ui::Icon::None, QStringLiteral("File Copied"));
+}
+
+// ============================================================================ a play list
+
+void MusicFileCopy::mnuFileCopyMusic_Click(frmPlayList &w) {
+    auto &s = g();
+    if (w.lbDetail->count() - 1 <= 0) {
+        ui::msgBox(QStringLiteral("No files to copy"));
+        return;
+    }
+    startFolder(true);
+    const QString folder = mBrowseDirectorysOnly::BrowseForFolder(&w, QStringLiteral("Select a Folder"),
+                                                                  s.LastCopyFolder, QStringLiteral("Copy Music Files"));
+    if (folder.isEmpty())
+        return;
+    s.LastCopyFolder = folder;
+    long copied = 0;
+    try {
+        auto rs = s.Db->openRecordset(QStringLiteral("Select FileName, ListTrackID From tblPlayListDetail Where ListID=") +
+                                          QString::number(w.chosenListId()) +
+                                          QStringLiteral(" And len(FileName) > 0 ") + QStringLiteral(" Order by ListTrackID"),
+                                      db::RecordsetType::Snapshot);
+        if (!rs->eof()) {
+            const long rows = rs->recordCount();
+            CopyProgress progress(&w, {songlist::NameList::instance(), &w});
+            for (; !rs->eof(); rs->moveNext()) {
+                const QString path = rs->value(0).toString();
+                const QString bare = bareName(path);
+                if (!bare.isEmpty() && copyNew(path, folder + bare))
+                    ++copied;
+                progress.advance(copied, rows);
+            }
+        }
+        rs->close();
+    } catch (const std::exception &e) {
+        showCopyError(e);
+        return;
+    }
+    ui::setMousePointer(ui::MousePointer::Default);
+    ui::msgBox(doneText(folder, copied), ui::Buttons::OK, ui::Icon::None, QStringLiteral("Done"));
+}
+
+// ============================================================================ registration
+
+void MusicFileCopy::registerCommands() {
+    using songlist::OtherWindows;
+    OtherWindows::set(QString::fromLatin1(OtherWindows::CopyDisplayedFiles), [](const QString &) { mnuFileCopy_Click(); });
+    OtherWindows::set(QString::fromLatin1(OtherWindows::CopyCurrentFile),
+                      [](const QString &) { mnuPopupCopyFile_Click(); });
+}
+
+} // namespace player

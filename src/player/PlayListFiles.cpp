@@ -1,0 +1,149 @@
+#include "player/PlayListFiles.h"
+
+#include "core/AppState.h"
+#include "core/FileError.h"
+#include "core/InputForm.h"
+#include "core/mCommonDialog.h"
+#include "platform/db/DbError.h"
+#include "platform/ui/MousePointer.h"
+#include "platform/ui/PromptService.h"
+#include "player/PlayListFile.h"
+#include "player/PlayListStore.h"
+#include "player/frmPlayList.h"
+
+#include <QComboBox>
+#include <QDir>
+
+namespace player {
+
+using core::g;
+namespace ui = platform::ui;
+namespace db = platform::db;
+
+namespace {
+// Leading and trailing blanks off (blanks only, as the answer's words are compared).
+QString trimBlanks(const QString &s) {
+    qsizetype b = 0, e = s.size();
+    while (b < e && s.at(b) == u' ')
+        ++b;
+    while (e > b && s.at(e - 1) == u' ')
+        --e;
+    return s.mid(b, e - b);
+}
+
+QString bareName(const QString &path) { return path.mid(path.lastIndexOf(u'/') + 1); }
+
+QString withoutSlash(const QString &folder) {
+    return folder.size() > 1 && folder.endsWith(u'/') ? folder.chopped(1) : folder;
+}
+} // namespace
+
+QString PlayListFiles::prefixPrompt() {
+    return QStringLiteral(
+               "In order to use this playlist on another machine, you need to indicate the path/folder where these "
+               "music files are located on the new machine.  For example, type:  /media/usb/Music/  if that is where "
+               "these music files will be located on the other machine.") +
+           QStringLiteral("\r\n\r\n") +
+           QStringLiteral("If you want to create a playlist containing only the song names without a folder name "
+                          "prefix, type the word \"none\" in the box.") +
+           QStringLiteral("\r\n\r\n") +
+           QStringLiteral("To play on this machine leave the words \"this machine\" in the box and press OK.");
+}
+
+QStringList PlayListFiles::entries(const QStringList &paths, const QString &answer) {
+    QString prefix = answer;
+    if (!prefix.endsWith(u'/') && !prefix.endsWith(u'\\'))
+        prefix += u'/';
+    const QString word = trimBlanks(prefix);
+    const QString stem = word.chopped(1);  // the word without its final separator
+    enum { Keep, Bare, Prefix } mode = stem == QLatin1String("this machine") ? Keep
+                                       : stem == QLatin1String("none")       ? Bare
+                                                                             : Prefix;
+    QStringList out;
+    out.reserve(paths.size());
+    for (const QString &path : paths) {
+        switch (mode) {
+        case Keep:
+            out << path;
+            break;
+        case Bare:
+            out << bareName(path);
+            break;
+        case Prefix:
+            out << prefix + bareName(path);
+            break;
+        }
+    }
+    return out;
+}
+
+QString PlayListFiles::withExtension(const QString &fileName) {
+    return fileName.endsWith(QLatin1String(".m3u"), Qt::CaseInsensitive) ? fileName
+                                                                          : fileName + QStringLiteral(".m3u");
+}
+
+QString PlayListFiles::startFolder() {
+    auto &s = g();
+    if (s.PlayListFileFolder.isEmpty()) {
+        s.PlayListFileFolder = QDir::currentPath();
+        if (withoutSlash(s.PlayListFileFolder) == withoutSlash(core::programFolder()))
+            s.PlayListFileFolder = s.DataFolder;
+    }
+    return s.PlayListFileFolder;
+}
+
+void PlayListFiles::mnuFileMakePlayListFile_Click() {
+    auto &s = g();
+    const QString listName = w_.cmbHeader->currentText();
+    if (!aboveBlank(listName))
+        return;
+    const long listId = w_.chosenListId();
+
+    QString fileName = listName + QStringLiteral(".m3u");
+    QString fileTitle;
+    QString filter = QStringLiteral("Playlist (*.m3u)|*.m3u|All Files (*.*)|*.*");
+    int filterIndex = 1;
+    int flags = 0;
+    if (!mCommonDialog::VBGetSaveFileName(fileName, fileTitle, true, filter, filterIndex, startFolder(),
+                                          QStringLiteral("Save Play List as"), QString(), &w_, flags))
+        return;
+    fileName = withExtension(fileName);
+
+    try {
+        QStringList paths;
+        {
+            ui::HourglassPointer busy;
+            auto rs = s.Db->openRecordset(QStringLiteral("Select FileName From tblPlayListDetail Where ListID=") +
+                                              QString::number(listId) +
+                                              QStringLiteral(" AND FileName > ' ' Order by ListTrackID"),
+                                          db::RecordsetType::Snapshot);
+            for (; !rs->eof(); rs->moveNext())
+                paths << rs->value(0).toString();
+            rs->close();
+        }
+        if (paths.isEmpty()) {
+            ui::msgBox(QStringLiteral("No music files were associated with any of the songs in this Play List, so "
+                                      "Play List file was not created."),
+                       ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("No sound files for these songs"));
+            return;
+        }
+        const QString answer =
+            modMain::ShowInputForm(prefixPrompt(), QStringLiteral("File location prefix?"), QStringLiteral("this machine"));
+        if (!(trimBlanks(answer) > QStringLiteral(" ")))
+            return;
+        const QStringList lines = entries(paths, answer);
+        {
+            ui::HourglassPointer busy;
+            PlayListFile::replace(fileName, lines);
+        }
+        const QString n = QString::number(lines.size());
+        ui::msgBox(QStringLiteral("Number of song file names written to play list file\r\n   \"") + fileName +
+                       QStringLiteral("\"\r\n      ") + n,
+                   ui::Buttons::OK, ui::Icon::Information, QStringLiteral("Finished - Record Count: ") + n);
+    } catch (const std::exception &e) {
+        ui::setMousePointer(ui::MousePointer::Default);
+        ui::msgBox(db::errorText(e), ui::Buttons::OK, ui::Icon::None, QStringLiteral("Make PlayList Error"));
+    }
+}
+
+} // namespace player

@@ -1,0 +1,228 @@
+#include "player/PlayListImport.h"
+
+#include "core/AppState.h"
+#include "core/FileError.h"
+#include "core/mCommonDialog.h"
+#include "platform/db/DbError.h"
+#include "platform/ui/MousePointer.h"
+#include "platform/ui/PromptService.h"
+#include "player/PlayListStore.h"
+#include "player/frmPlayList.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QStringDecoder>
+
+#include <memory>
+#include <utility>
+
+namespace player {
+
+using core::g;
+namespace ui = platform::ui;
+namespace db = platform::db;
+
+namespace {
+
+constexpr qint64 kChunk = 1 << 20;
+
+QString trimBlanks(const QString &s) {
+    qsizetype b = 0, e = s.size();
+    while (b < e && s.at(b) == u' ')
+        ++b;
+    while (e > b && s.at(e - 1) == u' ')
+        --e;
+    return s.mid(b, e - b);
+}
+
+QString cleanName(QString s) { return trimBlanks(s.remove(QLatin1Char('"'))); }
+
+core::FileError readError(const QFile &f) {
+    return core::FileError(75, QStringLiteral("Path/File access error: %1 (%2)").arg(f.fileName(), f.errorString()));
+}
+
+// True when the whole file is valid UTF-8 (read piece by piece).
+bool isUtf8(QFile &f) {
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    for (;;) {
+        const QByteArray piece = f.read(kChunk);
+        if (piece.isEmpty()) {
+            if (f.error() != QFileDevice::NoError)
+                throw readError(f);
+            return true;
+        }
+        const QString decoded = utf8.decode(piece);  // decoding happens on conversion
+        if (utf8.hasError())
+            return false;
+    }
+}
+
+} // namespace
+
+QString PlayListImport::confirmationText() {
+    const QString example = QStringLiteral("Lanterns Over Kestrel Bay, Mirela Hastings");
+    const QString swapped = QStringLiteral("Mirela Hastings, Lanterns Over Kestrel Bay");
+    return QStringList{
+        QStringLiteral("This feature will add songs to the current Play List by reading the Song Name and Artist Name "
+                       "from a text file that you specify.  The text file must have one Song Name and Artist Name per "
+                       "line, and the Song Name must be separated from the Artist name with a comma.  For example, one "
+                       "line of the text file might look like this:"),
+        example,
+        QStringLiteral("or like this:"),
+        swapped,
+        QStringLiteral("It can also have leading numbers as long as there is a period after the number, like this:"),
+        QStringLiteral("1. ") + example,
+        QString(),
+        QStringLiteral("Orvalis will then attempt to find that Song Name and Artist Name in your database.  If a match "
+                       "is found, that song will be added to the Play List."),
+        QStringLiteral("Proceed?"),
+    }
+        .join(QStringLiteral("\r\n"));
+}
+
+std::optional<PlayListImport::Names> PlayListImport::parseLine(const QString &line) {
+    // The number prefix: blanks, digits and a period at the very start, nothing else, so a
+    // period inside a name ("St. Elmo") is part of the name.
+    qsizetype start = 0;
+    qsizetype i = 0;
+    while (i < line.size() && line.at(i) == u' ')
+        ++i;
+    const qsizetype digits = i;
+    while (i < line.size() && line.at(i).isDigit() && line.at(i).unicode() < 128)
+        ++i;
+    if (i > digits && i < line.size() && line.at(i) == u'.')
+        start = i + 1;
+
+    const qsizetype comma = line.indexOf(u',', start);
+    if (comma < 0)
+        return std::nullopt;
+    const qsizetype paren = line.indexOf(u'(');
+    const QString cut = paren < 0 ? line : line.left(paren);
+    return Names{cleanName(cut.mid(start, comma - start)), cleanName(cut.mid(comma + 1))};
+}
+
+void PlayListImport::readLines(const QString &path, const std::function<bool(const QString &)> &line) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw core::FileError(53, QStringLiteral("File not found: %1 (%2)").arg(path, f.errorString()));
+    const bool utf8 = isUtf8(f);
+    if (!f.seek(0))
+        throw readError(f);
+
+    QByteArray pending;   // the bytes of the line not yet ended
+    bool afterCr = false; // the last byte read was a CR: an LF next belongs to it
+    bool first = true;
+    const auto deliver = [&](QByteArray bytes) {
+        if (first) {
+            first = false;
+            if (utf8 && bytes.startsWith("\xEF\xBB\xBF"))
+                bytes.remove(0, 3);
+        }
+        return line(utf8 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes));
+    };
+    for (;;) {
+        const QByteArray piece = f.read(kChunk);
+        if (piece.isEmpty()) {
+            if (f.error() != QFileDevice::NoError)
+                throw readError(f);
+            break;
+        }
+        qsizetype from = 0;
+        for (qsizetype k = 0; k < piece.size(); ++k) {
+            const char c = piece.at(k);
+            if (c != '\r' && c != '\n') {
+                afterCr = false;
+                continue;
+            }
+            if (c == '\n' && afterCr && k == from) {  // the LF of a CR LF
+                afterCr = false;
+                from = k + 1;
+                continue;
+            }
+            pending.append(piece.constData() + from, k - from);
+            if (!deliver(std::exchange(pending, QByteArray())))
+                return;
+            afterCr = c == '\r';
+            from = k + 1;
+        }
+        pending.append(piece.constData() + from, piece.size() - from);
+    }
+    if (!pending.isEmpty())
+        deliver(pending);
+}
+
+void PlayListImport::mnuFilePopulate_Click() {
+    auto &s = g();
+    if (ui::msgBox(confirmationText(), ui::Buttons::YesNo, ui::Icon::Question, QStringLiteral("Confirmation")) !=
+        ui::Answer::Yes)
+        return;
+    if (s.CurrentPlayList.isEmpty())
+        return;
+
+    QString fileName, fileTitle;
+    QString filter = QStringLiteral("Text files (*.txt)|*.txt|All Files (*.*)|*.*");
+    int filterIndex = 1;
+    int flags = 0;
+    bool readOnly = false;
+    QString startFolder = s.LastCopyFolder;
+    if (!startFolder.isEmpty() && !startFolder.endsWith(u'/'))
+        startFolder += u'/';
+    if (!mCommonDialog::VBGetOpenFileName(fileName, fileTitle, true, false, readOnly, true, filter, filterIndex,
+                                          startFolder, QStringLiteral("Select a text file"), QString(), &w_, flags))
+        return;
+
+    ui::setMousePointer(ui::MousePointer::Hourglass);
+    struct Default {
+        ~Default() { ui::setMousePointer(ui::MousePointer::Default); }
+    } pointer;
+    try {
+        db::Database &d = *s.Db;
+        const long listId = PlayListStore::findList(d, s.CurrentPlayList);
+        if (listId == 0) {
+            ui::setMousePointer(ui::MousePointer::Default);
+            ui::msgBox(QStringLiteral("\"") + s.CurrentPlayList + QStringLiteral("\" Play list name not found."),
+                       ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("Sub mnuPopupAddToPlaylist_Click"));
+            return;
+        }
+        const QString match = QStringLiteral("select * from tblContacts where SongName=? And Artist=?");
+        // Rows are added one by one through one recordset (each add stands on its own, so the
+        // rows added before an error stay), and the next number is read anew for each.
+        std::unique_ptr<db::Recordset> adds;
+        readLines(fileName, [&](const QString &text) {
+            const std::optional<Names> names = parseLine(text);
+            if (!names)
+                return true;
+            auto rs = d.openRecordset(match, {names->first, names->second}, db::RecordsetType::Snapshot);
+            if (rs->eof())
+                rs = d.openRecordset(match, {names->second, names->first}, db::RecordsetType::Snapshot);
+            if (rs->eof())
+                return true;
+            const long highest = PlayListStore::highestTrack(d, listId);
+            if (highest >= PlayListStore::MaxTracks) {
+                ui::setMousePointer(ui::MousePointer::Default);
+                ui::msgBox(QStringLiteral("The current Play List has reached maximum size of 32,000 songs.  Song not "
+                                          "added to Play List."),
+                           ui::Buttons::OK, ui::Icon::None, QStringLiteral("Not added"));
+                return false;
+            }
+            const long next = highest + 1;
+            if (!adds)
+                adds = d.openRecordset(QStringLiteral("select * from tblPlayListDetail where ListID=") +
+                                       QString::number(listId));
+            PlayListStore::addTrack(*adds, listId, next, PlayListStore::catalogueTrack(*rs), QDateTime::currentDateTime());
+            return true;
+        });
+        if (adds)
+            adds->close();
+        w_.LoadDetailListbox();
+    } catch (const std::exception &e) {
+        ui::setMousePointer(ui::MousePointer::Default);
+        ui::msgBox(db::errorText(e));
+        try {
+            w_.LoadDetailListbox();  // the rows added before the error show
+        } catch (const db::DbError &) {
+        }
+    }
+}
+
+} // namespace player

@@ -1,0 +1,198 @@
+#include "player/PlayListReports.h"
+
+#include "core/AppState.h"
+#include "platform/db/DbError.h"
+#include "platform/richtext/RichTextBox.h"
+#include "platform/ui/DataControl.h"
+#include "platform/ui/MousePointer.h"
+#include "platform/ui/PromptService.h"
+#include "player/PlayListStore.h"
+#include "player/frmPlayList.h"
+#include "songlist/NameList.h"
+#include "songlist/OtherWindows.h"
+#include "songlist/SortOrders.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace player {
+
+using core::g;
+namespace ui = platform::ui;
+namespace db = platform::db;
+using songlist::SortOrders;
+
+namespace {
+
+const QString LineEnd = QStringLiteral("\r\n");
+constexpr long Black = 0;
+constexpr long Blue = 0xFF0000;   // colours are &HBBGGRR
+constexpr long White = 0xFFFFFF;
+
+QString text(const QVariant &v) { return v.isNull() ? QString() : v.toString(); }
+
+} // namespace
+
+// ============================================================================ the grid view
+
+QString PlayListReports::sortPart(const QString &oldSource) {
+    const qsizetype at = SortOrders::findOutsideQuotes(oldSource, QStringLiteral("order by"));
+    if (at < 0)
+        return {};
+    QString sort = QStringLiteral(" ") + oldSource.mid(at);
+    if (SortOrders::findOutsideQuotes(sort, QStringLiteral("tblContacts!")) >= 0)
+        return sort;
+    const QString from = QStringLiteral("order by ");
+    const QString to = QStringLiteral("order by tblContacts!");
+    QString out;
+    qsizetype done = 0;
+    for (;;) {
+        const qsizetype rel = SortOrders::findOutsideQuotes(sort.mid(done), from);
+        if (rel < 0)
+            break;
+        out += sort.mid(done, rel) + to;
+        done += rel + from.size();
+    }
+    return out + sort.mid(done);
+}
+
+QString PlayListReports::viewSource(long listId, const QString &oldSource) {
+    return QStringLiteral("SELECT DISTINCTROW tblContacts.* FROM tblContacts INNER JOIN tblPlayListDetail ON "
+                          "tblContacts.RecordID = tblPlayListDetail.ContactRecordID ") +
+           QStringLiteral(" WHERE tblPlayListDetail.ListID=") + QString::number(listId) + QStringLiteral(" ") +
+           sortPart(oldSource);
+}
+
+void PlayListReports::mnuFileDisplayOnly_Click() {
+    auto &s = g();
+    auto *main = songlist::NameList::instance();
+    if (!main)
+        return;
+    const QString listName = w_.cmbHeader->currentText();
+    const long listId = PlayListStore::findList(*s.Db, listName);
+    if (listId == 0)
+        return;
+    const QString oldSource = main->Data1->recordSource();
+    const auto putBack = [&] {
+        main->Data1->setRecordSource(oldSource);
+        try {
+            main->Data1->refresh();
+        } catch (const db::DbError &) {
+            // the grid keeps the rows it showed
+        }
+        ui::setMousePointer(ui::MousePointer::Default);
+    };
+    try {
+        ui::setMousePointer(ui::MousePointer::Hourglass);
+        main->Data1->setRecordSource(viewSource(listId, oldSource));
+        main->Data1->refresh();
+        if (main->Data1->recordCount() == 0) {
+            ui::msgBox(QStringLiteral("No records found in database for this PlayList."), ui::Buttons::OK,
+                       ui::Icon::Exclamation, QStringLiteral("No records found"));
+            putBack();
+            return;
+        }
+    } catch (const db::DbError &e) {
+        putBack();
+        ui::msgBox(e.description() + QStringLiteral(".  Error number:") + QString::number(e.number()), ui::Buttons::OK,
+                   ui::Icon::Critical, QStringLiteral("Error"));
+        return;
+    }
+    s.WhereClause = QStringLiteral(" WHERE tblPlayListDetail.ListID=") + QString::number(listId) + QStringLiteral(" ");
+    s.SelectedClause.clear();
+    s.CriteriaClause.clear();
+    s.CategoryClause.clear();
+    main->lblFilterMsg->setVisible(true);
+    main->lblFilterMsg->setText(QStringLiteral("PlayList:") + listName);
+    main->setCategoryCaption(QString());
+    main->cmdShowArtistSongs->setText(QString());
+    w_.close();
+    ui::setMousePointer(ui::MousePointer::Default);
+}
+
+// ============================================================================ reports
+
+void PlayListReports::mnuReportsDetail_Click() {
+    if (aboveBlank(g().CurrentPlayList))
+        PrintPlayList(QStringLiteral("Detail"));
+}
+
+void PlayListReports::mnuReportsDetailWithFilenames_Click() {
+    if (aboveBlank(g().CurrentPlayList))
+        PrintPlayList(QStringLiteral("DetailWithFileNames"));
+}
+
+void PlayListReports::writeReport(platform::richtext::RichTextBox &box, const QString &listName,
+                                  const QList<Track> &tracks, const QString &ReportType) {
+    const bool withFiles = ReportType == QLatin1String("DetailWithFileNames");
+    const int groupSize = withFiles ? 20 : 40;
+    QTextDocument *doc = box.document();
+    const bool undo = doc->isUndoRedoEnabled();
+    doc->setUndoRedoEnabled(false);  // a report is written, not typed
+    QTextCursor block(doc);
+    block.beginEditBlock();
+    const auto format = [&box](double size, bool bold, long color) {
+        box.setSelFontName(QStringLiteral("Arial"));
+        box.setSelFontSize(size);
+        box.setSelBold(bold);
+        box.setSelColor(color);
+    };
+    if (!tracks.isEmpty()) {
+        format(12, true, Blue);
+        box.setSelText(listName + LineEnd + LineEnd);
+    }
+    int count = 0;
+    for (const Track &t : tracks) {
+        format(10, false, Black);
+        box.setSelText(QStringLiteral(" ") + text(t.SongTitle) + QStringLiteral(" [by] ") + text(t.ArtistName) +
+                       LineEnd);
+        if (withFiles) {
+            format(8, false, Black);
+            box.setSelText(QStringLiteral("      File name: ") + text(t.FileName) + LineEnd);
+        }
+        if (++count == groupSize) {
+            box.setSelColor(White);
+            box.setSelText(LineEnd + LineEnd + LineEnd + QChar(12));
+            count = 0;
+        }
+    }
+    block.endEditBlock();
+    doc->setUndoRedoEnabled(undo);
+}
+
+void PlayListReports::PrintPlayList(const QString &ReportType) {
+    auto &s = g();
+    platform::richtext::RichTextBox box;
+    box.setText(QString());
+    box.setSelFontName(QStringLiteral("Arial"));
+    try {
+        QString listName;
+        QList<Track> tracks;
+        {
+            ui::HourglassPointer busy;
+            auto rs = s.Db->openRecordset(
+                QStringLiteral("SELECT tblPlayListHeader.ListName, tblPlayListDetail.SongTitle, "
+                               "tblPlayListDetail.ArtistName, tblPlayListDetail.FileName FROM tblPlayListHeader "
+                               "INNER JOIN tblPlayListDetail ON tblPlayListHeader.ListID = tblPlayListDetail.ListID "
+                               "Where ListName = ? Order By tblPlayListDetail.ListTrackID"),
+                {s.CurrentPlayList}, db::RecordsetType::Snapshot);
+            for (; !rs->eof(); rs->moveNext()) {
+                if (tracks.isEmpty())
+                    listName = text(rs->value(0));
+                tracks.append({rs->value(1), rs->value(2), rs->value(3)});
+            }
+            rs->close();
+            writeReport(box, listName, tracks, ReportType);
+        }
+        ui::setMousePointer(ui::MousePointer::Default);
+        songlist::OtherWindows::open(QString::fromLatin1(songlist::OtherWindows::RichTextForm), box.TextRTF());
+    } catch (const std::exception &e) {
+        ui::setMousePointer(ui::MousePointer::Default);
+        ui::msgBox(db::errorText(e), ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("Error"));
+    }
+}
+
+} // namespace player

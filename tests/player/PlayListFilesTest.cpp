@@ -1,0 +1,276 @@
+// Play lists and text files: saving a list as an .m3u file (the prefix answers, the extension,
+// replacing an old file, a failed write), and filling a list from a text file of "song, artist"
+// lines (both orders, number prefixes, line ends, Latin-1, the track limit).
+#include "FileSizeLimit.h"
+#include "PlayListFixture.h"
+
+#include "player/PlayListFiles.h"
+#include "player/PlayListImport.h"
+#include "platform/ui/MousePointer.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+
+namespace ui = platform::ui;
+using player::PlayListFiles;
+using player::PlayListImport;
+
+namespace {
+QByteArray readAll(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+} // namespace
+
+class M3uFileTest : public PlayListTest {
+protected:
+    // A list "Mix" of tracks with these stored paths ("" = no file name), chosen in the window.
+    long mixWith(const QStringList &paths) {
+        const long id = addList(QStringLiteral("Mix"));
+        for (int i = 0; i < paths.size(); ++i)
+            db().execute(QStringLiteral("Insert Into tblPlayListDetail (ListID, ListTrackID, SongTitle, FileName) "
+                                        "Values (?, ?, ?, ?)"),
+                         {qlonglong(id), qlonglong(i + 1), QStringLiteral("T%1").arg(i),
+                          paths[i].isEmpty() ? QVariant() : QVariant(paths[i])});
+        openPlayLists();
+        chooseList(QStringLiteral("Mix"));
+        return id;
+    }
+    QString save(const QString &file, const std::optional<QString> &prefix) {
+        prompts.answerFile(file);
+        prompts.answerInput(prefix);
+        pl->mnuFileMakePlayListFile_Click();
+        return prompts.lastMessage();
+    }
+};
+
+// ---------------------------------------------------------------- .m3u files
+
+TEST_F(M3uFileTest, TracksWithFilesBecomeCrLfLinesInTrackOrder) {
+    mixWith({QStringLiteral("/music/b/Two.mp3"), QString(), QStringLiteral("/music/a/One.flac")});
+    const QString file = tmp.file(QStringLiteral("out.m3u"));
+    save(file, QStringLiteral("this machine"));
+    EXPECT_EQ(readAll(file), QByteArray("/music/b/Two.mp3\r\n/music/a/One.flac\r\n"));
+
+    const auto &asked = prompts.asked();
+    ASSERT_GE(asked.size(), 3);
+    EXPECT_EQ(asked[0].file.title, QStringLiteral("Save Play List as"));
+    EXPECT_EQ(asked[0].file.fileName, QStringLiteral("Mix.m3u"));
+    EXPECT_EQ(asked[0].file.filter, QStringLiteral("Playlist (*.m3u)|*.m3u|All Files (*.*)|*.*"));
+    EXPECT_TRUE(asked[0].file.overwritePrompt);
+    EXPECT_EQ(asked[1].inputRequest.title, QStringLiteral("File location prefix?"));
+    EXPECT_EQ(asked[1].inputRequest.defaultText, QStringLiteral("this machine"));
+    EXPECT_EQ(asked[1].inputRequest.prompt.count(QStringLiteral("\r\n\r\n")), 2);
+    EXPECT_EQ(asked[2].title, QStringLiteral("Finished - Record Count: 2"));
+    EXPECT_EQ(asked[2].text, QStringLiteral("Number of song file names written to play list file\r\n   \"") + file +
+                                 QStringLiteral("\"\r\n      2"));
+}
+
+TEST_F(M3uFileTest, PrefixAnswersDecideEachLine) {
+    const QStringList paths{QStringLiteral("/music/a/One.mp3"), QStringLiteral("/x/Tw\"o #2 é.mp3")};
+    const struct {
+        const char *answer;
+        QStringList lines;
+    } cases[] = {
+        {"this machine", paths},
+        {"  this machine", paths},
+        {"this machine ", {"this machine /One.mp3", "this machine /Tw\"o #2 é.mp3"}},
+        {"This Machine", {"This Machine/One.mp3", "This Machine/Tw\"o #2 é.mp3"}},
+        {"none", {"One.mp3", "Tw\"o #2 é.mp3"}},
+        {" none", {"One.mp3", "Tw\"o #2 é.mp3"}},
+        {"none ", {"none /One.mp3", "none /Tw\"o #2 é.mp3"}},
+        {"/media/usb/Music", {"/media/usb/Music/One.mp3", "/media/usb/Music/Tw\"o #2 é.mp3"}},
+        {"/media/usb/Music/", {"/media/usb/Music/One.mp3", "/media/usb/Music/Tw\"o #2 é.mp3"}},
+        {"E:\\Music\\", {"E:\\Music\\One.mp3", "E:\\Music\\Tw\"o #2 é.mp3"}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(PlayListFiles::entries(paths, QString::fromUtf8(c.answer)), c.lines) << c.answer;
+}
+
+TEST_F(M3uFileTest, ExtensionIsAddedUnlessPresentInAnyCase) {
+    mixWith({QStringLiteral("/m/One.mp3")});
+    save(tmp.file(QStringLiteral("upper.M3U")), QStringLiteral("none"));
+    save(tmp.file(QStringLiteral("notes.txt")), QStringLiteral("none"));
+    EXPECT_TRUE(QFile::exists(tmp.file(QStringLiteral("upper.M3U"))));
+    EXPECT_FALSE(QFile::exists(tmp.file(QStringLiteral("upper.M3U.m3u"))));
+    EXPECT_EQ(readAll(tmp.file(QStringLiteral("notes.txt.m3u"))), QByteArray("One.mp3\r\n"));
+}
+
+TEST_F(M3uFileTest, BlankPrefixCancelAndNoFilesWriteNothing) {
+    mixWith({QString()});
+    const QString file = tmp.file(QStringLiteral("x.m3u"));
+    prompts.answerFile(file);
+    pl->mnuFileMakePlayListFile_Click();
+    EXPECT_EQ(prompts.lastAsked()->title, QStringLiteral("No sound files for these songs"));
+    EXPECT_EQ(prompts.lastMessage(), QStringLiteral("No music files were associated with any of the songs in this "
+                                                    "Play List, so Play List file was not created."));
+    EXPECT_FALSE(QFile::exists(file));
+
+    db().execute(QStringLiteral("Update tblPlayListDetail Set FileName='/m/a.mp3'"));
+    for (const std::optional<QString> &answer : {std::optional<QString>(QStringLiteral("   ")),
+                                                 std::optional<QString>()}) {
+        prompts.clear();
+        save(file, answer);
+        EXPECT_EQ(prompts.asked().size(), 2);  // no message after the prompt
+        EXPECT_FALSE(QFile::exists(file));
+    }
+    prompts.clear();
+    pl->mnuFileMakePlayListFile_Click();  // the save dialog cancelled
+    EXPECT_EQ(prompts.asked().size(), 1);
+}
+
+TEST_F(M3uFileTest, ReplacingWritesTheWholeFileAndAFailedWriteKeepsTheOld) {
+    QStringList many;
+    for (int i = 0; i < 200; ++i)
+        many << QStringLiteral("/music/long/folder/name/Song number %1.mp3").arg(i);
+    mixWith(many);
+    const QString file = tmp.file(QStringLiteral("Mix.m3u"));
+    const QByteArray old = QByteArray("old line\r\n").repeated(50);
+    testenv::writeFile(file, old);
+    {
+        FileSizeLimit full(1024);
+        save(file, QStringLiteral("this machine"));
+    }
+    EXPECT_EQ(prompts.lastAsked()->title, QStringLiteral("Make PlayList Error"));
+    EXPECT_TRUE(prompts.lastMessage().contains(file)) << prompts.lastMessage().toStdString();
+    EXPECT_EQ(readAll(file), old);
+    EXPECT_EQ(QDir(tmp.path()).entryList({QStringLiteral("Mix.m3u*")}, QDir::Files | QDir::Hidden).size(), 1);
+
+    save(file, QStringLiteral("none"));
+    EXPECT_EQ(readAll(file), PlayListFiles::entries(many, QStringLiteral("none")).join(QStringLiteral("\r\n")).toUtf8() + "\r\n");
+}
+
+TEST_F(M3uFileTest, SaveDialogStartsInTheCatalogueFolderWhenRunFromTheProgramFolder) {
+    mixWith({QStringLiteral("/m/One.mp3")});
+    const QString program = tmp.file(QStringLiteral("bin"));
+    QDir().mkpath(program);
+    core::g().ProgramFolderOverride = program;
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(program);
+    prompts.answerFile(std::nullopt);
+    pl->mnuFileMakePlayListFile_Click();
+    QDir::setCurrent(tmp.path());
+    prompts.answerFile(std::nullopt);
+    pl->mnuFileMakePlayListFile_Click();  // kept for the run
+    QDir::setCurrent(before);
+    EXPECT_EQ(prompts.asked()[0].file.initialDir, core::g().DataFolder);
+    EXPECT_EQ(prompts.asked()[1].file.initialDir, core::g().DataFolder);
+}
+
+// ---------------------------------------------------------------- populate
+
+class PopulateTest : public PlayListTest {
+protected:
+    void SetUp() override {
+        PlayListTest::SetUp();
+        addSong({{"SongName", "Moon River"}, {"Artist", "Andy Blue"}, {"PathName", "/m/"}, {"FileName", "moon.mp3"},
+                 {"AlbumName", "Blue"}, {"Year", "1961"}});
+        addSong({{"SongName", "St. Elmo Road"}, {"Artist", "Harbour Lights"}, {"FileName", "elmo.mp3"}});
+        addSong({{"SongName", QStringLiteral("Café Noir")}, {"Artist", QStringLiteral("Zoë")}});
+        list = addList(QStringLiteral("Mix"));
+        openPlayLists();
+        chooseList(QStringLiteral("Mix"));
+        prompts.clear();
+    }
+    void populate(const QByteArray &bytes) {
+        const QString file = tmp.file(QStringLiteral("songs.txt"));
+        testenv::writeFile(file, bytes);
+        prompts.answer(ui::Answer::Yes);
+        prompts.answerFile(file);
+        pl->mnuFilePopulate_Click();
+    }
+    long list = 0;
+};
+
+TEST_F(PopulateTest, LinesMatchInEitherOrderWithPrefixesParenthesesAndQuotes) {
+    const char *ends[] = {"\r\n", "\n", "\r"};
+    for (const char *end : ends) {
+        db().execute(QStringLiteral("Delete From tblPlayListDetail"));
+        QByteArray text;
+        for (const char *line : {"Moon River, Andy Blue", "andy blue, MOON RIVER", "", "no comma here",
+                                 "Nobody Knows, Unknown Band", "  12. Moon River, Andy Blue (live, 1962)",
+                                 "St. Elmo Road, Harbour Lights", "\"Moon River\" , \"Andy Blue\""})
+            text += QByteArray(line) + end;
+        populate(text);
+        EXPECT_EQ(stored(list), QStringList({"1:Moon River", "2:Moon River", "3:Moon River", "4:St. Elmo Road",
+                                             "5:Moon River"}))
+            << QByteArray(end).toHex().constData();
+        EXPECT_EQ(prompts.messageTexts().size(), 1);  // the confirmation only: no summary
+        prompts.clear();
+    }
+    auto rs = db().openRecordset(QStringLiteral("select * from tblPlayListDetail where ListTrackID=1"));
+    EXPECT_EQ(rs->value(QStringLiteral("FileName")).toString(), QStringLiteral("/m/moon.mp3"));
+    EXPECT_EQ(rs->value(QStringLiteral("AlbumName")).toString(), QStringLiteral("Blue"));
+    EXPECT_FALSE(rs->value(QStringLiteral("ContactRecordID")).isNull());
+    EXPECT_EQ(pl->lbDetail->count(), 6);  // reloaded: five tracks and the blank line
+}
+
+TEST_F(PopulateTest, Latin1AndUtf8FilesBothMatchAndBinaryOrEmptyFilesAddNothing) {
+    populate(QByteArray());
+    populate(QByteArray("\0\x01,\xff\xfe\n\0,\0", 8));
+    populate(QStringLiteral("Zoë, Café Noir\r\n").toLatin1());
+    populate(QByteArray("\xEF\xBB\xBF") + QStringLiteral("Café Noir, Zoë").toUtf8());
+    EXPECT_EQ(stored(list), QStringList({QStringLiteral("1:Café Noir"), QStringLiteral("2:Café Noir")}));
+    EXPECT_EQ(prompts.messageTexts().size(), 4);  // the confirmations alone
+}
+
+TEST_F(PopulateTest, NumberPrefixIsDigitsAndAPeriodOnly) {
+    const struct {
+        const char *line;
+        const char *first, *second;
+    } cases[] = {
+        {"1. A, B", "A", "B"},
+        {"  007.A,B", "A", "B"},
+        {"St. Elmo Road, Harbour Lights", "St. Elmo Road", "Harbour Lights"},
+        {"A.1, B", "A.1", "B"},
+        {"A (x, y), B", "A", ""},
+    };
+    for (const auto &c : cases) {
+        const auto names = PlayListImport::parseLine(QString::fromLatin1(c.line));
+        ASSERT_TRUE(names) << c.line;
+        EXPECT_EQ(names->first, QString::fromLatin1(c.first)) << c.line;
+        EXPECT_EQ(names->second, QString::fromLatin1(c.second)) << c.line;
+    }
+    EXPECT_FALSE(PlayListImport::parseLine(QStringLiteral("12. no comma")));
+}
+
+TEST_F(PopulateTest, TrackLimitStopsTheImportAndKeepsWhatWasAdded) {
+    addTracks(list, {QStringLiteral("Old")}, {31999});
+    populate("Moon River, Andy Blue\r\nSt. Elmo Road, Harbour Lights\r\nMoon River, Andy Blue\r\n");
+    EXPECT_EQ(stored(list), QStringList({"31999:Old", "32000:Moon River"}));
+    EXPECT_EQ(prompts.lastAsked()->title, QStringLiteral("Not added"));
+    EXPECT_EQ(prompts.lastMessage(), QStringLiteral("The current Play List has reached maximum size of 32,000 songs.  "
+                                                    "Song not added to Play List."));
+    EXPECT_EQ(prompts.messageTexts().size(), 2);
+}
+
+TEST_F(PopulateTest, RefusalsEndBeforeTheFileIsRead) {
+    prompts.answer(ui::Answer::No);
+    pl->mnuFilePopulate_Click();
+    EXPECT_EQ(prompts.asked().size(), 1);
+    EXPECT_EQ(prompts.asked()[0].title, QStringLiteral("Confirmation"));
+    EXPECT_TRUE(prompts.asked()[0].text.endsWith(QStringLiteral("\r\nProceed?")));
+
+    prompts.clear();
+    core::g().CurrentPlayList = QStringLiteral("Gone");
+    prompts.answer(ui::Answer::Yes);
+    prompts.answerFile(tmp.file(QStringLiteral("any.txt")));
+    pl->mnuFilePopulate_Click();
+    EXPECT_EQ(prompts.lastAsked()->title, QStringLiteral("Sub mnuPopupAddToPlaylist_Click"));
+    EXPECT_EQ(prompts.lastMessage(), QStringLiteral("\"Gone\" Play list name not found."));
+
+    prompts.clear();
+    core::g().CurrentPlayList.clear();
+    prompts.answer(ui::Answer::Yes);
+    pl->mnuFilePopulate_Click();
+    EXPECT_EQ(prompts.asked().size(), 1);  // no file dialog
+
+    prompts.clear();
+    core::g().CurrentPlayList = QStringLiteral("Mix");
+    prompts.answer(ui::Answer::Yes);
+    prompts.answerFile(tmp.file(QStringLiteral("missing.txt")));
+    pl->mnuFilePopulate_Click();
+    EXPECT_TRUE(prompts.lastMessage().contains(QStringLiteral("missing.txt"))) << prompts.lastMessage().toStdString();
+    EXPECT_EQ(ui::mousePointer(), ui::MousePointer::Default);
+}

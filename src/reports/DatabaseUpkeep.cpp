@@ -21,6 +21,8 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace reports {
 
 namespace db = platform::db;
@@ -282,8 +284,13 @@ void DatabaseUpkeep::mnuDeleteDisplayed_Click() {
         // Exactly the rows the grid shows, whatever its record source: a WHERE part cut from the
         // source text misses joins and bare query names, and would then empty the catalogue.
         const QString source = w_.Data1->recordSource();
+        QList<QVariant> ids = displayedRecordIds();
+        // In key order the deletes walk the table's pages once instead of jumping about.
+        std::sort(ids.begin(), ids.end(),
+                  [](const QVariant &a, const QVariant &b) { return a.toLongLong() < b.toLongLong(); });
         QList<QVariantList> rows;
-        for (const QVariant &id : displayedRecordIds())
+        rows.reserve(ids.size());
+        for (const QVariant &id : ids)
             rows << QVariantList{id};
         {
             db::Transaction t(*s.Db);

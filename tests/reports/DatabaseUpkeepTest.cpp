@@ -539,6 +539,14 @@ TEST_F(UpkeepTest, OpenDatabaseCancelledChangesNothing) {
     EXPECT_EQ(core::g().DatabasePath, path);
 }
 
+TEST_F(UpkeepTest, OpeningTheOpenCatalogueAgainComesBackOnIt) {
+    QPointer<songlist::NameList> old = w;
+    prompts.answerFile(path);
+    w->OpenDatabase_Click();
+    expectBackOn(path, old);
+    EXPECT_EQ(w->recordCount(), 9);
+}
+
 TEST_F(UpkeepTest, OpenDatabaseInAnotherFolderMovesTheDataFolderAndWritesNoOption) {
     const QString folder = tmp.path() + "/other/";
     QDir().mkpath(folder);

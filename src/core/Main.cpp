@@ -340,6 +340,8 @@ std::optional<StartResult> firstStart(const QString &commandLine) {
 
 } // namespace
 
+std::optional<QString> catalogueWriteProblem(const QString &path) { return unwritableCatalogue(path); }
+
 bool isMusicExtension(const QString &ext) {
     static const QStringList music = {QStringLiteral(".mp3"), QStringLiteral(".m4a"), QStringLiteral(".wma"),
                                       QStringLiteral(".aac"), QStringLiteral(".wav"), QStringLiteral("flac"),

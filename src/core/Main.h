@@ -4,6 +4,7 @@
 // or, for a music file on the command line, runs the player alone. The maintenance commands run
 // it again with DatabasePath set, and then it only re-opens that database.
 #include <QString>
+#include <optional>
 
 namespace modMain {
 
@@ -23,6 +24,10 @@ struct CommandLine {
 CommandLine classifyCommandLine(const QString &commandLine);
 // The last four characters, lower-cased, name one of the music types the player plays.
 bool isMusicExtension(const QString &lastFourLowerCase);
+
+// Why the catalogue at `path` or its folder cannot be written (the opening refuses such a
+// catalogue), or nullopt when both can be written or the file is missing.
+std::optional<QString> catalogueWriteProblem(const QString &path);
 
 // `commandLine` is the text after the program's name. Every road that opens nothing also calls
 // core::hooks().endProgram when it is set.

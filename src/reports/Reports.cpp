@@ -4,6 +4,7 @@
 #include "platform/ui/Forms.h"
 #include "reports/CleanupWindows.h"
 #include "reports/CsvExport.h"
+#include "reports/DatabaseUpkeep.h"
 #include "reports/ListReports.h"
 #include "reports/RichTextForm.h"
 #include "songlist/NameList.h"
@@ -30,6 +31,16 @@ void registerWindows() {
         if (songlist::NameList *w = songlist::NameList::instance())
             CsvExport(*w).ExportToCsv(withNotes == QLatin1String("True"));
     });
+    const auto upkeep = [&](const char *name, void (DatabaseUpkeep::*command)()) {
+        OtherWindows::set(QString::fromLatin1(name),
+                          mainWindow([command](songlist::NameList &w) { (DatabaseUpkeep(w).*command)(); }));
+    };
+    upkeep(OtherWindows::OpenDatabase, &DatabaseUpkeep::OpenDatabase_Click);
+    upkeep(OtherWindows::CompactDatabase, &DatabaseUpkeep::mnuCompactDatabase_Click);
+    upkeep(OtherWindows::DeleteAll, &DatabaseUpkeep::mnuDeleteAll_Click);
+    upkeep(OtherWindows::DeleteDisplayed, &DatabaseUpkeep::mnuDeleteDisplayed_Click);
+    upkeep(OtherWindows::DeleteDuplicates, &DatabaseUpkeep::mnuDeleteDuplicates_Click);
+    upkeep(OtherWindows::DeleteDuplicatesAlbum, &DatabaseUpkeep::mnuDeleteDuplicatesAlbum_Click);
     OtherWindows::set(QString::fromLatin1(OtherWindows::RichTextForm), [](const QString &rtf) {
         RichTextForm *form = platform::ui::form<RichTextForm>();
         form->RichTextBox->setTextRTF(rtf);

@@ -76,6 +76,12 @@ void CommandWiring::connectCommands() {
     w.on(w.mnuRptLinesPerPage, &NameList::mnuRptLinesPerPage_Click);
     w.on(w.Export, &NameList::Export_Click);
     w.on(w.ExportWithNotes, &NameList::ExportWithNotes_Click);
+    w.on(w.OpenDatabase, &NameList::OpenDatabase_Click);
+    w.on(w.mnuCompactDatabase, &NameList::mnuCompactDatabase_Click);
+    w.on(w.mnuDeleteAll, &NameList::mnuDeleteAll_Click);
+    w.on(w.mnuDeleteDisplayed, &NameList::mnuDeleteDisplayed_Click);
+    w.on(w.mnuDeleteDuplicates, &NameList::mnuDeleteDuplicates_Click);
+    w.on(w.mnuDeleteDuplicatesAlbum, &NameList::mnuDeleteDuplicatesAlbum_Click);
 }
 
 void CommandWiring::connectLocateBox() {

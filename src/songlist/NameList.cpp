@@ -1427,6 +1427,14 @@ void NameList::mnuPathRpt_Click() {
         OtherWindows::open(QString::fromLatin1(OtherWindows::ShowListReport), QStringLiteral("Path"));
 }
 void NameList::StatisticsReport_Click() {}
+void NameList::OpenDatabase_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::OpenDatabase)); }
+void NameList::mnuCompactDatabase_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::CompactDatabase)); }
+void NameList::mnuDeleteAll_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::DeleteAll)); }
+void NameList::mnuDeleteDisplayed_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::DeleteDisplayed)); }
+void NameList::mnuDeleteDuplicates_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::DeleteDuplicates)); }
+void NameList::mnuDeleteDuplicatesAlbum_Click() {
+    OtherWindows::open(QString::fromLatin1(OtherWindows::DeleteDuplicatesAlbum));
+}
 void NameList::mnuRptLinesPerPage_Click() { OtherWindows::open(QString::fromLatin1(OtherWindows::mnuRptLinesPerPage)); }
 void NameList::Export_Click() {
     if (recordCount() >= 1)

@@ -322,6 +322,14 @@ public:
     void Export_Click();
     void ExportWithNotes_Click();
 
+    // ---- database upkeep (the reports subsystem does their work) ------------------------
+    void OpenDatabase_Click();
+    void mnuCompactDatabase_Click();
+    void mnuDeleteAll_Click();
+    void mnuDeleteDisplayed_Click();
+    void mnuDeleteDuplicates_Click();
+    void mnuDeleteDuplicatesAlbum_Click();
+
     // ---- helpers for the window's commands ------------------------------------------------
     // The grid's record count (0 when nothing is bound).
     long recordCount() const;

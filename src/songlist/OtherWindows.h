@@ -48,6 +48,14 @@ public:
     static constexpr const char *ExportToCsv = "ExportToCsv";
     // The report window; the argument is the RTF text it shows.
     static constexpr const char *RichTextForm = "RichTextForm";
+    // The commands that compact, empty or replace the catalogue and delete displayed or
+    // duplicate songs (no argument).
+    static constexpr const char *OpenDatabase = "NameList.OpenDatabase";
+    static constexpr const char *CompactDatabase = "NameList.mnuCompactDatabase";
+    static constexpr const char *DeleteAll = "NameList.mnuDeleteAll";
+    static constexpr const char *DeleteDisplayed = "NameList.mnuDeleteDisplayed";
+    static constexpr const char *DeleteDuplicates = "NameList.mnuDeleteDuplicates";
+    static constexpr const char *DeleteDuplicatesAlbum = "NameList.mnuDeleteDuplicatesAlbum";
     // The play-list window and the window it opens to change stored paths.
     static constexpr const char *frmPlayList = "frmPlayList";
     static constexpr const char *frmChangeFileNamePath = "frmChangeFileNamePath";

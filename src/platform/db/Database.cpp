@@ -8,7 +8,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace platform::db {
 
@@ -219,6 +221,35 @@ long Database::execute(const QString &sqlOrQueryName, const QVariantList &values
     return changed;
 }
 
+long Database::executeEach(const QString &sql, const QList<QVariantList> &rows) {
+    Conn &c = *d_->conn;
+    c.check();
+    if (rows.isEmpty())
+        return 0;
+    const QString translated = c.translate(sql.trimmed(), rows.first());
+    Stmt s = prepare(c.db, translated);
+    if (sqlite3_stmt_readonly(s.get()) && sqlite3_column_count(s.get()) > 0)
+        throw DbError(errn::CannotExecuteSelect, QStringLiteral("Cannot execute a select query."));
+    const qsizetype marks = rows.first().size();
+    long changed = 0;
+    c.wrote();
+    for (const QVariantList &values : rows) {
+        if (values.size() != marks)
+            throw DbError(3001, QStringLiteral("Invalid argument: %1 values given for %2 parameters.")
+                                    .arg(values.size())
+                                    .arg(marks));
+        // Every row binds the same marks, so the old values need no clearing (clearing would
+        // walk all the statement's parameter slots, thousands of them, on every row).
+        sqlite3_reset(s.get());
+        bindNamed(s.get(), kSourceParams, values);
+        while (step(c.db, s.get(), translated)) {
+        }
+        changed += long(sqlite3_changes64(c.db));
+    }
+    c.wrote();
+    return changed;
+}
+
 std::unique_ptr<Recordset> Database::openRecordset(const QString &source, RecordsetType type) {
     return detail::openRecordset(d_->conn, source, type);
 }
@@ -362,6 +393,18 @@ void Database::compactDatabase(const QString &sourceOrLink, const QString &desti
         QFile::remove(tmp);
         throw DbError(errn::DiskError, QStringLiteral("Could not write '%1'.").arg(target));
     }
+}
+
+void Database::replaceWithCopy(const QString &copy, const QString &targetOrLink) {
+    if (!QFileInfo(copy).isFile()) notFound(copy);
+    const QString target = realPath(targetOrLink);
+    const QString wal = target + QStringLiteral("-wal");
+    if (QFileInfo::exists(wal) && QFileInfo(wal).size() > 0)
+        throw DbError(errn::Locked, QStringLiteral("The catalogue is in use; close it before compacting."));
+    removeSidecars(target);
+    if (!renameOver(copy, target))
+        throw DbError(errn::DiskError, QStringLiteral("Could not rename '%1' to '%2': %3.")
+                                           .arg(copy, target, QString::fromLocal8Bit(std::strerror(errno))));
 }
 
 namespace {

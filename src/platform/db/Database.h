@@ -43,6 +43,11 @@ public:
     // Action SQL with bound values: each ? outside a literal takes the next value of `values`
     // (texts, numbers, dates, Booleans or Null), so a value never becomes part of the statement.
     long execute(const QString &sql, const QVariantList &values, unsigned options = ExecNone);
+    // The same action SQL once per entry of `rows`, each entry giving the values of its ? marks:
+    // translated and prepared once, so thousands of rows cost one statement's preparation.
+    // Returns the rows affected in all. Run it inside a Transaction to make the whole batch one
+    // write; a failing row stops the batch and throws.
+    long executeEach(const QString &sql, const QList<QVariantList> &rows);
 
     // A table name, a SELECT text or a saved query name.
     std::unique_ptr<Recordset> openRecordset(const QString &source,
@@ -75,6 +80,12 @@ public:
     // In place (destination empty or the source), a source reached through a link is compacted
     // where the link leads.
     static void compactDatabase(const QString &source, const QString &destination);
+    // Puts a compacted copy in the place of the closed catalogue `target` (where a link leads)
+    // with one rename, so that the catalogue is never missing under its name. The catalogue's
+    // "-wal" and "-shm" files go first: a log left beside the copy would be replayed into it.
+    // Throws 3218 when another program still has the catalogue open (its log is not empty) and
+    // 3043 when the rename fails; the copy is then left where it is, the catalogue untouched.
+    static void replaceWithCopy(const QString &copy, const QString &target);
     // RepairDatabase: rebuilds what can be read, where a link leads; keeps the damaged original
     // as "<name>.damaged", or "<name>.damaged-2", "-3", ... when earlier ones are there.
     static void repairDatabase(const QString &path);

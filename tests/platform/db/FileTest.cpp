@@ -102,3 +102,60 @@ TEST_F(SampleDbTest, CompactCopiesEverythingAndReplacesOnlyOnSuccess) {
 }
 
 } // namespace
+
+// --- Deleting a list of songs, and a compacted copy taking the catalogue's place ------------------
+
+namespace {
+
+TEST_F(SampleDbTest, ExecuteEachRunsOneStatementPerRowInsideTheCallersTransaction) {
+    const QString del = QStringLiteral("Delete from tblContacts Where RecordID = ?");
+    const QList<QVariantList> rows = {{3}, {999}, {16}, {3}};  // one missing, one twice
+    {
+        Transaction t(*db);
+        EXPECT_EQ(db->executeEach(del, rows), 2);
+    }  // rolled back
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts")), QString::number(sample::kSongCount));
+    Transaction t(*db);
+    EXPECT_EQ(db->executeEach(del, rows), 2);
+    t.commit();
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts WHERE RecordID IN (3, 16)")), QStringLiteral("0"));
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts")), QString::number(sample::kSongCount - 2));
+    EXPECT_EQ(db->executeEach(del, {}), 0);
+    EXPECT_DB_ERROR(3001, db->executeEach(del, {{1}, {2, 3}}));
+    EXPECT_DB_ERROR(err::SyntaxError, db->executeEach(del, {QVariantList{}}));  // as execute() without values
+}
+
+TEST_F(SampleDbTest, ACatalogueClosedWithALiveLogIsCompactedIntoACopyThatTakesItsPlace) {
+    // Rows that only the log holds when the catalogue is closed, as after a crash.
+    sqlite3_db_config(db->handle(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    db->execute(QStringLiteral("Delete * from tblContacts Where RecordID < 5"));
+    db->execute(QStringLiteral("Insert Into tblContacts (SongName) Values ('Only in the log')"));
+    db->close();
+    ASSERT_GT(QFileInfo(path + QStringLiteral("-wal")).size(), 0);
+
+    const QString copy = path + QStringLiteral(".temp");
+    Database::compactDatabase(path, copy);
+    testenv::writeFile(path + QStringLiteral("-wal"), QByteArray());     // an empty log and a stale
+    testenv::writeFile(path + QStringLiteral("-shm"), QByteArray(64, 'z'));  // index must not survive
+    Database::replaceWithCopy(copy, path);
+    EXPECT_FALSE(QFileInfo::exists(copy));
+    EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral("-shm")));
+
+    db = Database::open(path);
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts")), QString::number(sample::kSongCount - 4 + 1));
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts WHERE SongName = 'Only in the log'")),
+              QStringLiteral("1"));
+    EXPECT_EQ(raw(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+}
+
+TEST_F(SampleDbTest, ACatalogueAnotherProgramHoldsOpenIsNotReplaced) {
+    db->execute(QStringLiteral("Update tblContacts Set Genre = 'Held' Where RecordID = 1"));  // its log is live
+    const QString copy = tmp.file(QStringLiteral("copy.mdb"));
+    Database::compactDatabase(path, copy);
+    EXPECT_DB_ERROR(err::Locked, Database::replaceWithCopy(copy, path));
+    EXPECT_TRUE(QFileInfo::exists(copy));
+    EXPECT_EQ(raw(QStringLiteral("SELECT Genre FROM tblContacts WHERE RecordID = 1")), QStringLiteral("Held"));
+    EXPECT_DB_ERROR(err::FileNotFound, Database::replaceWithCopy(tmp.file(QStringLiteral("none")), path));
+}
+
+} // namespace

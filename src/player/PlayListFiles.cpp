@@ -4,6 +4,7 @@
 #include "core/FileError.h"
 #include "core/InputForm.h"
 #include "core/mCommonDialog.h"
+#include "import/SongFields.h"
 #include "platform/db/DbError.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/PromptService.h"
@@ -21,15 +22,7 @@ namespace ui = platform::ui;
 namespace db = platform::db;
 
 namespace {
-// Leading and trailing blanks off (blanks only, as the answer's words are compared).
-QString trimBlanks(const QString &s) {
-    qsizetype b = 0, e = s.size();
-    while (b < e && s.at(b) == u' ')
-        ++b;
-    while (e > b && s.at(e - 1) == u' ')
-        --e;
-    return s.mid(b, e - b);
-}
+using import::trimBlanks; // blanks only, not other white space
 
 QString bareName(const QString &path) { return path.mid(path.lastIndexOf(u'/') + 1); }
 

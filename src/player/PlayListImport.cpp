@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/FileError.h"
 #include "core/mCommonDialog.h"
+#include "import/SongFields.h"
 #include "platform/db/DbError.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/PromptService.h"
@@ -26,14 +27,7 @@ namespace {
 
 constexpr qint64 kChunk = 1 << 20;
 
-QString trimBlanks(const QString &s) {
-    qsizetype b = 0, e = s.size();
-    while (b < e && s.at(b) == u' ')
-        ++b;
-    while (e > b && s.at(e - 1) == u' ')
-        --e;
-    return s.mid(b, e - b);
-}
+using import::trimBlanks; // blanks only, not other white space
 
 QString cleanName(QString s) { return trimBlanks(s.remove(QLatin1Char('"'))); }
 

@@ -1,6 +1,7 @@
 #include "reports/CsvExport.h"
 
 #include "core/CommonDialogControl.h"
+#include "import/SongFields.h"
 #include "platform/db/DbError.h"
 #include "platform/db/LocaleDate.h"
 #include "platform/db/Recordset.h"
@@ -54,14 +55,7 @@ const Column Columns[] = {
 };
 constexpr int WithoutNotes = 21;
 
-QString trimBlanks(const QString &s) {
-    qsizetype b = 0, e = s.size();
-    while (b < e && s.at(b) == u' ')
-        ++b;
-    while (e > b && s.at(e - 1) == u' ')
-        --e;
-    return s.mid(b, e - b);
-}
+using import::trimBlanks; // blanks only, not other white space
 
 QString asText(const QVariant &v) {
     if (v.isNull())

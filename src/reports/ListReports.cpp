@@ -40,15 +40,7 @@ constexpr long Black = 0;
 
 QString text(const QVariant &v) { return v.isNull() ? QString() : v.toString(); }
 
-// The blanks-only trim of the program's texts.
-QString trimBlanks(const QString &s) {
-    qsizetype b = 0, e = s.size();
-    while (b < e && s.at(b) == u' ')
-        ++b;
-    while (e > b && s.at(e - 1) == u' ')
-        --e;
-    return s.mid(b, e - b);
-}
+using import::trimBlanks; // blanks only, not other white space
 
 // A sort key: Null sorts before every text, as ORDER BY puts it.
 struct Key {

@@ -14,6 +14,8 @@
 #include "songlist/NameList.h"
 #include "songlist/OtherWindows.h"
 
+#include <QDialog>
+
 namespace reports {
 
 namespace db = platform::db;
@@ -39,6 +41,20 @@ void registerCleanupWindows() {
 }
 
 namespace cleanup {
+
+void setUpWindow(QDialog *w, const QString &title, int widthTwips, int heightTwips) {
+    w->setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    w->setWindowTitle(title);
+    ui::setClientSizeTwips(w, widthTwips, heightTwips);
+    QFont arial = w->font();
+    arial.setFamily(QStringLiteral("Arial"));
+    w->setFont(arial);
+}
+
+bool confirmed(const QString &question) {
+    return ui::msgBox(question, ui::Buttons::YesNo, ui::Icon::None, QStringLiteral("Confirmation"),
+                      ui::DefaultButton::Second) == ui::Answer::Yes;
+}
 
 bool filledIn(const QString &text) { return !import::atOrBelowBlank(import::trimBlanks(text)); }
 

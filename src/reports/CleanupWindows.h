@@ -8,6 +8,7 @@
 #include <exception>
 #include <utility>
 
+class QDialog;
 class QWidget;
 
 namespace reports {
@@ -27,6 +28,13 @@ T *make(QWidget *parent, const char *name, int left, int top, int width, int hei
     platform::ui::placeTwips(c, left, top, width, height);
     return c;
 }
+
+// The common frame of the clean-up windows: no help button, the title, the client size in
+// twips and the Arial face.
+void setUpWindow(QDialog *w, const QString &title, int widthTwips, int heightTwips);
+
+// Asks the change's Yes/No question, No the default; true on Yes.
+bool confirmed(const QString &question);
 
 // False when the text, without its leading and trailing blanks, is empty or does not sort
 // after a single blank: the box counts as not filled in.

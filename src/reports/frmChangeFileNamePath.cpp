@@ -19,12 +19,7 @@ namespace ui = platform::ui;
 using cleanup::make;
 
 frmChangeFileNamePath::frmChangeFileNamePath(QWidget *parent) : Form<QDialog>(parent) {
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setWindowTitle(QStringLiteral("Change FileName Path"));
-    ui::setClientSizeTwips(this, 7740, 3960);
-    QFont arial = font();
-    arial.setFamily(QStringLiteral("Arial"));
-    setFont(arial);
+    cleanup::setUpWindow(this, QStringLiteral("Change FileName Path"), 7740, 3960);
 
     Label1 = make<QLabel>(
         this, "Label1", 120, 120, 7500, 1440,
@@ -77,8 +72,7 @@ void frmChangeFileNamePath::cmdOK_Click() {
                                  QStringLiteral("  is: ") + QString::number(B) +
                                  QStringLiteral(".  Are you sure you want to replace this part of the FileName with  ") +
                                  T2 + QStringLiteral("  for every one of these records in all your PlayLists?");
-        if (ui::msgBox(question, ui::Buttons::YesNo, ui::Icon::None, QStringLiteral("Confirmation"),
-                       ui::DefaultButton::Second) != ui::Answer::Yes)
+        if (!cleanup::confirmed(question))
             return;
         ui::setMousePointer(ui::MousePointer::Hourglass);
         {

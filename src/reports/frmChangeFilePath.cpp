@@ -21,12 +21,7 @@ namespace ui = platform::ui;
 using cleanup::make;
 
 frmChangeFilePath::frmChangeFilePath(QWidget *parent) : Form<QDialog>(parent) {
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setWindowTitle(QStringLiteral("Change Music Folder Names in Orvalis"));
-    ui::setClientSizeTwips(this, 7740, 4080);
-    QFont arial = font();
-    arial.setFamily(QStringLiteral("Arial"));
-    setFont(arial);
+    cleanup::setUpWindow(this, QStringLiteral("Change Music Folder Names in Orvalis"), 7740, 4080);
 
     const QString q = QStringLiteral("\"");
     Label1 = make<QLabel>(this, "Label1", 120, 120, 7500, 720,
@@ -110,8 +105,7 @@ void frmChangeFilePath::OKButton_Click() {
                        ui::Buttons::OK, ui::Icon::None, QStringLiteral("Not found"));
             return;
         }
-        if (ui::msgBox(question(T1, T2, A, B), ui::Buttons::YesNo, ui::Icon::None, QStringLiteral("Confirmation"),
-                       ui::DefaultButton::Second) != ui::Answer::Yes)
+        if (!cleanup::confirmed(question(T1, T2, A, B)))
             return;
         ui::setMousePointer(ui::MousePointer::Hourglass);
         long replaced = 0;

@@ -59,12 +59,7 @@ void removeQuotes(QLineEdit *box) {
 } // namespace
 
 frmReplace::frmReplace(QWidget *parent) : Form<QDialog>(parent) {
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setWindowTitle(QStringLiteral("Search and Replace"));
-    ui::setClientSizeTwips(this, 8880, 5520);
-    QFont arial = font();
-    arial.setFamily(QStringLiteral("Arial"));
-    setFont(arial);
+    cleanup::setUpWindow(this, QStringLiteral("Search and Replace"), 8880, 5520);
 
     Label1 = make<QLabel>(
         this, "Label1", 120, 120, 8640, 960,
@@ -182,8 +177,7 @@ void frmReplace::cmdOK_Click() {
             question = QStringLiteral("The number of records that contain  ") + T1 + QStringLiteral("  is: ") + count +
                        QStringLiteral(".  Are you sure you want to replace this part of the selected field with  ") +
                        T2 + QStringLiteral("  for every one of these records in your database?");
-        if (ui::msgBox(question, ui::Buttons::YesNo, ui::Icon::None, QStringLiteral("Confirmation"),
-                       ui::DefaultButton::Second) != ui::Answer::Yes)
+        if (!cleanup::confirmed(question))
             return;
         ui::setMousePointer(ui::MousePointer::Hourglass);
         if (clearField) {

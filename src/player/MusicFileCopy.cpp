@@ -44,9 +44,12 @@ QString withoutSlash(const QString &folder) {
 
 QString bareName(const QString &path) { return path.mid(path.lastIndexOf(u'/') + 1); }
 
-QString doneText(const QString &folder, long count) {
-    return QStringLiteral("Number of files copied to folder\r\n") + folder + QStringLiteral(" = ") +
-           QString::number(count);
+// The end of a many-file copy: the default pointer and how many files reached the folder.
+void showDone(const QString &folder, long count) {
+    ui::setMousePointer(ui::MousePointer::Default);
+    ui::msgBox(QStringLiteral("Number of files copied to folder\r\n") + folder + QStringLiteral(" = ") +
+                   QString::number(count),
+               ui::Buttons::OK, ui::Icon::None, QStringLiteral("Done"));
 }
 
 // The progress window of a many-file copy, and the windows hidden while it runs. Whatever way
@@ -258,8 +261,7 @@ void MusicFileCopy::mnuFileCopy_Click() {
         showCopyError(e);
         return;
     }
-    ui::setMousePointer(ui::MousePointer::Default);
-    ui::msgBox(doneText(folder, copied), ui::Buttons::OK, ui::Icon::None, QStringLiteral("Done"));
+    showDone(folder, copied);
 }
 
 // ============================================================================ one song
@@ -344,8 +346,7 @@ void MusicFileCopy::mnuFileCopyMusic_Click(frmPlayList &w) {
         showCopyError(e);
         return;
     }
-    ui::setMousePointer(ui::MousePointer::Default);
-    ui::msgBox(doneText(folder, copied), ui::Buttons::OK, ui::Icon::None, QStringLiteral("Done"));
+    showDone(folder, copied);
 }
 
 // ============================================================================ registration

@@ -28,7 +28,8 @@ void makeFolder(const QString &folder) {
         throw core::FileError(75, QStringLiteral("Path/File access error"));
 }
 
-// Renames over an existing file in one step, as the file system allows.
+} // namespace
+
 void renameOver(const QString &from, const QString &to) {
     if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
         return;
@@ -37,8 +38,6 @@ void renameOver(const QString &from, const QString &to) {
         throw core::FileError(70, QStringLiteral("Permission denied"));
     throw core::FileError(75, QStringLiteral("Path/File access error"));
 }
-
-} // namespace
 
 QString picturesFolder() { return core::g().DataFolder + QStringLiteral("Pictures/"); }
 QString deletedPicturesFolder() { return core::g().DataFolder + QStringLiteral("Deleted Pictures/"); }

@@ -13,6 +13,11 @@ namespace pictures {
 QString picturesFolder();
 QString deletedPicturesFolder();
 
+// Renames `from` to `to` in one step, replacing an existing `to` as the file system allows.
+// Throws core::FileError: 70 "Permission denied" on a refusal, 75 "Path/File access error"
+// otherwise.
+void renameOver(const QString &from, const QString &to);
+
 // Reads a picture file (JPEG, BMP, GIF and whatever else Qt reads). Throws core::FileError:
 // 53 "File not found" for a missing file (76 "Path not found" when its folder is missing too),
 // 481 "Invalid picture" for data that is no readable picture, or one too large to hold.

@@ -14,9 +14,6 @@
 #include <QFileInfo>
 #include <QSet>
 
-#include <cerrno>
-#include <cstdio>
-
 namespace reports {
 
 namespace db = platform::db;
@@ -42,15 +39,6 @@ QString compareKey(const QString &text) {
 }
 
 bool isFile(const QString &path) { return QFileInfo(path).isFile(); }
-
-void renameFile(const QString &from, const QString &to) {
-    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
-        return;
-    const int err = errno;
-    if (err == EACCES || err == EPERM || err == EROFS)
-        throw core::FileError(70, QStringLiteral("Permission denied"));
-    throw core::FileError(75, QStringLiteral("Path/File access error"));
-}
 
 void message(const QString &text, const QString &title) {
     ui::msgBox(text, ui::Buttons::OK, ui::Icon::None, title);
@@ -99,7 +87,7 @@ void OrphanedPictures::moveAll(const QString &from, const QString &to, const QSt
         if (isFile(to + name))
             mCommon::KillFile(to + name);
         if (isFile(from + name))
-            renameFile(from + name, to + name);
+            pictures::renameOver(from + name, to + name);
     }
 }
 

@@ -34,15 +34,16 @@ int errorNumber(const std::exception &e) {
     return 0;
 }
 
-// The main grid's rows; a missing grid reads as a grid without a current row.
-db::Recordset &gridRows() {
+} // namespace
+
+ui::DataControl &mainGrid() {
     NameList *w = NameList::instance();
     if (!w || !w->Data1->recordset())
         throw db::DbError(db::err::NoCurrentRecord, QStringLiteral("No current record."));
-    return *w->Data1->recordset();
+    return *w->Data1;
 }
 
-} // namespace
+db::Recordset &mainGridRows() { return *mainGrid().recordset(); }
 
 bool RecordDisplay::Form_Load() {
     auto &s = core::g();
@@ -108,7 +109,7 @@ bool RecordDisplay::Form_Load() {
         if (s.EditingExistingRecord) {
             w_.cmdCategories->show();
             w_.cmdWebLookup->show();
-            db::Recordset &rows = gridRows();
+            db::Recordset &rows = mainGridRows();
             s.LocateCriteria = QStringLiteral("RecordID = ") + rows.value(QStringLiteral("RecordID")).toString();
             main->Data1->findFirst(s.LocateCriteria);
             MoveDataToForm();
@@ -157,7 +158,7 @@ bool RecordDisplay::Form_Load() {
 }
 
 void RecordDisplay::MoveDataToForm() {
-    db::Recordset &rows = gridRows();
+    db::Recordset &rows = mainGridRows();
     auto text = [&rows](const char *field) {
         return modMain::NullToEmpty(rows.value(QString::fromLatin1(field))).toString();
     };
@@ -228,7 +229,7 @@ void RecordDisplay::rememberStartValues() {
 
 QString RecordDisplay::storedValue(const QString &field) const {
     if (core::g().EditingExistingRecord)
-        return modMain::NullToEmpty(gridRows().value(field)).toString();
+        return modMain::NullToEmpty(mainGridRows().value(field)).toString();
     if (field == QLatin1String("Duration"))
         return w_.StartDuration;
     if (field == QLatin1String("PathName"))

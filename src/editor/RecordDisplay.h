@@ -4,7 +4,19 @@
 // sequence with its lose-changes questions and the grid finding a saved song again.
 #include <QString>
 
+namespace platform::db {
+class Recordset;
+}
+namespace platform::ui {
+class DataControl;
+}
+
 namespace editor {
+
+// The main grid's data control and its rows. A main window not loaded, or a grid without rows,
+// throws db::DbError 3021 "No current record.", as a grid without a current row does.
+platform::ui::DataControl &mainGrid();
+platform::db::Recordset &mainGridRows();
 
 class NameEdit;
 

@@ -4,6 +4,7 @@
 #include "core/SettingsRows.h"
 #include "core/modMain.h"
 #include "editor/NameEdit.h"
+#include "editor/RecordDisplay.h"
 #include "editor/SaveCommand.h"
 #include "import/SongFields.h"
 #include "platform/db/DbError.h"
@@ -34,14 +35,6 @@ QString withoutLeadingBlanks(const QString &text) {
     while (i < text.size() && text.at(i) == QLatin1Char(' '))
         ++i;
     return text.mid(i);
-}
-
-// The main grid's data control, with its rows.
-ui::DataControl &grid() {
-    NameList *main = NameList::instance();
-    if (!main || !main->Data1->recordset())
-        throw db::DbError(db::err::NoCurrentRecord, QStringLiteral("No current record."));
-    return *main->Data1;
 }
 
 void showError(const std::exception &e) {
@@ -169,7 +162,7 @@ void RecordNavigation::step(Step direction) {
     try {
         if (!leaveShownRecord())
             return;
-        ui::DataControl &data = grid();
+        ui::DataControl &data = mainGrid();
         db::Recordset &rows = *data.recordset();
         if (direction == Step::Next) {
             data.moveNext();
@@ -218,7 +211,7 @@ void RecordNavigation::cmdDelete_Click() {
         return;
     }
     try {
-        ui::DataControl &data = grid();
+        ui::DataControl &data = mainGrid();
         db::Recordset &rows = *data.recordset();
         const QString name = trimBlanks(modMain::NullToEmpty(rows.value(QStringLiteral("SongName"))).toString());
         if (ui::msgBox(QStringLiteral("Are you sure you want to delete this record?\r") + name, ui::Buttons::YesNo,
@@ -268,7 +261,7 @@ void RecordNavigation::cmdMakeDefault_Click() {
         return;
     }
     try {
-        writeTemplate(long(grid().recordset()->value(kRecordId).toLongLong()));
+        writeTemplate(long(mainGrid().recordset()->value(kRecordId).toLongLong()));
     } catch (const std::exception &e) {
         showError(e);
         return;

@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/modMain.h"
 #include "editor/NameEdit.h"
+#include "editor/RecordDisplay.h"
 #include "import/SongFields.h"
 #include "platform/db/LocaleDate.h"
 #include "songlist/NameList.h"
@@ -39,11 +40,7 @@ void RecordWrite::MoveFormToData() {
     auto rs = s.Db->openRecordset(QStringLiteral("tblContacts"), db::RecordsetType::Table);
     rs->setIndex(QStringLiteral("PrimaryKey"));
     if (s.EditingExistingRecord) {
-        auto *main = songlist::NameList::instance();
-        auto *grid = main ? main->Data1->recordset() : nullptr;
-        if (!grid)
-            throw db::DbError(db::err::NoCurrentRecord, QStringLiteral("No current record."));
-        rs->seek(QStringLiteral("="), {grid->value(QStringLiteral("RecordID"))});
+        rs->seek(QStringLiteral("="), {mainGridRows().value(QStringLiteral("RecordID"))});
         rs->edit(); // a song deleted meanwhile leaves no current record: 3021
     } else {
         rs->addNew();

@@ -5,6 +5,7 @@
 #include "core/mCommon.h"
 #include "core/modMain.h"
 #include "editor/NameEdit.h"
+#include "editor/RecordDisplay.h"
 #include "editor/SongFileMove.h"
 #include "import/SongFields.h"
 #include "platform/db/DbError.h"
@@ -25,18 +26,8 @@ using songlist::NameList;
 
 namespace {
 
-db::Recordset *gridRows() {
-    NameList *main = NameList::instance();
-    return main ? main->Data1->recordset() : nullptr;
-}
-
 // A field of the grid's current row, the edited song's stored value.
-QVariant stored(const char *field) {
-    db::Recordset *rows = gridRows();
-    if (!rows)
-        throw db::DbError(db::err::NoCurrentRecord, QStringLiteral("No current record."));
-    return rows->value(QString::fromLatin1(field));
-}
+QVariant stored(const char *field) { return mainGridRows().value(QString::fromLatin1(field)); }
 
 QString withoutLeadingBlanks(const QString &text) {
     qsizetype i = 0;

@@ -49,6 +49,14 @@ void goToRow() {
     currentId = window->Data1->recordset()->value(QStringLiteral("RecordID")).toLongLong();
 }
 
+// Steps a prepared statement once, reads every column of the row it finds, and resets it.
+void readRow(sqlite3_stmt *s) {
+    if (sqlite3_step(s) == SQLITE_ROW)
+        for (int i = 0; i < sqlite3_column_count(s); ++i)
+            benchmark::DoNotOptimize(sqlite3_column_text(s, i));
+    sqlite3_reset(s);
+}
+
 void closeEditor(editor::NameEdit *e) {
     core::g().RecordChanged = false;
     e->close();
@@ -122,10 +130,7 @@ void BM_PlainSqliteSameReads(benchmark::State &state) {
             benchmark::DoNotOptimize(sqlite3_column_text(lists, 0));
         sqlite3_reset(lists);
         sqlite3_bind_int64(row, 1, currentId);
-        if (sqlite3_step(row) == SQLITE_ROW)
-            for (int i = 0; i < sqlite3_column_count(row); ++i)
-                benchmark::DoNotOptimize(sqlite3_column_text(row, i));
-        sqlite3_reset(row);
+        readRow(row);
     }
     sqlite3_finalize(row);
     sqlite3_finalize(lists);
@@ -362,10 +367,7 @@ void BM_PlainSqliteNextBySongName(benchmark::State &state) {
     for (auto _ : state) {
         sqlite3_bind_text(next, 1, song.constData(), -1, SQLITE_STATIC);
         sqlite3_bind_int64(next, 2, id);
-        if (sqlite3_step(next) == SQLITE_ROW)
-            for (int i = 0; i < sqlite3_column_count(next); ++i)
-                benchmark::DoNotOptimize(sqlite3_column_text(next, i));
-        sqlite3_reset(next);
+        readRow(next);
     }
     sqlite3_finalize(next);
 }
@@ -379,10 +381,7 @@ void BM_PlainSqliteTemplateRow(benchmark::State &state) {
     sqlite3_prepare_v2(h, "SELECT * FROM tblContacts WHERE RecordID = ?", -1, &row, nullptr);
     for (auto _ : state) {
         sqlite3_bind_int64(row, 1, currentId);
-        if (sqlite3_step(row) == SQLITE_ROW)
-            for (int i = 0; i < sqlite3_column_count(row); ++i)
-                benchmark::DoNotOptimize(sqlite3_column_text(row, i));
-        sqlite3_reset(row);
+        readRow(row);
     }
     sqlite3_finalize(row);
 }

@@ -8,6 +8,8 @@
 #include "platform/ui/ScriptedPrompts.h"
 #include "songlist/NameList.h"
 
+#include "BenchMain.h"
+
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -118,13 +120,10 @@ private:
 // start() has set up the program; the session ends before the application does.
 inline int runMainWindowBenchmarks(int argc, char **argv, int songs,
                                    const std::function<void(MainWindowSession &)> &start) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-    QStandardPaths::setTestModeEnabled(true);
+    prepareOffscreen(config);
     QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Orvalis"));
-    QCoreApplication::setApplicationName(QStringLiteral("OrvalisBench"));
+    nameBenchApplication();
     {
         MainWindowSession session(songs);
         start(session);

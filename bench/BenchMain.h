@@ -13,16 +13,27 @@
 
 namespace bench {
 
+// Before the application is made: the offscreen platform, and settings in `config` instead of
+// the user's own.
+inline void prepareOffscreen(const QTemporaryDir &config) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    QStandardPaths::setTestModeEnabled(true);
+}
+
+// After the application is made: the names its settings are kept under.
+inline void nameBenchApplication() {
+    QCoreApplication::setOrganizationName(QStringLiteral("Orvalis"));
+    QCoreApplication::setApplicationName(QStringLiteral("OrvalisBench"));
+}
+
 // `beforeQuit` releases what the benchmarks kept (windows, catalogues) while the application
 // still stands.
 inline int runOffscreenBenchmarks(int argc, char **argv, const std::function<void()> &beforeQuit = {}) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-    QStandardPaths::setTestModeEnabled(true);
+    prepareOffscreen(config);
     QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Orvalis"));
-    QCoreApplication::setApplicationName(QStringLiteral("OrvalisBench"));
+    nameBenchApplication();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

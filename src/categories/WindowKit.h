@@ -17,13 +17,7 @@ class DataControl;
 namespace categories::kit {
 
 // A control of class T with its name as objectName, placed in twips on `parent`.
-template <class T, class... Args>
-T *make(QWidget *parent, const char *name, int left, int top, int width, int height, Args &&...args) {
-    auto *c = new T(std::forward<Args>(args)..., parent);
-    c->setObjectName(QString::fromLatin1(name));
-    platform::ui::placeTwips(c, left, top, width, height);
-    return c;
-}
+using platform::ui::make;
 
 // A grid on `data` that allows no typing, adding or deleting (arrow keys move between rows).
 platform::ui::DbGrid *readOnlyGrid(QWidget *parent, const char *name, platform::ui::DataControl *data, int left,

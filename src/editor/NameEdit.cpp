@@ -111,22 +111,17 @@ void NameEdit::setBoxText(QLineEdit *box, const QString &text) {
 int NameEdit::typingLimit(const QLineEdit *box) { return box->property(kLimit).toInt(); }
 
 void NameEdit::buildControls() {
-    auto make = [this](auto *w, const char *name, int left, int top, int width, int height) {
-        w->setObjectName(QString::fromLatin1(name));
-        ui::placeTwips(w, left, top, width, height);
-        return w;
-    };
     auto label = [&](const char *name, const char *caption, int left, int top, int width) {
-        return make(new QLabel(QString::fromUtf8(caption), this), name, left, top, width, 285);
+        return ui::named(new QLabel(QString::fromUtf8(caption), this), name, left, top, width, 285);
     };
     auto box = [&](const char *name, int limit, int left, int top, int width) {
-        auto *e = make(new QLineEdit(this), name, left, top, width, 300);
+        auto *e = ui::named(new QLineEdit(this), name, left, top, width, 300);
         e->setProperty(kLimit, limit);
         e->setMaxLength(limit > 0 ? limit : INT_MAX);
         return e;
     };
     auto button = [&](const char *name, const char *caption, int left, int top, int width) {
-        auto *b = make(new QPushButton(QString::fromUtf8(caption), this), name, left, top, width, 375);
+        auto *b = ui::named(new QPushButton(QString::fromUtf8(caption), this), name, left, top, width, 375);
         // Enter never presses a button of this window.
         b->setAutoDefault(false);
         b->setDefault(false);
@@ -157,7 +152,7 @@ void NameEdit::buildControls() {
     label("lblArtist", "Artist", L, y, 1300);
     txtArtist = box("txtArtist", 255, B, y, 5000);
     label("lblGenre", "Genre", 6700, y, 700);
-    cmbGenre = make(new QComboBox(this), "cmbGenre", 7400, y, 2750, 315);
+    cmbGenre = ui::named(new QComboBox(this), "cmbGenre", 7400, y, 2750, 315);
     cmbGenre->setEditable(true);
     cmbGenre->setInsertPolicy(QComboBox::NoInsert);
     cmbGenre->addItems(genreNames());
@@ -166,7 +161,7 @@ void NameEdit::buildControls() {
     label("lblComposer", "Composer", L, y, 1300);
     txtComposer = box("txtComposer", 255, B, y, 5000);
     label("lblRating", "Rating", 6700, y, 700);
-    cmbRating = make(new QComboBox(this), "cmbRating", 7400, y, 1400, 315);
+    cmbRating = ui::named(new QComboBox(this), "cmbRating", 7400, y, 1400, 315);
     cmbRating->addItems(ratingItems());
     cmbRating->setCurrentIndex(-1);
     y += 400;
@@ -212,7 +207,7 @@ void NameEdit::buildControls() {
     y += 400;
     lblNotesInstruction = label("lblNotesInstruction", "Double-click inside the text box to expand notes.", L, y, 6000);
     y += 300;
-    txtNotes = make(new QPlainTextEdit(this), "txtNotes", L, y, 6380, 1300);
+    txtNotes = ui::named(new QPlainTextEdit(this), "txtNotes", L, y, 6380, 1300);
     txtNotes->setTabChangesFocus(true);
     txtNotes->setProperty("Tag", QStringLiteral("txtNotes"));
 
@@ -251,18 +246,18 @@ void NameEdit::buildControls() {
     lblTodaysDate = label("lblTodaysDate", "", 8000, y, 3200);
 
     y = 6800;
-    ProperFlag = make(new QCheckBox(QStringLiteral("Capitalize"), this), "ProperFlag", L, y, 1500, 300);
+    ProperFlag = ui::named(new QCheckBox(QStringLiteral("Capitalize"), this), "ProperFlag", L, y, 1500, 300);
     ProperFlag->setToolTip(QStringLiteral("Capitalizes (as you type) first letter of each word in the Song Name, "
                                           "Artist, Composer, and Album fields."));
     ProperFlag->setChecked(true);
-    cmbHeader = make(new QComboBox(this), "cmbHeader", 1700, y, 2600, 315);
+    cmbHeader = ui::named(new QComboBox(this), "cmbHeader", 1700, y, 2600, 315);
     cmbHeader->setProperty("Tag", QStringLiteral("cmbHeader"));
     cmdAddToPlaylist = button("cmdAddToPlaylist", "Add to Play List", 4400, y - 30, 1700);
     txtSongAddedToPlaylist =
-        make(new QLineEdit(QStringLiteral("Song added to Play List"), this), "txtSongAddedToPlaylist", 6200, y, 2600, 300);
+        ui::named(new QLineEdit(QStringLiteral("Song added to Play List"), this), "txtSongAddedToPlaylist", 6200, y, 2600, 300);
     txtSongAddedToPlaylist->setReadOnly(true);
     txtSongAddedToPlaylist->hide();
-    ImageKeyboard = make(new QToolButton(this), "ImageKeyboard", 11250, y - 30, 600, 375);
+    ImageKeyboard = ui::named(new QToolButton(this), "ImageKeyboard", 11250, y - 30, 600, 375);
     ImageKeyboard->setText(QString(QChar(0x2328)));
     ImageKeyboard->setToolTip(QStringLiteral("Display On-Screen Keyboard"));
     ImageKeyboard->setFocusPolicy(Qt::NoFocus);

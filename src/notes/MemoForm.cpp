@@ -61,18 +61,13 @@ MemoForm::MemoForm()
 MemoForm::~MemoForm() = default;
 
 void MemoForm::buildControls() {
-    auto make = [this](auto *w, const char *name, int left, int top, int width, int height) {
-        w->setObjectName(QString::fromLatin1(name));
-        ui::placeTwips(w, left, top, width, height);
-        return w;
-    };
     auto button = [&](const char *name, const char *caption, int left, int top, int width) {
-        auto *b = make(new QPushButton(QString::fromUtf8(caption), this), name, left, top, width, 564);
+        auto *b = ui::named(new QPushButton(QString::fromUtf8(caption), this), name, left, top, width, 564);
         b->setAutoDefault(false);
         return b;
     };
     auto toggle = [&](const char *name, const QString &glyph, const char *tip, int left) {
-        auto *b = make(new QToolButton(this), name, left, 780, 375, 315);
+        auto *b = ui::named(new QToolButton(this), name, left, 780, 375, 315);
         b->setText(glyph);
         b->setToolTip(QString::fromUtf8(tip));
         b->setCheckable(true);
@@ -83,8 +78,8 @@ void MemoForm::buildControls() {
     QFont big = tahoma;
     big.setPointSizeF(10.5);
 
-    lblTitle = make(new QLabel(QStringLiteral("Note Title:"), this), "lblTitle", 384, 60, 1500, 255);
-    cmbTitle = make(new QComboBox(this), "cmbTitle", 324, 312, 7200, 360);
+    lblTitle = ui::named(new QLabel(QStringLiteral("Note Title:"), this), "lblTitle", 384, 60, 1500, 255);
+    cmbTitle = ui::named(new QComboBox(this), "cmbTitle", 324, 312, 7200, 360);
     cmbTitle->setEditable(true);
     cmbTitle->setInsertPolicy(QComboBox::NoInsert);
     cmbTitle->setFont(big);
@@ -112,7 +107,7 @@ void MemoForm::buildControls() {
     // Drawn like the toggles; its pressed state means nothing.
     cmdPicture = toggle("cmdPicture", QString(QChar(0x25A3)), "Insert Picture", 1632);
     cmdPicture->setCheckable(false);
-    lblFontColor = make(new QLabel(this), "lblFontColor", 2388, 780, 2280, 315);
+    lblFontColor = ui::named(new QLabel(this), "lblFontColor", 2388, 780, 2280, 315);
     QFont small = tahoma;
     small.setPointSizeF(8.25);
     lblFontColor->setFont(small);
@@ -124,7 +119,7 @@ void MemoForm::buildControls() {
     cmdFontColor = toggle("cmdFontColor", QStringLiteral("A"), "Font and color", 4704);
     cmdFontColor->setCheckable(false);
 
-    txtNotes = make(new platform::richtext::RichTextBox(this), "txtNotes", 360, 1116, 10056, 6000);
+    txtNotes = ui::named(new platform::richtext::RichTextBox(this), "txtNotes", 360, 1116, 10056, 6000);
     txtNotes->setFont(big);
     txtNotes->richDocument()->setDefaultFont(big);
 
@@ -134,7 +129,7 @@ void MemoForm::buildControls() {
     cmdExit = button("cmdExit", "&Exit", 5664, 7224, 1530);
     cmdExit->setToolTip(QStringLiteral("Save and Exit"));
     cmdAdd = button("cmdAdd", "Add New Note", 7524, 7224, 1530);
-    ImageKeyboard = make(new QToolButton(this), "ImageKeyboard", 360, 7224, 600, 375);
+    ImageKeyboard = ui::named(new QToolButton(this), "ImageKeyboard", 360, 7224, 600, 375);
     ImageKeyboard->setText(QString(QChar(0x2328)));
     ImageKeyboard->setFocusPolicy(Qt::NoFocus);
     resize(ui::twipsToPixelsX(10785), ui::twipsToPixelsY(8040));

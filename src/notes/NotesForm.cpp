@@ -39,21 +39,16 @@ NotesForm::NotesForm()
                                txtNotes->setTextCursor(c);
                            }}) {
     setWindowTitle(QStringLiteral("Notes"));
-    auto make = [this](auto *w, const char *name, int left, int top, int width, int height) {
-        w->setObjectName(QString::fromLatin1(name));
-        ui::placeTwips(w, left, top, width, height);
-        return w;
-    };
-    txtNotes = make(new QPlainTextEdit(this), "txtNotes", 375, 240, 8550, 4665);
+    txtNotes = ui::named(new QPlainTextEdit(this), "txtNotes", 375, 240, 8550, 4665);
     txtNotes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtNotes->setTabChangesFocus(true);
-    cmdExit = make(new QPushButton(QStringLiteral("&Exit"), this), "cmdExit", 3900, 4980, 1530, 564);
-    cmdFindNext = make(new QPushButton(QStringLiteral("Find Next"), this), "cmdFindNext", 6900, 4968, 1008, 564);
+    cmdExit = ui::named(new QPushButton(QStringLiteral("&Exit"), this), "cmdExit", 3900, 4980, 1530, 564);
+    cmdFindNext = ui::named(new QPushButton(QStringLiteral("Find Next"), this), "cmdFindNext", 6900, 4968, 1008, 564);
     cmdFindNext->setEnabled(false);
-    cmdFind = make(new QPushButton(QStringLiteral("Find"), this), "cmdFind", 7920, 4968, 1008, 564);
+    cmdFind = ui::named(new QPushButton(QStringLiteral("Find"), this), "cmdFind", 7920, 4968, 1008, 564);
     for (QPushButton *b : {cmdExit, cmdFindNext, cmdFind})
         b->setAutoDefault(false);
-    ImageKeyboard = make(new QToolButton(this), "ImageKeyboard", 375, 4980, 600, 375);
+    ImageKeyboard = ui::named(new QToolButton(this), "ImageKeyboard", 375, 4980, 600, 375);
     ImageKeyboard->setText(QString(QChar(0x2328)));
     ImageKeyboard->setFocusPolicy(Qt::NoFocus);
     resize(ui::twipsToPixelsX(9345), ui::twipsToPixelsY(5775));

@@ -350,12 +350,27 @@ QString folderFileName(const platform::shell::ShellFolder &folder, const platfor
     return (name + ext).left(255);
 }
 
-void noSongsFound() {
+// Writes a folder's songs as the temporary play list and closes the progress window. With no
+// song found it says so, closes the player and returns false; else the player is to play the list.
+bool writeFolderList(const QStringList &lines) {
+    PlayListFile::write(tempListPath(), lines);
+    unloadProgress();
+    if (lines.isEmpty()) {
+        ui::setMousePointer(ui::MousePointer::Default);
+        ui::msgBox(QStringLiteral("No music files found in this folder."), ui::Buttons::OK, ui::Icon::Exclamation,
+                   QStringLiteral("No songs found to play"));
+        g().PlayFromFolder = true;
+        closePlayer(true);
+        return false;
+    }
+    g().PlayPath = tempListPath();
+    return true;
+}
+
+void showFolderError(const std::exception &e) {
     ui::setMousePointer(ui::MousePointer::Default);
-    ui::msgBox(QStringLiteral("No music files found in this folder."), ui::Buttons::OK, ui::Icon::Exclamation,
-               QStringLiteral("No songs found to play"));
-    g().PlayFromFolder = true;
-    closePlayer(true);
+    unloadProgress();
+    ui::msgBox(db::errorText(e), ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("Play Folder Error"));
 }
 
 // Asks for the folder; empty when cancelled.
@@ -392,22 +407,15 @@ void mnuPlayFolder_Click() {
                 lines << songs.last().path;
             }
         }
-        PlayListFile::write(tempListPath(), lines);
-        unloadProgress();
-        if (songs.isEmpty()) {
-            noSongsFound();
+        if (!writeFolderList(lines))
             return;
-        }
-        s.PlayPath = tempListPath();
         s.PlayCaption = QStringLiteral("All Songs in Folder");
         PlayForm *p = handTo(songs);
         s.PlayCaption = folderPath;
         p->lblNumSongs->setText(QStringLiteral("Number of songs: %1").arg(p->lbSongs->count()));
         showPlayer(p);
     } catch (const std::exception &e) {
-        ui::setMousePointer(ui::MousePointer::Default);
-        unloadProgress();
-        ui::msgBox(db::errorText(e), ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("Play Folder Error"));
+        showFolderError(e);
     }
 }
 
@@ -447,13 +455,8 @@ void mnuPlayFolderAndSubfolders_Click() {
                 lines << songs.last().path;
             }
         }
-        PlayListFile::write(tempListPath(), lines);
-        unloadProgress();
-        if (songs.isEmpty()) {
-            noSongsFound();
+        if (!writeFolderList(lines))
             return;
-        }
-        s.PlayPath = tempListPath();
         s.PlayCaption = folderPath;
         PlayForm *p = handTo(songs);
         p->lbSongs->setCurrentRow(0);
@@ -461,9 +464,7 @@ void mnuPlayFolderAndSubfolders_Click() {
         p->lblNumSongs->setText(QStringLiteral("Number of songs: %1").arg(p->lbSongs->count()));
         showPlayer(p);
     } catch (const std::exception &e) {
-        ui::setMousePointer(ui::MousePointer::Default);
-        unloadProgress();
-        ui::msgBox(db::errorText(e), ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("Play Folder Error"));
+        showFolderError(e);
     }
 }
 

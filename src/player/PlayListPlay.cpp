@@ -35,7 +35,6 @@ namespace {
 
 const QString kNoFilesTitle = QStringLiteral("No music files found for these songs");
 
-QString textOf(const QVariant &v) { return v.isNull() ? QString() : v.toString(); }
 
 // A track the player can play: its file is there and the path names a file, not a folder.
 bool playableTrack(const QString &path) {

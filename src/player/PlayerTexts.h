@@ -4,8 +4,12 @@
 // and the temporary play list.
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 namespace player {
+
+// A field's text, empty for Null.
+inline QString textOf(const QVariant &v) { return v.isNull() ? QString() : v.toString(); }
 
 // Title " <> " artist, or the title alone when the artist is empty.
 QString songText(const QString &title, const QString &artist);

@@ -14,6 +14,7 @@
 #include "player/PlayListStore.h"
 #include "player/frmPlayListDetail.h"
 #include "player/frmPlayListHeader.h"
+#include "player/PlayerTexts.h"
 #include "songlist/NameList.h"
 #include "songlist/OtherWindows.h"
 #include "songlist/SortOrders.h"
@@ -40,7 +41,6 @@ namespace db = platform::db;
 namespace {
 const QString kAddSongHint = QStringLiteral("Press the Add Song button to add this song, or choose another play list.");
 
-QString textOf(const QVariant &v) { return v.isNull() ? QString() : v.toString(); }
 
 db::Recordset *mainGridRecordset() {
     auto *main = songlist::NameList::instance();
@@ -69,27 +69,22 @@ void frmPlayList::buildControls() {
     auto *client = new QWidget(this);
     layout->addWidget(client);
 
-    auto make = [&](auto *w, const char *name, int l, int t, int wd, int h) {
-        w->setObjectName(QString::fromLatin1(name));
-        ui::placeTwips(w, l, t, wd, h);
-        return w;
-    };
     auto label = [&](const char *name, const QString &text, int l, int t, int wd, int h) {
-        return make(new QLabel(text, client), name, l, t, wd, h);
+        return ui::named(new QLabel(text, client), name, l, t, wd, h);
     };
     auto button = [&](const char *name, const QString &text, int l, int t, int wd, int h) {
-        auto *b = make(new QPushButton(text, client), name, l, t, wd, h);
+        auto *b = ui::named(new QPushButton(text, client), name, l, t, wd, h);
         b->setAutoDefault(false);
         return b;
     };
 
     Label2 = label("Label2", QStringLiteral("Play Lists:"), 120, 120, 1500, 255);
-    cmbHeader = make(new QComboBox(client), "cmbHeader", 120, 380, 4200, 315);
+    cmbHeader = ui::named(new QComboBox(client), "cmbHeader", 120, 380, 4200, 315);
     lblInstructions = label("lblInstructions", QStringLiteral("Select a play list from this drop-down list."), 4440,
                             400, 3600, 255);
     Label1 = label("Label1", QStringLiteral("Songs:"), 120, 800, 1500, 255);
     lblNumSongs = label("lblNumSongs", QString(), 4440, 800, 3000, 255);
-    lbDetail = make(new ui::DragListWidget(client), "lbDetail", 120, 1060, 7800, 4600);
+    lbDetail = ui::named(new ui::DragListWidget(client), "lbDetail", 120, 1060, 7800, 4600);
     Label3 = label("Label3", QString(), 120, 5720, 7800, 480);
     Label3->setWordWrap(true);
     lblSongTitle = label("lblSongTitle", QString(), 120, 6240, 7800, 255);

@@ -8,6 +8,7 @@
 #include "player/PlayListErrors.h"
 #include "player/PlayListStore.h"
 #include "player/frmPlayList.h"
+#include "player/PlayerTexts.h"
 
 #include <QDateTime>
 #include <QLabel>
@@ -20,28 +21,19 @@ using core::g;
 namespace ui = platform::ui;
 namespace db = platform::db;
 
-namespace {
-QString textOf(const QVariant &v) { return v.isNull() ? QString() : v.toString(); }
-} // namespace
-
 frmPlayListDetail::frmPlayListDetail(QWidget *parent) : Form<QDialog>(parent) {
     setWindowTitle(QStringLiteral("Play List Song"));
-    auto make = [&](auto *w, const char *name, int l, int t, int wd, int h) {
-        w->setObjectName(QString::fromLatin1(name));
-        ui::placeTwips(w, l, t, wd, h);
-        return w;
-    };
-    lblSongName = make(new QLabel(QStringLiteral("Song Name"), this), "lblSongName", 120, 120, 1400, 255);
-    txtSongName = make(new QLineEdit(this), "txtSongName", 1560, 120, 5400, 315);
-    lblArtistName = make(new QLabel(QStringLiteral("Artist Name"), this), "lblArtistName", 120, 540, 1400, 255);
-    txtArtistName = make(new QLineEdit(this), "txtArtistName", 1560, 540, 5400, 315);
-    lblFileName = make(new QLabel(QStringLiteral("File Name"), this), "lblFileName", 120, 960, 1400, 255);
-    txtFileName = make(new QLineEdit(this), "txtFileName", 1560, 960, 4200, 315);
-    cmdBrowse = make(new QPushButton(QStringLiteral("&Browse..."), this), "cmdBrowse", 5880, 940, 1080, 355);
-    lblNotes = make(new QLabel(QStringLiteral("Notes"), this), "lblNotes", 120, 1380, 1400, 255);
-    txtNotes = make(new QLineEdit(this), "txtNotes", 1560, 1380, 5400, 315);
-    cmdOK = make(new QPushButton(QStringLiteral("&OK"), this), "cmdOK", 2400, 1900, 1200, 372);
-    cmdCancel = make(new QPushButton(QStringLiteral("&Cancel"), this), "cmdCancel", 3840, 1900, 1200, 372);
+    lblSongName = ui::named(new QLabel(QStringLiteral("Song Name"), this), "lblSongName", 120, 120, 1400, 255);
+    txtSongName = ui::named(new QLineEdit(this), "txtSongName", 1560, 120, 5400, 315);
+    lblArtistName = ui::named(new QLabel(QStringLiteral("Artist Name"), this), "lblArtistName", 120, 540, 1400, 255);
+    txtArtistName = ui::named(new QLineEdit(this), "txtArtistName", 1560, 540, 5400, 315);
+    lblFileName = ui::named(new QLabel(QStringLiteral("File Name"), this), "lblFileName", 120, 960, 1400, 255);
+    txtFileName = ui::named(new QLineEdit(this), "txtFileName", 1560, 960, 4200, 315);
+    cmdBrowse = ui::named(new QPushButton(QStringLiteral("&Browse..."), this), "cmdBrowse", 5880, 940, 1080, 355);
+    lblNotes = ui::named(new QLabel(QStringLiteral("Notes"), this), "lblNotes", 120, 1380, 1400, 255);
+    txtNotes = ui::named(new QLineEdit(this), "txtNotes", 1560, 1380, 5400, 315);
+    cmdOK = ui::named(new QPushButton(QStringLiteral("&OK"), this), "cmdOK", 2400, 1900, 1200, 372);
+    cmdCancel = ui::named(new QPushButton(QStringLiteral("&Cancel"), this), "cmdCancel", 3840, 1900, 1200, 372);
     for (QPushButton *b : {cmdBrowse, cmdOK, cmdCancel})
         b->setAutoDefault(false);
     ui::setClientSizeTwips(this, 7100, 2450);

@@ -6,6 +6,7 @@
 #include "player/PlayListErrors.h"
 #include "player/PlayListStore.h"
 #include "player/frmPlayList.h"
+#include "player/PlayerTexts.h"
 
 #include <QComboBox>
 #include <QDateTime>
@@ -19,24 +20,15 @@ using core::g;
 namespace ui = platform::ui;
 namespace db = platform::db;
 
-namespace {
-QString textOf(const QVariant &v) { return v.isNull() ? QString() : v.toString(); }
-} // namespace
-
 frmPlayListHeader::frmPlayListHeader(QWidget *parent) : Form<QDialog>(parent) {
     setWindowTitle(QStringLiteral("Play List Header"));
-    auto make = [&](auto *w, const char *name, int l, int t, int wd, int h) {
-        w->setObjectName(QString::fromLatin1(name));
-        ui::placeTwips(w, l, t, wd, h);
-        return w;
-    };
-    lblPlayListName = make(new QLabel(QStringLiteral("Play List Name"), this), "lblPlayListName", 120, 120, 1500, 255);
-    txtPlayListName = make(new QLineEdit(this), "txtPlayListName", 1680, 120, 4800, 315);
-    lblNotes = make(new QLabel(QStringLiteral("Notes"), this), "lblNotes", 120, 540, 1500, 255);
-    txtNotes = make(new QLineEdit(this), "txtNotes", 1680, 540, 4800, 315);
-    cmdOK = make(new QPushButton(QStringLiteral("&OK"), this), "cmdOK", 120, 1060, 2000, 372);
-    cmdClose = make(new QPushButton(QStringLiteral("&Cancel"), this), "cmdClose", 2280, 1060, 1400, 372);
-    cmdDelete = make(new QPushButton(QStringLiteral("&Delete Play List"), this), "cmdDelete", 3840, 1060, 2000, 372);
+    lblPlayListName = ui::named(new QLabel(QStringLiteral("Play List Name"), this), "lblPlayListName", 120, 120, 1500, 255);
+    txtPlayListName = ui::named(new QLineEdit(this), "txtPlayListName", 1680, 120, 4800, 315);
+    lblNotes = ui::named(new QLabel(QStringLiteral("Notes"), this), "lblNotes", 120, 540, 1500, 255);
+    txtNotes = ui::named(new QLineEdit(this), "txtNotes", 1680, 540, 4800, 315);
+    cmdOK = ui::named(new QPushButton(QStringLiteral("&OK"), this), "cmdOK", 120, 1060, 2000, 372);
+    cmdClose = ui::named(new QPushButton(QStringLiteral("&Cancel"), this), "cmdClose", 2280, 1060, 1400, 372);
+    cmdDelete = ui::named(new QPushButton(QStringLiteral("&Delete Play List"), this), "cmdDelete", 3840, 1060, 2000, 372);
     for (QPushButton *b : {cmdOK, cmdClose, cmdDelete})
         b->setAutoDefault(false);
     ui::setClientSizeTwips(this, 6600, 1560);

@@ -21,13 +21,7 @@ void registerCleanupWindows();
 namespace cleanup {
 
 // A control of class T with its name as objectName, placed in twips on `parent`.
-template <class T, class... Args>
-T *make(QWidget *parent, const char *name, int left, int top, int width, int height, Args &&...args) {
-    auto *c = new T(std::forward<Args>(args)..., parent);
-    c->setObjectName(QString::fromLatin1(name));
-    platform::ui::placeTwips(c, left, top, width, height);
-    return c;
-}
+using platform::ui::make;
 
 // The common frame of the clean-up windows: no help button, the title, the client size in
 // twips and the Arial face.

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <utility>
 
 namespace platform::ui {
 
@@ -33,6 +34,18 @@ double pixelsToTwipsY(int pixels);
 QRect twipsRect(int left, int top, int width, int height);
 // Places a control (relative to its parent) from twips.
 void placeTwips(QWidget *w, int left, int top, int width, int height);
+// Names a control (its objectName, by which windows and tests find it) and places it in twips.
+template <class W>
+W *named(W *w, const char *name, int left, int top, int width, int height) {
+    w->setObjectName(QString::fromLatin1(name));
+    placeTwips(w, left, top, width, height);
+    return w;
+}
+// A new control of class T on `parent`, named and placed in twips; `args` go before the parent.
+template <class T, class... Args>
+T *make(QWidget *parent, const char *name, int left, int top, int width, int height, Args &&...args) {
+    return named(new T(std::forward<Args>(args)..., parent), name, left, top, width, height);
+}
 // Gives a window a fixed client area of the given twips.
 void setClientSizeTwips(QWidget *w, int width, int height);
 

@@ -3,6 +3,7 @@
 // must return, and what it returns must fit in the bytes it was given. This file is also built
 // alone with AddressSanitizer and UndefinedBehaviorSanitizer (tests.cmake), so it uses no
 // fixture class and nothing but the readers.
+#include "common/TestRng.h"
 #include "import/ModM4ATags.h"
 #include "import/Module1.h"
 #include "import/TagBytes.h"
@@ -21,19 +22,7 @@ using namespace tagbytes;
 
 namespace {
 
-// A fixed-seed generator, so every run feeds the same mutations.
-class Rng {
-public:
-    explicit Rng(quint64 seed) : s_(seed) {}
-    quint32 next() {
-        s_ = s_ * 6364136223846793005ULL + 1442695040888963407ULL;
-        return quint32(s_ >> 33);
-    }
-    quint32 below(quint32 n) { return n == 0 ? 0 : next() % n; }
-
-private:
-    quint64 s_;
-};
+using testenv::Rng;
 
 QByteArray mutate(QByteArray b, Rng &r) {
     if (b.isEmpty())

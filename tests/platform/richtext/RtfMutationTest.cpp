@@ -4,6 +4,7 @@
 // survive our own writing: reading that back gives the same text, and writing it again the
 // same bytes. This file is also built alone with AddressSanitizer and
 // UndefinedBehaviorSanitizer (tests.cmake), so it needs nothing but the reader and writer.
+#include "common/TestRng.h"
 #include "platform/richtext/RtfReader.h"
 #include "platform/richtext/RtfWriter.h"
 
@@ -28,18 +29,7 @@ void ensureApplication() {
     static QGuiApplication app(argc, argv);
 }
 
-class Rng {
-public:
-    explicit Rng(quint64 seed) : s_(seed) {}
-    quint32 next() {
-        s_ = s_ * 6364136223846793005ULL + 1442695040888963407ULL;
-        return quint32(s_ >> 33);
-    }
-    quint32 below(quint32 n) { return n == 0 ? 0 : next() % n; }
-
-private:
-    quint64 s_;
-};
+using testenv::Rng;
 
 QByteArray mutate(QByteArray b, Rng &r) {
     if (b.isEmpty())

@@ -29,11 +29,6 @@ namespace {
 
 const QString kCategoriesSql = QStringLiteral("Select * from tblCategoryDesc Order By CategoryDesc");
 
-// Puts the pointer back to normal when the command ends, however it ends.
-struct NormalPointerAtEnd {
-    ~NormalPointerAtEnd() { ui::setMousePointer(ui::MousePointer::Default); }
-};
-
 } // namespace
 
 CategoryForm::CategoryForm(QWidget *parent) : Form<QDialog>(parent) {
@@ -124,7 +119,7 @@ void CategoryForm::cmdSelected_Click() {
     auto *w = songlist::NameList::instance();
     if (!w)
         return;
-    NormalPointerAtEnd pointer;
+    ui::DefaultPointerAtEnd pointer;
     w->cmdShowArtistSongs->setText(QString());
     ui::setMousePointer(ui::MousePointer::Hourglass);
     if (!hasRows()) {

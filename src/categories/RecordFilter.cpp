@@ -16,12 +16,6 @@ namespace categories {
 namespace db = platform::db;
 namespace ui = platform::ui;
 
-namespace {
-struct NormalPointerAtEnd {
-    ~NormalPointerAtEnd() { ui::setMousePointer(ui::MousePointer::Default); }
-};
-} // namespace
-
 RecordFilter::RecordFilter(songlist::NameList &w) : w_(w), saved_(songlist::RecordSourceParts::capture()) {
     core::g().SavedRecordSource = w_.Data1->recordSource();
 }
@@ -41,7 +35,7 @@ void RecordFilter::restoreView() {
 
 RecordFilter::Result RecordFilter::apply(const QString &criteriaText) {
     auto &s = core::g();
-    NormalPointerAtEnd pointer;
+    ui::DefaultPointerAtEnd pointer;
     ui::setMousePointer(ui::MousePointer::Hourglass);
     if (criteriaText.isEmpty()) {
         s.CriteriaClause.clear();

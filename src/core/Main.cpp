@@ -172,11 +172,6 @@ Opening openDatabase() {
     return Opening::Opened;
 }
 
-// Puts the normal pointer back on every way out of the opening.
-struct PointerGuard {
-    ~PointerGuard() { ui::setMousePointer(ui::MousePointer::Default); }
-};
-
 enum class Handled { Retry, Quiet, Fatal };
 
 // The error handler: a damaged file gets one repair offer per run; anything else is shown.
@@ -220,7 +215,7 @@ StartResult openCatalogue(bool &repairTried) {
                 closeCatalogue();
                 return finish(StartResult::Ended);
             }
-            PointerGuard pointer;
+            ui::DefaultPointerAtEnd pointer;
             ui::setMousePointer(ui::MousePointer::Hourglass);
             try {
                 core::createDuplicateQueries(*s.Db);

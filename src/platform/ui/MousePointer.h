@@ -20,4 +20,12 @@ private:
     MousePointer previous_;
 };
 
+// Puts the default pointer back when it goes out of scope, however the command ends.
+struct DefaultPointerAtEnd {
+    DefaultPointerAtEnd() = default;
+    DefaultPointerAtEnd(const DefaultPointerAtEnd &) = delete;
+    DefaultPointerAtEnd &operator=(const DefaultPointerAtEnd &) = delete;
+    ~DefaultPointerAtEnd() { setMousePointer(MousePointer::Default); }
+};
+
 } // namespace platform::ui

@@ -1,6 +1,7 @@
 #include "editor/EditorText.h"
 
 #include "import/SongFields.h"
+#include "platform/db/LocaleDate.h"
 
 #include <QLocale>
 
@@ -37,8 +38,11 @@ QString dateBoxText(const QVariant &value) {
     if (!dt.isValid())
         return value.toString();
     QString out = shortDate(dt.date());
-    if (dt.time() != QTime(0, 0))
-        out += QLatin1Char(' ') + QLocale().toString(dt.time(), QLocale::ShortFormat);
+    const QTime t = dt.time();
+    if (t.second() != 0) // the short time would drop them, and the save with it
+        out += QLatin1Char(' ') + QLocale().toString(t, platform::db::LocaleDate::secondsTimeFormat(QLocale()));
+    else if (t != QTime(0, 0))
+        out += QLatin1Char(' ') + QLocale().toString(t, QLocale::ShortFormat);
     return out;
 }
 

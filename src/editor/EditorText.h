@@ -11,7 +11,7 @@ namespace editor {
 // another century when the box is saved (1925 shown as "25" comes back as 2025).
 QString shortDate(const QDate &date);
 // A stored date as a box shows it: the short date, followed by the time when it is not
-// midnight. Null gives "", a text that is not a date is shown as it stands.
+// midnight, with its seconds when they are not zero. Null gives "", a text that is not a date is shown as it stands.
 QString dateBoxText(const QVariant &value);
 // Date and time, as the "Last updated" label shows them ("" for Null).
 QString dateTimeText(const QVariant &value);

@@ -1,6 +1,7 @@
 #include "editor/NameEdit.h"
 
 #include "core/AppState.h"
+#include "core/modMain.h"
 #include "editor/FieldRules.h"
 #include "editor/PictureSlots.h"
 #include "editor/RecordDisplay.h"
@@ -26,6 +27,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QToolButton>
 #include <climits>
 
@@ -406,9 +408,18 @@ QString NameEdit::storedValue(const QString &field) { return RecordDisplay(*this
 void NameEdit::Form_Unload(bool &Cancel) { RecordDisplay(*this).Form_Unload(Cancel); }
 
 QString NameEdit::notesText() const {
-    QString text = txtNotes->toPlainText(); // the box keeps every line break as LF
-    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    // The raw text keeps non-breaking spaces and line separators; only the box's paragraph
+    // ends (whatever line break they came from) become CR LF.
+    QString text = txtNotes->document()->toRawText();
+    if (const auto stored = GivenNotes.storedIfShown(text))
+        return modMain::NullToEmpty(*stored).toString();
+    text.replace(QChar::ParagraphSeparator, QLatin1String("\r\n"));
     return text;
+}
+
+void NameEdit::showNotes(const QVariant &stored) {
+    txtNotes->setPlainText(modMain::NullToEmpty(stored).toString());
+    GivenNotes = {txtNotes->document()->toRawText(), stored};
 }
 
 // ============================================================================ save

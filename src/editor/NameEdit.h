@@ -12,6 +12,8 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
+#include <optional>
 
 class QAction;
 class QCheckBox;
@@ -89,6 +91,17 @@ public:
     // with and put back (a new record has no stored row of its own).
     QString StartDuration;
     QString StartPathName;
+    // What showing a record put into a box, and the stored value it stands for. A box that still
+    // holds that text is written back as the stored value, so a save changes nothing the user
+    // did not touch (a date's seconds, the line ends and blanks of the notes).
+    struct GivenValue {
+        QString shown;
+        QVariant stored;
+        std::optional<QVariant> storedIfShown(const QString &now) const {
+            return now == shown ? std::optional<QVariant>(stored) : std::nullopt;
+        }
+    };
+    GivenValue GivenPurchaseDate, GivenDate2, GivenNotes;
     // A write reached the row (set by MoveFormToData, cleared when a duplicate ID refuses the
     // save); kept from one opening to the next.
     static inline bool RecordWritten = false;
@@ -108,8 +121,11 @@ public:
     QString storedValue(const QString &field);
     // The close sequence; Cancel = true keeps the window open.
     void Form_Unload(bool &Cancel);
-    // The notes as the catalogue keeps them: lines ended by CR LF.
+    // The notes as the catalogue keeps them: the stored text itself while the box still holds
+    // what it was given, else the box's text with its paragraph ends as CR LF.
     QString notesText() const;
+    // Puts a stored notes text into the box and remembers it for notesText().
+    void showNotes(const QVariant &stored);
 
     // ---- save ----------------------------------------------------------------------------------
     // Writes the boxes into the catalogue row (no checks of its own).

@@ -139,6 +139,7 @@ bool RecordDisplay::Form_Load() {
                     NameEdit::setBoxText(w_.txtBPM, QString());
                     w_.cmbGenre->setCurrentIndex(-1);
                     w_.cmbGenre->setEditText(QString());
+                    w_.lblDateUpdated->clear(); // a new record was never updated
                 }
             }
         }
@@ -200,9 +201,14 @@ void RecordDisplay::MoveDataToForm() {
     NameEdit::setBoxText(w_.txtFileSize, text("FileSize"));
     combo(w_.cmbRating, "Rating");
     NameEdit::setBoxText(w_.txtYear, text("Year"));
-    NameEdit::setBoxText(w_.txtPurchaseDate, dateBoxText(rows.value(QStringLiteral("PurchaseDate"))));
+    auto date = [&rows](QLineEdit *box, NameEdit::GivenValue &given, const char *field) {
+        const QVariant stored = rows.value(QString::fromLatin1(field));
+        given = {dateBoxText(stored), stored};
+        NameEdit::setBoxText(box, given.shown);
+    };
+    date(w_.txtPurchaseDate, w_.GivenPurchaseDate, "PurchaseDate");
     NameEdit::setBoxText(w_.txtDate2_Desc, text("Date2_Desc"));
-    NameEdit::setBoxText(w_.txtDate2, dateBoxText(rows.value(QStringLiteral("Date2"))));
+    date(w_.txtDate2, w_.GivenDate2, "Date2");
     NameEdit::setBoxText(w_.txtMiscField1_Desc, text("MiscField1_Desc"));
     NameEdit::setBoxText(w_.txtMiscField1, text("MiscField1"));
     NameEdit::setBoxText(w_.txtMiscField2_Desc, text("MiscField2_Desc"));
@@ -213,7 +219,7 @@ void RecordDisplay::MoveDataToForm() {
     w_.lblDateUpdated->setText(dateTimeText(rows.value(QStringLiteral("DateUpdated"))));
     for (int i = 0; i < 8; ++i)
         NameEdit::setBoxText(w_.txtPicFile[i], text(QStringLiteral("PicturePath%1").arg(i + 1).toLatin1().constData()));
-    w_.txtNotes->setPlainText(text("Notes"));
+    w_.showNotes(rows.value(QStringLiteral("Notes")));
 
     const bool noFolder = w_.txtPathName->text().isEmpty();
     w_.cmdBrowsePath->setText(noFolder ? QStringLiteral("Browse") : QStringLiteral("Move"));

@@ -15,6 +15,7 @@
 #include "songlist/ShowCategoryAssign.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -118,6 +119,7 @@ void RecordNavigation::cmdAddNew_Click() {
             w_.cmbGenre->setEditText(QString());
             s.RecordChanged = false;
         }
+        w_.lblDateUpdated->clear(); // neither the previous song's nor the template's
         w_.rememberStartValues();
         w_.txtSongName->setFocus();
     } catch (const std::exception &e) {

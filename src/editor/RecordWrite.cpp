@@ -6,6 +6,7 @@
 #include "editor/RecordDisplay.h"
 #include "import/SongFields.h"
 #include "platform/db/LocaleDate.h"
+#include "platform/db/Recordset.h"
 #include "songlist/NameList.h"
 #include "platform/ui/DataControl.h"
 
@@ -18,13 +19,14 @@ namespace editor {
 namespace db = platform::db;
 using import::trimBlanks;
 
-std::optional<QString> RecordWrite::trackNumber(const QString &trackText) {
+std::optional<double> RecordWrite::trackNumber(const QString &trackText) {
+    // The field's own reading decides, so a text taken for a number is one the field stores.
     const QString t = trimBlanks(trackText);
-    if (import::isNumeric(t))
-        return t;
-    if (import::isNumeric(t.left(2)))
-        return t.left(2);
-    return std::nullopt;
+    if (t.isEmpty())
+        return std::nullopt;
+    if (const auto n = db::numberFromText(t))
+        return n;
+    return db::numberFromText(t.left(2));
 }
 
 QVariant RecordWrite::dateValue(const QString &text) {
@@ -67,9 +69,10 @@ void RecordWrite::MoveFormToData() {
     set("FileName", w_.txtFileName->text());
     set("Rating", modMain::EmptyToNull(w_.cmbRating->currentText()));
     set("Year", trimmed(w_.txtYear));
-    set("PurchaseDate", dateValue(w_.txtPurchaseDate->text()));
+    set("PurchaseDate", w_.GivenPurchaseDate.storedIfShown(w_.txtPurchaseDate->text())
+                            .value_or(dateValue(w_.txtPurchaseDate->text())));
     set("Date2_Desc", w_.txtDate2_Desc->text());
-    set("Date2", dateValue(w_.txtDate2->text()));
+    set("Date2", w_.GivenDate2.storedIfShown(w_.txtDate2->text()).value_or(dateValue(w_.txtDate2->text())));
     set("MiscField1_Desc", w_.txtMiscField1_Desc->text());
     set("MiscField1", w_.txtMiscField1->text());
     set("MiscField2_Desc", w_.txtMiscField2_Desc->text());

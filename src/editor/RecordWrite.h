@@ -20,9 +20,10 @@ public:
     // the database reach the caller; nothing is stored then.
     void MoveFormToData();
 
-    // The TrackNum a track text gives: the trimmed text when it is a number, else its first two
-    // characters when they are, else none (the field is left as it is).
-    static std::optional<QString> trackNumber(const QString &trackText);
+    // The TrackNum a track text gives: the trimmed text when the database reads it as a number,
+    // else its first two characters when it reads them as one, else none (the field is left as
+    // it is).
+    static std::optional<double> trackNumber(const QString &trackText);
     // A date box's value: Null when empty, the date the box's check reads, or the text itself
     // (which the database then refuses) when it reads no date.
     static QVariant dateValue(const QString &text);

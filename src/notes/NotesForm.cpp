@@ -5,6 +5,7 @@
 #include "platform/ui/OnScreenKeyboard.h"
 
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextCursor>
@@ -66,7 +67,8 @@ void NotesForm::Form_Load() {
     auto &s = g();
     const bool kept = s.RecordChanged;
     const QPlainTextEdit *source = editorNotes();
-    txtNotes->setPlainText(source ? source->toPlainText() : QString());
+    // The raw text, so non-breaking spaces and line separators pass both ways unchanged.
+    txtNotes->setPlainText(source ? source->document()->toRawText() : QString());
     s.RecordChanged = kept;
 
     // A top of 0 (never closed) or of 10 twips (the tablet placement) places the window afresh;
@@ -100,7 +102,7 @@ void NotesForm::formUnload() {
     finder.FindText.clear();
     if (s.RecordChanged)
         if (QPlainTextEdit *target = editorNotes())
-            target->setPlainText(txtNotes->toPlainText());
+            target->setPlainText(txtNotes->document()->toRawText());
 }
 
 void NotesForm::closeEvent(QCloseEvent *e) {

@@ -88,6 +88,22 @@ TEST_F(NavigationTest, AddNewFromTheTemplateKeepsAllButNameIdBpmAndGenreAndMoves
     EXPECT_EQ(field(full, QStringLiteral("SongName")).toString(), QStringLiteral("Full Song"));
 }
 
+TEST_F(NavigationTest, ANewRecordShowsNoLastUpdatedTime) {
+    const long full = idOf(QStringLiteral("Full Song"));
+    const std::function<void()> ways[] = {
+        [&] { setTemplate(full); edit(0); },                                    // opened to add, from the template
+        [&] { setTemplate(0); edit(full); e->cmdAddNew_Click(); },              // Add New, blank
+        [&] { setTemplate(full); edit(idOf(QStringLiteral("Plain One"))); e->cmdAddNew_Click(); }, // from the template
+    };
+    for (const auto &way : ways) {
+        core::g().Db->execute(QStringLiteral("Update tblContacts Set DateUpdated = #2025-01-02 03:04:05#"));
+        way();
+        ASSERT_TRUE(loaded);
+        EXPECT_EQ(e->lblDateUpdated->text(), QString());
+        closeEditor();
+    }
+}
+
 TEST_F(NavigationTest, ARefusedSaveStopsAddNewNextAndPreviousWithTheEditsKept) {
     core::g().Db->execute(QStringLiteral("Update tblContacts Set ID = 'TAKEN' Where SongName = 'Plain One'"));
     const long two = idOf(QStringLiteral("Plain Two"));

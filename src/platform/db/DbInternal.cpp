@@ -1,6 +1,7 @@
 #include "platform/db/DbInternal.h"
 
 #include "platform/db/LocaleDate.h"
+#include "platform/db/Recordset.h"
 #include "platform/db/SqlFunctions.h"
 
 #include <QDateTime>
@@ -221,12 +222,8 @@ std::optional<QDateTime> parseDateText(const QString &text) {
 }
 
 std::optional<double> parseNumber(const QString &text) {
+    if (const auto n = numberFromText(text)) return n;
     const QString t = text.trimmed();
-    bool ok = false;
-    double d = t.toDouble(&ok);
-    if (ok) return d;
-    d = QLocale().toDouble(t, &ok);
-    if (ok) return d;
     if (t.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0) return -1.0;
     if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0) return 0.0;
     return std::nullopt;
@@ -628,3 +625,17 @@ void checkParamCount(const jet::Placeholders &marks, const QVariantList &values)
 }
 
 } // namespace platform::db::detail
+
+namespace platform::db {
+
+std::optional<double> numberFromText(const QString &text) {
+    const QString t = text.trimmed();
+    bool ok = false;
+    double d = t.toDouble(&ok);
+    if (ok) return d;
+    d = QLocale().toDouble(t, &ok);
+    if (ok) return d;
+    return std::nullopt;
+}
+
+} // namespace platform::db

@@ -26,7 +26,8 @@ QStringList dateFormats(const QLocale &loc) {
 }
 
 QStringList timeFormats(const QLocale &loc) {
-    QStringList out{loc.timeFormat(QLocale::ShortFormat), loc.timeFormat(QLocale::LongFormat),
+    QStringList out{loc.timeFormat(QLocale::ShortFormat), LocaleDate::secondsTimeFormat(loc),
+                    loc.timeFormat(QLocale::LongFormat),
                     QStringLiteral("H:mm"), QStringLiteral("H:mm:ss"), QStringLiteral("h:mm AP"),
                     QStringLiteral("h:mm:ss AP")};
     out.removeDuplicates();
@@ -108,6 +109,20 @@ std::optional<QDateTime> LocaleDate::parse(const QString &input) {
         }
     }
     return std::nullopt;
+}
+
+QString LocaleDate::secondsTimeFormat(const QLocale &loc) {
+    QString f = loc.timeFormat(QLocale::ShortFormat);
+    if (f.contains(QLatin1Char('s')))
+        return f;
+    const qsizetype m = f.indexOf(QLatin1String("mm"));
+    if (m < 0)
+        return QStringLiteral("H:mm:ss");
+    // The seconds take the separator that stands before the minutes.
+    const QChar before = m > 0 ? f.at(m - 1) : QLatin1Char(':');
+    const QChar sep = before.isLetterOrNumber() || before.isSpace() || before == QLatin1Char('\'') ? QLatin1Char(':') : before;
+    f.insert(m + 2, sep + QStringLiteral("ss"));
+    return f;
 }
 
 QString LocaleDate::jetLiteral(const QDateTime &dt) {

@@ -7,6 +7,8 @@
 #include <QString>
 #include <optional>
 
+class QLocale;
+
 namespace platform::db {
 
 class LocaleDate {
@@ -16,6 +18,10 @@ public:
     // Two-digit years below 30 fall in the 2000s. nullopt when the text is not a whole date.
     static std::optional<QDateTime> parse(const QString &text);
     static bool isDate(const QString &text) { return parse(text).has_value(); }
+
+    // The locale's short time with the seconds after the minutes ("h:mm:ss AP", "HH.mm.ss"):
+    // how a time whose seconds are not zero is shown, so that parse() reads it back whole.
+    static QString secondsTimeFormat(const QLocale &loc);
 
     // "#yyyy-mm-dd#", or "#yyyy-mm-dd hh:nn:ss#" when the time is not midnight.
     static QString jetLiteral(const QDateTime &dt);

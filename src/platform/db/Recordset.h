@@ -10,6 +10,7 @@
 #include <QVariant>
 #include <QVariantList>
 #include <memory>
+#include <optional>
 
 namespace platform::db {
 
@@ -20,6 +21,10 @@ enum class EditMode { None = 0, Edit = 1, AddNew = 2 };
 
 using Value = QVariant;
 using Bookmark = QByteArray; // opaque; compare with ==
+
+// The number a text written in digits stands for when it is stored into a number field: read
+// as C reads it ("1.5", "2e3") or as the user's locale does; nullopt when the field refuses it.
+std::optional<double> numberFromText(const QString &text);
 
 class Recordset;
 

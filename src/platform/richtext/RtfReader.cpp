@@ -20,7 +20,9 @@ constexpr int kMaxWordLetters = 32;    // a longer control word is an unknown wo
 constexpr int kMaxParamDigits = 10;    // so is one with a longer parameter
 constexpr int kMaxProblems = 200;      // then one line says more were found
 
-enum class Dest : quint8 { Text, Skip, FontTable, ColorTable, Picture };
+// Shape: the properties of a drawn shape; ShapeName: a property's name; ShapeValue: the value
+// of the one property read, the shape's picture.
+enum class Dest : quint8 { Text, Skip, FontTable, ColorTable, Picture, Shape, ShapeName, ShapeValue };
 
 struct CharState {
     int font = -1; // -1: the \deff font
@@ -102,6 +104,10 @@ private:
     std::vector<Group> stack_;
     int flat_ = 0;
     bool flatReported_ = false;
+    // Groups read flat share the deepest real group. A destination one of them opens (a field's
+    // instruction, a picture) is undone when that group closes, so the text around it is kept.
+    int flatRestoreLevel_ = 0;
+    Group flatRestore_;
     bool pendingStar_ = false;
     bool closed_ = false;
 
@@ -115,6 +121,10 @@ private:
     int fontId_ = -1;
     FontEntry font_;
     int red_ = -1, green_ = -1, blue_ = -1;
+
+    // shapes: the property being named, and whether the current shape gave its picture
+    QString shapeProperty_;
+    bool shapePicture_ = false;
 
     // the picture being read
     int pictDepth_ = -1;
@@ -148,6 +158,7 @@ private:
     void close();
     void control();
     void word(QByteArrayView name, bool hasParam, qint64 param, qsizetype at);
+    void wordInGroup(QByteArrayView name, bool hasParam, qint64 param, qsizetype at);
     void symbol(uchar c, qsizetype at);
     void byte(uchar c);
     void rawHigh();
@@ -229,6 +240,12 @@ void Parser::close() {
     skip_ = 0;
     pendingStar_ = false;
     if (flat_ > 0) {
+        if (flat_ == flatRestoreLevel_) {
+            if (top().dest == Dest::Picture)
+                finishPicture();
+            top() = flatRestore_;
+            flatRestoreLevel_ = 0;
+        }
         --flat_;
         return;
     }
@@ -354,6 +371,19 @@ void Parser::symbol(uchar c, qsizetype at) {
 }
 
 void Parser::word(QByteArrayView w, bool hasParam, qint64 param, qsizetype at) {
+    if (flat_ > 0 && flatRestoreLevel_ == 0) {
+        const Group before = top();
+        wordInGroup(w, hasParam, param, at);
+        if (top().dest != before.dest) {
+            flatRestore_ = before;
+            flatRestoreLevel_ = flat_;
+        }
+        return;
+    }
+    wordInGroup(w, hasParam, param, at);
+}
+
+void Parser::wordInGroup(QByteArrayView w, bool hasParam, qint64 param, qsizetype at) {
     flushLead();
     const bool star = std::exchange(pendingStar_, false);
     Group &g = top();
@@ -393,6 +423,12 @@ void Parser::word(QByteArrayView w, bool hasParam, qint64 param, qsizetype at) {
     }
     if (w == "uc") {
         g.uc = int(std::clamp<qint64>(param, 0, 16));
+        return;
+    }
+    if (w == "shpinst" && g.dest == Dest::Text) {
+        flushHigh();
+        g.dest = Dest::Shape;
+        shapeProperty_.clear();
         return;
     }
     if (star && !keptDestination(w)) {
@@ -452,6 +488,20 @@ void Parser::word(QByteArrayView w, bool hasParam, qint64 param, qsizetype at) {
             w == "wmetafile" || w == "macpict" || w == "pmmetafile" || w == "dibitmap" || w == "wbitmap")
             pictWords_ += '\\' + w.toByteArray() + (hasParam ? QByteArray::number(param) : QByteArray());
         return;
+    case Dest::Shape:
+        // Of a shape's properties only its picture is read ("pib"; "fillBlip" repeats it).
+        if (w == "sn") {
+            g.dest = Dest::ShapeName;
+            shapeProperty_.clear();
+        } else if (w == "sv") {
+            g.dest = shapeProperty_ == QLatin1String("pib") ? Dest::ShapeValue : Dest::Skip;
+        }
+        return;
+    case Dest::ShapeName: return;
+    case Dest::ShapeValue:
+        if (w == "pict")
+            break;
+        return;
     case Dest::Skip: return;
     case Dest::Text: break;
     }
@@ -467,6 +517,14 @@ void Parser::word(QByteArrayView w, bool hasParam, qint64 param, qsizetype at) {
         flushHigh();
         g.dest = Dest::ColorTable;
         red_ = green_ = blue_ = -1;
+        return;
+    }
+    if (w == "shp") {
+        shapePicture_ = false;
+        return;
+    }
+    if (w == "shprslt" && shapePicture_) {
+        g.dest = Dest::Skip; // the shape's picture stands in the text already
         return;
     }
     if (w == "pict") {
@@ -721,6 +779,10 @@ void Parser::putText(char16_t c) {
         font_.name += QChar(c);
         return;
     }
+    if (d == Dest::ShapeName) {
+        shapeProperty_ += QChar(c);
+        return;
+    }
     if (d != Dest::Text)
         return;
     if (paraPending_)
@@ -835,10 +897,17 @@ void Parser::finishPicture() {
     twips = QSizeF(std::clamp(twips.width() * sx, 15.0, 144000.0), std::clamp(twips.height() * sy, 15.0, 144000.0));
 
     const QString name = doc_.pictures().add(std::move(pic));
-    // The group of \pict is being closed: its parent's formatting is the picture's.
-    const CharState &outer = stack_.size() >= 2 ? stack_[stack_.size() - 2].chr : top().chr;
-    if (stack_.size() >= 2 && stack_[stack_.size() - 2].dest != Dest::Text)
+    // The group of \pict is being closed: its parent's formatting is the picture's. A shape's
+    // picture stands where the shape stands, in the formatting of the text around it.
+    size_t outerAt = stack_.size() >= 2 ? stack_.size() - 2 : stack_.size() - 1;
+    const bool ofShape = stack_[outerAt].dest == Dest::ShapeValue;
+    while (ofShape && outerAt > 0 && stack_[outerAt].dest != Dest::Text)
+        --outerAt;
+    if (stack_[outerAt].dest != Dest::Text)
         return;
+    if (ofShape)
+        shapePicture_ = true;
+    const CharState &outer = stack_[outerAt].chr;
     if (paraPending_)
         startBlock();
     if (cellPending_) {
@@ -897,7 +966,12 @@ const QTextCharFormat &Parser::format(const CharState &s) {
     if (fmtValid_ && s == fmtState_)
         return fmt_;
     QTextCharFormat f;
-    f.setFontFamilies(QStringList{family(s.font)});
+    // The family also as a plain text property, as the box's own font command sets it: the
+    // document finds an existing format by a hash that ignores a list of families, so with the
+    // list alone every new font would be compared with all formats before it.
+    const QString name = family(s.font);
+    f.setFontFamilies(QStringList{name});
+    f.setProperty(QTextFormat::FontFamily, name);
     f.setFontPointSize(s.halfPoints / 2.0);
     f.setFontWeight(s.bold ? QFont::Bold : QFont::Normal);
     f.setFontItalic(s.italic);

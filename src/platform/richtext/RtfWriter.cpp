@@ -15,7 +15,8 @@ class Out {
 public:
     QByteArray bytes;
 
-    // A control word; a blank follows it only when the next character would extend it.
+    // A control word; a blank ends it when text follows, whatever the text's first character:
+    // some readers take punctuation straight after a word as part of it.
     void word(const char *w) {
         bytes += w;
         delimit_ = true;
@@ -31,8 +32,7 @@ public:
         delimit_ = false;
     }
     void literal(char c) {
-        if (delimit_ && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ' ||
-                         c == '-'))
+        if (delimit_)
             bytes += ' ';
         bytes += c;
         delimit_ = false;

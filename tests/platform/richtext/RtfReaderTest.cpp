@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTextBlock>
+#include <QTextCursor>
 
 #include <functional>
 
@@ -244,6 +245,62 @@ TEST(BadRtf, DeepNestingReadsFlatInLinearTimeWithoutRecursion) {
     const QList<ReadProblem> problems = RtfReader::read("{\\rtf1 x" + QByteArray(1000000, '{') + "y", doc);
     EXPECT_EQ(doc.toRawText(), QStringLiteral("xy"));
     EXPECT_EQ(problems.size(), 2);
+}
+
+TEST(BadRtf, GroupsReadFlatKeepTheTextAroundAndInsideTheirDestinations) {
+    // A hyperlink field and a bold word past the depth limit: the field's instruction is no
+    // text, its result and everything after it are.
+    const QByteArray field = "{\\field{\\*\\fldinst HYPERLINK \"http://x\"}{\\fldrslt link}} after {\\b bold} end";
+    RichTextDocument doc;
+    const QList<ReadProblem> problems =
+        RtfReader::read("{\\rtf1 " + QByteArray(1200, '{') + "a " + field + QByteArray(1200, '}') + " z}", doc);
+    EXPECT_EQ(doc.toRawText(), QStringLiteral("a link after bold end z"));
+    EXPECT_EQ(problems.size(), 1);
+}
+
+// A picture as one writer puts it: inside a drawn shape, as the "pib" property, the fill
+// property repeating it, and no fallback picture after the shape.
+QByteArray shape(const QByteArray &pib, const QByteArray &fill, const QByteArray &after = {}) {
+    QByteArray s = "{\\shp{\\*\\shpinst\\shpleft0\\shptop0\\shpright1440\\shpbottom1440\\shpbypara\\shpwr3"
+                   "{\\sp{\\sn shapeType}{\\sv 75}}";
+    if (!fill.isEmpty())
+        s += "{\\sp{\\sn fillBlip}{\\sv {\\pict\\pngblip\\picw2\\pich2 " + fill.toHex() + "}}}";
+    if (!pib.isEmpty())
+        s += "{\\sp{\\sn pib}{\\sv {\\pict\\pngblip\\picw3\\pich3\\picwgoal45\\pichgoal45 " + pib.toHex() + "}}}";
+    return s + "{\\sp{\\sn fLine}{\\sv 0}}}" + after + "}";
+}
+
+TEST(ShapePictures, AShapesPictureStandsWhereTheShapeStands) {
+    const QByteArray pib = richtexttest::imageBytes("PNG", 3, 3), fill = richtexttest::imageBytes("PNG", 2, 2);
+    const QByteArray other = richtexttest::imageBytes("PNG", 4, 4);
+    struct Case {
+        const char *name;
+        QByteArray shape;
+        QByteArray expected; // the one picture's bytes
+    };
+    const Case cases[] = {
+        {"PictureAndFillNoFallback", shape(pib, fill), pib},
+        {"PictureOnly", shape(pib, {}), pib},
+        // A fallback after a shape that gave its picture is not a second picture.
+        {"FallbackAfterThePicture", shape(pib, fill, "{\\shprslt{\\pict\\pngblip " + other.toHex() + "}}"), pib},
+        // A shape without a picture property keeps its fallback.
+        {"FallbackOnly", shape({}, fill, "{\\shprslt{\\pict\\pngblip " + other.toHex() + "}}"), other},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        RichTextDocument doc;
+        const QList<ReadProblem> problems = RtfReader::read("{\\rtf1\\ansi a{\\b " + c.shape + "}b\\par}", doc);
+        EXPECT_TRUE(problems.isEmpty()) << problems.value(0).what.toStdString();
+        ASSERT_EQ(doc.toRawText(), QStringLiteral("a\uFFFCb"));
+        QTextCursor cur(&doc);
+        cur.setPosition(2);
+        const QTextCharFormat f = cur.charFormat();
+        ASSERT_TRUE(f.isImageFormat());
+        const Picture *p = doc.pictures().find(f.toImageFormat().name());
+        ASSERT_NE(p, nullptr);
+        EXPECT_EQ(p->bytes, c.expected);
+        EXPECT_EQ(f.fontWeight(), QFont::Bold) << "the formatting around the shape";
+    }
 }
 
 TEST(BadRtf, PlainTextIsReadAsLinesWithoutAProblem) {

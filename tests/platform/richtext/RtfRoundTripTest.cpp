@@ -83,13 +83,18 @@ TEST_F(RtfRoundTripTest, SmallDocumentIsWrittenWordForWord) {
     align(Qt::AlignHCenter);
     box.setSelText(QStringLiteral("caf\u00e9\u20ac\u0436\U0001F600\tx\u00a0y-z"));
     box.setSelText(QStringLiteral("\r\n\f"));
+    // Punctuation right after a word: some readers take it into the word unless a blank ends it.
+    box.setSelUnderline(true);
+    box.setSelText(QStringLiteral("underlined"));
+    box.setSelUnderline(false);
+    box.setSelText(QStringLiteral("."));
     const QByteArray expected =
         "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1{\\fonttbl{\\f0\\fnil\\fcharset0 Tahoma;}"
         "{\\f1\\fnil\\fcharset0 Arial;}}\r\n"
         "{\\colortbl ;\\red255\\green0\\blue0;\\red0\\green0\\blue0;}\r\n"
         "\\pard\\fs21 Say \\{hi\\} \\\\ 1\\b\\cf1 2 bold\\par\r\n"
-        "\\pard\\qc\\f1\\b0\\cf2 caf\\'e9\\'80\\u1078?\\u-10179?\\u-8704?\\tab x\\~y-z\\par\r\n"
-        "\\pard\\qc\\page\\par\r\n"
+        "\\pard\\qc\\f1\\b0\\cf2 caf\\'e9\\'80\\u1078 ?\\u-10179 ?\\u-8704 ?\\tab x\\~y-z\\par\r\n"
+        "\\pard\\qc\\page\\ul underlined\\ulnone .\\par\r\n"
         "}";
     EXPECT_EQ(RtfWriter::write(*box.richDocument()).toStdString(), expected.toStdString());
 }

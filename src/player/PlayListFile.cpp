@@ -20,6 +20,10 @@ bool PlayListFile::fits(const QString &path) {
     return !path.isEmpty() && !path.contains(u'\r') && !path.contains(u'\n');
 }
 
+bool PlayListFile::namesFile(const QString &path) {
+    return fits(path) && !path.mid(path.lastIndexOf(u'/') + 1).isEmpty();
+}
+
 void PlayListFile::write(const QString &file, const QStringList &lines) {
     mCommon::KillFile(file);
     replace(file, lines);

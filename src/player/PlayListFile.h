@@ -10,6 +10,8 @@ class PlayListFile {
 public:
     // A path that can be a line: not empty and holding no CR or LF. Any other is not playable.
     static bool fits(const QString &path);
+    // A path that fits and names a file: something follows its last "/" (a folder is no track).
+    static bool namesFile(const QString &path);
 
     // The temporary list the player is started with: an old file is deleted first, then the new
     // one written whole. Throws core::FileError with the reason when the file cannot be deleted

@@ -55,17 +55,23 @@ QStringList PlayListFiles::entries(const QStringList &paths, const QString &answ
     QStringList out;
     out.reserve(paths.size());
     for (const QString &path : paths) {
+        QString line;
         switch (mode) {
         case Keep:
-            out << path;
+            line = path;
             break;
         case Bare:
-            out << bareName(path);
+            line = bareName(path);
             break;
         case Prefix:
-            out << prefix + bareName(path);
+            line = prefix + bareName(path);
             break;
         }
+        // Readers take a line starting with "#" for a comment: "./" keeps it a file of the
+        // list's own folder.
+        if (line.trimmed().startsWith(u'#'))
+            line.prepend(QStringLiteral("./"));
+        out << line;
     }
     return out;
 }
@@ -104,14 +110,22 @@ void PlayListFiles::mnuFileMakePlayListFile_Click() {
 
     try {
         QStringList paths;
+        qsizetype skipped = 0;
         {
             ui::HourglassPointer busy;
             auto rs = s.Db->openRecordset(QStringLiteral("Select FileName From tblPlayListDetail Where ListID=") +
                                               QString::number(listId) +
                                               QStringLiteral(" AND FileName > ' ' Order by ListTrackID"),
                                           db::RecordsetType::Snapshot);
-            for (; !rs->eof(); rs->moveNext())
-                paths << rs->value(0).toString();
+            // A path holding a line break would split into several lines, and a folder names no
+            // file: neither is written, and the user is told how many were left out.
+            for (; !rs->eof(); rs->moveNext()) {
+                const QString path = rs->value(0).toString();
+                if (PlayListFile::namesFile(path))
+                    paths << path;
+                else
+                    ++skipped;
+            }
             rs->close();
         }
         if (paths.isEmpty()) {
@@ -130,8 +144,12 @@ void PlayListFiles::mnuFileMakePlayListFile_Click() {
             PlayListFile::replace(fileName, lines);
         }
         const QString n = QString::number(lines.size());
+        const QString left = skipped == 0 ? QString()
+                                          : QStringLiteral("\r\n\r\nSongs left out (their stored file name holds a "
+                                                           "line break or names a folder): ") +
+                                                QString::number(skipped);
         ui::msgBox(QStringLiteral("Number of song file names written to play list file\r\n   \"") + fileName +
-                       QStringLiteral("\"\r\n      ") + n,
+                       QStringLiteral("\"\r\n      ") + n + left,
                    ui::Buttons::OK, ui::Icon::Information, QStringLiteral("Finished - Record Count: ") + n);
     } catch (const std::exception &e) {
         ui::setMousePointer(ui::MousePointer::Default);

@@ -38,8 +38,7 @@ const QString kNoFilesTitle = QStringLiteral("No music files found for these son
 
 // A track the player can play: its file is there and the path names a file, not a folder.
 bool playableTrack(const QString &path) {
-    return PlayListFile::fits(path) && !path.mid(path.lastIndexOf(QLatin1Char('/')) + 1).isEmpty() &&
-           mCommon::FileExists(path);
+    return PlayListFile::namesFile(path) && mCommon::FileExists(path);
 }
 
 } // namespace

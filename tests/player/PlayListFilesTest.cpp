@@ -6,6 +6,7 @@
 
 #include "player/PlayListFiles.h"
 #include "player/PlayListImport.h"
+#include "platform/media/M3uList.h"
 #include "platform/ui/MousePointer.h"
 
 #include <QComboBox>
@@ -86,6 +87,34 @@ TEST_F(M3uFileTest, PrefixAnswersDecideEachLine) {
     };
     for (const auto &c : cases)
         EXPECT_EQ(PlayListFiles::entries(paths, QString::fromUtf8(c.answer)), c.lines) << c.answer;
+}
+
+TEST_F(M3uFileTest, PathsWithALineBreakAndFoldersAreLeftOutAndCounted) {
+    mixWith({QStringLiteral("/music/One.mp3"), QStringLiteral("/music/Two\r\nThree.mp3"), QStringLiteral("/music/"),
+             QStringLiteral("/music/Four\n.mp3"), QStringLiteral("/music/Five.mp3")});
+    const QString file = tmp.file(QStringLiteral("out.m3u"));
+    save(file, QStringLiteral("none"));
+    EXPECT_EQ(readAll(file), QByteArray("One.mp3\r\nFive.mp3\r\n"));
+    EXPECT_EQ(prompts.lastAsked()->title, QStringLiteral("Finished - Record Count: 2"));
+    EXPECT_EQ(prompts.lastMessage(), QStringLiteral("Number of song file names written to play list file\r\n   \"") +
+                                         file +
+                                         QStringLiteral("\"\r\n      2\r\n\r\nSongs left out (their stored file name "
+                                                        "holds a line break or names a folder): 3"));
+}
+
+TEST_F(M3uFileTest, ANameStartingWithAHashIsWrittenAsAFileAndReadBackAsOne) {
+    const QStringList paths{QStringLiteral("/music/#9 Dream.mp3"), QStringLiteral("/music/ #1.mp3")};
+    EXPECT_EQ(PlayListFiles::entries(paths, QStringLiteral("none")),
+              QStringList({QStringLiteral("./#9 Dream.mp3"), QStringLiteral("./ #1.mp3")}));
+    EXPECT_EQ(PlayListFiles::entries(paths, QStringLiteral("this machine")), paths);
+
+    mixWith(paths);
+    const QString file = tmp.file(QStringLiteral("hash.m3u"));
+    save(file, QStringLiteral("none"));
+    const QStringList read = platform::media::M3uList::read(file);
+    ASSERT_EQ(read.size(), 2);
+    EXPECT_EQ(platform::media::M3uList::resolve(file, read[0]), tmp.file(QStringLiteral("#9 Dream.mp3")));
+    EXPECT_EQ(platform::media::M3uList::resolve(file, read[1]), tmp.file(QStringLiteral(" #1.mp3")));
 }
 
 TEST_F(M3uFileTest, ExtensionIsAddedUnlessPresentInAnyCase) {

@@ -10,6 +10,7 @@
 #include <taglib/mpegfile.h>
 #include <taglib/tag.h>
 #include <taglib/tpropertymap.h>
+#include <taglib/wavfile.h>
 
 namespace platform::shell {
 
@@ -22,18 +23,24 @@ QString firstProperty(const TagLib::PropertyMap &map, const char *key) {
     return it == map.end() || it->second.isEmpty() ? QString() : toQString(it->second.front());
 }
 
+void readTag(const TagLib::Tag &tag, TagTexts &t) {
+    t.title = toQString(tag.title());
+    t.artist = toQString(tag.artist());
+    t.album = toQString(tag.album());
+    t.genre = toQString(tag.genre());
+    t.comment = toQString(tag.comment());
+    t.year = tag.year() > 0 ? QString::number(tag.year()) : QString();
+    t.track = tag.track() > 0 ? QString::number(tag.track()) : QString();
+}
+
 void readTags(TagLib::File &file, TagTexts &t) {
-    if (const TagLib::Tag *tag = file.tag()) {
-        t.title = toQString(tag->title());
-        t.artist = toQString(tag->artist());
-        t.album = toQString(tag->album());
-        t.genre = toQString(tag->genre());
-        t.comment = toQString(tag->comment());
-        if (tag->year() > 0)
-            t.year = QString::number(tag->year());
-        if (tag->track() > 0)
-            t.track = QString::number(tag->track());
-    }
+    if (const TagLib::Tag *tag = file.tag())
+        readTag(*tag, t);
+    // A WAV file's tag is its ID3v2 chunk; most rippers write a RIFF INFO chunk instead, which
+    // is read when there is no ID3v2 chunk.
+    if (const auto *wav = dynamic_cast<const TagLib::RIFF::WAV::File *>(&file))
+        if (!wav->hasID3v2Tag() && wav->hasInfoTag())
+            readTag(*wav->InfoTag(), t);
     const TagLib::PropertyMap props = file.properties();
     t.composer = firstProperty(props, "COMPOSER");
     t.bpm = firstProperty(props, "BPM");

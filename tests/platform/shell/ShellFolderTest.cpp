@@ -123,6 +123,45 @@ TEST_F(ShellFolderTest, EveryAcceptedFormatReportsItsTagsAndLength) {
     }
 }
 
+// One second of 8 kHz 8-bit silence with a RIFF INFO chunk of these (four-letter id, text)
+// pairs, as rippers write it, and no ID3v2 chunk.
+static QByteArray wavWithInfo(const std::vector<std::pair<const char *, QByteArray>> &info) {
+    const auto le32 = [](quint32 v) {
+        const char b[4] = {char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF), char(v >> 24)};
+        return QByteArray(b, 4);
+    };
+    const auto chunk = [&](const char *id, QByteArray body) {
+        QByteArray c = QByteArray(id, 4) + le32(quint32(body.size())) + body;
+        if (body.size() % 2)
+            c += '\0';
+        return c;
+    };
+    QByteArray fmt = QByteArray::fromHex("01000100") + le32(8000) + le32(8000) + QByteArray::fromHex("01000800");
+    QByteArray list = "INFO";
+    for (const auto &[id, text] : info)
+        list += chunk(id, text + '\0');
+    const QByteArray body = "WAVE" + chunk("fmt ", fmt) + chunk("data", QByteArray(8000, char(0x80))) + chunk("LIST", list);
+    return "RIFF" + le32(quint32(body.size())) + body;
+}
+
+TEST_F(ShellFolderTest, AWavFileWithoutAnId3ChunkGivesItsInfoTags) {
+    testenv::writeFile(tmp.file("ripped.wav"), wavWithInfo({{"INAM", "Night Train"},
+                                                            {"IART", "The Rails"},
+                                                            {"IPRD", "Stations"},
+                                                            {"IGNR", "Blues"},
+                                                            {"ICRD", "1998"},
+                                                            {"IPRT", "4"},
+                                                            {"ICMT", "ripped"}}));
+    auto folder = open();
+    const ShellItem &item = find(*folder, "ripped.wav");
+    const std::pair<Detail, const char *> expected[] = {
+        {Detail::Title, "Night Train"}, {Detail::Artist, "The Rails"}, {Detail::Album, "Stations"},
+        {Detail::Genre, "Blues"},       {Detail::Year, "1998"},         {Detail::Track, "4"},
+        {Detail::Comment, "ripped"},    {Detail::Duration, "00:00:01"}};
+    for (const auto &[detail, text] : expected)
+        EXPECT_EQ(s(folder->getDetailsOf(item, columnOfDetail(detail, 6))), text) << int(detail);
+}
+
 TEST_F(ShellFolderTest, ConstantBitRateFileGivesItsExactRate) {
     copy({"untagged.mp3"});
     auto folder = open();

@@ -69,7 +69,8 @@ TEST_F(EditorTest, TrackNumComesFromTheTrackTextOrIsLeftAlone) {
     // A thousands separator the field would refuse is no number, whole or in its first two
     // characters.
     const Case cases[] = {{"12/15", 12}, {"7", 7},           {" 9 ", 9},          {"3/12", std::nullopt},
-                          {"", std::nullopt}, {"A1", std::nullopt}, {"1,5", std::nullopt}, {"1,", std::nullopt}};
+                          {"", std::nullopt}, {"A1", std::nullopt}, {"1,5", std::nullopt}, {"1,", std::nullopt},
+                          {"inf", std::nullopt}};
     for (const Case &c : cases)
         EXPECT_EQ(RecordWrite::trackNumber(QString::fromLatin1(c.text)), c.number) << c.text;
 

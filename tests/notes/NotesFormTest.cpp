@@ -50,6 +50,18 @@ TEST_F(SongNotesTest, OpeningAndClosingUntouchedLeavesTheRecordAsItWas) {
     EXPECT_EQ(rewrites, 1);
 }
 
+TEST_F(SongNotesTest, TheCopyBackKeepsNonBreakingSpacesSoTheStoredNotesStayAsTheyWere) {
+    const long id = idOf(QStringLiteral("Full Song"));
+    const QString stored = QStringLiteral("a\u00A0b\r\nc\u2028d");
+    core::g().Db->execute(QStringLiteral("Update tblContacts Set Notes = ? Where RecordID = ?"), {stored, qlonglong(id)});
+    e->MoveDataToForm();
+    core::g().RecordChanged = true; // another field was changed: the window copies back
+    openNotes();
+    closeNotes();
+    e->MoveFormToData();
+    EXPECT_EQ(field(id, QStringLiteral("Notes")).toString(), stored);
+}
+
 TEST_F(SongNotesTest, OneCharacterMarksTheRecordAndEveryWayOfClosingCopiesTheTextBack) {
     const std::function<void(NotesForm *)> ways[] = {
         [](NotesForm *f) { f->cmdExit->click(); },

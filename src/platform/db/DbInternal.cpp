@@ -632,9 +632,9 @@ std::optional<double> numberFromText(const QString &text) {
     const QString t = text.trimmed();
     bool ok = false;
     double d = t.toDouble(&ok);
-    if (ok) return d;
-    d = QLocale().toDouble(t, &ok);
-    if (ok) return d;
+    if (!ok) d = QLocale().toDouble(t, &ok);
+    // "inf" and "nan" read as numbers, but no field holds them.
+    if (ok && std::isfinite(d)) return d;
     return std::nullopt;
 }
 

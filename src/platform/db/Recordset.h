@@ -23,7 +23,8 @@ using Value = QVariant;
 using Bookmark = QByteArray; // opaque; compare with ==
 
 // The number a text written in digits stands for when it is stored into a number field: read
-// as C reads it ("1.5", "2e3") or as the user's locale does; nullopt when the field refuses it.
+// as C reads it ("1.5", "2e3") or as the user's locale does; nullopt when the field refuses it
+// ("1,5" where the comma is no decimal point, "inf").
 std::optional<double> numberFromText(const QString &text);
 
 class Recordset;

@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/DuplicateQueries.h"
 #include "core/InputForm.h"
+#include "core/PendingFileMoves.h"
 #include "core/RegistryOptions.h"
 #include "core/SingleInstance.h"
 #include "core/StartupHooks.h"
@@ -222,6 +223,9 @@ StartResult openCatalogue(bool &repairTried) {
             } catch (...) {
                 // A catalogue without the duplicate queries still opens; only those views fail.
             }
+            // A save ended between moving a music file and its commit is finished first, so
+            // the songs shown name the files that exist.
+            core::PendingFileMoves::recover();
             s.ContactsTable = s.Db->openRecordset(QStringLiteral("tblContacts"), platform::db::RecordsetType::Table);
             ui::setMousePointer(ui::MousePointer::Default);
             if (core::hooks().showMainWindow)

@@ -83,22 +83,20 @@ bool SameFile(const QString &a, const QString &b) {
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-bool IsValidFileName(QString name) {
-    // Blanks only, as the original trim removes them; a rest below " " (empty, or starting
-    // with a control character) is not a name.
-    qsizetype b = 0, e = name.size();
-    while (b < e && name.at(b) == QLatin1Char(' '))
-        ++b;
-    while (e > b && name.at(e - 1) == QLatin1Char(' '))
-        --e;
-    const QString rest = name.mid(b, e - b);
-    if (!(rest.compare(QLatin1String(" "), Qt::CaseSensitive) > 0))
+bool SameEntry(const QString &a, const QString &b) {
+    if (a.isEmpty() || b.isEmpty())
         return false;
-    static const QString forbidden = QStringLiteral("*\\/:?|<>\"");
-    for (const QChar c : forbidden)
-        if (name.contains(c))
-            return false;
-    return true;
+    struct stat sa {}, sb {};
+    if (::lstat(QFile::encodeName(a).constData(), &sa) != 0 || ::lstat(QFile::encodeName(b).constData(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+bool IsValidFileName(QString name) {
+    const QString rest = name.trimmed();
+    if (rest.isEmpty() || rest == QLatin1String(".") || rest == QLatin1String(".."))
+        return false;
+    return !name.contains(QLatin1Char('/')) && !name.contains(QChar(u'\0'));
 }
 
 bool ContainsQuote(const QString &text) {

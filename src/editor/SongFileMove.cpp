@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace editor {
@@ -27,6 +28,12 @@ QString reason(int e) { return QString::fromLocal8Bit(std::strerror(e)); }
     throw core::FileError(58, QStringLiteral("File already exists: \"%1\"").arg(to));
 }
 
+// Any directory entry at `path`, a link to nothing included.
+bool entryExists(const QString &path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
 // rename(2) that refuses to replace an existing target; errno on failure.
 int renameNoReplace(const QString &from, const QString &to) {
     const QByteArray f = QFile::encodeName(from), t = QFile::encodeName(to);
@@ -41,7 +48,7 @@ int renameNoReplace(const QString &from, const QString &to) {
     }
     if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP)
         return errno;
-    if (QFileInfo::exists(to))
+    if (entryExists(to))
         return EEXIST;
     return ::rename(f.constData(), t.constData()) == 0 ? 0 : errno;
 }
@@ -51,8 +58,10 @@ int renameNoReplace(const QString &from, const QString &to) {
 void SongFileMove::move(const QString &from, const QString &to) {
     if (!QFileInfo::exists(from))
         fail(53, from, to, QStringLiteral("File not found"));
-    if (mCommon::SameFile(from, to)) {
-        // One file under two spellings: only the spelling changes (or nothing, through a link).
+    if (mCommon::SameEntry(from, to)) {
+        // One entry under two spellings (a linked folder, a hard link, another letter case on a
+        // case-blind mount): only the spelling changes, or nothing. A link and its target are
+        // two entries and take the road below, which refuses to replace either.
         if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
             fail(75, from, to, reason(errno));
         return;
@@ -70,7 +79,7 @@ void SongFileMove::move(const QString &from, const QString &to) {
 }
 
 void SongFileMove::moveByCopy(const QString &from, const QString &to) {
-    if (QFileInfo::exists(to))
+    if (entryExists(to))
         exists(to);
     QFile source(from);
     if (!source.open(QIODevice::ReadOnly))

@@ -2,12 +2,11 @@
 
 #include "core/AppState.h"
 #include "core/SettingsRows.h"
+#include "core/mCommon.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "platform/db/Recordset.h"
 #include "platform/ui/PromptService.h"
-
-#include <QFileInfo>
 
 namespace core {
 
@@ -17,13 +16,6 @@ namespace ui = platform::ui;
 namespace {
 
 QString kind() { return QString::fromLatin1(SettingsRows::FileMove); }
-
-// A file (or a link to one) at exactly this path; no pattern matching, since "*" and "?" are
-// legal in a name.
-bool fileAt(const QString &path) {
-    const QFileInfo info(path);
-    return !path.isEmpty() && info.exists() && !info.isDir();
-}
 
 // The song's name for the message; "" when the song is gone or has none.
 QString songName(qint64 recordId) {
@@ -35,16 +27,15 @@ QString songName(qint64 recordId) {
 // was found at neither path.
 bool finish(const PendingFileMove &m) {
     auto &database = *g().Db;
-    const bool atNew = fileAt(m.to);
+    const bool atNew = mCommon::FileAt(m.to);
     db::Transaction t(database);
     if (atNew) {
-        const qsizetype slash = m.to.lastIndexOf(QLatin1Char('/'));
-        database.execute(PendingFileMoves::songUpdateSql(), {m.to.left(slash + 1), m.to.mid(slash + 1), m.recordId});
+        PendingFileMoves::pointSongAt(m.recordId, m.to);
         database.execute(PendingFileMoves::playListUpdateSql(), {m.to, m.from});
     }
     PendingFileMoves::clear({m});
     t.commit();
-    return !atNew && !fileAt(m.from);
+    return !atNew && !mCommon::FileAt(m.from);
 }
 
 } // namespace
@@ -55,6 +46,11 @@ QString PendingFileMoves::playListUpdateSql() {
 
 QString PendingFileMoves::songUpdateSql() {
     return QStringLiteral("Update tblContacts Set PathName=?, FileName=? Where RecordID=?");
+}
+
+void PendingFileMoves::pointSongAt(qint64 recordId, const QString &path) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    g().Db->execute(songUpdateSql(), {path.left(slash + 1), path.mid(slash + 1), recordId});
 }
 
 QString PendingFileMoves::notFoundText(const QString &song, const QString &from, const QString &to) {

@@ -40,6 +40,8 @@ public:
     static QString playListUpdateSql();
     // Gives a song (third value) a new folder (first) and file name (second).
     static QString songUpdateSql();
+    // Stores a full path into a song's PathName (up to and including the last "/") and FileName.
+    static void pointSongAt(qint64 recordId, const QString &path);
     // "The music file of <song> was not found at <old> or <new>."
     static QString notFoundText(const QString &song, const QString &from, const QString &to);
 };

@@ -67,6 +67,16 @@ bool FileExists(const QString &path) {
     return anyFileMatches(path);
 }
 
+bool FileAt(const QString &path) {
+    const QFileInfo fi(path);
+    return !path.isEmpty() && fi.exists() && !fi.isDir();
+}
+
+bool EntryExists(const QString &path) {
+    struct stat st {};
+    return !path.isEmpty() && ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
 bool FolderExists(QString folder) {
     AddBackslash(folder);
     if (folder.isEmpty())

@@ -9,6 +9,13 @@ namespace mCommon {
 // is matched as a pattern against the files of its folder ("*.*" matches every file).
 bool FileExists(const QString &path);
 
+// True when a file, or a link to one, is at exactly this path. Unlike FileExists no pattern is
+// matched: "*" and "?" are legal in a name here.
+bool FileAt(const QString &path);
+
+// True when any directory entry is at the path, a link to nothing included.
+bool EntryExists(const QString &path);
+
 // True when the folder exists; accepted with or without its trailing "/". "" is false.
 bool FolderExists(QString folder);
 

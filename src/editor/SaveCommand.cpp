@@ -43,19 +43,6 @@ void refuse(const QString &text, const QString &title, ui::Icon icon = ui::Icon:
     ui::msgBox(text, ui::Buttons::OK, icon, title);
 }
 
-// A file (or a link to one) at exactly this path; no pattern matching, since "*" and "?" are
-// legal in a name.
-bool fileAt(const QString &path) {
-    const QFileInfo info(path);
-    return info.exists() && !info.isDir();
-}
-
-// Any directory entry at the path, a link to nothing included.
-bool entryAt(const QString &path) {
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
-}
-
 // The other songs stored with exactly this folder and file name (the catalogue's comparison
 // ignores letter case, which on this system names other files).
 QList<qint64> otherSongs(const QString &folder, const QString &fileName, const QVariant &own) {
@@ -205,14 +192,14 @@ SaveCommand::Outcome SaveCommand::renameCheck(std::optional<Move> &move) {
     const QString to = folder + fileName;
     const bool renamable = !modMain::NullToEmpty(storedFile).toString().isEmpty() && !fileName.isEmpty() &&
                            mCommon::FolderExists(folder) && mCommon::IsValidFileName(fileName);
-    if (renamable && !fileAt(from)) {
+    if (renamable && !mCommon::FileAt(from)) {
         missingFile_ = from;
         return Outcome::Go;
     }
     if (renamable) {
         // Another entry at the new path (a file, or a link even to this very file) is never
         // replaced; only another spelling of the song's own entry may be renamed.
-        if (entryAt(to) && !mCommon::SameEntry(from, to)) {
+        if (mCommon::EntryExists(to) && !mCommon::SameEntry(from, to)) {
             refuse(QStringLiteral("The file \"%1\" already exists.  This song's file was not renamed or moved.\r\n"
                                   "To point this song at that file, turn off file renaming in the Options menu, then "
                                   "save.")
@@ -317,10 +304,8 @@ void SaveCommand::writeAll(const std::optional<Move> &move) {
         db::Transaction t(*s.Db);
         if (move) {
             s.Db->execute(playListUpdateSql(), {move->to, move->from});
-            const qsizetype slash = move->to.lastIndexOf(QLatin1Char('/'));
             for (const qint64 other : move->others)
-                s.Db->execute(core::PendingFileMoves::songUpdateSql(),
-                              {move->to.left(slash + 1), move->to.mid(slash + 1), other});
+                core::PendingFileMoves::pointSongAt(other, move->to);
             core::PendingFileMoves::clear(pending);
         }
         w_.MoveFormToData();

@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace editor {
@@ -28,12 +27,6 @@ QString reason(int e) { return QString::fromLocal8Bit(std::strerror(e)); }
     throw core::FileError(58, QStringLiteral("File already exists: \"%1\"").arg(to));
 }
 
-// Any directory entry at `path`, a link to nothing included.
-bool entryExists(const QString &path) {
-    struct stat st {};
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
-}
-
 // rename(2) that refuses to replace an existing target; errno on failure.
 int renameNoReplace(const QString &from, const QString &to) {
     const QByteArray f = QFile::encodeName(from), t = QFile::encodeName(to);
@@ -48,7 +41,7 @@ int renameNoReplace(const QString &from, const QString &to) {
     }
     if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP)
         return errno;
-    if (entryExists(to))
+    if (mCommon::EntryExists(to))
         return EEXIST;
     return ::rename(f.constData(), t.constData()) == 0 ? 0 : errno;
 }
@@ -79,7 +72,7 @@ void SongFileMove::move(const QString &from, const QString &to) {
 }
 
 void SongFileMove::moveByCopy(const QString &from, const QString &to) {
-    if (entryExists(to))
+    if (mCommon::EntryExists(to))
         exists(to);
     QFile source(from);
     if (!source.open(QIODevice::ReadOnly))

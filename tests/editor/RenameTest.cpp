@@ -377,8 +377,9 @@ TEST_F(RenameTest, TheNextStartKeepsTheOldPathUnlessTheNewFileIsThere) {
         EXPECT_EQ(QFile::exists(old), c.oldThere);
         EXPECT_TRUE(core::PendingFileMoves::recorded().isEmpty());
         ASSERT_EQ(prompts.asked().size(), c.told ? 1 : 0);
-        if (c.told)
+        if (c.told) {
             EXPECT_EQ(lastBox().text, QStringLiteral("The music file of Full Song was not found at %1 or %2.").arg(old, to));
+        }
     }
 }
 

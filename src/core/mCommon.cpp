@@ -55,6 +55,17 @@ bool anyFileMatches(const QString &path) {
     return false;
 }
 
+// Both paths exist and `look` (stat follows a final link, lstat does not) gives the same device
+// and inode.
+bool sameInode(const QString &a, const QString &b, int (*look)(const char *, struct stat *)) {
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    struct stat sa {}, sb {};
+    if (look(QFile::encodeName(a).constData(), &sa) != 0 || look(QFile::encodeName(b).constData(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 } // namespace
 
 bool FileExists(const QString &path) {
@@ -84,23 +95,9 @@ bool FolderExists(QString folder) {
     return QFileInfo(folder).isDir();
 }
 
-bool SameFile(const QString &a, const QString &b) {
-    if (a.isEmpty() || b.isEmpty())
-        return false;
-    struct stat sa {}, sb {};
-    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 || ::stat(QFile::encodeName(b).constData(), &sb) != 0)
-        return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
+bool SameFile(const QString &a, const QString &b) { return sameInode(a, b, ::stat); }
 
-bool SameEntry(const QString &a, const QString &b) {
-    if (a.isEmpty() || b.isEmpty())
-        return false;
-    struct stat sa {}, sb {};
-    if (::lstat(QFile::encodeName(a).constData(), &sa) != 0 || ::lstat(QFile::encodeName(b).constData(), &sb) != 0)
-        return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
+bool SameEntry(const QString &a, const QString &b) { return sameInode(a, b, ::lstat); }
 
 bool IsValidFileName(QString name) {
     const QString rest = name.trimmed();

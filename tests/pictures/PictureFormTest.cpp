@@ -5,6 +5,7 @@
 
 #include "core/CommonDialogControl.h"
 #include "core/FileError.h"
+#include "core/PictureFormats.h"
 #include "pictures/PictureFiles.h"
 #include "pictures/PictureForm.h"
 #include "platform/ui/DataControl.h"
@@ -289,6 +290,8 @@ TEST_F(PictureFormTest, LoadTakesOnlyAPictureThatWasRead) {
     form->cmdLoadFile_Click();
     EXPECT_EQ(prompts.asked().last().file.title, QStringLiteral("Load Picture"));
     EXPECT_EQ(prompts.asked().last().file.filterIndex, 2);
+    EXPECT_EQ(prompts.asked().last().file.filter,
+              QStringLiteral("All Files (*.*)|*.*|") + core::pictureFilter(QStringLiteral("Image files")));
     EXPECT_EQ(w->CMDialog1->FileName, other + QStringLiteral("first.png"));
 
     testenv::writeFile(other + QStringLiteral("bad.jpg"), "not a picture");

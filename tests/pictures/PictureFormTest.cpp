@@ -698,6 +698,9 @@ TEST_F(PictureFormTest, APastedNameThatCannotBeStoredIsRefusedWithTheReason) {
     prompts.clear();
     openOn(1, QStringLiteral(".hidden.jpg"), true);
     EXPECT_FALSE(opened);
+    if (opened)
+        closeBy(form->cmdClose);
+    ASSERT_FALSE(prompts.asked().isEmpty());
     EXPECT_EQ(lastBox().title, QStringLiteral("Error - Invalid File Name"));
     ui::flushUnloadedForms();
     EXPECT_TRUE(QDir(pics).entryList(QDir::Files | QDir::Hidden).isEmpty());

@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/CommonDialogControl.h"
 #include "core/FileError.h"
+#include "core/PictureFormats.h"
 #include "core/mCommon.h"
 #include "editor/NameEdit.h"
 #include "import/SongFields.h"
@@ -112,7 +113,7 @@ bool PictureSlots::GetFileName() {
     try {
         dlg.CancelError = true;
         dlg.Flags = 4;
-        dlg.Filter = QStringLiteral("Image files (*.jpg;*.gif;*.bmp)|*.jpg;*.gif;*.bmp|All Files (*.*)|*.*");
+        dlg.Filter = core::pictureFilter(QStringLiteral("Image files")) + QStringLiteral("|All Files (*.*)|*.*");
         dlg.FilterIndex = 1;
         dlg.FileName.clear();
         dlg.DialogTitle = QStringLiteral("Load Picture");

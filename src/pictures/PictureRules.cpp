@@ -2,6 +2,8 @@
 
 #include "core/mCommon.h"
 
+#include <QFile>
+
 #include <cmath>
 
 namespace pictures {
@@ -142,6 +144,19 @@ QString pasteName(const QString &answer) {
         return name;
     return name + QLatin1String(".jpg");
 }
+
+QString refusedPastedName(const QString &name) {
+    const QString quoted = QLatin1Char('"') + name + QLatin1Char('"');
+    if (name.startsWith(QLatin1Char('.')))
+        return quoted + QStringLiteral(" is not a valid file name.  A picture's name must not start with \".\".");
+    // The longest name the file systems of this platform store is 255 bytes.
+    if (QFile::encodeName(storedName(name)).size() > 255)
+        return quoted + QStringLiteral(" is not a valid file name.  A picture's name, with \".jpg\", must not be "
+                                       "longer than 255 bytes.");
+    return {};
+}
+
+QString refusedNameTitle() { return QStringLiteral("Error - Invalid File Name"); }
 
 QString freeName(const QString &name, const std::function<bool(const QString &)> &taken) {
     QString base = name;

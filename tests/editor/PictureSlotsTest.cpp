@@ -4,6 +4,7 @@
 #include "EditorFixture.h"
 
 #include "core/CommonDialogControl.h"
+#include "core/PictureFormats.h"
 #include "core/mCommon.h"
 #include "editor/PictureSlots.h"
 #include "pictures/PictureForm.h"
@@ -104,8 +105,10 @@ TEST_F(PictureSlotsTest, AFilledSlotOpensItsPictureAndOthersAskForAFileFirst) {
             EXPECT_EQ(prompts.asked().first().icon, ui::Icon::Information);
         }
     }
+    // Every picture the window can read is offered, PNG first.
     EXPECT_EQ(prompts.asked().last().file.filter,
-              QStringLiteral("Image files (*.jpg;*.gif;*.bmp)|*.jpg;*.gif;*.bmp|All Files (*.*)|*.*"));
+              core::pictureFilter(QStringLiteral("Image files")) + QStringLiteral("|All Files (*.*)|*.*"));
+    EXPECT_TRUE(prompts.asked().last().file.filter.startsWith(QStringLiteral("Image files (*.png;")));
 }
 
 TEST_F(PictureSlotsTest, PasteIgnoresTextAndUnusableNamesAndHandsOverTheJpgName) {

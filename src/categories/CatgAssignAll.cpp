@@ -27,8 +27,8 @@ CatgAssignAll::CatgAssignAll(QWidget *parent) : Form<QDialog>(parent) {
     CatgData = new ui::DataControl(this);
     CatgData->setObjectName(QStringLiteral("CatgData"));
     CatgGrid = kit::readOnlyGrid(this, "CatgGrid", CatgData, 120, 120, 4200, 4560);
-    CatgGrid->setColumns({ui::GridColumn{QStringLiteral("CategoryNumber"), QStringLiteral("CategoryNumber"), 1080},
-                          ui::GridColumn{QStringLiteral("List Of All Categories"), QStringLiteral("CategoryDesc"), 2760}});
+    CatgGrid->setColumns({ui::GridColumn{QStringLiteral("CategoryNumber"), QStringLiteral("CategoryNumber"), 1440},
+                          ui::GridColumn{QStringLiteral("List Of All Categories"), QStringLiteral("CategoryDesc"), 2400}});
 
     cmdAssign = make<QPushButton>(this, "cmdAssign", 4560, 120, 2760, 450, QStringLiteral("&Assign to Category"));
     cmdAssign->setToolTip(QStringLiteral(

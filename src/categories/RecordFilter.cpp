@@ -73,7 +73,7 @@ RecordFilter::Result RecordFilter::apply(const QString &criteriaText) {
     w_.lblFilterMsg->show();
     if (w_.lblCategory->text().left(18) == QLatin1String("Records containing"))
         w_.setCategoryCaption(QString());
-    w_.cmdShowArtistSongs->setText(QString());
+    w_.clearArtistButton();
     return Result::Applied;
 }
 

@@ -23,7 +23,7 @@ PictureLayout designLayout() {
     l.cmdClose = {12960, 3708, 1548, 450};
     l.cmdLoadFile = {12960, 5832, 1548, 450};
     l.cmdDelete = {12972, 5064, 1548, 450};
-    l.cmdClipboardPaste = {12960, 7392, 1500, 450};
+    l.cmdClipboardPaste = {12960, 7392, 1860, 450}; // wide enough for its caption at common fonts
     l.cmdNext = {13716, 1068, 360, 348};
     l.cmdPrev = {13224, 1068, 360, 348};
     return l;

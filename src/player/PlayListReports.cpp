@@ -108,7 +108,7 @@ void PlayListReports::mnuFileDisplayOnly_Click() {
     main->lblFilterMsg->setVisible(true);
     main->lblFilterMsg->setText(QStringLiteral("PlayList:") + listName);
     main->setCategoryCaption(QString());
-    main->cmdShowArtistSongs->setText(QString());
+    main->clearArtistButton();
     w_.close();
     ui::setMousePointer(ui::MousePointer::Default);
 }

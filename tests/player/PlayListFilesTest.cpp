@@ -1,7 +1,7 @@
 // Play lists and text files: saving a list as an .m3u file (the prefix answers, the extension,
 // replacing an old file, a failed write), and filling a list from a text file of "song, artist"
 // lines (both orders, number prefixes, line ends, Latin-1, the track limit).
-#include "FileSizeLimit.h"
+#include "common/FileSizeLimit.h"
 #include "PlayListFixture.h"
 
 #include "player/PlayListFiles.h"

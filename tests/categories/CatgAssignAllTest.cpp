@@ -34,6 +34,15 @@ protected:
             ids << rs->value(0).toLongLong();
         return ids;
     }
+    // The main grid shows the category view of `category`, as the category window leaves it.
+    void showCategoryView(qint64 category) {
+        auto &s = core::g();
+        s.CategoryClause = QStringLiteral(" CategoryNumber = %1 ").arg(category);
+        s.WhereClause = QStringLiteral(" Where ") + s.CategoryClause;
+        s.RecordSourceName = QStringLiteral("qryContacts");
+        w->Data1->setRecordSource(songlist::NameList::standardRecordSource());
+        w->Data1->refresh();
+    }
     long links(qint64 category) {
         return value(QStringLiteral("Select count(*) from tblCategoryID Where CategoryNumber=%1").arg(category)).toLong();
     }
@@ -205,12 +214,7 @@ TEST_F(CatgAssignAllTest, ACategoryViewGainsAnotherCategoryAndKeepsItsOwn) {
         link(id, a);
     open();
     w->setCategoryCaption(QStringLiteral("A"));
-    auto &s = core::g();
-    s.CategoryClause = QStringLiteral(" CategoryNumber = %1 ").arg(a);
-    s.WhereClause = QStringLiteral(" Where ") + s.CategoryClause;
-    s.RecordSourceName = QStringLiteral("qryContacts");
-    w->Data1->setRecordSource(songlist::NameList::standardRecordSource());
-    w->Data1->refresh();
+    showCategoryView(a);
     ASSERT_EQ(count(), 4);
     openWindow();
     choose(QStringLiteral("B"));
@@ -226,12 +230,7 @@ TEST_F(CatgAssignAllTest, RemovingTheShownCategoryFromItsOwnViewShowsWhatIsLeftS
     for (qint64 id : firstSongs(10))
         link(id, a);
     open();
-    auto &s = core::g();
-    s.CategoryClause = QStringLiteral(" CategoryNumber = %1 ").arg(a);
-    s.WhereClause = QStringLiteral(" Where ") + s.CategoryClause;
-    s.RecordSourceName = QStringLiteral("qryContacts");
-    w->Data1->setRecordSource(songlist::NameList::standardRecordSource());
-    w->Data1->refresh();
+    showCategoryView(a);
     const QString shown = source();
     openWindow();
     choose(QStringLiteral("A"));
@@ -259,13 +258,7 @@ TEST_F(CatgAssignAllTest, RemovingFromAnotherViewLeavesTheGridAndTheNextAssignWr
         link(id, bee);
     }
     open();
-    auto &s = core::g();
-    // The view of B loses A: none of its rows goes.
-    s.CategoryClause = QStringLiteral(" CategoryNumber = %1 ").arg(bee);
-    s.WhereClause = QStringLiteral(" Where ") + s.CategoryClause;
-    s.RecordSourceName = QStringLiteral("qryContacts");
-    w->Data1->setRecordSource(songlist::NameList::standardRecordSource());
-    w->Data1->refresh();
+    showCategoryView(bee);  // the view of B loses A: none of its rows goes
     go(QStringLiteral("RecordID=%1").arg(firstSongs(4)[2]));
     const long row = w->Table1->currentPosition();
     const QString shown = source();

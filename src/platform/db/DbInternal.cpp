@@ -50,9 +50,9 @@ DbError sqliteError(sqlite3 *db, int rc, const QString &sql) {
         return DbError(errn::DiskFull, QStringLiteral("Not enough space on disk."));
     case SQLITE_IOERR: {
         // A write the disk refused for want of room (or of the user's quota, or because the file
-        // may grow no further) is a full disk to the user, whichever call met it.
-        // The database does not always keep the failed call's number; the call was the last to
-        // fail, so the thread's own number is the next best.
+        // may grow no further) is a full disk to the user, whichever call met it. The database
+        // does not always keep the failed call's error number; that call was the last to fail,
+        // so the thread's own number is the next best.
         const int kept = db ? sqlite3_system_errno(db) : 0;
         const int sys = kept != 0 ? kept : errno;
         if (sys == ENOSPC || sys == EDQUOT || sys == EFBIG)

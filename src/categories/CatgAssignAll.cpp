@@ -1,6 +1,7 @@
 #include "categories/CatgAssignAll.h"
 
 #include "categories/BulkAssignment.h"
+#include "categories/CategoryView.h"
 #include "categories/WindowKit.h"
 #include "core/AppState.h"
 #include "platform/db/Database.h"
@@ -129,6 +130,11 @@ void CatgAssignAll::run(Command c) {
             throw;
         }
         w->Data1->rowMoved();
+        // Removed from the category the grid shows, its rows are gone: the grid shows what is
+        // left, so that the next command does not walk rows that no longer exist. Any other
+        // view still lists every song it listed.
+        if (c == Command::Remove && counts.changed > 0 && CategoryView(*w).shows(category))
+            w->Data1->refresh();
         ui::setMousePointer(ui::MousePointer::Default);
         ui::msgBox(report(c, name, counts), ui::Buttons::OK, ui::Icon::Information,
                    c == Command::Assign ? QStringLiteral("Assignment Statistics")

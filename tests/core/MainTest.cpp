@@ -1,5 +1,6 @@
 // Start-up: the command line, the search for the catalogue, the password and repair roads, the
 // single running copy and re-entry.
+#include "common/FileSizeLimit.h"
 #include "common/TestEnv.h"
 
 #include "core/AppState.h"
@@ -593,6 +594,21 @@ TEST_F(ReadOnlyCatalogueTest, AReadOnlyDataFolderIsNamedOnceAndNothingIsOpened) 
     if (!bitsRespected(dataFolder))
         GTEST_SKIP() << "root ignores the permission bits";
     expectRefusedWith("The data folder " + dataFolder + " cannot be written: Permission denied.");
+}
+
+TEST_F(ReadOnlyCatalogueTest, AFullDataDiskIsNamedAsTheCauseAndTheCatalogueKept) {
+    {
+        FileSizeLimit full(1024);  // no room for the files the database keeps beside the catalogue
+        EXPECT_EQ(modMain::Main(), StartResult::Ended);
+    }
+    ASSERT_EQ(prompts.asked().size(), 1);
+    EXPECT_EQ(prompts.asked()[0].text, "The catalogue " + path + " cannot be opened: the disk holding " +
+                                           QFileInfo(QFileInfo(path).canonicalFilePath()).absolutePath() +
+                                           "/ is full.    Error number: 3026");
+    EXPECT_EQ(prompts.asked()[0].title, QStringLiteral("Error"));
+    EXPECT_EQ(mainWindowShown, 0);
+    EXPECT_FALSE(g().Db);
+    EXPECT_EQ(bytesOf(path), original);
 }
 
 // --- Re-entry ----------------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QRegularExpression>
+#include <cerrno>
 #include <cmath>
 #include <limits>
 #include <unordered_map>
@@ -47,8 +48,17 @@ DbError sqliteError(sqlite3 *db, int rc, const QString &sql) {
         return DbError(errn::ReadOnly, QStringLiteral("Cannot update. Database or object is read-only."));
     case SQLITE_FULL:
         return DbError(errn::DiskFull, QStringLiteral("Not enough space on disk."));
-    case SQLITE_IOERR:
+    case SQLITE_IOERR: {
+        // A write the disk refused for want of room (or of the user's quota, or because the file
+        // may grow no further) is a full disk to the user, whichever call met it. The database
+        // does not always keep the failed call's error number; that call was the last to fail,
+        // so the thread's own number is the next best.
+        const int kept = db ? sqlite3_system_errno(db) : 0;
+        const int sys = kept != 0 ? kept : errno;
+        if (sys == ENOSPC || sys == EDQUOT || sys == EFBIG)
+            return DbError(errn::DiskFull, QStringLiteral("Not enough space on disk."));
         return DbError(errn::DiskError, QStringLiteral("Disk or network error."));
+    }
     case SQLITE_CANTOPEN:
         return DbError(err::FileNotFound, QStringLiteral("Could not open the database file."));
     case SQLITE_MISMATCH:

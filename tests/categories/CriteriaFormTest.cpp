@@ -327,7 +327,8 @@ TEST_F(CriteriaFormTest, AConditionOfTooManyTermsSaysSo) {
         openForm();
         apply(condition);
         ASSERT_EQ(prompts.asked().size(), 1);
-        EXPECT_EQ(lastBox().text, QStringLiteral("The condition is too long (more than about 1,000 terms).  Try again."));
+        EXPECT_EQ(lastBox().text,
+                  QStringLiteral("The condition is too long (more than about 1,000 terms).  Try again."));
         EXPECT_EQ(lastBox().title, QStringLiteral("Invalid syntax"));
         EXPECT_EQ(lastBox().icon, ui::Icon::Exclamation);
         EXPECT_EQ(count(), 10);
@@ -343,7 +344,8 @@ TEST_F(CriteriaFormTest, ANulOrALoneSurrogateInAValueFindsNothing) {
         SCOPED_TRACE(int(c.unicode()));
         prompts.clear();
         openForm();
-        apply(QStringLiteral("SongName like \"*") + c + QStringLiteral("*\" Or Artist = \"") + c + QStringLiteral("\""));
+        apply(QStringLiteral("SongName like \"*") + c + QStringLiteral("*\" Or Artist = \"") + c +
+              QStringLiteral("\""));
         ASSERT_EQ(prompts.asked().size(), 1);
         EXPECT_EQ(lastBox().title, QStringLiteral("No records found"));
         EXPECT_EQ(count(), 10);

@@ -71,7 +71,8 @@ DbError sqliteError(sqlite3 *db, int rc, [[maybe_unused]] const QString &sql) {
                                       "FROM clause of your SQL statement.")
                            .arg(between(msg, QStringLiteral("ambiguous column name:"))));
     // A chain of too many terms, or conditions nested too deep for the engine's parser.
-    if (msg.startsWith(QLatin1String("Expression tree is too large")) || msg.contains(QLatin1String("parser stack overflow")))
+    if (msg.startsWith(QLatin1String("Expression tree is too large")) ||
+        msg.contains(QLatin1String("parser stack overflow")))
         return DbError(err::QueryTooComplex, tooComplexDescription());
     if (msg.contains(QLatin1String("syntax error")) || msg.contains(QLatin1String("incomplete input")) ||
         msg.contains(QLatin1String("unrecognized token")) || msg.contains(QLatin1String("misuse of")))

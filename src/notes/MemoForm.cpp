@@ -356,7 +356,7 @@ bool MemoForm::cmbTitle_Validate() {
         const QString name = storedName();
         if (refusedTitle(text) || text.trimmed().isEmpty()) {
             ui::msgBox(refusedTitle(text) ? QStringLiteral("Cannot use quotes or apostrophes in Note Title")
-                                                    : QStringLiteral("Note Title cannot be blank"),
+                                          : QStringLiteral("Note Title cannot be blank"),
                        ui::Buttons::OK, ui::Icon::None, productName());
             cmbTitle->setEditText(name);
             return true;

@@ -2,7 +2,8 @@
 // Dates as the user types them: whether a text is a date in the user's locale, and the
 // unambiguous literal the database reads whatever the locale's day and month order. The one rule
 // for a date typed as text: the find, a text stored into a date field, and IsDate, DateValue and
-// CDate in expressions all read it here.
+// CDate in expressions all read it here. The short date the grid shows and Like compares is
+// written here too, always with a four-digit year.
 #include <QDateTime>
 #include <QLocale>
 #include <QString>

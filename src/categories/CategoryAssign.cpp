@@ -116,7 +116,7 @@ void CategoryAssign::Form_Load() {
 void CategoryAssign::showError(const std::exception &e) {
     QString text = db::errorText(e);
     if (const auto *dbe = dynamic_cast<const db::DbError *>(&e))
-        text += QStringLiteral(".  Error number:") + QString::number(dbe->number());
+        text = db::withErrorNumber(text, QStringLiteral(".  Error number:"), dbe->number());
     ui::msgBox(text, ui::Buttons::OK, ui::Icon::None, core::g().ProductName);
 }
 

@@ -103,8 +103,9 @@ void PictureSlots::cmdPicture_Click(int slot) {
         }
         openPictureForm();
     } catch (const std::exception &e) {
-        ui::msgBox(errorDescription(e) + QStringLiteral(".    Error number: ") + QString::number(errorNumber(e)),
-                   ui::Buttons::OK, ui::Icon::None, QStringLiteral("Error"));
+        const QString text =
+            platform::db::withErrorNumber(errorDescription(e), QStringLiteral(".    Error number: "), errorNumber(e));
+        ui::msgBox(text, ui::Buttons::OK, ui::Icon::None, QStringLiteral("Error"));
     }
 }
 

@@ -97,8 +97,8 @@ void PlayListReports::mnuFileDisplayOnly_Click() {
         }
     } catch (const db::DbError &e) {
         putBack();
-        ui::msgBox(e.description() + QStringLiteral(".  Error number:") + QString::number(e.number()), ui::Buttons::OK,
-                   ui::Icon::Critical, QStringLiteral("Error"));
+        ui::msgBox(db::withErrorNumber(e.description(), QStringLiteral(".  Error number:"), e.number()),
+                   ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("Error"));
         return;
     }
     s.WhereClause = QStringLiteral(" WHERE tblPlayListDetail.ListID=") + QString::number(listId) + QStringLiteral(" ");

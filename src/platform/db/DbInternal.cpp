@@ -22,7 +22,7 @@ QString between(const QString &msg, const QString &prefix) {
 
 } // namespace
 
-DbError sqliteError(sqlite3 *db, int rc, const QString &sql) {
+DbError sqliteError(sqlite3 *db, int rc, [[maybe_unused]] const QString &sql) {
     const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
     switch (rc & 0xff) {
     case SQLITE_CONSTRAINT:
@@ -80,10 +80,14 @@ DbError sqliteError(sqlite3 *db, int rc, const QString &sql) {
                        QStringLiteral("The specified field '%1' could refer to more than one table listed in the "
                                       "FROM clause of your SQL statement.")
                            .arg(between(msg, QStringLiteral("ambiguous column name:"))));
+    // A chain of too many terms, or conditions nested too deep for the engine's parser.
+    if (msg.startsWith(QLatin1String("Expression tree is too large")) ||
+        msg.contains(QLatin1String("parser stack overflow")))
+        return DbError(err::QueryTooComplex, tooComplexDescription());
     if (msg.contains(QLatin1String("syntax error")) || msg.contains(QLatin1String("incomplete input")) ||
         msg.contains(QLatin1String("unrecognized token")) || msg.contains(QLatin1String("misuse of")))
-        return DbError(err::SyntaxError, QStringLiteral("Syntax error in query expression '%1' (%2).").arg(sql, msg));
-    return DbError(err::GeneralError, sql.isEmpty() ? msg : QStringLiteral("%1 (in: %2)").arg(msg, sql));
+        return DbError(err::SyntaxError, QStringLiteral("Syntax error in query expression (%1).").arg(msg));
+    return DbError(err::GeneralError, msg);
 }
 
 void throwSqlite(sqlite3 *db, int rc, const QString &sql) { throw sqliteError(db, rc, sql); }

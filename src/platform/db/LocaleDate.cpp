@@ -110,6 +110,27 @@ std::optional<QDateTime> LocaleDate::parse(const QString &input) {
     return std::nullopt;
 }
 
+QString LocaleDate::shortDateFormat(const QLocale &locale) {
+    const QString f = locale.dateFormat(QLocale::ShortFormat);
+    QString out;
+    out.reserve(f.size() + 2);
+    bool quoted = false;
+    for (qsizetype i = 0; i < f.size();) {
+        const QChar c = f[i];
+        if (c == u'\'')
+            quoted = !quoted;
+        if (c != u'y' || quoted) {
+            out += c;
+            ++i;
+            continue;
+        }
+        while (i < f.size() && f[i] == u'y')
+            ++i;
+        out += QLatin1String("yyyy");
+    }
+    return out;
+}
+
 QString LocaleDate::jetLiteral(const QDateTime &dt) {
     const QTime t = dt.time();
     if (t == QTime(0, 0))

@@ -2,8 +2,10 @@
 // Dates as the user types them: whether a text is a date in the user's locale, and the
 // unambiguous literal the database reads whatever the locale's day and month order. The one rule
 // for a date typed as text: the find, a text stored into a date field, and IsDate, DateValue and
-// CDate in expressions all read it here.
+// CDate in expressions all read it here. The short date the grid shows and Like compares is
+// written here too, always with a four-digit year.
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 #include <optional>
 
@@ -16,6 +18,10 @@ public:
     // Two-digit years below 30 fall in the 2000s. nullopt when the text is not a whole date.
     static std::optional<QDateTime> parse(const QString &text);
     static bool isDate(const QString &text) { return parse(text).has_value(); }
+
+    // The locale's short date format with the year in four digits: the date text the grid shows
+    // and Like compares, so "*2024*" finds the dates of 2024 whatever width the locale gives years.
+    static QString shortDateFormat(const QLocale &locale);
 
     // "#yyyy-mm-dd#", or "#yyyy-mm-dd hh:nn:ss#" when the time is not midnight.
     static QString jetLiteral(const QDateTime &dt);

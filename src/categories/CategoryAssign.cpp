@@ -45,15 +45,15 @@ CategoryAssign::CategoryAssign(QWidget *parent) : Form<QDialog>(parent) {
     CatgData = new ui::DataControl(this);
     CatgData->setObjectName(QStringLiteral("CatgData"));
     CatgGrid = kit::readOnlyGrid(this, "CatgGrid", CatgData, 120, 600, 3960, 3840);
-    CatgGrid->setColumns({ui::GridColumn{QStringLiteral("List Of All Categories"), QStringLiteral("CategoryDesc"), 2400},
-                          ui::GridColumn{kNumberCaption, QStringLiteral("CategoryNumber"), 1320}});
+    CatgGrid->setColumns({ui::GridColumn{QStringLiteral("List Of All Categories"), QStringLiteral("CategoryDesc"), 2160},
+                          ui::GridColumn{kNumberCaption, QStringLiteral("CategoryNumber"), 1560}});
 
     CatgIdData = new ui::DataControl(this);
     CatgIdData->setObjectName(QStringLiteral("CatgIdData"));
     CatgIdGrid = kit::readOnlyGrid(this, "CatgIdGrid", CatgIdData, 5520, 600, 3960, 3840);
     CatgIdGrid->setColumns(
-        {ui::GridColumn{QStringLiteral("Category Assigned To This Song"), QStringLiteral("CategoryDesc"), 2400},
-         ui::GridColumn{kNumberCaption, QStringLiteral("CategoryNumber"), 1320}});
+        {ui::GridColumn{QStringLiteral("Category Assigned To This Song"), QStringLiteral("CategoryDesc"), 2160},
+         ui::GridColumn{kNumberCaption, QStringLiteral("CategoryNumber"), 1560}});
 
     cmdRtArrow = make<QPushButton>(this, "cmdRtArrow", 4200, 1320, 1200, 600, QStringLiteral("Assign"));
     cmdRtArrow->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
@@ -116,7 +116,7 @@ void CategoryAssign::Form_Load() {
 void CategoryAssign::showError(const std::exception &e) {
     QString text = db::errorText(e);
     if (const auto *dbe = dynamic_cast<const db::DbError *>(&e))
-        text += QStringLiteral(".  Error number:") + QString::number(dbe->number());
+        text = db::withErrorNumber(text, QStringLiteral(".  Error number:"), dbe->number());
     ui::msgBox(text, ui::Buttons::OK, ui::Icon::None, core::g().ProductName);
 }
 

@@ -39,8 +39,8 @@ CategoryForm::CategoryForm(QWidget *parent) : Form<QDialog>(parent) {
     CatgData = new ui::DataControl(this);
     CatgData->setObjectName(QStringLiteral("CatgData"));
     CatgGrid = kit::readOnlyGrid(this, "CatgGrid", CatgData, 120, 120, 4560, 4560);
-    CatgGrid->setColumns({ui::GridColumn{QStringLiteral("List Of All Categories"), QStringLiteral("CategoryDesc"), 3120},
-                          ui::GridColumn{QStringLiteral("CategoryNumber"), QStringLiteral("CategoryNumber"), 1080}});
+    CatgGrid->setColumns({ui::GridColumn{QStringLiteral("List Of All Categories"), QStringLiteral("CategoryDesc"), 2880},
+                          ui::GridColumn{QStringLiteral("CategoryNumber"), QStringLiteral("CategoryNumber"), 1440}});
 
     cmdSelected = make<QPushButton>(this, "cmdSelected", 4920, 120, 3120, 450, QStringLiteral("Show &Selected Category"));
     cmdShowAll = make<QPushButton>(this, "cmdShowAll", 4920, 690, 3120, 450, QStringLiteral("Show All Categories"));
@@ -120,7 +120,7 @@ void CategoryForm::cmdSelected_Click() {
     if (!w)
         return;
     ui::DefaultPointerAtEnd pointer;
-    w->cmdShowArtistSongs->setText(QString());
+    w->clearArtistButton();
     ui::setMousePointer(ui::MousePointer::Hourglass);
     if (!hasRows()) {
         ui::msgBox(QStringLiteral("There are no Categories.  You must create one and select it before you can perform "

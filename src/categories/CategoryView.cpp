@@ -29,6 +29,13 @@ std::optional<qint64> CategoryView::clauseNumber(const QString &clause) {
     return ok ? std::optional<qint64>(n) : std::nullopt;
 }
 
+bool CategoryView::shows(qint64 number) const {
+    const auto &s = core::g();
+    return s.RecordSourceName == QLatin1String("qryContacts") && clauseNumber(s.CategoryClause) == number &&
+           s.WhereClause.simplified() == (QStringLiteral("Where ") + s.CategoryClause).simplified() &&
+           w_.Data1->recordSource() == songlist::NameList::standardRecordSource();
+}
+
 std::optional<qint64> CategoryView::rememberedCategory() {
     const auto row = SettingsRows::readRow(QString::fromLatin1(SettingsRows::Category));
     if (!row || !row->setting1)

@@ -26,6 +26,10 @@ public:
     static QString categoryClause(qint64 number);
     // The number a category clause names; nullopt for any other text.
     static std::optional<qint64> clauseNumber(const QString &clause);
+    // Whether the main grid shows the category view of category `number` now (whatever its
+    // sort order).
+    bool shows(qint64 number) const;
+
     // The category the main window was last told to show (the CATEGORY row), by number;
     // nullopt when none is remembered.
     static std::optional<qint64> rememberedCategory();

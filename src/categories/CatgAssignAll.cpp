@@ -1,6 +1,7 @@
 #include "categories/CatgAssignAll.h"
 
 #include "categories/BulkAssignment.h"
+#include "categories/CategoryView.h"
 #include "categories/WindowKit.h"
 #include "core/AppState.h"
 #include "platform/db/Database.h"
@@ -27,8 +28,8 @@ CatgAssignAll::CatgAssignAll(QWidget *parent) : Form<QDialog>(parent) {
     CatgData = new ui::DataControl(this);
     CatgData->setObjectName(QStringLiteral("CatgData"));
     CatgGrid = kit::readOnlyGrid(this, "CatgGrid", CatgData, 120, 120, 4200, 4560);
-    CatgGrid->setColumns({ui::GridColumn{QStringLiteral("CategoryNumber"), QStringLiteral("CategoryNumber"), 1080},
-                          ui::GridColumn{QStringLiteral("List Of All Categories"), QStringLiteral("CategoryDesc"), 2760}});
+    CatgGrid->setColumns({ui::GridColumn{QStringLiteral("CategoryNumber"), QStringLiteral("CategoryNumber"), 1440},
+                          ui::GridColumn{QStringLiteral("List Of All Categories"), QStringLiteral("CategoryDesc"), 2400}});
 
     cmdAssign = make<QPushButton>(this, "cmdAssign", 4560, 120, 2760, 450, QStringLiteral("&Assign to Category"));
     cmdAssign->setToolTip(QStringLiteral(
@@ -129,6 +130,11 @@ void CatgAssignAll::run(Command c) {
             throw;
         }
         w->Data1->rowMoved();
+        // Removed from the category the grid shows, its rows are gone: the grid shows what is
+        // left, so that the next command does not walk rows that no longer exist. Any other
+        // view still lists every song it listed.
+        if (c == Command::Remove && counts.changed > 0 && CategoryView(*w).shows(category))
+            w->Data1->refresh();
         ui::setMousePointer(ui::MousePointer::Default);
         ui::msgBox(report(c, name, counts), ui::Buttons::OK, ui::Icon::Information,
                    c == Command::Assign ? QStringLiteral("Assignment Statistics")

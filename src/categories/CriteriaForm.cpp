@@ -88,16 +88,16 @@ CriteriaForm::CriteriaForm(QWidget *parent) : Form<QDialog>(parent) {
     Label4 = label(this, "Label4", 480, 1380, 9120, 255, QStringLiteral("SongName like \"*love*\" and Artist like \"bob*\""));
     Label5 = label(this, "Label5", 120, 1680, 9480, 255,
                    QStringLiteral("If a Category is displayed, just that Category will be filtered."));
-    Label6 = label(this, "Label6", 120, 1950, 9480, 255,
+    Label6 = label(this, "Label6", 120, 1935, 9480, 480,
                    QStringLiteral("You have the full power of SQL (Structured Query Language).  See the List of Saved "
                                   "Filters for more examples."));
 
-    lblCriteria = label(this, "lblCriteria", 120, 2280, 5880, 255, QStringLiteral("Type your Criteria below:"));
-    txtCriteria = make<QPlainTextEdit>(this, "txtCriteria", 120, 2535, 5880, 1335);
+    lblCriteria = label(this, "lblCriteria", 120, 2430, 5880, 255, QStringLiteral("Type your Criteria below:"));
+    txtCriteria = make<QPlainTextEdit>(this, "txtCriteria", 120, 2685, 5880, 1185);
     txtCriteria->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    lblFieldNames = label(this, "lblFieldNames", 6240, 2280, 3360, 480,
+    lblFieldNames = label(this, "lblFieldNames", 6240, 2430, 3360, 480,
                           QStringLiteral("Double click a Field Name to copy it to the Criteria box."));
-    listFieldNames = make<QListWidget>(this, "listFieldNames", 6240, 2760, 3360, 2460);
+    listFieldNames = make<QListWidget>(this, "listFieldNames", 6240, 2910, 3360, 1410);
 
     lblGenre = label(this, "lblGenre", 120, 4020, 600, 255, QStringLiteral("Genre"));
     cmbGenre = make<QComboBox>(this, "cmbGenre", 720, 3960, 2640, 315);
@@ -112,15 +112,15 @@ CriteriaForm::CriteriaForm(QWidget *parent) : Form<QDialog>(parent) {
 
     cmdAddCriteria = make<QPushButton>(this, "cmdAddCriteria", 120, 4440, 1800, 375, QStringLiteral("Add Criteria"));
     cmdCurrentAlbum =
-        make<QPushButton>(this, "cmdCurrentAlbum", 2040, 4440, 2280, 375, QStringLiteral("Show Current Album Only"));
-    cmdRestore = make<QPushButton>(this, "cmdRestore", 4440, 4440, 1560, 375, QStringLiteral("Restore Previous Criteria"));
+        make<QPushButton>(this, "cmdCurrentAlbum", 2040, 4440, 2640, 375, QStringLiteral("Show Current Album Only"));
+    cmdRestore = make<QPushButton>(this, "cmdRestore", 4800, 4440, 2640, 375, QStringLiteral("Restore Previous Criteria"));
     cmdApplyCriteria = make<QPushButton>(this, "cmdApplyCriteria", 120, 4980, 1800, 495, QStringLiteral("&Apply Filter"));
     cmdApplyCriteria->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
     cmdApplyCriteria->setToolTip(QStringLiteral(
         "Returns to the previous screen, displaying only those records that meet the criteria specified."));
     cmdClear = make<QPushButton>(this, "cmdClear", 2040, 4980, 1320, 495, QStringLiteral("Clear Filter"));
-    cmdShowAll = make<QPushButton>(this, "cmdShowAll", 3480, 4980, 1560, 495, QStringLiteral("Show All &Records"));
-    cmdExit = make<QPushButton>(this, "cmdExit", 5160, 4980, 840, 495, QStringLiteral("E&xit"));
+    cmdShowAll = make<QPushButton>(this, "cmdShowAll", 3480, 4980, 1800, 495, QStringLiteral("Show All &Records"));
+    cmdExit = make<QPushButton>(this, "cmdExit", 5400, 4980, 840, 495, QStringLiteral("E&xit"));
     cmdExit->setToolTip(QStringLiteral("Returns to the previous screen."));
 
     lblSavedFilters = label(this, "lblSavedFilters", 120, 5640, 9480, 255,

@@ -24,11 +24,15 @@ CriteriaText::Parts CriteriaText::split(const QString &criteria) {
 CriteriaText::View CriteriaText::view(const QString &criteria, const QString &recordSourceName,
                                       const QString &categoryClause, const QString &orderByClause) {
     const Parts parts = split(trimmed(criteria));
+    const QString condition = trimmed(parts.condition);
+    // The condition must stand as one expression by itself: "1=1) Or (1=1" would close the
+    // parentheses around it and leave the shown category. Refused with 3075 like any syntax error.
+    platform::db::jet::translateExpression(condition);
     View v;
-    v.CriteriaClause = QStringLiteral(" (") + trimmed(parts.condition) + QStringLiteral(") ");
+    v.CriteriaClause = QStringLiteral(" (") + condition + QStringLiteral(") ");
     v.WhereClause = QStringLiteral(" Where ") + v.CriteriaClause;
     if (!categoryClause.isEmpty())
-        v.WhereClause += QStringLiteral(" And ") + categoryClause;
+        v.WhereClause += QStringLiteral(" And (") + trimmed(categoryClause) + QStringLiteral(") ");
     const QString tail = parts.orderBy.isEmpty() ? orderByClause : QStringLiteral(" ") + parts.orderBy;
     v.RecordSource = QStringLiteral("Select distinctrow * from  ") + recordSourceName + v.WhereClause + tail;
     return v;

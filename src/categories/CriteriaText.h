@@ -25,10 +25,12 @@ public:
     // What applying a (non-empty) criteria text puts in place of the grid's view.
     struct View {
         QString CriteriaClause;  // " (" + condition + ") "
-        QString WhereClause;     // " Where " + CriteriaClause [+ " And " + category clause]
+        QString WhereClause;     // " Where " + CriteriaClause [+ " And (" + category term + ") "]
         QString RecordSource;    // "Select distinctrow * from  " + source + WhereClause + order tail
     };
     // `orderByClause` (the grid's sort) ends the record source unless the text has its own tail.
+    // Throws DbError 3075 when the condition is not one expression by itself (and the errors of
+    // translating it, such as an unknown function).
     static View view(const QString &criteria, const QString &recordSourceName, const QString &categoryClause,
                      const QString &orderByClause);
 

@@ -49,12 +49,15 @@ RecordFilter::Result RecordFilter::apply(const QString &criteriaText) {
         w_.Data1->refresh();
     } catch (const db::DbError &e) {
         ui::setMousePointer(ui::MousePointer::Default);
-        const bool invalid = isInvalidCriteria(e.number());
-        if (invalid)
+        const bool invalid = isInvalidCriteria(e.number()) || e.number() == db::err::QueryTooComplex;
+        if (e.number() == db::err::QueryTooComplex)
+            ui::msgBox(db::tooComplexDescription() + QStringLiteral("  Try again."), ui::Buttons::OK,
+                       ui::Icon::Exclamation, QStringLiteral("Invalid syntax"));
+        else if (invalid)
             ui::msgBox(QStringLiteral("The criteria you specified are invalid.  Try again."), ui::Buttons::OK,
                        ui::Icon::Exclamation, QStringLiteral("Invalid syntax"));
         else
-            ui::msgBox(e.description() + QStringLiteral(".  Error number:") + QString::number(e.number()),
+            ui::msgBox(db::withErrorNumber(e.description(), QStringLiteral(".  Error number:"), e.number()),
                        ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("Error"));
         restoreView();
         return invalid ? Result::Invalid : Result::Failed;
@@ -73,7 +76,7 @@ RecordFilter::Result RecordFilter::apply(const QString &criteriaText) {
     w_.lblFilterMsg->show();
     if (w_.lblCategory->text().left(18) == QLatin1String("Records containing"))
         w_.setCategoryCaption(QString());
-    w_.cmdShowArtistSongs->setText(QString());
+    w_.clearArtistButton();
     return Result::Applied;
 }
 

@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/DuplicateQueries.h"
 #include "core/InputForm.h"
+#include "core/PendingFileMoves.h"
 #include "core/RegistryOptions.h"
 #include "core/SingleInstance.h"
 #include "core/StartupHooks.h"
@@ -174,6 +175,15 @@ Opening openDatabase() {
 
 enum class Handled { Retry, Quiet, Fatal };
 
+// What the start says when the catalogue's disk has no room: the database cannot even set up
+// the files it keeps beside the catalogue. Nothing is written, so nothing stored is lost.
+QString diskFullText(const QString &path) {
+    const QFileInfo info(path);
+    const QString real = info.canonicalFilePath().isEmpty() ? info.absoluteFilePath() : info.canonicalFilePath();
+    return QStringLiteral("The catalogue ") + path + QStringLiteral(" cannot be opened: the disk holding ") +
+           QFileInfo(real).absolutePath() + QStringLiteral("/ is full.");
+}
+
 // The error handler: a damaged file gets one repair offer per run; anything else is shown.
 Handled handleError(int number, const QString &text, bool &repairTried) {
     auto &s = g();
@@ -194,7 +204,7 @@ Handled handleError(int number, const QString &text, bool &repairTried) {
         }
         return Handled::Retry;
     }
-    showError(number, text);
+    showError(number, number == err::DiskFull ? diskFullText(s.DatabasePath) : text);
     return Handled::Fatal;
 }
 
@@ -222,6 +232,9 @@ StartResult openCatalogue(bool &repairTried) {
             } catch (...) {
                 // A catalogue without the duplicate queries still opens; only those views fail.
             }
+            // A save ended between moving a music file and its commit is finished first, so
+            // the songs shown name the files that exist.
+            core::PendingFileMoves::recover();
             s.ContactsTable = s.Db->openRecordset(QStringLiteral("tblContacts"), platform::db::RecordsetType::Table);
             ui::setMousePointer(ui::MousePointer::Default);
             if (core::hooks().showMainWindow)

@@ -30,6 +30,8 @@ public:
     static constexpr const char *Filter = "FILTER";
     static constexpr const char *Note = "NOTE";
     static constexpr const char *LastNote = "LASTNOTE";
+    // A music file move the editor's save has begun and not yet committed (PendingFileMoves).
+    static constexpr const char *FileMove = "FILEMOVE";
 
     // A text as an SQL literal between apostrophes (an apostrophe inside is doubled).
     static QString quoted(const QString &text);

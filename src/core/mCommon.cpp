@@ -55,6 +55,17 @@ bool anyFileMatches(const QString &path) {
     return false;
 }
 
+// Both paths exist and `look` (stat follows a final link, lstat does not) gives the same device
+// and inode.
+bool sameInode(const QString &a, const QString &b, int (*look)(const char *, struct stat *)) {
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    struct stat sa {}, sb {};
+    if (look(QFile::encodeName(a).constData(), &sa) != 0 || look(QFile::encodeName(b).constData(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 } // namespace
 
 bool FileExists(const QString &path) {
@@ -67,6 +78,16 @@ bool FileExists(const QString &path) {
     return anyFileMatches(path);
 }
 
+bool FileAt(const QString &path) {
+    const QFileInfo fi(path);
+    return !path.isEmpty() && fi.exists() && !fi.isDir();
+}
+
+bool EntryExists(const QString &path) {
+    struct stat st {};
+    return !path.isEmpty() && ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
 bool FolderExists(QString folder) {
     AddBackslash(folder);
     if (folder.isEmpty())
@@ -74,31 +95,15 @@ bool FolderExists(QString folder) {
     return QFileInfo(folder).isDir();
 }
 
-bool SameFile(const QString &a, const QString &b) {
-    if (a.isEmpty() || b.isEmpty())
-        return false;
-    struct stat sa {}, sb {};
-    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 || ::stat(QFile::encodeName(b).constData(), &sb) != 0)
-        return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
+bool SameFile(const QString &a, const QString &b) { return sameInode(a, b, ::stat); }
+
+bool SameEntry(const QString &a, const QString &b) { return sameInode(a, b, ::lstat); }
 
 bool IsValidFileName(QString name) {
-    // Blanks only, as the original trim removes them; a rest below " " (empty, or starting
-    // with a control character) is not a name.
-    qsizetype b = 0, e = name.size();
-    while (b < e && name.at(b) == QLatin1Char(' '))
-        ++b;
-    while (e > b && name.at(e - 1) == QLatin1Char(' '))
-        --e;
-    const QString rest = name.mid(b, e - b);
-    if (!(rest.compare(QLatin1String(" "), Qt::CaseSensitive) > 0))
+    const QString rest = name.trimmed();
+    if (rest.isEmpty() || rest == QLatin1String(".") || rest == QLatin1String(".."))
         return false;
-    static const QString forbidden = QStringLiteral("*\\/:?|<>\"");
-    for (const QChar c : forbidden)
-        if (name.contains(c))
-            return false;
-    return true;
+    return !name.contains(QLatin1Char('/')) && !name.contains(QChar(u'\0'));
 }
 
 bool ContainsQuote(const QString &text) {

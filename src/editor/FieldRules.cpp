@@ -68,7 +68,8 @@ void FieldRules::txtDuration_Validate(bool &Cancel) {
 void FieldRules::txtFileName_Validate(bool &Cancel) {
     auto &s = core::g();
     const QString text = w_.txtFileName->text();
-    if (!mCommon::IsValidFileName(text)) {
+    // A stored name the user left alone is no news to them, whatever it holds.
+    if (!mCommon::IsValidFileName(text) && text != w_.storedValue(QStringLiteral("FileName"))) {
         if (!trimBlanks(text).isEmpty()) {
             const auto answer = ui::msgBox(
                 quoted(text) + QStringLiteral(" is not a valid file name.  Please change it or press the Cancel button."),

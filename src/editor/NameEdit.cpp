@@ -275,7 +275,7 @@ void NameEdit::buildControls() {
     cmdAddNew->setToolTip(QStringLiteral("Save current record then add a new one."));
     cmdDelete = button("cmdDelete", "&Delete", 4200, y, 900);
     cmdCategories = button("cmdCategories", "Categories", 5150, y, 1100);
-    cmdWebLookup = button("cmdWebLookup", "Look on the web", 6300, y, 1600);
+    cmdWebLookup = button("cmdWebLookup", "Look on the web", 6300, y, 1640);
     cmdWebLookup->setToolTip(QStringLiteral("Right-click for more options"));
     cmdPlay = button("cmdPlay", "&Play", 7950, y, 800);
     cmdPlay->setToolTip(QStringLiteral("Play current song"));

@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/CommonDialogControl.h"
 #include "core/FileError.h"
+#include "core/PictureFormats.h"
 #include "core/mCommon.h"
 #include "editor/NameEdit.h"
 #include "import/SongFields.h"
@@ -61,6 +62,16 @@ QString PictureSlots::pasteFileName(const QString &name) {
     return name.right(4).toLower() == QLatin1String(".jpg") ? name : name + QStringLiteral(".jpg");
 }
 
+QString PictureSlots::pasteDefaultName(const QString &artist, const QString &song, const QString &album) {
+    // The song's texts may hold "/" ("Rock/Pop"), which no name may, and a leading "." would
+    // make a hidden file: the name offered is one the paste accepts.
+    QString name = artist + QLatin1Char('-') + song + QLatin1Char('-') + album;
+    name.replace(QLatin1Char('/'), QLatin1Char('-'));
+    while (name.startsWith(QLatin1Char('.')))
+        name.remove(0, 1);
+    return name;
+}
+
 QString PictureSlots::pastePrompt() {
     return QStringLiteral("First you must enter a NAME for this picture.\r"
                           "Do NOT enter a file extension (like .jpg), JUST enter a name (like Abbey Road Cover).\r\r"
@@ -92,8 +103,9 @@ void PictureSlots::cmdPicture_Click(int slot) {
         }
         openPictureForm();
     } catch (const std::exception &e) {
-        ui::msgBox(errorDescription(e) + QStringLiteral(".    Error number: ") + QString::number(errorNumber(e)),
-                   ui::Buttons::OK, ui::Icon::None, QStringLiteral("Error"));
+        const QString text =
+            platform::db::withErrorNumber(errorDescription(e), QStringLiteral(".    Error number: "), errorNumber(e));
+        ui::msgBox(text, ui::Buttons::OK, ui::Icon::None, QStringLiteral("Error"));
     }
 }
 
@@ -102,7 +114,7 @@ bool PictureSlots::GetFileName() {
     try {
         dlg.CancelError = true;
         dlg.Flags = 4;
-        dlg.Filter = QStringLiteral("Image files (*.jpg;*.gif;*.bmp)|*.jpg;*.gif;*.bmp|All Files (*.*)|*.*");
+        dlg.Filter = core::pictureFilter(QStringLiteral("Image files")) + QStringLiteral("|All Files (*.*)|*.*");
         dlg.FilterIndex = 1;
         dlg.FileName.clear();
         dlg.DialogTitle = QStringLiteral("Load Picture");
@@ -134,8 +146,8 @@ void PictureSlots::mnuFilePasteImage_Click() {
     const QString name = trimBlanks(
         ui::prompts()
             .input({pastePrompt(), QStringLiteral("Picture name required"),
-                    trimBlanks(w_.txtArtist->text()) + QLatin1Char('-') + trimBlanks(w_.txtSongName->text()) +
-                        QLatin1Char('-') + trimBlanks(w_.txtAlbum->text()),
+                    pasteDefaultName(trimBlanks(w_.txtArtist->text()), trimBlanks(w_.txtSongName->text()),
+                                     trimBlanks(w_.txtAlbum->text())),
                     false, arial})
             .value_or(QString()));
     // As the prompt says, an unusable name is ignored without a word.

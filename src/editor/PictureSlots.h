@@ -34,6 +34,9 @@ public:
     static QString pasteFileName(const QString &name);
     // Paste image's prompt and its default answer.
     static QString pastePrompt();
+    // The name offered: "<artist>-<song>-<album>" with every "/" made "-" and leading dots
+    // dropped.
+    static QString pasteDefaultName(const QString &artist, const QString &song, const QString &album);
 
 private:
     NameEdit &w_;

@@ -2,13 +2,16 @@
 
 #include "core/AppState.h"
 #include "core/FileError.h"
+#include "core/PendingFileMoves.h"
 #include "core/mCommon.h"
 #include "core/modMain.h"
 #include "editor/NameEdit.h"
 #include "editor/RecordDisplay.h"
 #include "editor/SongFileMove.h"
 #include "import/SongFields.h"
+#include "platform/db/Database.h"
 #include "platform/db/DbError.h"
+#include "platform/db/Recordset.h"
 #include "platform/ui/DataControl.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/PromptService.h"
@@ -40,6 +43,28 @@ void refuse(const QString &text, const QString &title, ui::Icon icon = ui::Icon:
     ui::msgBox(text, ui::Buttons::OK, icon, title);
 }
 
+// The other songs stored with exactly this folder and file name (the catalogue's comparison
+// ignores letter case, which on this system names other files).
+QList<qint64> otherSongs(const QString &folder, const QString &fileName, const QVariant &own) {
+    QList<qint64> ids;
+    auto rs = core::g().Db->openRecordset(SaveCommand::otherSongsSql(), {folder, fileName, own});
+    for (; !rs->eof(); rs->moveNext())
+        if (rs->value(1).toString() == folder && rs->value(2).toString() == fileName)
+            ids << rs->value(0).toLongLong();
+    return ids;
+}
+
+// Drops the record of a move that did not happen or was undone. A record that cannot be
+// dropped is harmless: the next start finds the file at the old path and changes nothing.
+void forgetQuietly(const QList<core::PendingFileMove> &pending) {
+    try {
+        platform::db::Transaction t(*core::g().Db);
+        core::PendingFileMoves::clear(pending);
+        t.commit();
+    } catch (const std::exception &) {
+    }
+}
+
 QString errorTextOf(const std::exception &e) {
     if (const auto *f = dynamic_cast<const core::FileError *>(&e))
         return f->description();
@@ -53,8 +78,21 @@ QString SaveCommand::idQuerySql(bool leaveOutOwnRow) {
                           : QStringLiteral("SELECT ID, SongName from tblContacts Where ID=?");
 }
 
-QString SaveCommand::playListUpdateSql() {
-    return QStringLiteral("Update tblPlayListDetail Set FileName=? Where FileName=?");
+QString SaveCommand::playListUpdateSql() { return core::PendingFileMoves::playListUpdateSql(); }
+
+QString SaveCommand::otherSongsSql() {
+    return QStringLiteral("Select RecordID, PathName, FileName from tblContacts Where PathName=? And FileName=? And "
+                          "RecordID<>?");
+}
+
+QString SaveCommand::otherSongsText(qsizetype count) {
+    return count == 1 ? QStringLiteral("1 other song uses this file.")
+                      : QStringLiteral("%1 other songs use this file.").arg(count);
+}
+
+std::function<void()> &SaveCommand::afterFileMovedHook() {
+    static std::function<void()> hook;
+    return hook;
 }
 
 QString SaveCommand::categoryNumber(const QString &categoryClause) {
@@ -105,6 +143,7 @@ SaveCommand::Result SaveCommand::checkAndWrite() {
         return Result::Unchanged;
 
     std::optional<Move> move;
+    missingFile_.clear();
     try {
         // A folder typed without its final "/" gets it, so PathName & FileName names the file.
         const QString folder = w_.txtPathName->text();
@@ -129,6 +168,11 @@ SaveCommand::Result SaveCommand::checkAndWrite() {
     }
     s.RecordSaved = true;
     s.RecordChanged = false;
+    if (!missingFile_.isEmpty())
+        ui::msgBox(QStringLiteral("The music file \"%1\" was not found, so nothing was renamed or moved on disk.  "
+                                  "The song was saved with its new file name and folder.")
+                       .arg(missingFile_),
+                   ui::Buttons::OK, ui::Icon::Information, QStringLiteral("File not found"));
     return Result::Written;
 }
 
@@ -146,9 +190,16 @@ SaveCommand::Outcome SaveCommand::renameCheck(std::optional<Move> &move) {
 
     const QString from = modMain::NullToEmpty(storedFolder).toString() + modMain::NullToEmpty(storedFile).toString();
     const QString to = folder + fileName;
-    if (!modMain::NullToEmpty(storedFile).toString().isEmpty() && !fileName.isEmpty() && mCommon::FileExists(from) &&
-        mCommon::FolderExists(folder) && mCommon::IsValidFileName(fileName)) {
-        if (QFileInfo::exists(to) && !mCommon::SameFile(from, to)) {
+    const bool renamable = !modMain::NullToEmpty(storedFile).toString().isEmpty() && !fileName.isEmpty() &&
+                           mCommon::FolderExists(folder) && mCommon::IsValidFileName(fileName);
+    if (renamable && !mCommon::FileAt(from)) {
+        missingFile_ = from;
+        return Outcome::Go;
+    }
+    if (renamable) {
+        // Another entry at the new path (a file, or a link even to this very file) is never
+        // replaced; only another spelling of the song's own entry may be renamed.
+        if (mCommon::EntryExists(to) && !mCommon::SameEntry(from, to)) {
             refuse(QStringLiteral("The file \"%1\" already exists.  This song's file was not renamed or moved.\r\n"
                                   "To point this song at that file, turn off file renaming in the Options menu, then "
                                   "save.")
@@ -157,7 +208,21 @@ SaveCommand::Outcome SaveCommand::renameCheck(std::optional<Move> &move) {
             w_.txtFileName->setFocus();
             return Outcome::Refused;
         }
-        move = Move{from, to};
+        move = Move{from, to, {}};
+        const QList<qint64> others = otherSongs(storedFolder.toString(), storedFile.toString(), stored("RecordID"));
+        if (!others.isEmpty()) {
+            const ui::Answer answer = ui::msgBox(
+                otherSongsText(others.size()) +
+                    QStringLiteral("\r\n\r\nPoint them at the new name as well?  Press No to rename the file for "
+                                   "this song only, or Cancel to go back without saving."),
+                ui::Buttons::YesNoCancel, ui::Icon::Question, QStringLiteral("File used by other songs"));
+            if (answer == ui::Answer::Cancel) {
+                move.reset();
+                return Outcome::Refused;
+            }
+            if (answer == ui::Answer::Yes)
+                move->others = others;
+        }
         return Outcome::Go;
     }
     if (!mCommon::IsValidFileName(fileName)) {
@@ -215,16 +280,34 @@ SaveCommand::Outcome SaveCommand::idCheck() {
 
 void SaveCommand::writeAll(const std::optional<Move> &move) {
     auto &s = core::g();
-    if (move)
-        SongFileMove::move(move->from, move->to);
+    QList<core::PendingFileMove> pending;
+    if (move) {
+        pending << core::PendingFileMove{stored("RecordID").toLongLong(), move->from, move->to};
+        for (const qint64 other : move->others)
+            pending << core::PendingFileMove{other, move->from, move->to};
+        // Refused here, before the disk is touched, when the catalogue cannot be written.
+        core::PendingFileMoves::record(pending);
+        try {
+            SongFileMove::move(move->from, move->to);
+        } catch (const std::exception &) {
+            forgetQuietly(pending);
+            throw;
+        }
+        if (afterFileMovedHook())
+            afterFileMovedHook()();
+    }
     // What the write leaves behind is put back when it does not reach the catalogue.
     const long lastSaved = s.LastSavedRecordId;
     const bool newAdded = s.NewRecordAdded, written = NameEdit::RecordWritten;
     ui::setMousePointer(ui::MousePointer::Hourglass);
     try {
         db::Transaction t(*s.Db);
-        if (move)
+        if (move) {
             s.Db->execute(playListUpdateSql(), {move->to, move->from});
+            for (const qint64 other : move->others)
+                core::PendingFileMoves::pointSongAt(other, move->to);
+            core::PendingFileMoves::clear(pending);
+        }
         w_.MoveFormToData();
         const QString category = categoryNumber(s.CategoryClause);
         if (s.NewRecordAdded && !category.isEmpty()) {
@@ -246,8 +329,10 @@ void SaveCommand::writeAll(const std::optional<Move> &move) {
         try {
             SongFileMove::move(move->to, move->from);
         } catch (const std::exception &back) {
+            // The record stays: the next start points the song at the file where it lies.
             throw core::FileError(75, errorTextOf(e) + QStringLiteral("\r\n") + errorTextOf(back));
         }
+        forgetQuietly(pending);
         throw;
     }
 }

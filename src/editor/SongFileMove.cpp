@@ -41,7 +41,7 @@ int renameNoReplace(const QString &from, const QString &to) {
     }
     if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP)
         return errno;
-    if (QFileInfo::exists(to))
+    if (mCommon::EntryExists(to))
         return EEXIST;
     return ::rename(f.constData(), t.constData()) == 0 ? 0 : errno;
 }
@@ -51,8 +51,10 @@ int renameNoReplace(const QString &from, const QString &to) {
 void SongFileMove::move(const QString &from, const QString &to) {
     if (!QFileInfo::exists(from))
         fail(53, from, to, QStringLiteral("File not found"));
-    if (mCommon::SameFile(from, to)) {
-        // One file under two spellings: only the spelling changes (or nothing, through a link).
+    if (mCommon::SameEntry(from, to)) {
+        // One entry under two spellings (a linked folder, a hard link, another letter case on a
+        // case-blind mount): only the spelling changes, or nothing. A link and its target are
+        // two entries and take the road below, which refuses to replace either.
         if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
             fail(75, from, to, reason(errno));
         return;
@@ -70,7 +72,7 @@ void SongFileMove::move(const QString &from, const QString &to) {
 }
 
 void SongFileMove::moveByCopy(const QString &from, const QString &to) {
-    if (QFileInfo::exists(to))
+    if (mCommon::EntryExists(to))
         exists(to);
     QFile source(from);
     if (!source.open(QIODevice::ReadOnly))

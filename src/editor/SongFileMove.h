@@ -9,9 +9,10 @@ namespace editor {
 
 class SongFileMove {
 public:
-    // Moves `from` to `to`. When both name one file (another letter case on a case-blind
-    // mount, a linked folder), the name is changed as asked. Throws core::FileError: 58 when a
-    // file already exists at `to`, 53 when `from` is missing, else 75 with the system's reason.
+    // Moves `from` to `to`. When both name one directory entry (another letter case on a
+    // case-blind mount, a linked folder, a hard link), the name is changed as asked. Throws
+    // core::FileError: 58 when another entry (a file, a link, a link to the file itself) is at
+    // `to`, 53 when `from` is missing, else 75 with the system's reason.
     static void move(const QString &from, const QString &to);
     // The road between file systems, also taken when a plain rename cannot cross them.
     static void moveByCopy(const QString &from, const QString &to);

@@ -180,12 +180,31 @@ FileNow fileNow(const QString &path) {
     return {true, qint64(st.st_size)};
 }
 
-// The catalogue as a whole refuses writes: another program holds its lock, or it is read-only.
-bool refusesWrites(const db::DbError &e) { return e.number() == db::err::Locked || e.number() == db::err::ReadOnly; }
+// The catalogue as a whole refuses writes: another program holds its lock, it is read-only, or
+// its disk is full or fails to write. Every later record would fail the same way.
+bool refusesWrites(const db::DbError &e) {
+    switch (e.number()) {
+    case db::err::Locked:
+    case db::err::ReadOnly:
+    case db::err::DiskFull:
+    case db::err::DiskError:
+        return true;
+    default:
+        return false;
+    }
+}
 
 QString refusalReason(const db::DbError &e) {
-    return e.number() == db::err::Locked ? QStringLiteral("it is locked by another program")
-                                         : QStringLiteral("it is read-only");
+    switch (e.number()) {
+    case db::err::Locked:
+        return QStringLiteral("it is locked by another program");
+    case db::err::ReadOnly:
+        return QStringLiteral("it is read-only");
+    case db::err::DiskFull:
+        return QStringLiteral("the disk is full");
+    default:
+        return QStringLiteral("the disk reported an input/output error");
+    }
 }
 
 // Adds the record of one new file; false (nothing stored) when the database refused it.

@@ -5,8 +5,8 @@
 // The folder list comes from the breadth-first walk; each folder is read through the shell
 // layer and written in one transaction of its own, so a cancelled or failing scan keeps what
 // the folders before it stored. A catalogue that refuses writes (locked by another program,
-// read-only) stops the import at the first refused write: that folder is rolled back and an
-// error box says how many new songs were not stored. Progress shows in ScanFolderForm (folder tree, one file) or
+// read-only, on a full or failing disk) stops the import at the first refused write: that
+// folder is rolled back and an error box says how many new songs were not stored and why. Progress shows in ScanFolderForm (folder tree, one file) or
 // ScanDriveForm (volume); the main window is hidden meanwhile and shows all songs afterwards,
 // followed by the "Done" box with the counts and the elapsed time.
 #include <QString>

@@ -42,6 +42,11 @@ QString withoutTrailingBlanks(QString s) {
 }
 
 constexpr int kBookmark = Qt::UserRole + 1;
+
+// A title the quote rule refuses: a quote or an apostrophe would break every lookup by title,
+// and a lone surrogate has no stored form (the note would be saved under another name).
+bool refusedTitle(const QString &title) { return mCommon::ContainsQuote(title) || !title.isValidUtf16(); }
+
 } // namespace
 
 MemoForm::MemoForm()
@@ -349,9 +354,9 @@ bool MemoForm::cmbTitle_Validate() {
     const QString text = cmbTitle->currentText();
     try {
         const QString name = storedName();
-        if (mCommon::ContainsQuote(text) || text.trimmed().isEmpty()) {
-            ui::msgBox(mCommon::ContainsQuote(text) ? QStringLiteral("Cannot use quotes or apostrophes in Note Title")
-                                                    : QStringLiteral("Note Title cannot be blank"),
+        if (refusedTitle(text) || text.trimmed().isEmpty()) {
+            ui::msgBox(refusedTitle(text) ? QStringLiteral("Cannot use quotes or apostrophes in Note Title")
+                                          : QStringLiteral("Note Title cannot be blank"),
                        ui::Buttons::OK, ui::Icon::None, productName());
             cmbTitle->setEditText(name);
             return true;
@@ -397,7 +402,7 @@ void MemoForm::cmdAdd_Click() {
         modMain::ShowInputForm(QStringLiteral("Enter a Title for this new note."), QStringLiteral("New Note"));
     if (QString::compare(answer, QStringLiteral(" "), Qt::CaseSensitive) <= 0)
         return;
-    if (mCommon::ContainsQuote(answer)) {
+    if (refusedTitle(answer)) {
         ui::msgBox(QStringLiteral("Cannot use quotes or apostrophes in Note Title"), ui::Buttons::OK, ui::Icon::None,
                    productName());
         return;

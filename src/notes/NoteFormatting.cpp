@@ -1,5 +1,6 @@
 #include "notes/NoteFormatting.h"
 
+#include "core/PictureFormats.h"
 #include "notes/MemoForm.h"
 #include "platform/richtext/RichTextBox.h"
 #include "platform/ui/PromptService.h"
@@ -98,7 +99,7 @@ void NoteFormatting::cmdFontColor_Click() {
 void NoteFormatting::cmdPicture_Click() {
     auto &d = w_.dialogs;
     d.DialogTitle = QStringLiteral("Picture to insert");
-    d.Filter = QStringLiteral("Pictures (*.jpg;*.gif;*.bmp)|*.jpg;*.jpeg;*.gif;*.bmp");
+    d.Filter = core::pictureFilter(QStringLiteral("Pictures"));
     if (d.InitDir.isEmpty())
         d.InitDir = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     d.Flags = PictureFlags;

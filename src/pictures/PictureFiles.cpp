@@ -4,6 +4,7 @@
 #include "core/FileError.h"
 #include "core/mCommon.h"
 #include "pictures/PictureError.h"
+#include "pictures/PictureRules.h"
 #include "pictures/cImage.h"
 #include "pictures/cJpeg.h"
 
@@ -13,6 +14,9 @@
 #include <QImageReader>
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace pictures {
 
@@ -20,23 +24,82 @@ namespace {
 
 core::FileError invalidPicture() { return core::FileError(481, QStringLiteral("Invalid picture")); }
 
-// Makes a folder (and its parents); a file in the way or a refusal is 75.
+// Makes a folder (and its parents). A file in the way is 75; a refusal names its reason.
 void makeFolder(const QString &folder) {
     if (mCommon::FolderExists(folder))
         return;
-    if (!QDir().mkpath(folder))
-        throw core::FileError(75, QStringLiteral("Path/File access error"));
+    if (QDir().mkpath(folder))
+        return;
+    // Qt does not pass the reason on: the last step tried again tells it.
+    const QByteArray path = QFile::encodeName(QDir::cleanPath(folder));
+    const int err = ::mkdir(path.constData(), 0777) == 0 ? 0 : errno;
+    if (err == 0)
+        return;
+    throw fileFailure(err == EEXIST || err == ENOENT || err == ENOTDIR ? 0 : err);
 }
 
 } // namespace
 
+core::FileError fileFailure(int err) {
+    switch (err) {
+    case ENOSPC:
+    case EDQUOT:
+        return core::FileError(61, QStringLiteral("Disk full: there is no space left for the file"));
+    case EFBIG:
+        return core::FileError(61, QStringLiteral("Disk full: the file is larger than the space allowed for one file"));
+    case EACCES:
+    case EPERM:
+        return core::FileError(70, QStringLiteral("Permission denied"));
+    case EROFS:
+        return core::FileError(75, QStringLiteral("Path/File access error: the folder is read-only"));
+    case ENAMETOOLONG:
+        return core::FileError(75, QStringLiteral("Path/File access error: the name is too long"));
+    case ENOENT:
+        return core::FileError(76, QStringLiteral("Path not found"));
+    default:
+        return core::FileError(75, QStringLiteral("Path/File access error"));
+    }
+}
+
+void writeNewFile(const QString &path, const QByteArray &bytes) {
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        throw fileFailure(errno);
+    int err = 0;
+    for (qsizetype done = 0; done < bytes.size() && err == 0;) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n > 0)
+            done += n;
+        else if (n < 0 && errno != EINTR)
+            err = errno;
+    }
+    // A full disk may show only when the data reaches it.
+    if (err == 0 && ::fsync(fd) != 0 && errno != EINVAL)
+        err = errno;
+    if (::close(fd) != 0 && err == 0 && errno != EINTR)
+        err = errno;
+    if (err != 0) {
+        ::unlink(name.constData());
+        throw fileFailure(err);
+    }
+}
+
 void renameOver(const QString &from, const QString &to) {
     if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
         return;
-    const int err = errno;
-    if (err == EACCES || err == EPERM || err == EROFS)
-        throw core::FileError(70, QStringLiteral("Permission denied"));
-    throw core::FileError(75, QStringLiteral("Path/File access error"));
+    throw fileFailure(errno);
+}
+
+QString nameInPicturesFolder(const QString &path) {
+    const QString folder = picturesFolder();
+    const QFileInfo file(path);
+    // The entry of the path's own name (the folder reached another way), then that of the file
+    // a link ends at.
+    for (const QString &name : {file.fileName(), QFileInfo(file.canonicalFilePath()).fileName()})
+        if (isBareFileName(name) && mCommon::SameFile(path, folder + name))
+            return name;
+    return {};
 }
 
 QString picturesFolder() { return core::g().DataFolder + QStringLiteral("Pictures/"); }
@@ -100,7 +163,9 @@ void moveToDeletedPictures(const QString &name) {
 }
 
 QList<SongRef> songsNaming(const QString &name) {
-    QString sql = QStringLiteral("Select RecordID, SongName from tblContacts Where PicturePath1 = ?");
+    QString sql = QStringLiteral("Select RecordID, SongName, PicturePath1, PicturePath2, PicturePath3, PicturePath4, "
+                                 "PicturePath5, PicturePath6, PicturePath7, PicturePath8 from tblContacts Where "
+                                 "PicturePath1 = ?");
     for (int i = 2; i <= 8; ++i)
         sql += QStringLiteral(" Or PicturePath%1 = ?").arg(i);
     sql += QStringLiteral(" Order By SongName");
@@ -110,8 +175,12 @@ QList<SongRef> songsNaming(const QString &name) {
     QList<SongRef> songs;
     auto rs = core::g().Db->openRecordset(sql, values);
     while (!rs->eof()) {
-        songs.append({long(rs->value(QStringLiteral("RecordID")).toLongLong()),
-                      rs->value(QStringLiteral("SongName")).toString()});
+        SongRef song{long(rs->value(QStringLiteral("RecordID")).toLongLong()),
+                     rs->value(QStringLiteral("SongName")).toString(), {}};
+        for (int i = 1; i <= 8; ++i)
+            if (rs->value(QStringLiteral("PicturePath%1").arg(i)).toString().compare(name, Qt::CaseInsensitive) == 0)
+                song.pictureSlots << i;
+        songs.append(song);
         rs->moveNext();
     }
     rs->close();

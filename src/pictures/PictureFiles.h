@@ -3,6 +3,8 @@
 // folders, reading a picture file, storing a picture as a JPEG file without ever leaving a
 // half-written or missing file behind, moving a deleted picture away, and the songs that name
 // a picture.
+#include "core/FileError.h"
+
 #include <QImage>
 #include <QList>
 #include <QString>
@@ -13,10 +15,25 @@ namespace pictures {
 QString picturesFolder();
 QString deletedPicturesFolder();
 
+// The failure a file-system call reported through `err` (an errno value), with the reason in
+// words, so that the user can tell a full disk from a refusal: 61 "Disk full: ..." (no space,
+// a used-up quota or the file-size limit), 70 "Permission denied", 75 "Path/File access
+// error: ..." (a read-only folder, a name too long), 76 "Path not found", else plain 75.
+core::FileError fileFailure(int err);
+
+// Writes `bytes` as the new file `path` (which must not exist). A failure removes what was
+// written and throws fileFailure.
+void writeNewFile(const QString &path, const QByteArray &bytes);
+
 // Renames `from` to `to` in one step, replacing an existing `to` as the file system allows.
-// Throws core::FileError: 70 "Permission denied" on a refusal, 75 "Path/File access error"
-// otherwise.
+// Throws fileFailure.
 void renameOver(const QString &from, const QString &to);
+
+// The name under which the file `path` lies in the pictures folder, found by the file's
+// identity (device and inode, following links) and not by the path's text: the folder reached
+// through "./", through a linked data folder, or a file link to a stored picture all give that
+// picture's name. Empty when the file is none of the folder's.
+QString nameInPicturesFolder(const QString &path);
 
 // Reads a picture file (JPEG, BMP, GIF and whatever else Qt reads). Throws core::FileError:
 // 53 "File not found" for a missing file (76 "Path not found" when its folder is missing too),
@@ -37,6 +54,7 @@ void moveToDeletedPictures(const QString &name);
 struct SongRef {
     long recordId = 0;
     QString songName;
+    QList<int> pictureSlots; // the song's slots (1 to 8) that name the picture
 };
 // The songs whose PicturePath1 to PicturePath8 name `name` (case-blind), by SongName.
 QList<SongRef> songsNaming(const QString &name);

@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/FileError.h"
 #include "core/CommonDialogControl.h"
+#include "core/PictureFormats.h"
 #include "core/mCommon.h"
 #include "pictures/MainWindowPictures.h"
 #include "pictures/PictureError.h"
@@ -16,6 +17,7 @@
 #include "songlist/OtherWindows.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
@@ -264,6 +266,15 @@ bool PictureForm::Form_Load() {
 
         if (s.PastingImage) {
             cmdClipboardPaste->setEnabled(false);
+            // The paste command of the editor asked for the name: a name that cannot be
+            // stored is refused before the picture is taken.
+            const QString refused = refusedPastedName(name);
+            if (!refused.isEmpty()) {
+                ui::msgBox(refused, ui::Buttons::OK, ui::Icon::Exclamation, refusedNameTitle());
+                openFailed_ = true;
+                close();
+                return false;
+            }
             const QClipboard *c = QGuiApplication::clipboard();
             original_ = c ? c->image() : QImage();
             if (original_.isNull())
@@ -338,6 +349,10 @@ void PictureForm::cmdClipboardPaste_Click() {
     const QString name = pasteName(answer.value_or(QString()));
     if (name.isEmpty())
         return;
+    if (const QString refused = refusedPastedName(name); !refused.isEmpty()) {
+        ui::msgBox(refused, ui::Buttons::OK, ui::Icon::Exclamation, refusedNameTitle());
+        return;
+    }
     const QImage picture = QGuiApplication::clipboard()->image();
     if (picture.isNull())
         return;
@@ -357,7 +372,7 @@ void PictureForm::cmdLoadFile_Click() {
     const QString before = handOverName();
     dlg.CancelError = true;
     dlg.Flags = 4;
-    dlg.Filter = QStringLiteral("All Files (*.*)|*.*|JPG Files & (*.jpg)|*.jpg");
+    dlg.Filter = QStringLiteral("All Files (*.*)|*.*|") + core::pictureFilter(QStringLiteral("Image files"));
     dlg.FilterIndex = 2;
     dlg.FileName.clear();
     dlg.DialogTitle = QStringLiteral("Load Picture");
@@ -421,16 +436,35 @@ void PictureForm::cmdPrev_Click() {
     moveToSlot(previousSlot(core::g().CurrentPictureSlot, [this](int n) { return slotCounts(n); }));
 }
 
+QStringList PictureForm::otherUsers(const QString &name) const {
+    QStringList users;
+    const long current = editedRecordId();
+    QList<int> storedSlots; // the slots of this song's stored row that name the picture
+    for (const SongRef &song : songsNaming(name)) {
+        if (current != 0 && song.recordId == current)
+            storedSlots = song.pictureSlots;
+        else
+            users << song.songName;
+    }
+    // This song's other slots, as the editor shows them and as they are stored (the stored
+    // row keeps naming the picture until the editor saves).
+    const int slot = core::g().CurrentPictureSlot;
+    for (int i = 1; i <= 8; ++i) {
+        const QLineEdit *b = slotBox(i);
+        if (i != slot && (storedSlots.contains(i) || (b && b->text().compare(name, Qt::CaseInsensitive) == 0)))
+            users << QStringLiteral("picture %1 of this song").arg(i);
+    }
+    return users;
+}
+
 void PictureForm::cmdDelete_Click() {
     auto &s = core::g();
     const QString product = s.ProductName;
-    const QString C = windowTitle();
-    const QString folder = picturesFolder();
     // Only the stored picture the window shows can be deleted: not a pasted one, nor one loaded
-    // from elsewhere whose name happens to lie in the pictures folder.
-    const bool stored = !PictureChanged && isBareFileName(C) && handOverName() == folder + C &&
-                        mCommon::FileExists(folder + C);
-    if (!stored) {
+    // from elsewhere whose name happens to lie in the pictures folder. The file's identity
+    // decides, however its path is spelt.
+    const QString C = PictureChanged ? QString() : nameInPicturesFolder(handOverName());
+    if (C.isEmpty()) {
         ui::msgBox(QStringLiteral("Picture not yet saved in ") + product +
                        QStringLiteral(", so you can't delete it.  Use the Cancel button instead."),
                    ui::Buttons::OK, ui::Icon::None, product);
@@ -442,11 +476,8 @@ void PictureForm::cmdDelete_Click() {
                    ui::DefaultButton::Second) != ui::Answer::Yes)
         return;
     try {
-        const long current = editedRecordId();
-        QStringList others;
-        for (const SongRef &song : songsNaming(C.trimmed()))
-            if (song.recordId != current)
-                others << song.songName;
+        // Another song, or another slot of this one, would be left naming a missing file.
+        const QStringList others = otherUsers(C.trimmed());
         if (!others.isEmpty()) {
             ui::msgBox(QStringLiteral("This picture is also linked to the following Song") +
                            (others.size() > 1 ? QStringLiteral("s") : QString()) + QStringLiteral(": \r") +
@@ -471,42 +502,36 @@ void PictureForm::cmdDelete_Click() {
     close();
 }
 
-bool PictureForm::inUseElsewhere(const QString &name, QString &users) const {
-    QStringList list;
-    const long current = editedRecordId();
-    for (const SongRef &song : songsNaming(name))
-        if (current == 0 || song.recordId != current)
-            list << song.songName;
-    const int slot = core::g().CurrentPictureSlot;
-    for (int i = 1; i <= 8; ++i) {
-        const QLineEdit *b = slotBox(i);
-        if (i != slot && b && b->text().compare(name, Qt::CaseInsensitive) == 0)
-            list << QStringLiteral("picture %1 of this song").arg(i);
-    }
-    users = list.join(QStringLiteral(", "));
-    return !list.isEmpty();
-}
-
 void PictureForm::storeOnClosing() {
     auto &s = core::g();
     const QString F = handOverName();
     const QString folder = picturesFolder();
-    const QFileInfo file(F);
-    QString S = PictureChanged ? F : (!F.isEmpty() && file.isFile() ? file.fileName() : QString());
+    QString S;
+    if (PictureChanged) {
+        S = F;
+    } else if (!F.isEmpty() && QFileInfo(F).isFile()) {
+        // A picture of the pictures folder, however its path is spelt (a linked folder, "./",
+        // a file link), is that stored picture: it is linked under its own name, not stored
+        // again over itself.
+        const QString stored = nameInPicturesFolder(F);
+        S = stored.isEmpty() ? QFileInfo(F).fileName() : stored;
+    }
     if (!isBareFileName(S))
         return; // nothing shown that could be stored or named in the pictures folder
     S = storedName(S);
-    const bool store = PictureChanged || (F != folder + S && file.isFile());
+    const bool store = PictureChanged || !mCommon::SameFile(F, folder + S);
     if (store) {
         QString target = folder + S;
-        QString users;
-        if (mCommon::FileExists(target) && inUseElsewhere(S, users)) {
+        const QStringList others = mCommon::FileExists(target) ? otherUsers(S) : QStringList();
+        if (!others.isEmpty()) {
+            const auto taken = [&](const QString &n) { return QFileInfo::exists(folder + n); };
             const ui::Answer a = ui::msgBox(
-                S + QStringLiteral(" is also linked to: ") + users + QStringLiteral(".\r\rReplace it for them too?  No stores this picture as ") +
-                    freeName(S, [&](const QString &n) { return QFileInfo::exists(folder + n); }) + QStringLiteral("."),
+                S + QStringLiteral(" is also linked to: ") + others.join(QStringLiteral(", ")) +
+                    QStringLiteral(".\r\rReplace it for them too?  No stores this picture as ") + freeName(S, taken) +
+                    QStringLiteral("."),
                 ui::Buttons::YesNo, ui::Icon::Question, QStringLiteral("Picture in use"), ui::DefaultButton::Second);
             if (a != ui::Answer::Yes) {
-                S = freeName(S, [&](const QString &n) { return QFileInfo::exists(folder + n); });
+                S = freeName(S, taken);
                 target = folder + S;
             }
         }
@@ -523,22 +548,37 @@ void PictureForm::storeOnClosing() {
     }
 }
 
-void PictureForm::formUnload() {
-    if (openFailed_ || viewOnly_ || deleted_)
+void PictureForm::closeEvent(QCloseEvent *e) {
+    // The store runs before the window goes: when it fails, the window stays open with the
+    // picture, which may exist nowhere else (a paste, once the clipboard changes).
+    if (!closingStored()) {
+        e->ignore();
         return;
+    }
+    Form<QDialog>::closeEvent(e);
+}
+
+bool PictureForm::closingStored() {
+    if (openFailed_ || viewOnly_ || deleted_)
+        return true;
     QWidget *focus = focusWidget();
     if (!focus || focus == cmdCancel || focus == cmdDelete)
-        return;
+        return true;
     {
         ui::HourglassPointer hourglass;
         try {
             storeOnClosing();
         } catch (const std::exception &e) {
             ui::setMousePointer(ui::MousePointer::Default);
-            ui::msgBox(failureOf(e).description, ui::Buttons::OK, ui::Icon::None, core::g().ProductName);
+            ui::msgBox(failureOf(e).description +
+                           QStringLiteral("\r\rThe picture was not stored.  Press Save to try again, or Cancel to "
+                                          "close without it."),
+                       ui::Buttons::OK, ui::Icon::None, core::g().ProductName);
+            return false;
         }
     }
     PictureChanged = false;
+    return true;
 }
 
 // ---------------------------------------------------------------- opener

@@ -66,7 +66,9 @@ public:
     static QLineEdit *slotBox(int slot);
 
 protected:
-    void formUnload() override;
+    // Closing stores the picture first (unless Cancel or Delete has the focus); a failed
+    // store is reported and keeps the window open.
+    void closeEvent(QCloseEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
 
 private:
@@ -77,8 +79,13 @@ private:
     bool slotCounts(int slot) const;
     void moveToSlot(int slot);
     void showReadFailure(int number, const QString &description);
-    bool inUseElsewhere(const QString &name, QString &users) const;
+    // Who else names the picture file `name`: the other songs by name, and this song's other
+    // slots (shown or stored) as "picture N of this song".
+    QStringList otherUsers(const QString &name) const;
+    // Throws the store's failure.
     void storeOnClosing();
+    // False when the store failed (its message shown).
+    bool closingStored();
 
     QImage original_;
     QImage box_;

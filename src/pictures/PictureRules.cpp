@@ -2,6 +2,8 @@
 
 #include "core/mCommon.h"
 
+#include <QFile>
+
 #include <cmath>
 
 namespace pictures {
@@ -21,7 +23,7 @@ PictureLayout designLayout() {
     l.cmdClose = {12960, 3708, 1548, 450};
     l.cmdLoadFile = {12960, 5832, 1548, 450};
     l.cmdDelete = {12972, 5064, 1548, 450};
-    l.cmdClipboardPaste = {12960, 7392, 1500, 450};
+    l.cmdClipboardPaste = {12960, 7392, 1860, 450}; // wide enough for its caption at common fonts
     l.cmdNext = {13716, 1068, 360, 348};
     l.cmdPrev = {13224, 1068, 360, 348};
     return l;
@@ -142,6 +144,19 @@ QString pasteName(const QString &answer) {
         return name;
     return name + QLatin1String(".jpg");
 }
+
+QString refusedPastedName(const QString &name) {
+    const QString quoted = QLatin1Char('"') + name + QLatin1Char('"');
+    if (name.startsWith(QLatin1Char('.')))
+        return quoted + QStringLiteral(" is not a valid file name.  A picture's name must not start with \".\".");
+    // The longest name the file systems of this platform store is 255 bytes.
+    if (QFile::encodeName(storedName(name)).size() > 255)
+        return quoted + QStringLiteral(" is not a valid file name.  A picture's name, with \".jpg\", must not be "
+                                       "longer than 255 bytes.");
+    return {};
+}
+
+QString refusedNameTitle() { return QStringLiteral("Error - Invalid File Name"); }
 
 QString freeName(const QString &name, const std::function<bool(const QString &)> &taken) {
     QString base = name;

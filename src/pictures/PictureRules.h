@@ -68,6 +68,14 @@ QString storedName(const QString &name);
 // empty or no usable file name.
 QString pasteName(const QString &answer);
 
+// Why the name a pasted picture is to be stored under (a hand-over name, ending in ".jpg") is
+// refused, as the message that says so; empty when it can be stored. A name starting with "."
+// would be a hidden file that the viewer and Previous/Next never show, and one whose stored
+// form is over 255 bytes cannot be written by the file system: the paste would be lost.
+QString refusedPastedName(const QString &name);
+// The title of that message.
+QString refusedNameTitle();
+
 // The first "<base> (2).jpg", "<base> (3).jpg", ... for which `taken` is false, where base is
 // `name` without its ".jpg".
 QString freeName(const QString &name, const std::function<bool(const QString &)> &taken);

@@ -2,10 +2,10 @@
 
 #include "core/FileError.h"
 #include "pictures/PictureError.h"
+#include "pictures/PictureFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -640,15 +640,8 @@ int cJpeg::SaveFile(const QString &FileName) {
     const QByteArray bytes = fileBytes();
     if (!info.absoluteDir().exists())
         throw core::FileError(76, QStringLiteral("Path not found"));
-    // Written to a temporary name and renamed: a failed write leaves no partial file.
-    QSaveFile file(FileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (file.error() == QFileDevice::PermissionsError)
-            throw core::FileError(70, QStringLiteral("Permission denied"));
-        throw core::FileError(75, QStringLiteral("Path/File access error"));
-    }
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw core::FileError(75, QStringLiteral("Path/File access error"));
+    // A failed write removes what it wrote and names its reason (a full disk, a refusal).
+    writeNewFile(FileName, bytes);
     return 0;
 }
 

@@ -2,7 +2,6 @@
 
 #include "core/AppState.h"
 #include "core/FileError.h"
-#include "core/MsgForm.h"
 #include "core/mBrowseDirectorysOnly.h"
 #include "core/mCommon.h"
 #include "platform/db/DbError.h"
@@ -11,6 +10,7 @@
 #include "platform/ui/DragListWidget.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/PromptService.h"
+#include "player/ProgressWindow.h"
 #include "player/frmPlayList.h"
 #include "songlist/NameList.h"
 #include "songlist/OtherWindows.h"
@@ -18,10 +18,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFont>
-#include <QLabel>
 #include <QListWidget>
-#include <QPointer>
 #include <QSaveFile>
 
 #include <cerrno>
@@ -38,69 +35,32 @@ namespace {
 
 constexpr size_t kKernelPiece = size_t(64) << 20;
 
+const QString kCopyCaption = QStringLiteral("Orvalis is copying files...");
+const QString kCopyMessage = QStringLiteral("Please wait...");
+
 QString withoutSlash(const QString &folder) {
     return folder.size() > 1 && folder.endsWith(u'/') ? folder.chopped(1) : folder;
 }
 
 QString bareName(const QString &path) { return path.mid(path.lastIndexOf(u'/') + 1); }
 
+QString copiedCountText(const QString &folder, long count) {
+    return QStringLiteral("Number of files copied to folder\r\n") + folder + QStringLiteral(" = ") +
+           QString::number(count);
+}
+
 // The end of a many-file copy: the default pointer and how many files reached the folder.
 void showDone(const QString &folder, long count) {
     ui::setMousePointer(ui::MousePointer::Default);
-    ui::msgBox(QStringLiteral("Number of files copied to folder\r\n") + folder + QStringLiteral(" = ") +
-                   QString::number(count),
-               ui::Buttons::OK, ui::Icon::None, QStringLiteral("Done"));
+    ui::msgBox(copiedCountText(folder, count), ui::Buttons::OK, ui::Icon::None, QStringLiteral("Done"));
 }
 
-// The progress window of a many-file copy, and the windows hidden while it runs. Whatever way
-// the copy ends (its end, an error), the progress window is unloaded and the hidden windows
-// show again.
-class CopyProgress {
-public:
-    CopyProgress(QWidget *owner, QList<QWidget *> toHide) {
-        auto *m = ui::form<core::MsgForm>();
-        m->Msg->setFont(QFont(QStringLiteral("Arial"), 20));
-        m->Frame1->setVisible(true);
-        m->Label1->setVisible(true);
-        m->setWindowTitle(QStringLiteral("Orvalis is copying files..."));
-        m->Msg->setText(QStringLiteral("Please wait..."));
-        ui::setMousePointer(ui::MousePointer::Hourglass);
-        for (QWidget *w : toHide) {
-            if (w && w->isVisible()) {
-                hidden_ << QPointer<QWidget>(w);
-                // QWidget's own hide: a dialog shown modally stays in its modal display.
-                w->QWidget::setVisible(false);
-            }
-        }
-        ui::showModeless(m, owner);
-        msg_ = m;
-        QCoreApplication::processEvents();
-    }
-    ~CopyProgress() {
-        if (msg_)
-            ui::unloadForm(msg_);
-        for (const QPointer<QWidget> &w : hidden_)
-            if (w)
-                w->QWidget::setVisible(true);
-        ui::setMousePointer(ui::MousePointer::Default);
-    }
-    CopyProgress(const CopyProgress &) = delete;
-    CopyProgress &operator=(const CopyProgress &) = delete;
-
-    void advance(long copied, long rows) {
-        if (msg_)
-            msg_->advanceProgress(copied, rows);
-    }
-
-private:
-    QPointer<core::MsgForm> msg_;
-    QList<QPointer<QWidget>> hidden_;
-};
-
-// The error trap of the many-file copies: the reason in a box; files copied so far stay.
-void showCopyError(const std::exception &e) {
+// The error trap of the many-file copies: the reason in a box, and how many files reached the
+// folder before the copy stopped (they stay there).
+void showCopyError(const std::exception &e, const QString &folder, long copied) {
     ui::setMousePointer(ui::MousePointer::Default);
-    ui::msgBox(db::errorText(e));
+    ui::msgBox(folder.isEmpty() ? db::errorText(e)
+                                : db::errorText(e) + QStringLiteral("\r\n\r\n") + copiedCountText(folder, copied));
 }
 
 } // namespace
@@ -118,17 +78,22 @@ QString MusicFileCopy::startFolder(bool avoidProgramFolder) {
 bool MusicFileCopy::copyNew(const QString &source, const QString &target) {
     if (mCommon::FileExists(target) || !mCommon::FileExists(source))
         return false;
-    const auto failed = [&](const QString &reason) {
-        return core::FileError(75, QStringLiteral("Could not copy \"%1\" to \"%2\": %3").arg(bareName(source), target, reason));
+    // A full disk is named as such, whatever call met it first.
+    const auto failed = [&](const QString &reason, int errnum) {
+        const bool full = core::isDiskFull(errnum);
+        return core::FileError(full ? core::DiskFullError : 75,
+                               QStringLiteral("Could not copy \"%1\" to \"%2\": %3")
+                                   .arg(bareName(source), target, full ? QStringLiteral("the disk is full") : reason));
     };
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw failed(in.errorString());
+        throw failed(in.errorString(), errno);
     // NewOnly: a file that appeared meanwhile is never replaced.
     QFile out(target);
     if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
-        throw failed(out.errorString());
+        throw failed(out.errorString(), errno);
     QString error;
+    int errorNumber = 0;
     // The kernel copies within or between file systems without passing the bytes through the
     // program; where it cannot (an old kernel, some file systems), pieces are read and written.
     bool inKernel = true;
@@ -144,11 +109,14 @@ bool MusicFileCopy::copyNew(const QString &source, const QString &target) {
             // Nothing was copied by this call: go on with pieces from where the kernel stopped.
             inKernel = false;
             const qint64 done = qint64(::lseek(in.handle(), 0, SEEK_CUR));
-            if (done < 0 || !in.seek(done) || !out.seek(done))
-                error = QString::fromLocal8Bit(std::strerror(errno));
+            if (done < 0 || !in.seek(done) || !out.seek(done)) {
+                errorNumber = errno;
+                error = QString::fromLocal8Bit(std::strerror(errorNumber));
+            }
             break;
         }
-        error = QString::fromLocal8Bit(std::strerror(errno));
+        errorNumber = errno;
+        error = QString::fromLocal8Bit(std::strerror(errorNumber));
         break;
     }
     constexpr qint64 kChunk = 1 << 20;
@@ -156,24 +124,30 @@ bool MusicFileCopy::copyNew(const QString &source, const QString &target) {
     for (; !inKernel && error.isEmpty();) {
         const qint64 got = in.read(buffer.data(), kChunk);
         if (got < 0) {
+            errorNumber = errno;
             error = in.errorString();
             break;
         }
         if (got == 0)
             break;
         if (out.write(buffer.constData(), got) != got) {
+            errorNumber = errno;
             error = out.errorString();
             break;
         }
     }
-    if (error.isEmpty() && !out.flush())
+    if (error.isEmpty() && !out.flush()) {
+        errorNumber = errno;
         error = out.errorString();
+    }
     out.close();
-    if (error.isEmpty() && out.error() != QFileDevice::NoError)
+    if (error.isEmpty() && out.error() != QFileDevice::NoError) {
+        errorNumber = errno;
         error = out.errorString();
+    }
     if (!error.isEmpty()) {
         out.remove();  // no part of a file is left behind
-        throw failed(error);
+        throw failed(error, errorNumber);
     }
     out.setPermissions(in.permissions());
     return true;
@@ -245,7 +219,7 @@ void MusicFileCopy::mnuFileCopy_Click() {
                 const int fileField = rs->fieldOrdinal(QStringLiteral("FileName"));
                 if (pathField < 0 || fileField < 0)
                     throw db::DbError(db::err::ItemNotFound, QStringLiteral("Item not found in this collection."));
-                CopyProgress progress(main, {});
+                ProgressWindow progress(main, kCopyCaption, kCopyMessage);
                 for (rs->moveFirst(); !rs->eof(); rs->moveNext()) {
                     const QVariant name = rs->value(fileField);
                     const QString fileName = name.isNull() ? QString() : name.toString();
@@ -258,7 +232,7 @@ void MusicFileCopy::mnuFileCopy_Click() {
         }
         rs->close();
     } catch (const std::exception &e) {
-        showCopyError(e);
+        showCopyError(e, folder, copied);
         return;
     }
     showDone(folder, copied);
@@ -332,7 +306,7 @@ void MusicFileCopy::mnuFileCopyMusic_Click(frmPlayList &w) {
                                       db::RecordsetType::Snapshot);
         if (!rs->eof()) {
             const long rows = rs->recordCount();
-            CopyProgress progress(&w, {songlist::NameList::instance(), &w});
+            ProgressWindow progress(&w, kCopyCaption, kCopyMessage, {songlist::NameList::instance(), &w});
             for (; !rs->eof(); rs->moveNext()) {
                 const QString path = rs->value(0).toString();
                 const QString bare = bareName(path);
@@ -343,7 +317,7 @@ void MusicFileCopy::mnuFileCopyMusic_Click(frmPlayList &w) {
         }
         rs->close();
     } catch (const std::exception &e) {
-        showCopyError(e);
+        showCopyError(e, folder, copied);
         return;
     }
     showDone(folder, copied);

@@ -76,8 +76,8 @@ void PlayForm::buildControls() {
     cbLoop = check("cbLoop", QStringLiteral("Loop (repeats all songs in list)"), {120, 4341, 3400, 255});
     cbPlayRandom = check("cbPlayRandom", QStringLiteral("Play random song next"), {120, 4950, 3000, 255});
     cbShuffle = check("cbShuffle", QStringLiteral("Shuffle play"), {7252, 4600, 1800, 255});
-    cbSkipDups = check("cbSkipDups", QStringLiteral("Skip duplicates"), {7252, 4785, 1800, 255});
-    cbNowPlaying = check("cbNowPlaying", QStringLiteral("Display current song"), {7252, 4970, 2100, 255});
+    cbSkipDups = check("cbSkipDups", QStringLiteral("Skip duplicates"), {7252, 4860, 1800, 255});
+    cbNowPlaying = check("cbNowPlaying", QStringLiteral("Display current song"), {7252, 5120, 2100, 255});
     cmdLyrics = button("cmdLyrics", QStringLiteral("Lyrics"), {7252, 4185, 1000, 345});
     cmdExit = button("cmdExit", QStringLiteral("E&xit"), {4200, 4950, 1200, 372});
     cmdAddToPlaylist = button("cmdAddToPlaylist", QStringLiteral("Add to Play List"), {3900, 4428, 1800, 372});
@@ -243,9 +243,10 @@ void PlayForm::Form_Resize() {
     exit.Left = centred(exit);
     shuffle.Top = exit.Top - 350;
     shuffle.Left = songs.Left + songs.Width - shuffle.Width;
-    skip.Top = shuffle.Top + shuffle.Height - 70;
+    // The three check boxes stand one under another, each on a row of its own.
+    skip.Top = shuffle.Top + shuffle.Height + 5;
     skip.Left = shuffle.Left;
-    now.Top = skip.Top + skip.Height - 70;
+    now.Top = skip.Top + skip.Height + 5;
     now.Left = skip.Left;
     songs.Height = player.Height;
     url.Top = player.Height + player.Top + 100;

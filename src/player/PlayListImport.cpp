@@ -1,6 +1,7 @@
 #include "player/PlayListImport.h"
 
 #include "core/AppState.h"
+#include "core/EventYield.h"
 #include "core/FileError.h"
 #include "core/mCommonDialog.h"
 #include "import/SongFields.h"
@@ -8,6 +9,7 @@
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/PromptService.h"
 #include "player/PlayListStore.h"
+#include "player/ProgressWindow.h"
 #include "player/frmPlayList.h"
 
 #include <QDateTime>
@@ -52,6 +54,8 @@ bool isUtf8(QFile &f) {
 }
 
 } // namespace
+
+PlayListImport::PlayListImport(frmPlayList &w) : w_(w), yield_(core::yieldForInput) {}
 
 QString PlayListImport::confirmationText() {
     const QString example = QStringLiteral("Lanterns Over Kestrel Bay, Mirela Hastings");
@@ -179,20 +183,39 @@ void PlayListImport::mnuFilePopulate_Click() {
             return;
         }
         const QString match = QStringLiteral("select * from tblContacts where SongName=? And Artist=?");
+        // A long file shows its progress and may be stopped between two lines.
+        long total = 0;
+        readLines(fileName, [&total](const QString &) {
+            ++total;
+            return true;
+        });
+        std::optional<ProgressWindow> progress;
+        if (total > ProgressLines)
+            progress.emplace(&w_, QStringLiteral("Adding songs to the Play List..."),
+                             QStringLiteral("Please wait...\nClick here or press a key to stop."));
+        long done = 0;
+        const auto nextLine = [&] {
+            if (!progress)
+                return true;
+            progress->advance(++done, total);
+            yield_();
+            return !progress->cancelled();
+        };
         // Rows are added one by one through one recordset (each add stands on its own, so the
-        // rows added before an error stay), and the next number is read anew for each.
+        // rows added before an error or a stop stay), and the next number is read anew for each.
         std::unique_ptr<db::Recordset> adds;
         readLines(fileName, [&](const QString &text) {
             const std::optional<Names> names = parseLine(text);
             if (!names)
-                return true;
+                return nextLine();
             auto rs = d.openRecordset(match, {names->first, names->second}, db::RecordsetType::Snapshot);
             if (rs->eof())
                 rs = d.openRecordset(match, {names->second, names->first}, db::RecordsetType::Snapshot);
             if (rs->eof())
-                return true;
+                return nextLine();
             const long highest = PlayListStore::highestTrack(d, listId);
             if (highest >= PlayListStore::MaxTracks) {
+                progress.reset();
                 ui::setMousePointer(ui::MousePointer::Default);
                 ui::msgBox(QStringLiteral("The current Play List has reached maximum size of 32,000 songs.  Song not "
                                           "added to Play List."),
@@ -204,10 +227,11 @@ void PlayListImport::mnuFilePopulate_Click() {
                 adds = d.openRecordset(QStringLiteral("select * from tblPlayListDetail where ListID=") +
                                        QString::number(listId));
             PlayListStore::addTrack(*adds, listId, next, PlayListStore::catalogueTrack(*rs), QDateTime::currentDateTime());
-            return true;
+            return nextLine();
         });
         if (adds)
             adds->close();
+        progress.reset();
         w_.LoadDetailListbox();
     } catch (const std::exception &e) {
         ui::setMousePointer(ui::MousePointer::Default);

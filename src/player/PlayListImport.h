@@ -1,7 +1,9 @@
 #pragma once
 // The play-list window's File menu command that fills the current play list from a text file of
 // "song, artist" lines: each line's names are looked up in the catalogue (in either order) and
-// the first song found is appended to the list.
+// the first song found is appended to the list. A file of more than ProgressLines lines shows
+// the progress window; closing it stops the command after the line in hand, and the tracks
+// added so far stay.
 #include <QString>
 
 #include <functional>
@@ -13,7 +15,14 @@ class frmPlayList;
 
 class PlayListImport {
 public:
-    explicit PlayListImport(frmPlayList &w) : w_(w) {}
+    explicit PlayListImport(frmPlayList &w);
+
+    static constexpr long ProgressLines = 1000;
+
+    // The step that lets the event loop run between lines while the progress window shows;
+    // core::yieldForInput by default. A click or key on the progress window reaches the
+    // command only through it.
+    void setInputYield(std::function<void()> yield) { yield_ = std::move(yield); }
 
     void mnuFilePopulate_Click();
 
@@ -36,6 +45,7 @@ public:
 
 private:
     frmPlayList &w_;
+    std::function<void()> yield_;
 };
 
 } // namespace player

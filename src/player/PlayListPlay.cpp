@@ -47,6 +47,7 @@ void frmPlayList::cmdPlay_Click() {
     auto &s = g();
     if (cmbHeader->currentIndex() < 0)
         return;
+    savePendingDrag();  // the stored order is played
     closePlayer(false);
     const QString name = cmbHeader->currentText();
     auto rs = s.Db->openRecordset(QStringLiteral("Select FileName, SongTitle, ArtistName, ListTrackID From "

@@ -97,8 +97,8 @@ void PlayListReports::mnuFileDisplayOnly_Click() {
         }
     } catch (const db::DbError &e) {
         putBack();
-        ui::msgBox(e.description() + QStringLiteral(".  Error number:") + QString::number(e.number()), ui::Buttons::OK,
-                   ui::Icon::Critical, QStringLiteral("Error"));
+        ui::msgBox(db::withErrorNumber(e.description(), QStringLiteral(".  Error number:"), e.number()),
+                   ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("Error"));
         return;
     }
     s.WhereClause = QStringLiteral(" WHERE tblPlayListDetail.ListID=") + QString::number(listId) + QStringLiteral(" ");
@@ -108,7 +108,7 @@ void PlayListReports::mnuFileDisplayOnly_Click() {
     main->lblFilterMsg->setVisible(true);
     main->lblFilterMsg->setText(QStringLiteral("PlayList:") + listName);
     main->setCategoryCaption(QString());
-    main->cmdShowArtistSongs->setText(QString());
+    main->clearArtistButton();
     w_.close();
     ui::setMousePointer(ui::MousePointer::Default);
 }

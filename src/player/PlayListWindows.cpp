@@ -1,5 +1,6 @@
 #include "player/PlayListWindows.h"
 
+#include "core/AppState.h"
 #include "platform/ui/Forms.h"
 #include "player/PlayListErrors.h"
 #include "player/frmPlayList.h"
@@ -28,8 +29,12 @@ void openPlayLists() {
 }
 
 void installPlayLists() {
-    songlist::OtherWindows::set(QString::fromLatin1(songlist::OtherWindows::frmPlayList),
-                                [](const QString &) { openPlayLists(); });
+    // The PlayLists button opens the window to look at the lists, never to add the grid's song:
+    // a right click on the grid raised that mode, and an add that needed no window left it up.
+    songlist::OtherWindows::set(QString::fromLatin1(songlist::OtherWindows::frmPlayList), [](const QString &) {
+        core::g().PlayListAddSongMode = false;
+        openPlayLists();
+    });
 }
 
 } // namespace player

@@ -24,6 +24,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -446,7 +447,9 @@ void frmPlayList::lbDetail_KeyDown(int KeyCode) {
 
 void frmPlayList::lbDetail_GotFocus() { DragOrderChanged = false; }
 
-void frmPlayList::lbDetail_LostFocus() {
+void frmPlayList::lbDetail_LostFocus() { savePendingDrag(); }
+
+void frmPlayList::savePendingDrag() {
     if (!DragOrderChanged)
         return;
     DragOrderChanged = false;
@@ -504,6 +507,7 @@ void frmPlayList::cmdAddHeader_Click() {
 }
 
 void frmPlayList::cmdOK_Click() {
+    savePendingDrag();
     auto &s = g();
     if (!aboveBlank(s.CurrentPlayList))
         return;
@@ -575,7 +579,16 @@ QString frmPlayList::countSql(const QString &recordSource) {
     return QStringLiteral("Select Count(*) as RowCount ") + head.mid(from);
 }
 
+QString frmPlayList::limitText(long held, long adding) {
+    const auto songs = [](long n) {
+        return QLocale().toString(qlonglong(n)) + (n == 1 ? QStringLiteral(" song") : QStringLiteral(" songs"));
+    };
+    return QStringLiteral("You cannot add more than 32,000 songs to a single Play List.  The list already holds ") +
+           songs(held) + QStringLiteral(" and you are trying to add ") + songs(adding) + QStringLiteral(".");
+}
+
 void frmPlayList::mnuAddAllSongs_Click() {
+    savePendingDrag();
     auto &s = g();
     auto *main = songlist::NameList::instance();
     const QString source = main && main->Data1 ? main->Data1->recordSource() : QString();
@@ -600,11 +613,10 @@ void frmPlayList::mnuAddAllSongs_Click() {
         }
     }
     const long key = chosenListId();
-    // The limit counts the tracks already in the list too.
-    if (count > PlayListStore::MaxTracks ||
-        (key > 0 && PlayListStore::highestTrack(*s.Db, key) + count > PlayListStore::MaxTracks)) {
-        ui::msgBox(QStringLiteral("You cannot add more than 32,000 songs to a single Play List.  You are trying to add ") +
-                   QString::number(count) + QStringLiteral(" songs."));
+    // The limit counts the tracks already in the list too, and the refusal says so.
+    const long held = key > 0 ? PlayListStore::highestTrack(*s.Db, key) : 0;
+    if (count > PlayListStore::MaxTracks || held + count > PlayListStore::MaxTracks) {
+        ui::msgBox(limitText(held, count));
         return;
     }
     const QString n = QString::number(count);
@@ -637,6 +649,7 @@ void frmPlayList::mnuAddAllSongs_Click() {
 }
 
 void frmPlayList::mnuEditAddSong_Click() {
+    savePendingDrag();
     auto &s = g();
     if (PlayListStore::highestTrack(*s.Db, chosenListId()) >= PlayListStore::MaxTracks) {
         ui::msgBox(QStringLiteral("Play List has reached maximum size of 32,000 songs.  No more can be added."),
@@ -653,6 +666,7 @@ void frmPlayList::mnuEditChangeFileNamePath_Click() {
 }
 
 void frmPlayList::mnuEditDeleteSong_Click() {
+    savePendingDrag();
     auto &s = g();
     const int r = lbDetail->currentRow();
     if (r < 0) {
@@ -677,6 +691,7 @@ void frmPlayList::mnuEditDeleteSong_Click() {
 }
 
 void frmPlayList::mnuEditEditSong_Click() {
+    savePendingDrag();
     auto &s = g();
     const int r = lbDetail->currentRow();
     // The blank line is no track: there is nothing to edit on it.
@@ -717,6 +732,7 @@ void frmPlayList::mnuEditDelete_Click() {
 }
 
 void frmPlayList::mnuEditPlayList_Click() {
+    savePendingDrag();
     auto &s = g();
     if (cmbHeader->currentIndex() < 0) {
         ui::msgBox(QStringLiteral("You must select a Play List name from the list first."), ui::Buttons::OK,
@@ -730,22 +746,38 @@ void frmPlayList::mnuEditPlayList_Click() {
 
 void frmPlayList::mnuFileClose_Click() { close(); }
 
-void frmPlayList::mnuFileCopyMusic_Click() { MusicFileCopy::mnuFileCopyMusic_Click(*this); }
-void frmPlayList::mnuFileMakePlayListFile_Click() { PlayListFiles(*this).mnuFileMakePlayListFile_Click(); }
-void frmPlayList::mnuFileDisplayOnly_Click() { PlayListReports(*this).mnuFileDisplayOnly_Click(); }
-void frmPlayList::mnuFilePopulate_Click() { PlayListImport(*this).mnuFilePopulate_Click(); }
-void frmPlayList::mnuReportsDetail_Click() { PlayListReports(*this).mnuReportsDetail_Click(); }
-void frmPlayList::mnuReportsDetailWithFilenames_Click() { PlayListReports(*this).mnuReportsDetailWithFilenames_Click(); }
+// These read the stored tracks (and Populate reloads them): a drag still on screen goes first.
+void frmPlayList::mnuFileCopyMusic_Click() {
+    savePendingDrag();
+    MusicFileCopy::mnuFileCopyMusic_Click(*this);
+}
+void frmPlayList::mnuFileMakePlayListFile_Click() {
+    savePendingDrag();
+    PlayListFiles(*this).mnuFileMakePlayListFile_Click();
+}
+void frmPlayList::mnuFileDisplayOnly_Click() {
+    savePendingDrag();
+    PlayListReports(*this).mnuFileDisplayOnly_Click();
+}
+void frmPlayList::mnuFilePopulate_Click() {
+    savePendingDrag();
+    PlayListImport(*this).mnuFilePopulate_Click();
+}
+void frmPlayList::mnuReportsDetail_Click() {
+    savePendingDrag();
+    PlayListReports(*this).mnuReportsDetail_Click();
+}
+void frmPlayList::mnuReportsDetailWithFilenames_Click() {
+    savePendingDrag();
+    PlayListReports(*this).mnuReportsDetailWithFilenames_Click();
+}
 
 // ============================================================================ unload
 
 void frmPlayList::formUnload() {
     // A drag not yet saved (the window closed before the list lost the focus) is saved now.
     unloading_ = true;
-    if (DragOrderChanged && cmbHeader->currentIndex() >= 0) {
-        DragOrderChanged = false;
-        runCommand([this] { ReOrderTracksAfterDrag(); });
-    }
+    runCommand([this] { savePendingDrag(); });
     DragOrderChanged = false;
 }
 

@@ -72,7 +72,8 @@ public:
     QAction *mnuHelp = nullptr;
 
     // A drag has moved over the track list since it last got the focus: its order is saved
-    // when it loses the focus (or when the window unloads first).
+    // when it loses the focus, when the window unloads first, and before any command that
+    // reloads or reads the stored tracks (a key such as Delete leaves the focus where it is).
     bool DragOrderChanged = false;
 
     // ---- public procedures -------------------------------------------------------------
@@ -128,6 +129,8 @@ public:
     long chosenListId() const;
     // The help text of the window (paragraphs joined by two line breaks).
     static QString helpText();
+    // The refusal of Add All when the list, holding `held` tracks, cannot take `adding` more.
+    static QString limitText(long held, long adding);
     // The count query of the main grid's displayed songs for a record source, or "" when it
     // cannot be formed (no "Order By" or "From" outside quoted literals).
     static QString countSql(const QString &recordSource);
@@ -145,6 +148,8 @@ private:
     void selectLastTrack();
     bool mainGridHasRecords() const;
     void reduceEditMenu(bool reduced);
+    // Saves the order a drag left on screen, if one is pending, so that a reload shows it.
+    void savePendingDrag();
 
     bool loading_ = false;
     bool unloading_ = false;

@@ -149,7 +149,8 @@ void frmPlayListDetail::cmdBrowse_Click() {
     ui::FileDialogRequest r;
     const QString current = txtFileName->text();
     if (aboveBlank(current)) {
-        const qsizetype cut = std::max(current.lastIndexOf(QLatin1Char('/')), current.lastIndexOf(QLatin1Char('\\')));
+        // "\\" is a legal character of a name here, not a separator.
+        const qsizetype cut = current.lastIndexOf(QLatin1Char('/'));
         if (cut >= 0 && mCommon::FolderExists(current.left(cut + 1)))
             r.initialDir = current.left(cut + 1);
     }

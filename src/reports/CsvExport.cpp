@@ -81,11 +81,12 @@ QString CsvExport::textValue(const QVariant &v) {
 }
 
 QString CsvExport::shortDateFormat(const QLocale &locale) {
-    QString f = locale.dateFormat(QLocale::ShortFormat);
+    // With no locale set the short date names the month ("4 Mar 1925"), which not every
+    // spreadsheet reads back; the ISO order is numeric and unambiguous.
+    if (locale.language() == QLocale::C)
+        return QStringLiteral("yyyy-MM-dd");
     // A two-digit year reads back in the wrong century in a spreadsheet (1925 as 2025).
-    if (!f.contains(QLatin1String("yyyy")))
-        f.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    return f;
+    return db::LocaleDate::shortDateFormat(locale);
 }
 
 QString CsvExport::dateValue(const QVariant &v, const QLocale &locale) {

@@ -4,8 +4,8 @@
 //
 // The file is UTF-8 without a byte-order mark, lines end in CR LF, quotes inside values become
 // apostrophes (they are never doubled), and dates are the user's short date with a four-digit
-// year. It is written under a temporary name and renamed over the chosen file at the end, so a
-// failed export leaves the old file as it was.
+// year (yyyy-MM-dd when no locale is set). It is written under a temporary name and renamed
+// over the chosen file at the end, so a failed export leaves the old file as it was.
 #include <QLocale>
 #include <QString>
 #include <QStringList>
@@ -35,7 +35,8 @@ public:
     static QString textValue(const QVariant &v);
     // A date column's value: the date alone in the short date, "" for Null or empty.
     static QString dateValue(const QVariant &v, const QLocale &locale = QLocale());
-    // The locale's short date format with the year written in four digits.
+    // The locale's short date format with the year written in four digits; yyyy-MM-dd in the
+    // C locale (no locale set), whose short date writes the month as a name.
     static QString shortDateFormat(const QLocale &locale);
     // One line of the file: each value in double quotes, commas between, CR LF at the end.
     static QByteArray line(const QStringList &values);

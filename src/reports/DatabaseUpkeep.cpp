@@ -306,7 +306,7 @@ void DatabaseUpkeep::mnuDeleteDisplayed_Click() {
         }
         w_.Data1->refresh();
         w_.txtName->setPlainText(QString());
-        w_.cmdShowArtistSongs->setText(QString());
+        w_.clearArtistButton();
         w_.lblFilterMsg->setText(QString());
         w_.cmdShowArtistSongs->hide();
         ui::setMousePointer(ui::MousePointer::Default);

@@ -49,6 +49,10 @@ struct Key {
     static Key of(const QVariant &v) { return v.isNull() ? Key{} : Key{false, v.toString().toUtf8()}; }
 };
 
+// The artist a heading of the artist report stands for: the artist trimmed and upper-cased
+// (Null as the empty text).
+QString artistHeadingKey(const QVariant &artist) { return trimBlanks(text(artist)).toUpper(); }
+
 int compareKeys(const Key &a, const Key &b, bool path) {
     if (a.null || b.null)
         return a.null == b.null ? 0 : (a.null ? -1 : 1);
@@ -113,7 +117,11 @@ std::vector<ReportRow> ListReports::rowsOf(const db::Recordset &grid, const QStr
 void ListReports::sortRows(std::vector<ReportRow> &rows, const QString &ReportType) {
     const bool path = ReportType == Path;
     const bool songFirst = ReportType == Song;
+    // The artist report groups by the trimmed, upper-cased artist, so it sorts by that key first
+    // (exactly, so that two keys the text order ties never interleave), then by the stored
+    // artist: " NORDLYS", "nordlys" and "nordlys " stay together under one heading.
     struct Keyed {
+        QByteArray group;
         Key a, b;
         size_t index;
     };
@@ -122,13 +130,15 @@ void ListReports::sortRows(std::vector<ReportRow> &rows, const QString &ReportTy
     for (size_t i = 0; i < rows.size(); ++i) {
         const ReportRow &r = rows[i];
         if (path)
-            keys.push_back({Key::of(r.PathName), Key::of(r.FileName), i});
+            keys.push_back({{}, Key::of(r.PathName), Key::of(r.FileName), i});
         else if (songFirst)
-            keys.push_back({Key::of(r.SongName), Key::of(r.Artist), i});
+            keys.push_back({{}, Key::of(r.SongName), Key::of(r.Artist), i});
         else
-            keys.push_back({Key::of(r.Artist), Key::of(r.SongName), i});
+            keys.push_back({artistHeadingKey(r.Artist).toUtf8(), Key::of(r.Artist), Key::of(r.SongName), i});
     }
     std::stable_sort(keys.begin(), keys.end(), [path](const Keyed &x, const Keyed &y) {
+        if (const int c = db::jet::comparePathUtf8(x.group, y.group))
+            return c < 0;
         if (const int c = compareKeys(x.a, y.a, path))
             return c < 0;
         return compareKeys(x.b, y.b, path) < 0;
@@ -177,7 +187,7 @@ void ListReports::writeReport(platform::richtext::RichTextBox &box, const std::v
         const QString duration = text(r.Duration).right(5);
 
         if (byArtist) {
-            const QString key = trimBlanks(text(r.Artist)).toUpper();
+            const QString key = artistHeadingKey(r.Artist);
             if (key != lastKey) {
                 out.append(LineEnd);
                 out.color(White);

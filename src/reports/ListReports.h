@@ -45,7 +45,8 @@ public:
     void mnuRptLinesPerPage_Click();
 
     // The grid's rows in the report's order: Artist, SongName / SongName, Artist in the
-    // catalogue's text order, PathName, FileName in its path order; Nulls first.
+    // catalogue's text order, PathName, FileName in its path order; Nulls first. The artist
+    // report sorts by its heading (the trimmed, upper-cased artist) before the stored artist.
     static std::vector<ReportRow> rowsOf(const platform::db::Recordset &grid, const QString &ReportType);
     static void sortRows(std::vector<ReportRow> &rows, const QString &ReportType);
 

@@ -108,7 +108,7 @@ void MissingFiles::mnuFindInvalidFilenames_Click() {
     } catch (const db::DbError &e) {
         ui::unloadForm(msg);
         ui::setMousePointer(ui::MousePointer::Default);
-        ui::msgBox(e.description() + QStringLiteral(".  Error number:") + QString::number(e.number()),
+        ui::msgBox(db::withErrorNumber(e.description(), QStringLiteral(".  Error number:"), e.number()),
                    ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("Error"));
         restoreView(parts);
         return;

@@ -19,10 +19,10 @@ namespace ui = platform::ui;
 using cleanup::make;
 
 frmChangeFileNamePath::frmChangeFileNamePath(QWidget *parent) : Form<QDialog>(parent) {
-    cleanup::setUpWindow(this, QStringLiteral("Change FileName Path"), 7740, 3960);
+    cleanup::setUpWindow(this, QStringLiteral("Change FileName Path"), 9240, 3960);
 
     Label1 = make<QLabel>(
-        this, "Label1", 120, 120, 7500, 1440,
+        this, "Label1", 120, 120, 9000, 1440,
         QStringLiteral("Use this feature to change any text in the FileName field of every PlayList in your entire "
                        "database. This is useful if the songs in your PlayLists are in a different location from when "
                        "the PlayList was originally created.  For example, if the folder name of some songs has "
@@ -30,16 +30,16 @@ frmChangeFileNamePath::frmChangeFileNamePath(QWidget *parent) : Form<QDialog>(pa
                        "/home/me/NewMusic/ in the second box.  The trailing / is important to prevent also changing a "
                        "folder named /home/me/MusicTwo/ for example."));
     Label1->setWordWrap(true);
-    lblOrigPath = make<QLabel>(this, "lblOrigPath", 120, 1680, 7500, 255,
+    lblOrigPath = make<QLabel>(this, "lblOrigPath", 120, 1680, 9000, 255,
                                QStringLiteral("Original text to find and change:   (only the characters you specify "
                                               "will be replaced in the FileName field)"));
-    txtOrig = make<QLineEdit>(this, "txtOrig", 120, 1950, 7500, 315);
-    lblNewPath = make<QLabel>(this, "lblNewPath", 120, 2400, 7500, 255,
+    txtOrig = make<QLineEdit>(this, "txtOrig", 120, 1950, 9000, 315);
+    lblNewPath = make<QLabel>(this, "lblNewPath", 120, 2400, 9000, 255,
                               QStringLiteral("New replacement text:                (this text will replace the original "
                                              "characters specified above)"));
-    txtNew = make<QLineEdit>(this, "txtNew", 120, 2670, 7500, 315);
-    cmdOK = make<QPushButton>(this, "cmdOK", 4920, 3420, 1215, 372, QStringLiteral("OK"));
-    cmdCancel = make<QPushButton>(this, "cmdCancel", 6300, 3420, 1215, 372, QStringLiteral("Cancel"));
+    txtNew = make<QLineEdit>(this, "txtNew", 120, 2670, 9000, 315);
+    cmdOK = make<QPushButton>(this, "cmdOK", 6420, 3420, 1215, 372, QStringLiteral("OK"));
+    cmdCancel = make<QPushButton>(this, "cmdCancel", 7800, 3420, 1215, 372, QStringLiteral("Cancel"));
     for (QPushButton *b : {cmdOK, cmdCancel})
         b->setAutoDefault(false);
 

@@ -99,7 +99,7 @@ void FindAllFields::FindEditMenu_Click() {
         w_.setCategoryCaption(QStringLiteral("Records containing ") + trimmed);
         w_.lblFilterMsg->hide();
         w_.Data1->refresh();
-        w_.cmdShowArtistSongs->setText(QString());
+        w_.clearArtistButton();
         if (w_.recordCount() == 0) {
             w_.txtName->clear();
             ui::msgBox(QStringLiteral("No records found."), ui::Buttons::OK, ui::Icon::None,

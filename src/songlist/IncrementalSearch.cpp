@@ -7,7 +7,9 @@
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/OnScreenKeyboard.h"
 #include "platform/ui/PromptService.h"
+#include "platform/db/JetSql.h"
 #include "platform/db/LocaleDate.h"
+#include "platform/db/SqlFunctions.h"
 #include "songlist/NameList.h"
 #include "songlist/OtherWindows.h"
 
@@ -31,7 +33,8 @@ QString trimTrailingBlanks(const QString &s) {
 } // namespace
 
 QString IncrementalSearch::criteria(const QString &indexName, const QString &text) {
-    return indexName + QStringLiteral(" like \"") + text + QStringLiteral("*\"");
+    // The text stays inside its literal whatever it holds: a quote in it is doubled.
+    return indexName + QStringLiteral(" like ") + platform::db::jet::quoted(text + QLatin1Char('*'));
 }
 
 bool IncrementalSearch::locate(ui::DataControl &data, const QString &criteria) {
@@ -68,7 +71,8 @@ void IncrementalSearch::Change() {
                 w_.Table1->removeSelBookmark(0);
         }
         // A date sort searches only once the typed text forms a whole date.
-        if (s.SortIsDate && !platform::db::LocaleDate::isDate(text)) {
+        const auto date = s.SortIsDate ? platform::db::LocaleDate::parse(text) : std::nullopt;
+        if (s.SortIsDate && !date) {
             ui::setMousePointer(ui::MousePointer::Default);
             return;
         }
@@ -78,7 +82,10 @@ void IncrementalSearch::Change() {
         } else if (!text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('#')) &&
                    !text.contains(QLatin1Char('*'))) {
             const QString index = s.ContactsTable ? s.ContactsTable->index() : QString();
-            s.LocateCriteria = criteria(index, trimTrailingBlanks(text));
+            // A date is looked for as the grid shows it (with a four-digit year), however the
+            // user wrote the year.
+            const QString searched = date ? platform::db::jet::localeDateText(*date) : trimTrailingBlanks(text);
+            s.LocateCriteria = criteria(index, searched);
             locate(*w_.Data1, s.LocateCriteria);
         }
         ui::setMousePointer(ui::MousePointer::Default);

@@ -33,7 +33,7 @@ public:
     void AlphabetClick(int Index);
 
     // ---- parts that need no window ---------------------------------------------------------
-    // `<index> like "<text>*"`.
+    // `<index> like "<text>*"`, every double quote of the text doubled inside the literal.
     static QString criteria(const QString &indexName, const QString &text);
     // FindFirst on the data control; on no match it goes back to the row it was on. True when
     // a row was found.

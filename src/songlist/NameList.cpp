@@ -267,7 +267,7 @@ void NameList::buildControls() {
     txtSongAddedToPlaylist->hide();
 
     cmdShowArtistSongs = button("cmdShowArtistSongs", QStringLiteral("Show all songs by current artist"),
-                                {5880, 8365, 3600, 330});
+                                {5880, 8325, 3600, 300});
     cmdShowSelected = button("cmdShowSelected", QStringLiteral("Show Selected Records Only"),
                              {120, 8625, 2500, 255});
     cmdShowSelected->hide();
@@ -556,6 +556,11 @@ void NameList::showArtistButton(const QString &artist, double extraTwips) {
     cmdShowArtistSongs->show();
 }
 
+void NameList::clearArtistButton() {
+    cmdShowArtistSongs->setText(QString());
+    cmdShowArtistSongs->hide();
+}
+
 QString NameList::standardRecordSource() {
     const auto &s = core::g();
     return QStringLiteral("Select * from  ") + s.RecordSourceName + s.WhereClause + s.OrderByClause;
@@ -736,7 +741,8 @@ void NameList::showViewState() {
     } else {
         cmdPlay->setEnabled(true);
         cmdPlayAll->setEnabled(true);
-        cmdShowArtistSongs->setVisible(aboveBlank(currentText(QStringLiteral("Artist"))));
+        cmdShowArtistSongs->setVisible(!cmdShowArtistSongs->text().isEmpty() &&
+                                        aboveBlank(currentText(QStringLiteral("Artist"))));
     }
     if (lblCategory->text().left(18) == QLatin1String("Records containing"))
         cmdAdd->setEnabled(false);
@@ -945,7 +951,7 @@ void NameList::ShowAllMenu_Click() {
     if (s.SelectedCount > 0)
         cmdShowSelected->show();
     enableViewCommands();
-    cmdShowArtistSongs->setText(QString());
+    clearArtistButton();
     if (recordCount() >= 1) {
         cmdPlay->setEnabled(true);
         cmdPlayAll->setEnabled(true);
@@ -1084,7 +1090,8 @@ void NameList::layoutForSize(double W, double innerW, double innerH) {
         r.Width = grid.Width;
     });
     set(cmdShowArtistSongs, [&](TwRect &r) {
-        r.Top = name.Top + name.Height + 100;
+        // Between the detail box and the bottom row of buttons, touching neither.
+        r.Top = name.Top + name.Height + 60;
         r.Left = name.Left + name.Width / 2 - r.Width / 2;
     });
     const TwRect sort = set(cmbSort, [&](TwRect &r) { r.Left = grid.Left + grid.Width - r.Width; });

@@ -342,6 +342,8 @@ public:
     // its caption and centred; hidden when the artist is empty. extraTwips is added to the
     // caption's width.
     void showArtistButton(const QString &artist, double extraTwips = 500);
+    // Empties the artist button's caption and hides it: an empty button is no command.
+    void clearArtistButton();
     // Width of a caption in the window's font, in twips.
     double textWidthTwips(const QString &text) const;
 

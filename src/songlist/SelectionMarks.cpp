@@ -73,7 +73,7 @@ void SelectionMarks::CurrentRowChanged(const platform::db::Bookmark & /*LastRow*
     }
     if (rs->bof())
         return;  // no current record to show
-    w_.cmdShowArtistSongs->show();
+    w_.cmdShowArtistSongs->setVisible(!w_.cmdShowArtistSongs->text().isEmpty());
     // The grid keeps its current row in sight by itself; no display repair is needed here.
 
     if (!w_.isDuplicateView() && w_.Table1->col() == 0 && count > 0 && LastCol != -1 && w_.MarkColumnClicked) {

@@ -1,5 +1,6 @@
 // Start-up: the command line, the search for the catalogue, the password and repair roads, the
 // single running copy and re-entry.
+#include "common/FileSizeLimit.h"
 #include "common/TestEnv.h"
 
 #include "core/AppState.h"
@@ -157,6 +158,30 @@ TEST_F(MainTest, DatabaseOnTheCommandLineOpensWhileDataFolderStaysTheRegistryFol
     EXPECT_FALSE(g().PlayOnlyMode);
     ASSERT_TRUE(g().Db);
     EXPECT_EQ(g().Db->path(), other);
+}
+
+TEST_F(MainTest, AMoveLeftUnfinishedByAKilledSaveIsFinishedBeforeTheWindowShows) {
+    core::RegistryOptions::setDatabaseLocation(dataFolder);
+    const QString path = catalogueIn(dataFolder);
+    const QString from = dataFolder + "old.mp3", to = dataFolder + "new.mp3";
+    testenv::writeFile(to, "music");
+    qint64 id = 0;
+    {
+        auto db = platform::db::Database::open(path);
+        db->execute("Insert Into tblContacts (SongName, PathName, FileName) Values ('Song', ?, 'old.mp3')", {dataFolder});
+        db->execute("Insert Into tblPlayListHeader (ListName) Values ('L')");
+        db->execute("Insert Into tblPlayListDetail (ListID, ListTrackID, FileName) Values (1, 1, ?)", {from});
+        id = db->openRecordset("Select RecordID from tblContacts")->value(0).toLongLong();
+        db->execute("Insert Into tblSettings (Type, Name, Setting1, Setting8) Values ('FILEMOVE', ?, ?, ?)",
+                    {QString::number(id), from, to});
+        db->close();
+    }
+    EXPECT_EQ(modMain::Main(), StartResult::MainWindowShown);
+    auto song = g().Db->openRecordset("Select FileName from tblContacts Where RecordID=?", {id});
+    EXPECT_EQ(song->value(0).toString(), QStringLiteral("new.mp3"));
+    EXPECT_EQ(g().Db->openRecordset("Select FileName from tblPlayListDetail")->value(0).toString(), to);
+    EXPECT_EQ(g().Db->openRecordset("Select count(*) from tblSettings Where Type='FILEMOVE'")->value(0).toInt(), 0);
+    EXPECT_TRUE(prompts.asked().isEmpty());
 }
 
 // --- Start-up values and the search for the catalogue -----------------------------------------
@@ -569,6 +594,21 @@ TEST_F(ReadOnlyCatalogueTest, AReadOnlyDataFolderIsNamedOnceAndNothingIsOpened) 
     if (!bitsRespected(dataFolder))
         GTEST_SKIP() << "root ignores the permission bits";
     expectRefusedWith("The data folder " + dataFolder + " cannot be written: Permission denied.");
+}
+
+TEST_F(ReadOnlyCatalogueTest, AFullDataDiskIsNamedAsTheCauseAndTheCatalogueKept) {
+    {
+        FileSizeLimit full(1024);  // no room for the files the database keeps beside the catalogue
+        EXPECT_EQ(modMain::Main(), StartResult::Ended);
+    }
+    ASSERT_EQ(prompts.asked().size(), 1);
+    EXPECT_EQ(prompts.asked()[0].text, "The catalogue " + path + " cannot be opened: the disk holding " +
+                                           QFileInfo(QFileInfo(path).canonicalFilePath()).absolutePath() +
+                                           "/ is full.    Error number: 3026");
+    EXPECT_EQ(prompts.asked()[0].title, QStringLiteral("Error"));
+    EXPECT_EQ(mainWindowShown, 0);
+    EXPECT_FALSE(g().Db);
+    EXPECT_EQ(bytesOf(path), original);
 }
 
 // --- Re-entry ----------------------------------------------------------------------------------

@@ -101,11 +101,16 @@ TEST_F(SharedProcedures, FolderExistsWithOrWithoutTrailingSlash) {
     EXPECT_FALSE(mCommon::FolderExists(tmp.file("f.txt")));
 }
 
-TEST_F(SharedProcedures, ValidFileNames) {
+TEST_F(SharedProcedures, ValidFileNamesRefuseOnlyWhatLinuxRefuses) {
+    // Legal here: every character but "/" and NUL; refused: blanks, "." and "..", which name
+    // the folder itself or its parent.
     const std::pair<QString, bool> cases[] = {
-        {"", false}, {"   ", false}, {"a:b", false}, {"say \"x\"", false}, {"a/b", false},
-        {"a\\b", false}, {"a*", false}, {"a?", false}, {"a|b", false}, {"<a>", false},
-        {"\tname", false}, {" My Song [live] (2).mp3 ", true}, {"x", true}};
+        {"", false},        {"   ", false},     {"\t \t", false},  {".", false},
+        {" .. ", false},    {"a/b", false},     {"/", false},       {QStringLiteral("a") + QChar(u'\0') + "b", false},
+        {"a:b", true},      {"say \"x\"", true}, {"a\\b", true},    {"a*", true},
+        {"a?", true},       {"a|b", true},      {"<a>", true},      {"\tname", true},
+        {"...", true},      {".hidden", true},  {" My Song [live] (2).mp3 ", true},
+        {"What's Up? Live: Tokyo.mp3", true}};
     for (const auto &[name, valid] : cases)
         EXPECT_EQ(mCommon::IsValidFileName(name), valid) << name.toStdString();
 }

@@ -102,9 +102,10 @@ TEST_F(EditorTest, FileNameRules) {
     };
     const Case cases[] = {
         {"other.mp3", ui::Answer::OK, false, false, "other.mp3"},
-        {"a?b.mp3", ui::Answer::OK, true, false, "a?b.mp3"},
-        {"a?b.mp3", ui::Answer::Cancel, true, true, "full.mp3"},
-        {"x:y", ui::Answer::Cancel, true, true, "full.mp3"},
+        {"a?b: c\\d.mp3", ui::Answer::OK, false, false, "a?b: c\\d.mp3"},
+        {"a/b.mp3", ui::Answer::OK, true, false, "a/b.mp3"},
+        {"a/b.mp3", ui::Answer::Cancel, true, true, "full.mp3"},
+        {"..", ui::Answer::Cancel, true, true, "full.mp3"},
         {"   ", ui::Answer::OK, false, false, ""},
         {"", ui::Answer::OK, false, false, ""},
     };
@@ -134,7 +135,7 @@ TEST_F(EditorTest, NewRecordsInvalidFileNameCancelEmptiesTheBox) {
     open();
     go(idOf(QStringLiteral("Full Song")));
     edit(0);
-    e->txtFileName->setText(QStringLiteral("bad|name"));
+    e->txtFileName->setText(QStringLiteral("bad/name"));
     prompts.answer(ui::Answer::Cancel);
     bool Cancel = false;
     e->txtFileName_Validate(Cancel);

@@ -4,6 +4,8 @@
 #include "EditorFixture.h"
 
 #include "core/CommonDialogControl.h"
+#include "core/PictureFormats.h"
+#include "core/mCommon.h"
 #include "editor/PictureSlots.h"
 #include "pictures/PictureForm.h"
 
@@ -103,8 +105,10 @@ TEST_F(PictureSlotsTest, AFilledSlotOpensItsPictureAndOthersAskForAFileFirst) {
             EXPECT_EQ(prompts.asked().first().icon, ui::Icon::Information);
         }
     }
+    // Every picture the window can read is offered, PNG first.
     EXPECT_EQ(prompts.asked().last().file.filter,
-              QStringLiteral("Image files (*.jpg;*.gif;*.bmp)|*.jpg;*.gif;*.bmp|All Files (*.*)|*.*"));
+              core::pictureFilter(QStringLiteral("Image files")) + QStringLiteral("|All Files (*.*)|*.*"));
+    EXPECT_TRUE(prompts.asked().last().file.filter.startsWith(QStringLiteral("Image files (*.png;")));
 }
 
 TEST_F(PictureSlotsTest, PasteIgnoresTextAndUnusableNamesAndHandsOverTheJpgName) {
@@ -122,8 +126,8 @@ TEST_F(PictureSlotsTest, PasteIgnoresTextAndUnusableNamesAndHandsOverTheJpgName)
     const std::pair<const char *, const char *> names[] = {
         {"  Cover  ", "6|Cover.jpg|1|Cover"},   {"Front.JPG", "6|Front.JPG|1|Front.JPG"},
         {"art.png", "6|art.png.jpg|1|art.png"}, {"", ""},
-        {"   ", ""},                            {"a:b", ""},
-        {"say \"hi\"", ""},                     {"x/y", ""},
+        {"   ", ""},                            {"a:b", "6|a:b.jpg|1|a:b"},
+        {"..", ""},                             {"x/y", ""},
     };
     for (const auto &[typed, expected] : names) {
         SCOPED_TRACE(typed);
@@ -147,6 +151,27 @@ TEST_F(PictureSlotsTest, PasteIgnoresTextAndUnusableNamesAndHandsOverTheJpgName)
     EXPECT_EQ(ask.inputFont->family(), QStringLiteral("Arial"));
     EXPECT_EQ(ask.inputFont->pointSize(), 8);
     EXPECT_FALSE(ask.inputFont->bold());
+}
+
+TEST_F(PictureSlotsTest, PastesDefaultNameIsOneThePasteAccepts) {
+    // Once "Rock/Pop-What?-The Album" was offered and then ignored without a word on OK.
+    const std::tuple<const char *, const char *, const char *, const char *> cases[] = {
+        {"Rock/Pop", "What?", "The Album", "Rock-Pop-What?-The Album"},
+        {".38 Special", "Hold On", "a/b/c", "38 Special-Hold On-a-b-c"},
+        {"", "Song", "", "-Song-"},
+        {"..", "..", "", "-..-"},
+    };
+    for (const auto &[artist, song, album, expected] : cases) {
+        const QString name = editor::PictureSlots::pasteDefaultName(QString::fromUtf8(artist), QString::fromUtf8(song),
+                                                                    QString::fromUtf8(album));
+        EXPECT_EQ(name, QString::fromUtf8(expected));
+        EXPECT_TRUE(mCommon::IsValidFileName(name)) << name.toStdString();
+    }
+    NameEdit::setBoxText(e->txtArtist, QStringLiteral("Rock/Pop"));
+    setClipboardImage();
+    prompts.answerInput(std::nullopt);
+    e->mnuFilePasteImage_Click();
+    EXPECT_EQ(prompts.asked().first().inputRequest.defaultText, QStringLiteral("Rock-Pop-Full Song-The Album"));
 }
 
 TEST_F(PictureSlotsTest, TheRealPictureWindowStoresAPastedPictureIntoTheRightSlot) {

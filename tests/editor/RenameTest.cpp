@@ -1,17 +1,26 @@
 // The save's rename or move of a song's music file: the file and only its own play-list tracks
-// follow; a file already at the new path, renaming switched off, a new record and a later
-// refusal leave the disk alone; a failed write puts the file back.
+// follow; a file already at the new path (a link or its target included), renaming switched
+// off, a new record and a later refusal leave the disk alone; a failed write puts the file
+// back; a save stopped between the move and the commit is finished at the next start; other
+// songs of the same file follow it only when the user says so.
 #include "EditorFixture.h"
 
 #include "core/FileError.h"
+#include "core/PendingFileMoves.h"
+#include "core/SettingsRows.h"
 #include "core/mCommon.h"
+#include "editor/SaveCommand.h"
 #include "editor/SongFileMove.h"
+#include "platform/db/Database.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <unistd.h>
 
 using editor::NameEdit;
+using editor::SaveCommand;
 using editor::SongFileMove;
 namespace ui = platform::ui;
 
@@ -37,6 +46,21 @@ protected:
             .toLongLong();
     }
     QString stored(const char *f) { return field(full, QString::fromLatin1(f)).toString(); }
+    void storeAt(long id, const QString &folder, const QString &name) {
+        core::g().Db->execute(QStringLiteral("Update tblContacts Set PathName=?, FileName=? Where RecordID=?"),
+                              {folder, name, qint64(id)});
+    }
+    // Renames the stored song in the editor and saves with the Save button's road.
+    bool renameTo(const QString &folder, const QString &name) {
+        edit(full);
+        NameEdit::setBoxText(e->txtPathName, folder);
+        NameEdit::setBoxText(e->txtFileName, name);
+        return e->cmdSave_Click();
+    }
+    static QByteArray bytes(const QString &path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
 
     long full = 0;
     QString old;
@@ -100,6 +124,263 @@ TEST_F(RenameTest, TheSameFileUnderAnotherSpellingIsNoClash) {
     EXPECT_TRUE(QFile::exists(old));
     EXPECT_EQ(stored("PathName"), link + QLatin1Char('/'));
     EXPECT_EQ(tracksAt(link + QStringLiteral("/full.mp3")), 2);
+}
+
+TEST_F(RenameTest, AHardLinkIsOneEntryAndRenamesAsAnotherSpelling) {
+    const QString hard = music + QStringLiteral("hard.mp3");
+    ASSERT_EQ(::link(QFile::encodeName(old).constData(), QFile::encodeName(hard).constData()), 0);
+    EXPECT_TRUE(mCommon::SameEntry(old, hard));
+    ASSERT_TRUE(renameTo(music, QStringLiteral("hard.mp3")));
+    EXPECT_TRUE(prompts.asked().isEmpty());
+    EXPECT_EQ(bytes(hard), QByteArray("ID3"));
+    EXPECT_EQ(stored("FileName"), QStringLiteral("hard.mp3"));
+    EXPECT_EQ(tracksAt(hard), 2);
+}
+
+TEST_F(RenameTest, ALinkAndItsTargetAreTwoEntriesAndNeitherIsReplaced) {
+    // The music lies in real.mp3; link.mp3 points at it (relatively, or absolutely from
+    // another folder). Renaming either onto the other once left a link to itself.
+    const QString other = music + QStringLiteral("other/");
+    QDir().mkpath(other);
+    const QString real = music + QStringLiteral("real.mp3");
+    testenv::writeFile(real, "MUSIC");
+    ASSERT_TRUE(QFile::link(QStringLiteral("real.mp3"), music + QStringLiteral("link.mp3")));
+    ASSERT_TRUE(QFile::link(real, other + QStringLiteral("real.mp3")));
+    EXPECT_TRUE(mCommon::SameFile(real, music + QStringLiteral("link.mp3")));
+    EXPECT_FALSE(mCommon::SameEntry(real, music + QStringLiteral("link.mp3")));
+    struct Case {
+        const char *what;
+        QString storedFolder, storedName, folder, name;
+    };
+    const Case cases[] = {
+        {"link renamed to its target's name", music, QStringLiteral("link.mp3"), music, QStringLiteral("real.mp3")},
+        {"target renamed to its link's name", music, QStringLiteral("real.mp3"), music, QStringLiteral("link.mp3")},
+        {"absolute link moved to its target's folder", other, QStringLiteral("real.mp3"), music,
+         QStringLiteral("real.mp3")},
+        {"target moved to its link's folder", music, QStringLiteral("real.mp3"), other, QStringLiteral("real.mp3")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        storeAt(full, c.storedFolder, c.storedName);
+        prompts.clear();
+        EXPECT_FALSE(renameTo(c.folder, c.name));
+        EXPECT_EQ(lastBox().title, QStringLiteral("File already exists"));
+        EXPECT_EQ(stored("FileName"), c.storedName);
+        EXPECT_EQ(stored("PathName"), c.storedFolder);
+        EXPECT_FALSE(QFileInfo(real).isSymLink());
+        EXPECT_EQ(bytes(real), QByteArray("MUSIC"));
+        EXPECT_EQ(QFileInfo(music + QStringLiteral("link.mp3")).symLinkTarget(), real);
+        EXPECT_EQ(QFileInfo(other + QStringLiteral("real.mp3")).symLinkTarget(), real);
+        EXPECT_TRUE(core::PendingFileMoves::recorded().isEmpty());
+        closeEditor();
+    }
+    // The move itself refuses too, should anything call it past the save's check; so does a
+    // link to nothing.
+    ASSERT_TRUE(QFile::link(music + QStringLiteral("gone.mp3"), music + QStringLiteral("dangling.mp3")));
+    for (const QString &to : {music + QStringLiteral("link.mp3"), music + QStringLiteral("dangling.mp3")}) {
+        try {
+            SongFileMove::move(real, to);
+            ADD_FAILURE() << "replaced " << to.toStdString();
+        } catch (const core::FileError &err) {
+            EXPECT_EQ(err.number(), 58);
+        }
+    }
+    EXPECT_EQ(bytes(real), QByteArray("MUSIC"));
+}
+
+TEST_F(RenameTest, ALetterCaseRenameOnACaseBlindMountRenamesTheFile) {
+    // Needs a FAT file system on a loop device; skipped where the test may not make one.
+    const QString mkfs = QStandardPaths::findExecutable(QStringLiteral("mkfs.vfat"), {"/sbin", "/usr/sbin", "/usr/bin"});
+    if (mkfs.isEmpty() || ::geteuid() != 0)
+        GTEST_SKIP() << "no mkfs.vfat, or not allowed to mount";
+    const QString image = tmp.path() + QStringLiteral("/fat.img"), mount = tmp.path() + QStringLiteral("/fat");
+    QDir().mkpath(mount);
+    QFile img(image);
+    ASSERT_TRUE(img.open(QIODevice::WriteOnly) && img.resize(4 << 20));
+    img.close();
+    if (QProcess::execute(mkfs, {image}) != 0 ||
+        QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("loop"), image, mount}) != 0)
+        GTEST_SKIP() << "this machine cannot mount a FAT file system";
+    struct Unmount {
+        QString at;
+        ~Unmount() { QProcess::execute(QStringLiteral("umount"), {at}); }
+    } unmount{mount};
+    const QString folder = mount + QLatin1Char('/');
+    testenv::writeFile(folder + QStringLiteral("Song.mp3"), "FAT");
+    storeAt(full, folder, QStringLiteral("Song.mp3"));
+    ASSERT_TRUE(mCommon::SameEntry(folder + QStringLiteral("Song.mp3"), folder + QStringLiteral("song.mp3")));
+    ASSERT_TRUE(renameTo(folder, QStringLiteral("song.mp3")));
+    EXPECT_EQ(QDir(mount).entryList(QDir::Files), QStringList{QStringLiteral("song.mp3")});
+    EXPECT_EQ(bytes(folder + QStringLiteral("song.mp3")), QByteArray("FAT"));
+    EXPECT_EQ(stored("FileName"), QStringLiteral("song.mp3"));
+}
+
+TEST_F(RenameTest, ANameWithCharactersLegalHereMovesToAnotherFolder) {
+    const QString name = QStringLiteral("What's Up? Live: Tokyo.mp3"), sub = music + QStringLiteral("sub\\dir/");
+    QDir().mkpath(sub);
+    QFile::rename(old, music + name);
+    storeAt(full, music, name);
+    old = music + name;
+    core::g().Db->execute(QStringLiteral("Update tblPlayListDetail Set FileName=? Where FileName=?"),
+                          {old, music + QStringLiteral("full.mp3")});
+    // Leaving the unchanged box asks nothing.
+    edit(full);
+    bool Cancel = false;
+    e->txtFileName_Validate(Cancel);
+    EXPECT_FALSE(Cancel);
+    EXPECT_TRUE(prompts.asked().isEmpty());
+    closeEditor();
+    ASSERT_TRUE(renameTo(sub, name));
+    EXPECT_TRUE(prompts.asked().isEmpty());
+    EXPECT_TRUE(QFile::exists(sub + name));
+    EXPECT_FALSE(QFile::exists(old));
+    EXPECT_EQ(stored("PathName"), sub);
+    EXPECT_EQ(tracksAt(sub + name), 2);
+}
+
+TEST_F(RenameTest, ARenameOfAMissingFileSaysSoAndSavesTheNewName) {
+    QFile::remove(old);
+    ASSERT_TRUE(renameTo(music, QStringLiteral("renamed.mp3")));
+    ASSERT_EQ(prompts.asked().size(), 1);
+    EXPECT_EQ(lastBox().text, QStringLiteral("The music file \"%1\" was not found, so nothing was renamed or moved on "
+                                             "disk.  The song was saved with its new file name and folder.")
+                                  .arg(old));
+    EXPECT_EQ(lastBox().title, QStringLiteral("File not found"));
+    EXPECT_EQ(stored("FileName"), QStringLiteral("renamed.mp3"));
+    EXPECT_FALSE(QFile::exists(music + QStringLiteral("renamed.mp3")));
+    EXPECT_EQ(tracksAt(old), 2); // the tracks follow a file, and none moved
+}
+
+TEST_F(RenameTest, OtherSongsOfTheFileFollowItOnlyWhenTheUserSaysSo) {
+    // A song added from the template shares the template's file.
+    core::SettingsRows::write(QStringLiteral("TEMPLATE RecordID"), QString::number(full));
+    core::g().TemplateRecordId = full;
+    edit(idOf(QStringLiteral("Plain Two")));
+    e->cmdAddNew_Click();
+    NameEdit::setBoxText(e->txtSongName, QStringLiteral("From Template"));
+    ASSERT_TRUE(e->cmdSave_Click());
+    const long copy = idOf(QStringLiteral("From Template"));
+    ASSERT_EQ(field(copy, QStringLiteral("FileName")).toString(), QStringLiteral("full.mp3"));
+    // Another letter case names another file here: not counted.
+    addSong({{"SongName", QStringLiteral("Capitals")}, {"PathName", music}, {"FileName", QStringLiteral("FULL.mp3")}});
+    EXPECT_EQ(SaveCommand::otherSongsText(1), QStringLiteral("1 other song uses this file."));
+    EXPECT_EQ(SaveCommand::otherSongsText(2), QStringLiteral("2 other songs use this file."));
+
+    struct Case {
+        ui::Answer answer;
+        bool saved;
+        const char *songFile, *copyFile;
+    };
+    const Case cases[] = {
+        {ui::Answer::Cancel, false, "full.mp3", "full.mp3"},
+        {ui::Answer::Yes, true, "both.mp3", "both.mp3"},
+        {ui::Answer::No, true, "mine.mp3", "both.mp3"},
+    };
+    const char *name[] = {"cancelled.mp3", "both.mp3", "mine.mp3"};
+    int i = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(name[i]);
+        prompts.clear();
+        prompts.answer(c.answer);
+        EXPECT_EQ(renameTo(music, QString::fromLatin1(name[i++])), c.saved);
+        EXPECT_EQ(lastBox().text, QStringLiteral("1 other song uses this file.\r\n\r\nPoint them at the new name as "
+                                                 "well?  Press No to rename the file for this song only, or Cancel "
+                                                 "to go back without saving."));
+        EXPECT_EQ(lastBox().title, QStringLiteral("File used by other songs"));
+        EXPECT_EQ(lastBox().buttons, ui::Buttons::YesNoCancel);
+        EXPECT_EQ(stored("FileName"), QString::fromLatin1(c.songFile));
+        EXPECT_EQ(field(copy, QStringLiteral("FileName")).toString(), QString::fromLatin1(c.copyFile));
+        EXPECT_TRUE(QFile::exists(music + QString::fromLatin1(c.songFile)));
+        EXPECT_EQ(field(idOf(QStringLiteral("Capitals")), QStringLiteral("FileName")).toString(),
+                  QStringLiteral("FULL.mp3"));
+        if (editorLoaded())
+            closeEditor();
+    }
+    EXPECT_TRUE(core::PendingFileMoves::recorded().isEmpty());
+}
+
+TEST_F(RenameTest, ACatalogueThatCannotBeWrittenRefusesTheSaveBeforeTheDiskIsTouched) {
+    edit(full);
+    NameEdit::setBoxText(e->txtFileName, QStringLiteral("renamed.mp3"));
+    // Another program holds the catalogue's write lock for the whole save.
+    auto other = platform::db::Database::open(core::g().Db->path());
+    other->beginTrans();
+    other->execute(QStringLiteral("Insert Into tblSettings (Type, Name) Values ('X', 'Y')"));
+    core::g().Db->setLockWait([](int) { return false; });
+    bool moved = false;
+    SaveCommand::afterFileMovedHook() = [&moved] { moved = true; };
+    EXPECT_FALSE(e->cmdSave_Click());
+    SaveCommand::afterFileMovedHook() = nullptr;
+    EXPECT_FALSE(moved); // refused before the move, not undone after it
+    EXPECT_EQ(lastBox().title, QStringLiteral("Error"));
+    EXPECT_TRUE(QFile::exists(old));
+    EXPECT_FALSE(QFile::exists(music + QStringLiteral("renamed.mp3")));
+    other->rollback();
+    core::g().Db->setLockWait({});
+    EXPECT_EQ(stored("FileName"), QStringLiteral("full.mp3"));
+    EXPECT_TRUE(core::PendingFileMoves::recorded().isEmpty());
+}
+
+TEST_F(RenameTest, ASaveStoppedAfterTheMoveIsFinishedAtTheNextStart) {
+    struct Stopped {};
+    SaveCommand::afterFileMovedHook() = [] { throw Stopped{}; };
+    struct Unhook {
+        ~Unhook() { SaveCommand::afterFileMovedHook() = nullptr; }
+    } unhook;
+    edit(full);
+    NameEdit::setBoxText(e->txtFileName, QStringLiteral("renamed.mp3"));
+    EXPECT_THROW(e->cmdSave_Click(), Stopped);
+    const QString moved = music + QStringLiteral("renamed.mp3");
+    ASSERT_TRUE(QFile::exists(moved));
+    EXPECT_EQ(stored("FileName"), QStringLiteral("full.mp3")); // what a killed save leaves
+    EXPECT_EQ(tracksAt(old), 2);
+    closeEditor();
+
+    core::PendingFileMoves::recover();
+    EXPECT_EQ(stored("PathName"), music);
+    EXPECT_EQ(stored("FileName"), QStringLiteral("renamed.mp3"));
+    EXPECT_EQ(tracksAt(moved), 2);
+    EXPECT_EQ(tracksAt(old), 0);
+    EXPECT_EQ(tracksAt(music + QStringLiteral("other.mp3")), 1);
+    EXPECT_TRUE(core::PendingFileMoves::recorded().isEmpty());
+    EXPECT_TRUE(prompts.asked().isEmpty());
+}
+
+TEST_F(RenameTest, TheNextStartKeepsTheOldPathUnlessTheNewFileIsThere) {
+    const QString to = music + QStringLiteral("new.mp3");
+    struct Case {
+        const char *what;
+        bool oldThere, newThere;
+        const char *fileAfter;
+        bool told;
+    };
+    const Case cases[] = {
+        {"copy across disks stopped before the old file went", true, true, "new.mp3", false},
+        {"only the old file", true, false, "full.mp3", false},
+        {"neither file", false, false, "full.mp3", true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        storeAt(full, music, QStringLiteral("full.mp3"));
+        core::g().Db->execute(QStringLiteral("Update tblPlayListDetail Set FileName=? Where FileName=?"), {old, to});
+        QFile::remove(old);
+        QFile::remove(to);
+        if (c.oldThere)
+            testenv::writeFile(old, "OLD");
+        if (c.newThere)
+            testenv::writeFile(to, "NEW");
+        prompts.clear();
+        core::PendingFileMoves::record({{full, old, to}});
+        core::PendingFileMoves::recover();
+        EXPECT_EQ(stored("FileName"), QString::fromLatin1(c.fileAfter));
+        EXPECT_EQ(tracksAt(music + QString::fromLatin1(c.fileAfter)), 2);
+        EXPECT_EQ(QFile::exists(old), c.oldThere);
+        EXPECT_TRUE(core::PendingFileMoves::recorded().isEmpty());
+        ASSERT_EQ(prompts.asked().size(), c.told ? 1 : 0);
+        if (c.told) {
+            EXPECT_EQ(lastBox().text, QStringLiteral("The music file of Full Song was not found at %1 or %2.").arg(old, to));
+        }
+    }
 }
 
 TEST_F(RenameTest, RenamingOffANewRecordOrALaterRefusalLeaveTheDiskAlone) {

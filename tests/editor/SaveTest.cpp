@@ -30,7 +30,7 @@ TEST_F(SaveTest, EachRefusalInStepOrderKeepsTheWindowAndWritesNothing) {
     const Case cases[] = {
         {[](NameEdit *w) { NameEdit::setBoxText(w->txtSongName, QStringLiteral("   ")); },
          "You cannot add a Song that does not have a Name.", "Song Name was not specified", ui::Icon::Exclamation, ""},
-        {[](NameEdit *w) { NameEdit::setBoxText(w->txtFileName, QStringLiteral("a?.mp3")); },
+        {[](NameEdit *w) { NameEdit::setBoxText(w->txtFileName, QStringLiteral("a/b.mp3")); },
          "File Name contains illegal characters.  Please correct it.", "Invalid File Name", ui::Icon::Exclamation,
          "txtFileName"},
         {[](NameEdit *w) { NameEdit::setBoxText(w->txtFileName, QStringLiteral("  ")); },

@@ -1,6 +1,7 @@
 // The import in awkward places: folder links, volumes and the kernel's file systems, removable
-// drives in the drive list, and a catalogue that refuses writes (locked, read-only).
+// drives in the drive list, and a catalogue that refuses writes (locked, read-only, full disk).
 #include "ImportFixture.h"
+#include "common/FileSizeLimit.h"
 
 #include "import/ScanDriveForm.h"
 #include "import/ScanFolderForm.h"
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <optional>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -178,4 +180,36 @@ TEST_F(RefusingCatalogueTest, AReadOnlyCatalogueStopsTheImportTheSameWay) {
                                          "Number of songs added to database: 0\r\n"
                                          "Number of songs not added because they were already in database: 0");
     EXPECT_EQ(r.notAdded, 2);
+}
+
+TEST_F(RefusingCatalogueTest, AFullDiskStopsTheImportKeepsTheFoldersStoredBeforeAndSaysSo) {
+    put("untagged.mp3", "a.mp3");  // the first folder, stored before the disk fills
+    for (int i = 0; i < 12; ++i)
+        put("untagged.mp3", QStringLiteral("s1/%1.mp3").arg(i));
+    put("untagged.mp3", "s2/c.mp3");
+    // The catalogue's log may not grow any more once the first folder is committed: the disk is
+    // full from then on, as for every write of whatever size.
+    const QString log = core::g().DatabasePath + "-wal";
+    const qint64 logBefore = QFileInfo(log).size();
+    std::optional<FileSizeLimit> full;
+    host.yield = [&] {
+        if (!full && QFileInfo(log).size() > logBefore)
+            full.emplace(rlim_t(QFileInfo(log).size()));
+    };
+
+    const auto r = importFolder(music);
+    full.reset();
+    ASSERT_EQ(prompts.messageTexts().size(), 1);
+    EXPECT_EQ(prompts.lastMessage(), "13 songs were not added: the catalogue " + core::g().DatabasePath +
+                                         " cannot be written (the disk is full).\r\n\r\n"
+                                         "Number of songs added to database: 1\r\n"
+                                         "Number of songs not added because they were already in database: 0")
+        << prompts.lastMessage().toStdString();
+    EXPECT_EQ(prompts.lastAsked()->title, "Error");
+    EXPECT_EQ(r.added, 1);
+    EXPECT_EQ(r.notAdded, 13);
+    EXPECT_FALSE(core::g().Db->inTransaction());
+    EXPECT_EQ(songs().keys(), QStringList{music + "a.mp3"});
+    host.yield = nullptr;
+    EXPECT_EQ(importFolder(music).added, 13);  // with room again: nothing was half stored
 }

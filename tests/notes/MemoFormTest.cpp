@@ -110,6 +110,8 @@ TEST_F(MemoTest, RefusedTitleStopsTheCommandAndCancelStillCloses) {
     const std::pair<QString, QString> bad[] = {
         {QStringLiteral("it's"), QStringLiteral("Cannot use quotes or apostrophes in Note Title")},
         {QStringLiteral("say \"hi\""), QStringLiteral("Cannot use quotes or apostrophes in Note Title")},
+        // Half of a character: it was stored as "?" under another name.
+        {QStringLiteral("smile ") + QChar(0xD83D), QStringLiteral("Cannot use quotes or apostrophes in Note Title")},
         {QString(), QStringLiteral("Note Title cannot be blank")},
         {QStringLiteral("   "), QStringLiteral("Note Title cannot be blank")},
     };
@@ -122,6 +124,11 @@ TEST_F(MemoTest, RefusedTitleStopsTheCommandAndCancelStillCloses) {
         EXPECT_EQ(lastBox().title, QStringLiteral("Orvalis"));
         EXPECT_EQ(m->cmbTitle->currentText(), QStringLiteral("Keep"));
     }
+    prompts.clear();
+    prompts.answerInput(QStringLiteral("new ") + QChar(0xDE00));
+    m->cmdAdd_Click();
+    EXPECT_EQ(lastBox().text, QStringLiteral("Cannot use quotes or apostrophes in Note Title"));
+    EXPECT_EQ(titles(), QStringList{QStringLiteral("Keep")});
     prompts.clear();
     m->cmbTitle->setEditText(QStringLiteral("x'y"));
     m->cmdAdd_Click();

@@ -152,7 +152,8 @@ TEST(PictureNames, PastedNamesAreTrimmedCheckedAndGetJpgOnce) {
     EXPECT_EQ(pasteName(QStringLiteral("Cover.JPG")), QStringLiteral("Cover.JPG"));
     EXPECT_EQ(pasteName(QStringLiteral("Joe's Song")), QStringLiteral("Joe's Song.jpg"));
     EXPECT_EQ(pasteName(QStringLiteral("   ")), QString());
-    EXPECT_EQ(pasteName(QStringLiteral("a:b")), QString());
+    EXPECT_EQ(pasteName(QStringLiteral("a:b")), QStringLiteral("a:b.jpg")); // legal in a name here
+    EXPECT_EQ(pasteName(QStringLiteral("a/b")), QString());
     EXPECT_EQ(pasteName(QStringLiteral("../x")), QString());
     EXPECT_EQ(pasteName(QString(200, QLatin1Char('x'))), QString(200, QLatin1Char('x')) + QStringLiteral(".jpg"));
 }

@@ -10,6 +10,8 @@
 #include "player/ConfirmationFlash.h"
 #include "player/PlayCommands.h"
 #include "player/PlayForm.h"
+#include "player/PlayListWindows.h"
+#include "player/frmPlayList.h"
 #include "songlist/OtherWindows.h"
 
 #include <QAction>
@@ -17,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QTimer>
 
@@ -90,6 +93,32 @@ protected:
 } // namespace
 
 // ---------------------------------------------------------------- the grid's pop-up
+
+TEST_F(AppendTest, PlayListsButtonAfterAnAddFromThePopUpOffersNoAddSong) {
+    addList(QStringLiteral("Rock"));
+    core::g().CurrentPlayList = QStringLiteral("Rock");
+    current(song(QStringLiteral("Blue")));
+    player::installPlayLists();
+    w->Table1_ShowPopupMenu(2, 0, 5, w->Table1->rowViewportPosition(0) + 1);
+    w->mnuPopup->hide();
+    popupAdd();  // added at once: no window needed
+    QString title, message;
+    bool addSongShown = true;
+    {
+        ui::ScopedModalHook hook([&](QDialog *d) {
+            if (auto *p = qobject_cast<player::frmPlayList *>(d)) {
+                title = p->windowTitle();
+                message = p->lblMsg->text();
+                addSongShown = p->cmdOK->isVisibleTo(p);
+            }
+        });
+        w->cmdPlayList->click();
+    }
+    EXPECT_EQ(title, QStringLiteral("Play Lists"));
+    EXPECT_FALSE(message.contains(QStringLiteral("Add Song button"))) << message.toStdString();
+    EXPECT_FALSE(addSongShown);
+    EXPECT_FALSE(core::g().PlayListAddSongMode);
+}
 
 TEST_F(AppendTest, GridAddGoesAfterTheHighestTrackWithTheSongsFields) {
     const long rock = addList(QStringLiteral("Rock"));

@@ -2,7 +2,7 @@
 // already there), one song (overwrite question, refusal onto itself by any spelling, replace
 // through a temporary name), and a play list's files; a failed copy keeps what was copied and
 // gives the windows back.
-#include "FileSizeLimit.h"
+#include "common/FileSizeLimit.h"
 #include "PlayListFixture.h"
 
 #include "core/FileError.h"
@@ -133,7 +133,11 @@ TEST_F(MusicFileCopyTest, AFullTargetStopsWithTheReasonAndKeepsWhatWasCopied) {
         FileSizeLimit full(16 * 1024);
         w->mnuFileCopy_Click();
     }
-    EXPECT_TRUE(prompts.lastMessage().contains(target + QStringLiteral("b.mp3"))) << prompts.lastMessage().toStdString();
+    // The cause, the file, and how many files the folder got before the copy stopped.
+    EXPECT_EQ(prompts.lastMessage(), QStringLiteral("Could not copy \"b.mp3\" to \"") + target +
+                                         QStringLiteral("b.mp3\": the disk is full\r\n\r\n"
+                                                        "Number of files copied to folder\r\n") +
+                                         target + QStringLiteral(" = 1"));
     EXPECT_EQ(readAll(target + QStringLiteral("a.mp3")), QByteArray("small"));
     EXPECT_EQ(QDir(target).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("a.mp3")});
     EXPECT_EQ(ui::findForm<core::MsgForm>(), nullptr);

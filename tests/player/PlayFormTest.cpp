@@ -135,8 +135,8 @@ TEST_F(PlayerTest, ResizeKeepsTheWidthAtLeast6300AndLaysTheControlsOut) {
     EXPECT_EQ(r(w->cmdExit).Left, 4500 - r(w->cmdExit).Width / 2);
     EXPECT_EQ(r(w->cbShuffle).Top, 4600);
     EXPECT_EQ(r(w->cbShuffle).Left + r(w->cbShuffle).Width, r(w->lbSongs).Left + r(w->lbSongs).Width);
-    EXPECT_EQ(r(w->cbSkipDups).Top, 4600 + 255 - 70);
-    EXPECT_EQ(r(w->cbNowPlaying).Top, r(w->cbSkipDups).Top + 255 - 70);
+    EXPECT_EQ(r(w->cbSkipDups).Top, 4600 + 255 + 5);
+    EXPECT_EQ(r(w->cbNowPlaying).Top, r(w->cbSkipDups).Top + 255 + 5);
     EXPECT_EQ(r(w->lbSongURL).Top, 3600 + 120 + 100);
     EXPECT_EQ(r(w->lbSongURL).Width, 3150 + 5130 + 100);
     EXPECT_EQ(r(w->lblNumSongs).Top, 3820 + 255 + 10);

@@ -157,6 +157,12 @@ TEST_F(PlayListDialogTest, BrowseStartsInTheTypedFolderAndTakesTheChoice) {
     prompts.answerFile(std::nullopt);
     d->cmdBrowse_Click();
     EXPECT_EQ(d->txtFileName->text(), QStringLiteral("/music/chosen.flac"));
+    // "\\" belongs to the name: the folder is the one before the last "/".
+    QDir(tmp.path()).mkdir(QStringLiteral("AC"));
+    d->txtFileName->setText(tmp.path() + QStringLiteral("/AC\\DC.mp3"));
+    prompts.answerFile(std::nullopt);
+    d->cmdBrowse_Click();
+    EXPECT_EQ(prompts.lastAsked()->file.initialDir, tmp.path() + QStringLiteral("/"));
     d->close();
 }
 

@@ -1,17 +1,21 @@
 // Play lists and text files: saving a list as an .m3u file (the prefix answers, the extension,
 // replacing an old file, a failed write), and filling a list from a text file of "song, artist"
-// lines (both orders, number prefixes, line ends, Latin-1, the track limit).
-#include "FileSizeLimit.h"
+// lines (both orders, number prefixes, line ends, Latin-1, the track limit, a long file's
+// progress and its stop).
+#include "common/FileSizeLimit.h"
 #include "PlayListFixture.h"
 
 #include "player/PlayListFiles.h"
 #include "player/PlayListImport.h"
+#include "core/MsgForm.h"
 #include "platform/media/M3uList.h"
 #include "platform/ui/MousePointer.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QTest>
 
 namespace ui = platform::ui;
 using player::PlayListFiles;
@@ -272,6 +276,49 @@ TEST_F(PopulateTest, TrackLimitStopsTheImportAndKeepsWhatWasAdded) {
     EXPECT_EQ(prompts.lastMessage(), QStringLiteral("The current Play List has reached maximum size of 32,000 songs.  "
                                                     "Song not added to Play List."));
     EXPECT_EQ(prompts.messageTexts().size(), 2);
+}
+
+TEST_F(PopulateTest, ALongFileShowsItsProgressAndAClickStopsItAfterTheLineInHand) {
+    QByteArray text;
+    for (int i = 0; i < 1001; ++i)
+        text += i % 2 ? "Moon River, Andy Blue\r\n" : "Harbour Lights, St. Elmo Road\r\n";
+    const QString file = tmp.file(QStringLiteral("long.txt"));
+    testenv::writeFile(file, text);
+    prompts.answer(ui::Answer::Yes);
+    prompts.answerFile(file);
+    PlayListImport job(*pl);
+    int yields = 0;
+    QString caption;
+    int bar = 0;
+    job.setInputYield([&] {
+        auto *m = ui::findForm<core::MsgForm>();
+        ASSERT_TRUE(m && m->isVisible());
+        caption = m->windowTitle();
+        bar = m->label1Width();
+        if (++yields == 5)
+            QTest::mouseClick(m->Msg, Qt::LeftButton);  // the user's stop
+    });
+    job.mnuFilePopulate_Click();
+    EXPECT_EQ(yields, 5);
+    EXPECT_EQ(caption, QStringLiteral("Adding songs to the Play List..."));
+    EXPECT_EQ(bar, int(5.0 / 1001 * core::MsgForm::BarFullWidth));
+    // The five lines read stay, each found in its own order first, and the list shows them.
+    EXPECT_EQ(stored(list), QStringList({"1:St. Elmo Road", "2:Moon River", "3:St. Elmo Road", "4:Moon River",
+                                         "5:St. Elmo Road"}));
+    EXPECT_EQ(pl->lbDetail->count(), 6);
+    EXPECT_FALSE(ui::isLoaded(QStringLiteral("MsgForm")));
+    EXPECT_EQ(ui::mousePointer(), ui::MousePointer::Default);
+
+    // A thousand lines run without it.
+    db().execute(QStringLiteral("Delete From tblPlayListDetail"));
+    text = "Moon River, Andy Blue\r\n" + QByteArray("no comma\r\n").repeated(999);
+    testenv::writeFile(file, text);
+    prompts.answer(ui::Answer::Yes);
+    prompts.answerFile(file);
+    yields = 0;
+    job.mnuFilePopulate_Click();
+    EXPECT_EQ(yields, 0);
+    EXPECT_EQ(stored(list), QStringList{"1:Moon River"});
 }
 
 TEST_F(PopulateTest, RefusalsEndBeforeTheFileIsRead) {

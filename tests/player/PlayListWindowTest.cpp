@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
@@ -242,6 +243,28 @@ TEST_F(PlayListTest, ClosingRightAfterADragKeepsTheNewOrder) {
     EXPECT_EQ(stored(id), (QStringList{"1:B", "2:C", "3:A"}));
 }
 
+// A key leaves the focus on the list, so no focus change saves the drag before the command.
+TEST_F(PlayListTest, CommandsThatReloadTheListKeepADragNotYetSaved) {
+    const long id = addList(QStringLiteral("ABCD"));
+    addTracks(id, {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D")});
+    openPlayLists();
+    chooseList(QStringLiteral("ABCD"));
+    drag(3, 0);  // D A B C
+    pl->lbDetail->setCurrentRow(3);
+    QTest::keyClick(pl->lbDetail, Qt::Key_Delete);  // C goes
+    EXPECT_EQ(stored(id), (QStringList{"1:D", "2:A", "3:B"}));
+    EXPECT_EQ(lines(), (QStringList{"D", "A", "B", ""}));
+
+    addSongs(1);
+    w->Data1->refresh();
+    drag(2, 0);  // B D A
+    prompts.answer(ui::Answer::Yes);
+    pl->mnuAddAllSongs_Click();
+    ASSERT_EQ(stored(id).size(), 4);
+    EXPECT_EQ(stored(id).mid(0, 3), (QStringList{"1:B", "2:D", "3:A"}));
+    EXPECT_FALSE(pl->DragOrderChanged);
+}
+
 TEST_F(PlayListTest, ARowMissingDuringTheSaveChangesNothing) {
     const long id = addList(QStringLiteral("ABC"));
     addTracks(id, {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
@@ -354,7 +377,7 @@ TEST_F(PlayListTest, AddAllRefusesWhatWouldPassTheLimitAndAddsNothingOnNo) {
     openPlayLists();
     chooseList(QStringLiteral("Rock"));
     pl->mnuAddAllSongs_Click();
-    EXPECT_EQ(prompts.lastMessage(), QStringLiteral("You cannot add more than 32,000 songs to a single Play List.  You are trying to add 3 songs."));
+    EXPECT_EQ(prompts.lastMessage(), frmPlayList::limitText(31998, 3));
     db().execute(QStringLiteral("Update tblPlayListDetail set ListTrackID=31997"));
     prompts.answer(ui::Answer::No);
     pl->mnuAddAllSongs_Click();
@@ -362,6 +385,16 @@ TEST_F(PlayListTest, AddAllRefusesWhatWouldPassTheLimitAndAddsNothingOnNo) {
     prompts.answer(ui::Answer::Yes);
     pl->mnuAddAllSongs_Click();
     EXPECT_EQ(stored(id).last().section(QLatin1Char(':'), 0, 0), QStringLiteral("32000"));
+}
+
+TEST_F(PlayListTest, TheLimitsRefusalSaysWhatTheListHoldsInSingularOrPlural) {
+    const QString head = QStringLiteral("You cannot add more than 32,000 songs to a single Play List.  ");
+    EXPECT_EQ(frmPlayList::limitText(32000, 1),
+              head + "The list already holds " + QLocale().toString(32000) + " songs and you are trying to add 1 song.");
+    EXPECT_EQ(frmPlayList::limitText(1, 32000),
+              head + "The list already holds 1 song and you are trying to add " + QLocale().toString(32000) + " songs.");
+    EXPECT_EQ(frmPlayList::limitText(0, 40000),
+              head + "The list already holds 0 songs and you are trying to add " + QLocale().toString(40000) + " songs.");
 }
 
 TEST_F(PlayListTest, AddAllWithAnEmptyGridAddsNothing) {

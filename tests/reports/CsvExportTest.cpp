@@ -1,5 +1,5 @@
 // The CSV export: the header texts, quoting without doubling, line ends inside notes, dates in
-// two locales, the grid's order and current row, Cancel, and a failed export that keeps the
+// two locales and without one, the grid's order and current row, Cancel, and a failed export that keeps the
 // file the user had.
 #include "ReportsFixture.h"
 
@@ -75,7 +75,7 @@ TEST_F(CsvTest, HeaderQuotingAndNotesSpanningLines) {
     EXPECT_TRUE(withNotes.endsWith(",\"first\r\nsecond, 'third'\"\r\n")) << withNotes.constData();
 }
 
-TEST_F(CsvTest, DatesInTheUsersShortDateWithFourDigitYears) {
+TEST_F(CsvTest, DatesInTheUsersShortDateWithFourDigitYearsAndIsoWithoutALocale) {
     song(QStringLiteral("Dated"), QStringLiteral("A"),
          {{"DateUpdated", QDateTime(QDate(1925, 3, 4), QTime(13, 45, 10))},
           {"PurchaseDate", QDateTime(QDate(2024, 12, 31), QTime(0, 0))}});
@@ -87,6 +87,10 @@ TEST_F(CsvTest, DatesInTheUsersShortDateWithFourDigitYears) {
     setLocale(QLocale::German, QLocale::Germany);
     l = fileLines(exportFile(false, QStringLiteral("de.csv")));
     EXPECT_TRUE(l[1].contains(",\"04.03.1925\",\"31.12.2024\",\"\",\"\",")) << l[1].constData();
+    // With no locale set the short date would name the month ("4 Mar 1925"): numeric ISO dates instead.
+    setLocale(QLocale::C, QLocale::AnyTerritory);
+    l = fileLines(exportFile(false, QStringLiteral("c.csv")));
+    EXPECT_TRUE(l[1].contains(",\"1925-03-04\",\"2024-12-31\",\"\",\"\",")) << l[1].constData();
 
     EXPECT_EQ(CsvExport::dateValue(QVariant()), QString());
     EXPECT_EQ(CsvExport::dateValue(QStringLiteral("   ")), QString());

@@ -91,6 +91,26 @@ TEST_F(ReportsTest, ArtistsDifferingInCaseAndTrailingBlanksShareTheFirstHeading)
     EXPECT_LT(feeds().first(), indexOf(QStringLiteral("Cream")));
 }
 
+// Sorted by the stored artist, a leading blank put " NORDLYS" first and "Mango" between it and
+// "nordlys": one artist under two headings, on two pages.
+TEST_F(ReportsTest, ArtistWithLeadingBlanksStaysUnderOneHeading) {
+    song(QStringLiteral("Aurora"), QStringLiteral(" NORDLYS"));
+    song(QStringLiteral("Mist"), QStringLiteral("Mango"));
+    song(QStringLiteral("Dag"), QStringLiteral("nordlys "));
+    song(QStringLiteral("Bris"), QStringLiteral("nordlys"));
+    song(QStringLiteral("Ekko"), QStringLiteral("Nordlys Band"));
+    core::g().ReportLinesPerPage = QStringLiteral("0");
+    open();
+    w->mnuArtistRpt_Click();
+    QStringList l = lines();
+    l.removeAll(QString());
+    EXPECT_EQ(l, (QStringList{QStringLiteral("Mango"), QStringLiteral("    Mist      "), QStringLiteral(" NORDLYS"),
+                              QStringLiteral("    Aurora      "), QStringLiteral("    Bris      "),
+                              QStringLiteral("    Dag      "), QStringLiteral("Nordlys Band"),
+                              QStringLiteral("    Ekko      ")}));
+    EXPECT_EQ(feeds().size(), 2);
+}
+
 TEST_F(ReportsTest, SongsWithoutArtistAndOddDurations) {
     song(QStringLiteral("Nameless"), QVariant());
     song(QStringLiteral("Blank"), QStringLiteral(" "), {{"Duration", QStringLiteral("3:25")}});

@@ -57,3 +57,22 @@ TEST_F(ArtistFilterTest, ArtistWithQuotesIsFoundAndANullArtistReadsEmpty) {
 }
 
 } // namespace
+
+namespace {
+
+// A view that empties the artist button's caption (a find, a filter, a category) hides the
+// button: an empty white button that does nothing is no command.
+TEST_F(ArtistFilterTest, AnEmptiedArtistButtonIsHiddenUntilARowNamesAnArtist) {
+    open();
+    w->show();
+    ASSERT_FALSE(w->cmdShowArtistSongs->isHidden());
+    prompts.answerInput(QStringLiteral("Arrival"));
+    w->FindEditMenu_Click();
+    EXPECT_TRUE(w->cmdShowArtistSongs->text().isEmpty());
+    EXPECT_TRUE(w->cmdShowArtistSongs->isHidden());
+    go(QStringLiteral("SongName = 'Cherry'"));
+    EXPECT_EQ(w->cmdShowArtistSongs->text(), QStringLiteral("Show all songs by ABBA"));
+    EXPECT_FALSE(w->cmdShowArtistSongs->isHidden());
+}
+
+} // namespace

@@ -79,6 +79,23 @@ TEST_F(FindAllFieldsTest, NoMatchLeavesTheViewEmptyAndSaysSo) {
     EXPECT_EQ(lastBox().title, QStringLiteral("No records to display"));
 }
 
+// A NUL cut the statement short and failed as a syntax error; a lone surrogate (pasted half of
+// a character) became "?", which matched every song. No song holds either, so nothing is found.
+TEST_F(FindAllFieldsTest, NulOrLoneSurrogateFindsNothing) {
+    open();
+    for (const QString &text : {QStringLiteral("a") + QChar(0) + QStringLiteral("b"), QString(QChar(0xD83D)),
+                                QStringLiteral("x") + QChar(0xDE00)}) {
+        SCOPED_TRACE(text.size());
+        prompts.clear();
+        w->ShowAllMenu_Click();
+        prompts.answerInput(text);
+        w->FindEditMenu_Click();
+        EXPECT_EQ(count(), 0);
+        EXPECT_EQ(lastBox().text, QStringLiteral("No records found."));
+        EXPECT_EQ(lastBox().title, QStringLiteral("No records to display"));
+    }
+}
+
 TEST_F(FindAllFieldsTest, BlankOrCancelledTextChangesNothing) {
     open();
     const QString before = source();

@@ -38,6 +38,23 @@ TEST_F(IncrementalSearchTest, TextSortLandsOnTheFirstMatchCaseBlindAndStaysPutOn
     EXPECT_TRUE(prompts.asked().isEmpty());
 }
 
+// The typed text went into the condition unquoted: a quote closed the literal and the rest became
+// SQL ("x" Or SongName like "*" found the first song). It stays a value now.
+TEST_F(IncrementalSearchTest, CriteriaKeepAQuoteInsideTheValue) {
+    addSong({{"SongName", QStringLiteral("Say \"Hi\"")}, {"Artist", QStringLiteral("Quoted")}});
+    open();
+    const QString criteria =
+        IncrementalSearch::criteria(QStringLiteral("SongName"), QStringLiteral("x\" Or SongName like \""));
+    EXPECT_EQ(criteria, QStringLiteral("SongName like \"x\"\" Or SongName like \"\"*\""));
+    w->Data1->moveLast();
+    const QString last = current("SongName");
+    EXPECT_FALSE(IncrementalSearch::locate(*w->Data1, criteria));
+    EXPECT_EQ(current("SongName"), last);
+    const QString quoted = IncrementalSearch::criteria(QStringLiteral("SongName"), QStringLiteral("say \"h"));
+    EXPECT_TRUE(IncrementalSearch::locate(*w->Data1, quoted));
+    EXPECT_EQ(current("Artist"), QStringLiteral("Quoted"));
+}
+
 TEST_F(IncrementalSearchTest, NumberSortMatchesTheNumberAsText) {
     open();
     w->setSortText(QStringLiteral("Track"));

@@ -507,7 +507,7 @@ TEST_F(CatalogueTest, ResizeRulePlacesTheGridAndTheBottomRow) {
     EXPECT_EQ(w->controlRect(w->txtName).Top, 8180);
     EXPECT_EQ(w->controlRect(w->txtName).Width, 14920);
     EXPECT_EQ(w->controlRect(w->TextBackground).Top, 8125);
-    EXPECT_EQ(w->controlRect(w->cmdShowArtistSongs).Top, 9180);
+    EXPECT_EQ(w->controlRect(w->cmdShowArtistSongs).Top, 9140);
     const double row = 1230 + 6870 + 1370;
     for (auto [b, left] : {std::pair{w->cmdDelete, 4880.0}, {w->cmdAdd, 6280.0}, {w->cmdEdit, 7780.0}, {w->cmdExit, 9180.0}}) {
         EXPECT_EQ(w->controlRect(b).Top, row) << b->objectName().toStdString();

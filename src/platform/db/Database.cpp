@@ -11,6 +11,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform::db {
 
@@ -113,6 +116,29 @@ QString realPath(const QString &path) {
 
 bool renameOver(const QString &from, const QString &to) {
     return std::rename(nativePath(from).constData(), nativePath(to).constData()) == 0;
+}
+
+// Gives `file` the permission bits of `original` and, where the user may set it, its group: a
+// rebuilt catalogue put in the place of a private one stays private.
+void takeAccessOf(const QString &original, const QString &file) {
+    struct stat st {};
+    if (::stat(nativePath(original).constData(), &st) != 0)
+        return;
+    // The group first: changing it may clear the set-group bit that the mode then sets again.
+    // Only a member of the group (or root) may give it; otherwise the file keeps the user's.
+    [[maybe_unused]] const int grouped = ::chown(nativePath(file).constData(), uid_t(-1), st.st_gid);
+    ::chmod(nativePath(file).constData(), st.st_mode & 07777);
+}
+
+// Creates the empty file a copy of `original` is written into, already with the original's
+// access, so that the copy is never readable by others while it is written. The database
+// writes a copy into an existing file only when it is empty.
+void createEmptyLike(const QString &original, const QString &file) {
+    const int fd = ::open(nativePath(file).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return; // the copy's own opening reports why
+    ::close(fd);
+    takeAccessOf(original, file);
 }
 
 void removeSidecars(const QString &path) {
@@ -367,6 +393,7 @@ void Database::compactDatabase(const QString &sourceOrLink, const QString &desti
     const QString target = inPlace ? source : destination;
     const QString tmp = target + QStringLiteral(".compacting");
     QFile::remove(tmp);
+    createEmptyLike(source, tmp);
     {
         RawDb raw;
         raw.db = openRaw(source, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
@@ -401,6 +428,7 @@ void Database::replaceWithCopy(const QString &copy, const QString &targetOrLink)
     const QString wal = target + QStringLiteral("-wal");
     if (QFileInfo::exists(wal) && QFileInfo(wal).size() > 0)
         throw DbError(errn::Locked, QStringLiteral("The catalogue is in use; close it before compacting."));
+    takeAccessOf(target, copy);
     removeSidecars(target);
     if (!renameOver(copy, target))
         throw DbError(errn::DiskError, QStringLiteral("Could not rename '%1' to '%2': %3.")
@@ -538,6 +566,7 @@ void Database::repairDatabase(const QString &linkOrPath) {
         throw;
     }
     src.close();
+    takeAccessOf(path, tmp);
 
     // Every damaged original is kept: an earlier repair's is never replaced.
     QString damaged = path + QStringLiteral(".damaged");

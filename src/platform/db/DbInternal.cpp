@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QRegularExpression>
+#include <cerrno>
 #include <cmath>
 #include <limits>
 #include <unordered_map>
@@ -22,7 +23,7 @@ QString between(const QString &msg, const QString &prefix) {
 
 } // namespace
 
-DbError sqliteError(sqlite3 *db, int rc, const QString &sql) {
+DbError sqliteError(sqlite3 *db, int rc, [[maybe_unused]] const QString &sql) {
     const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
     switch (rc & 0xff) {
     case SQLITE_CONSTRAINT:
@@ -48,8 +49,17 @@ DbError sqliteError(sqlite3 *db, int rc, const QString &sql) {
         return DbError(errn::ReadOnly, QStringLiteral("Cannot update. Database or object is read-only."));
     case SQLITE_FULL:
         return DbError(errn::DiskFull, QStringLiteral("Not enough space on disk."));
-    case SQLITE_IOERR:
+    case SQLITE_IOERR: {
+        // A write the disk refused for want of room (or of the user's quota, or because the file
+        // may grow no further) is a full disk to the user, whichever call met it. The database
+        // does not always keep the failed call's error number; that call was the last to fail,
+        // so the thread's own number is the next best.
+        const int kept = db ? sqlite3_system_errno(db) : 0;
+        const int sys = kept != 0 ? kept : errno;
+        if (sys == ENOSPC || sys == EDQUOT || sys == EFBIG)
+            return DbError(errn::DiskFull, QStringLiteral("Not enough space on disk."));
         return DbError(errn::DiskError, QStringLiteral("Disk or network error."));
+    }
     case SQLITE_CANTOPEN:
         return DbError(err::FileNotFound, QStringLiteral("Could not open the database file."));
     case SQLITE_MISMATCH:
@@ -71,10 +81,14 @@ DbError sqliteError(sqlite3 *db, int rc, const QString &sql) {
                        QStringLiteral("The specified field '%1' could refer to more than one table listed in the "
                                       "FROM clause of your SQL statement.")
                            .arg(between(msg, QStringLiteral("ambiguous column name:"))));
+    // A chain of too many terms, or conditions nested too deep for the engine's parser.
+    if (msg.startsWith(QLatin1String("Expression tree is too large")) ||
+        msg.contains(QLatin1String("parser stack overflow")))
+        return DbError(err::QueryTooComplex, tooComplexDescription());
     if (msg.contains(QLatin1String("syntax error")) || msg.contains(QLatin1String("incomplete input")) ||
         msg.contains(QLatin1String("unrecognized token")) || msg.contains(QLatin1String("misuse of")))
-        return DbError(err::SyntaxError, QStringLiteral("Syntax error in query expression '%1' (%2).").arg(sql, msg));
-    return DbError(err::GeneralError, sql.isEmpty() ? msg : QStringLiteral("%1 (in: %2)").arg(msg, sql));
+        return DbError(err::SyntaxError, QStringLiteral("Syntax error in query expression (%1).").arg(msg));
+    return DbError(err::GeneralError, msg);
 }
 
 void throwSqlite(sqlite3 *db, int rc, const QString &sql) { throw sqliteError(db, rc, sql); }

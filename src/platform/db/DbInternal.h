@@ -66,7 +66,9 @@ private:
     sqlite3_stmt *s_ = nullptr;
 };
 
-// The DAO error for a failed SQLite call; `sql` is the statement, for the message.
+// The DAO error for a failed SQLite call. `sql` is the statement that failed; the description
+// leaves it out, since error boxes show the description and the statement is the layer's own
+// SQLite text, not what the user wrote.
 DbError sqliteError(sqlite3 *db, int rc, const QString &sql = {});
 [[noreturn]] void throwSqlite(sqlite3 *db, int rc, const QString &sql = {});
 

@@ -173,11 +173,47 @@ std::vector<Token> tokenize(const QString &s, bool params)
     return out;
 }
 
+// Appends the UTF-8 bytes of one code point; a lone surrogate gets the three-byte form that no
+// valid text holds.
+void appendUtf8(QByteArray &out, char32_t c)
+{
+    if (c < 0x80) {
+        out += char(c);
+    } else if (c < 0x800) {
+        out += char(0xC0 | (c >> 6));
+        out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += char(0xE0 | (c >> 12));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    } else {
+        out += char(0xF0 | (c >> 18));
+        out += char(0x80 | ((c >> 12) & 0x3F));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    }
+}
+
 QString sqlString(const QString &v)
 {
-    QString r = v;
-    r.replace(u'\'', QLatin1String("''"));
-    return u'\'' + r + u'\'';
+    if (v.isValidUtf16() && !v.contains(QChar(0))) {
+        QString r = v;
+        r.replace(u'\'', QLatin1String("''"));
+        return u'\'' + r + u'\'';
+    }
+    // SQL text reaches SQLite as UTF-8 and ends at its first NUL, and a lone surrogate has no
+    // UTF-8 form (the conversion makes it "?", which Like takes for any character). Such a text
+    // goes in as its bytes, so it compares equal to and matches only itself: nothing stored.
+    QByteArray bytes;
+    for (qsizetype i = 0; i < v.size(); ++i) {
+        char32_t c = v[i].unicode();
+        if (v[i].isHighSurrogate() && i + 1 < v.size() && v[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(v[i], v[i + 1]);
+            ++i;
+        }
+        appendUtf8(bytes, c);
+    }
+    return QStringLiteral("CAST(X'") + QString::fromLatin1(bytes.toHex()) + QStringLiteral("' AS TEXT)");
 }
 
 QString sqlName(const QString &name)
@@ -884,7 +920,7 @@ private:
     void link(int &count) const
     {
         if (++count >= MaxChain)
-            fail(QStringLiteral("expression too complex"), src_);
+            throw DbError(err::QueryTooComplex, tooComplexDescription());
     }
 
     Ex expr(const Scope *scope)

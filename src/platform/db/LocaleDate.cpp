@@ -111,6 +111,27 @@ std::optional<QDateTime> LocaleDate::parse(const QString &input) {
     return std::nullopt;
 }
 
+QString LocaleDate::shortDateFormat(const QLocale &locale) {
+    const QString f = locale.dateFormat(QLocale::ShortFormat);
+    QString out;
+    out.reserve(f.size() + 2);
+    bool quoted = false;
+    for (qsizetype i = 0; i < f.size();) {
+        const QChar c = f[i];
+        if (c == u'\'')
+            quoted = !quoted;
+        if (c != u'y' || quoted) {
+            out += c;
+            ++i;
+            continue;
+        }
+        while (i < f.size() && f[i] == u'y')
+            ++i;
+        out += QLatin1String("yyyy");
+    }
+    return out;
+}
+
 QString LocaleDate::secondsTimeFormat(const QLocale &loc) {
     QString f = loc.timeFormat(QLocale::ShortFormat);
     if (f.contains(QLatin1Char('s')))

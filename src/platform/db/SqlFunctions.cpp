@@ -171,13 +171,13 @@ QString timeFormatWithoutZone(const QLocale &loc)
     return f.trimmed();
 }
 
-// Dates and numbers as the locale shows them. The locale's formats are read once, so a Like over
-// many rows does not parse a format per row.
+// Dates and numbers as the locale shows them, dates with four-digit years. The locale's formats
+// are read once, so a Like over many rows does not parse a format per row.
 class DisplayFormat {
 public:
     DisplayFormat()
     {
-        compile(loc_.dateFormat(QLocale::ShortFormat), date_);
+        compile(LocaleDate::shortDateFormat(loc_), date_);
         compile(timeFormatWithoutZone(loc_), time_);
         decimal_ = loc_.decimalPoint().toUtf8();
         minus_ = loc_.negativeSign().toUtf8();

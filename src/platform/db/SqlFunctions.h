@@ -17,7 +17,8 @@ std::optional<QString> parseDateLiteral(const QString &text);
 // A stored date text ("yyyy-MM-dd HH:mm:ss" or "yyyy-MM-dd") as a date and time.
 std::optional<QDateTime> parseStoredDate(const QString &text);
 
-// A date as the user's locale shows it: the short date, then the time unless it is midnight.
+// A date as the user's locale shows it: the short date with a four-digit year, then the time
+// unless it is midnight. The grid shows this text and Like compares it.
 QString localeDateText(const QDateTime &dt);
 // A Double as the user's locale shows it (its decimal separator, no grouping).
 QString localeNumberText(double d);

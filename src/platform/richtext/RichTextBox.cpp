@@ -12,6 +12,7 @@
 #include <QTextDocumentFragment>
 #include <QUrl>
 
+#include <cerrno>
 #include <stdexcept>
 
 namespace platform::richtext {
@@ -303,17 +304,21 @@ void RichTextBox::setLocked(bool locked) {
 
 void RichTextBox::SaveFile(const QString &path) const {
     // Unbuffered, so a short write (a full disk) shows here and not as a lost flush error.
+    // The reason is taken when the call fails, before cancelling the write replaces it with its
+    // own; a disk without room is named as such. The old file stays whole in every case.
     QSaveFile f(path);
     const auto fail = [&] {
-        throw std::runtime_error(QStringLiteral("Cannot save %1: %2").arg(path, f.errorString()).toStdString());
+        const int errnum = errno;
+        const QString reason = errnum == ENOSPC || errnum == EDQUOT || errnum == EFBIG ? QStringLiteral("the disk is full")
+                                                                                      : f.errorString();
+        f.cancelWriting();
+        throw std::runtime_error(QStringLiteral("Cannot save %1: %2").arg(path, reason).toStdString());
     };
     if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         fail();
     const QByteArray rtf = RtfWriter::write(*doc_);
-    if (f.write(rtf) != rtf.size()) {
-        f.cancelWriting();
+    if (f.write(rtf) != rtf.size())
         fail();
-    }
     if (!f.commit())
         fail();
 }

@@ -52,6 +52,9 @@ DbGrid::DbGrid(QWidget *parent) : QTableView(parent), model_(new GridModel(this)
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setMinimumSectionSize(2);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    // A caption wider than its column wraps at word breaks instead of being cut; the head
+    // grows to the lines it needs (fitHeadHeight).
+    horizontalHeader()->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
     headFont_ = font();
     setRowHeightTwips(rowHeight_);
 
@@ -61,6 +64,7 @@ DbGrid::DbGrid(QWidget *parent) : QTableView(parent), model_(new GridModel(this)
         if (sizing_ || section < 0 || section >= columnCount() || newSize <= 0)
             return;
         model_->columnRef(section).Width = newSize * twipsPerPixel();
+        fitHeadHeight();
         guarded([&] { emit colResize(section); });
     });
     connect(model_, &GridModel::cellWritten, this, [this](int column) { emit afterColUpdate(column); });
@@ -97,6 +101,7 @@ void DbGrid::setColumns(const QList<GridColumn> &columns) {
     model_->setColumns(columns);
     sizing_ = false;
     applyAllColumnViews();
+    fitHeadHeight();
 }
 
 namespace {
@@ -110,6 +115,7 @@ void DbGrid::setColumnCaption(int index, const QString &caption) {
     checkIndex(*this, index);
     model_->columnRef(index).Caption = caption;
     model_->columnChanged(index);
+    fitHeadHeight();
 }
 
 void DbGrid::setColumnDataField(int index, const QString &field) {
@@ -122,6 +128,7 @@ void DbGrid::setColumnWidthTwips(int index, double twips) {
     checkIndex(*this, index);
     model_->columnRef(index).Width = twips;
     applyColumnView(index);
+    fitHeadHeight();
 }
 
 void DbGrid::setColumnAlignment(int index, int alignment) {
@@ -148,6 +155,7 @@ void DbGrid::addColumn(int index) {
     model_->insertGridColumn(index, GridColumn{});
     sizing_ = false;
     applyAllColumnViews();
+    fitHeadHeight();
 }
 
 void DbGrid::removeColumn(int index) {
@@ -156,6 +164,7 @@ void DbGrid::removeColumn(int index) {
     model_->removeGridColumn(index);
     sizing_ = false;
     applyAllColumnViews();
+    fitHeadHeight();
 }
 
 void DbGrid::applyColumnView(int index) {
@@ -171,6 +180,23 @@ void DbGrid::applyColumnView(int index) {
 void DbGrid::applyAllColumnViews() {
     for (int i = 0; i < columnCount(); ++i)
         applyColumnView(i);
+}
+
+void DbGrid::fitHeadHeight() {
+    QHeaderView *head = horizontalHeader();
+    const QFontMetrics fm(head->font());
+    const int margin = 2 * head->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, head);
+    int lines = 1;
+    for (int i = 0; i < columnCount(); ++i) {
+        if (head->isSectionHidden(i))
+            continue;
+        const int room = std::max(1, head->sectionSize(i) - margin);
+        const QRect r = fm.boundingRect(QRect(0, 0, room, 100000), int(Qt::AlignCenter | Qt::TextWordWrap),
+                                        model_->columns().at(i).Caption);
+        lines = std::max(lines, int((r.height() + fm.height() - 1) / fm.height()));
+    }
+    // One line keeps the style's own height; each further line adds a line's height.
+    head->setMinimumHeight(lines > 1 ? head->sizeHint().height() + (lines - 1) * fm.height() : 0);
 }
 
 // ---- rows, fonts, editing -------------------------------------------------------------------
@@ -190,6 +216,7 @@ void DbGrid::setRowHeightTwips(double twips) {
 void DbGrid::setHeadFont(const QFont &f) {
     headFont_ = f;
     horizontalHeader()->setFont(f);
+    fitHeadHeight();
 }
 
 void DbGrid::setAllowUpdate(bool on) {

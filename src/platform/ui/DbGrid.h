@@ -140,6 +140,8 @@ private:
     void onRowValuesChanged(long position);
     void followDataControl();
     void applyColumnView(int index);
+    // Makes the head tall enough for each caption wrapped at word breaks within its column.
+    void fitHeadHeight();
     void applyAllColumnViews();
     void reselect();
     int toPixels(double twips) const;

@@ -1,5 +1,6 @@
 #include "platform/ui/GridModel.h"
 
+#include "platform/db/LocaleDate.h"
 #include "platform/ui/DataControl.h"
 
 #include <QColor>
@@ -174,14 +175,16 @@ QString GridModel::displayText(const QVariant &v) {
         return {};
     switch (v.typeId()) {
     case QMetaType::QDateTime: {
+        // The date as Like compares it, with a four-digit year in every locale.
         const QDateTime dt = v.toDateTime();
         const QLocale loc;
+        const QString date = loc.toString(dt.date(), db::LocaleDate::shortDateFormat(loc));
         if (dt.time() == QTime(0, 0))
-            return loc.toString(dt.date(), QLocale::ShortFormat);
-        return loc.toString(dt.date(), QLocale::ShortFormat) + ' ' + loc.toString(dt.time(), timeFormatWithoutZone(loc));
+            return date;
+        return date + ' ' + loc.toString(dt.time(), timeFormatWithoutZone(loc));
     }
     case QMetaType::QDate:
-        return QLocale().toString(v.toDate(), QLocale::ShortFormat);
+        return QLocale().toString(v.toDate(), db::LocaleDate::shortDateFormat(QLocale()));
     case QMetaType::Bool:
         return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
     case QMetaType::Double: case QMetaType::Float:

@@ -83,6 +83,36 @@ INSTANTIATE_TEST_SUITE_P(
                       TypedDate{QLocale::German, QLocale::Germany, "05/01/2020", "2020-01-05 00:00:00"},
                       TypedDate{QLocale::French, QLocale::France, "05/01/2020", "2020-01-05 00:00:00"}));
 
+// The date text Like compares had the locale's two-digit year ("1/5/24") under en_US and
+// de_DE, so "*2024*" found nothing there; the short date always gets a four-digit year.
+TEST_F(Dates, LikeOnADateSeesTheFourDigitYearInEveryLocale) {
+    db->execute(QStringLiteral("Update tblContacts Set PurchaseDate = '2024-01-05 00:00:00' Where RecordID = 2"));
+    db->execute(QStringLiteral("Update tblContacts Set PurchaseDate = '1924-03-04 10:30:00' Where RecordID = 3"));
+    const struct {
+        QLocale locale;
+        const char *shown;
+    } cases[] = {{QLocale(QLocale::English, QLocale::UnitedStates), "1/5/2024"},
+                 {QLocale(QLocale::German, QLocale::Germany), "05.01.2024"},
+                 {QLocale(QLocale::English, QLocale::UnitedKingdom), "05/01/2024"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.locale.name().toStdString());
+        QLocale::setDefault(c.locale);
+        EXPECT_EQ(column(QStringLiteral("Select RecordID from tblContacts Where PurchaseDate like \"*2024*\""),
+                         QStringLiteral("RecordID"))
+                      .join(u','),
+                  QStringLiteral("2"));
+        EXPECT_EQ(column(QStringLiteral("Select RecordID from tblContacts Where PurchaseDate like \"%1\"")
+                             .arg(QLatin1String(c.shown)),
+                         QStringLiteral("RecordID"))
+                      .join(u','),
+                  QStringLiteral("2"));
+        EXPECT_EQ(column(QStringLiteral("Select RecordID from tblContacts Where PurchaseDate like \"*1924 *\""),
+                         QStringLiteral("RecordID"))
+                      .join(u','),
+                  QStringLiteral("3"));
+    }
+}
+
 // A filter of recent songs: with one song updated today, only that song is newer than 30 days.
 TEST_F(Dates, RecentSongsFilterComparesDatesNotTheirText) {
     const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 08:00:00");

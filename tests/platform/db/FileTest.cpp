@@ -3,6 +3,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace platform::db;
 
@@ -156,6 +158,42 @@ TEST_F(SampleDbTest, ACatalogueAnotherProgramHoldsOpenIsNotReplaced) {
     EXPECT_TRUE(QFileInfo::exists(copy));
     EXPECT_EQ(raw(QStringLiteral("SELECT Genre FROM tblContacts WHERE RecordID = 1")), QStringLiteral("Held"));
     EXPECT_DB_ERROR(err::FileNotFound, Database::replaceWithCopy(tmp.file(QStringLiteral("none")), path));
+}
+
+// A copy that takes the catalogue's place keeps who may read it: the permission bits, and the
+// group where this user may give it (root may give any).
+TEST_F(SampleDbTest, ACompactedOrRepairedCatalogueKeepsItsOwnersAccess) {
+    db->close();
+    const auto access = [](const QString &file) {
+        struct stat st {};
+        ::stat(QFile::encodeName(file).constData(), &st);
+        return std::pair<mode_t, gid_t>(st.st_mode & 07777, st.st_gid);
+    };
+    const gid_t otherGroup = ::getuid() == 0 ? gid_t(4242) : ::getgid();
+    ASSERT_EQ(::chown(QFile::encodeName(path).constData(), uid_t(-1), otherGroup), 0);
+    for (const mode_t mode : {mode_t(0600), mode_t(0640), mode_t(0664)}) {
+        SCOPED_TRACE(mode);
+        ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0);
+        const std::pair<mode_t, gid_t> before{mode, otherGroup};
+
+        Database::compactDatabase(path, QString()); // in place
+        EXPECT_EQ(access(path), before);
+
+        // The upkeep command's road: a copy beside the file, then the copy in its place. The
+        // copy is no more open than the catalogue while it waits there.
+        const QString copy = path + QStringLiteral(".temp");
+        Database::compactDatabase(path, copy);
+        EXPECT_EQ(access(copy), before);
+        ASSERT_EQ(::chmod(QFile::encodeName(copy).constData(), 0644), 0); // made some other way
+        Database::replaceWithCopy(copy, path);
+        EXPECT_EQ(access(path), before);
+
+        Database::repairDatabase(path);
+        EXPECT_EQ(access(path), before);
+        QFile::remove(path + QStringLiteral(".damaged"));
+    }
+    db = Database::open(path);
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts")), QString::number(sample::kSongCount));
 }
 
 } // namespace

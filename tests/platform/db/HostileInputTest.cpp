@@ -197,4 +197,41 @@ TEST_F(SampleDbTest, OutOfRangeArgumentsAreDbErrors) {
     EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts")), QString::number(sample::kSongCount));
 }
 
+// Descriptions showed the layer's own SQLite statement ("... (in: SELECT "tblContacts".rowid
+// FROM ...)"); a condition beyond the engine's limits said nothing a user could act on.
+TEST_F(SampleDbTest, ErrorDescriptionsLeaveTheStatementOutAndNameATooLongCondition) {
+    const auto description = [](auto &&f) {
+        try {
+            f();
+        } catch (const DbError &e) {
+            return QString::number(e.number()) + u' ' + e.description();
+        }
+        return QString();
+    };
+    const QString longText = QStringLiteral("Len(Space(2000000000)) > 0");
+    EXPECT_EQ(description([&] { open(QStringLiteral("SELECT * FROM tblContacts WHERE ") + longText)->recordCount(); }),
+              QStringLiteral("3000 Out of memory: the text asked for is too long."));
+    auto rs = open(QStringLiteral("tblContacts"));
+    EXPECT_EQ(description([&] { rs->findFirst(longText); }),
+              QStringLiteral("3000 Out of memory: the text asked for is too long."));
+    // Beyond the terms one chain may join, and beyond the engine's expression depth.
+    const auto chain = [](int terms) {
+        return QStringLiteral("Year = 1 Or ").repeated(terms - 1) + QStringLiteral("Year = 2");
+    };
+    // Short chains nested in one another: no chain is long, the tree is deep.
+    QString nested = QStringLiteral("Year = 2");
+    for (int level = 0; level < 180; ++level)
+        nested = chain(7) + QStringLiteral(" Or (") + nested + u')';
+    const auto count = [&](const QString &condition) {
+        const QString sql = QStringLiteral("SELECT * FROM tblContacts WHERE ") + condition;
+        return description([&] { open(sql)->recordCount(); });
+    };
+    for (const QString &condition : {chain(1000), chain(1001), chain(5000), nested}) {
+        EXPECT_EQ(count(condition),
+                  QStringLiteral("3360 The condition is too long (more than about 1,000 terms)."))
+            << condition.size();
+    }
+    EXPECT_EQ(count(chain(999)), QString());
+}
+
 } // namespace

@@ -1,0 +1,292 @@
+// Every window of the program, opened offscreen at the program's fonts: each caption, button,
+// check box, group title and grid header shows its whole text inside its control, measured
+// with the control's own font.
+#include "songlist/CommandsFixture.h"
+
+#include "categories/CategoryAssign.h"
+#include "categories/CategoryForm.h"
+#include "categories/CatgAssignAll.h"
+#include "categories/CriteriaForm.h"
+#include "categories/RegisterWindows.h"
+#include "core/About.h"
+#include "core/InputForm.h"
+#include "core/MsgForm.h"
+#include "core/frmDatabaseLocation.h"
+#include "core/frmFontForm.h"
+#include "core/frmHelp.h"
+#include "core/frmMessage.h"
+#include "editor/EditorWindows.h"
+#include "editor/NameEdit.h"
+#include "import/ScanDriveForm.h"
+#include "import/ScanFolderForm.h"
+#include "notes/MemoForm.h"
+#include "notes/NotesForm.h"
+#include "notes/NotesWindows.h"
+#include "pictures/PictureForm.h"
+#include "pictures/Pics3.h"
+#include "player/PlayForm.h"
+#include "player/PlayListFiles.h"
+#include "player/PlayListWindows.h"
+#include "player/frmNowPlaying.h"
+#include "player/frmPlay.h"
+#include "player/frmPlayList.h"
+#include "player/frmPlayListDetail.h"
+#include "player/frmPlayListHeader.h"
+#include "reports/Reports.h"
+#include "reports/RichTextForm.h"
+#include "reports/frmChangeFileNamePath.h"
+#include "reports/frmChangeFilePath.h"
+#include "reports/frmReplace.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPlainTextDocumentLayout>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyleOptionButton>
+#include <QTextDocument>
+
+namespace ui = platform::ui;
+
+namespace {
+
+QString shownText(QString text) {
+    // "&&" shows as "&"; a single "&" marks the access key and shows nothing.
+    text.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+    text.remove(QLatin1Char('&'));
+    text.replace(QChar(1), QLatin1Char('&'));
+    return text;
+}
+
+struct Cut {
+    std::string where;
+    int need = 0;
+    int have = 0;
+};
+
+void checkButton(QAbstractButton *b, QList<Cut> &cuts, const QString &where) {
+    const QString text = shownText(b->text());
+    if (text.isEmpty())
+        return;
+    QStyleOptionButton opt;
+    opt.initFrom(b);
+    opt.text = text;
+    QStyle::SubElement part = QStyle::SE_PushButtonContents;
+    if (qobject_cast<QCheckBox *>(b))
+        part = QStyle::SE_CheckBoxContents;
+    else if (qobject_cast<QRadioButton *>(b))
+        part = QStyle::SE_RadioButtonContents;
+    const QRect room = b->style()->subElementRect(part, &opt, b);
+    int need = 0;
+    for (const QString &line : text.split(QLatin1Char('\n')))
+        need = std::max(need, b->fontMetrics().horizontalAdvance(line));
+    const int lines = int(text.count(QLatin1Char('\n'))) + 1;
+    if (need > room.width() || lines * b->fontMetrics().height() > b->height())
+        cuts.append({where.toStdString(), need, room.width()});
+}
+
+void checkLabel(QLabel *l, QList<Cut> &cuts, const QString &where) {
+    const QString text = l->text();
+    if (text.isEmpty() || l->textFormat() == Qt::RichText || Qt::mightBeRichText(text))
+        return;
+    const QRect room = l->contentsRect();
+    const QFontMetrics fm = l->fontMetrics();
+    if (l->wordWrap()) {
+        const int need = l->heightForWidth(room.width());
+        if (need > room.height())
+            cuts.append({(where + QStringLiteral(" (height)")).toStdString(), need, room.height()});
+        return;
+    }
+    const QString shown = l->buddy() ? shownText(text) : text;
+    int need = 0;
+    const QStringList lines = shown.split(QLatin1Char('\n'));
+    for (const QString &line : lines)
+        need = std::max(need, fm.horizontalAdvance(line));
+    if (need > room.width())
+        cuts.append({where.toStdString(), need, room.width()});
+    if (int(lines.size()) * fm.height() > room.height() + fm.leading())
+        cuts.append({(where + QStringLiteral(" (height)")).toStdString(), int(lines.size()) * fm.height(), room.height()});
+}
+
+// A caption may wrap at word breaks inside its column (the grid's head grows for it); no word
+// may be wider than the column and the lines must fit the head's height.
+void checkHeader(QHeaderView *h, QList<Cut> &cuts, const QString &where) {
+    if (!h->model() || h->isHidden())
+        return;
+    const int margin = 2 * h->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, h);
+    const int height = h->height();
+    const QFontMetrics fm(h->font());
+    for (int i = 0; i < h->count(); ++i) {
+        if (h->isSectionHidden(i) || h->sectionSize(i) == 0)
+            continue;
+        const QString text = h->model()->headerData(i, h->orientation(), Qt::DisplayRole).toString();
+        if (text.isEmpty())
+            continue;
+        const QString what = where + QStringLiteral(" column \"") + text + QLatin1Char('"');
+        const int room = h->sectionSize(i) - margin;
+        int widest = 0;
+        for (const QString &word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            widest = std::max(widest, fm.horizontalAdvance(word));
+        if (widest > room)
+            cuts.append({what.toStdString(), widest + margin, h->sectionSize(i)});
+        const QRect r = fm.boundingRect(QRect(0, 0, std::max(1, room), 100000), int(Qt::AlignCenter | Qt::TextWordWrap), text);
+        const int need = r.height() + 2; // the lines and the head's frame
+        if (need > height)
+            cuts.append({(what + QStringLiteral(" (height)")).toStdString(), need, height});
+    }
+}
+
+bool isButton(QWidget *c) {
+    return qobject_cast<QPushButton *>(c) || qobject_cast<QCheckBox *>(c) || qobject_cast<QRadioButton *>(c);
+}
+
+// Buttons and check boxes that stand on one another: each needs its own room to be read and hit.
+void checkOverlaps(QWidget *window, QList<Cut> &cuts) {
+    QList<QWidget *> shown;
+    for (QWidget *c : window->findChildren<QWidget *>())
+        if (!c->isHidden() && c->window() == window && isButton(c) && c->isVisibleTo(window))
+            shown.append(c);
+    for (qsizetype i = 0; i < shown.size(); ++i)
+        for (qsizetype j = i + 1; j < shown.size(); ++j)
+            if (shown[i]->parentWidget() == shown[j]->parentWidget() &&
+                shown[i]->geometry().intersects(shown[j]->geometry()))
+                cuts.append({(window->objectName() + QLatin1Char('.') + shown[i]->objectName() +
+                              QStringLiteral(" overlaps ") + shown[j]->objectName())
+                                 .toStdString(),
+                             0, 0});
+}
+
+QList<Cut> cutTexts(QWidget *window) {
+    QList<Cut> cuts;
+    checkOverlaps(window, cuts);
+    const QString name = window->objectName();
+    for (QWidget *c : window->findChildren<QWidget *>()) {
+        if (c->window() != window || !c->isVisibleTo(window))
+            continue;
+        const QString where = name + QLatin1Char('.') + c->objectName() + QLatin1Char(' ') +
+                              QString::fromLatin1(c->metaObject()->className());
+        if (auto *b = qobject_cast<QAbstractButton *>(c); b && (qobject_cast<QPushButton *>(c) ||
+                                                                 qobject_cast<QCheckBox *>(c) ||
+                                                                 qobject_cast<QRadioButton *>(c)))
+            checkButton(b, cuts, where);
+        else if (auto *l = qobject_cast<QLabel *>(c))
+            checkLabel(l, cuts, where);
+        else if (auto *g = qobject_cast<QGroupBox *>(c); g && !g->title().isEmpty()) {
+            const int need = g->fontMetrics().horizontalAdvance(shownText(g->title())) + 16;
+            if (need > g->width())
+                cuts.append({where.toStdString(), need, g->width()});
+        } else if (auto *h = qobject_cast<QHeaderView *>(c))
+            checkHeader(h, cuts, where);
+        else if (auto *t = qobject_cast<QPlainTextEdit *>(c);
+                 t && t->isReadOnly() && t->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOff) {
+            // A box that cannot scroll must show all its lines.
+            const QRectF last = t->document()->documentLayout()->blockBoundingRect(t->document()->lastBlock());
+            const int need = int(std::ceil(last.bottom() + t->document()->documentMargin()));
+            if (need > t->viewport()->height())
+                cuts.append({(where + QStringLiteral(" (lines)")).toStdString(), need, t->viewport()->height()});
+        }
+    }
+    return cuts;
+}
+
+std::string describe(const QList<Cut> &cuts) {
+    std::string s;
+    for (const Cut &c : cuts)
+        s += "  " + c.where + ": needs " + std::to_string(c.need) + " px, has " + std::to_string(c.have) + "\n";
+    return s;
+}
+
+class TextFitTest : public CommandsTest {
+protected:
+    void SetUp() override {
+        CommandsTest::SetUp();
+        categories::registerWindows();
+        reports::registerWindows();
+        editor::registerWindows();
+        player::installPlayLists();
+        pictures::registerWindows();
+        notes::registerWindows();
+    }
+    template <class T> void expectFits() { expectFits(ui::form<T>()); }
+    void expectFits(QWidget *window) {
+        window->show();
+        QCoreApplication::processEvents();
+        const QList<Cut> cuts = cutTexts(window);
+        EXPECT_TRUE(cuts.isEmpty()) << window->objectName().toStdString() << " cuts:\n" << describe(cuts);
+        ui::unloadForm(window);
+        ui::flushUnloadedForms();
+    }
+};
+
+TEST_F(TextFitTest, EveryWindowShowsEachTextWhole) {
+    open();
+    // A song whose path takes the detail box's last line.
+    w->Data1->recordset()->edit();
+    w->Data1->recordset()->setValue(QStringLiteral("PathName"), QStringLiteral("/home/someone/Music/Some Artist/"));
+    w->Data1->recordset()->update();
+    w->Data1->refresh();
+    w->Data1->moveFirst();
+    expectFits<songlist::NameList>();
+    expectFits<editor::NameEdit>();
+    {
+        // With a picture on the clipboard the window offers its paste button.
+        QImage picture(16, 12, QImage::Format_RGB32);
+        picture.fill(Qt::darkBlue);
+        QGuiApplication::clipboard()->setImage(picture);
+        core::g().PastingImage = true;
+        QPointer<pictures::PictureForm> p = ui::form<pictures::PictureForm>();
+        p->Form_Load();
+        ASSERT_TRUE(p) << "the picture window closed on loading the pasted picture";
+        expectFits(p);
+        core::g().PastingImage = false;
+        QGuiApplication::clipboard()->clear();
+    }
+    expectFits<pictures::Pics3>();
+    expectFits<notes::MemoForm>();
+    expectFits<notes::NotesForm>();
+    expectFits<categories::CatgAssignAll>();
+    expectFits<categories::CategoryForm>();
+    expectFits<categories::CriteriaForm>();
+    expectFits<categories::CategoryAssign>();
+    expectFits<import::ScanDriveForm>();
+    expectFits<import::ScanFolderForm>();
+    expectFits<reports::frmChangeFilePath>();
+    expectFits<reports::frmChangeFileNamePath>();
+    expectFits<reports::frmReplace>();
+    expectFits<reports::RichTextForm>();
+    expectFits<player::PlayForm>();
+    expectFits<player::frmPlay>();
+    expectFits<player::frmPlayList>();
+    expectFits<player::frmPlayListHeader>();
+    expectFits<player::frmPlayListDetail>();
+    expectFits<core::frmFontForm>();
+    expectFits<core::frmHelp>();
+    expectFits<core::frmMessage>();
+    expectFits<core::About>();
+    expectFits<core::MsgForm>();
+    expectFits<core::frmDatabaseLocation>();
+    expectFits<core::InputForm>();
+}
+
+TEST_F(TextFitTest, TheLongestPromptShowsWhole) {
+    open();
+    QList<Cut> cuts;
+    ui::ScopedModalHook hook([&](QDialog *d) {
+        cuts = cutTexts(d);
+        d->reject();
+    });
+    modMain::ShowInputForm(player::PlayListFiles::prefixPrompt(), QStringLiteral("File location prefix?"),
+                           QStringLiteral("this machine"));
+    EXPECT_TRUE(cuts.isEmpty()) << describe(cuts);
+}
+
+} // namespace

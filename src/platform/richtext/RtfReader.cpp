@@ -114,6 +114,10 @@ private:
     // document
     int docCp_ = 1252;
     int deff_ = 0;
+    // Fonts by number. Writers number them 0, 1, 2 ...: such numbers index a vector, which a
+    // table of many thousand fonts fills and reads in order; any other number goes to a hash.
+    std::vector<FontEntry> denseFonts_;
+    size_t denseCount_ = 0; // the fonts in it: numbers far apart do not grow it
     QHash<int, FontEntry> fonts_;
     QList<std::optional<QColor>> colors_;
 
@@ -173,6 +177,8 @@ private:
     void startBlock();
     void paragraph();
     void finishFont();
+    void clearFont();
+    const FontEntry *findFont(int id) const;
     void finishPicture();
     void finish();
 
@@ -447,7 +453,7 @@ void Parser::wordInGroup(QByteArrayView w, bool hasParam, qint64 param, qsizetyp
             if (fontId_ >= 0 && !font_.name.isEmpty())
                 finishFont();
             fontId_ = int(param);
-            font_ = FontEntry{};
+            clearFont();
         } else if (w == "fcharset") {
             if (font_.codePage == 0)
                 font_.codePage = codepages::fromCharset(int(param));
@@ -845,11 +851,39 @@ void Parser::paragraph() {
 }
 
 void Parser::finishFont() {
-    QString name = font_.name.trimmed();
-    if (fontId_ >= 0 && !fonts_.contains(fontId_) && !name.isEmpty())
-        fonts_.insert(fontId_, FontEntry{name, font_.codePage});
-    font_ = FontEntry{};
+    // The vector holds at least half of its slots' fonts, plus a few numbers skipped.
+    constexpr size_t kDenseGap = 1024;
+    if (fontId_ >= 0 && !findFont(fontId_)) {
+        QString name = font_.name.trimmed();
+        if (!name.isEmpty()) {
+            const size_t id = size_t(fontId_);
+            if (id < denseFonts_.size() || id < 2 * denseCount_ + kDenseGap) {
+                if (id >= denseFonts_.size())
+                    denseFonts_.resize(id + 1);
+                denseFonts_[id] = FontEntry{std::move(name), font_.codePage};
+                ++denseCount_;
+            } else {
+                fonts_.insert(fontId_, FontEntry{std::move(name), font_.codePage});
+            }
+        }
+    }
+    clearFont();
     fontId_ = -1;
+}
+
+// A font the table named (an empty name stands for none).
+const FontEntry *Parser::findFont(int id) const {
+    if (id >= 0 && size_t(id) < denseFonts_.size() && !denseFonts_[size_t(id)].name.isEmpty())
+        return &denseFonts_[size_t(id)];
+    const auto it = fonts_.constFind(id);
+    return it == fonts_.cend() ? nullptr : &*it;
+}
+
+// The entry being read starts empty; its name keeps its buffer, so a table of many fonts costs
+// no allocation per character.
+void Parser::clearFont() {
+    font_.name.resize(0);
+    font_.codePage = 0;
 }
 
 void Parser::finishPicture() {
@@ -949,17 +983,17 @@ int Parser::codePage() {
     const int f = top().chr.font < 0 ? deff_ : top().chr.font;
     if (top().dest == Dest::FontTable)
         return font_.codePage > 0 ? font_.codePage : docCp_;
-    auto it = fonts_.constFind(f);
-    if (it != fonts_.cend() && it->codePage > 0)
+    const FontEntry *it = findFont(f);
+    if (it && it->codePage > 0)
         return it->codePage;
     return docCp_;
 }
 
 QString Parser::family(int font) {
-    auto it = fonts_.constFind(font < 0 ? deff_ : font);
-    if (it == fonts_.cend())
-        it = fonts_.constFind(deff_);
-    return it == fonts_.cend() ? doc_.defaultFont().family() : it->name;
+    const FontEntry *it = findFont(font < 0 ? deff_ : font);
+    if (!it)
+        it = findFont(deff_);
+    return it ? it->name : doc_.defaultFont().family();
 }
 
 const QTextCharFormat &Parser::format(const CharState &s) {

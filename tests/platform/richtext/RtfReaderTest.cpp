@@ -270,6 +270,22 @@ QByteArray shape(const QByteArray &pib, const QByteArray &fill, const QByteArray
     return s + "{\\sp{\\sn fLine}{\\sv 0}}}" + after + "}";
 }
 
+TEST(Fonts, FontsNumberedInAnyOrderOrFarApartKeepTheirNamesAndCodePages) {
+    // Numbers in order, out of order, far apart and given twice (the first stands).
+    const QByteArray rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Zero;}{\\f2\\fcharset204 Two;}{\\f1 One;}"
+                           "{\\f2000000000\\fcharset161 Far;}{\\f3000 Mid;}{\\f1 Again;}}"
+                           "\\f2\\'c0\\f2000000000\\'c1\\f1 a\\f3000 b\\f77 c}";
+    RichTextDocument doc;
+    EXPECT_TRUE(RtfReader::read(rtf, doc).isEmpty());
+    EXPECT_EQ(doc.toRawText(), QStringLiteral("\u0410\u0391abc"));
+    const char *const families[] = {"Two", "Far", "One", "Mid", "Zero"}; // an unknown number: \deff's
+    QTextCursor c(&doc);
+    for (int i = 0; i < 5; ++i) {
+        c.setPosition(i + 1);
+        EXPECT_EQ(c.charFormat().fontFamilies().toStringList().value(0), QString::fromLatin1(families[i])) << i;
+    }
+}
+
 TEST(ShapePictures, AShapesPictureStandsWhereTheShapeStands) {
     const QByteArray pib = richtexttest::imageBytes("PNG", 3, 3), fill = richtexttest::imageBytes("PNG", 2, 2);
     const QByteArray other = richtexttest::imageBytes("PNG", 4, 4);

@@ -4,6 +4,7 @@
 #include "ReportsFixture.h"
 
 #include "core/CommonDialogControl.h"
+#include "core/StartFolders.h"
 #include "reports/CsvExport.h"
 #include "songlist/NameList.h"
 
@@ -130,6 +131,18 @@ TEST_F(CsvTest, CancelWritesNothingAndNoRowsAsksNothing) {
     prompts.answer(ui::Answer::No);
     w->ExportWithNotes_Click();
     EXPECT_EQ(prompts.asked().size(), 1);
+}
+
+TEST_F(CsvTest, SaveStartsInTheMusicFolderThenWhereTheLastExportWentThisRun) {
+    QDir().mkpath(tmp.file(QStringLiteral("kept")));
+    exportFile(false, QStringLiteral("kept/out.csv"));
+    prompts.answerFile(std::nullopt);
+    w->Export_Click();
+    QStringList starts;
+    for (const auto &a : prompts.asked())
+        if (a.kind == ui::ScriptedPrompts::Asked::Kind::SaveFile)
+            starts << a.file.initialDir;
+    EXPECT_EQ(starts, (QStringList{core::StartFolders::music(), tmp.file(QStringLiteral("kept"))}));
 }
 
 TEST_F(CsvTest, FailedExportKeepsTheOldFileAndShowsTheError) {

@@ -349,8 +349,10 @@ CommandLine classifyCommandLine(const QString &commandLine) {
     cmd.text = commandLine.trimmed();
     if (cmd.text.isEmpty())
         return cmd;
+    // Quotes around the whole name are the caller's, not the file's: a name may hold quotes.
     cmd.argument = cmd.text;
-    cmd.argument.remove(QLatin1Char('"'));
+    if (cmd.argument.size() >= 2 && cmd.argument.startsWith(u'"') && cmd.argument.endsWith(u'"'))
+        cmd.argument = cmd.argument.mid(1, cmd.argument.size() - 2);
     cmd.kind = isMusicExtension(cmd.argument.right(4).toLower()) ? CommandLine::Kind::MusicFile
                                                                  : CommandLine::Kind::DatabaseFile;
     return cmd;

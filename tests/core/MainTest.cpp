@@ -109,6 +109,9 @@ TEST(CommandLineTest, MusicFilesAreRecognisedByTheirLastFourCharactersLowerCased
         {"/m/a.FLAC", CommandLine::Kind::MusicFile, "/m/a.FLAC"},
         {"/m/songflac", CommandLine::Kind::MusicFile, "/m/songflac"},  // no dot needed for flac
         {"  \"/m/my song.mp3\"  ", CommandLine::Kind::MusicFile, "/m/my song.mp3"},
+        {"/m/Quote \"real\".mp3", CommandLine::Kind::MusicFile, "/m/Quote \"real\".mp3"},
+        {"\"/m/Quote \"real\".mp3\"", CommandLine::Kind::MusicFile, "/m/Quote \"real\".mp3"},
+        {"\"/m/half.mp3", CommandLine::Kind::MusicFile, "\"/m/half.mp3"},
         {"/m/a.mp3x", CommandLine::Kind::DatabaseFile, "/m/a.mp3x"},
         {"/m/a.opus", CommandLine::Kind::DatabaseFile, "/m/a.opus"},
         {"/d/cat.mdb", CommandLine::Kind::DatabaseFile, "/d/cat.mdb"},

@@ -177,6 +177,13 @@ enum class Handled { Retry, Quiet, Fatal };
 // The error handler: a damaged file gets one repair offer per run; anything else is shown.
 Handled handleError(int number, const QString &text, bool &repairTried) {
     auto &s = g();
+    if (number == err::NotACatalogue) {
+        // Nothing in the file for a repair to work on: offering one would only alarm.
+        ui::msgBox(QStringLiteral("The file ") + s.DatabasePath + QStringLiteral(" is not an ") + s.ProductName +
+                       QStringLiteral(" catalogue."),
+                   ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("Not a catalogue"));
+        return Handled::Fatal;
+    }
     if (number == err::DatabaseDamaged && !repairTried) {
         const ui::Answer answer = ui::msgBox(
             QStringLiteral("Database may be corrupted.  Press the OK button if you want ") + s.ProductName +

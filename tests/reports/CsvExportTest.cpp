@@ -134,6 +134,9 @@ TEST_F(CsvTest, CancelWritesNothingAndNoRowsAsksNothing) {
 }
 
 TEST_F(CsvTest, SaveStartsInTheMusicFolderThenWhereTheLastExportWentThisRun) {
+    open();
+    song(QStringLiteral("One"), QStringLiteral("A"));
+    w->ShowAllMenu_Click();
     QDir().mkpath(tmp.file(QStringLiteral("kept")));
     exportFile(false, QStringLiteral("kept/out.csv"));
     prompts.answerFile(std::nullopt);

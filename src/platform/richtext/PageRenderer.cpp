@@ -128,8 +128,12 @@ int PageRenderer::formatRange(int first, QPainter &painter, const QRect &rectTwi
     // Any other page takes the lines that fit at their own pitch and the rest flow on.
     double pitch = 1.0;
     const double natural = lines.empty() ? 0 : lines.back().bottom - lines.front().top;
-    if (startsSection && endsSection && natural > rect.height() && natural <= reach) {
-        pitch = rect.height() / natural;
+    // The tops move together; the last line keeps its full height, so it ends on the margin.
+    const double span = lines.empty() ? 0 : lines.back().top - lines.front().top;
+    const double lastHeight = lines.empty() ? 0 : lines.back().bottom - lines.back().top;
+    if (startsSection && endsSection && natural > rect.height() && natural <= reach && span > 0 &&
+        rect.height() > lastHeight) {
+        pitch = (rect.height() - lastHeight) / span;
     } else if (natural > rect.height()) {
         size_t taken = 1;
         while (taken < lines.size() && lines[taken].bottom - lines.front().top <= rect.height())

@@ -141,11 +141,7 @@ TEST_F(CsvTest, SaveStartsInTheMusicFolderThenWhereTheLastExportWentThisRun) {
     exportFile(false, QStringLiteral("kept/out.csv"));
     prompts.answerFile(std::nullopt);
     w->Export_Click();
-    QStringList starts;
-    for (const auto &a : prompts.asked())
-        if (a.kind == ui::ScriptedPrompts::Asked::Kind::SaveFile)
-            starts << a.file.initialDir;
-    EXPECT_EQ(starts, (QStringList{core::StartFolders::music(), tmp.file(QStringLiteral("kept"))}));
+    EXPECT_EQ(saveDialogStarts(prompts), (QStringList{core::StartFolders::music(), tmp.file(QStringLiteral("kept"))}));
 }
 
 TEST_F(CsvTest, FailedExportKeepsTheOldFileAndShowsTheError) {

@@ -152,11 +152,7 @@ TEST_F(ReportWindowTest, SaveStartsInTheMusicFolderThenWhereTheLastReportWentThi
     f->cmdSave_Click();
     prompts.answerFile(std::nullopt);
     f->cmdSave_Click();
-    QStringList starts;
-    for (const auto &a : prompts.asked())
-        if (a.kind == ui::ScriptedPrompts::Asked::Kind::SaveFile)
-            starts << a.file.initialDir;
-    EXPECT_EQ(starts, (QStringList{core::StartFolders::music(), kept}));
+    EXPECT_EQ(saveDialogStarts(prompts), (QStringList{core::StartFolders::music(), kept}));
 }
 
 TEST_F(ReportWindowTest, CompletedNameThatExistsIsReplacedOnlyAfterYes) {

@@ -5,6 +5,7 @@
 #include "platform/db/Database.h"
 #include "platform/db/Recordset.h"
 
+#include <QHash>
 #include <QString>
 #include <memory>
 
@@ -15,6 +16,7 @@ struct AppState {
     QString DataFolder;            // folder of the catalogue, ending in "/"
     QString DatabasePath;          // full path of the open catalogue
     QString LastCopyFolder;        // folder last chosen in a folder or file dialog
+    QHash<QString, QString> DialogFolders; // the folder each start-less file dialog last chose in this run
     QString ScreenFontName;
     bool TabletModeOn = false;
     int WinMajorVersion = 0;

@@ -187,6 +187,13 @@ QString diskFullText(const QString &path) {
 // The error handler: a damaged file gets one repair offer per run; anything else is shown.
 Handled handleError(int number, const QString &text, bool &repairTried) {
     auto &s = g();
+    if (number == err::NotACatalogue) {
+        // Nothing in the file for a repair to work on: offering one would only alarm.
+        ui::msgBox(QStringLiteral("The file ") + s.DatabasePath + QStringLiteral(" is not an ") + s.ProductName +
+                       QStringLiteral(" catalogue."),
+                   ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("Not a catalogue"));
+        return Handled::Fatal;
+    }
     if (number == err::DatabaseDamaged && !repairTried) {
         const ui::Answer answer = ui::msgBox(
             QStringLiteral("Database may be corrupted.  Press the OK button if you want ") + s.ProductName +
@@ -362,8 +369,10 @@ CommandLine classifyCommandLine(const QString &commandLine) {
     cmd.text = commandLine.trimmed();
     if (cmd.text.isEmpty())
         return cmd;
+    // Quotes around the whole name are the caller's, not the file's: a name may hold quotes.
     cmd.argument = cmd.text;
-    cmd.argument.remove(QLatin1Char('"'));
+    if (cmd.argument.size() >= 2 && cmd.argument.startsWith(u'"') && cmd.argument.endsWith(u'"'))
+        cmd.argument = cmd.argument.mid(1, cmd.argument.size() - 2);
     cmd.kind = isMusicExtension(cmd.argument.right(4).toLower()) ? CommandLine::Kind::MusicFile
                                                                  : CommandLine::Kind::DatabaseFile;
     return cmd;

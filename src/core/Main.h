@@ -19,7 +19,7 @@ struct CommandLine {
     enum class Kind { Empty, MusicFile, DatabaseFile };
     Kind kind = Kind::Empty;
     QString text;      // trimmed, quotes kept (a database path is taken from this)
-    QString argument;  // trimmed, every double quote removed (a music file is played from this)
+    QString argument;  // trimmed, without quotes enclosing it whole (a music file is played from this)
 };
 CommandLine classifyCommandLine(const QString &commandLine);
 // The last four characters, lower-cased, name one of the music types the player plays.

@@ -1,6 +1,7 @@
 #include "core/frmDatabaseLocation.h"
 
 #include "core/AppState.h"
+#include "core/StartFolders.h"
 #include "core/mBrowseDirectorysOnly.h"
 #include "core/mCommon.h"
 #include "core/RegistryOptions.h"
@@ -70,7 +71,7 @@ void frmDatabaseLocation::cmdBrowsePath_Click() {
     try {
         AppState &s = g();
         if (s.LastCopyFolder.isEmpty())
-            s.LastCopyFolder = QDir::currentPath();
+            s.LastCopyFolder = StartFolders::music();
         if (mCommon::FolderExists(txtPathName->text()))
             s.LastCopyFolder = txtPathName->text();
         const QString chosen = mBrowseDirectorysOnly::BrowseForFolder(

@@ -4,6 +4,7 @@
 #include "core/CommonDialogControl.h"
 #include "core/FileError.h"
 #include "core/PictureFormats.h"
+#include "core/StartFolders.h"
 #include "core/mCommon.h"
 #include "editor/NameEdit.h"
 #include "import/SongFields.h"
@@ -118,7 +119,9 @@ bool PictureSlots::GetFileName() {
         dlg.FilterIndex = 1;
         dlg.FileName.clear();
         dlg.DialogTitle = QStringLiteral("Load Picture");
+        dlg.InitDir = core::StartFolders::lastUsed(dlg.DialogTitle);
         dlg.ShowOpen();
+        core::StartFolders::used(dlg.DialogTitle, dlg.FileName);
         return !dlg.FileName.isEmpty();
     } catch (const core::DialogCancelled &) {
         return false;

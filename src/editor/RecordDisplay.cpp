@@ -45,6 +45,16 @@ ui::DataControl &mainGrid() {
 
 db::Recordset &mainGridRows() { return *mainGrid().recordset(); }
 
+void RecordDisplay::lookOnly() {
+    // Nothing typed here could be saved, and closing would drop it without a question.
+    for (QLineEdit *box : w_.findChildren<QLineEdit *>())
+        if (!qobject_cast<QComboBox *>(box->parentWidget()))
+            box->setReadOnly(true);
+    w_.txtNotes->setReadOnly(true);
+    for (QWidget *w : std::initializer_list<QWidget *>{w_.cmbGenre, w_.cmbRating, w_.cmdBrowseFile, w_.cmdBrowsePath})
+        w->setEnabled(false);
+}
+
 bool RecordDisplay::Form_Load() {
     auto &s = core::g();
     ui::applyScreenFont(&w_, s.ScreenFontName);
@@ -58,6 +68,7 @@ bool RecordDisplay::Form_Load() {
         if (NameEdit::isDuplicateView(source)) {
             w_.cmdSave->setEnabled(false);
             w_.cmdAddNew->setEnabled(false);
+            lookOnly();
         }
 
         w_.cmbHeader->clear();

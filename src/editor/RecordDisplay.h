@@ -37,6 +37,10 @@ public:
     void Form_Unload(bool &Cancel);
 
 private:
+    // The duplicate views: the record is shown in boxes that take no typing, and the browse
+    // buttons that would fill them are off.
+    void lookOnly();
+
     NameEdit &w_;
 };
 

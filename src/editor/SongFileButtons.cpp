@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/InputForm.h"
+#include "core/StartFolders.h"
 #include "core/frmMessage.h"
 #include "core/mBrowseDirectorysOnly.h"
 #include "core/mCommon.h"
@@ -41,7 +42,7 @@ void SongFileButtons::cmdBrowseFile_Click() {
     try {
         if (trimBlanks(w_.txtFileName->text()).isEmpty()) {
             const QString folder = w_.txtPathName->text();
-            QString start;
+            QString start = core::StartFolders::music();
             if (mCommon::FolderExists(folder))
                 start = folder;
             else if (!folder.isEmpty())
@@ -83,7 +84,7 @@ void SongFileButtons::cmdBrowsePath_Click() {
     auto &s = core::g();
     try {
         if (s.LastCopyFolder.isEmpty())
-            s.LastCopyFolder = QDir::currentPath();
+            s.LastCopyFolder = core::StartFolders::music();
         if (mCommon::FolderExists(w_.txtPathName->text()))
             s.LastCopyFolder = w_.txtPathName->text();
         const QString chosen = mBrowseDirectorysOnly::BrowseForFolder(

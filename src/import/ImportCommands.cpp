@@ -1,6 +1,7 @@
 #include "import/ImportCommands.h"
 
 #include "core/AppState.h"
+#include "core/StartFolders.h"
 #include "core/mBrowseDirectorysOnly.h"
 #include "core/mCommon.h"
 #include "core/mCommonDialog.h"
@@ -30,7 +31,7 @@ bool refusedWhilePlaying() {
 void startFolderIfEmpty() {
     auto &s = core::g();
     if (s.LastCopyFolder.isEmpty())
-        s.LastCopyFolder = QDir::currentPath();
+        s.LastCopyFolder = core::StartFolders::music();
 }
 
 // Runs one step of a command whose failing steps are passed over.

@@ -4,6 +4,7 @@
 #include "core/FileError.h"
 #include "core/CommonDialogControl.h"
 #include "core/PictureFormats.h"
+#include "core/StartFolders.h"
 #include "core/mCommon.h"
 #include "pictures/MainWindowPictures.h"
 #include "pictures/PictureError.h"
@@ -376,6 +377,7 @@ void PictureForm::cmdLoadFile_Click() {
     dlg.FilterIndex = 2;
     dlg.FileName.clear();
     dlg.DialogTitle = QStringLiteral("Load Picture");
+    dlg.InitDir = core::StartFolders::lastUsed(dlg.DialogTitle);
     try {
         dlg.ShowOpen();
     } catch (const core::DialogCancelled &) {
@@ -383,6 +385,7 @@ void PictureForm::cmdLoadFile_Click() {
         return;
     }
     const QString chosen = dlg.FileName;
+    core::StartFolders::used(dlg.DialogTitle, chosen);
     dlg.FileName = before;
     // Only a picture that was read changes what the window shows and what closing stores.
     QImage picture;

@@ -2,6 +2,8 @@
 
 #include "core/AppState.h"
 #include "core/FileError.h"
+#include "core/MsgForm.h"
+#include "core/StartFolders.h"
 #include "core/mBrowseDirectorysOnly.h"
 #include "core/mCommon.h"
 #include "platform/db/DbError.h"
@@ -38,10 +40,6 @@ constexpr size_t kKernelPiece = size_t(64) << 20;
 const QString kCopyCaption = QStringLiteral("Orvalis is copying files...");
 const QString kCopyMessage = QStringLiteral("Please wait...");
 
-QString withoutSlash(const QString &folder) {
-    return folder.size() > 1 && folder.endsWith(u'/') ? folder.chopped(1) : folder;
-}
-
 QString bareName(const QString &path) { return path.mid(path.lastIndexOf(u'/') + 1); }
 
 QString copiedCountText(const QString &folder, long count) {
@@ -65,13 +63,10 @@ void showCopyError(const std::exception &e, const QString &folder, long copied) 
 
 } // namespace
 
-QString MusicFileCopy::startFolder(bool avoidProgramFolder) {
+QString MusicFileCopy::startFolder() {
     auto &s = g();
-    if (s.LastCopyFolder.isEmpty()) {
-        s.LastCopyFolder = QDir::currentPath();
-        if (avoidProgramFolder && withoutSlash(s.LastCopyFolder) == withoutSlash(core::programFolder()))
-            s.LastCopyFolder = s.DataFolder;
-    }
+    if (s.LastCopyFolder.isEmpty())
+        s.LastCopyFolder = core::StartFolders::music();
     return s.LastCopyFolder;
 }
 
@@ -196,7 +191,7 @@ void MusicFileCopy::mnuFileCopy_Click() {
     long copied = 0;
     try {
         ui::setMousePointer(ui::MousePointer::Hourglass);
-        startFolder(true);
+        startFolder();
         auto rs = s.Db->openRecordset(main->Data1->recordSource(), db::RecordsetType::Snapshot);
         if (!rs->eof()) {
             const long rows = rs->recordCount();
@@ -254,7 +249,7 @@ void MusicFileCopy::mnuPopupCopyFile_Click() {
         return;
     }
     if (s.LastCopyFolder.isEmpty())
-        s.LastCopyFolder = QDir::currentPath();
+        s.LastCopyFolder = core::StartFolders::music();
     const QString folder = mBrowseDirectorysOnly::BrowseForFolder(main, QStringLiteral("Select Destination Folder"),
                                                                   s.LastCopyFolder, QStringLiteral("Copy to:"));
     if (folder.isEmpty())
@@ -292,7 +287,7 @@ void MusicFileCopy::mnuFileCopyMusic_Click(frmPlayList &w) {
         ui::msgBox(QStringLiteral("No files to copy"));
         return;
     }
-    startFolder(true);
+    startFolder();
     const QString folder = mBrowseDirectorysOnly::BrowseForFolder(&w, QStringLiteral("Select a Folder"),
                                                                   s.LastCopyFolder, QStringLiteral("Copy Music Files"));
     if (folder.isEmpty())

@@ -19,10 +19,9 @@ public:
     // The play-list window's "Copy music files to another folder ...".
     static void mnuFileCopyMusic_Click(frmPlayList &w);
 
-    // Settles the folder the folder choice starts in (LastCopyFolder): the current folder when
-    // none was chosen yet; with `avoidProgramFolder`, the catalogue's folder instead when that
-    // is the program's own folder.
-    static QString startFolder(bool avoidProgramFolder);
+    // Settles the folder the folder choice starts in (LastCopyFolder): the user's music folder
+    // when none was chosen yet.
+    static QString startFolder();
 
     // Copies `source` to `target` unless a file `target` exists. True when copied; false when
     // the target exists or the source is missing. Throws core::FileError (the target's name

@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/FileError.h"
 #include "core/MsgForm.h"
+#include "core/StartFolders.h"
 #include "core/mBrowseDirectorysOnly.h"
 #include "core/mCommon.h"
 #include "core/mRecursiveDir.h"
@@ -377,7 +378,7 @@ void showFolderError(const std::exception &e) {
 QString chooseFolder(const QString &caption) {
     auto &s = g();
     if (s.LastCopyFolder.isEmpty())
-        s.LastCopyFolder = QDir::currentPath() + QLatin1Char('/');
+        s.LastCopyFolder = core::StartFolders::music() + QLatin1Char('/');
     return mBrowseDirectorysOnly::BrowseForFolder(songlist::NameList::instance(), QStringLiteral("Select a Folder"),
                                                   s.LastCopyFolder, caption);
 }

@@ -8,12 +8,14 @@
 #include "platform/ui/PromptService.h"
 #include "platform/ui/WebSearch.h"
 #include "player/PlayListErrors.h"
+#include "player/PlayerTexts.h"
 #include "player/frmNowPlaying.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -462,6 +464,11 @@ void PlayForm::formUnload() {
 // ============================================================================ player-only start
 
 void showPlayerOnly(const QString &path) {
+    // An empty player would leave the user guessing why nothing plays.
+    if (!QFileInfo(path).isFile()) {
+        showFileNotFound(path);
+        return;
+    }
     PlayForm *w = ui::form<PlayForm>();
     w->lbSongURL->addItem(path);
     w->lbSongs->addItem(path);

@@ -53,6 +53,12 @@ void PlayForm::WindowsMediaPlayer1_PlayStateChange(int NewState) {
     const bool R = ticked(cbPlayRandom);
     const bool N = ticked(cbPlayNext);
 
+    // The player-only start has nothing else to show for a file that cannot be opened.
+    if (NewState == media::Ready && g().PlayOnlyMode && !wmp->openError().isEmpty()) {
+        ui::msgBox(QLatin1Char('"') + g().PlayPath + QStringLiteral("\"\r\n") + wmp->openError(), ui::Buttons::OK,
+                   ui::Icon::Exclamation, QStringLiteral("File cannot be played"));
+        return;
+    }
     // A song PlayNextRandom has just put into the player is ready: start it.
     if (NewState == media::Ready && (R || N)) {
         wmp->play();

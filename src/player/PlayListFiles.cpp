@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/FileError.h"
 #include "core/InputForm.h"
+#include "core/StartFolders.h"
 #include "core/mCommonDialog.h"
 #include "import/SongFields.h"
 #include "platform/db/DbError.h"
@@ -14,6 +15,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 
 namespace player {
 
@@ -25,10 +27,6 @@ namespace {
 using import::trimBlanks; // blanks only, not other white space
 
 QString bareName(const QString &path) { return path.mid(path.lastIndexOf(u'/') + 1); }
-
-QString withoutSlash(const QString &folder) {
-    return folder.size() > 1 && folder.endsWith(u'/') ? folder.chopped(1) : folder;
-}
 } // namespace
 
 QString PlayListFiles::prefixPrompt() {
@@ -83,11 +81,8 @@ QString PlayListFiles::withExtension(const QString &fileName) {
 
 QString PlayListFiles::startFolder() {
     auto &s = g();
-    if (s.PlayListFileFolder.isEmpty()) {
-        s.PlayListFileFolder = QDir::currentPath();
-        if (withoutSlash(s.PlayListFileFolder) == withoutSlash(core::programFolder()))
-            s.PlayListFileFolder = s.DataFolder;
-    }
+    if (s.PlayListFileFolder.isEmpty())
+        s.PlayListFileFolder = core::StartFolders::music();
     return s.PlayListFileFolder;
 }
 
@@ -107,6 +102,8 @@ void PlayListFiles::mnuFileMakePlayListFile_Click() {
                                           QStringLiteral("Save Play List as"), QString(), &w_, flags))
         return;
     fileName = withExtension(fileName);
+    // The next play-list file of the run is offered beside this one.
+    s.PlayListFileFolder = QFileInfo(fileName).absolutePath();
 
     try {
         QStringList paths;

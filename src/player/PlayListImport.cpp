@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/EventYield.h"
 #include "core/FileError.h"
+#include "core/StartFolders.h"
 #include "core/mCommonDialog.h"
 #include "import/SongFields.h"
 #include "platform/db/DbError.h"
@@ -162,8 +163,8 @@ void PlayListImport::mnuFilePopulate_Click() {
     int filterIndex = 1;
     int flags = 0;
     bool readOnly = false;
-    QString startFolder = s.LastCopyFolder;
-    if (!startFolder.isEmpty() && !startFolder.endsWith(u'/'))
+    QString startFolder = s.LastCopyFolder.isEmpty() ? core::StartFolders::music() : s.LastCopyFolder;
+    if (!startFolder.endsWith(u'/'))
         startFolder += u'/';
     if (!mCommonDialog::VBGetOpenFileName(fileName, fileTitle, true, false, readOnly, true, filter, filterIndex,
                                           startFolder, QStringLiteral("Select a text file"), QString(), &w_, flags))

@@ -1,6 +1,7 @@
 #include "reports/CsvExport.h"
 
 #include "core/CommonDialogControl.h"
+#include "core/StartFolders.h"
 #include "import/SongFields.h"
 #include "platform/db/DbError.h"
 #include "platform/db/LocaleDate.h"
@@ -22,6 +23,9 @@ namespace ui = platform::ui;
 namespace db = platform::db;
 
 namespace {
+
+// The save dialog's name for the folder it starts in.
+const QString kSaveDialog = QStringLiteral("Export CSV");
 
 struct Column {
     const char *header;
@@ -167,11 +171,13 @@ void CsvExport::ExportToCsv(bool WithNotes) {
     dlg.FilterIndex = 2;
     dlg.FileName = QStringLiteral("SongOut.csv");
     dlg.DialogTitle = QStringLiteral("Save As");
+    dlg.InitDir = core::StartFolders::lastUsed(kSaveDialog);
     try {
         dlg.ShowSave();
     } catch (const core::DialogCancelled &) {
         return;
     }
+    core::StartFolders::used(kSaveDialog, dlg.FileName);
 
     const QString path = dlg.FileName;
     try {

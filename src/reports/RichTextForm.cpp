@@ -1,6 +1,7 @@
 #include "reports/RichTextForm.h"
 
 #include "core/AppState.h"
+#include "core/StartFolders.h"
 #include "core/mCommonDialog.h"
 #include "platform/richtext/RichTextBox.h"
 #include "platform/ui/MousePointer.h"
@@ -23,6 +24,9 @@ namespace reports {
 namespace ui = platform::ui;
 
 namespace {
+// The save dialog's name for the folder it starts in.
+const QString kSaveDialog = QStringLiteral("Save report");
+
 std::optional<RichTextForm::Screen> &screenOverride() {
     static std::optional<RichTextForm::Screen> s;
     return s;
@@ -225,9 +229,11 @@ void RichTextForm::cmdSave_Click() {
     QString filter = QStringLiteral("rtf Files & (*.rtf)|*.rtf|All Files (*.*)|*.*");
     int filterIndex = 1;
     int flags = 0;
-    if (!mCommonDialog::VBGetSaveFileName(fileName, fileTitle, true, filter, filterIndex, QString(), QString(),
-                                          QString(), nullptr, flags))
+    if (!mCommonDialog::VBGetSaveFileName(fileName, fileTitle, true, filter, filterIndex,
+                                          core::StartFolders::lastUsed(kSaveDialog), QString(), QString(), nullptr,
+                                          flags))
         return;
+    core::StartFolders::used(kSaveDialog, fileName);
 
     ui::HourglassPointer hourglass;
     try {

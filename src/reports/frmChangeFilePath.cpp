@@ -1,6 +1,7 @@
 #include "reports/frmChangeFilePath.h"
 
 #include "core/AppState.h"
+#include "core/StartFolders.h"
 #include "core/mBrowseDirectorysOnly.h"
 #include "import/SongFields.h"
 #include "platform/db/Database.h"
@@ -63,7 +64,7 @@ void frmChangeFilePath::browse(QLineEdit *box, const QString &caption) {
     try {
         auto &s = core::g();
         if (s.LastCopyFolder.isEmpty())
-            s.LastCopyFolder = QDir::currentPath();
+            s.LastCopyFolder = core::StartFolders::music();
         const QString folder =
             mBrowseDirectorysOnly::BrowseForFolder(this, QStringLiteral("Select a Folder"), s.LastCopyFolder, caption);
         if (!folder.isEmpty())

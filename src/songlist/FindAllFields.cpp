@@ -102,8 +102,8 @@ void FindAllFields::FindEditMenu_Click() {
         w_.clearArtistButton();
         if (w_.recordCount() == 0) {
             w_.txtName->clear();
-            ui::msgBox(QStringLiteral("No records found."), ui::Buttons::OK, ui::Icon::None,
-                       QStringLiteral("No records to display"));
+            ui::msgBox(QStringLiteral("No records found.\r\nPress Show All to see every song again."),
+                       ui::Buttons::OK, ui::Icon::None, QStringLiteral("No records to display"));
         }
         ui::setMousePointer(ui::MousePointer::Default);
     } catch (const std::exception &e) {

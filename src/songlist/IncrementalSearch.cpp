@@ -103,6 +103,11 @@ void IncrementalSearch::KeyPress(int &KeyAscii) {
     KeyAscii = 0;
     auto &s = core::g();
     w_.Table1->setFocus();
+    // With no row to open, the edit command says why instead of the editor failing to load one.
+    if (w_.recordCount() <= 0) {
+        w_.cmdEdit_Click();
+        return;
+    }
     s.EditingExistingRecord = true;
     OtherWindows::open(QString::fromLatin1(OtherWindows::NameEdit));
     s.EditingExistingRecord = false;

@@ -4,6 +4,7 @@
 #include "core/Rnd.h"
 #include "core/About.h"
 #include "core/CommonDialogControl.h"
+#include "core/HelpViewer.h"
 #include "core/MSendInput.h"
 #include "core/RegistryOptions.h"
 #include "core/SettingsRows.h"
@@ -1287,22 +1288,7 @@ void NameList::DataBaseLocation_Click() { ui::showModal(ui::form<core::frmDataba
 
 void NameList::AboutBox_Click() { ui::showModal(ui::form<core::About>()); }
 
-void NameList::HelpSystem_Click() {
-    // The README shipped beside the program (build tree) or in the installed share folder.
-    const QString base = core::programFolder();
-    const QStringList candidates = {base + QStringLiteral("/share/orvalis/README.md"),
-                                    base + QStringLiteral("/../share/orvalis/README.md")};
-    QString path = candidates.first();
-    for (const QString &c : candidates)
-        if (QFileInfo::exists(c)) {
-            path = QFileInfo(c).canonicalFilePath();
-            break;
-        }
-    if (!ui::prompts().openUrl(QUrl::fromLocalFile(path)))
-        ui::msgBox(core::g().ProductName + QStringLiteral(" could not open its help file ") +
-                       QDir::toNativeSeparators(path) + QStringLiteral("."),
-                   ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("Help"));
-}
+void NameList::HelpSystem_Click() { core::HelpViewer::showHelp(this); }
 
 void NameList::HelpGotoWebsite_Click() { ui::prompts().openUrl(QUrl(kWebSite)); }
 

@@ -11,6 +11,7 @@ FakeMediaPlayer::FakeMediaPlayer(QWidget *parent) : MediaPlayer(parent) { setFoc
 void FakeMediaPlayer::setURL(const QString &url) {
     calls << QStringLiteral("URL=") + url;
     url_ = url;
+    setOpenError({});
     pendingOpen_ = true;
     startOnOpen_ = !delivering();
 }
@@ -139,6 +140,7 @@ void FakeMediaPlayer::failOpen() {
         return;
     }
     broken_ = true;
+    setOpenError(QStringLiteral("Could not open file."));
     setState(Ready);
     raisePlayStateChange(Ready);
 }

@@ -25,6 +25,12 @@ void clearSettings();
 // Copies the shipped empty catalogue to `path` (for tests that need a real catalogue file).
 void copyEmptyCatalogue(const QString &path);
 
+// An SQLite database of another program: a table of its own and none of the catalogue's.
+void writeForeignDatabase(const QString &path);
+// The empty catalogue with its schema page garbled behind the file header: still an SQLite
+// file, but one whose tables cannot be read.
+void writeDamagedCatalogue(const QString &path);
+
 // Writes bytes to a file, creating its folder.
 void writeFile(const QString &path, const QByteArray &bytes);
 

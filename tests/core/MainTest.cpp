@@ -110,6 +110,9 @@ TEST(CommandLineTest, MusicFilesAreRecognisedByTheirLastFourCharactersLowerCased
         {"/m/a.FLAC", CommandLine::Kind::MusicFile, "/m/a.FLAC"},
         {"/m/songflac", CommandLine::Kind::MusicFile, "/m/songflac"},  // no dot needed for flac
         {"  \"/m/my song.mp3\"  ", CommandLine::Kind::MusicFile, "/m/my song.mp3"},
+        {"/m/Quote \"real\".mp3", CommandLine::Kind::MusicFile, "/m/Quote \"real\".mp3"},
+        {"\"/m/Quote \"real\".mp3\"", CommandLine::Kind::MusicFile, "/m/Quote \"real\".mp3"},
+        {"\"/m/half.mp3", CommandLine::Kind::MusicFile, "\"/m/half.mp3"},
         {"/m/a.mp3x", CommandLine::Kind::DatabaseFile, "/m/a.mp3x"},
         {"/m/a.opus", CommandLine::Kind::DatabaseFile, "/m/a.opus"},
         {"/d/cat.mdb", CommandLine::Kind::DatabaseFile, "/d/cat.mdb"},
@@ -391,21 +394,23 @@ TEST_F(PasswordTest, SecondWrongAnswerEndsWithTheGeneralErrorAndNoThirdPrompt) {
 TEST_F(MainTest, CancelOnTheRepairQuestionEndsSilentlyAndLeavesTheFile) {
     core::RegistryOptions::setDatabaseLocation(dataFolder);
     const QString path = dataFolder + "OVdata.mdb";
-    testenv::writeFile(path, "this is not a catalogue\n");
+    testenv::writeDamagedCatalogue(path);
+    const QByteArray damaged = bytesOf(path);
     prompts.answer(Answer::Cancel);
     EXPECT_EQ(modMain::Main(), StartResult::Ended);
     ASSERT_EQ(prompts.asked().size(), 1);
     EXPECT_EQ(prompts.asked()[0].text, kRepairQuestion);
     EXPECT_EQ(prompts.asked()[0].title, QStringLiteral("Corrupt Database"));
     EXPECT_EQ(prompts.asked()[0].icon, Icon::Exclamation);
-    EXPECT_EQ(bytesOf(path), QByteArray("this is not a catalogue\n"));
+    EXPECT_EQ(bytesOf(path), damaged);
     EXPECT_FALSE(QFileInfo::exists(path + ".damaged"));
 }
 
 TEST_F(MainTest, UnrepairableFileIsOfferedOneRepairThenTheGeneralMessage) {
     core::RegistryOptions::setDatabaseLocation(dataFolder);
     const QString path = dataFolder + "OVdata.mdb";
-    testenv::writeFile(path, "this is not a catalogue\n");
+    testenv::writeDamagedCatalogue(path);
+    const QByteArray damaged = bytesOf(path);
     prompts.answer(Answer::OK);
     prompts.answer(Answer::OK);
     EXPECT_EQ(modMain::Main(), StartResult::Ended);
@@ -413,8 +418,31 @@ TEST_F(MainTest, UnrepairableFileIsOfferedOneRepairThenTheGeneralMessage) {
     ASSERT_EQ(texts.size(), 2);
     EXPECT_EQ(texts[0], kRepairQuestion);
     EXPECT_EQ(prompts.asked()[1].title, QStringLiteral("Error"));
-    EXPECT_EQ(bytesOf(path), QByteArray("this is not a catalogue\n"));
+    EXPECT_EQ(bytesOf(path), damaged);
     EXPECT_FALSE(g().Db);
+}
+
+TEST_F(MainTest, FileWithNoCatalogueTablesIsSaidToBeNoneAndNoRepairIsOffered) {
+    const QString text = dataFolder + "notes.mdb", empty = dataFolder + "empty.mdb", foreign = dataFolder + "places.sqlite";
+    testenv::writeFile(text, "this is not a catalogue\n");
+    testenv::writeFile(empty, QByteArray());
+    testenv::writeForeignDatabase(foreign);
+    for (const QString &path : {text, empty, foreign}) {
+        SCOPED_TRACE(path.toStdString());
+        prompts.clear();
+        endCodes.clear();
+        g().DatabasePath.clear(); // a new run of the program
+        const QByteArray before = bytesOf(path);
+        EXPECT_EQ(modMain::Main(path), StartResult::Ended);
+        ASSERT_EQ(prompts.asked().size(), 1);
+        EXPECT_EQ(prompts.asked()[0].text.toStdString(), ("The file " + path + " is not an Orvalis catalogue.").toStdString());
+        EXPECT_EQ(prompts.asked()[0].title, QStringLiteral("Not a catalogue"));
+        EXPECT_EQ(prompts.asked()[0].icon, Icon::Critical);
+        EXPECT_EQ(endCodes, QList<int>{1});
+        EXPECT_EQ(bytesOf(path), before);
+        EXPECT_FALSE(QFileInfo::exists(path + ".damaged"));
+        EXPECT_FALSE(g().Db);
+    }
 }
 
 TEST_F(MainTest, DamagedCatalogueIsRepairedAndTheOriginalKept) {

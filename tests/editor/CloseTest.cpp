@@ -1,5 +1,5 @@
 // Closing the editor: the two lose-changes questions and their answers, the views that never
-// ask, the grid finding the saved song again, the category window for a new song, and the main
+// ask or take no typing, the grid finding the saved song again, the category window for a new song, and the main
 // window shown again.
 #include "EditorFixture.h"
 
@@ -71,6 +71,30 @@ TEST_F(EditorTest, DuplicateViewsNeverAsk) {
     EXPECT_TRUE(prompts.asked().isEmpty());
     ui::flushUnloadedForms();
     EXPECT_FALSE(editorLoaded());
+}
+
+TEST_F(EditorTest, DuplicateViewsShowTheRecordInBoxesThatTakeNoTyping) {
+    open();
+    w->Data1->setRecordSource(QStringLiteral("qryDuplicateSongs"));
+    edit(idOf(QStringLiteral("Full Song")));
+    const QString artist = e->txtArtist->text();
+    QTest::keyClicks(e->txtArtist, QStringLiteral("typed"));
+    QTest::keyClicks(e->txtNotes, QStringLiteral("typed"));
+    EXPECT_EQ(e->txtArtist->text(), artist);
+    EXPECT_FALSE(e->txtNotes->toPlainText().contains(QStringLiteral("typed")));
+    for (QLineEdit *box : {e->txtSongName, e->txtPathName, e->txtFileName, e->txtYear, e->txtMiscField1_Desc,
+                           e->txtCode, e->txtPic1File})
+        EXPECT_TRUE(box->isReadOnly()) << box->objectName().toStdString();
+    for (QWidget *control : std::initializer_list<QWidget *>{e->cmbGenre, e->cmbRating, e->cmdBrowseFile, e->cmdBrowsePath})
+        EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
+    closeEditor();
+
+    // Any other view takes typing again.
+    w->ShowAllMenu_Click();
+    edit(idOf(QStringLiteral("Full Song")));
+    EXPECT_FALSE(e->txtArtist->isReadOnly());
+    EXPECT_FALSE(e->txtNotes->isReadOnly());
+    EXPECT_TRUE(e->cmbGenre->isEnabled());
 }
 
 TEST_F(EditorTest, PositionIsKeptEvenWhenTheClosingIsCancelled) {

@@ -361,8 +361,8 @@ TEST_F(EditorTest, NotesDoubleClickOpensTheNotesWindowAndPutsTheCaretAtTheStart)
 
 TEST(WebLookupAddresses, QueriesAreEncodedPartByPart) {
     using editor::WebLookups;
-    const QString web = QStringLiteral("http://www.google.com/search?newwindow=1&q=");
-    const QString images = QStringLiteral("http://www.google.com/search?newwindow=1&site=imghp&tbm=isch&source=hp&q=");
+    const QString web = QStringLiteral("https://www.google.com/search?newwindow=1&q=");
+    const QString images = QStringLiteral("https://www.google.com/search?newwindow=1&site=imghp&tbm=isch&source=hp&q=");
     auto s = [](const QUrl &u) { return u.toString(QUrl::FullyEncoded); };
     struct Case {
         QUrl address;

@@ -201,9 +201,9 @@ TEST_F(EditorKeysTest, WebLookupRightClickOffersTheThreeSearches) {
     actions[2]->trigger();
     ASSERT_EQ(prompts.openedUrls.size(), 2);
     EXPECT_EQ(prompts.openedUrls[0].toString(QUrl::FullyEncoded),
-              QStringLiteral("http://www.google.com/search?newwindow=1&q=The+Artist+Full+Song"));
+              QStringLiteral("https://www.google.com/search?newwindow=1&q=The+Artist+Full+Song"));
     EXPECT_EQ(prompts.openedUrls[1].toString(QUrl::FullyEncoded),
-              QStringLiteral("http://www.google.com/search?newwindow=1&q=cover+song+Full+Song"));
+              QStringLiteral("https://www.google.com/search?newwindow=1&q=cover+song+Full+Song"));
     EXPECT_TRUE(prompts.messageTexts().isEmpty()); // the desktop's answer is never reported
 }
 

@@ -5,6 +5,7 @@
 
 #include "core/frmMessage.h"
 #include "editor/SongFileButtons.h"
+#include "core/StartFolders.h"
 
 using editor::NameEdit;
 using editor::SongFileButtons;
@@ -58,7 +59,8 @@ TEST_F(EditorTest, BrowseForAMusicFileStartsWhereTheFolderBoxSays) {
     struct Case {
         QString folder, start;
     };
-    const Case cases[] = {{music, music}, {QStringLiteral("/no/such/"), s.DataFolder}, {QString(), QString()}};
+    const Case cases[] = {
+        {music, music}, {QStringLiteral("/no/such/"), s.DataFolder}, {QString(), core::StartFolders::music()}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.folder.toStdString());
         edit(0);
@@ -99,13 +101,13 @@ TEST_F(EditorTest, MovePicksAFolderFromTheLastOneAndWarnsForAnExistingSong) {
     const QString other = music + QStringLiteral("other/");
     QDir().mkpath(other);
     s.LastCopyFolder.clear();
-    edit(idOf(QStringLiteral("Plain Two"))); // no folder: the browser starts in the current folder
+    edit(idOf(QStringLiteral("Plain Two"))); // no folder: the browser starts in the music folder
     prompts.answerFolder(std::nullopt);
     e->cmdBrowsePath_Click();
-    EXPECT_EQ(s.LastCopyFolder, QDir::currentPath());
+    EXPECT_EQ(s.LastCopyFolder, core::StartFolders::music());
     EXPECT_EQ(lastBox().folder.prompt, QStringLiteral("Select a Folder"));
     EXPECT_EQ(lastBox().folder.caption, QStringLiteral("Pick a folder to move this file into"));
-    EXPECT_EQ(lastBox().folder.startFolder, QDir::currentPath());
+    EXPECT_EQ(lastBox().folder.startFolder, core::StartFolders::music());
     closeEditor();
 
     // Cancel in the warning puts the stored folder back; OK keeps the choice.

@@ -4,6 +4,7 @@
 #include "import/ImportCommands.h"
 #include "import/ScanDriveForm.h"
 #include "import/ScanFolderForm.h"
+#include "core/StartFolders.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -206,11 +207,11 @@ TEST_F(ImportTest, AddFolderAsksForAFolderAndImportsIt) {
     put("id3v24-utf8.mp3", "a.mp3");
     import::AddFolderCommand(host); // cancelled
     EXPECT_TRUE(host.loads.isEmpty());
-    EXPECT_EQ(core::g().LastCopyFolder, QDir::currentPath());
+    EXPECT_EQ(core::g().LastCopyFolder, core::StartFolders::music());
     const auto &asked = prompts.asked().at(0);
     EXPECT_EQ(asked.folder.prompt, "Select a Folder");
     EXPECT_EQ(asked.folder.caption, "Add a Folder of Music Files including subfolders");
-    EXPECT_EQ(asked.folder.startFolder, QDir::currentPath());
+    EXPECT_EQ(asked.folder.startFolder, core::StartFolders::music());
 
     core::g().CancelScan = true; // left over from an earlier job
     prompts.answerFolder(music);

@@ -1,11 +1,13 @@
 // The picture window over the main window and a stand-in song editor (eight slot boxes and the
 // song name): what it opens with, what its commands change, and what its closing and Delete
-// store, move and write back. Stored files are decoded and compared.
+// store, move and write back, and the folder Load starts in. Stored files are decoded and
+// compared.
 #include "songlist/SongListFixture.h"
 
 #include "core/CommonDialogControl.h"
 #include "core/FileError.h"
 #include "core/PictureFormats.h"
+#include "core/StartFolders.h"
 #include "pictures/PictureFiles.h"
 #include "pictures/PictureForm.h"
 #include "platform/ui/DataControl.h"
@@ -818,4 +820,18 @@ TEST_F(PictureFormTest, AFailedStoreNamesItsReasonAndKeepsTheWindowOpenWithThePi
     if (!notSetUp.isEmpty())
         std::cout << "[ NOTE     ] not set up on this machine: " << notSetUp.join(QStringLiteral(", ")).toStdString()
                   << "\n";
+}
+
+TEST_F(PictureFormTest, LoadStartsInTheMusicFolderThenWhereThePictureLastCameFrom) {
+    save(solid(40, 30, Qt::red), other + QStringLiteral("first.png"));
+    save(solid(40, 30, Qt::blue), other + QStringLiteral("second.png"));
+    openOn(1, other + QStringLiteral("first.png"));
+    prompts.answerFile(std::nullopt);
+    form->cmdLoadFile_Click();
+    EXPECT_EQ(prompts.asked().last().file.initialDir, core::StartFolders::music());
+    prompts.answerFile(other + QStringLiteral("second.png"));
+    form->cmdLoadFile_Click();
+    prompts.answerFile(std::nullopt);
+    form->cmdLoadFile_Click();
+    EXPECT_EQ(prompts.asked().last().file.initialDir, QDir(other).absolutePath());
 }

@@ -10,6 +10,7 @@
 #include "platform/ui/MousePointer.h"
 #include "player/MusicFileCopy.h"
 #include "songlist/OtherWindows.h"
+#include "core/StartFolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -98,7 +99,7 @@ TEST_F(MusicFileCopyTest, NoCancelAndAnEmptyGrid) {
     w->mnuFileCopy_Click();  // the folder choice cancelled: silent
     QDir::setCurrent(before);
     EXPECT_EQ(prompts.asked().size(), 1);
-    EXPECT_EQ(core::g().LastCopyFolder, tmp.path());
+    EXPECT_EQ(core::g().LastCopyFolder, core::StartFolders::music()); // not the process's folder
 
     prompts.answerFolder(target);
     prompts.answer(ui::Answer::No);
@@ -106,20 +107,6 @@ TEST_F(MusicFileCopyTest, NoCancelAndAnEmptyGrid) {
     EXPECT_EQ(prompts.lastMessage(), QStringLiteral("Number of files copied to folder\r\n") + target +
                                          QStringLiteral(" = 0"));
     EXPECT_EQ(copied(), 0);
-}
-
-TEST_F(MusicFileCopyTest, StartsInTheCatalogueFolderWhenRunFromTheProgramFolder) {
-    song(QStringLiteral("A"), QStringLiteral("one"), QStringLiteral("a.mp3"), "a");
-    open();
-    prompts.clear();
-    const QString program = tmp.file(QStringLiteral("bin"));
-    QDir().mkpath(program);
-    core::g().ProgramFolderOverride = program + QLatin1Char('/');
-    const QString before = QDir::currentPath();
-    QDir::setCurrent(program);
-    w->mnuFileCopy_Click();
-    QDir::setCurrent(before);
-    EXPECT_EQ(prompts.asked()[0].folder.startFolder, core::g().DataFolder);
 }
 
 TEST_F(MusicFileCopyTest, AFullTargetStopsWithTheReasonAndKeepsWhatWasCopied) {

@@ -13,6 +13,7 @@
 #include "player/PlayListFile.h"
 #include "songlist/OtherWindows.h"
 #include "songlist/SongListFixture.h"
+#include "core/StartFolders.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -277,7 +278,7 @@ TEST_F(PlayCommandsTest, PlayFolderCancelledOrEmptyPlaysNothing) {
     prompts.answerFolder(std::nullopt);
     w->mnuPlayFolder->trigger();
     EXPECT_FALSE(player());
-    EXPECT_EQ(g().LastCopyFolder, QDir::currentPath() + QLatin1Char('/'));
+    EXPECT_EQ(g().LastCopyFolder, core::StartFolders::music() + QLatin1Char('/'));
     EXPECT_EQ(prompts.asked().size(), 1);
 
     for (QAction *command : {w->mnuPlayFolder, w->mnuPlayFolderAndSubfolders}) {

@@ -10,6 +10,7 @@
 #include "core/MsgForm.h"
 #include "platform/media/M3uList.h"
 #include "platform/ui/MousePointer.h"
+#include "core/StartFolders.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -174,21 +175,24 @@ TEST_F(M3uFileTest, ReplacingWritesTheWholeFileAndAFailedWriteKeepsTheOld) {
     EXPECT_EQ(readAll(file), PlayListFiles::entries(many, QStringLiteral("none")).join(QStringLiteral("\r\n")).toUtf8() + "\r\n");
 }
 
-TEST_F(M3uFileTest, SaveDialogStartsInTheCatalogueFolderWhenRunFromTheProgramFolder) {
+TEST_F(M3uFileTest, SaveDialogStartsInTheMusicFolderThenWhereTheLastListWentThisRun) {
     mixWith({QStringLiteral("/m/One.mp3")});
-    const QString program = tmp.file(QStringLiteral("bin"));
-    QDir().mkpath(program);
-    core::g().ProgramFolderOverride = program;
-    const QString before = QDir::currentPath();
-    QDir::setCurrent(program);
+    const QString lists = tmp.file(QStringLiteral("lists"));
+    QDir().mkpath(lists);
     prompts.answerFile(std::nullopt);
     pl->mnuFileMakePlayListFile_Click();
-    QDir::setCurrent(tmp.path());
+    prompts.answerFile(lists + QStringLiteral("/Mix.m3u"));
+    pl->mnuFileMakePlayListFile_Click();
     prompts.answerFile(std::nullopt);
-    pl->mnuFileMakePlayListFile_Click();  // kept for the run
-    QDir::setCurrent(before);
-    EXPECT_EQ(prompts.asked()[0].file.initialDir, core::g().DataFolder);
-    EXPECT_EQ(prompts.asked()[1].file.initialDir, core::g().DataFolder);
+    pl->mnuFileMakePlayListFile_Click();
+    QList<ui::FileDialogRequest> files;
+    for (const auto &a : prompts.asked())
+        if (a.kind == ui::ScriptedPrompts::Asked::Kind::SaveFile)
+            files << a.file;
+    ASSERT_EQ(files.size(), 3);
+    EXPECT_EQ(files[0].initialDir, core::StartFolders::music());
+    EXPECT_EQ(files[1].initialDir, core::StartFolders::music());
+    EXPECT_EQ(files[2].initialDir, lists);
 }
 
 // ---------------------------------------------------------------- populate

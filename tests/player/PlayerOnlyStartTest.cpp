@@ -1,5 +1,6 @@
 // The player-only start: a music file on the command line opens the player alone, without a
-// catalogue, with the catalogue's controls hidden; closing it ends the program.
+// catalogue, with the catalogue's controls hidden; closing it ends the program. A missing file
+// or one the player cannot open is said, not left to an empty player.
 #include "player/PlayerFixture.h"
 
 #include "core/Main.h"
@@ -8,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QPushButton>
@@ -45,11 +47,12 @@ protected:
 
 TEST_F(PlayerOnlyStartTest, MusicFileOpensThePlayerAloneAndClosingItEndsTheProgram) {
     const QString names[] = {
-        QStringLiteral("/music/plain.mp3"),
-        QStringLiteral("/music/My Song #1 & 'Friends' \u00e9t\u00e9.FLAC"),
-        tmp.path() + QStringLiteral("/missing.ogg"),
+        tmp.path() + QStringLiteral("/plain.mp3"),
+        tmp.path() + QStringLiteral("/My Song #1 & 'Friends' \u00e9t\u00e9.FLAC"),
+        tmp.path() + QStringLiteral("/Quote \"real\".mp3"),
     };
     for (const QString &name : names) {
+        testenv::writeFile(name, "sound");
         endCodes.clear();
         newRun();
         int shown = 0;
@@ -83,8 +86,35 @@ TEST_F(PlayerOnlyStartTest, MusicFileOpensThePlayerAloneAndClosingItEndsTheProgr
     }
 }
 
+TEST_F(PlayerOnlyStartTest, MissingFileIsSaidAndNoPlayerOpens) {
+    int shown = 0;
+    ScopedModalHook hook([&](QDialog *) { ++shown; });
+    const QString missing = tmp.path() + QStringLiteral("/missing.ogg");
+    EXPECT_EQ(modMain::Main(missing), modMain::StartResult::PlayerClosed);
+    EXPECT_EQ(shown, 0);
+    ASSERT_EQ(prompts.messageTexts().size(), 1);
+    EXPECT_EQ(prompts.lastAsked()->title, QStringLiteral("File not found to play"));
+    EXPECT_TRUE(prompts.lastMessage().startsWith(QLatin1Char('"') + missing + QStringLiteral("\"\r\nnot found.")));
+    EXPECT_FALSE(g().Db);
+}
+
+TEST_F(PlayerOnlyStartTest, FileThePlayerCannotOpenIsSaidWithThePlayersReason) {
+    const QString broken = tmp.path() + QStringLiteral("/broken.mp3");
+    testenv::writeFile(broken, "not sound");
+    ScopedModalHook hook([&](QDialog *d) {
+        fake()->failOpen();
+        QCoreApplication::processEvents();
+        ASSERT_EQ(prompts.messageTexts().size(), 1);
+        EXPECT_EQ(prompts.lastAsked()->title, QStringLiteral("File cannot be played"));
+        EXPECT_EQ(prompts.lastMessage(), QLatin1Char('"') + broken + QStringLiteral("\"\r\nCould not open file."));
+        d->close();
+    });
+    EXPECT_EQ(modMain::Main(broken), modMain::StartResult::PlayerClosed);
+    EXPECT_EQ(endCodes.value(0), 0);
+}
+
 // The real player on a file that cannot play: the window opens, nothing plays, nothing spins,
-// and closing it still ends the program.
+// the reason is shown, and closing it still ends the program.
 TEST_F(PlayerOnlyStartTest, FileThatCannotPlayLeavesThePlayerReady) {
     platform::media::ScopedMediaPlayerFactory real([](QWidget *parent) { return new platform::media::QtMediaPlayer(parent); });
     testenv::writeFile(tmp.file("empty.mp3"), {});
@@ -110,5 +140,6 @@ TEST_F(PlayerOnlyStartTest, FileThatCannotPlayLeavesThePlayerReady) {
     if (!available)
         GTEST_SKIP() << "no media backend";
     EXPECT_EQ(finalState, platform::media::Ready);
+    EXPECT_EQ(prompts.messageTexts().size(), 1);
     EXPECT_EQ(endCodes.value(0), 0);
 }

@@ -5,6 +5,7 @@
 
 #include "reports/frmChangeFileNamePath.h"
 #include "reports/frmChangeFilePath.h"
+#include "core/StartFolders.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -127,7 +128,7 @@ TEST_F(ChangePathsTest, AFailedChangeRollsBackBothTables) {
     EXPECT_EQ(ui::mousePointer(), ui::MousePointer::Default);
 }
 
-TEST_F(ChangePathsTest, BrowseStartsInTheCurrentFolderAndFillsItsRow) {
+TEST_F(ChangePathsTest, BrowseStartsInTheMusicFolderAndFillsItsRow) {
     core::g().LastCopyFolder.clear();
     auto *f = folderWindow(QStringLiteral("typed"), QStringLiteral("typed too"));
     prompts.answerFolder(QStringLiteral("/media/disk/"));
@@ -135,8 +136,8 @@ TEST_F(ChangePathsTest, BrowseStartsInTheCurrentFolderAndFillsItsRow) {
     const auto &asked = prompts.asked().last().folder;
     EXPECT_EQ(asked.prompt, QStringLiteral("Select a Folder"));
     EXPECT_EQ(asked.caption, QStringLiteral("Pick the new Folder"));
-    EXPECT_EQ(asked.startFolder.chopped(asked.startFolder.endsWith(u'/') ? 1 : 0), QDir::currentPath());
-    EXPECT_EQ(core::g().LastCopyFolder, QDir::currentPath());
+    EXPECT_EQ(asked.startFolder.chopped(asked.startFolder.endsWith(u'/') ? 1 : 0), core::StartFolders::music());
+    EXPECT_EQ(core::g().LastCopyFolder, core::StartFolders::music());
     EXPECT_EQ(f->txtNewPath->text(), QStringLiteral("/media/disk/"));
     prompts.answerFolder(std::nullopt);
     f->cmdBrowseOrig_Click();

@@ -4,6 +4,7 @@
 #include "ReportsFixture.h"
 
 #include "core/CommonDialogControl.h"
+#include "core/StartFolders.h"
 #include "reports/CsvExport.h"
 #include "songlist/NameList.h"
 
@@ -134,6 +135,17 @@ TEST_F(CsvTest, CancelWritesNothingAndNoRowsAsksNothing) {
     prompts.answer(ui::Answer::No);
     w->ExportWithNotes_Click();
     EXPECT_EQ(prompts.asked().size(), 1);
+}
+
+TEST_F(CsvTest, SaveStartsInTheMusicFolderThenWhereTheLastExportWentThisRun) {
+    open();
+    song(QStringLiteral("One"), QStringLiteral("A"));
+    w->ShowAllMenu_Click();
+    QDir().mkpath(tmp.file(QStringLiteral("kept")));
+    exportFile(false, QStringLiteral("kept/out.csv"));
+    prompts.answerFile(std::nullopt);
+    w->Export_Click();
+    EXPECT_EQ(saveDialogStarts(prompts), (QStringList{core::StartFolders::music(), tmp.file(QStringLiteral("kept"))}));
 }
 
 TEST_F(CsvTest, FailedExportKeepsTheOldFileAndShowsTheError) {

@@ -580,6 +580,10 @@ TEST_F(UpkeepTest, AFileTheStartUpCannotOpenBringsThePreviousCatalogueBack) {
     testenv::writeFile(text, "These are notes.");
     const QString empty = tmp.path() + "/bad/empty.mdb";
     testenv::writeFile(empty, QByteArray());
+    const QString foreign = tmp.path() + "/bad/places.sqlite";
+    testenv::writeForeignDatabase(foreign);
+    const QString damaged = tmp.path() + "/bad/damaged.mdb";
+    testenv::writeDamagedCatalogue(damaged);
     const QString locked = tmp.path() + "/bad/locked.mdb";
     testenv::copyEmptyCatalogue(locked);
     platform::db::Database::open(locked)->newPassword(QString(), "pw");
@@ -590,8 +594,12 @@ TEST_F(UpkeepTest, AFileTheStartUpCannotOpenBringsThePreviousCatalogueBack) {
         QString title;  // a box the start-up showed
     };
     const Case cases[] = {
-        {text, [this] { prompts.answer(Answer::Cancel); }, "Corrupt Database"},
-        {empty, [this] { prompts.answer(Answer::OK); }, "Error"},  // the repair finds nothing
+        // None of the catalogue's tables: said so, with no repair offered.
+        {text, [] {}, "Not a catalogue"},
+        {empty, [] {}, "Not a catalogue"},
+        {foreign, [] {}, "Not a catalogue"},
+        {damaged, [this] { prompts.answer(Answer::Cancel); }, "Corrupt Database"},
+        {damaged, [this] { prompts.answer(Answer::OK); }, "Error"},  // the repair finds nothing
         {locked, [this] { prompts.answerInput(std::nullopt); }, "Password?"},
         {locked, [this] { prompts.answerInput(QStringLiteral("no")); prompts.answerInput(QStringLiteral("nope")); },
          "Error"},

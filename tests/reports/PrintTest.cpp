@@ -1,12 +1,16 @@
 // Printing a report to a PDF file: one page per form feed or full page, the margins measured
-// from the sheet's edges, an empty report as one blank page, a cancelled printer dialog, and a
-// report of 100,000 lines printing every page.
+// from the sheet's edges, an empty report as one blank page, a cancelled printer dialog, a
+// report of 100,000 lines printing every page, and full report pages keeping to one sheet each
+// with every line printed once, whichever font stands in for Arial.
 #include "ReportsFixture.h"
 
 #include "reports/ListReports.h"
 #include "reports/mRichTextPrint.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -41,9 +45,7 @@ struct Word {
 };
 
 // Every word the PDF draws with its page and its left and top edges in points from the sheet's
-// corner. The box draws a page's lines clipped out of the whole layout, so words outside a
-// page's clip are in the file too: a page's own first line is the one at the top margin.
-// `onlyPage` > 0 reads that page alone (numbered 1 then).
+// corner. `onlyPage` > 0 reads that page alone (numbered 1 then).
 QList<Word> words(const QString &pdf, int onlyPage = 0) {
     QStringList args{QStringLiteral("-bbox")};
     if (onlyPage > 0)
@@ -96,6 +98,29 @@ protected:
         prompts.answerPrinter(pdf);
         f->cmdPrint->click();
     }
+    // The song report of `songs` rows, 54 to a page, printed: each page on a sheet of its own and
+    // every song's line in the file once, in order.
+    void expectFullPagesOnOneSheetEach(int songs) {
+        std::vector<reports::ReportRow> rows(static_cast<size_t>(songs));
+        for (int i = 0; i < songs; ++i)
+            rows[size_t(i)].SongName = QStringLiteral("Song %1").arg(i);
+        RichTextForm *f = ui::form<RichTextForm>();
+        reports::ListReports::writeReport(*f->RichTextBox, rows, reports::ListReports::Song, 54);
+        prompts.answerPrinter(pdf);
+        f->cmdPrint_Click();
+        const int pages = (songs + 53) / 54;
+        EXPECT_EQ(pageCount(pdf), pages);
+        const QList<Word> all = words(pdf);
+        for (int p = 1; p <= pages; ++p)
+            EXPECT_EQ(topLine(all, p), QStringLiteral("Song %1").arg((p - 1) * 54)) << p;
+        static const QRegularExpression song(QStringLiteral("Song (\\d+)"));
+        QList<int> printed;
+        for (auto it = song.globalMatch(run({pdf, QStringLiteral("-")})); it.hasNext();)
+            printed << it.next().captured(1).toInt();
+        ASSERT_EQ(printed.size(), songs);
+        for (int i = 0; i < songs; ++i)
+            ASSERT_EQ(printed[i], i);
+    }
     QString pdf;
 };
 
@@ -147,6 +172,19 @@ TEST_F(PrintTest, LongTextFlowsOverPagesWithoutLosingALine) {
     EXPECT_LT((pages - 1) * perPage, 300);
 }
 
+TEST_F(PrintTest, ParagraphRunningOverPagesPrintsEachWordOnce) {
+    // One paragraph wrapped over several sheets: each sheet holds only its own lines of it.
+    QStringList text;
+    for (int i = 0; i < 4000; ++i)
+        text << QStringLiteral("w%1").arg(i, 4, 10, QLatin1Char('0'));
+    print(text.join(QLatin1Char(' ')));
+    ASSERT_GT(pageCount(pdf), 1);
+    QStringList printed;
+    for (const Word &w : words(pdf))
+        printed << w.text;
+    EXPECT_EQ(printed, text);
+}
+
 TEST_F(PrintTest, CancelledPrinterDialogPrintsNothingAndSaysNothing) {
     RichTextForm *f = ui::form<RichTextForm>();
     f->RichTextBox->setText(QStringLiteral("Text"));
@@ -183,4 +221,40 @@ TEST_F(PrintTest, HundredThousandLineReportPrintsEveryPage) {
     const int pages = (100000 + 53) / 54;
     EXPECT_EQ(pageCount(pdf), pages);
     EXPECT_EQ(topLine(words(pdf, pages), 1), QStringLiteral("Song 99954"));
+}
+
+TEST_F(PrintTest, FullPagesTakeOneSheetEachAndPrintEveryLineOnce) {
+    expectFullPagesOnOneSheetEach(165);
+}
+
+// Nimbus Sans has a taller line pitch than Arial's metric twins. Fontconfig is read once per
+// process, so the test runs itself again in a process whose fontconfig file maps Arial to it.
+TEST_F(PrintTest, FullPagesTakeOneSheetEachWithNimbusSansForArial) {
+    if (qEnvironmentVariableIsSet("ORVALIS_TEST_NIMBUS_FOR_ARIAL")) {
+        // Qt names the family with its foundry where several carry it: "Nimbus Sans [urw]".
+        ASSERT_TRUE(QFontInfo(QFont(QStringLiteral("Arial"))).family().startsWith(QStringLiteral("Nimbus Sans")));
+        expectFullPagesOnOneSheetEach(540);
+        return;
+    }
+    if (!QFontDatabase::hasFamily(QStringLiteral("Nimbus Sans")))
+        GTEST_SKIP() << "Nimbus Sans (fonts-urw-base35) is not installed";
+    const QString conf = tmp.file(QStringLiteral("fonts.conf"));
+    testenv::writeFile(conf, QByteArrayLiteral(
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\">\n<fontconfig>\n"
+        "  <match target=\"pattern\">\n    <test name=\"family\"><string>Arial</string></test>\n"
+        "    <edit name=\"family\" mode=\"prepend\" binding=\"strong\"><string>Nimbus Sans</string></edit>\n"
+        "  </match>\n  <include ignore_missing=\"yes\">/etc/fonts/fonts.conf</include>\n</fontconfig>\n"));
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("FONTCONFIG_FILE"), conf);
+    env.insert(QStringLiteral("ORVALIS_TEST_NIMBUS_FOR_ARIAL"), QStringLiteral("1"));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_filter=PrintTest.FullPagesTakeOneSheetEachWithNimbusSansForArial")});
+    ASSERT_TRUE(child.waitForFinished(120000));
+    const QString out = QString::fromUtf8(child.readAll());
+    EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("[       OK ] PrintTest.FullPagesTakeOneSheetEachWithNimbusSansForArial")))
+        << out.toStdString();
 }

@@ -16,6 +16,15 @@
 #include <QPushButton>
 #include <QStringList>
 
+// The folders the save dialogs asked so far started in, in order.
+inline QStringList saveDialogStarts(const platform::ui::ScriptedPrompts &prompts) {
+    QStringList starts;
+    for (const auto &a : prompts.asked())
+        if (a.kind == platform::ui::ScriptedPrompts::Asked::Kind::SaveFile)
+            starts << a.file.initialDir;
+    return starts;
+}
+
 class ReportsTest : public SongListTest {
 protected:
     void SetUp() override {

@@ -4,6 +4,7 @@
 #include "ReportsFixture.h"
 
 #include "core/MsgForm.h"
+#include "core/StartFolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -141,6 +142,17 @@ TEST_F(ReportWindowTest, SaveCompletesTheNameAndWritesTheReport) {
         back.LoadFile(written);
         EXPECT_EQ(back.Text(), QStringLiteral("Line one\nLine two")) << c.chosen;
     }
+}
+
+TEST_F(ReportWindowTest, SaveStartsInTheMusicFolderThenWhereTheLastReportWentThisRun) {
+    const QString kept = tmp.file(QStringLiteral("kept"));
+    QDir().mkpath(kept);
+    RichTextForm *f = window();
+    prompts.answerFile(kept + QStringLiteral("/One.rtf"));
+    f->cmdSave_Click();
+    prompts.answerFile(std::nullopt);
+    f->cmdSave_Click();
+    EXPECT_EQ(saveDialogStarts(prompts), (QStringList{core::StartFolders::music(), kept}));
 }
 
 TEST_F(ReportWindowTest, CompletedNameThatExistsIsReplacedOnlyAfterYes) {

@@ -1,5 +1,5 @@
 // Find across all fields: the WHERE body, quotes and dates in the text, the result view, the
-// empty result, a cancelled prompt and the error path.
+// empty result and Enter on it, a cancelled prompt and the error path.
 #include "CommandsFixture.h"
 
 #include "songlist/FindAllFields.h"
@@ -7,6 +7,8 @@
 
 #include <QLabel>
 #include <QPushButton>
+
+#include <functional>
 
 using songlist::FindAllFields;
 using platform::db::LocaleDate;
@@ -70,12 +72,12 @@ TEST_F(FindAllFieldsTest, DateFindsTheRightDayInADayFirstLocale) {
     EXPECT_EQ(current("SongName"), QStringLiteral("Apple Pie"));
 }
 
-TEST_F(FindAllFieldsTest, NoMatchLeavesTheViewEmptyAndSaysSo) {
+TEST_F(FindAllFieldsTest, NoMatchLeavesTheViewEmptyAndSaysHowToLeaveIt) {
     open();
     prompts.answerInput(QStringLiteral("nothing like it"));
     w->FindEditMenu_Click();
     EXPECT_EQ(count(), 0);
-    EXPECT_EQ(lastBox().text, QStringLiteral("No records found."));
+    EXPECT_EQ(lastBox().text, QStringLiteral("No records found.\r\nPress Show All to see every song again."));
     EXPECT_EQ(lastBox().title, QStringLiteral("No records to display"));
 }
 
@@ -91,9 +93,31 @@ TEST_F(FindAllFieldsTest, NulOrLoneSurrogateFindsNothing) {
         prompts.answerInput(text);
         w->FindEditMenu_Click();
         EXPECT_EQ(count(), 0);
-        EXPECT_EQ(lastBox().text, QStringLiteral("No records found."));
+        EXPECT_EQ(lastBox().text, QStringLiteral("No records found.\r\nPress Show All to see every song again."));
         EXPECT_EQ(lastBox().title, QStringLiteral("No records to display"));
     }
+}
+
+TEST_F(FindAllFieldsTest, EnterOnTheEmptyViewSaysWhyWhereverTheFocusIs) {
+    registerWindow(songlist::OtherWindows::NameEdit);
+    open();
+    prompts.answerInput(QStringLiteral("nothing like it"));
+    w->FindEditMenu_Click();
+    ASSERT_EQ(count(), 0);
+    const std::pair<const char *, std::function<void(int &)>> ways[] = {
+        {"search box", [this](int &key) { w->txtLocate_KeyPress(key); }},
+        {"grid", [this](int &key) { w->Table1_KeyDown(key, 0); }},
+        {"name box", [this](int &key) { w->txtName_KeyDown(key, 0); }},
+    };
+    for (const auto &[where, press] : ways) {
+        prompts.clear();
+        int key = 13;
+        press(key);
+        ASSERT_EQ(prompts.messageTexts().size(), 1) << where;
+        EXPECT_EQ(lastBox().title, QStringLiteral("No records to View or Edit")) << where;
+        EXPECT_TRUE(lastBox().text.startsWith(QStringLiteral("There are no records displayed"))) << where;
+    }
+    EXPECT_TRUE(opened.isEmpty());
 }
 
 TEST_F(FindAllFieldsTest, BlankOrCancelledTextChangesNothing) {

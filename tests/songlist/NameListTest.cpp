@@ -3,6 +3,7 @@
 // the options, the scroll-bar width stand-in, unloading, and a rendered grid.
 #include "SongListFixture.h"
 
+#include "core/HelpViewer.h"
 #include "core/RegistryOptions.h"
 #include "core/SettingsRows.h"
 #include "platform/db/Collations.h"
@@ -23,6 +24,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBrowser>
 #include <QTest>
 
 using songlist::NameList;
@@ -689,25 +691,36 @@ TEST_F(CatalogueTest, ScrollBarWidthIsImportedIntoTheMetricsStoreAndTheFileRemov
     EXPECT_EQ(platform::settings::scrollBarWidth(), std::nullopt);
 }
 
-TEST_F(CatalogueTest, HelpOpensTheShippedReadmeAndTheWebSite) {
+TEST_F(CatalogueTest, HelpOpensTheShippedHelpPageAndTheWebSite) {
     open();
+    core::g().ProgramFolderOverride = QCoreApplication::applicationDirPath(); // where the page is shipped
     w->cmdHelp_Click();
+    w->HelpSystem->trigger();
     w->HelpGotoWebsite_Click();
-    ASSERT_EQ(prompts.openedUrls.size(), 2);
+    ASSERT_EQ(prompts.openedUrls.size(), 3);
     EXPECT_TRUE(prompts.openedUrls[0].isLocalFile());
-    EXPECT_TRUE(prompts.openedUrls[0].toLocalFile().endsWith(QStringLiteral("share/orvalis/README.md")));
-    EXPECT_EQ(prompts.openedUrls[1], QUrl(QStringLiteral("https://orvalis.example/")));
+    EXPECT_TRUE(prompts.openedUrls[0].toLocalFile().endsWith(QStringLiteral("share/orvalis/help.html")));
+    EXPECT_EQ(prompts.openedUrls[1], prompts.openedUrls[0]);
+    EXPECT_EQ(prompts.openedUrls[2], QUrl(QStringLiteral("https://orvalis.example/")));
+    EXPECT_TRUE(prompts.messageTexts().isEmpty());
 }
 
-TEST_F(CatalogueTest, HelpSaysWhenNoProgramCanShowItsFile) {
+TEST_F(CatalogueTest, WithoutABrowserHelpShowsInTheProgramsOwnWindow) {
     open();
+    core::g().ProgramFolderOverride = QCoreApplication::applicationDirPath(); // where the page is shipped
     prompts.urlsOpen = false;
     w->cmdHelp_Click();
-    ASSERT_EQ(prompts.openedUrls.size(), 1);
-    const QString path = QDir::toNativeSeparators(prompts.openedUrls[0].toLocalFile());
-    EXPECT_EQ(prompts.lastMessage(), QStringLiteral("Orvalis could not open its help file ") + path + QStringLiteral("."));
-    EXPECT_EQ(prompts.lastAsked()->title, QStringLiteral("Help"));
-    EXPECT_EQ(prompts.lastAsked()->icon, platform::ui::Icon::Exclamation);
+    EXPECT_TRUE(prompts.messageTexts().isEmpty());
+    auto *help = platform::ui::findForm<core::HelpViewer>();
+    ASSERT_TRUE(help);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->txtHelp->source(), prompts.openedUrls.value(0));
+    const QString page = help->txtHelp->toPlainText();
+    for (const char *section : {"What Orvalis does", "The main window", "Adding music", "The song editor",
+                                "Playing and play lists", "Categories and filters", "Pictures", "Reports",
+                                "Keeping the catalogue in order", "The keyboard"})
+        EXPECT_TRUE(page.contains(QString::fromLatin1(section))) << section;
+    help->close();
 }
 
 TEST_F(CatalogueTest, AddRuleFollowsEveryCaptionOfTheViewLabel) {

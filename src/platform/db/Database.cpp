@@ -67,10 +67,27 @@ struct RawDb {
                   QStringLiteral("Unrecognized database format. The file is damaged or is not a catalogue."));
 }
 
-// Reads the file's schema and the layer's tables: a damaged header, a file that is not a
-// database, or a database that is not a catalogue all give 3049.
-void checkCatalogue(sqlite3 *db) {
+// A file with nothing of a catalogue in it, which no repair could make one: 3343.
+[[noreturn]] void foreignFile(const QString &path) {
+    throw DbError(err::NotACatalogue, QStringLiteral("Unrecognized database format '%1'.").arg(path));
+}
+
+// Whether the file starts as every SQLite database does (an empty file does not).
+bool hasDatabaseHeader(const QString &path) {
+    QFile f(path);
+    static const QByteArray magic("SQLite format 3\0", 16);
+    return f.open(QIODevice::ReadOnly) && f.read(magic.size()) == magic;
+}
+
+// Reads the file's schema and the layer's tables. A file that is not a database, or a database
+// without any of the catalogue's tables, gives 3343; a damaged schema or a catalogue missing
+// some of its tables gives 3049, which a repair may mend.
+void checkCatalogue(sqlite3 *db, const QString &path) {
+    if (!hasDatabaseHeader(path)) foreignFile(path);
     try {
+        Stmt any = prepare(db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN ('orv_queries', 'orv_meta', 'tblContacts')"));
+        step(db, any.get());
+        if (sqlite3_column_int(any.get(), 0) == 0) foreignFile(path);
         Stmt s = prepare(db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN ('orv_queries', 'orv_meta')"));
         step(db, s.get());
         if (sqlite3_column_int(s.get(), 0) != 2) notCatalogue();
@@ -160,7 +177,7 @@ std::unique_ptr<Database> Database::open(const QString &path, OpenMode mode, con
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
     if (!fi.isWritable()) flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX;
     conn->db = openRaw(path, flags);
-    checkCatalogue(conn->db);
+    checkCatalogue(conn->db, path);
 
     const QString pwd = connectPassword(connect);
     if (const auto stored = metaValue(conn->db, QStringLiteral("password"))) {
@@ -397,7 +414,7 @@ void Database::compactDatabase(const QString &sourceOrLink, const QString &desti
     {
         RawDb raw;
         raw.db = openRaw(source, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
-        checkCatalogue(raw.db);
+        checkCatalogue(raw.db, source);
         Stmt s = prepare(raw.db, QStringLiteral("VACUUM INTO ?1"));
         bindValue(s.get(), 1, tmp);
         try {

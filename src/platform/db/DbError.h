@@ -11,6 +11,7 @@ inline constexpr int NoCurrentRecord = 3021;
 inline constexpr int DuplicateKey = 3022;
 inline constexpr int NotValidPassword = 3031;
 inline constexpr int DatabaseDamaged = 3049;
+inline constexpr int NotACatalogue = 3343;      // a file with none of the catalogue's tables
 inline constexpr int TooFewParameters = 3061;   // an unknown field name in a query
 inline constexpr int SyntaxError = 3075;        // syntax error in a query expression
 inline constexpr int DataChanged = 3197;

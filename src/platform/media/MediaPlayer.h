@@ -101,11 +101,16 @@ public:
     // The state as the event being delivered saw it, otherwise the current state.
     int playState() const;
 
+    // Why the single file set last could not be opened, in the backend's words; empty while it
+    // opens or plays, and for a play list.
+    QString openError() const { return openError_; }
+
 signals:
     void playStateChange(int NewState);
     void currentItemChange();
 
 protected:
+    void setOpenError(const QString &reason) { openError_ = reason; }
     // The current state; changing it inside a delivered event ends that event's view of it.
     void setState(int state);
     int liveState() const { return state_; }
@@ -121,6 +126,7 @@ protected:
     int pendingEvents() const { return static_cast<int>(queue_.size()); }
 
 private:
+    QString openError_;
     struct Event {
         bool itemChange = false;
         int newState = 0;

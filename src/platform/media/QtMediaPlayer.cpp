@@ -153,6 +153,7 @@ bool QtMediaPlayer::isAvailable() const { return backend_ && backend_->isAvailab
 
 void QtMediaPlayer::setURL(const QString &url) {
     url_ = url;
+    setOpenError({});
     openPending_ = true;
     // Set by a handler of this player's own events, the new media waits in Ready for play().
     autoStart_ = !delivering();
@@ -313,6 +314,8 @@ void QtMediaPlayer::handleFailure(quint64 load) {
     quietStop();
     if (!isList_) {
         gaveUp_ = true;
+        const QString reason = backend_ ? backend_->errorString() : QString();
+        setOpenError(reason.isEmpty() ? QStringLiteral("The file cannot be played.") : reason);
         setState(Ready);
         raisePlayStateChange(Ready);
         updateTransport();

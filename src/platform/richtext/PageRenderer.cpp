@@ -11,6 +11,12 @@
 
 namespace platform::richtext {
 
+namespace {
+// The tightest a page's lines may be pressed together to keep them on their sheet: still
+// readable, and enough for the metric stand-ins of the common fonts.
+constexpr double kTightestPitch = 0.8;
+} // namespace
+
 PageRenderer::PageRenderer(const RichTextDocument &source) : source_(source) {}
 PageRenderer::~PageRenderer() = default;
 
@@ -77,50 +83,82 @@ int PageRenderer::formatRange(int first, QPainter &painter, const QRect &rectTwi
     QTextBlock block = layout_->findBlock(start);
     if (!block.isValid())
         return length;
-    QTextLayout *tl = block.layout();
-    int line = tl->lineCount() > 0 ? std::max(0, tl->lineForTextPosition(start - block.position()).lineNumber()) : 0;
-    const auto lineTop = [](const QTextBlock &b, int l) {
-        return b.layout()->position().y() + (b.layout()->lineCount() ? b.layout()->lineAt(l).y() : 0);
-    };
-    const auto lineBottom = [](const QTextBlock &b, int l) {
-        const QTextLayout *t = b.layout();
-        return t->position().y() + (t->lineCount() ? t->lineAt(l).y() + t->lineAt(l).height() : 0);
-    };
-    const double top = lineTop(block, line);
-    double bottom = top;
+    int line = block.layout()->lineCount() > 0
+                   ? std::max(0, block.layout()->lineForTextPosition(start - block.position()).lineNumber())
+                   : 0;
+    // A page that a form feed (or the text's end) closes and that began at the text's start or
+    // after a form feed holds lines the writer counted for one sheet.
+    const QTextBlock before = block.previous();
+    const bool startsSection = line == 0 && (!before.isValid() || before.text().endsWith(u'\f'));
+
+    // The lines from `start` on, up to the end of their section but no further than a page
+    // pressed to the tightest pitch allowed.
+    std::vector<PageLine> lines;
+    bool endsSection = false;
     int next = layout_->characterCount() - 1;
-    int taken = 0;
+    const double reach = rect.height() / kTightestPitch;
     while (block.isValid()) {
-        const int lines = std::max(1, block.layout()->lineCount());
-        if (line >= lines) {
+        const QTextLayout *tl = block.layout();
+        const int count = std::max(1, tl->lineCount());
+        if (line >= count) {
             block = block.next();
             line = 0;
             continue;
         }
-        const double b = lineBottom(block, line);
-        if (taken > 0 && b - top > rect.height()) {
-            next = block.position() + (block.layout()->lineCount() ? block.layout()->lineAt(line).textStart() : 0);
+        const double y = tl->position().y() + (tl->lineCount() ? tl->lineAt(line).y() : 0);
+        const double h = tl->lineCount() ? tl->lineAt(line).height() : 0;
+        if (!lines.empty() && y + h - lines.front().top > reach) {
+            next = block.position() + (tl->lineCount() ? tl->lineAt(line).textStart() : 0);
             break;
         }
-        ++taken;
-        bottom = std::max(bottom, b);
-        const bool last = line + 1 >= lines;
-        if (last && block.text().endsWith(u'\f')) {
+        lines.push_back({block, line, y, y + h});
+        if (line + 1 >= count && block.text().endsWith(u'\f')) {
             const QTextBlock after = block.next();
             next = after.isValid() ? after.position() : layout_->characterCount() - 1;
+            endsSection = true;
             break;
         }
         ++line;
     }
+    if (!block.isValid())
+        endsSection = true;
 
+    // Such a page keeps its lines together even where the font standing in for the one asked
+    // for has a taller line pitch than the writer reckoned with: the pitch shrinks to fit.
+    // Any other page takes the lines that fit at their own pitch and the rest flow on.
+    double pitch = 1.0;
+    const double natural = lines.empty() ? 0 : lines.back().bottom - lines.front().top;
+    // The tops move together; the last line keeps its full height, so it ends on the margin.
+    const double span = lines.empty() ? 0 : lines.back().top - lines.front().top;
+    const double lastHeight = lines.empty() ? 0 : lines.back().bottom - lines.back().top;
+    if (startsSection && endsSection && natural > rect.height() && natural <= reach && span > 0 &&
+        rect.height() > lastHeight) {
+        pitch = (rect.height() - lastHeight) / span;
+    } else if (natural > rect.height()) {
+        size_t taken = 1;
+        while (taken < lines.size() && lines[taken].bottom - lines.front().top <= rect.height())
+            ++taken;
+        if (taken < lines.size()) {
+            const PageLine &over = lines[taken];
+            const QTextLayout *tl = over.block.layout();
+            next = over.block.position() + (tl->lineCount() ? tl->lineAt(over.line).textStart() : 0);
+            lines.resize(taken);
+        }
+    }
+
+    // Only the page's own lines are drawn, so the printed file holds no text of the pages
+    // around it, not even clipped out of sight.
     painter.save();
-    const QRectF clip(0, top, rect.width(), std::min(bottom - top, rect.height()));
-    painter.translate(rect.left(), rect.top() - top);
-    painter.setClipRect(clip, Qt::IntersectClip);
-    QAbstractTextDocumentLayout::PaintContext ctx;
-    ctx.clip = clip;
-    ctx.palette.setColor(QPalette::Text, Qt::black);
-    layout_->documentLayout()->draw(&painter, ctx);
+    painter.setClipRect(rect, Qt::IntersectClip);
+    painter.setPen(Qt::black);
+    for (const PageLine &l : lines) {
+        const QTextLayout *tl = l.block.layout();
+        if (!tl->lineCount())
+            continue;
+        const QTextLine tline = tl->lineAt(l.line);
+        const double y = rect.top() + (l.top - lines.front().top) * pitch;
+        tline.draw(&painter, QPointF(rect.left() + tl->position().x(), y - tline.y()));
+    }
     painter.restore();
     return std::min(length, fromLayout(next));
 }

@@ -2,10 +2,13 @@
 // Draws a rich-text document page by page: each call draws the lines from a character
 // onwards that fit a page rectangle and returns the first character it did not draw. A form
 // feed ends the page it stands on, and every page takes at least one line, so a loop that
-// calls again from the returned character always reaches the end.
+// calls again from the returned character always reaches the end. A page whose lines a writer
+// counted to fill one sheet (from a form feed to the next) stays on one sheet where the font
+// drawn has a taller line pitch than the one asked for: its pitch is pressed up to a fifth.
 #include "platform/richtext/RichTextDocument.h"
 
 #include <QRect>
+#include <QTextBlock>
 
 #include <memory>
 #include <vector>
@@ -29,6 +32,11 @@ public:
     void invalidate() { layout_.reset(); }
 
 private:
+    struct PageLine {
+        QTextBlock block;
+        int line;
+        double top, bottom; // in the layout, before any pressing together
+    };
     void lay(QPaintDevice *device, double width);
     int toLayout(int pos) const;
     int fromLayout(int pos) const;

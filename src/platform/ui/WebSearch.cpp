@@ -5,7 +5,7 @@ namespace platform::ui {
 namespace {
 // The search engine whose address forms ("/search?newwindow=1&q=..." and the image-search
 // variant) the look-ups use.
-constexpr const char *kSearchHost = "http://www.google.com";
+constexpr const char *kSearchHost = "https://www.google.com";
 } // namespace
 
 QString searchPart(const QString &text) {

@@ -27,15 +27,26 @@ TEST_F(SampleDbTest, AForeignFileIsNotACatalogueAndRepairLeavesItAlone) {
     const QString text = tmp.file(QStringLiteral("notes.mdb"));
     const QByteArray bytes("These are my notes, not a database.\n");
     testenv::writeFile(text, bytes);
-    EXPECT_DB_ERROR(err::DatabaseDamaged, Database::open(text));
+    EXPECT_DB_ERROR(err::NotACatalogue, Database::open(text));
     EXPECT_DB_ERROR(err::DatabaseDamaged, Database::repairDatabase(text));
     EXPECT_EQ(readAll(text), bytes);
     EXPECT_FALSE(QFileInfo::exists(text + QStringLiteral(".damaged")));
 
     const QString empty = tmp.file(QStringLiteral("empty.mdb"));
     testenv::writeFile(empty, QByteArray());
-    EXPECT_DB_ERROR(err::DatabaseDamaged, Database::open(empty));
+    EXPECT_DB_ERROR(err::NotACatalogue, Database::open(empty));
     EXPECT_EQ(QFileInfo(empty).size(), 0);
+
+    const QString foreign = tmp.file(QStringLiteral("places.sqlite"));
+    testenv::writeForeignDatabase(foreign);
+    const QByteArray foreignBytes = readAll(foreign);
+    EXPECT_DB_ERROR(err::NotACatalogue, Database::open(foreign));
+    EXPECT_EQ(readAll(foreign), foreignBytes);
+
+    // A catalogue whose tables cannot be read is damaged, not foreign: a repair may mend it.
+    const QString damaged = tmp.file(QStringLiteral("damaged.mdb"));
+    testenv::writeDamagedCatalogue(damaged);
+    EXPECT_DB_ERROR(err::DatabaseDamaged, Database::open(damaged));
 }
 
 TEST_F(SampleDbTest, RepairRebuildsADamagedCatalogueAndKeepsTheOriginal) {
@@ -98,7 +109,7 @@ TEST_F(SampleDbTest, CompactCopiesEverythingAndReplacesOnlyOnSuccess) {
     EXPECT_DB_ERROR(err::FileNotFound, Database::compactDatabase(tmp.file(QStringLiteral("none.mdb")), QString()));
     const QString text = tmp.file(QStringLiteral("text.mdb"));
     testenv::writeFile(text, "plain text");
-    EXPECT_DB_ERROR(err::DatabaseDamaged, Database::compactDatabase(text, QString()));
+    EXPECT_DB_ERROR(err::NotACatalogue, Database::compactDatabase(text, QString()));
     EXPECT_EQ(readAll(text), QByteArray("plain text"));
     db = Database::open(path);
 }

@@ -1,6 +1,7 @@
 // Drawing the box page by page onto a PDF printer the way the report window prints: each call
-// returns the first character not drawn, a form feed ends its page, an empty text ends at once
-// and a line taller than the page still moves on.
+// returns the first character not drawn, a form feed ends its page, an empty text ends at once,
+// a line taller than the page still moves on, and a page counted for one sheet stays on one
+// sheet when the font's line pitch is a little taller than the writer reckoned with.
 #include "platform/richtext/RichTextBox.h"
 
 #include "common/TestEnv.h"
@@ -116,6 +117,58 @@ TEST_F(FormatRangeTest, LineTallerThanThePageTakesAPageOfItsOwn) {
             }
         }
     EXPECT_TRUE(inside);
+}
+
+// Lines a page holds at the font's own pitch, learnt from a text without form feeds, which
+// flows at that pitch.
+int linesPerPage(RichTextBox &box, const QRect &page) {
+    QString text;
+    for (int i = 0; i < 200; ++i)
+        text += QStringLiteral("Row %1\r\n").arg(i);
+    box.setSelText(text);
+    QImage sheet(100, 100, QImage::Format_RGB32);
+    sheet.setDotsPerMeterX(11811); // 300 dots per inch
+    sheet.setDotsPerMeterY(11811);
+    QPainter p(&sheet);
+    const int next = box.formatRange(0, p, page);
+    return int(box.Text().left(next).count(u'\n'));
+}
+
+TEST_F(FormatRangeTest, PageCountedForOneSheetKeepsItsLinesTogetherWhenThePitchIsTaller) {
+    box.setSelFontName(QStringLiteral("Arial"));
+    box.setSelFontSize(10);
+    const QRect probe(1440, 1440, 9000, 7200);
+    const int perProbe = linesPerPage(box, probe);
+    ASSERT_GT(perProbe, 20);
+    const double pitch = 7200.0 / perProbe; // twips a line, within a line in a page
+
+    // Sections of 30 lines closed by form feeds, as the list reports write them.
+    const auto sections = [this](int count) {
+        box.setTextRTF(QString());
+        box.setSelFontName(QStringLiteral("Arial"));
+        box.setSelFontSize(10);
+        QString text;
+        for (int s = 0; s < count; ++s) {
+            for (int i = 0; i < 30; ++i)
+                text += QStringLiteral("Section %1 line %2\r\n").arg(s).arg(i);
+            if (s + 1 < count)
+                text += QStringLiteral("\f");
+        }
+        box.setSelText(text);
+    };
+    // A page a tenth too short for the font: each section still takes one sheet.
+    sections(3);
+    const QRect tight(1440, 1440, 9000, int(30 * pitch * 0.9));
+    EXPECT_EQ(print(tight), 3);
+    const QString plain = box.Text();
+    ASSERT_EQ(starts.size(), 3u);
+    EXPECT_EQ(plain.mid(starts[1], 16), QStringLiteral("Section 1 line 0"));
+    EXPECT_EQ(plain.mid(starts[2], 16), QStringLiteral("Section 2 line 0"));
+
+    // Far too short to press that much: the lines flow on at their own pitch.
+    starts.clear();
+    sections(2);
+    EXPECT_EQ(print(QRect(1440, 1440, 9000, int(30 * pitch * 0.6))), 4);
 }
 
 } // namespace

@@ -20,13 +20,14 @@ TEST(WebSearchTest, PartsEncodeEveryCharacterThatWouldChangeTheQuery) {
         EXPECT_EQ(searchPart(c.text), c.part) << c.text.toStdString();
 }
 
-TEST(WebSearchTest, AddressKeepsTheEncodedQueryByteForByte) {
+TEST(WebSearchTest, AddressGoesOverHttpsAndKeepsTheEncodedQueryByteForByte) {
     const QString q = searchPart(QStringLiteral("AC/DC")) + QLatin1Char('+') +
                       searchPart(QStringLiteral("T.N.T?"));
     const QUrl web = searchAddress(SearchKind::Web, q);
     EXPECT_TRUE(web.toString(QUrl::FullyEncoded).endsWith(QStringLiteral("/search?newwindow=1&q=AC%2FDC+T.N.T%3F")));
-    EXPECT_TRUE(web.toString().startsWith(QStringLiteral("http://")));
+    EXPECT_TRUE(web.toString().startsWith(QStringLiteral("https://www.google.com/search?")));
     const QUrl images = searchAddress(SearchKind::Images, QStringLiteral("album+art+x"));
+    EXPECT_TRUE(images.toString().startsWith(QStringLiteral("https://www.google.com/search?")));
     EXPECT_TRUE(images.toString(QUrl::FullyEncoded)
                     .endsWith(QStringLiteral("/search?newwindow=1&site=imghp&tbm=isch&source=hp&q=album+art+x")));
 }

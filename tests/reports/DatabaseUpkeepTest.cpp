@@ -6,12 +6,15 @@
 #include "core/StartupHooks.h"
 #include "reports/DatabaseUpkeep.h"
 
+#include <QAction>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 #include <QPushButton>
 #include <QSettings>
+#include <QTimer>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <set>
@@ -303,6 +306,68 @@ TEST_F(UpkeepTest, APasswordProtectedCatalogueCompactsAndKeepsItsPassword) {
     EXPECT_EQ(w->recordCount(), 9);
     // Only the stored password lets it be changed.
     EXPECT_NO_THROW(core::g().Db->newPassword("pw", "pw2"));
+}
+
+// --- The window that runs the command -----------------------------------------------------------
+
+// Compact, Delete all and Open Database replace the main window from one of its own menu entries.
+// Run from the menu inside an event loop, as the user runs them, the old window (its menu bar,
+// the menu, the action still emitting) lives until the command has returned; the progress window
+// letting the event loop run once must not destroy it under the command.
+TEST_F(UpkeepTest, AMenuCommandThatReplacesTheMainWindowReturnsBeforeTheOldWindowIsDestroyed) {
+    struct Case {
+        const char *name;
+        QAction *songlist::NameList::*entry;
+        std::function<void()> answers;
+        long songsAfter;
+    };
+    const QString damaged = tmp.path() + "/bad/empty.mdb";
+    testenv::writeFile(damaged, QByteArray());
+    const Case cases[] = {
+        {"compact", &songlist::NameList::mnuCompactDatabase, [this] { prompts.answer(Answer::Yes); }, 9},
+        {"open database", &songlist::NameList::OpenDatabase, [this] { prompts.answerFile(path); }, 9},
+        {"repair retry, then back on the open catalogue", &songlist::NameList::OpenDatabase,
+         [&] {
+             prompts.answerFile(damaged);
+             prompts.answer(Answer::OK);  // repair it
+         },
+         9},
+        {"delete all", &songlist::NameList::mnuDeleteAll,
+         [this] {
+             prompts.answer(Answer::Yes);
+             prompts.answer(Answer::Yes);
+         },
+         0},
+    };
+    const auto showNew = core::hooks().showMainWindow;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        prompts.clear();
+        shown = 0;
+        QPointer<songlist::NameList> old = w;
+        QPointer<QAction> entry = w->*c.entry;
+        bool aliveAtRestart = false;
+        bool aliveWhenCommandReturned = false;
+        core::hooks().showMainWindow = [&] {
+            aliveAtRestart = !old.isNull();
+            showNew();
+        };
+        c.answers();
+        QEventLoop loop;
+        QTimer::singleShot(0, &loop, [&] {
+            entry->trigger();
+            aliveWhenCommandReturned = !old.isNull();
+            loop.quit();
+        });
+        loop.exec();
+        core::hooks().showMainWindow = showNew;
+        EXPECT_TRUE(aliveAtRestart) << "destroyed while the command was running";
+        EXPECT_TRUE(aliveWhenCommandReturned);
+        ui::flushUnloadedForms();
+        EXPECT_FALSE(old) << "the old window is destroyed once the event loop has it back";
+        expectBackOn(path, old);
+        EXPECT_EQ(w->recordCount(), c.songsAfter);
+    }
 }
 
 // --- Delete all ----------------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #include "platform/ui/Forms.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
@@ -86,13 +87,11 @@ QRect fitInside(const QRect &r, const QRect &area) {
 void fitOnScreen(QWidget *window) {
     if (!window)
         return;
-    QMargins frame;
-    if (window->isVisible()) {
-        const QRect outer = window->frameGeometry();
-        const QRect inner = window->geometry();
-        frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-                         outer.bottom() - inner.bottom());
-    } else {
+    const QRect outer = window->frameGeometry();
+    const QRect client = window->geometry();
+    QMargins frame(client.left() - outer.left(), client.top() - outer.top(), outer.right() - client.right(),
+                   outer.bottom() - client.bottom());
+    if (frame.isNull()) {
         // Before the window manager framed it: the title bar is what must stay reachable.
         frame = QMargins(0, window->style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0);
     }
@@ -100,9 +99,13 @@ void fitOnScreen(QWidget *window) {
                           window->height() + frame.top() + frame.bottom());
     const QRect fitted = fitInside(QRect(window->pos(), outerSize), availableScreenRect(window));
     const QSize inner(fitted.width() - frame.left() - frame.right(), fitted.height() - frame.top() - frame.bottom());
-    if (inner != window->size())
+    if (inner != window->size()) {
+        // A window of fixed size is fixed to its design, not to a size larger than the screen.
+        window->setMinimumSize(window->minimumSize().boundedTo(inner));
         window->resize(inner);
-    if (fitted.topLeft() != window->pos())
+    }
+    // A window that was never placed is left where the window manager puts it.
+    if (fitted.topLeft() != window->pos() && window->testAttribute(Qt::WA_Moved))
         window->move(fitted.topLeft());
 }
 
@@ -209,11 +212,9 @@ QList<QWidget *> loadedForms() {
 }
 
 void detail::formClosed(QWidget *w) {
-    if (removeLoaded(w)) {
-        // The window may be closing from inside one of its own handlers or its modal loop:
-        // destroy it only when the event loop has control again.
+    // A window that unloadForm is closing is destroyed by unloadForm once close() has returned.
+    if (removeLoaded(w) && !unloadingForm(w))
         w->deleteLater();
-    }
 }
 
 namespace {
@@ -234,9 +235,15 @@ bool unloadForm(QWidget *w) {
     unloading().removeOne(w);
     if (!closed)
         return false;
-    // A window that is not a Form<> has no close handler of its own that unloads it.
-    if (guard)
-        detail::formClosed(guard.data());
+    if (guard) {
+        removeLoaded(guard.data());
+        // Posted here, at the level of the command that unloads the window, and not from inside
+        // its close event: Qt then destroys the window only once that command has returned to
+        // the event loop. Posted one level deeper, the next event processing inside the command
+        // (a progress window painting itself) would destroy the window, with its menus and the
+        // action still running the command.
+        guard->deleteLater();
+    }
     return true;
 }
 
@@ -273,11 +280,38 @@ ScopedModalHook::ScopedModalHook(ModalHook hook) : previous_(modalHook()) { setM
 
 ScopedModalHook::~ScopedModalHook() { setModalHook(std::move(previous_)); }
 
+namespace {
+// The window a modal dialog belongs to: its owner when the caller names one, else the window the
+// user is working in (a modal window open above the others first).
+QWidget *openingWindow(const QDialog *dialog, const QWidget *owner) {
+    const QWidget *opener = owner;
+    if (!opener)
+        opener = QApplication::activeModalWidget();
+    if (!opener || opener == dialog)
+        opener = QApplication::activeWindow();
+    if (!opener || opener == dialog)
+        return nullptr;
+    return const_cast<QWidget *>(opener->window());
+}
+
+// Keeps the dialog with the window that opened it: the window manager stacks it above that
+// window, and hides and shows it with it, so that neither is left alone on the screen.
+void tieToOpener(QDialog *dialog, const QWidget *opener) {
+    if (!opener || !opener->windowHandle())
+        return;
+    if (!dialog->windowHandle())
+        dialog->createWinId();
+    if (QWindow *handle = dialog->windowHandle())
+        handle->setTransientParent(opener->windowHandle());
+}
+} // namespace
+
 int showModal(QDialog *dialog, const QWidget *owner) {
     if (!dialog)
         return QDialog::Rejected;
     if (owner)
         centreOnOwner(dialog, owner);
+    tieToOpener(dialog, openingWindow(dialog, owner));
     QPointer<QDialog> guard(dialog);
     ModalHook hook = modalHook();
     if (!hook && QGuiApplication::platformName() == QLatin1String("offscreen")) {

@@ -282,16 +282,23 @@ ScopedModalHook::~ScopedModalHook() { setModalHook(std::move(previous_)); }
 
 namespace {
 // The window a modal dialog belongs to: its owner when the caller names one, else the window the
-// user is working in (a modal window open above the others first).
+// user is working in (a modal window open above the others first), else, when no window is
+// active (no window manager, or the program is in the background), the last loaded window on
+// the screen.
 QWidget *openingWindow(const QDialog *dialog, const QWidget *owner) {
     const QWidget *opener = owner;
     if (!opener)
         opener = QApplication::activeModalWidget();
     if (!opener || opener == dialog)
         opener = QApplication::activeWindow();
-    if (!opener || opener == dialog)
-        return nullptr;
-    return const_cast<QWidget *>(opener->window());
+    if (!opener || opener == dialog) {
+        opener = nullptr;
+        const QList<QWidget *> forms = loadedForms();
+        for (auto it = forms.crbegin(); it != forms.crend() && !opener; ++it)
+            if (*it != dialog && (*it)->isWindow() && (*it)->isVisible())
+                opener = *it;
+    }
+    return opener ? const_cast<QWidget *>(opener->window()) : nullptr;
 }
 
 // Keeps the dialog with the window that opened it: the window manager stacks it above that

@@ -40,8 +40,29 @@ QtPrompts::InputWindow &inputWindow() {
 // ("Compact Database") had the title cut.
 class TitledMessageBox : public QMessageBox {
 protected:
-    void showEvent(QShowEvent *e) override {
-        QMessageBox::showEvent(e);  // sizes the box to its text
+    // Qt sizes the box again on showing it and on later layout, font and screen changes; the
+    // width for the title is put back after each.
+    bool event(QEvent *e) override {
+        const bool handled = QMessageBox::event(e);
+        switch (e->type()) {
+        case QEvent::Show:
+        case QEvent::LayoutRequest:
+        case QEvent::FontChange:
+        case QEvent::StyleChange:
+        case QEvent::ScreenChangeInternal:
+        case QEvent::WindowTitleChange:
+            widenToTitle();
+            break;
+        default:
+            break;
+        }
+        return handled;
+    }
+
+private:
+    void widenToTitle() {
+        if (!isVisible())
+            return;
         const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight);
         const int wanted = QFontMetrics(QFontDatabase::systemFont(QFontDatabase::TitleFont))
                                .horizontalAdvance(windowTitle()) +

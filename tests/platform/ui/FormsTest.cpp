@@ -298,6 +298,19 @@ TEST_F(FormsTest, AModalDialogIsTiedToTheWindowThatOpenedIt) {
         showModal(&dialog, &opener);
         EXPECT_EQ(tiedTo, opener.windowHandle());
     }
+    {
+        // No owner named and no window active: the last loaded window on the screen (a report
+        // window's print dialog belongs to the report window, not to the main window below it).
+        QApplication::setActiveWindow(nullptr);
+        auto *main = form<OtherForm>();
+        main->show();
+        auto *report = form<CountingForm>();
+        report->show();
+        QApplication::setActiveWindow(nullptr);
+        QDialog print;
+        showModal(&print);
+        EXPECT_EQ(tiedTo, report->windowHandle());
+    }
     opener.activateWindow();
     if (!QTest::qWaitForWindowActive(&opener))
         GTEST_SKIP() << "this platform does not activate windows";

@@ -4,8 +4,10 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStyle>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QWidget>
 #include <QWindow>
 #include <algorithm>
@@ -84,6 +86,40 @@ QRect fitInside(const QRect &r, const QRect &area) {
     return out;
 }
 
+namespace {
+// Moves the controls of a window without a layout onto a page of `designed` size in a scroll area
+// that fills the window; each control keeps its place on the page and its visibility.
+void scrollControls(QWidget *window, const QSize &designed) {
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("ScrolledControls"));
+    page->setFixedSize(designed);
+    const QObjectList children = window->children();
+    for (QObject *o : children) {
+        auto *control = qobject_cast<QWidget *>(o);
+        if (!control || control->isWindow())
+            continue;
+        const bool shown = !control->isHidden();
+        const QRect place = control->geometry();
+        control->setParent(page);
+        control->setGeometry(place);
+        control->setVisible(shown);
+    }
+    auto *area = new QScrollArea(window);
+    area->setObjectName(QStringLiteral("ScrollArea"));
+    area->setFrameShape(QFrame::NoFrame);
+    area->setFocusPolicy(Qt::NoFocus);  // a click on the page's background takes no control's focus
+    area->setWidget(page);
+    // The keyboard's focus brings its control into view, as a click would have to.
+    QObject::connect(qApp, &QApplication::focusChanged, area, [area](QWidget *, QWidget *now) {
+        if (now && area->widget() && area->widget()->isAncestorOf(now))
+            area->ensureWidgetVisible(now);
+    });
+    auto *fill = new QVBoxLayout(window);
+    fill->setContentsMargins(0, 0, 0, 0);
+    fill->addWidget(area);
+}
+} // namespace
+
 void fitOnScreen(QWidget *window) {
     if (!window)
         return;
@@ -100,6 +136,13 @@ void fitOnScreen(QWidget *window) {
     const QRect fitted = fitInside(QRect(window->pos(), outerSize), availableScreenRect(window));
     const QSize inner(fitted.width() - frame.left() - frame.right(), fitted.height() - frame.top() - frame.bottom());
     if (inner != window->size()) {
+        // A window whose controls are placed at fixed positions cannot lay them out smaller: its
+        // controls move into a scrolled area of the designed size, so that every one of them (the
+        // Save and Cancel buttons along the bottom) stays reachable.
+        const QSize designed = window->size();
+        if ((inner.width() < window->minimumWidth() || inner.height() < window->minimumHeight()) &&
+            !window->layout())
+            scrollControls(window, designed);
         // A window of fixed size is fixed to its design, not to a size larger than the screen.
         window->setMinimumSize(window->minimumSize().boundedTo(inner));
         window->resize(inner);

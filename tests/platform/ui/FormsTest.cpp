@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStyle>
 #include <QTest>
 #include <QTimer>
@@ -253,9 +254,14 @@ TEST_F(FormsTest, EveryWindowOpensInsideTheAvailableScreenArea) {
     setAvailableScreenOverride(area);
     const int titleBar = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
 
-    // Designed larger than the screen, with a fixed size, placed partly off it.
+    // Designed larger than the screen, with a fixed size, placed partly off it, its buttons
+    // along the bottom.
     Form<QDialog> big;
     big.setFixedSize(1200, 770);
+    auto *save = new QPushButton(QStringLiteral("Save"), &big);
+    save->setGeometry(20, 730, 100, 30);
+    auto *hidden = new QLabel(QStringLiteral("shown later"), &big);
+    hidden->hide();
     big.move(200, 100);
     big.show();
     EXPECT_LE(big.width(), area.width());
@@ -264,6 +270,16 @@ TEST_F(FormsTest, EveryWindowOpensInsideTheAvailableScreenArea) {
     EXPECT_GE(big.y(), area.top()) << "the title bar stays on the screen";
     EXPECT_LE(big.x() + big.width(), area.right() + 1);
     EXPECT_LE(big.y() + titleBar + big.height(), area.bottom() + 1);
+    // Every control stays reachable: the design scrolls inside the smaller window.
+    auto *scroll = big.findChild<QScrollArea *>();
+    ASSERT_TRUE(scroll);
+    EXPECT_EQ(scroll->widget()->size(), QSize(1200, 770));
+    EXPECT_EQ(save->window(), &big);
+    EXPECT_EQ(save->geometry(), QRect(20, 730, 100, 30)) << "its place on the designed page";
+    EXPECT_TRUE(hidden->isHidden()) << "a hidden control stays hidden";
+    scroll->ensureWidgetVisible(save);
+    const QRect onWindow(save->mapTo(&big, QPoint(0, 0)), save->size());
+    EXPECT_TRUE(big.rect().contains(onWindow));
 
     // Shown modally, too.
     Form<QDialog> tall;

@@ -9,7 +9,7 @@ cmake --build build/test -j"$(nproc)"
 (cd build/test && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --no-tests=error -j"$(nproc)" "$@")
 
 # The sanitizer build: only the two test programs that drive the main window and the commands
-# that replace it, each split into shards that run side by side.
+# that replace it, run side by side.
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVALIS_BUILD_TESTS=ON \
       -DORVALIS_SANITIZE=ON >/dev/null
 cmake --build build/asan -j"$(nproc)" --target test_songlist test_reports

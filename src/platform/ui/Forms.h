@@ -67,8 +67,9 @@ void setAvailableScreenOverride(const QRect &area);
 QRect fitInside(const QRect &r, const QRect &area);
 // Shrinks and moves a top-level window so that its frame, title bar included, lies inside the
 // available screen area (the frame is estimated from the style while the window is hidden). A
-// window that fits keeps its place and size; one the window manager places keeps that place.
-// Every window of the program is fitted when it opens (Form<> does it).
+// window that fits keeps its place and size; one the window manager places keeps that place. A
+// window whose controls stand at fixed places and must shrink gets them in a scroll area of the
+// designed size. Every window of the program is fitted when it opens (Form<> does it).
 void fitOnScreen(QWidget *window);
 
 // ---------------------------------------------------------------- fonts

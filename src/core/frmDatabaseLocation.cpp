@@ -59,6 +59,7 @@ frmDatabaseLocation::frmDatabaseLocation(QWidget *parent) : Form<QDialog>(parent
     setTabOrder(cmdSave, cmdCancel);
     for (QPushButton *b : {cmdBrowsePath, cmdSave, cmdCancel})
         b->setAutoDefault(false);
+    cmdSave->setDefault(true);  // Enter in the folder box saves
     connect(cmdBrowsePath, &QPushButton::clicked, this, [this] { cmdBrowsePath_Click(); });
     connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QFontDatabase>
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace core {
@@ -35,6 +36,9 @@ frmFontForm::frmFontForm(QWidget *parent) : Form<QDialog>(parent) {
     for (QWidget *c : {static_cast<QWidget *>(cmbFonts), static_cast<QWidget *>(cmdOK),
                        static_cast<QWidget *>(cmdCancel)})
         c->setFont(arial);
+    cmdOK->setDefault(true);
+    // Enter in the font box chooses the font: the editable box keeps the key from the window.
+    connect(cmbFonts->lineEdit(), &QLineEdit::returnPressed, cmdOK, &QPushButton::click);
     setTabOrder(cmbFonts, cmdOK);
     setTabOrder(cmdOK, cmdCancel);
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });

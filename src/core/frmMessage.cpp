@@ -42,6 +42,7 @@ frmMessage::frmMessage(QWidget *parent) : Form<QDialog>(parent) {
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     placeTwips(cmdCancel, 4836, 720, 972, 372);
 
+    cmdOK->setDefault(true);
     setTabOrder(chkShowAgain, cmdOK);
     setTabOrder(cmdOK, cmdCancel);
     chkShowAgain->setFocus();

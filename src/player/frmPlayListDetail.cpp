@@ -36,6 +36,7 @@ frmPlayListDetail::frmPlayListDetail(QWidget *parent) : Form<QDialog>(parent) {
     cmdCancel = ui::named(new QPushButton(QStringLiteral("&Cancel"), this), "cmdCancel", 3840, 1900, 1200, 372);
     for (QPushButton *b : {cmdBrowse, cmdOK, cmdCancel})
         b->setAutoDefault(false);
+    cmdOK->setDefault(true);  // Enter in any box submits the window
     ui::setClientSizeTwips(this, 7100, 2450);
 
     checks_ = new ui::LeaveChecks(this);

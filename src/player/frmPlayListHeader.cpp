@@ -31,6 +31,7 @@ frmPlayListHeader::frmPlayListHeader(QWidget *parent) : Form<QDialog>(parent) {
     cmdDelete = ui::named(new QPushButton(QStringLiteral("&Delete Play List"), this), "cmdDelete", 3840, 1060, 2000, 372);
     for (QPushButton *b : {cmdOK, cmdClose, cmdDelete})
         b->setAutoDefault(false);
+    cmdOK->setDefault(true);  // Enter in either box submits the window
     ui::setClientSizeTwips(this, 6600, 1560);
     connect(cmdOK, &QPushButton::clicked, this, guarded([this] { cmdOK_Click(); }));
     connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });

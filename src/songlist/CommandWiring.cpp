@@ -23,12 +23,21 @@ CommandWiring::CommandWiring(NameList &w) : QObject(&w), w_(w) {
     connectCommands();
     connectGrid();
     connectLocateBox();
-    w_.Table1->installEventFilter(this);
-    w_.txtLocate->installEventFilter(this);
-    w_.txtName->installEventFilter(this);
-    w_.TextBackground->installEventFilter(this);
+    for (QObject *o : watched())
+        o->installEventFilter(this);
+}
+
+CommandWiring::~CommandWiring() {
+    for (QObject *o : watched())
+        if (o)
+            o->removeEventFilter(this);
+}
+
+QList<QObject *> CommandWiring::watched() const {
+    QList<QObject *> out{w_.Table1, w_.txtLocate, w_.txtName, w_.TextBackground};
     for (QLabel *l : w_.lblAlphabet)
-        l->installEventFilter(this);
+        out << l;
+    return out;
 }
 
 void CommandWiring::connectCommands() {

@@ -2,6 +2,7 @@
 // Connects the main window's controls to its command handlers: the buttons and menu entries of
 // the record, view, search and selection commands, the grid's events, and the keys and clicks
 // of the locate box, the alphabet labels and the text boxes under the grid.
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -13,6 +14,10 @@ class CommandWiring : public QObject {
     Q_OBJECT
 public:
     explicit CommandWiring(NameList &w);
+    // Takes the key and click filters off the window's controls: the window deletes its wiring
+    // first when it goes, so that no event of a control being destroyed reaches a filter that
+    // reads the window.
+    ~CommandWiring() override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -21,6 +26,8 @@ private:
     void connectCommands();
     void connectGrid();
     void connectLocateBox();
+    // The controls whose events the filter reads.
+    QList<QObject *> watched() const;
     NameList &w_;
     QString gridKeyText_;  // text of the key the grid is handling
 };

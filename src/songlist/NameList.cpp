@@ -142,6 +142,10 @@ NameList::NameList(QWidget *parent) : ui::Form<QMainWindow>(parent) {
 }
 
 NameList::~NameList() {
+    // The controls' key and click filters go before the controls: destroying a control may
+    // still send it events, which must not reach a filter reading this half-destroyed window.
+    delete wiring_;
+    wiring_ = nullptr;
     try {
         if (mMouseScrollWheel::IsHooked(this))
             mMouseScrollWheel::WheelUnHook(this);
@@ -464,7 +468,7 @@ void NameList::wireCommands() {
     on(mnuPlayFolderAndSubfolders, &NameList::mnuPlayFolderAndSubfolders_Click);
     on(mnuFileCopy, &NameList::mnuFileCopy_Click);
     on(mnuPopupCopyFile, &NameList::mnuPopupCopyFile_Click);
-    new CommandWiring(*this);
+    wiring_ = new CommandWiring(*this);
 }
 
 // ============================================================================ geometry

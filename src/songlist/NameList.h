@@ -38,6 +38,8 @@ class QPushButton;
 
 namespace songlist {
 
+class CommandWiring;
+
 // A control's place and size in twips, relative to the window's client area.
 struct TwRect {
     double Left = 0;
@@ -412,6 +414,7 @@ private:
     bool resizing_ = false;
     bool startupCategory_ = false;  // the load showed the remembered category
     mutable bool firstContentsPending_ = false;  // the load's view is set but not yet run
+    CommandWiring *wiring_ = nullptr;  // deleted first when the window goes
 };
 
 } // namespace songlist

@@ -6,17 +6,20 @@
 #include "core/frmDatabaseLocation.h"
 #include "core/frmFontForm.h"
 #include "core/frmHelp.h"
+#include "core/frmMessage.h"
 #include "platform/settings/Options.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/ScriptedPrompts.h"
 
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace platform::ui;
@@ -51,6 +54,47 @@ QWidget *fakeMainWindow() {
 }
 
 } // namespace
+
+// ---------------------------------------------------------------- Enter
+
+TEST_F(SmallWindowsTest, EnterInASmallWindowPressesItsDefaultButton) {
+    // Enter where the user types presses the window's OK (the input window's text box has its
+    // own Enter, tested with that window).
+    fakeMainWindow();
+    g().DataFolder = tmp.path() + "/";
+    g().ScreenFontName = "DejaVu Sans";
+    struct Case {
+        const char *window;
+        std::function<QDialog *()> open;
+        std::function<QWidget *(QDialog *)> typingIn;
+        std::function<QPushButton *(QDialog *)> okButton;
+    };
+    const Case cases[] = {
+        {"database location", [] { return form<frmDatabaseLocation>(); },
+         [](QDialog *d) -> QWidget * { return static_cast<frmDatabaseLocation *>(d)->txtPathName; },
+         [](QDialog *d) { return static_cast<frmDatabaseLocation *>(d)->cmdSave; }},
+        {"font", [] { return form<frmFontForm>(); }, [](QDialog *d) -> QWidget * { return static_cast<frmFontForm *>(d)->cmbFonts->lineEdit(); },
+         [](QDialog *d) { return static_cast<frmFontForm *>(d)->cmdOK; }},
+        {"warning", [] { return form<frmMessage>(); },
+         [](QDialog *d) -> QWidget * { return static_cast<frmMessage *>(d)->chkShowAgain; },
+         [](QDialog *d) { return static_cast<frmMessage *>(d)->cmdOK; }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.window);
+        QDialog *d = c.open();
+        QSignalSpy pressed(c.okButton(d), &QPushButton::clicked);
+        ScopedModalHook hook([&](QDialog *shown) {
+            QWidget *box = c.typingIn(shown);
+            box->setFocus();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        showModal(d);
+        EXPECT_EQ(pressed.count(), 1);
+        unloadAllForms();
+        flushUnloadedForms();
+        fakeMainWindow();
+    }
+}
 
 // ---------------------------------------------------------------- font window
 

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <functional>
 
 namespace ui = platform::ui;
@@ -182,6 +183,25 @@ TEST_F(PlayListDialogTest, NewListIsAddedChosenAndAnnounced) {
     EXPECT_EQ(prompts.lastAsked()->title, QStringLiteral("Added"));
     EXPECT_EQ(pl->cmbHeader->currentText(), QStringLiteral("Best 'of'"));
     EXPECT_EQ(core::g().CurrentPlayList, QStringLiteral("Best 'of'"));
+}
+
+TEST_F(PlayListDialogTest, EnterInTheBoxesSubmitsTheListAndTheTrackWindows) {
+    openPlayLists();
+    withDialog<frmPlayListHeader>([&] { pl->cmdAddHeader_Click(); }, [](frmPlayListHeader *d) {
+        d->txtPlayListName->setText(QStringLiteral("Evening"));
+        d->txtPlayListName->setFocus();
+        QTest::keyClick(d->txtPlayListName, Qt::Key_Return);
+    });
+    EXPECT_EQ(core::g().CurrentPlayList, QStringLiteral("Evening"));
+    const long id = pl->chosenListId();
+
+    withDialog<frmPlayListDetail>([&] { pl->mnuEditAddSong_Click(); }, [](frmPlayListDetail *d) {
+        d->txtSongName->setText(QStringLiteral("Late"));
+        d->txtFileName->setText(QStringLiteral("/nowhere/late.mp3"));
+        d->txtNotes->setFocus();
+        QTest::keyClick(d->txtNotes, Qt::Key_Enter);
+    });
+    EXPECT_EQ(stored(id), (QStringList{"1:Late"}));
 }
 
 struct TakenCase {

@@ -6,12 +6,15 @@
 #include "core/StartupHooks.h"
 #include "reports/DatabaseUpkeep.h"
 
+#include <QAction>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 #include <QPushButton>
 #include <QSettings>
+#include <QTimer>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <set>
@@ -305,6 +308,68 @@ TEST_F(UpkeepTest, APasswordProtectedCatalogueCompactsAndKeepsItsPassword) {
     EXPECT_NO_THROW(core::g().Db->newPassword("pw", "pw2"));
 }
 
+// --- The window that runs the command -----------------------------------------------------------
+
+// Compact, Delete all and Open Database replace the main window from one of its own menu entries.
+// Run from the menu inside an event loop, as the user runs them, the old window (its menu bar,
+// the menu, the action still emitting) lives until the command has returned; the progress window
+// letting the event loop run once must not destroy it under the command.
+TEST_F(UpkeepTest, AMenuCommandThatReplacesTheMainWindowReturnsBeforeTheOldWindowIsDestroyed) {
+    struct Case {
+        const char *name;
+        QAction *songlist::NameList::*entry;
+        std::function<void()> answers;
+        long songsAfter;
+    };
+    const QString damaged = tmp.path() + "/bad/empty.mdb";
+    testenv::writeFile(damaged, QByteArray());
+    const Case cases[] = {
+        {"compact", &songlist::NameList::mnuCompactDatabase, [this] { prompts.answer(Answer::Yes); }, 9},
+        {"open database", &songlist::NameList::OpenDatabase, [this] { prompts.answerFile(path); }, 9},
+        {"repair retry, then back on the open catalogue", &songlist::NameList::OpenDatabase,
+         [&] {
+             prompts.answerFile(damaged);
+             prompts.answer(Answer::OK);  // repair it
+         },
+         9},
+        {"delete all", &songlist::NameList::mnuDeleteAll,
+         [this] {
+             prompts.answer(Answer::Yes);
+             prompts.answer(Answer::Yes);
+         },
+         0},
+    };
+    const auto showNew = core::hooks().showMainWindow;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        prompts.clear();
+        shown = 0;
+        QPointer<songlist::NameList> old = w;
+        QPointer<QAction> entry = w->*c.entry;
+        bool aliveAtRestart = false;
+        bool aliveWhenCommandReturned = false;
+        core::hooks().showMainWindow = [&] {
+            aliveAtRestart = !old.isNull();
+            showNew();
+        };
+        c.answers();
+        QEventLoop loop;
+        QTimer::singleShot(0, &loop, [&] {
+            entry->trigger();
+            aliveWhenCommandReturned = !old.isNull();
+            loop.quit();
+        });
+        loop.exec();
+        core::hooks().showMainWindow = showNew;
+        EXPECT_TRUE(aliveAtRestart) << "destroyed while the command was running";
+        EXPECT_TRUE(aliveWhenCommandReturned);
+        ui::flushUnloadedForms();
+        EXPECT_FALSE(old) << "the old window is destroyed once the event loop has it back";
+        expectBackOn(path, old);
+        EXPECT_EQ(w->recordCount(), c.songsAfter);
+    }
+}
+
 // --- Delete all ----------------------------------------------------------------------------------
 
 TEST_F(UpkeepTest, DeleteAllAsksTwiceThenEmptiesTheSongsKeepsTheRestAndComesBack) {
@@ -471,18 +536,18 @@ TEST_F(UpkeepTest, AFailedDeleteRollsBackEveryRowAndSaysSo) {
 
 TEST_F(UpkeepTest, DeleteDuplicatesDeletesThePreviewsRowsKeepingOneSongOfEachGroup) {
     struct Case {
-        void (songlist::NameList::*command)();
+        std::function<void(songlist::NameList &)> command;  // a lambda: gcc's vptr check misreads a member pointer here
         QString preview;
         std::set<int> gone;  // in all, after this case
         QString question;
     };
     // Songs 4, 5 and 6 share artist, name and size; 4 and 5 also their album.
     const Case cases[] = {
-        {&songlist::NameList::mnuDeleteDuplicatesAlbum_Click, "qryShowDuplicatesToBeDeletedAlbum", {5},
+        {[](songlist::NameList &n) { n.mnuDeleteDuplicatesAlbum_Click(); }, "qryShowDuplicatesToBeDeletedAlbum", {5},
          "This will DELETE all 1 duplicate songs within the same album from Orvalis.  Duplicates are defined as two or "
          "more songs with the same Song Name, Artist, and Album Name.  All except one will be deleted.  This will not "
          "delete the actual music files from your computer.\r\n\r\nAre you SURE you want to delete duplicates?"},
-        {&songlist::NameList::mnuDeleteDuplicates_Click, "qryShowDuplicatesToBeDeleted", {5, 6},
+        {[](songlist::NameList &n) { n.mnuDeleteDuplicates_Click(); }, "qryShowDuplicatesToBeDeleted", {5, 6},
          "This will DELETE all 1 duplicate songs from Orvalis.  Duplicates are defined as two or more songs with the "
          "same Song Name, Artist, and File Size.  All except one will be deleted.  This will not delete the actual "
          "music files from your computer.  To see which records will be deleted, respond NO, then choose \r\n\"Show "
@@ -494,7 +559,7 @@ TEST_F(UpkeepTest, DeleteDuplicatesDeletesThePreviewsRowsKeepingOneSongOfEachGro
     for (const Case &c : cases) {
         SCOPED_TRACE(c.preview.toStdString());
         prompts.clear();
-        (w->*c.command)();  // No: the preview stays in the grid
+        c.command(*w);  // No: the preview stays in the grid
         ASSERT_EQ(prompts.asked().size(), 1);
         EXPECT_EQ(prompts.asked()[0].text, c.question);
         EXPECT_EQ(prompts.asked()[0].title, QStringLiteral("Delete Confirmation"));
@@ -504,7 +569,7 @@ TEST_F(UpkeepTest, DeleteDuplicatesDeletesThePreviewsRowsKeepingOneSongOfEachGro
         EXPECT_EQ(ids(), before);
 
         prompts.answer(Answer::Yes);
-        (w->*c.command)();
+        c.command(*w);
         EXPECT_EQ(ids(), allBut(c.gone));
         EXPECT_EQ(prompts.lastMessage(),
                   "1 Duplicates Deleted from the Orvalis database.  This does not delete the actual music file from "
@@ -514,7 +579,7 @@ TEST_F(UpkeepTest, DeleteDuplicatesDeletesThePreviewsRowsKeepingOneSongOfEachGro
         before = ids();
 
         prompts.clear();
-        (w->*c.command)();  // none left
+        c.command(*w);  // none left
         EXPECT_EQ(prompts.messageTexts(), QStringList{"No duplicate songs to delete."});
         EXPECT_EQ(prompts.lastAsked()->title, QStringLiteral("No duplicates"));
         EXPECT_EQ(w->Data1->recordSource(), all);

@@ -1,10 +1,13 @@
 #include "platform/ui/Forms.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStyle>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QWidget>
 #include <QWindow>
 #include <algorithm>
@@ -83,16 +86,48 @@ QRect fitInside(const QRect &r, const QRect &area) {
     return out;
 }
 
+namespace {
+// Moves the controls of a window without a layout onto a page of `designed` size in a scroll area
+// that fills the window; each control keeps its place on the page and its visibility.
+void scrollControls(QWidget *window, const QSize &designed) {
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("ScrolledControls"));
+    page->setFixedSize(designed);
+    const QObjectList children = window->children();
+    for (QObject *o : children) {
+        auto *control = qobject_cast<QWidget *>(o);
+        if (!control || control->isWindow())
+            continue;
+        const bool shown = !control->isHidden();
+        const QRect place = control->geometry();
+        control->setParent(page);
+        control->setGeometry(place);
+        control->setVisible(shown);
+    }
+    auto *area = new QScrollArea(window);
+    area->setObjectName(QStringLiteral("ScrollArea"));
+    area->setFrameShape(QFrame::NoFrame);
+    area->setFocusPolicy(Qt::NoFocus);  // a click on the page's background takes no control's focus
+    area->setWidget(page);
+    // The keyboard's focus brings its control into view, as a click would have to.
+    QObject::connect(qApp, &QApplication::focusChanged, area, [area](QWidget *, QWidget *now) {
+        if (now && area->widget() && area->widget()->isAncestorOf(now))
+            area->ensureWidgetVisible(now);
+    });
+    auto *fill = new QVBoxLayout(window);
+    fill->setContentsMargins(0, 0, 0, 0);
+    fill->addWidget(area);
+}
+} // namespace
+
 void fitOnScreen(QWidget *window) {
     if (!window)
         return;
-    QMargins frame;
-    if (window->isVisible()) {
-        const QRect outer = window->frameGeometry();
-        const QRect inner = window->geometry();
-        frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-                         outer.bottom() - inner.bottom());
-    } else {
+    const QRect outer = window->frameGeometry();
+    const QRect client = window->geometry();
+    QMargins frame(client.left() - outer.left(), client.top() - outer.top(), outer.right() - client.right(),
+                   outer.bottom() - client.bottom());
+    if (frame.isNull()) {
         // Before the window manager framed it: the title bar is what must stay reachable.
         frame = QMargins(0, window->style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0);
     }
@@ -100,9 +135,20 @@ void fitOnScreen(QWidget *window) {
                           window->height() + frame.top() + frame.bottom());
     const QRect fitted = fitInside(QRect(window->pos(), outerSize), availableScreenRect(window));
     const QSize inner(fitted.width() - frame.left() - frame.right(), fitted.height() - frame.top() - frame.bottom());
-    if (inner != window->size())
+    if (inner != window->size()) {
+        // A window whose controls are placed at fixed positions cannot lay them out smaller: its
+        // controls move into a scrolled area of the designed size, so that every one of them (the
+        // Save and Cancel buttons along the bottom) stays reachable.
+        const QSize designed = window->size();
+        if ((inner.width() < window->minimumWidth() || inner.height() < window->minimumHeight()) &&
+            !window->layout())
+            scrollControls(window, designed);
+        // A window of fixed size is fixed to its design, not to a size larger than the screen.
+        window->setMinimumSize(window->minimumSize().boundedTo(inner));
         window->resize(inner);
-    if (fitted.topLeft() != window->pos())
+    }
+    // A window that was never placed is left where the window manager puts it.
+    if (fitted.topLeft() != window->pos() && window->testAttribute(Qt::WA_Moved))
         window->move(fitted.topLeft());
 }
 
@@ -209,11 +255,9 @@ QList<QWidget *> loadedForms() {
 }
 
 void detail::formClosed(QWidget *w) {
-    if (removeLoaded(w)) {
-        // The window may be closing from inside one of its own handlers or its modal loop:
-        // destroy it only when the event loop has control again.
+    // A window that unloadForm is closing is destroyed by unloadForm once close() has returned.
+    if (removeLoaded(w) && !unloadingForm(w))
         w->deleteLater();
-    }
 }
 
 namespace {
@@ -234,9 +278,15 @@ bool unloadForm(QWidget *w) {
     unloading().removeOne(w);
     if (!closed)
         return false;
-    // A window that is not a Form<> has no close handler of its own that unloads it.
-    if (guard)
-        detail::formClosed(guard.data());
+    if (guard) {
+        removeLoaded(guard.data());
+        // Posted here, at the level of the command that unloads the window, and not from inside
+        // its close event: Qt then destroys the window only once that command has returned to
+        // the event loop. Posted one level deeper, the next event processing inside the command
+        // (a progress window painting itself) would destroy the window, with its menus and the
+        // action still running the command.
+        guard->deleteLater();
+    }
     return true;
 }
 
@@ -273,11 +323,45 @@ ScopedModalHook::ScopedModalHook(ModalHook hook) : previous_(modalHook()) { setM
 
 ScopedModalHook::~ScopedModalHook() { setModalHook(std::move(previous_)); }
 
+namespace {
+// The window a modal dialog belongs to: its owner when the caller names one, else the window the
+// user is working in (a modal window open above the others first), else, when no window is
+// active (no window manager, or the program is in the background), the last loaded window on
+// the screen.
+QWidget *openingWindow(const QDialog *dialog, const QWidget *owner) {
+    const QWidget *opener = owner;
+    if (!opener)
+        opener = QApplication::activeModalWidget();
+    if (!opener || opener == dialog)
+        opener = QApplication::activeWindow();
+    if (!opener || opener == dialog) {
+        opener = nullptr;
+        const QList<QWidget *> forms = loadedForms();
+        for (auto it = forms.crbegin(); it != forms.crend() && !opener; ++it)
+            if (*it != dialog && (*it)->isWindow() && (*it)->isVisible())
+                opener = *it;
+    }
+    return opener ? const_cast<QWidget *>(opener->window()) : nullptr;
+}
+
+// Keeps the dialog with the window that opened it: the window manager stacks it above that
+// window, and hides and shows it with it, so that neither is left alone on the screen.
+void tieToOpener(QDialog *dialog, const QWidget *opener) {
+    if (!opener || !opener->windowHandle())
+        return;
+    if (!dialog->windowHandle())
+        dialog->createWinId();
+    if (QWindow *handle = dialog->windowHandle())
+        handle->setTransientParent(opener->windowHandle());
+}
+} // namespace
+
 int showModal(QDialog *dialog, const QWidget *owner) {
     if (!dialog)
         return QDialog::Rejected;
     if (owner)
         centreOnOwner(dialog, owner);
+    tieToOpener(dialog, openingWindow(dialog, owner));
     QPointer<QDialog> guard(dialog);
     ModalHook hook = modalHook();
     if (!hook && QGuiApplication::platformName() == QLatin1String("offscreen")) {

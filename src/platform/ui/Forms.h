@@ -66,7 +66,10 @@ void setAvailableScreenOverride(const QRect &area);
 // The rectangle shrunk to the area's size where it is larger, then moved inside the area.
 QRect fitInside(const QRect &r, const QRect &area);
 // Shrinks and moves a top-level window so that its frame, title bar included, lies inside the
-// available screen area (the frame is estimated from the style while the window is hidden).
+// available screen area (the frame is estimated from the style while the window is hidden). A
+// window that fits keeps its place and size; one the window manager places keeps that place. A
+// window whose controls stand at fixed places and must shrink gets them in a scroll area of the
+// designed size. Every window of the program is fitted when it opens (Form<> does it).
 void fitOnScreen(QWidget *window);
 
 // ---------------------------------------------------------------- fonts
@@ -91,7 +94,9 @@ int loadedCount();
 // The loaded windows in load order.
 QList<QWidget *> loadedForms();
 // Unloads a window: its close event (and so its unload handler) runs; false when the window
-// refused (ignored the close event). A window that is not loaded is left alone (true).
+// refused (ignored the close event). A window that is not loaded is left alone (true). The
+// window is destroyed only after the command that unloads it has returned to the event loop, so
+// a command may unload the window it was started from (its menu, its button) and go on.
 bool unloadForm(QWidget *w);
 bool unloadForm(const QString &name);
 // True while unloadForm is closing `w`: a window that treats other closes (its close box, a
@@ -130,6 +135,14 @@ template <class Base> class Form : public Base {
 public:
     using Base::Base;
 
+    // Opens the window inside the available screen area: the designed or remembered rectangle
+    // is shrunk and moved into it where it does not fit.
+    void setVisible(bool visible) override {
+        if (visible && this->isWindow() && !this->isVisible())
+            fitOnScreen(this);
+        Base::setVisible(visible);
+    }
+
 protected:
     // The unload handler. Runs once, after the close was accepted.
     virtual void formUnload() {}
@@ -149,7 +162,8 @@ protected:
 
 // ---------------------------------------------------------------- modal show
 // Every modal show of the program goes through showModal. When `owner` is given the window is
-// centred on it first. Returns the dialog's result (QDialog::Accepted / Rejected).
+// centred on it first. The dialog is tied to the window that opened it (`owner`, else the active
+// window) as its transient parent. Returns the dialog's result (QDialog::Accepted / Rejected).
 //
 // Tests install a hook: it is called with each dialog once its modal loop runs, and is expected
 // to close it (click a button, close it). A dialog still open after the hook returns is closed

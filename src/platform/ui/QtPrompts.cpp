@@ -10,7 +10,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QInputDialog>
@@ -19,6 +21,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -31,6 +34,44 @@ QtPrompts::InputWindow &inputWindow() {
     static QtPrompts::InputWindow w;
     return w;
 }
+
+// A message box at least as wide as its title. Qt sizes a box to its text; the window manager
+// writes the title in its own font beside its buttons, so a short text under a longer title
+// ("Compact Database") had the title cut.
+class TitledMessageBox : public QMessageBox {
+protected:
+    // Qt sizes the box again on showing it and on later layout, font and screen changes; the
+    // width for the title is put back after each.
+    bool event(QEvent *e) override {
+        const bool handled = QMessageBox::event(e);
+        switch (e->type()) {
+        case QEvent::Show:
+        case QEvent::LayoutRequest:
+        case QEvent::FontChange:
+        case QEvent::StyleChange:
+        case QEvent::ScreenChangeInternal:
+        case QEvent::WindowTitleChange:
+            widenToTitle();
+            break;
+        default:
+            break;
+        }
+        return handled;
+    }
+
+private:
+    void widenToTitle() {
+        if (!isVisible())
+            return;
+        const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight);
+        const int wanted = QFontMetrics(QFontDatabase::systemFont(QFontDatabase::TitleFont))
+                               .horizontalAdvance(windowTitle()) +
+                           4 * titleBar;  // the window's icon and its buttons beside the title
+        const int need = std::min(wanted, availableScreenRect(this).width());
+        if (width() < need)
+            setFixedSize(need, height());
+    }
+};
 
 struct ButtonSpec {
     QMessageBox::StandardButton button;
@@ -125,7 +166,7 @@ std::optional<FileDialogResult> runFileDialog(QFileDialog &dlg, const FileDialog
 void QtPrompts::setInputWindow(InputWindow window) { inputWindow() = std::move(window); }
 
 Answer QtPrompts::message(const MessageRequest &r) {
-    QMessageBox box;
+    TitledMessageBox box;
     box.setObjectName(QStringLiteral("MessageBox"));
     box.setWindowTitle(boxTitle(r.title));
     box.setText(displayText(r.text));

@@ -4,10 +4,17 @@
 #include "platform/ui/Forms.h"
 #include "platform/ui/MousePointer.h"
 
+#include <QApplication>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
 
 using namespace platform::ui;
 
@@ -55,6 +62,7 @@ protected:
         unloadAllForms();
         flushUnloadedForms();
         setModalHook({});
+        setAvailableScreenOverride(QRect());
         OrvalisTest::TearDown();
     }
 };
@@ -122,6 +130,34 @@ TEST_F(FormsTest, ClosingAWindowUnloadsItAndDestroysItLater) {
     ASSERT_FALSE(w.isNull());  // still usable until the event loop runs
     flushUnloadedForms();
     EXPECT_TRUE(w.isNull());
+}
+
+TEST_F(FormsTest, AWindowUnloadedByACommandLivesUntilTheCommandHasReturned) {
+    // A command run from the window's own menu or button, inside the event loop, unloads the
+    // window and then lets the event loop run (a progress window painting itself, a box): the
+    // window, whose action or button is still on the stack, must not be destroyed there.
+    QPointer<CountingForm> w = form<CountingForm>();
+    w->show();
+    bool aliveAfterEvents = false;
+    bool aliveAfterABox = false;
+    QEventLoop loop;
+    QTimer::singleShot(0, w->button, [&] {
+        unloadForm(w.data());
+        QCoreApplication::processEvents();
+        aliveAfterEvents = !w.isNull();
+        QEventLoop box;  // a modal box's own loop
+        QTimer::singleShot(0, &box, &QEventLoop::quit);
+        box.exec();
+        aliveAfterABox = !w.isNull();
+        loop.quit();
+    });
+    loop.exec();
+    EXPECT_EQ(CountingForm::unloads, 1);
+    EXPECT_FALSE(isLoaded(QStringLiteral("CountingForm")));
+    EXPECT_TRUE(aliveAfterEvents);
+    EXPECT_TRUE(aliveAfterABox);
+    flushUnloadedForms();
+    EXPECT_TRUE(w.isNull()) << "destroyed once the event loop has it back";
 }
 
 TEST_F(FormsTest, AWindowThatRefusesToCloseStaysLoaded) {
@@ -210,6 +246,94 @@ TEST_F(FormsTest, CentresOnTheScreenAndOnTheOwner) {
 
     setTopTwips(&child, 1000);
     EXPECT_EQ(child.y(), s.top() + twipsToPixelsY(1000));
+}
+
+TEST_F(FormsTest, EveryWindowOpensInsideTheAvailableScreenArea) {
+    // 1366 x 768 at 150 %: 910 x 512 logical pixels, less a panel of 30 at the top.
+    const QRect area(0, 30, 910, 482);
+    setAvailableScreenOverride(area);
+    const int titleBar = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
+
+    // Designed larger than the screen, with a fixed size, placed partly off it, its buttons
+    // along the bottom.
+    Form<QDialog> big;
+    big.setFixedSize(1200, 770);
+    auto *save = new QPushButton(QStringLiteral("Save"), &big);
+    save->setGeometry(20, 730, 100, 30);
+    auto *hidden = new QLabel(QStringLiteral("shown later"), &big);
+    hidden->hide();
+    big.move(200, 100);
+    big.show();
+    EXPECT_LE(big.width(), area.width());
+    EXPECT_LE(big.height() + titleBar, area.height());
+    EXPECT_GE(big.x(), area.left());
+    EXPECT_GE(big.y(), area.top()) << "the title bar stays on the screen";
+    EXPECT_LE(big.x() + big.width(), area.right() + 1);
+    EXPECT_LE(big.y() + titleBar + big.height(), area.bottom() + 1);
+    // Every control stays reachable: the design scrolls inside the smaller window.
+    auto *scroll = big.findChild<QScrollArea *>();
+    ASSERT_TRUE(scroll);
+    EXPECT_EQ(scroll->widget()->size(), QSize(1200, 770));
+    EXPECT_EQ(save->window(), &big);
+    EXPECT_EQ(save->geometry(), QRect(20, 730, 100, 30)) << "its place on the designed page";
+    EXPECT_TRUE(hidden->isHidden()) << "a hidden control stays hidden";
+    scroll->ensureWidgetVisible(save);
+    const QRect onWindow(save->mapTo(&big, QPoint(0, 0)), save->size());
+    EXPECT_TRUE(big.rect().contains(onWindow));
+
+    // Shown modally, too.
+    Form<QDialog> tall;
+    tall.resize(400, 900);
+    tall.move(50, 40);
+    QRect modalGeometry;
+    ScopedModalHook hook([&](QDialog *d) { modalGeometry = d->geometry(); });
+    showModal(&tall);
+    EXPECT_LE(modalGeometry.height() + titleBar, area.height());
+    EXPECT_EQ(modalGeometry.width(), 400);
+
+    // A window that fits keeps its designed place and size.
+    Form<QDialog> small;
+    small.setFixedSize(300, 200);
+    small.move(120, 140);
+    small.show();
+    EXPECT_EQ(small.pos(), QPoint(120, 140));
+    EXPECT_EQ(small.size(), QSize(300, 200));
+}
+
+TEST_F(FormsTest, AModalDialogIsTiedToTheWindowThatOpenedIt) {
+    QWidget opener;
+    opener.setWindowTitle(QStringLiteral("Report"));
+    opener.resize(300, 200);
+    opener.show();
+    ASSERT_TRUE(opener.windowHandle());
+
+    QWindow *tiedTo = nullptr;
+    ScopedModalHook hook([&](QDialog *d) { tiedTo = d->windowHandle() ? d->windowHandle()->transientParent() : nullptr; });
+    {
+        QDialog dialog;  // the owner named by the caller
+        showModal(&dialog, &opener);
+        EXPECT_EQ(tiedTo, opener.windowHandle());
+    }
+    {
+        // No owner named and no window active: the last loaded window on the screen (a report
+        // window's print dialog belongs to the report window, not to the main window below it).
+        QApplication::setActiveWindow(nullptr);
+        auto *main = form<OtherForm>();
+        main->show();
+        auto *report = form<CountingForm>();
+        report->show();
+        QApplication::setActiveWindow(nullptr);
+        QDialog print;
+        showModal(&print);
+        EXPECT_EQ(tiedTo, report->windowHandle());
+    }
+    opener.activateWindow();
+    if (!QTest::qWaitForWindowActive(&opener))
+        GTEST_SKIP() << "this platform does not activate windows";
+    tiedTo = nullptr;
+    QDialog dialog;  // no owner named: the window the user works in
+    showModal(&dialog);
+    EXPECT_EQ(tiedTo, opener.windowHandle());
 }
 
 TEST_F(FormsTest, ScreenFontChangesTheNameOfEveryControlAndKeepsSizes) {

@@ -4,14 +4,18 @@
 #include "platform/ui/Forms.h"
 #include "platform/ui/QtPrompts.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QFontDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 
 using namespace platform::ui;
 
@@ -67,6 +71,21 @@ TEST_F(QtPromptsTest, MessageBoxCarriesTextTitleIconAndDefaultButton) {
     EXPECT_EQ(icon, QMessageBox::Question);
     EXPECT_EQ(def, no);
     EXPECT_EQ(a, Answer::No);
+}
+
+TEST_F(QtPromptsTest, AMessageBoxIsWideEnoughForItsTitleAndTheTitleBarsButtons) {
+    // Boxes with a short text under a longer title: the title bar writes the title in the title
+    // font beside the window's icon and its close, maximise and minimise buttons.
+    const QFontMetrics titleFont(QFontDatabase::systemFont(QFontDatabase::TitleFont));
+    const int button = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    for (const QString &title : {QStringLiteral("Compact Database"), QStringLiteral("No records to play"),
+                                QStringLiteral("Empty and Compact Database")}) {
+        SCOPED_TRACE(title.toStdString());
+        int width = 0;
+        ScopedModalHook hook([&](QDialog *d) { width = d->width(); });
+        qt.message({QStringLiteral("Done."), title, Buttons::OK, Icon::None, DefaultButton::First});
+        EXPECT_GE(width, titleFont.horizontalAdvance(title) + 3 * button);
+    }
 }
 
 TEST_F(QtPromptsTest, ClosingABoxAnswersCancelOrTheOnlyButton) {

@@ -105,7 +105,9 @@ QString nameInPicturesFolder(const QString &path) {
 QString picturesFolder() { return core::g().DataFolder + QStringLiteral("Pictures/"); }
 QString deletedPicturesFolder() { return core::g().DataFolder + QStringLiteral("Deleted Pictures/"); }
 
-QImage readPicture(const QString &path) {
+QImage readPicture(const QString &path) { return readPictureFitted(path, QSize()); }
+
+QImage readPictureFitted(const QString &path, QSize box) {
     const QFileInfo info(path);
     if (path.isEmpty() || !info.isFile()) {
         if (!path.isEmpty() && !info.dir().exists())
@@ -115,6 +117,15 @@ QImage readPicture(const QString &path) {
     // The reader's allocation limit turns a picture too large to hold into a failed read.
     QImageReader reader(path);
     reader.setAutoTransform(false);
+    if (box.isValid() && !box.isEmpty()) {
+        // The JPEG reader decodes straight at a fraction of the size; other readers scale
+        // what they read.
+        const QSize size = reader.size();
+        if (size.width() > box.width() || size.height() > box.height()) {
+            const QSize fitted = size.scaled(box, Qt::KeepAspectRatio);
+            reader.setScaledSize(fitted.expandedTo(QSize(1, 1)));
+        }
+    }
     QImage image = reader.read();
     if (image.isNull() || image.width() < 1 || image.height() < 1)
         throw invalidPicture();

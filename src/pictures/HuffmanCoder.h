@@ -45,10 +45,12 @@ public:
     // Adds the DC categories of the blocks, in array order, to the counts.
     static void CollectDCStats(const std::int16_t *blocks, std::size_t count, SymbolCounts &counts);
 
-    // The bit writer: `WriteBits` appends the bits of `value` from `mask` down to 1.
+    // The bit writer: `WriteBits` appends the bits of `value` from `mask` down to 1. The bytes
+    // reach `out` by FlushBitBuffer at the latest, so nothing else may write to `out` between
+    // ResetBitBuffer and FlushBitBuffer.
     void ResetBitBuffer();
     void WriteBits(std::uint32_t mask, std::int32_t value);
-    // Fills the last byte with 1-bits.
+    // Fills the last byte with 1-bits and hands every byte to `out`.
     void FlushBitBuffer();
 
     // Codes the block at `index` (which advances by 64) against the DC predictor.
@@ -56,13 +58,19 @@ public:
                      const HuffmanTable &ac);
 
 private:
+    // Appends `length` (at most 32) low bits of `bits`.
     void put(std::uint32_t bits, int length);
-    void putCode(const HuffmanTable &table, int symbol);
-    void putExtra(int value, int category);
+    // A symbol's code followed by `category` extra bits of `value`.
+    void putSymbol(const HuffmanTable &table, int symbol, int value, int category);
+    void stageByte(std::uint8_t byte);
+    void drain();
 
     std::vector<std::uint8_t> &out_;
     std::uint64_t acc_ = 0;
-    int pending_ = 0; // bits in acc_ not yet written, fewer than 8 between calls
+    int pending_ = 0; // bits in acc_ not yet staged, fewer than 32 between calls
+    // Whole bytes, stuffed, on their way to out_: written in bulk rather than one at a time.
+    std::array<std::uint8_t, 4096> staged_;
+    std::size_t stagedCount_ = 0;
 };
 
 } // namespace pictures

@@ -51,10 +51,6 @@ int HuffmanTable::codeLength(int symbol) const {
     return m == 0 ? 0 : std::bit_width(std::uint32_t(m));
 }
 
-int HuffmanCoder::category(int v) {
-    return std::bit_width(std::uint32_t(v < 0 ? -v : v));
-}
-
 void HuffmanCoder::OptimizeHuffman(HuffmanTable &table, SymbolCounts &counts) {
     std::array<int, 257> codeSize{};
     std::array<int, 257> others;

@@ -8,6 +8,7 @@
 // (zero run, size category) symbols, 0xF0 for each run of 16 zeros before a value, and 0x00
 // (end of block) when zeros remain after the last value.
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -34,7 +35,7 @@ public:
     explicit HuffmanCoder(std::vector<std::uint8_t> &out) : out_(out) {}
 
     // Bits needed for |v| (0 for 0, 1 for ±1, 2 for ±2 and ±3, ...).
-    static int category(int v);
+    static int category(int v) { return std::bit_width(std::uint32_t(v < 0 ? -v : v)); }
     // Sets BITS and HUFFVAL from the counts, which are all 0 afterwards.
     static void OptimizeHuffman(HuffmanTable &table, SymbolCounts &counts);
     // Gives every symbol of HUFFVAL its code; throws PictureError 1 "Bad Huffman Table" when the

@@ -263,23 +263,22 @@ inline Float4 lanesAt(const float *work, int i) {
 
 inline void setLanesAt(float *work, int i, Float4 v) { std::memcpy(work + Lanes * i, &v, sizeof v); }
 
+// The pass over elements first, first + step, ..., first + 7 · step of the four blocks.
+inline void fdctPass(float *work, int first, int step) {
+    Float4 d[8];
+    for (int j = 0; j < 8; ++j)
+        d[j] = lanesAt(work, first + step * j);
+    aanPass(d);
+    for (int j = 0; j < 8; ++j)
+        setLanesAt(work, first + step * j, d[j]);
+}
+
 // The forward DCT of four blocks: first down each column, then along each row.
 void fdct(float *work) {
-    Float4 d[8];
-    for (int x = 0; x < 8; ++x) {
-        for (int j = 0; j < 8; ++j)
-            d[j] = lanesAt(work, 8 * j + x);
-        aanPass(d);
-        for (int j = 0; j < 8; ++j)
-            setLanesAt(work, 8 * j + x, d[j]);
-    }
-    for (int y = 0; y < 8; ++y) {
-        for (int j = 0; j < 8; ++j)
-            d[j] = lanesAt(work, 8 * y + j);
-        aanPass(d);
-        for (int j = 0; j < 8; ++j)
-            setLanesAt(work, 8 * y + j, d[j]);
-    }
+    for (int x = 0; x < 8; ++x)
+        fdctPass(work, x, 8);
+    for (int y = 0; y < 8; ++y)
+        fdctPass(work, 8 * y, 1);
 }
 
 // Quantises the four blocks of `work` into `out[l]`, in zig-zag order. `multipliers` are the

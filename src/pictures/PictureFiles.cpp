@@ -118,12 +118,22 @@ QImage readPictureFitted(const QString &path, QSize box) {
     QImageReader reader(path);
     reader.setAutoTransform(false);
     if (box.isValid() && !box.isEmpty()) {
-        // The JPEG reader decodes straight at a fraction of the size; other readers scale
-        // what they read.
+        // The JPEG reader decodes straight at a half, a quarter or an eighth of the size, then
+        // resamples to the size asked for; other readers scale what they read. A reduced size
+        // little larger than the fitted one is taken as it is, sparing the resampling.
         const QSize size = reader.size();
         if (size.width() > box.width() || size.height() > box.height()) {
-            const QSize fitted = size.scaled(box, Qt::KeepAspectRatio);
-            reader.setScaledSize(fitted.expandedTo(QSize(1, 1)));
+            const QSize fitted = size.scaled(box, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+            QSize wanted = fitted;
+            for (int k = 8; k >= 2; k /= 2) {
+                const QSize reduced((size.width() + k - 1) / k, (size.height() + k - 1) / k);
+                if (reduced.width() >= fitted.width() && reduced.height() >= fitted.height()) {
+                    if (reduced.width() * 8 <= fitted.width() * 9 && reduced.height() * 8 <= fitted.height() * 9)
+                        wanted = reduced;
+                    break;
+                }
+            }
+            reader.setScaledSize(wanted);
         }
     }
     QImage image = reader.read();

@@ -100,41 +100,54 @@ TEST_F(ViewerTest, TheRowChangeFillsOnlyImagesWhoseSlotNamesANormalReadableStore
     EXPECT_GT(viewer()->Image2->picture().pixelColor(10, 10).blue(), 200);
 }
 
-// The viewer decodes a picture no larger than its zoomed image: the picture it keeps must
-// be the whole picture, scaled with its own aspect, and small pictures are not enlarged.
-TEST_F(ViewerTest, ALargePictureIsKeptAtTheZoomedImageSizeWithItsOwnAspect) {
-    // Wider than 4:3, with a gradient both ways, so that a crop, a stretch or a wrong scale shows.
-    QImage big(1600, 1000, QImage::Format_RGB32);
-    for (int y = 0; y < big.height(); ++y)
-        for (int x = 0; x < big.width(); ++x)
-            big.setPixel(x, y, qRgb(x * 255 / 1599, y * 255 / 999, (x / 100 + y / 100) % 2 ? 200 : 40));
-    ASSERT_TRUE(big.save(pics + QStringLiteral("big.jpg"), "JPEG", 95));
+// The viewer decodes a picture at about the size of its zoomed image: the picture it keeps
+// must be the whole picture, scaled with its own aspect, and small pictures are not enlarged.
+TEST_F(ViewerTest, ALargePictureIsKeptAtAboutTheZoomedImageSizeWithItsOwnAspect) {
+    // Gradients both ways and a checker, so that a crop, a stretch or a wrong scale shows.
+    const auto save = [this](const QString &name, int width, int height) {
+        QImage big(width, height, QImage::Format_RGB32);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                big.setPixel(x, y, qRgb(x * 255 / (width - 1), y * 255 / (height - 1), (x / 100 + y / 100) % 2 ? 200 : 40));
+        ASSERT_TRUE(big.save(pics + name, "JPEG", 95));
+    };
+    save(QStringLiteral("wide.jpg"), 1600, 1000);
+    save(QStringLiteral("double.jpg"), 2048, 1536);
     picture(QStringLiteral("small.jpg"));
-    addSong({{"SongName", "Song"}, {"PicturePath1", "big.jpg"}, {"PicturePath2", "small.jpg"}});
+    addSong({{"SongName", "Song"}, {"PicturePath1", "wide.jpg"}, {"PicturePath2", "double.jpg"}, {"PicturePath3", "small.jpg"}});
     open();
     // The zoomed image, 15290 x 11120 twips at 15 twips per pixel.
     const QSize box = viewer()->largestImageSize();
     EXPECT_EQ(box, QSize(1019, 741));
 
-    const QImage shown1 = viewer()->Image1->picture();
-    EXPECT_EQ(shown1.size(), QSize(1600, 1000).scaled(box, Qt::KeepAspectRatio));
-    EXPECT_NEAR(double(shown1.width()) / shown1.height(), 1.6, 0.005);
-    const QImage expected = QImage(pics + QStringLiteral("big.jpg"))
-                                .scaled(shown1.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                                .convertToFormat(QImage::Format_RGB32);
-    const QImage actual = shown1.convertToFormat(QImage::Format_RGB32);
-    double difference = 0;
-    for (int y = 0; y < actual.height(); ++y)
-        for (int x = 0; x < actual.width(); ++x) {
-            const QRgb a = actual.pixel(x, y), e = expected.pixel(x, y);
-            difference += std::abs(qRed(a) - qRed(e)) + std::abs(qGreen(a) - qGreen(e)) + std::abs(qBlue(a) - qBlue(e));
-        }
-    EXPECT_LT(difference / (3.0 * actual.width() * actual.height()), 4.0) << "not the same picture";
+    const auto meanDifference = [this](const QImage &shown, const QString &name) {
+        const QImage expected = QImage(pics + name)
+                                    .scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                    .convertToFormat(QImage::Format_RGB32);
+        const QImage actual = shown.convertToFormat(QImage::Format_RGB32);
+        double difference = 0;
+        for (int y = 0; y < actual.height(); ++y)
+            for (int x = 0; x < actual.width(); ++x) {
+                const QRgb a = actual.pixel(x, y), e = expected.pixel(x, y);
+                difference += std::abs(qRed(a) - qRed(e)) + std::abs(qGreen(a) - qGreen(e)) + std::abs(qBlue(a) - qBlue(e));
+            }
+        return difference / (3.0 * actual.width() * actual.height());
+    };
+    // Fitted into the box.
+    const QImage wide = viewer()->Image1->picture();
+    EXPECT_EQ(wide.size(), QSize(1600, 1000).scaled(box, Qt::KeepAspectRatio));
+    EXPECT_NEAR(double(wide.width()) / wide.height(), 1.6, 0.005);
+    EXPECT_LT(meanDifference(wide, QStringLiteral("wide.jpg")), 4.0) << "not the same picture";
+    // Halved by the reader: a little larger than the fitted 988 x 741, with no resampling.
+    const QImage halved = viewer()->Image2->picture();
+    EXPECT_EQ(halved.size(), QSize(1024, 768));
+    EXPECT_LT(meanDifference(halved, QStringLiteral("double.jpg")), 4.0) << "not the same picture";
+    // Never enlarged.
+    EXPECT_EQ(viewer()->Image3->picture().size(), QSize(64, 48));
 
-    EXPECT_EQ(viewer()->Image2->picture().size(), QSize(64, 48));
     // A zoom shows the picture already kept.
     viewer()->Image1_DblClick();
-    EXPECT_EQ(viewer()->Image1->picture().cacheKey(), shown1.cacheKey());
+    EXPECT_EQ(viewer()->Image1->picture().cacheKey(), wide.cacheKey());
 }
 
 TEST_F(ViewerTest, APictureChangedOnDiskIsReadAgainNotShownFromMemory) {

@@ -2,7 +2,7 @@
 // The last few pictures decoded for a display, kept so that moving back and forth over songs
 // that share their pictures (an album's songs share its cover) reads no file again. A picture
 // is known by its file (device and inode), the file's size and modification time, and the box
-// it was fitted into: a file rewritten or replaced on disk is read again, never served stale.
+// it was read for: a file rewritten or replaced on disk is read again, never served stale.
 // A file modified in the last two seconds is not kept, since a second change within the file
 // system clock's tick would leave its time and size as they were.
 #include <QImage>
@@ -18,7 +18,7 @@ class DecodedPictures {
 public:
     explicit DecodedPictures(std::size_t capacity) : capacity_(capacity) {}
 
-    // The picture of the file `path` fitted into `box` (readPictureFitted), from memory when
+    // The picture of the file `path` read for `box` (readPictureFitted), from memory when
     // the same file, unchanged, was decoded for the same box lately. Throws what
     // readPictureFitted throws; a failed read is not kept.
     QImage picture(const QString &path, QSize box);

@@ -24,9 +24,10 @@ public:
     // Deletes every file of the deleted-pictures folder after asking.
     void EmptyDeletedPicturesFolder_Click();
 
-    // The picture a slot text names in the pictures folder fitted into `box` (aspect kept,
-    // never enlarged), or an empty image when the text names no normal file there (empty,
-    // blanks, a path rather than a bare name, a missing, hidden or unreadable file, a folder).
+    // The picture a slot text names in the pictures folder, read for `box` (readPictureFitted:
+    // about that size, aspect kept, never enlarged), or an empty image when the text names no
+    // normal file there (empty, blanks, a path rather than a bare name, a missing, hidden or
+    // unreadable file, a folder).
     // The last few pictures read stay in memory while their files are unchanged.
     static QImage slotPicture(const QString &slotText, QSize box);
 

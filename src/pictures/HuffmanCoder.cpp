@@ -51,10 +51,6 @@ int HuffmanTable::codeLength(int symbol) const {
     return m == 0 ? 0 : std::bit_width(std::uint32_t(m));
 }
 
-int HuffmanCoder::category(int v) {
-    return std::bit_width(std::uint32_t(v < 0 ? -v : v));
-}
-
 void HuffmanCoder::OptimizeHuffman(HuffmanTable &table, SymbolCounts &counts) {
     std::array<int, 257> codeSize{};
     std::array<int, 257> others;
@@ -200,18 +196,40 @@ void HuffmanCoder::ResetBitBuffer() {
     pending_ = 0;
 }
 
-void HuffmanCoder::put(std::uint32_t bits, int length) {
-    // Bits go out most significant first; a whole byte of 0xFF is followed by 0x00.
-    acc_ = (acc_ << length) | (bits & ((std::uint64_t(1) << length) - 1));
+void HuffmanCoder::drain() {
+    out_.insert(out_.end(), staged_.begin(), staged_.begin() + std::ptrdiff_t(stagedCount_));
+    stagedCount_ = 0;
+}
+
+void HuffmanCoder::stageByte(std::uint8_t byte) {
+    staged_[stagedCount_++] = byte;
+    if (byte == 0xFF)
+        staged_[stagedCount_++] = 0x00;
+}
+
+inline void HuffmanCoder::put(std::uint32_t bits, int length) {
+    // Bits go out most significant first, 32 at a time; a whole byte of 0xFF is followed by
+    // 0x00. Bits of acc_ above the pending ones are never read.
+    acc_ = (acc_ << length) | (std::uint64_t(bits) & ((std::uint64_t(1) << length) - 1));
     pending_ += length;
-    while (pending_ >= 8) {
-        pending_ -= 8;
-        const auto byte = std::uint8_t(acc_ >> pending_);
-        out_.push_back(byte);
-        if (byte == 0xFF)
-            out_.push_back(0x00);
+    if (pending_ < 32)
+        return;
+    pending_ -= 32;
+    const auto word = std::uint32_t(acc_ >> pending_);
+    if (stagedCount_ > staged_.size() - 8)
+        drain();
+    // Whether a byte of the word is 0xFF: a zero byte of its complement.
+    if (((~word - 0x01010101u) & word & 0x80808080u) == 0) {
+        std::uint8_t *p = staged_.data() + stagedCount_;
+        p[0] = std::uint8_t(word >> 24);
+        p[1] = std::uint8_t(word >> 16);
+        p[2] = std::uint8_t(word >> 8);
+        p[3] = std::uint8_t(word);
+        stagedCount_ += 4;
+    } else {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            stageByte(std::uint8_t(word >> shift));
     }
-    acc_ &= (std::uint64_t(1) << pending_) - 1;
 }
 
 void HuffmanCoder::WriteBits(std::uint32_t mask, std::int32_t value) {
@@ -221,20 +239,25 @@ void HuffmanCoder::WriteBits(std::uint32_t mask, std::int32_t value) {
 }
 
 void HuffmanCoder::FlushBitBuffer() {
-    if (pending_ > 0)
-        put(0xFFu, 8 - pending_);
+    if (pending_ % 8 != 0)
+        put(0xFFu, 8 - pending_ % 8);
+    for (; pending_ > 0; pending_ -= 8) {
+        if (stagedCount_ > staged_.size() - 8)
+            drain();
+        stageByte(std::uint8_t(acc_ >> (pending_ - 8)));
+    }
+    drain();
 }
 
-void HuffmanCoder::putCode(const HuffmanTable &table, int symbol) {
+inline void HuffmanCoder::putSymbol(const HuffmanTable &table, int symbol, int value, int cat) {
     const std::int32_t code = table.code[std::size_t(symbol)];
     if (code < 0)
         badTable(); // a symbol the statistics did not count: the file would be corrupt
-    put(std::uint32_t(code), std::bit_width(std::uint32_t(table.sizeMask[std::size_t(symbol)])));
-}
-
-void HuffmanCoder::putExtra(int value, int cat) {
-    if (cat > 0)
-        put(std::uint32_t(value < 0 ? value - 1 : value), cat);
+    const int length = std::bit_width(std::uint32_t(table.sizeMask[std::size_t(symbol)]));
+    // A negative value is sent as value - 1 in `cat` bits. Codes take at most 16 bits and
+    // extra bits at most 15, so both fit one call.
+    const auto extra = std::uint32_t(value < 0 ? value - 1 : value) & ((std::uint32_t(1) << cat) - 1);
+    put((std::uint32_t(code) << cat) | extra, length + cat);
 }
 
 void HuffmanCoder::EncodeBlock(const std::int16_t *blocks, std::size_t &index, int &predictor,
@@ -242,9 +265,7 @@ void HuffmanCoder::EncodeBlock(const std::int16_t *blocks, std::size_t &index, i
     const int diff = blocks[index] - predictor;
     predictor = blocks[index];
     ++index;
-    const int dcCategory = category(diff);
-    putCode(dc, dcCategory);
-    putExtra(diff, dcCategory);
+    putSymbol(dc, category(diff), diff, category(diff));
     const std::int16_t *block = blocks + index - 1;
     std::uint64_t m = nonZero(block) & ~std::uint64_t(1);
     int last = 0;
@@ -253,16 +274,15 @@ void HuffmanCoder::EncodeBlock(const std::int16_t *blocks, std::size_t &index, i
         m &= m - 1;
         int run = k - last - 1;
         while (run > 15) {
-            putCode(ac, 0xF0);
+            putSymbol(ac, 0xF0, 0, 0);
             run -= 16;
         }
         const int c = category(block[k]);
-        putCode(ac, 16 * run + c);
-        putExtra(block[k], c);
+        putSymbol(ac, 16 * run + c, block[k], c);
         last = k;
     }
     if (last < 63)
-        putCode(ac, 0x00); // no EOB after a non-zero coefficient 63
+        putSymbol(ac, 0x00, 0, 0); // no EOB after a non-zero coefficient 63
     index += 63;
 }
 

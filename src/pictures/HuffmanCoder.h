@@ -8,6 +8,7 @@
 // (zero run, size category) symbols, 0xF0 for each run of 16 zeros before a value, and 0x00
 // (end of block) when zeros remain after the last value.
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -34,7 +35,7 @@ public:
     explicit HuffmanCoder(std::vector<std::uint8_t> &out) : out_(out) {}
 
     // Bits needed for |v| (0 for 0, 1 for ±1, 2 for ±2 and ±3, ...).
-    static int category(int v);
+    static int category(int v) { return std::bit_width(std::uint32_t(v < 0 ? -v : v)); }
     // Sets BITS and HUFFVAL from the counts, which are all 0 afterwards.
     static void OptimizeHuffman(HuffmanTable &table, SymbolCounts &counts);
     // Gives every symbol of HUFFVAL its code; throws PictureError 1 "Bad Huffman Table" when the
@@ -45,10 +46,12 @@ public:
     // Adds the DC categories of the blocks, in array order, to the counts.
     static void CollectDCStats(const std::int16_t *blocks, std::size_t count, SymbolCounts &counts);
 
-    // The bit writer: `WriteBits` appends the bits of `value` from `mask` down to 1.
+    // The bit writer: `WriteBits` appends the bits of `value` from `mask` down to 1. The bytes
+    // reach `out` by FlushBitBuffer at the latest, so nothing else may write to `out` between
+    // ResetBitBuffer and FlushBitBuffer.
     void ResetBitBuffer();
     void WriteBits(std::uint32_t mask, std::int32_t value);
-    // Fills the last byte with 1-bits.
+    // Fills the last byte with 1-bits and hands every byte to `out`.
     void FlushBitBuffer();
 
     // Codes the block at `index` (which advances by 64) against the DC predictor.
@@ -56,13 +59,19 @@ public:
                      const HuffmanTable &ac);
 
 private:
+    // Appends `length` (at most 32) low bits of `bits`.
     void put(std::uint32_t bits, int length);
-    void putCode(const HuffmanTable &table, int symbol);
-    void putExtra(int value, int category);
+    // A symbol's code followed by `category` extra bits of `value`.
+    void putSymbol(const HuffmanTable &table, int symbol, int value, int category);
+    void stageByte(std::uint8_t byte);
+    void drain();
 
     std::vector<std::uint8_t> &out_;
     std::uint64_t acc_ = 0;
-    int pending_ = 0; // bits in acc_ not yet written, fewer than 8 between calls
+    int pending_ = 0; // bits in acc_ not yet staged, fewer than 32 between calls
+    // Whole bytes, stuffed, on their way to out_: written in bulk rather than one at a time.
+    std::array<std::uint8_t, 4096> staged_;
+    std::size_t stagedCount_ = 0;
 };
 
 } // namespace pictures

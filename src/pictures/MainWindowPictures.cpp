@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/FileError.h"
 #include "core/mCommon.h"
+#include "pictures/DecodedPictures.h"
 #include "pictures/Pics3.h"
 #include "pictures/PictureFiles.h"
 #include "pictures/PictureForm.h"
@@ -21,7 +22,17 @@ namespace ui = platform::ui;
 using songlist::NameList;
 using songlist::OtherWindows;
 
-QImage MainWindowPictures::slotPicture(const QString &slotText) {
+namespace {
+
+// Two songs' worth: stepping back to the song before shows its pictures without a read.
+DecodedPictures &viewerPictures() {
+    static DecodedPictures pictures(6);
+    return pictures;
+}
+
+} // namespace
+
+QImage MainWindowPictures::slotPicture(const QString &slotText, QSize box) {
     // A text that sorts after a single blank and is a bare name: nothing outside the pictures
     // folder is ever read.
     if (slotText.compare(QLatin1String(" ")) <= 0 || !isBareFileName(slotText))
@@ -31,7 +42,7 @@ QImage MainWindowPictures::slotPicture(const QString &slotText) {
     if (!info.isFile() || info.isHidden())
         return {};
     try {
-        return readPicture(path);
+        return viewerPictures().picture(path, box);
     } catch (const core::FileError &) {
         // Runs on every move through the grid: a file that cannot be read shows nothing.
         return {};
@@ -42,8 +53,10 @@ void MainWindowPictures::LoadSongPictures() {
     if (w_.recordCount() <= 0)
         return;
     Pics3 *viewer = ui::form<Pics3>();
+    // Each picture is decoded no larger than the viewer can show it, not at its own size.
+    const QSize box = viewer->largestImageSize();
     for (int n = 1; n <= 3; ++n)
-        viewer->image(n)->setPicture(slotPicture(w_.currentText(QStringLiteral("PicturePath%1").arg(n))));
+        viewer->image(n)->setPicture(slotPicture(w_.currentText(QStringLiteral("PicturePath%1").arg(n)), box));
     viewer->setWindowTitle(w_.currentText(QStringLiteral("SongName")));
 }
 

@@ -3,6 +3,7 @@
 // song, the Pictures button that shows and hides the viewer beside the main window, and emptying
 // the deleted-pictures folder.
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 namespace songlist {
@@ -23,10 +24,12 @@ public:
     // Deletes every file of the deleted-pictures folder after asking.
     void EmptyDeletedPicturesFolder_Click();
 
-    // The picture a slot text names in the pictures folder, or an empty image when the text
-    // names no normal file there (empty, blanks, a path rather than a bare name, a missing,
-    // hidden or unreadable file, a folder).
-    static QImage slotPicture(const QString &slotText);
+    // The picture a slot text names in the pictures folder, read for `box` (readPictureFitted:
+    // about that size, aspect kept, never enlarged), or an empty image when the text names no
+    // normal file there (empty, blanks, a path rather than a bare name, a missing, hidden or
+    // unreadable file, a folder).
+    // The last few pictures read stay in memory while their files are unchanged.
+    static QImage slotPicture(const QString &slotText, QSize box);
 
     // Registers the three commands as the main window's openers.
     static void registerCommands();

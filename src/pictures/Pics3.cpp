@@ -71,6 +71,16 @@ std::optional<QVariant> Pics3::currentField(const QString &field) {
 
 bool Pics3::zoomed() const { return form_.width == 1024 * PictureForm::screen().twipsPerPixelX; }
 
+QSize Pics3::largestImageSize() const {
+    const ScreenInfo screen = PictureForm::screen();
+    const double ratio = devicePixelRatioF();
+    const auto pixels = [ratio](double twips, double twipsPerPixel) {
+        return int(std::ceil(toPixels(twips, twipsPerPixel) * ratio));
+    };
+    return {pixels(1024 * screen.twipsPerPixelX - ZoomMarginWidth, screen.twipsPerPixelX),
+            pixels(768 * screen.twipsPerPixelY - ZoomMarginHeight, screen.twipsPerPixelY)};
+}
+
 void Pics3::zoom(int n) {
     const std::optional<QVariant> slot = currentField(QStringLiteral("PicturePath%1").arg(n));
     if (!slot || slot->isNull())
@@ -78,8 +88,8 @@ void Pics3::zoom(int n) {
     const ScreenInfo screen = PictureForm::screen();
     setFormSize(1024 * screen.twipsPerPixelX, 768 * screen.twipsPerPixelY);
     TwipsRect r = imageRect(n);
-    r.width = form_.width - 70;
-    r.height = form_.height - 400;
+    r.width = form_.width - ZoomMarginWidth;
+    r.height = form_.height - ZoomMarginHeight;
     r.top = imageRect(1).top; // the enlarged picture starts at the window's top
     setImageRect(n, r);
     for (int i = 1; i <= 3; ++i)

@@ -37,6 +37,9 @@ public:
     static constexpr double FrameHeight = 390;
     static constexpr double ImageWidth = 3936;
     static constexpr double ImageHeight = 2952;
+    // The zoomed image is the zoomed window less these (twips).
+    static constexpr double ZoomMarginWidth = 70;
+    static constexpr double ZoomMarginHeight = 400;
 
     platform::ui::ImageControl *Image1 = nullptr, *Image2 = nullptr, *Image3 = nullptr;
     // Image1 to Image3 by number (nullptr outside 1 to 3).
@@ -57,6 +60,9 @@ public:
     TwipsRect imageRect(int n) const;
     // The window shows one picture enlarged: its width is 1024 screen pixels.
     bool zoomed() const;
+    // The largest size an image shows its picture at (zoomed), in device pixels: a picture
+    // needs no more detail than that, zoomed or not.
+    QSize largestImageSize() const;
 
     // A field of the main grid's current row: nullopt when there is no current row (no main
     // window, an empty grid, a view without the field); Null stays a null QVariant.

@@ -105,7 +105,9 @@ QString nameInPicturesFolder(const QString &path) {
 QString picturesFolder() { return core::g().DataFolder + QStringLiteral("Pictures/"); }
 QString deletedPicturesFolder() { return core::g().DataFolder + QStringLiteral("Deleted Pictures/"); }
 
-QImage readPicture(const QString &path) {
+QImage readPicture(const QString &path) { return readPictureFitted(path, QSize()); }
+
+QImage readPictureFitted(const QString &path, QSize box) {
     const QFileInfo info(path);
     if (path.isEmpty() || !info.isFile()) {
         if (!path.isEmpty() && !info.dir().exists())
@@ -115,6 +117,25 @@ QImage readPicture(const QString &path) {
     // The reader's allocation limit turns a picture too large to hold into a failed read.
     QImageReader reader(path);
     reader.setAutoTransform(false);
+    if (box.isValid() && !box.isEmpty()) {
+        // The JPEG reader decodes straight at a half, a quarter or an eighth of the size, then
+        // resamples to the size asked for; other readers scale what they read. A reduced size
+        // little larger than the fitted one is taken as it is, sparing the resampling.
+        const QSize size = reader.size();
+        if (size.width() > box.width() || size.height() > box.height()) {
+            const QSize fitted = size.scaled(box, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+            QSize wanted = fitted;
+            for (int k = 8; k >= 2; k /= 2) {
+                const QSize reduced((size.width() + k - 1) / k, (size.height() + k - 1) / k);
+                if (reduced.width() >= fitted.width() && reduced.height() >= fitted.height()) {
+                    if (reduced.width() * 8 <= fitted.width() * 9 && reduced.height() * 8 <= fitted.height() * 9)
+                        wanted = reduced;
+                    break;
+                }
+            }
+            reader.setScaledSize(wanted);
+        }
+    }
     QImage image = reader.read();
     if (image.isNull() || image.width() < 1 || image.height() < 1)
         throw invalidPicture();

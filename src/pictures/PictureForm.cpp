@@ -31,6 +31,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <cmath>
+#include <map>
 
 namespace pictures {
 
@@ -101,6 +102,17 @@ long editedRecordId() {
     }
 }
 
+// The style's arrow for the Next and Previous buttons. The style decodes its pictures anew for
+// every icon asked for; the window opens often, so each style's arrows are decoded once.
+QIcon arrowIcon(const QStyle *style, QStyle::StandardPixmap arrow) {
+    static std::map<std::pair<QString, int>, QIcon> icons;
+    const std::pair<QString, int> key{style->name(), int(arrow)};
+    auto it = icons.find(key);
+    if (it == icons.end())
+        it = icons.emplace(key, style->standardIcon(arrow)).first;
+    return it->second;
+}
+
 QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption) {
     auto *b = new QPushButton(caption, parent);
     b->setObjectName(QLatin1String(name));
@@ -164,9 +176,9 @@ PictureForm::PictureForm(QWidget *parent) : Form<QDialog>(parent) {
     cmdDelete = makeButton(this, "cmdDelete", QStringLiteral("Delete Picture"));
     cmdClipboardPaste = makeButton(this, "cmdClipboardPaste", QStringLiteral("Paste from Clipboard"));
     cmdNext = makeButton(this, "cmdNext", QString());
-    cmdNext->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
+    cmdNext->setIcon(arrowIcon(style(), QStyle::SP_ArrowRight));
     cmdPrev = makeButton(this, "cmdPrev", QString());
-    cmdPrev->setIcon(style()->standardIcon(QStyle::SP_ArrowLeft));
+    cmdPrev->setIcon(arrowIcon(style(), QStyle::SP_ArrowLeft));
     cmdClipboardPaste->hide();
     cmdNext->hide();
     cmdPrev->hide();

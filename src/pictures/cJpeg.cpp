@@ -250,57 +250,70 @@ inline void aanPass(Float4 *d) {
 #undef ORVALIS_WIDE
 #undef ORVALIS_NARROW
 
-// Runs the pass down the eight columns of a row-ordered block.
-inline void aanColumns(float *block) {
-    for (int x = 0; x < 8; x += 4) {
-        Float4 d[8];
-        for (int j = 0; j < 8; ++j)
-            std::memcpy(&d[j], block + 8 * j + x, sizeof(Float4));
-        aanPass(d);
-        for (int j = 0; j < 8; ++j)
-            std::memcpy(block + 8 * j + x, &d[j], sizeof(Float4));
-    }
+// Four blocks side by side, one to a lane: element i (8 · row + column) of the block in lane l
+// is work[4 · i + l]. Each lane takes exactly the steps of its own block, so the blocks come
+// out as they would one at a time.
+constexpr int Lanes = 4;
+
+inline Float4 lanesAt(const float *work, int i) {
+    Float4 v;
+    std::memcpy(&v, work + Lanes * i, sizeof v);
+    return v;
 }
 
-inline void transpose(float *block) {
+inline void setLanesAt(float *work, int i, Float4 v) { std::memcpy(work + Lanes * i, &v, sizeof v); }
+
+// The pass over elements first, first + step, ..., first + 7 · step of the four blocks.
+inline void fdctPass(float *work, int first, int step) {
+    Float4 d[8];
+    for (int j = 0; j < 8; ++j)
+        d[j] = lanesAt(work, first + step * j);
+    aanPass(d);
+    for (int j = 0; j < 8; ++j)
+        setLanesAt(work, first + step * j, d[j]);
+}
+
+// The forward DCT of four blocks: first down each column, then along each row.
+void fdct(float *work) {
+    for (int x = 0; x < 8; ++x)
+        fdctPass(work, x, 8);
     for (int y = 0; y < 8; ++y)
-        for (int x = y + 1; x < 8; ++x)
-            std::swap(block[8 * y + x], block[8 * x + y]);
+        fdctPass(work, 8 * y, 1);
+}
+
+// Quantises the four blocks of `work` into `out[l]`, in zig-zag order. `multipliers` are the
+// table's single-precision multipliers widened, by zig-zag position; `naturalOf[z]` is the
+// element at zig-zag position z.
+void quantize(std::int16_t *const *out, const float *work, const double *multipliers,
+              const std::array<int, 64> &naturalOf) {
+    // The product of two floats is exact in double; it is rounded half to even once (the
+    // conversion's default rounding). Coefficients of 8-bit samples stay far inside 16 bits.
+#ifdef __SSE2__
+    for (std::size_t z = 0; z < 64; z += 4) {
+        __m128i q[4]; // four positions, each with its four blocks' coefficients
+        for (std::size_t k = 0; k < 4; ++k) {
+            const __m128 v = _mm_loadu_ps(work + Lanes * naturalOf[z + k]);
+            const __m128d m = _mm_set1_pd(multipliers[z + k]);
+            const __m128i low = _mm_cvtpd_epi32(_mm_mul_pd(_mm_cvtps_pd(v), m));
+            const __m128i high = _mm_cvtpd_epi32(_mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(v, v)), m));
+            q[k] = _mm_packs_epi32(_mm_unpacklo_epi64(low, high), _mm_setzero_si128());
+        }
+        // Turned around: each block's four positions together.
+        const __m128i ab = _mm_unpacklo_epi16(q[0], q[1]), cd = _mm_unpacklo_epi16(q[2], q[3]);
+        const __m128i blocks01 = _mm_unpacklo_epi32(ab, cd), blocks23 = _mm_unpackhi_epi32(ab, cd);
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(out[0] + z), blocks01);
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(out[1] + z), _mm_unpackhi_epi64(blocks01, blocks01));
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(out[2] + z), blocks23);
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(out[3] + z), _mm_unpackhi_epi64(blocks23, blocks23));
+    }
+#else
+    for (std::size_t z = 0; z < 64; ++z)
+        for (int l = 0; l < Lanes; ++l)
+            out[l][z] = std::int16_t(std::nearbyint(double(work[Lanes * naturalOf[z] + l]) * multipliers[z]));
+#endif
 }
 
 } // namespace
-
-void cJpeg::FDCT(float *block) {
-    // First down each column, then along each row (as columns of the transposed block).
-    aanColumns(block);
-    transpose(block);
-    aanColumns(block);
-    transpose(block);
-}
-
-void cJpeg::Quantize(std::int16_t *out, const float *work, const float *multipliers,
-                     const std::array<std::array<int, 8>, 8> &zigZag) {
-    // The product of two floats is exact in double; it is rounded half to even once (the
-    // conversion's default rounding). Coefficients of 8-bit samples stay far inside 16 bits.
-    for (std::size_t y = 0; y < 8; ++y) {
-        const float *row = work + 8 * y;
-#ifdef __SSE2__
-        for (std::size_t x = 0; x < 8; x += 2) {
-            const auto z0 = std::size_t(zigZag[x][y]), z1 = std::size_t(zigZag[x + 1][y]);
-            const __m128d w = _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(row + x))));
-            const __m128d m = _mm_set_pd(double(multipliers[z1]), double(multipliers[z0]));
-            const __m128i q = _mm_cvtpd_epi32(_mm_mul_pd(w, m));
-            out[z0] = std::int16_t(_mm_cvtsi128_si32(q));
-            out[z1] = std::int16_t(_mm_cvtsi128_si32(_mm_srli_si128(q, 4)));
-        }
-#else
-        for (std::size_t x = 0; x < 8; ++x) {
-            const auto z = std::size_t(zigZag[x][y]);
-            out[z] = std::int16_t(std::nearbyint(double(row[x]) * double(multipliers[z])));
-        }
-#endif
-    }
-}
 
 int cJpeg::SampleHDC(const DrawingSurface *SourceDC, int Width, int Height, int SrcX, int SrcY) {
     P_ = 8;
@@ -345,7 +358,14 @@ int cJpeg::SampleHDC(const DrawingSurface *SourceDC, int Width, int Height, int 
                     lut[c - first][2][v] = double(wt.b) * v;
                 }
             std::size_t index[3] = {0, 0, 0};
-            float work[64];
+            alignas(16) float work[64 * Lanes];
+            std::array<int, 64> naturalOf{};
+            for (int y = 0; y < 8; ++y)
+                for (int x = 0; x < 8; ++x)
+                    naturalOf[std::size_t(zigZag_[std::size_t(x)][std::size_t(y)])] = 8 * y + x;
+            // Where the lanes past the row's last block put their coefficients.
+            alignas(16) std::int16_t unused[64];
+            const int blocksAcross = w8 / 8;
             for (int by = 0; by < h8 / 8; ++by) {
                 // Eight rows of the plane, the last column and row repeated into the padding.
                 int previous = -1;
@@ -368,16 +388,52 @@ int cJpeg::SampleHDC(const DrawingSurface *SourceDC, int Width, int Height, int 
                     Component &k = comp_[std::size_t(c)];
                     const double offset = ConversionWeights[Nf_ == 1 ? 0 : c].offset;
                     const double *lr = lut[c - first][0], *lg = lut[c - first][1], *lb = lut[c - first][2];
-                    for (int bx = 0; bx < w8 / 8; ++bx) {
-                        for (int y = 0; y < 8; ++y) {
-                            const std::uint8_t *p = strip.data() + std::size_t(y) * rowBytes + std::size_t(bx) * 24;
-                            for (int x = 0; x < 8; ++x, p += 3)
-                                work[x + 8 * y] = float(lr[p[2]] + lg[p[1]] + lb[p[0]] + offset);
+                    double multipliers[64];
+                    for (std::size_t z = 0; z < 64; ++z)
+                        multipliers[z] = double(multipliers_[std::size_t(k.Tq)][z]);
+                    // Four blocks of the strip at a time, each in its own lane.
+                    for (int bx = 0; bx < blocksAcross; bx += Lanes) {
+                        const int count = std::min(Lanes, blocksAcross - bx);
+                        std::int16_t *out[Lanes];
+                        for (int l = 0; l < Lanes; ++l) {
+                            if (l >= count) {
+                                out[l] = unused;
+                                for (int i = 0; i < 64; ++i)
+                                    work[Lanes * i + l] = 0.0f;
+                                continue;
+                            }
+                            out[l] = k.coefficients.data() + index[c - first] + 64 * std::size_t(l);
                         }
-                        FDCT(work);
-                        Quantize(k.coefficients.data() + index[c - first], work,
-                                 multipliers_[std::size_t(k.Tq)].data(), zigZag_);
-                        index[c - first] += 64;
+                        // ((red + green) + blue) + offset in double, rounded once to single: lanes
+                        // two at a time where SSE2 has them.
+                        for (int y = 0; y < 8; ++y) {
+                            const std::uint8_t *row = strip.data() + std::size_t(y) * rowBytes + std::size_t(bx) * 24;
+                            for (int x = 0; x < 8; ++x) {
+                                float *to = work + Lanes * (x + 8 * y);
+                                const std::uint8_t *p = row + 3 * x;
+#ifdef __SSE2__
+                                if (count == Lanes) {
+                                    const std::uint8_t *p1 = p + 24, *p2 = p + 48, *p3 = p + 72;
+                                    const __m128d o = _mm_set1_pd(offset);
+                                    const __m128d a = _mm_add_pd(
+                                        _mm_add_pd(_mm_add_pd(_mm_set_pd(lr[p1[2]], lr[p[2]]), _mm_set_pd(lg[p1[1]], lg[p[1]])),
+                                                   _mm_set_pd(lb[p1[0]], lb[p[0]])),
+                                        o);
+                                    const __m128d b = _mm_add_pd(
+                                        _mm_add_pd(_mm_add_pd(_mm_set_pd(lr[p3[2]], lr[p2[2]]), _mm_set_pd(lg[p3[1]], lg[p2[1]])),
+                                                   _mm_set_pd(lb[p3[0]], lb[p2[0]])),
+                                        o);
+                                    _mm_store_ps(to, _mm_movelh_ps(_mm_cvtpd_ps(a), _mm_cvtpd_ps(b)));
+                                    continue;
+                                }
+#endif
+                                for (int l = 0; l < count; ++l, p += 24)
+                                    to[l] = float(lr[p[2]] + lg[p[1]] + lb[p[0]] + offset);
+                            }
+                        }
+                        fdct(work);
+                        quantize(out, work, multipliers, naturalOf);
+                        index[c - first] += 64 * std::size_t(count);
                     }
                 }
             }

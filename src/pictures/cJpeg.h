@@ -81,9 +81,6 @@ private:
 
     void ScaleQuantTable(int t);
     void clearSamples();
-    static void FDCT(float *d);
-    static void Quantize(std::int16_t *out, const float *work, const float *multipliers,
-                         const std::array<std::array<int, 8>, 8> &zigZag);
     std::vector<Group> groups(const std::vector<ScanEntry> &list) const;
     std::int64_t OptimizeTables(const std::vector<ScanEntry> &list);
     void CollectDCStatsMCU(const Component &c, SymbolCounts &counts, std::int64_t &dummies) const;

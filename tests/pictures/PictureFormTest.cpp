@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QStyle>
 #include <QTest>
 
 #include <csignal>
@@ -209,6 +210,11 @@ TEST_F(PictureFormTest, PreviousAndNextShowOnlyForAStoredSlotWithAnotherSlotFill
     openOn(3, pics + QStringLiteral("three.jpg"));
     EXPECT_TRUE(form->cmdNext->isVisibleTo(form));
     EXPECT_TRUE(form->cmdPrev->isVisibleTo(form));
+    // Each opening shows the style's own arrows, each on its button.
+    const auto same = [](const QIcon &a, const QIcon &b) { return a.pixmap(16).toImage() == b.pixmap(16).toImage(); };
+    EXPECT_TRUE(same(form->cmdNext->icon(), form->style()->standardIcon(QStyle::SP_ArrowRight)));
+    EXPECT_TRUE(same(form->cmdPrev->icon(), form->style()->standardIcon(QStyle::SP_ArrowLeft)));
+    EXPECT_FALSE(same(form->cmdNext->icon(), form->cmdPrev->icon()));
     form->cmdCancel->click();
     ui::flushUnloadedForms();
 

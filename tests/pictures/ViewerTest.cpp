@@ -8,11 +8,14 @@
 #include "platform/ui/ImageControl.h"
 #include "songlist/OtherWindows.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
+#include <cmath>
+#include <cstdio>
 #include <unistd.h>
 
 using pictures::Pics3;
@@ -95,6 +98,103 @@ TEST_F(ViewerTest, TheRowChangeFillsOnlyImagesWhoseSlotNamesANormalReadableStore
     }
     goTo(QStringLiteral("All three"));
     EXPECT_GT(viewer()->Image2->picture().pixelColor(10, 10).blue(), 200);
+}
+
+// The viewer decodes a picture at about the size of its zoomed image: the picture it keeps
+// must be the whole picture, scaled with its own aspect, and small pictures are not enlarged.
+TEST_F(ViewerTest, ALargePictureIsKeptAtAboutTheZoomedImageSizeWithItsOwnAspect) {
+    // Gradients both ways and a checker, so that a crop, a stretch or a wrong scale shows.
+    const auto save = [this](const QString &name, int width, int height) {
+        QImage big(width, height, QImage::Format_RGB32);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                big.setPixel(x, y, qRgb(x * 255 / (width - 1), y * 255 / (height - 1), (x / 100 + y / 100) % 2 ? 200 : 40));
+        ASSERT_TRUE(big.save(pics + name, "JPEG", 95));
+    };
+    save(QStringLiteral("wide.jpg"), 1600, 1000);
+    save(QStringLiteral("double.jpg"), 2048, 1536);
+    picture(QStringLiteral("small.jpg"));
+    addSong({{"SongName", "Song"}, {"PicturePath1", "wide.jpg"}, {"PicturePath2", "double.jpg"}, {"PicturePath3", "small.jpg"}});
+    open();
+    // The zoomed image, 15290 x 11120 twips at 15 twips per pixel.
+    const QSize box = viewer()->largestImageSize();
+    EXPECT_EQ(box, QSize(1019, 741));
+
+    const auto meanDifference = [this](const QImage &shown, const QString &name) {
+        const QImage expected = QImage(pics + name)
+                                    .scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                    .convertToFormat(QImage::Format_RGB32);
+        const QImage actual = shown.convertToFormat(QImage::Format_RGB32);
+        double difference = 0;
+        for (int y = 0; y < actual.height(); ++y)
+            for (int x = 0; x < actual.width(); ++x) {
+                const QRgb a = actual.pixel(x, y), e = expected.pixel(x, y);
+                difference += std::abs(qRed(a) - qRed(e)) + std::abs(qGreen(a) - qGreen(e)) + std::abs(qBlue(a) - qBlue(e));
+            }
+        return difference / (3.0 * actual.width() * actual.height());
+    };
+    // Fitted into the box.
+    const QImage wide = viewer()->Image1->picture();
+    EXPECT_EQ(wide.size(), QSize(1600, 1000).scaled(box, Qt::KeepAspectRatio));
+    EXPECT_NEAR(double(wide.width()) / wide.height(), 1.6, 0.005);
+    EXPECT_LT(meanDifference(wide, QStringLiteral("wide.jpg")), 4.0) << "not the same picture";
+    // Halved by the reader: a little larger than the fitted 988 x 741, with no resampling.
+    const QImage halved = viewer()->Image2->picture();
+    EXPECT_EQ(halved.size(), QSize(1024, 768));
+    EXPECT_LT(meanDifference(halved, QStringLiteral("double.jpg")), 4.0) << "not the same picture";
+    // Never enlarged.
+    EXPECT_EQ(viewer()->Image3->picture().size(), QSize(64, 48));
+
+    // A zoom shows the picture already kept.
+    viewer()->Image1_DblClick();
+    EXPECT_EQ(viewer()->Image1->picture().cacheKey(), wide.cacheKey());
+}
+
+TEST_F(ViewerTest, APictureChangedOnDiskIsReadAgainNotShownFromMemory) {
+    const QString a = pics + QStringLiteral("a.jpg");
+    // Files written long ago, as most stored pictures are: the viewer may keep them.
+    const auto age = [&a](int year) {
+        QFile f(a);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(QDateTime(QDate(year, 1, 1), QTime(12, 0)), QFileDevice::FileModificationTime));
+    };
+    picture(QStringLiteral("a.jpg"), Qt::red);
+    age(2020);
+    picture(QStringLiteral("b.jpg"), Qt::green);
+    addSong({{"SongName", "One"}, {"PicturePath1", "a.jpg"}});
+    addSong({{"SongName", "Two"}, {"PicturePath1", "b.jpg"}});
+    open();
+    const auto colourOfOne = [this] {
+        goTo(QStringLiteral("Two"));
+        goTo(QStringLiteral("One"));
+        return viewer()->Image1->picture().pixelColor(10, 10);
+    };
+    EXPECT_GT(colourOfOne().red(), 200);
+    EXPECT_GT(colourOfOne().red(), 200);
+
+    // Rewritten in place (the same file) with another time.
+    picture(QStringLiteral("a.jpg"), Qt::blue);
+    age(2021);
+    EXPECT_GT(colourOfOne().blue(), 200);
+
+    // Rewritten just now, twice within the file system clock's tick: the time and the size may
+    // not tell the two apart, so a file this recent is read every time.
+    picture(QStringLiteral("a.jpg"), Qt::green);
+    EXPECT_GT(colourOfOne().green(), 200);
+    picture(QStringLiteral("a.jpg"), Qt::red);
+    EXPECT_GT(colourOfOne().red(), 200);
+
+    // Replaced by another file given the same time.
+    picture(QStringLiteral("c.jpg"), Qt::yellow);
+    QFile c(pics + QStringLiteral("c.jpg"));
+    ASSERT_TRUE(c.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(c.setFileTime(QDateTime(QDate(2021, 1, 1), QTime(12, 0)), QFileDevice::FileModificationTime));
+    c.close();
+    ASSERT_EQ(::rename(QFile::encodeName(c.fileName()).constData(), QFile::encodeName(a).constData()), 0);
+    const QColor replaced = colourOfOne();
+    EXPECT_GT(replaced.red(), 200);
+    EXPECT_GT(replaced.green(), 200);
+    EXPECT_LT(replaced.blue(), 60);
 }
 
 TEST_F(ViewerTest, TheCaptionIsTheSongNameEmptyWhenNullAndWholeWhenLong) {

@@ -182,6 +182,21 @@ struct Conn {
     quint64 tableGen(const QString &table) const { return std::max(blindGen, tableGens.value(fold(table), 0)); }
     quint64 blindGen = 0;               // the last write whose tables are not known
     QHash<QString, quint64> tableGens;  // folded table name → its last write
+
+    // Statements recordsets leave standing on a row between calls (a walk steps one statement
+    // through its rows). A standing read holds the connection's read snapshot and stops DROP,
+    // VACUUM and a later write from taking a newer one, so everything that writes or ends a
+    // transaction on the connection resets them first; the recordsets notice by readPauses.
+    std::vector<sqlite3_stmt *> standingReads;
+    quint64 readPauses = 0;
+    void pauseReads() {
+        for (sqlite3_stmt *s : standingReads) sqlite3_reset(s);
+        if (!standingReads.empty()) ++readPauses;
+        standingReads.clear();
+    }
+    void endRead(sqlite3_stmt *s) {
+        standingReads.erase(std::remove(standingReads.begin(), standingReads.end(), s), standingReads.end());
+    }
 };
 
 } // namespace platform::db::detail

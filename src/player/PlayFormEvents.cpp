@@ -154,6 +154,16 @@ void PlayForm::WindowsMediaPlayer1_CurrentItemChange() {
         wmp->setFocus();
 }
 
+void PlayForm::keepPlayerView(const platform::db::Recordset *grid) {
+    PlayerView.reset();
+    try {
+        if (grid && grid->isOpen() && grid->source() == PlayerRecordSource)
+            PlayerView = grid->keptView(playerQuery(PlayerRecordSource));
+    } catch (const platform::db::DbError &) {
+        PlayerView.reset(); // the view is then read whole when first needed
+    }
+}
+
 void PlayForm::PlayNextRandom(const QString &Mode) {
     auto &s = g();
     try {
@@ -161,7 +171,11 @@ void PlayForm::PlayNextRandom(const QString &Mode) {
         if (!PlayerRecordset) {
             if (!s.Db)
                 return;
-            PlayerRecordset = s.Db->openRecordset(PlayerRecordSource, platform::db::RecordsetType::Snapshot);
+            // The grid's rows as the window loaded them, each read when it is chosen.
+            if (PlayerView && PlayerView->source() == PlayerRecordSource)
+                PlayerRecordset = PlayerView->keptView(PlayerRecordSource);
+            if (!PlayerRecordset)
+                PlayerRecordset = s.Db->openRecordset(PlayerRecordSource, platform::db::RecordsetType::Snapshot);
         }
         platform::db::Recordset &rs = *PlayerRecordset;
         if (rs.recordCount() == 0)

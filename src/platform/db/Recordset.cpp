@@ -499,10 +499,11 @@ struct Recordset::Impl {
             for (const auto &c : cols)
                 if (c.tab < 0 || tabs[size_t(c.tab)].viaRowid || !tabs[size_t(c.tab)].identified) canLazy = false;
         }
-        if (canLazy && prepareLazy() && loadKeys()) {
+        if (canLazy && prepareLazy() && (keysFrom ? adoptKeys(*keysFrom) : loadKeys())) {
             lazy = true;
             return;
         }
+        if (keysFrom) return; // not the same rows: the caller gets no view
         lazy = false;
         serials.clear();
         keys.clear();
@@ -651,6 +652,31 @@ struct Recordset::Impl {
         if (!ks || !fs || sqlite3_column_count(fs.get()) != int(cols.size())) return false;
         fetchStmt = prepare(db(), fetchSql, true);
         bindNamed(fetchStmt.get(), kSourceParams, params); // kept across resets
+        return true;
+    }
+
+    // The keys of another recordset over the same rows, in its order (a kept view): the tables
+    // identified must be the same, in the same order, by the same key fields.
+    const Impl *keysFrom = nullptr;
+    bool adoptKeys(const Impl &from) {
+        if (!from.lazy || from.table || from.keyWidth != keyWidth || from.tabs.size() < 1) return false;
+        std::vector<const Tab *> mine, theirs;
+        for (const Tab &t : tabs)
+            if (t.identified) mine.push_back(&t);
+        for (const Tab &t : from.tabs)
+            if (t.identified) theirs.push_back(&t);
+        if (mine.size() != theirs.size()) return false;
+        for (size_t i = 0; i < mine.size(); ++i)
+            if (mine[i]->name.compare(theirs[i]->name, Qt::CaseInsensitive) != 0 || mine[i]->keyCols != theirs[i]->keyCols)
+                return false;
+        closeWalk();
+        keys = from.keys;
+        serials.resize(from.serials.size());
+        for (size_t i = 0; i < serials.size(); ++i) serials[i] = qint64(i);
+        nextSerial = qint64(serials.size());
+        cache.clear();
+        pos = serials.empty() ? -1 : 0;
+        curDeleted = false;
         return true;
     }
 
@@ -2147,6 +2173,29 @@ long Recordset::positionOf(const Bookmark &b) const {
     d.check();
     const auto serial = decodeBookmark(b);
     return serial ? d.positionOfSerial(*serial) : -1;
+}
+
+std::unique_ptr<Recordset> Recordset::keptView(const QString &select) const {
+    Impl &d = *d_;
+    d.check();
+    if (!d.lazy || d.table) return nullptr;
+    auto v = std::make_unique<Impl>();
+    v->conn = d.conn;
+    v->type = RecordsetType::Dynaset; // read like a dynaset, then made read-only
+    v->source = select;
+    v->params = d.params;
+    v->cacheGen = d.conn->gen;
+    v->keysFrom = &d;
+    try {
+        v->openQuery(d.conn->translate(select, d.params));
+    } catch (const DbError &) {
+        return nullptr;
+    }
+    v->keysFrom = nullptr;
+    if (!v->lazy) return nullptr;
+    v->type = RecordsetType::Snapshot;
+    v->updatable = false;
+    return std::make_unique<Recordset>(std::move(v));
 }
 
 void Recordset::addNew() {

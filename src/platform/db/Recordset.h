@@ -98,6 +98,12 @@ public:
     Bookmark bookmarkAt(long position) const;
     long positionOf(const Bookmark &b) const; // -1 when not in the recordset
 
+    // A read-only recordset over `select` (the same rows as this dynaset, other fields) that
+    // keeps this recordset's rows and order as they are now and reads a row only when asked, so
+    // a view of many rows is kept without reading them. nullptr when `select` does not read the
+    // same rows by the same keys, or this recordset does not keep keys.
+    std::unique_ptr<Recordset> keptView(const QString &select) const;
+
     // Editing. Through a join the write acts on the table that owns the row.
     void addNew();
     void edit();

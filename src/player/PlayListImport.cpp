@@ -4,6 +4,8 @@
 #include "core/FileError.h"
 #include "core/mCommonDialog.h"
 #include "import/SongFields.h"
+#include "platform/db/Collations.h"
+#include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/PromptService.h"
@@ -30,6 +32,26 @@ constexpr qint64 kChunk = 1 << 20;
 using import::trimBlanks; // blanks only, not other white space
 
 QString cleanName(QString s) { return trimBlanks(s.remove(QLatin1Char('"'))); }
+
+// The catalogue song a line names: a song-artist match wins over an artist-song one (the line
+// may name the artist first). One query answers both; of each kind the lowest RecordID is the
+// row a look-up of that kind alone gives. nullptr when neither matches.
+std::unique_ptr<db::Recordset> findLineSong(db::Database &d, const PlayListImport::Names &names) {
+    static const QString match = QStringLiteral(
+        "select RecordID, SongName, Artist, AlbumName, TrackText, PathName, FileName, Duration, Year, Rating "
+        "from tblContacts where (SongName=? And Artist=?) Or (SongName=? And Artist=?) Order By RecordID");
+    auto rs = d.openRecordset(match, {names.first, names.second, names.second, names.first}, db::RecordsetType::Snapshot);
+    if (rs->eof())
+        return nullptr;
+    const auto same = [](const QVariant &v, const QString &name) {
+        return !v.isNull() && db::jet::compareText(v.toString(), name) == 0;
+    };
+    for (; !rs->eof(); rs->moveNext())
+        if (same(rs->value(QStringLiteral("SongName")), names.first) && same(rs->value(QStringLiteral("Artist")), names.second))
+            return rs;
+    rs->moveFirst(); // every row is then an artist-song match
+    return rs;
+}
 
 core::FileError readError(const QFile &f) {
     return core::FileError(75, QStringLiteral("Path/File access error: %1 (%2)").arg(f.fileName(), f.errorString()));
@@ -178,7 +200,6 @@ void PlayListImport::mnuFilePopulate_Click() {
                        ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("Sub mnuPopupAddToPlaylist_Click"));
             return;
         }
-        const QString match = QStringLiteral("select * from tblContacts where SongName=? And Artist=?");
         // Rows are added one by one through one recordset (each add stands on its own, so the
         // rows added before an error stay), and the next number is read anew for each.
         std::unique_ptr<db::Recordset> adds;
@@ -186,10 +207,8 @@ void PlayListImport::mnuFilePopulate_Click() {
             const std::optional<Names> names = parseLine(text);
             if (!names)
                 return true;
-            auto rs = d.openRecordset(match, {names->first, names->second}, db::RecordsetType::Snapshot);
-            if (rs->eof())
-                rs = d.openRecordset(match, {names->second, names->first}, db::RecordsetType::Snapshot);
-            if (rs->eof())
+            auto rs = findLineSong(d, *names);
+            if (!rs)
                 return true;
             const long highest = PlayListStore::highestTrack(d, listId);
             if (highest >= PlayListStore::MaxTracks) {

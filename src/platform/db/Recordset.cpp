@@ -1097,7 +1097,11 @@ struct Recordset::Impl {
     bool walkTo() {
         if (walkSql.isEmpty() || !lazy || (table && (!posValid || !keysFresh())) || !hasCurrent()) return false;
         const long p = pos;
-        if (walk.open && (walk.pauses != conn->readPauses || !unchangedSince(walk.gen))) closeWalk();
+        if (walk.open && walk.pauses != conn->readPauses) closeWalk();
+        if (walk.open && walk.gen != conn->gen) {
+            if (!unchangedSince(walk.gen)) closeWalk();
+            else walk.gen = conn->gen; // what was written since left these rows alone
+        }
         if (walk.open && walk.onRow && walk.at == p) return true;
         if (p != walkLast) {
             walkRun = p == walkLast + 1 ? walkRun + 1 : 0;

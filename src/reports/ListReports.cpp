@@ -23,6 +23,7 @@
 #include <QTextDocument>
 
 #include <algorithm>
+#include <numeric>
 #include <cmath>
 
 namespace reports {
@@ -99,13 +100,21 @@ std::vector<ReportRow> ListReports::rowsOf(const db::Recordset &grid, const QStr
             throw db::DbError(db::err::ItemNotFound,
                               QStringLiteral("Item not found in this collection: '%1'.").arg(QLatin1String(names[i])));
     }
-    const long n = grid.recordCount();
+    // Read by position: the grid's current row stays where the user left it. The five fields
+    // alone are read in one pass over the grid's rows when they can be kept apart.
+    QStringList fields;
+    for (const char *name : names)
+        fields << QString::fromLatin1(name);
+    const std::unique_ptr<db::Recordset> view = grid.keptView(fields);
+    const db::Recordset &from = view ? *view : grid;
+    if (view)
+        std::iota(std::begin(ordinal), std::end(ordinal), 0);
+    const long n = from.recordCount();
     std::vector<ReportRow> rows;
     rows.reserve(size_t(std::max(0L, n)));
-    // Read by position: the grid's current row stays where the user left it.
     for (long p = 0; p < n; ++p)
-        rows.push_back({grid.valueAt(p, ordinal[0]), grid.valueAt(p, ordinal[1]), grid.valueAt(p, ordinal[2]),
-                        grid.valueAt(p, ordinal[3]), grid.valueAt(p, ordinal[4])});
+        rows.push_back({from.valueAt(p, ordinal[0]), from.valueAt(p, ordinal[1]), from.valueAt(p, ordinal[2]),
+                        from.valueAt(p, ordinal[3]), from.valueAt(p, ordinal[4])});
     sortRows(rows, ReportType);
     return rows;
 }

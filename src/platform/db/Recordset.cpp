@@ -1093,10 +1093,9 @@ struct Recordset::Impl {
         return true;
     }
 
-    // True when the current row can be read from the walk's statement (brought to it first).
-    bool walkTo() {
-        if (walkSql.isEmpty() || !lazy || (table && (!posValid || !keysFresh())) || !hasCurrent()) return false;
-        const long p = pos;
+    // True when the row at position p can be read from the walk's statement (brought to it first).
+    bool walkTo(long p) {
+        if (walkSql.isEmpty() || !lazy || (table && (!posValid || !keysFresh()))) return false;
         if (walk.open && walk.pauses != conn->readPauses) closeWalk();
         if (walk.open && walk.gen != conn->gen) {
             if (!unchangedSince(walk.gen)) closeWalk();
@@ -1174,6 +1173,10 @@ struct Recordset::Impl {
 
     Value cellAt(long p, int ordinal) {
         if (!lazy) return rows[size_t(p)].value(ordinal, cols[size_t(ordinal)].kind);
+        // A kept view is read by position in one pass (a report, an export): walked like rows
+        // read by moving. A grid's reads by position are not, so no read stands while it waits.
+        if (type == RecordsetType::Snapshot && walkTo(p))
+            return readValue(walk.stmt.get(), ordinal, cols[size_t(ordinal)].kind);
         const RawRow *r = rawAt(p);
         return r ? r->value(ordinal, cols[size_t(ordinal)].kind) : Value();
     }
@@ -1190,7 +1193,7 @@ struct Recordset::Impl {
             if (!hasCurrent()) noCurrent();
             return allOf(rows[size_t(pos)]);
         }
-        if (walkTo()) return walkRow();
+        if (hasCurrent() && walkTo(pos)) return walkRow();
         return allOf(*currentRaw());
     }
 
@@ -1199,7 +1202,7 @@ struct Recordset::Impl {
             if (!hasCurrent()) noCurrent();
             return rows[size_t(pos)].value(ordinal, cols[size_t(ordinal)].kind);
         }
-        if (walkTo()) return readValue(walk.stmt.get(), ordinal, cols[size_t(ordinal)].kind);
+        if (hasCurrent() && walkTo(pos)) return readValue(walk.stmt.get(), ordinal, cols[size_t(ordinal)].kind);
         return currentRaw()->value(ordinal, cols[size_t(ordinal)].kind);
     }
 
@@ -2179,19 +2182,19 @@ long Recordset::positionOf(const Bookmark &b) const {
     return serial ? d.positionOfSerial(*serial) : -1;
 }
 
-std::unique_ptr<Recordset> Recordset::keptView(const QString &select) const {
-    Impl &d = *d_;
-    d.check();
-    if (!d.lazy || d.table) return nullptr;
-    auto v = std::make_unique<Impl>();
-    v->conn = d.conn;
+namespace {
+
+// A read-only recordset over translated `sql` that takes the keys of `from` (see keptView).
+std::unique_ptr<Recordset> openKept(const Recordset::Impl &from, const QString &source, const QString &sql) {
+    auto v = std::make_unique<Recordset::Impl>();
+    v->conn = from.conn;
     v->type = RecordsetType::Dynaset; // read like a dynaset, then made read-only
-    v->source = select;
-    v->params = d.params;
-    v->cacheGen = d.conn->gen;
-    v->keysFrom = &d;
+    v->source = source;
+    v->params = from.params;
+    v->cacheGen = from.conn->gen;
+    v->keysFrom = &from;
     try {
-        v->openQuery(d.conn->translate(select, d.params));
+        v->openQuery(sql);
     } catch (const DbError &) {
         return nullptr;
     }
@@ -2200,6 +2203,41 @@ std::unique_ptr<Recordset> Recordset::keptView(const QString &select) const {
     v->type = RecordsetType::Snapshot;
     v->updatable = false;
     return std::make_unique<Recordset>(std::move(v));
+}
+
+} // namespace
+
+std::unique_ptr<Recordset> Recordset::keptView(const QString &select) const {
+    Impl &d = *d_;
+    d.check();
+    if (!d.lazy || d.table) return nullptr;
+    QString sql;
+    try {
+        sql = d.conn->translate(select, d.params);
+    } catch (const DbError &) {
+        return nullptr;
+    }
+    return openKept(d, select, sql);
+}
+
+std::unique_ptr<Recordset> Recordset::keptView(const QStringList &fields) const {
+    Impl &d = *d_;
+    d.check();
+    if (!d.lazy || d.table || !d.parts || d.parts->distinct || fields.isEmpty()) return nullptr;
+    // Each field by its expression in the FROM scope, under the name this recordset gives it.
+    const QHash<QString, QString> &names = d.findNames();
+    QStringList columns;
+    for (const QString &f : fields) {
+        const int o = fieldOrdinal(f);
+        if (o < 0) return nullptr;
+        const auto it = names.constFind(fold(d.cols[size_t(o)].name));
+        if (it == names.constEnd()) return nullptr;
+        columns << *it + QStringLiteral(" AS ") + quoteName(d.cols[size_t(o)].name);
+    }
+    QString sql = QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) + QStringLiteral(" FROM ") + d.parts->from;
+    if (!d.parts->where.isEmpty()) sql += QStringLiteral(" WHERE ") + d.parts->where;
+    if (!d.parts->orderBy.isEmpty()) sql += QStringLiteral(" ORDER BY ") + d.parts->orderBy;
+    return openKept(d, d.source, sql);
 }
 
 void Recordset::addNew() {

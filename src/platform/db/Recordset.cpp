@@ -1096,11 +1096,15 @@ struct Recordset::Impl {
     // True when the row at position p can be read from the walk's statement (brought to it first).
     bool walkTo(long p) {
         if (walkSql.isEmpty() || !lazy || (table && (!posValid || !keysFresh()))) return false;
+        const bool wasOpen = walk.open;
         if (walk.open && walk.pauses != conn->readPauses) closeWalk();
         if (walk.open && walk.gen != conn->gen) {
             if (!unchangedSince(walk.gen)) closeWalk();
             else walk.gen = conn->gen; // what was written since left these rows alone
         }
+        // Rows written as the walk goes (outside a transaction, or by others) would make a
+        // statement that sorts sort again and again: the rest of this pass is read by key.
+        if (wasOpen && !walk.open && walkSorts == 1) walkOpens = kWalkOpens;
         if (walk.open && walk.onRow && walk.at == p) return true;
         if (p != walkLast) {
             walkRun = p == walkLast + 1 ? walkRun + 1 : 0;
@@ -1836,6 +1840,7 @@ void Recordset::moveFirst() {
     Impl &d = *d_;
     d.check();
     d.leaveEdit();
+    d.walkOpens = 0; // a new pass
     if (d.table) d.sync();
     if (d.serials.empty()) noCurrent();
     d.setPos(0);

@@ -199,4 +199,56 @@ TEST_F(Walks, SnapshotFindWithBoundValuesMatchesByTheFieldsCollation) {
     }
 }
 
+// A kept view (what reports, the export and the player read) holds the grid's rows in the
+// grid's order as they were when it was taken, reads only its fields, leaves the grid where it
+// is, and is read-only; a row deleted since reads as Null, as the grid read by position does.
+TEST_F(Walks, AKeptViewHoldsTheGridsRowsInItsOrderAndReadsOnlyItsFields) {
+    addSongs(*db, 300);
+    struct Case {
+        const char *source;
+        QVariantList values;
+    };
+    const Case cases[] = {{"Select * from tblContacts Order By Artist, SongName", {}},
+                          {"Select * from tblContacts Where TrackNum < ? Order By tblContacts!Year, Artist, SongName", {5}},
+                          {"Select * from tblContacts", {}}};
+    for (const Case &c : cases) {
+        auto grid = db->openRecordset(QString::fromLatin1(c.source), c.values);
+        grid->setAbsolutePosition(3);
+        auto view = grid->keptView(QStringList{QStringLiteral("SongName"), QStringLiteral("artist")});
+        ASSERT_TRUE(view) << c.source;
+        auto select = grid->keptView(QStringLiteral("Select RecordID, SongName from tblContacts") +
+                                     QString::fromLatin1(c.source).mid(int(qstrlen("Select * from tblContacts"))));
+        ASSERT_TRUE(select) << c.source;
+        const qint64 gone = grid->valueAt(7, grid->fieldOrdinal(QStringLiteral("RecordID"))).toLongLong();
+        db->execute(QStringLiteral("Delete From tblContacts Where RecordID = ?"), QVariantList{gone});
+        db->execute(QStringLiteral("Insert Into tblContacts (SongName, Artist, TrackNum) Values ('A', 'A', 1)"));
+        ASSERT_EQ(view->recordCount(), grid->recordCount()) << c.source;
+        EXPECT_EQ(view->fieldCount(), 2);
+        EXPECT_EQ(view->fieldName(1), QStringLiteral("Artist"));
+        for (long p = 0; p < view->recordCount(); ++p) {
+            const QVariant song = view->valueAt(p, 0);
+            EXPECT_EQ(song, grid->valueAt(p, grid->fieldOrdinal(QStringLiteral("SongName")))) << c.source << " at " << p;
+            EXPECT_EQ(view->valueAt(p, 1), grid->valueAt(p, grid->fieldOrdinal(QStringLiteral("Artist")))) << c.source;
+            EXPECT_EQ(select->valueAt(p, 1), song) << c.source;
+            if (p == 7) {
+                EXPECT_TRUE(song.isNull()) << c.source;
+            }
+        }
+        long walked = 0;
+        for (select->moveFirst(); !select->eof(); select->moveNext(), ++walked) {
+            if (walked != 7) {
+                EXPECT_EQ(select->value(1), grid->valueAt(walked, grid->fieldOrdinal(QStringLiteral("SongName")))) << c.source;
+            }
+        }
+        EXPECT_EQ(walked, grid->recordCount()) << c.source;
+        EXPECT_EQ(grid->absolutePosition(), 3) << c.source;
+        EXPECT_FALSE(view->updatable());
+        EXPECT_DB_ERROR(3027, view->edit());
+    }
+    // Fields that are not the grid's, or a select over other rows, give no view.
+    auto grid = db->openRecordset(QStringLiteral("Select RecordID, SongName from tblContacts Order By SongName"));
+    EXPECT_FALSE(grid->keptView(QStringList{QStringLiteral("Artist")}));
+    EXPECT_FALSE(grid->keptView(QStringLiteral("Select CategoryNumber from tblCategoryID")));
+}
+
 } // namespace

@@ -35,21 +35,30 @@ QString cleanName(QString s) { return trimBlanks(s.remove(QLatin1Char('"'))); }
 
 // The catalogue song a line names: a song-artist match wins over an artist-song one (the line
 // may name the artist first). One query answers both; of each kind the lowest RecordID is the
-// row a look-up of that kind alone gives. nullptr when neither matches.
+// row a look-up of that kind alone gives (a sort in the query would make SQLite read the whole
+// table in RecordID order rather than use the name indexes). nullptr when neither matches.
 std::unique_ptr<db::Recordset> findLineSong(db::Database &d, const PlayListImport::Names &names) {
     static const QString match = QStringLiteral(
         "select RecordID, SongName, Artist, AlbumName, TrackText, PathName, FileName, Duration, Year, Rating "
-        "from tblContacts where (SongName=? And Artist=?) Or (SongName=? And Artist=?) Order By RecordID");
+        "from tblContacts where (SongName=? And Artist=?) Or (SongName=? And Artist=?)");
     auto rs = d.openRecordset(match, {names.first, names.second, names.second, names.first}, db::RecordsetType::Snapshot);
-    if (rs->eof())
-        return nullptr;
     const auto same = [](const QVariant &v, const QString &name) {
         return !v.isNull() && db::jet::compareText(v.toString(), name) == 0;
     };
-    for (; !rs->eof(); rs->moveNext())
-        if (same(rs->value(QStringLiteral("SongName")), names.first) && same(rs->value(QStringLiteral("Artist")), names.second))
-            return rs;
-    rs->moveFirst(); // every row is then an artist-song match
+    long best[2] = {-1, -1}; // positions of the lowest RecordID: song-artist, artist-song
+    qint64 lowest[2] = {0, 0};
+    for (long p = 0; p < rs->recordCount(); ++p) {
+        const qint64 id = rs->valueAt(p, 0).toLongLong();
+        const int kind = same(rs->valueAt(p, 1), names.first) && same(rs->valueAt(p, 2), names.second) ? 0 : 1;
+        if (best[kind] < 0 || id < lowest[kind]) {
+            best[kind] = p;
+            lowest[kind] = id;
+        }
+    }
+    const long at = best[0] >= 0 ? best[0] : best[1];
+    if (at < 0)
+        return nullptr;
+    rs->setAbsolutePosition(at);
     return rs;
 }
 

@@ -180,10 +180,23 @@ void PlayForm::PlayNextRandom(const QString &Mode) {
         platform::db::Recordset &rs = *PlayerRecordset;
         if (rs.recordCount() == 0)
             return;
+        // A song of the kept view deleted from the catalogue since the window loaded.
+        const auto gone = [&rs] {
+            try {
+                (void)rs.value(QStringLiteral("FileName"));
+                return false;
+            } catch (const platform::db::DbError &e) {
+                if (e.number() != platform::db::err::RecordDeleted)
+                    throw;
+                return true;
+            }
+        };
         if (Mode == QLatin1String("random")) {
             rs.moveLast();
             rs.moveFirst();
             rs.move(core::CLng(core::Rnd() * double(rs.recordCount() - 1)));
+            if (gone())
+                return;
         } else if (Mode == QLatin1String("next")) {
             const qsizetype cut = s.PlayPath.lastIndexOf(u'/') + 1;
             // The path and the name are bound, so any character in them is matched as itself.
@@ -191,6 +204,8 @@ void PlayForm::PlayNextRandom(const QString &Mode) {
             if (rs.noMatch())
                 return;
             rs.moveNext();
+            while (!rs.eof() && gone())
+                rs.moveNext();
             if (rs.eof())
                 return;
         }

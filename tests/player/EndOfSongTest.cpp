@@ -142,8 +142,8 @@ TEST_F(EndOfSongTest, PlayNextTakesTheFollowingRowOfTheViewAndStopsAtItsEnd) {
 }
 
 // The grid's view kept when the window loaded: Play next follows its rows (read one at a time),
-// goes on from the first row of a file the view holds twice, and knows nothing of a song added
-// after the window loaded.
+// goes on from the first row of a file the view holds twice, knows nothing of a song added
+// after the window loaded, and passes over one deleted since.
 TEST_F(EndOfSongTest, PlayNextOverTheKeptViewGoesOnFromTheFirstRowOfAFileHeldTwice) {
     addThree();
     addSong(QStringLiteral("/Music/"), QStringLiteral("b.mp3"), QStringLiteral("Beta again"), QString(), 4);
@@ -165,6 +165,13 @@ TEST_F(EndOfSongTest, PlayNextOverTheKeptViewGoesOnFromTheFirstRowOfAFileHeldTwi
     fake()->calls.clear();
     endAndReady();
     EXPECT_TRUE(fake()->calls.isEmpty()) << "a song added after the window loaded is not in its view";
+
+    // A song of the view deleted since is passed over.
+    g().Db->execute(QStringLiteral("Delete From tblContacts Where FileName = 'c.mp3'"));
+    g().PlayPath = b;
+    endAndReady();
+    EXPECT_EQ(g().PlayPath, b);
+    EXPECT_EQ(texts(w), QStringList{QStringLiteral("Beta again")});
     EXPECT_TRUE(prompts.asked().isEmpty());
 }
 

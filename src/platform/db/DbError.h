@@ -14,6 +14,7 @@ inline constexpr int DatabaseDamaged = 3049;
 inline constexpr int TooFewParameters = 3061;   // an unknown field name in a query
 inline constexpr int SyntaxError = 3075;        // syntax error in a query expression
 inline constexpr int DataChanged = 3197;
+inline constexpr int RecordDeleted = 3167;     // the row was deleted since it was listed
 inline constexpr int ReadOnly = 3027;           // the catalogue or its folder cannot be written
 inline constexpr int Locked = 3218;             // another program holds the catalogue's write lock
 inline constexpr int ItemNotFound = 3265;

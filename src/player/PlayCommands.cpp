@@ -154,7 +154,12 @@ void cmdPlayAll_Click() {
     std::unique_ptr<db::Recordset> rs;
     try {
         std::optional<ui::HourglassPointer> busy(std::in_place);
-        rs = s.Db->openRecordset(main->Data1->recordSource(), db::RecordsetType::Snapshot);
+        // Only the four fields a song needs are read, of the view's rows in its order. Over a
+        // join, DISTINCTROW of fewer fields would fold rows together: such a view is read whole.
+        const QString source = main->Data1->recordSource();
+        rs = s.Db->openRecordset(source.contains(QLatin1String("distinctrow"), Qt::CaseInsensitive) ? source
+                                                                                                   : playerQuery(source),
+                                 db::RecordsetType::Snapshot);
         const long n = rs->recordCount();
         if (n > 32000) {
             busy.reset();

@@ -151,8 +151,10 @@ void PlayForm::load() {
     s.PlayerOpen = true;
 
     if (!s.PlayOnlyMode) {
-        if (auto *main = songlist::NameList::instance())
+        if (auto *main = songlist::NameList::instance()) {
             PlayerRecordSource = main->Data1->recordSource();
+            keepPlayerView(main->Data1->recordset());
+        }
         lblSelectedPlaylist->setText(s.PlayerSelectedList);
         loadPlayLists();
         SetComboDropDownWidth(cmbHeader, 220);
@@ -459,6 +461,7 @@ void PlayForm::formUnload() {
     s.PlayPath.clear();
     s.PlayCaption.clear();
     PlayerRecordset.reset();
+    PlayerView.reset();
 }
 
 // ============================================================================ player-only start

@@ -81,6 +81,9 @@ public:
     QString PlayerRecordSource;
     // Opened on PlayerRecordSource when the next or a random song is first needed.
     std::unique_ptr<platform::db::Recordset> PlayerRecordset;
+    // The grid's rows in its order when the window loaded, over the player's fields (read when
+    // asked): PlayerRecordset is taken from it while PlayerRecordSource is still its source.
+    std::unique_ptr<platform::db::Recordset> PlayerView;
 
     // ---- public procedures -------------------------------------------------------------
     // Sets how wide the combo's drop-down list opens, in pixels.
@@ -107,6 +110,9 @@ public:
     // Puts the next ("next") or a random ("random") song of the main grid's view, as it was when
     // the window loaded, into the player; the Ready state that follows starts it.
     void PlayNextRandom(const QString &Mode);
+    // Keeps the rows of `grid` (the main grid's recordset, opened on PlayerRecordSource) as
+    // PlayerView.
+    void keepPlayerView(const platform::db::Recordset *grid);
 
     // The address Lyrics opens for a song text ("Song <> Artist" or a song alone).
     static QUrl lyricsAddress(const QString &songText);

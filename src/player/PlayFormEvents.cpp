@@ -160,6 +160,16 @@ void PlayForm::WindowsMediaPlayer1_CurrentItemChange() {
         wmp->setFocus();
 }
 
+void PlayForm::keepPlayerView(const platform::db::Recordset *grid) {
+    PlayerView.reset();
+    try {
+        if (grid && grid->isOpen() && grid->source() == PlayerRecordSource)
+            PlayerView = grid->keptView(playerQuery(PlayerRecordSource));
+    } catch (const platform::db::DbError &) {
+        PlayerView.reset(); // the view is then read whole when first needed
+    }
+}
+
 void PlayForm::PlayNextRandom(const QString &Mode) {
     auto &s = g();
     try {
@@ -167,15 +177,32 @@ void PlayForm::PlayNextRandom(const QString &Mode) {
         if (!PlayerRecordset) {
             if (!s.Db)
                 return;
-            PlayerRecordset = s.Db->openRecordset(PlayerRecordSource, platform::db::RecordsetType::Snapshot);
+            // The grid's rows as the window loaded them, each read when it is chosen.
+            if (PlayerView && PlayerView->source() == PlayerRecordSource)
+                PlayerRecordset = PlayerView->keptView(PlayerRecordSource);
+            if (!PlayerRecordset)
+                PlayerRecordset = s.Db->openRecordset(PlayerRecordSource, platform::db::RecordsetType::Snapshot);
         }
         platform::db::Recordset &rs = *PlayerRecordset;
         if (rs.recordCount() == 0)
             return;
+        // A song of the kept view deleted from the catalogue since the window loaded.
+        const auto gone = [&rs] {
+            try {
+                (void)rs.value(QStringLiteral("FileName"));
+                return false;
+            } catch (const platform::db::DbError &e) {
+                if (e.number() != platform::db::err::RecordDeleted)
+                    throw;
+                return true;
+            }
+        };
         if (Mode == QLatin1String("random")) {
             rs.moveLast();
             rs.moveFirst();
             rs.move(core::CLng(core::Rnd() * double(rs.recordCount() - 1)));
+            if (gone())
+                return;
         } else if (Mode == QLatin1String("next")) {
             const qsizetype cut = s.PlayPath.lastIndexOf(u'/') + 1;
             // The path and the name are bound, so any character in them is matched as itself.
@@ -183,6 +210,8 @@ void PlayForm::PlayNextRandom(const QString &Mode) {
             if (rs.noMatch())
                 return;
             rs.moveNext();
+            while (!rs.eof() && gone())
+                rs.moveNext();
             if (rs.eof())
                 return;
         }

@@ -6,6 +6,8 @@
 #include "core/StartFolders.h"
 #include "core/mCommonDialog.h"
 #include "import/SongFields.h"
+#include "platform/db/Collations.h"
+#include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/PromptService.h"
@@ -33,6 +35,35 @@ constexpr qint64 kChunk = 1 << 20;
 using import::trimBlanks; // blanks only, not other white space
 
 QString cleanName(QString s) { return trimBlanks(s.remove(QLatin1Char('"'))); }
+
+// The catalogue song a line names: a song-artist match wins over an artist-song one (the line
+// may name the artist first). One query answers both; of each kind the lowest RecordID is the
+// row a look-up of that kind alone gives (a sort in the query would make SQLite read the whole
+// table in RecordID order rather than use the name indexes). nullptr when neither matches.
+std::unique_ptr<db::Recordset> findLineSong(db::Database &d, const PlayListImport::Names &names) {
+    static const QString match = QStringLiteral(
+        "select RecordID, SongName, Artist, AlbumName, TrackText, PathName, FileName, Duration, Year, Rating "
+        "from tblContacts where (SongName=? And Artist=?) Or (SongName=? And Artist=?)");
+    auto rs = d.openRecordset(match, {names.first, names.second, names.second, names.first}, db::RecordsetType::Snapshot);
+    const auto same = [](const QVariant &v, const QString &name) {
+        return !v.isNull() && db::jet::compareText(v.toString(), name) == 0;
+    };
+    long best[2] = {-1, -1}; // positions of the lowest RecordID: song-artist, artist-song
+    qint64 lowest[2] = {0, 0};
+    for (long p = 0; p < rs->recordCount(); ++p) {
+        const qint64 id = rs->valueAt(p, 0).toLongLong();
+        const int kind = same(rs->valueAt(p, 1), names.first) && same(rs->valueAt(p, 2), names.second) ? 0 : 1;
+        if (best[kind] < 0 || id < lowest[kind]) {
+            best[kind] = p;
+            lowest[kind] = id;
+        }
+    }
+    const long at = best[0] >= 0 ? best[0] : best[1];
+    if (at < 0)
+        return nullptr;
+    rs->setAbsolutePosition(at);
+    return rs;
+}
 
 core::FileError readError(const QFile &f) {
     return core::FileError(75, QStringLiteral("Path/File access error: %1 (%2)").arg(f.fileName(), f.errorString()));
@@ -183,7 +214,6 @@ void PlayListImport::mnuFilePopulate_Click() {
                        ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("Sub mnuPopupAddToPlaylist_Click"));
             return;
         }
-        const QString match = QStringLiteral("select * from tblContacts where SongName=? And Artist=?");
         // A long file shows its progress and may be stopped between two lines.
         long total = 0;
         readLines(fileName, [&total](const QString &) {
@@ -209,10 +239,8 @@ void PlayListImport::mnuFilePopulate_Click() {
             const std::optional<Names> names = parseLine(text);
             if (!names)
                 return nextLine();
-            auto rs = d.openRecordset(match, {names->first, names->second}, db::RecordsetType::Snapshot);
-            if (rs->eof())
-                rs = d.openRecordset(match, {names->second, names->first}, db::RecordsetType::Snapshot);
-            if (rs->eof())
+            auto rs = findLineSong(d, *names);
+            if (!rs)
                 return nextLine();
             const long highest = PlayListStore::highestTrack(d, listId);
             if (highest >= PlayListStore::MaxTracks) {

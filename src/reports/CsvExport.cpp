@@ -15,6 +15,7 @@
 #include <QIODevice>
 #include <QSaveFile>
 
+#include <numeric>
 #include <stdexcept>
 
 namespace reports {
@@ -142,14 +143,23 @@ void CsvExport::write(const db::Recordset &grid, bool WithNotes, QIODevice &out)
             throw std::runtime_error(out.errorString().toStdString());
     };
     put(line(headers(WithNotes)));
+    // The exported fields alone, of the grid's rows in its order, read in one pass; the grid's
+    // own rows when they cannot be kept apart.
+    QStringList fields;
+    for (int c = 0; c < columns; ++c)
+        fields << QString::fromLatin1(Columns[c].field);
+    const std::unique_ptr<db::Recordset> view = grid.keptView(fields);
+    const db::Recordset &rows = view ? *view : grid;
+    if (view)
+        std::iota(ordinal.begin(), ordinal.end(), 0);
     const QLocale locale;
-    const long n = grid.recordCount();
+    const long n = rows.recordCount();
     QStringList values;
     values.reserve(columns);
     for (long p = 0; p < n; ++p) {
         values.clear();
         for (int c = 0; c < columns; ++c) {
-            const QVariant v = grid.valueAt(p, ordinal[size_t(c)]);
+            const QVariant v = rows.valueAt(p, ordinal[size_t(c)]);
             values << (Columns[c].date ? dateValue(v, locale) : textValue(v));
         }
         put(line(values));

@@ -141,6 +141,40 @@ TEST_F(EndOfSongTest, PlayNextTakesTheFollowingRowOfTheViewAndStopsAtItsEnd) {
     EXPECT_EQ(g().PlayPath, c);
 }
 
+// The grid's view kept when the window loaded: Play next follows its rows (read one at a time),
+// goes on from the first row of a file the view holds twice, knows nothing of a song added
+// after the window loaded, and passes over one deleted since.
+TEST_F(EndOfSongTest, PlayNextOverTheKeptViewGoesOnFromTheFirstRowOfAFileHeldTwice) {
+    addThree();
+    addSong(QStringLiteral("/Music/"), QStringLiteral("b.mp3"), QStringLiteral("Beta again"), QString(), 4);
+    const QString source = QStringLiteral("Select * from tblContacts Order By Year");
+    auto grid = g().Db->openRecordset(source);
+    PlayForm *w = playSingle(a, &PlayForm::cbPlayNext, source);
+    w->keepPlayerView(grid.get());
+    ASSERT_TRUE(w->PlayerView);
+    grid.reset();
+    const QString later = addSong(QStringLiteral("/Music/"), QStringLiteral("z.mp3"), QStringLiteral("Zeta"), QString(), 0);
+    QStringList played;
+    for (int i = 0; i < 4; ++i) {
+        endAndReady();
+        played << g().PlayPath;
+    }
+    EXPECT_EQ(played, (QStringList{b, c, b, c}));
+
+    g().PlayPath = later;
+    fake()->calls.clear();
+    endAndReady();
+    EXPECT_TRUE(fake()->calls.isEmpty()) << "a song added after the window loaded is not in its view";
+
+    // A song of the view deleted since is passed over.
+    g().Db->execute(QStringLiteral("Delete From tblContacts Where FileName = 'c.mp3'"));
+    g().PlayPath = b;
+    endAndReady();
+    EXPECT_EQ(g().PlayPath, b);
+    EXPECT_EQ(texts(w), QStringList{QStringLiteral("Beta again")});
+    EXPECT_TRUE(prompts.asked().isEmpty());
+}
+
 TEST_F(EndOfSongTest, PlayNextOnASongTheViewDoesNotHoldPlaysNothing) {
     addThree();
     PlayForm *w = playSingle(tmp.path() + QStringLiteral("/Other/x.mp3"), &PlayForm::cbPlayNext);

@@ -243,6 +243,15 @@ TEST_F(PopulateTest, LinesMatchInEitherOrderWithPrefixesParenthesesAndQuotes) {
     EXPECT_EQ(pl->lbDetail->count(), 6);  // reloaded: five tracks and the blank line
 }
 
+// A line that names one song with its artist and another, added earlier, with the two names
+// the other way round: the song-artist match is the one added.
+TEST_F(PopulateTest, TheSongArtistMatchWinsOverAnEarlierArtistSongMatch) {
+    addSong({{"SongName", "Andy Blue"}, {"Artist", "Moon River"}, {"FileName", "swapped.mp3"}});
+    addSong({{"SongName", "Harbour Lights"}, {"Artist", "St. Elmo Road"}, {"FileName", "other.mp3"}});
+    populate("moon river, andy blue\r\nHarbour Lights, St. Elmo Road\r\nZoë, Café Noir\r\n");
+    EXPECT_EQ(stored(list), QStringList({"1:Moon River", "2:Harbour Lights", QStringLiteral("3:Café Noir")}));
+}
+
 TEST_F(PopulateTest, Latin1AndUtf8FilesBothMatchAndBinaryOrEmptyFilesAddNothing) {
     populate(QByteArray());
     populate(QByteArray("\0\x01,\xff\xfe\n\0,\0", 8));

@@ -253,6 +253,7 @@ long Database::execute(const QString &sqlOrQueryName, const QVariantList &values
         jetSql = *q;
     }
     const QString sql = c.translate(jetSql, values);
+    c.pauseReads();
     Stmt s = prepare(c.db, sql);
     bindNamed(s.get(), kSourceParams, values);
     if (sqlite3_stmt_readonly(s.get()) && sqlite3_column_count(s.get()) > 0)
@@ -270,6 +271,7 @@ long Database::executeEach(const QString &sql, const QList<QVariantList> &rows) 
     if (rows.isEmpty())
         return 0;
     const QString translated = c.translate(sql.trimmed(), rows.first());
+    c.pauseReads();
     Stmt s = prepare(c.db, translated);
     if (sqlite3_stmt_readonly(s.get()) && sqlite3_column_count(s.get()) > 0)
         throw DbError(errn::CannotExecuteSelect, QStringLiteral("Cannot execute a select query."));
@@ -321,6 +323,7 @@ void Database::createQueryDef(const QString &name, const QString &jetSql) {
     if (n.isEmpty()) throw DbError(3125, QStringLiteral("'' is not a valid name."));
     if (c.savedQuery(n) || c.table(n))
         throw DbError(errn::AlreadyExists, QStringLiteral("Object '%1' already exists.").arg(n));
+    c.pauseReads();
     Stmt s = prepare(c.db, QStringLiteral("INSERT INTO orv_queries (Name, SQL) VALUES (?1, ?2)"));
     bindValue(s.get(), 1, n);
     bindValue(s.get(), 2, jetSql);
@@ -357,6 +360,7 @@ void Database::beginTrans() {
     if (inTransaction())
         throw DbError(err::OperationNotSupported,
                       QStringLiteral("A transaction is already open; nested transactions are not supported."));
+    c.pauseReads();
     exec(c.db, QStringLiteral("BEGIN IMMEDIATE"));
     c.inTrans = true;
     ++c.transSerial;
@@ -366,6 +370,7 @@ void Database::commitTrans() {
     Conn &c = *d_->conn;
     requireTransaction(*this, c);
     ++c.transSerial;
+    c.pauseReads();
     exec(c.db, QStringLiteral("COMMIT"));
     c.inTrans = false;
 }
@@ -376,6 +381,7 @@ void Database::rollback() {
     c.inTrans = false;
     c.wrote();
     ++c.transSerial;
+    c.pauseReads();
     exec(c.db, QStringLiteral("ROLLBACK"));
 }
 
@@ -388,6 +394,7 @@ bool Database::inTransaction() const {
 void Database::newPassword(const QString &oldPassword, const QString &newPwd) {
     Conn &c = *d_->conn;
     c.check();
+    c.pauseReads();
     const auto stored = metaValue(c.db, QStringLiteral("password"));
     if (stored ? !verifyPassword(oldPassword, *stored) : !oldPassword.isEmpty())
         throw DbError(err::NotValidPassword, QStringLiteral("Not a valid password."));

@@ -15,6 +15,7 @@ inline constexpr int NotACatalogue = 3343;      // a file with none of the catal
 inline constexpr int TooFewParameters = 3061;   // an unknown field name in a query
 inline constexpr int SyntaxError = 3075;        // syntax error in a query expression
 inline constexpr int DataChanged = 3197;
+inline constexpr int RecordDeleted = 3167;     // the row was deleted since it was listed
 inline constexpr int ReadOnly = 3027;           // the catalogue or its folder cannot be written
 inline constexpr int Locked = 3218;             // another program holds the catalogue's write lock
 inline constexpr int DiskFull = 3026;           // the disk holding the catalogue has no room left

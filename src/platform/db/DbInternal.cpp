@@ -506,6 +506,7 @@ sqlite3_stmt *Conn::cached(const QString &sql) {
 }
 
 void Conn::close() {
+    pauseReads();
     stmtCache.clear();
     if (db) {
         sqlite3_close_v2(db); // statements still held by recordsets are finalized by them

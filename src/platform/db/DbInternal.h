@@ -24,7 +24,7 @@ inline constexpr int ObjectClosed = 3420;
 inline constexpr int ConversionError = 3421;
 inline constexpr int FieldNotUpdatable = 3164;
 inline constexpr int ReadOnly = 3027;
-inline constexpr int RecordDeleted = 3167;
+inline constexpr int RecordDeleted = err::RecordDeleted;
 inline constexpr int NoSuchTable = 3078;
 inline constexpr int NoSuchFunction = 3085;
 inline constexpr int AmbiguousField = 3079;
@@ -184,6 +184,21 @@ struct Conn {
     quint64 tableGen(const QString &table) const { return std::max(blindGen, tableGens.value(fold(table), 0)); }
     quint64 blindGen = 0;               // the last write whose tables are not known
     QHash<QString, quint64> tableGens;  // folded table name → its last write
+
+    // Statements recordsets leave standing on a row between calls (a walk steps one statement
+    // through its rows). A standing read holds the connection's read snapshot and stops DROP,
+    // VACUUM and a later write from taking a newer one, so everything that writes or ends a
+    // transaction on the connection resets them first; the recordsets notice by readPauses.
+    std::vector<sqlite3_stmt *> standingReads;
+    quint64 readPauses = 0;
+    void pauseReads() {
+        for (sqlite3_stmt *s : standingReads) sqlite3_reset(s);
+        if (!standingReads.empty()) ++readPauses;
+        standingReads.clear();
+    }
+    void endRead(sqlite3_stmt *s) {
+        standingReads.erase(std::remove(standingReads.begin(), standingReads.end(), s), standingReads.end());
+    }
 };
 
 } // namespace platform::db::detail

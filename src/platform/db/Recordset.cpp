@@ -14,6 +14,7 @@
 #include "platform/db/Recordset.h"
 
 #include "platform/db/RecordsetOpen.h"
+#include "platform/db/Collations.h"
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -199,6 +200,50 @@ struct RawRow {
                 bytes.append(static_cast<const char *>(sqlite3_column_blob(s, c)), cell.text.len);
         }
     }
+    // A row known only by its values (one added to a recordset read whole).
+    explicit RawRow(const QVariantList &values) : cells(size_t(values.size())) {
+        for (Cell &cell : cells) cell.type = SQLITE_NULL;
+        made.reserve(size_t(values.size()));
+        for (int c = 0; c < int(values.size()); ++c) made.emplace_back(c, values[c]);
+    }
+    // A field written through the recordset: later reads give the written value.
+    void set(int c, const QVariant &v) {
+        for (auto &[k, old] : made)
+            if (k == c) {
+                old = v;
+                return;
+            }
+        made.emplace_back(c, v);
+    }
+    // The stored text of a field, as SQLite holds it (UTF-8); nullopt when the field is not a
+    // text as read or was written since.
+    std::optional<QByteArrayView> text(int c) const {
+        for (const auto &m : made)
+            if (m.first == c) return std::nullopt;
+        const Cell &cell = cells[size_t(c)];
+        if (cell.type != SQLITE_TEXT) return std::nullopt;
+        return QByteArrayView(bytes.constData() + cell.text.off, cell.text.len);
+    }
+    // Binds a field in its stored form (what SQLite gave, or the value written since).
+    void bind(sqlite3_stmt *s, int idx, int c, Kind kind) const {
+        for (const auto &m : made)
+            if (m.first == c) return bindValue(s, idx, m.second);
+        const Cell &cell = cells[size_t(c)];
+        // Dates and Booleans are bound in the one form criteria compare with.
+        if ((kind == Kind::Date || kind == Kind::Bool) && cell.type != SQLITE_NULL) return bindValue(s, idx, value(c, kind));
+        switch (cell.type) {
+        case SQLITE_INTEGER: sqlite3_bind_int64(s, idx, cell.i); break;
+        case SQLITE_FLOAT: sqlite3_bind_double(s, idx, cell.d); break;
+        case SQLITE_TEXT: sqlite3_bind_text(s, idx, bytes.constData() + cell.text.off, cell.text.len, SQLITE_STATIC); break;
+        case SQLITE_BLOB: sqlite3_bind_blob(s, idx, bytes.constData() + cell.text.off, cell.text.len, SQLITE_STATIC); break;
+        default: sqlite3_bind_null(s, idx);
+        }
+    }
+    bool isNull(int c) const {
+        for (const auto &m : made)
+            if (m.first == c) return m.second.isNull();
+        return cells[size_t(c)].type == SQLITE_NULL;
+    }
     QVariant value(int c, Kind kind) const {
         for (const auto &[k, v] : made)
             if (k == c) return v;
@@ -252,7 +297,7 @@ struct Recordset::Impl {
     // rows in order
     std::vector<qint64> serials;
     std::vector<qint64> keys;              // keyWidth per row
-    std::vector<QVariantList> rows;        // values, when read whole
+    std::vector<RawRow> rows;              // values, when read whole
     qint64 nextSerial = 0;
     std::unordered_map<qint64, long> posIndex; // table-type: row id → position
     bool posIndexValid = false;
@@ -421,6 +466,10 @@ struct Recordset::Impl {
         for (const auto &c : indexCols) order << quoteName(c);
         order << QStringLiteral("rowid");
         keySql = QStringLiteral("SELECT rowid FROM %1 ORDER BY %2").arg(quoteName(tinfo->name), order.join(QStringLiteral(", ")));
+        closeWalk();
+        walk.stmt.reset(nullptr);
+        walkSql = QStringLiteral("SELECT *, rowid FROM %1 ORDER BY %2 LIMIT -1 OFFSET ?1")
+                      .arg(quoteName(tinfo->name), order.join(QStringLiteral(", ")));
         keysLoaded = false;
         holes.clear();
     }
@@ -450,10 +499,11 @@ struct Recordset::Impl {
             for (const auto &c : cols)
                 if (c.tab < 0 || tabs[size_t(c.tab)].viaRowid || !tabs[size_t(c.tab)].identified) canLazy = false;
         }
-        if (canLazy && prepareLazy() && loadKeys()) {
+        if (canLazy && prepareLazy() && (keysFrom ? adoptKeys(*keysFrom) : loadKeys())) {
             lazy = true;
             return;
         }
+        if (keysFrom) return; // not the same rows: the caller gets no view
         lazy = false;
         serials.clear();
         keys.clear();
@@ -574,9 +624,22 @@ struct Recordset::Impl {
         keySql = QStringLiteral("SELECT ") + (parts->distinct ? QStringLiteral("DISTINCT ") : QString()) +
                  exprs.join(QStringLiteral(", ")) + body;
         if (!parts->where.isEmpty()) keySql += QStringLiteral(" WHERE ") + parts->where;
+        QString order;
         if (!parts->orderBy.isEmpty()) {
             const QString plain = keySql + QStringLiteral(" ORDER BY ") + parts->orderBy;
-            keySql = partialSort(plain) ? keySql + QStringLiteral(" ORDER BY ") + keyOrder(parts->orderBy) : plain;
+            order = partialSort(plain) ? keyOrder(parts->orderBy) : parts->orderBy;
+        } else if (!joined && tabs.size() == 1 && tabs[0].viaRowid) {
+            // Rows of one table without a sort come in row id order: SQLite would read the key
+            // list from the narrowest index, in that index's order, and a walk in another.
+            order = exprs.first();
+        }
+        if (!order.isEmpty()) keySql += QStringLiteral(" ORDER BY ") + order;
+        // The statement a walk steps: the source's rows with their keys, in the key list's order.
+        walkSql.clear();
+        if (!parts->distinct && !order.isEmpty()) {
+            walkSql = QStringLiteral("SELECT ") + parts->columns + QStringLiteral(", ") + exprs.join(QStringLiteral(", ")) + body;
+            if (!parts->where.isEmpty()) walkSql += QStringLiteral(" WHERE ") + parts->where;
+            walkSql += QStringLiteral(" ORDER BY ") + order + QStringLiteral(" LIMIT -1 OFFSET ?1");
         }
         QStringList cond;
         for (int i = 0; i < exprs.size(); ++i) cond << QStringLiteral("%1 IS ?%2").arg(exprs[i]).arg(i + 1);
@@ -592,8 +655,34 @@ struct Recordset::Impl {
         return true;
     }
 
+    // The keys of another recordset over the same rows, in its order (a kept view): the tables
+    // identified must be the same, in the same order, by the same key fields.
+    const Impl *keysFrom = nullptr;
+    bool adoptKeys(const Impl &from) {
+        if (!from.lazy || from.table || from.keyWidth != keyWidth || from.tabs.size() < 1) return false;
+        std::vector<const Tab *> mine, theirs;
+        for (const Tab &t : tabs)
+            if (t.identified) mine.push_back(&t);
+        for (const Tab &t : from.tabs)
+            if (t.identified) theirs.push_back(&t);
+        if (mine.size() != theirs.size()) return false;
+        for (size_t i = 0; i < mine.size(); ++i)
+            if (mine[i]->name.compare(theirs[i]->name, Qt::CaseInsensitive) != 0 || mine[i]->keyCols != theirs[i]->keyCols)
+                return false;
+        closeWalk();
+        keys = from.keys;
+        serials.resize(from.serials.size());
+        for (size_t i = 0; i < serials.size(); ++i) serials[i] = qint64(i);
+        nextSerial = qint64(serials.size());
+        cache.clear();
+        pos = serials.empty() ? -1 : 0;
+        curDeleted = false;
+        return true;
+    }
+
     // Reads the key list of a lazy dynaset; false when keys are not unique or not integers.
     bool loadKeys() {
+        closeWalk();
         serials.clear();
         keys.clear();
         Stmt s = prepare(db(), keySql);
@@ -629,9 +718,8 @@ struct Recordset::Impl {
         rows.clear();
         const int n = int(cols.size());
         while (step(db(), s, sql)) {
-            QVariantList r;
-            r.reserve(n);
-            for (int i = 0; i < n; ++i) r << readValue(s, i, cols[size_t(i)].kind);
+            // Kept as SQLite gave them: a field becomes a value only when it is read.
+            rows.emplace_back(s, n);
             if (withKeys) {
                 for (const auto &t : tabs) {
                     if (!t.identified) continue;
@@ -639,7 +727,6 @@ struct Recordset::Impl {
                         keys.push_back(sqlite3_column_type(s, o) == SQLITE_INTEGER ? sqlite3_column_int64(s, o) : kNullKey);
                 }
             }
-            rows.push_back(std::move(r));
             serials.push_back(nextSerial++);
         }
         if (!withKeys) keyWidth = 0;
@@ -651,6 +738,7 @@ struct Recordset::Impl {
     bool keysFresh() const { return keysLoaded && keysGen == conn->gen; }
 
     void reloadTableKeys() {
+        closeWalk();
         serials.clear();
         keys.clear();
         Stmt s = prepare(db(), keySql);
@@ -670,6 +758,7 @@ struct Recordset::Impl {
     // recordset's state, the position becomes the row that followed the deleted one.
     void dropHoles() {
         if (holes.empty()) return;
+        closeWalk();
         const std::unordered_set<qint64> gone(holes.begin(), holes.end());
         const long at = keysLoaded ? tablePos(holes.back()) : -1;
         long following = -1;
@@ -806,12 +895,23 @@ struct Recordset::Impl {
     // for rows of one table, nothing to that table.
     int oneTable = -1; // whether the rows come from one table: -1 not known yet
 
-    bool cacheValid() {
-        if (cacheGen == conn->gen) return true;
+    bool singleTable() {
         if (oneTable < 0) oneTable = (table || (tabs.size() == 1 && parts && !multiTable(parts->from))) ? 1 : 0;
-        if (!oneTable || conn->blindGen > cacheGen) return false;
+        return oneTable == 1;
+    }
+
+    // Whether nothing that may change the rows was written since the connection's write count
+    // was `since`.
+    bool unchangedSince(quint64 since) {
+        if (since == conn->gen) return true;
+        if (!singleTable() || conn->blindGen > since) return false;
         for (const Tab &t : tabs)
-            if (conn->tableGen(t.name) > cacheGen) return false;
+            if (conn->tableGen(t.name) > since) return false;
+        return true;
+    }
+
+    bool cacheValid() {
+        if (!unchangedSince(cacheGen)) return false;
         cacheGen = conn->gen;
         return true;
     }
@@ -915,6 +1015,158 @@ struct Recordset::Impl {
         return fetch(serial, keyAt(p));
     }
 
+    // ---------------------------------------------------------------- walks
+    // A walk (a report, an export, the missing-files scan, an edit walk) moves row by row and
+    // reads a few fields of each. One statement in the recordset's order is stepped along with
+    // it and the fields are read where it stands, so no row is copied or looked up by key. Each
+    // row it gives is checked against the key list: a row the list holds a little further on
+    // (ties sorted another way, a row moved by the walk's own edit) is kept aside for its turn,
+    // a row the list does not hold (added since) is passed over. Any write to the rows other
+    // than the walk's own edit of a row it has passed ends the statement; the rows still to come
+    // are then read by key as they are now.
+    struct Walk {
+        Stmt stmt;
+        bool open = false;
+        bool onRow = false;  // the statement stands on the row at `at`, as stored
+        long at = -1;        // the last position the statement gave
+        quint64 gen = 0;     // the connection's write count at which the rows ahead were current
+        quint64 pauses = 0;  // the connection's readPauses when it started
+        std::unordered_map<qint64, long> kept; // rows it gave ahead of their turn (in the cache): serial → position
+    } walk;
+    QString walkSql;         // empty when the rows cannot be walked by one statement
+    int walkSorts = -1;      // whether the statement sorts before its first row; -1 not known
+    int walkOpens = 0;
+    long walkRun = 0;        // positions read one after the other
+    long walkLast = -1;
+    static constexpr long kWalkWindow = 64;
+    static constexpr int kWalkOpens = 16;
+
+    ~Impl() { closeWalk(); }
+
+    void closeWalk() {
+        if (!walk.open) return;
+        sqlite3_reset(walk.stmt.get());
+        conn->endRead(walk.stmt.get());
+        walk.open = false;
+        walk.onRow = false;
+        walk.kept.clear();
+        walkRun = 0;
+    }
+
+    bool walkKeyIs(sqlite3_stmt *s, int first, long p) const {
+        const qint64 *key = keyAt(p);
+        for (int i = 0; i < keyWidth; ++i) {
+            const qint64 k = sqlite3_column_type(s, first + i) == SQLITE_NULL ? kNullKey : sqlite3_column_int64(s, first + i);
+            if (k != key[i]) return false;
+        }
+        return true;
+    }
+
+    bool openWalk(long p) {
+        if (walkOpens >= kWalkOpens) return false;
+        if (!walk.stmt) {
+            walk.stmt = tryPrepare(db(), walkSql);
+            if (!walk.stmt || sqlite3_column_count(walk.stmt.get()) != int(cols.size()) + keyWidth) {
+                walk.stmt.reset(nullptr);
+                walkSql.clear();
+                return false;
+            }
+            bindNamed(walk.stmt.get(), kSourceParams, params);
+            walkSorts = 0;
+            Stmt plan = tryPrepare(db(), QStringLiteral("EXPLAIN QUERY PLAN ") + walkSql);
+            while (plan && sqlite3_step(plan.get()) == SQLITE_ROW)
+                if (QByteArrayView(reinterpret_cast<const char *>(sqlite3_column_text(plan.get(), 3))).contains("TEMP B-TREE"))
+                    walkSorts = 1;
+        }
+        // A statement that sorts reads every row before its first: worth it for a long walk only.
+        if (walkRun < (walkSorts ? std::max(kWalkWindow, long(serials.size()) / 16) : 2)) return false;
+        sqlite3_stmt *s = walk.stmt.get();
+        sqlite3_reset(s);
+        sqlite3_bind_int64(s, 1, p);
+        walk.open = true;
+        walk.onRow = false;
+        walk.at = p - 1;
+        walk.gen = conn->gen;
+        walk.pauses = conn->readPauses;
+        conn->standingReads.push_back(s);
+        ++walkOpens;
+        return true;
+    }
+
+    // True when the row at position p can be read from the walk's statement (brought to it first).
+    bool walkTo(long p) {
+        if (walkSql.isEmpty() || !lazy || (table && (!posValid || !keysFresh()))) return false;
+        const bool wasOpen = walk.open;
+        if (walk.open && walk.pauses != conn->readPauses) closeWalk();
+        if (walk.open && walk.gen != conn->gen) {
+            if (!unchangedSince(walk.gen)) closeWalk();
+            else walk.gen = conn->gen; // what was written since left these rows alone
+        }
+        // Rows written as the walk goes (outside a transaction, or by others) would make a
+        // statement that sorts sort again and again: the rest of this pass is read by key.
+        if (wasOpen && !walk.open && walkSorts == 1) walkOpens = kWalkOpens;
+        if (walk.open && walk.onRow && walk.at == p) return true;
+        if (p != walkLast) {
+            walkRun = p == walkLast + 1 ? walkRun + 1 : 0;
+            walkLast = p;
+        }
+        if (!cacheValid()) {
+            cache.clear();
+            cacheGen = conn->gen;
+        }
+        // A row the statement gave ahead of its turn is in the cache; rows read ahead by key
+        // are passed over, so the statement stays with the walk.
+        if (walk.open && walk.kept.count(serials[size_t(p)])) return false;
+        if (!walk.open && !openWalk(p)) return false;
+        if (p <= walk.at || p > walk.at + kWalkWindow) return false;
+        sqlite3_stmt *s = walk.stmt.get();
+        const int nc = int(cols.size());
+        const long n = long(serials.size());
+        walk.onRow = false;
+        for (long tries = 0; tries < 2 * kWalkWindow; ++tries) {
+            if (sqlite3_step(s) != SQLITE_ROW) break; // the end, or an error the read by key reports
+            if (walkKeyIs(s, nc, p)) {
+                walk.at = p;
+                walk.onRow = true;
+                return true;
+            }
+            for (long q = p + 1; q < n && q <= p + kWalkWindow; ++q)
+                if (walkKeyIs(s, nc, q)) {
+                    if (cache.size() >= kCacheLimit) cache.clear();
+                    cache.insert_or_assign(serials[size_t(q)], std::optional<RawRow>(std::in_place, s, nc));
+                    if (walk.kept.size() >= 1024)
+                        std::erase_if(walk.kept, [&](const auto &k) { return k.second < p; });
+                    walk.kept.emplace(serials[size_t(q)], q);
+                    break;
+                }
+        }
+        closeWalk();
+        return false;
+    }
+
+    QVariantList walkRow() const {
+        QVariantList out;
+        out.reserve(qsizetype(cols.size()));
+        for (int i = 0; i < int(cols.size()); ++i) out << readValue(walk.stmt.get(), i, cols[size_t(i)].kind);
+        return out;
+    }
+
+    // Whether a write to the row with `serial` leaves the walk's rows ahead as they are: rows of
+    // one table, and a row the walk has passed. Asked before the write.
+    bool walkSurvivesWriteTo(qint64 serial) {
+        if (!walk.open || walk.pauses != conn->readPauses || !singleTable() || !unchangedSince(walk.gen)) return false;
+        if (walk.at < 0 || walk.at >= long(serials.size())) return false;
+        if (serials[size_t(walk.at)] == serial || walk.kept.count(serial)) return true;
+        if (table) return false;
+        const long p = positionOfSerial(serial);
+        return p >= 0 && p <= walk.at;
+    }
+
+    // Writes outside a transaction take a fresh snapshot: standing reads must not hold an old one.
+    void beforeWrite() {
+        if (sqlite3_get_autocommit(db())) conn->pauseReads();
+    }
+
     // Every field of a lazy row (Edit keeps them all).
     QVariantList allOf(const RawRow &r) const {
         QVariantList out;
@@ -924,7 +1176,11 @@ struct Recordset::Impl {
     }
 
     Value cellAt(long p, int ordinal) {
-        if (!lazy) return rows[size_t(p)][ordinal];
+        if (!lazy) return rows[size_t(p)].value(ordinal, cols[size_t(ordinal)].kind);
+        // A kept view is read by position in one pass (a report, an export): walked like rows
+        // read by moving. A grid's reads by position are not, so no read stands while it waits.
+        if (type == RecordsetType::Snapshot && walkTo(p))
+            return readValue(walk.stmt.get(), ordinal, cols[size_t(ordinal)].kind);
         const RawRow *r = rawAt(p);
         return r ? r->value(ordinal, cols[size_t(ordinal)].kind) : Value();
     }
@@ -939,17 +1195,18 @@ struct Recordset::Impl {
     QVariantList currentRow() {
         if (!lazy) {
             if (!hasCurrent()) noCurrent();
-            return rows[size_t(pos)];
+            return allOf(rows[size_t(pos)]);
         }
+        if (hasCurrent() && walkTo(pos)) return walkRow();
         return allOf(*currentRaw());
     }
 
     Value currentCell(int ordinal) {
         if (!lazy) {
-            // at() reads the shared row; indexing a copy would detach and copy every field.
             if (!hasCurrent()) noCurrent();
-            return rows[size_t(pos)].at(ordinal);
+            return rows[size_t(pos)].value(ordinal, cols[size_t(ordinal)].kind);
         }
+        if (hasCurrent() && walkTo(pos)) return readValue(walk.stmt.get(), ordinal, cols[size_t(ordinal)].kind);
         return currentRaw()->value(ordinal, cols[size_t(ordinal)].kind);
     }
 
@@ -1007,6 +1264,114 @@ struct Recordset::Impl {
                 if (!outputNames->contains(fold(n))) outputNames->insert(fold(n), expr);
         }
         return *outputNames;
+    }
+
+    // Find of "Field = ? And Field = ? ..." with texts bound, over rows read whole (the player's
+    // "PathName = ? And FileName = ?" on its snapshot): matched on the stored texts by the
+    // fields' collations, without SQLite. A read-only recordset keeps an index of the first
+    // field from its second such find on. nullopt when the criteria or the fields are of
+    // another kind (the general find then answers).
+    struct EqualIndex {
+        int col = -1;
+        std::unordered_map<std::string, std::vector<long>> positions;
+    };
+    std::optional<EqualIndex> equalIndex;
+    int lastEqualCol = -1;
+
+    enum class TextEq { Folded, Exact };
+
+    static std::string equalKey(QByteArrayView text, TextEq how) {
+        if (how == TextEq::Exact) return std::string(text.data(), size_t(text.size()));
+        std::string key;
+        key.reserve(size_t(text.size()));
+        const auto *p = reinterpret_cast<const unsigned char *>(text.data());
+        for (int i = 0; i < int(text.size());) {
+            const char32_t c = jet::foldCase(jet::decodeUtf8(p, int(text.size()), i));
+            key.append(reinterpret_cast<const char *>(&c), sizeof c);
+        }
+        return key;
+    }
+
+    static bool textEqual(QByteArrayView a, QByteArrayView b, TextEq how) {
+        return how == TextEq::Exact ? a == b : jet::compareTextUtf8(a, b) == 0;
+    }
+
+    std::optional<long> findEqual(const QString &criteria, const QVariantList &values, long start, int dir) {
+        static const QRegularExpression shape(
+            QStringLiteral("^\\s*(\\[[^\\]]+\\]|\\w+)\\s*=\\s*\\?\\s*((?:And\\s+(?:\\[[^\\]]+\\]|\\w+)\\s*=\\s*\\?\\s*)*)$"),
+            QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression term(QStringLiteral("And\\s+(\\[[^\\]]+\\]|\\w+)\\s*=\\s*\\?"),
+                                             QRegularExpression::CaseInsensitiveOption);
+        if (values.isEmpty()) return std::nullopt;
+        const auto m = shape.match(criteria);
+        if (!m.hasMatch()) return std::nullopt;
+        QStringList names{m.captured(1)};
+        for (auto it = term.globalMatch(m.captured(2)); it.hasNext();) names << it.next().captured(1);
+        if (names.size() != values.size()) return std::nullopt;
+        std::vector<int> ords;
+        std::vector<TextEq> hows;
+        std::vector<QByteArray> wanted;
+        for (int i = 0; i < int(names.size()); ++i) {
+            const int o = ordinals.value(fold(stripBrackets(names[i])), -1);
+            if (o < 0 || cols[size_t(o)].kind != Kind::Text || values[i].typeId() != QMetaType::QString) return std::nullopt;
+            const QString &coll = cols[size_t(o)].collation;
+            if (coll.compare(QLatin1String("JETTEXT"), Qt::CaseInsensitive) == 0) hows.push_back(TextEq::Folded);
+            else if (coll.isEmpty() || coll.compare(QLatin1String("BINARY"), Qt::CaseInsensitive) == 0 ||
+                     coll.compare(QLatin1String("JETPATH"), Qt::CaseInsensitive) == 0)
+                hows.push_back(TextEq::Exact); // JETPATH holds only identical texts equal
+            else
+                return std::nullopt;
+            ords.push_back(o);
+            wanted.push_back(values[i].toString().toUtf8());
+        }
+        const long n = long(rows.size());
+        // Every compared field must be a stored text or Null in every row tried.
+        const auto matches = [&](long p, bool &plain) {
+            const RawRow &r = rows[size_t(p)];
+            for (size_t k = 0; k < ords.size(); ++k) {
+                if (r.isNull(ords[k])) return false;
+                const auto t = r.text(ords[k]);
+                if (!t) {
+                    plain = false;
+                    return false;
+                }
+                if (!textEqual(*t, wanted[k], hows[k])) return false;
+            }
+            return true;
+        };
+        bool plain = true;
+        const bool readOnly = type == RecordsetType::Snapshot || type == RecordsetType::ForwardOnly;
+        if (readOnly && (lastEqualCol == ords[0] || (equalIndex && equalIndex->col == ords[0]))) {
+            if (!equalIndex || equalIndex->col != ords[0]) {
+                EqualIndex ix;
+                ix.col = ords[0];
+                for (long p = 0; p < n; ++p) {
+                    const RawRow &r = rows[size_t(p)];
+                    if (r.isNull(ix.col)) continue;
+                    const auto t = r.text(ix.col);
+                    if (!t) return std::nullopt;
+                    ix.positions[equalKey(*t, hows[0])].push_back(p);
+                }
+                equalIndex = std::move(ix);
+            }
+            const auto it = equalIndex->positions.find(equalKey(wanted[0], hows[0]));
+            if (it == equalIndex->positions.end()) return -1L;
+            const std::vector<long> &at = it->second;
+            if (dir > 0) {
+                for (auto i = std::lower_bound(at.begin(), at.end(), start); i != at.end(); ++i)
+                    if (matches(*i, plain)) return *i;
+            } else {
+                for (auto i = std::upper_bound(at.begin(), at.end(), start); i != at.begin();)
+                    if (--i, matches(*i, plain)) return *i;
+            }
+            return plain ? std::optional<long>(-1L) : std::nullopt;
+        }
+        lastEqualCol = ords[0];
+        for (long p = start; p >= 0 && p < n; p += dir) {
+            if (matches(p, plain)) return p;
+            if (!plain) return std::nullopt;
+        }
+        return -1L;
     }
 
     bool find(const QString &criteria, const QVariantList &values, long start, int dir) {
@@ -1097,27 +1462,52 @@ struct Recordset::Impl {
                 }
             }
         } else {
-            // Rows already read: the criteria are evaluated on each row's own values.
-            QStringList list;
-            for (size_t i = 0; i < cols.size(); ++i) {
-                QString item = QStringLiteral("?%1").arg(i + 1);
-                if (!cols[i].collation.isEmpty() && cols[i].collation.compare(QLatin1String("BINARY"), Qt::CaseInsensitive) != 0)
-                    item += QStringLiteral(" COLLATE ") + cols[i].collation;
-                list << item + QStringLiteral(" AS ") + quoteName(cols[i].name);
-            }
-            const QString alias = primaryTab >= 0 ? tabs[size_t(primaryTab)].name
-                                                  : (tabs.empty() ? QStringLiteral("q") : tabs[0].name);
-            const QString q = QStringLiteral("SELECT (%1) FROM (SELECT %2) AS %3")
-                                  .arg(expr, list.join(QStringLiteral(", ")), quoteName(alias));
-            Stmt s = prepare(db(), q);
-            bindNamed(s.get(), kFindParams, values);
-            for (long p = start; p >= 0 && p < n; p += dir) {
-                sqlite3_reset(s.get());
-                const QVariantList &r = rows[size_t(p)];
-                for (int i = 0; i < int(r.size()); ++i) bindValue(s.get(), i + 1, r[i]);
-                if (step(db(), s.get(), q) && truthy(s.get(), 0)) {
-                    found = p;
-                    break;
+            std::optional<long> quick = findEqual(criteria, values, start, dir);
+            if (quick) {
+                found = *quick;
+            } else {
+                // Rows already read: the criteria are evaluated on each row's own values. Only
+                // the fields the criteria may name are bound, as SQLite holds them.
+                QStringList list;
+                std::vector<int> bound;
+                const auto build = [&](bool all) {
+                    list.clear();
+                    bound.clear();
+                    for (size_t i = 0; i < cols.size(); ++i) {
+                        if (!all && !criteria.contains(cols[i].name, Qt::CaseInsensitive) &&
+                            !criteria.contains(cols[i].sqlName, Qt::CaseInsensitive))
+                            continue;
+                        bound.push_back(int(i));
+                        QString item = QStringLiteral("?%1").arg(bound.size());
+                        if (!cols[i].collation.isEmpty() && cols[i].collation.compare(QLatin1String("BINARY"), Qt::CaseInsensitive) != 0)
+                            item += QStringLiteral(" COLLATE ") + cols[i].collation;
+                        list << item + QStringLiteral(" AS ") + quoteName(cols[i].name);
+                    }
+                    if (list.isEmpty()) list << QStringLiteral("NULL AS orv_none");
+                };
+                const QString alias = primaryTab >= 0 ? tabs[size_t(primaryTab)].name
+                                                      : (tabs.empty() ? QStringLiteral("q") : tabs[0].name);
+                const auto query = [&] {
+                    return QStringLiteral("SELECT (%1) FROM (SELECT %2) AS %3")
+                        .arg(expr, list.join(QStringLiteral(", ")), quoteName(alias));
+                };
+                build(false);
+                QString q = query();
+                Stmt s = tryPrepare(db(), q);
+                if (!s) {
+                    build(true);
+                    q = query();
+                    s = prepare(db(), q);
+                }
+                bindNamed(s.get(), kFindParams, values);
+                for (long p = start; p >= 0 && p < n; p += dir) {
+                    sqlite3_reset(s.get());
+                    const RawRow &r = rows[size_t(p)];
+                    for (int i = 0; i < int(bound.size()); ++i) r.bind(s.get(), i + 1, bound[size_t(i)], cols[size_t(bound[size_t(i)])].kind);
+                    if (step(db(), s.get(), q) && truthy(s.get(), 0)) {
+                        found = p;
+                        break;
+                    }
                 }
             }
         }
@@ -1230,6 +1620,8 @@ struct Recordset::Impl {
     }
 
     void updateEdited() {
+        beforeWrite();
+        const bool keepWalk = walkSurvivesWriteTo(editSerial);
         const bool fresh = table && keysFresh();
         // Rows of one table read before stay valid but the one edited here.
         const bool keepRows = lazy && cacheValid();
@@ -1287,6 +1679,10 @@ struct Recordset::Impl {
         });
         for (size_t ti = 0; ti < tabs.size(); ++ti)
             if (touched[ti]) conn->wroteTo(tabs[ti].name);
+        if (keepWalk) {
+            walk.gen = conn->gen;
+            if (serials[size_t(walk.at)] == editSerial) walk.onRow = false; // its values are the old ones
+        }
         if (keepRows && tabs.size() == 1) {
             cacheGen = conn->gen;
             cache.erase(editSerial);
@@ -1296,12 +1692,15 @@ struct Recordset::Impl {
             const long p = positionOfSerial(editSerial);
             if (p >= 0)
                 for (size_t ci = 0; ci < cols.size(); ++ci)
-                    if (dirty[ci]) rows[size_t(p)][qsizetype(ci)] = buf[qsizetype(ci)];
+                    if (dirty[ci]) rows[size_t(p)].set(int(ci), buf[qsizetype(ci)]);
         }
         lastMod = encodeBookmark(editSerial);
     }
 
     void updateAdded() {
+        beforeWrite();
+        // A row added leaves the others as they are; the walk passes over it if it meets it.
+        const bool keepWalk = !table && walk.open && walk.pauses == conn->readPauses && singleTable() && unchangedSince(walk.gen);
         std::vector<char> writeTab(tabs.size(), 0);
         for (size_t ci = 0; ci < cols.size(); ++ci)
             if (dirty[ci] && cols[ci].tab >= 0) writeTab[size_t(cols[ci].tab)] = 1;
@@ -1359,6 +1758,7 @@ struct Recordset::Impl {
         });
         for (size_t ti = 0; ti < tabs.size(); ++ti)
             if (writeTab[ti]) conn->wroteTo(tabs[ti].name);
+        if (keepWalk) walk.gen = conn->gen;
         // The new row's key and values.
         QVariantList values = buf;
         for (size_t ti = 0; ti < tabs.size(); ++ti) {
@@ -1422,7 +1822,7 @@ struct Recordset::Impl {
         const qint64 serial = nextSerial++;
         serials.push_back(serial);
         keys.insert(keys.end(), newKey.begin(), newKey.end());
-        if (!lazy) rows.push_back(values);
+        if (!lazy) rows.emplace_back(values);
         lastMod = encodeBookmark(serial);
     }
 };
@@ -1440,6 +1840,7 @@ void Recordset::moveFirst() {
     Impl &d = *d_;
     d.check();
     d.leaveEdit();
+    d.walkOpens = 0; // a new pass
     if (d.table) d.sync();
     if (d.serials.empty()) noCurrent();
     d.setPos(0);
@@ -1571,7 +1972,9 @@ void Recordset::requery() {
     Impl &d = *d_;
     d.check();
     d.leaveEdit();
+    d.conn->pauseReads(); // a requery sees what others wrote meanwhile
     d.cache.clear();
+    d.walkOpens = 0;
     if (d.table) {
         d.holes.clear();
         d.keysLoaded = false;
@@ -1784,6 +2187,64 @@ long Recordset::positionOf(const Bookmark &b) const {
     return serial ? d.positionOfSerial(*serial) : -1;
 }
 
+namespace {
+
+// A read-only recordset over translated `sql` that takes the keys of `from` (see keptView).
+std::unique_ptr<Recordset> openKept(const Recordset::Impl &from, const QString &source, const QString &sql) {
+    auto v = std::make_unique<Recordset::Impl>();
+    v->conn = from.conn;
+    v->type = RecordsetType::Dynaset; // read like a dynaset, then made read-only
+    v->source = source;
+    v->params = from.params;
+    v->cacheGen = from.conn->gen;
+    v->keysFrom = &from;
+    try {
+        v->openQuery(sql);
+    } catch (const DbError &) {
+        return nullptr;
+    }
+    v->keysFrom = nullptr;
+    if (!v->lazy) return nullptr;
+    v->type = RecordsetType::Snapshot;
+    v->updatable = false;
+    return std::make_unique<Recordset>(std::move(v));
+}
+
+} // namespace
+
+std::unique_ptr<Recordset> Recordset::keptView(const QString &select) const {
+    Impl &d = *d_;
+    d.check();
+    if (!d.lazy || d.table) return nullptr;
+    QString sql;
+    try {
+        sql = d.conn->translate(select, d.params);
+    } catch (const DbError &) {
+        return nullptr;
+    }
+    return openKept(d, select, sql);
+}
+
+std::unique_ptr<Recordset> Recordset::keptView(const QStringList &fields) const {
+    Impl &d = *d_;
+    d.check();
+    if (!d.lazy || d.table || !d.parts || d.parts->distinct || fields.isEmpty()) return nullptr;
+    // Each field by its expression in the FROM scope, under the name this recordset gives it.
+    const QHash<QString, QString> &names = d.findNames();
+    QStringList columns;
+    for (const QString &f : fields) {
+        const int o = fieldOrdinal(f);
+        if (o < 0) return nullptr;
+        const auto it = names.constFind(fold(d.cols[size_t(o)].name));
+        if (it == names.constEnd()) return nullptr;
+        columns << *it + QStringLiteral(" AS ") + quoteName(d.cols[size_t(o)].name);
+    }
+    QString sql = QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) + QStringLiteral(" FROM ") + d.parts->from;
+    if (!d.parts->where.isEmpty()) sql += QStringLiteral(" WHERE ") + d.parts->where;
+    if (!d.parts->orderBy.isEmpty()) sql += QStringLiteral(" ORDER BY ") + d.parts->orderBy;
+    return openKept(d, d.source, sql);
+}
+
 void Recordset::addNew() {
     Impl &d = *d_;
     d.check();
@@ -1849,6 +2310,7 @@ void Recordset::deleteRecord() {
     d.check();
     d.requireUpdatable();
     d.leaveEdit();
+    d.beforeWrite();
     if (d.table && !d.posValid && d.keysFresh() && d.haveCur && !d.curDeleted) {
         // After a Seek: the row goes by its row id and stays in the key list as a hole until
         // positions are used again.
@@ -1893,6 +2355,8 @@ EditMode Recordset::editMode() const { return d_->mode; }
 void Recordset::close() {
     Impl &d = *d_;
     d.isOpen = false;
+    d.closeWalk();
+    d.walk.stmt.reset(nullptr);
     d.fetchStmt.reset(nullptr);
     d.batchStmt.reset(nullptr);
     d.seekStmts.clear();

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantList>
 #include <memory>
@@ -103,6 +104,15 @@ public:
     Value valueAt(long position, int ordinal) const;
     Bookmark bookmarkAt(long position) const;
     long positionOf(const Bookmark &b) const; // -1 when not in the recordset
+
+    // A read-only recordset over `select` (the same rows as this dynaset, other fields) that
+    // keeps this recordset's rows and order as they are now and reads a row only when asked, so
+    // a view of many rows is kept without reading them. nullptr when `select` does not read the
+    // same rows by the same keys, or this recordset does not keep keys.
+    std::unique_ptr<Recordset> keptView(const QString &select) const;
+    // The same over some of this recordset's own fields (named as it names them), for a walk
+    // that reads only those.
+    std::unique_ptr<Recordset> keptView(const QStringList &fields) const;
 
     // Editing. Through a join the write acts on the table that owns the row.
     void addNew();

@@ -1,6 +1,7 @@
 #include "reports/CsvExport.h"
 
 #include "core/CommonDialogControl.h"
+#include "core/FileError.h"
 #include "import/SongFields.h"
 #include "platform/db/DbError.h"
 #include "platform/db/LocaleDate.h"
@@ -11,9 +12,11 @@
 #include "songlist/NameList.h"
 
 #include <QDateTime>
+#include <QFileDevice>
 #include <QIODevice>
 #include <QSaveFile>
 
+#include <cerrno>
 #include <stdexcept>
 
 namespace reports {
@@ -22,6 +25,15 @@ namespace ui = platform::ui;
 namespace db = platform::db;
 
 namespace {
+
+// A failed write, named with its file and its cause; a disk without room is called full.
+std::runtime_error writeFailed(const QIODevice &out) {
+    const int errnum = errno;
+    const QString reason = core::isDiskFull(errnum) ? QStringLiteral("the disk is full") : out.errorString();
+    const auto *file = qobject_cast<const QFileDevice *>(&out);
+    return std::runtime_error(
+        (file ? QStringLiteral("Cannot write %1: %2").arg(file->fileName(), reason) : reason).toStdString());
+}
 
 struct Column {
     const char *header;
@@ -135,7 +147,7 @@ void CsvExport::write(const db::Recordset &grid, bool WithNotes, QIODevice &out)
     }
     const auto put = [&out](const QByteArray &bytes) {
         if (out.write(bytes) != bytes.size())
-            throw std::runtime_error(out.errorString().toStdString());
+            throw writeFailed(out);
     };
     put(line(headers(WithNotes)));
     const QLocale locale;
@@ -183,6 +195,10 @@ void CsvExport::ExportToCsv(bool WithNotes) {
         if (!grid)
             throw db::DbError(db::err::NoCurrentRecord, QStringLiteral("No current record."));
         write(*grid, WithNotes, file);
+        // A short write while the buffer is flushed (a full disk) is not reported by commit(),
+        // which would put an empty or cut file in place of the user's: flush() is checked first.
+        if (!file.flush())
+            throw writeFailed(file);
         if (!file.commit())
             throw std::runtime_error(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()).toStdString());
     } catch (const std::exception &e) {

@@ -11,6 +11,7 @@
 #include "platform/ui/PromptService.h"
 #include "songlist/NameList.h"
 
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 namespace categories {
@@ -133,8 +134,14 @@ void CatgAssignAll::run(Command c) {
         // Removed from the category the grid shows, its rows are gone: the grid shows what is
         // left, so that the next command does not walk rows that no longer exist. Any other
         // view still lists every song it listed.
-        if (c == Command::Remove && counts.changed > 0 && CategoryView(*w).shows(category))
+        if (c == Command::Remove && counts.changed > 0 && CategoryView(*w).shows(category)) {
             w->Data1->refresh();
+            // As after a Find without hits: an empty view names no song below the grid.
+            if (w->recordCount() == 0) {
+                w->txtName->clear();
+                w->clearArtistButton();
+            }
+        }
         ui::setMousePointer(ui::MousePointer::Default);
         ui::msgBox(report(c, name, counts), ui::Buttons::OK, ui::Icon::Information,
                    c == Command::Assign ? QStringLiteral("Assignment Statistics")

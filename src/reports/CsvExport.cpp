@@ -1,6 +1,7 @@
 #include "reports/CsvExport.h"
 
 #include "core/CommonDialogControl.h"
+#include "core/FileError.h"
 #include "core/StartFolders.h"
 #include "import/SongFields.h"
 #include "platform/db/DbError.h"
@@ -12,9 +13,11 @@
 #include "songlist/NameList.h"
 
 #include <QDateTime>
+#include <QFileDevice>
 #include <QIODevice>
 #include <QSaveFile>
 
+#include <cerrno>
 #include <numeric>
 #include <stdexcept>
 
@@ -27,6 +30,14 @@ namespace {
 
 // The save dialog's name for the folder it starts in.
 const QString kSaveDialog = QStringLiteral("Export CSV");
+// A failed write, named with its file and its cause; a disk without room is called full.
+std::runtime_error writeFailed(const QIODevice &out) {
+    const int errnum = errno;
+    const QString reason = core::isDiskFull(errnum) ? QStringLiteral("the disk is full") : out.errorString();
+    const auto *file = qobject_cast<const QFileDevice *>(&out);
+    return std::runtime_error(
+        (file ? QStringLiteral("Cannot write %1: %2").arg(file->fileName(), reason) : reason).toStdString());
+}
 
 struct Column {
     const char *header;
@@ -140,7 +151,7 @@ void CsvExport::write(const db::Recordset &grid, bool WithNotes, QIODevice &out)
     }
     const auto put = [&out](const QByteArray &bytes) {
         if (out.write(bytes) != bytes.size())
-            throw std::runtime_error(out.errorString().toStdString());
+            throw writeFailed(out);
     };
     put(line(headers(WithNotes)));
     // The exported fields alone, of the grid's rows in its order, read in one pass; the grid's
@@ -199,6 +210,10 @@ void CsvExport::ExportToCsv(bool WithNotes) {
         if (!grid)
             throw db::DbError(db::err::NoCurrentRecord, QStringLiteral("No current record."));
         write(*grid, WithNotes, file);
+        // A short write while the buffer is flushed (a full disk) is not reported by commit(),
+        // which would put an empty or cut file in place of the user's: flush() is checked first.
+        if (!file.flush())
+            throw writeFailed(file);
         if (!file.commit())
             throw std::runtime_error(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()).toStdString());
     } catch (const std::exception &e) {

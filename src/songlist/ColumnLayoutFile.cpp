@@ -103,7 +103,9 @@ void ColumnLayoutFile::write(const QString &path, const QList<GridColumn> &colum
         f.cancelWriting();
         throw std::runtime_error(why);
     }
-    if (!f.commit())
+    // A short write while the buffer is flushed (a full disk) is not reported by commit(), which
+    // would put a cut layout in place of the user's: flush() is checked first.
+    if (!f.flush() || !f.commit())
         throw std::runtime_error(f.errorString().toStdString());
 }
 

@@ -118,7 +118,9 @@ void checkLabel(QLabel *l, QList<Cut> &cuts, const QString &where) {
 }
 
 // A caption may wrap at word breaks inside its column (the grid's head grows for it); no word
-// may be wider than the column and the lines must fit the head's height.
+// may be wider than the column and the lines must fit the head's height. The head paints with
+// the model's alignment when it gives one: without the wrap flag there, the caption must fit on
+// one line.
 void checkHeader(QHeaderView *h, QList<Cut> &cuts, const QString &where) {
     if (!h->model() || h->isHidden())
         return;
@@ -133,6 +135,14 @@ void checkHeader(QHeaderView *h, QList<Cut> &cuts, const QString &where) {
             continue;
         const QString what = where + QStringLiteral(" column \"") + text + QLatin1Char('"');
         const int room = h->sectionSize(i) - margin;
+        const QVariant painted = h->model()->headerData(i, h->orientation(), Qt::TextAlignmentRole);
+        const int flags = painted.isValid() ? painted.toInt() : int(h->defaultAlignment());
+        if (!(flags & Qt::TextWordWrap)) {
+            if (fm.horizontalAdvance(text) > room)
+                cuts.append({(what + QStringLiteral(" (one line)")).toStdString(), fm.horizontalAdvance(text) + margin,
+                             h->sectionSize(i)});
+            continue;
+        }
         int widest = 0;
         for (const QString &word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
             widest = std::max(widest, fm.horizontalAdvance(word));

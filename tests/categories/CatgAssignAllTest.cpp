@@ -8,6 +8,7 @@
 #include "platform/ui/MousePointer.h"
 
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 using categories::CatgAssignAll;
@@ -240,6 +241,8 @@ TEST_F(CatgAssignAllTest, RemovingTheShownCategoryFromItsOwnViewShowsWhatIsLeftS
     EXPECT_EQ(links(a), 0);
     EXPECT_EQ(source(), shown) << "the same view";
     EXPECT_EQ(count(), 0) << "refreshed: the rows it listed are gone";
+    EXPECT_TRUE(w->txtName->toPlainText().isEmpty()) << "no removed song is named below the empty grid";
+    EXPECT_TRUE(w->cmdShowArtistSongs->isHidden());
 
     choose(QStringLiteral("B"));
     prompts.clear();

@@ -1,7 +1,8 @@
 // The CSV export: the header texts, quoting without doubling, line ends inside notes, dates in
-// two locales and without one, the grid's order and current row, Cancel, and a failed export that keeps the
-// file the user had.
+// two locales and without one, the grid's order and current row, Cancel, and a failed export (a
+// missing column, a full disk) that keeps the file the user had.
 #include "ReportsFixture.h"
+#include "common/FileSizeLimit.h"
 
 #include "core/CommonDialogControl.h"
 #include "core/StartFolders.h"
@@ -168,6 +169,33 @@ TEST_F(CsvTest, FailedExportKeepsTheOldFileAndShowsTheError) {
     w->ShowAllMenu_Click();
     exportFile(false, QStringLiteral("no/such/folder/x.csv"));
     EXPECT_TRUE(prompts.lastMessage().contains(QStringLiteral("x.csv"))) << prompts.lastMessage().toStdString();
+}
+
+// A full disk met while the last bytes are flushed was reported as a finished export, and an
+// empty file took the place of the old one. Both a short export (held in the write buffer until
+// the end) and a long one (whose rows reach the disk as they go) keep the old file and say why.
+TEST_F(CsvTest, AFullDiskKeepsTheOldFileAndSaysTheDiskIsFull) {
+    song(QStringLiteral("One"), QStringLiteral("A"));
+    open();
+    const QString target = tmp.file(QStringLiteral("keep.csv"));
+    for (const int songs : {1, 400}) {
+        SCOPED_TRACE(songs);
+        for (int i = 1; i < songs; ++i)
+            song(QStringLiteral("Song %1 with a name long enough to fill a buffer").arg(i), QStringLiteral("A"));
+        w->ShowAllMenu_Click();
+        testenv::writeFile(target, "old contents");
+        prompts.clear();
+        {
+            FileSizeLimit full(64);
+            exportFile(false, QStringLiteral("keep.csv"));
+        }
+        EXPECT_EQ(prompts.lastMessage(), QStringLiteral("Cannot write ") + target + QStringLiteral(": the disk is full"));
+        EXPECT_NE(prompts.lastAsked()->title, QStringLiteral("Export completed"));
+        QFile f(target);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), QByteArray("old contents"));
+        EXPECT_EQ(QDir(tmp.path()).entryList({QStringLiteral("keep*")}, QDir::Files | QDir::Hidden).size(), 1);
+    }
 }
 
 TEST_F(CsvTest, ReportsMenuHoldsBothExportsAndTheFileMenuNone) {

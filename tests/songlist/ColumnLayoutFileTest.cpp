@@ -1,4 +1,6 @@
-// The grid column layout file: its exact text, the round trip, and reading that stops early.
+// The grid column layout file: its exact text, the round trip, reading that stops early, and
+// failed writes that keep the old file.
+#include "common/FileSizeLimit.h"
 #include "common/TestEnv.h"
 #include "songlist/ColumnLayoutFile.h"
 
@@ -78,6 +80,20 @@ TEST_F(ColumnLayoutFileTest, MissingFileChangesNothingAndAFailedWriteLeavesTheOl
     QFile f(path());
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("\"A\",\"Artist\",100,0\r\n"));
+}
+
+// A full disk met when the layout is flushed was taken for a saved layout, and the cut file took
+// the place of the user's.
+TEST_F(ColumnLayoutFileTest, AFullDiskFailsTheWriteAndKeepsTheOldLayout) {
+    const QByteArray old = "\"A\",\"Artist\",100,0\r\n";
+    testenv::writeFile(path(), old);
+    {
+        FileSizeLimit full(old.size());
+        EXPECT_THROW(ColumnLayoutFile::write(path(), designed(4)), std::runtime_error);
+    }
+    QFile f(path());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), old);
 }
 
 } // namespace

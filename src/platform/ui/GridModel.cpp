@@ -235,8 +235,10 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
         return {};
     if (role == Qt::DisplayRole)
         return columns_[section].Caption;
+    // The head paints with this alignment, not its default one: a caption wider than its
+    // column wraps at word breaks into the lines the head was made tall enough for.
     if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap));
     return {};
 }
 

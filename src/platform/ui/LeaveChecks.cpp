@@ -1,5 +1,6 @@
 #include "platform/ui/LeaveChecks.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
@@ -137,8 +138,28 @@ bool LeaveChecks::eventFilter(QObject *watched, QEvent *event) {
         const QPoint at = static_cast<QMouseEvent *>(event)->position().toPoint();
         QWidget *under = window_->childAt(at);
         target = focusTarget(under ? under : window_.data());
-        if (!target || mayLeaveFor(target))
+        if (!target)
             return false;
+        if (!mayLeaveFor(target)) {
+            event->accept();
+            return true;
+        }
+        // Still held: the press goes on to the control as usual.
+        if (QGuiApplication::mouseButtons() & static_cast<QMouseEvent *>(event)->button())
+            return false;
+        // The check asked in a box and the mouse button was let go there: the press alone would
+        // reach the control without its release, the focus would stay behind and the next click
+        // would ask again. The click is finished here instead, once.
+        target->setFocus(Qt::MouseFocusReason);
+        if (auto *button = qobject_cast<QAbstractButton *>(target)) {
+            QMetaObject::invokeMethod(
+                this,
+                [b = QPointer<QAbstractButton>(button)] {
+                    if (b && b->isEnabled() && b->isVisible())
+                        b->click();
+                },
+                Qt::QueuedConnection);
+        }
         event->accept();
         return true;
     }

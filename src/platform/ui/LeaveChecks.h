@@ -5,8 +5,9 @@
 // window: a click on a control that takes the focus, Tab or Shift+Tab, an accelerator key, or a
 // move the window makes itself through tab() or moveFocus(). When it refuses, the focus stays
 // where it is and the event that tried to move it is swallowed, so a click on a button that was
-// refused never reaches the button. A control can be marked as not causing checks: moving to it
-// runs none.
+// refused never reaches the button; a click let go while the check asked in a box and let the move
+// go on is finished once, on the control it was meant for. A control can be marked as not causing
+// checks: moving to it runs none.
 //
 // A lost-focus check runs after the focus has gone to another control of the window (not to a
 // message box, a menu or another window). When it asks for it, the focus is put back into its

@@ -1,5 +1,6 @@
 // Leave checks and lost-focus checks: which moves of the focus run them, what a refusal stops,
-// the control that runs none, and that a message box taking the focus re-runs nothing.
+// a click let go while a check asks, the control that runs none, and that a message box taking
+// the focus re-runs nothing.
 #include "common/TestEnv.h"
 #include "platform/ui/LeaveChecks.h"
 
@@ -9,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 using namespace platform::ui;
 
@@ -95,6 +97,38 @@ TEST_F(LeaveChecksTest, RefusedClickNeverReachesTheButton) {
     click(save);
     EXPECT_EQ(saveClicks, 1);
     EXPECT_TRUE(save->hasFocus());
+}
+
+// A check that asks in a box and lets go: the mouse button is released while the box is up, so
+// the click that left the control never reached the button, the focus stayed in the control and
+// each further click asked again. The click goes on to its button once the box is answered.
+TEST_F(LeaveChecksTest, ClickReleasedWhileTheCheckAsksStillPressesTheButtonOnce) {
+    const QPoint at = save->mapTo(window, save->rect().center());
+    checks->setCheck(checked, [&] {
+        ++runs;
+        QDialog box(window);
+        QTimer::singleShot(0, &box, [&] {
+            QTest::mouseRelease(window->windowHandle(), Qt::LeftButton, {}, at);
+            box.accept();
+        });
+        box.exec();
+        return false;
+    });
+    QTest::mousePress(window->windowHandle(), Qt::LeftButton, {}, at);
+    QApplication::processEvents();
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(saveClicks, 1);
+    EXPECT_EQ(window->focusWidget(), save);
+    // A click whose release comes after the check, as before, presses the button once too.
+    checked->setFocus();
+    checks->setCheck(checked, [&] {
+        ++runs;
+        return false;
+    });
+    click(save);
+    QApplication::processEvents();
+    EXPECT_EQ(runs, 2);
+    EXPECT_EQ(saveClicks, 2);
 }
 
 TEST_F(LeaveChecksTest, RefusedAcceleratorDoesNotPressTheButton) {

@@ -116,7 +116,14 @@ qint64 DatabaseUpkeep::compactInPlace(const QString &path) {
     // The copy lies beside the file itself (where a link leads), so that one rename replaces it.
     const QString real = QFileInfo(path).canonicalFilePath().isEmpty() ? path : QFileInfo(path).canonicalFilePath();
     const QString copy = real + QStringLiteral(".temp");
-    // Refuses (3204) when a copy is left from an earlier run: that one is not ours to remove.
+    // Refuses (3204) when a copy is left from an earlier run: that one is not ours to remove, but
+    // the user is told where it comes from and what to do, or every later compaction stops here.
+    if (QFileInfo::exists(copy) || QFileInfo(copy).isSymLink())
+        throw db::DbError(db::err::DatabaseExists,
+                          QStringLiteral("Database '%1' already exists.  It was left by a compaction that did not "
+                                         "finish; your catalogue itself is whole.  Move or delete that file, then "
+                                         "compact again.")
+                              .arg(copy));
     db::Database::compactDatabase(real, copy);
     try {
         if (const ReplaceStep &step = replaceStepHook())

@@ -229,7 +229,10 @@ TEST_F(UpkeepTest, AFailedCompactionOrRenameLeavesTheCatalogueAndBringsTheProgra
     };
     const Case cases[] = {
         {"a copy left from a crash", [](UpkeepTest &t) { testenv::writeFile(t.path + ".temp", "old copy"); },
-         "Database '" + path + ".temp' already exists.", true},
+         "Database '" + path +
+             ".temp' already exists.  It was left by a compaction that did not finish; your catalogue itself is "
+             "whole.  Move or delete that file, then compact again.",
+         true},
         {"the rename fails",
          [](UpkeepTest &) {
              DatabaseUpkeep::replaceStepHook() = [](const QString &copy, const QString &) {

@@ -20,6 +20,7 @@ inline constexpr int ReadOnly = 3027;           // the catalogue or its folder c
 inline constexpr int Locked = 3218;             // another program holds the catalogue's write lock
 inline constexpr int DiskFull = 3026;           // the disk holding the catalogue has no room left
 inline constexpr int DiskError = 3043;          // any other failure of the disk to read or write
+inline constexpr int DatabaseExists = 3204;   // a database file is already where one would be made
 inline constexpr int ItemNotFound = 3265;
 inline constexpr int FileNotFound = 3024;
 inline constexpr int OperationNotSupported = 3251;

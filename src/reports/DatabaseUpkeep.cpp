@@ -1,6 +1,7 @@
 #include "reports/DatabaseUpkeep.h"
 
 #include "core/AppState.h"
+#include "core/CatalogueSchema.h"
 #include "core/Main.h"
 #include "core/MsgForm.h"
 #include "core/StartupHooks.h"
@@ -117,7 +118,9 @@ qint64 DatabaseUpkeep::compactInPlace(const QString &path) {
     const QString real = QFileInfo(path).canonicalFilePath().isEmpty() ? path : QFileInfo(path).canonicalFilePath();
     const QString copy = real + QStringLiteral(".temp");
     // Refuses (3204) when a copy is left from an earlier run: that one is not ours to remove.
-    db::Database::compactDatabase(real, copy);
+    // A catalogue made before the grid's sort indexes gets them in the copy: over many songs that
+    // takes a while, which the compaction's progress window already covers.
+    db::Database::compactDatabase(real, copy, core::CatalogueSchema::sql());
     try {
         if (const ReplaceStep &step = replaceStepHook())
             step(copy, real);

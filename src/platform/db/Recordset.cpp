@@ -18,6 +18,7 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <map>
 #include <string>
@@ -1104,6 +1105,73 @@ struct Recordset::Impl {
         return -1;
     }
 
+    // The first position from `start` on (in `dir`) whose row meets `expr`, in a lazy recordset,
+    // or -1. The rows are tested in batches of growing size: the keys of a batch go to SQLite as
+    // one list and the matching ones come back as integers, so a match a few hundred rows on
+    // costs a few hundred look-ups. Once the batches have covered an eighth of the rows, one pass
+    // over the source collects every matching key instead, which then costs less than looking up
+    // each remaining row.
+    long findInBatches(const QString &expr, long start, int dir, const std::function<void(sqlite3_stmt *)> &bindAll) {
+        const long n = long(serials.size());
+        const int kw = keyWidth;
+        QStringList exprs;
+        if (table) exprs << QStringLiteral("rowid");
+        else
+            for (const auto &t : tabs)
+                if (t.identified) exprs << t.keyExprs;
+        const QString base = table ? QStringLiteral("SELECT rowid FROM %1 WHERE (%2)").arg(quoteName(tinfo->name), expr)
+                                   : QStringLiteral("SELECT ") + exprs.join(QStringLiteral(", ")) + matchFrom + u'(' + expr + u')';
+        if (kw == 1) {
+            const QString q = base + QStringLiteral(" AND %1 IN (SELECT value FROM json_each(?1))").arg(exprs.first());
+            Stmt s = prepare(db(), q);
+            std::unordered_set<qint64> match;
+            long batch = 256;
+            for (long done = 0; start >= 0 && start < n && done < n / 8; batch *= 4) {
+                const long end = dir > 0 ? std::min(n, start + batch) : std::max(-1L, start - batch);
+                QByteArray list("[");
+                for (long p = start; p != end; p += dir) {
+                    if (keyAt(p)[0] == kNullKey) continue;
+                    if (list.size() > 1) list += ',';
+                    list += QByteArray::number(keyAt(p)[0]);
+                }
+                list += ']';
+                sqlite3_reset(s.get());
+                bindAll(s.get());
+                sqlite3_bind_text(s.get(), 1, list.constData(), int(list.size()), SQLITE_TRANSIENT);
+                match.clear();
+                while (step(db(), s.get(), q))
+                    match.insert(sqlite3_column_int64(s.get(), 0));
+                for (long p = start; p != end; p += dir)
+                    if (match.count(keyAt(p)[0])) return p;
+                done += dir > 0 ? end - start : start - end;
+                start = end;
+            }
+            if (start < 0 || start >= n) return -1;
+        }
+        Stmt s = prepare(db(), base);
+        bindAll(s.get());
+        if (kw == 1) {
+            std::unordered_set<qint64> match;
+            while (step(db(), s.get(), base))
+                if (sqlite3_column_type(s.get(), 0) == SQLITE_INTEGER) match.insert(sqlite3_column_int64(s.get(), 0));
+            if (!match.empty())
+                for (long p = start; p >= 0 && p < n; p += dir)
+                    if (match.count(keyAt(p)[0])) return p;
+            return -1;
+        }
+        std::unordered_set<std::string, KeyHash> match;
+        std::vector<qint64> tuple(static_cast<size_t>(kw), 0);
+        while (step(db(), s.get(), base)) {
+            for (int i = 0; i < kw; ++i)
+                tuple[size_t(i)] = sqlite3_column_type(s.get(), i) == SQLITE_INTEGER ? sqlite3_column_int64(s.get(), i) : kNullKey;
+            match.insert(std::string(reinterpret_cast<const char *>(tuple.data()), size_t(kw) * 8));
+        }
+        if (!match.empty())
+            for (long p = start; p >= 0 && p < n; p += dir)
+                if (match.count(std::string(reinterpret_cast<const char *>(keyAt(p)), size_t(kw) * 8))) return p;
+        return -1;
+    }
+
     bool find(const QString &criteria, const QVariantList &values, long start, int dir) {
         check();
         leaveEdit();
@@ -1171,33 +1239,7 @@ struct Recordset::Impl {
                 }
                 start += dir * kProbe;
             }
-            QString q;
-            if (table) {
-                q = QStringLiteral("SELECT rowid FROM %1 WHERE (%2)").arg(quoteName(tinfo->name), expr);
-            } else {
-                QStringList exprs;
-                for (const auto &t : tabs)
-                    if (t.identified) exprs << t.keyExprs;
-                q = QStringLiteral("SELECT ") + exprs.join(QStringLiteral(", ")) + matchFrom + u'(' + expr + u')';
-            }
-            Stmt s = prepare(db(), q);
-            bindAll(s.get());
-            std::unordered_set<std::string, KeyHash> match;
-            const int kw = keyWidth;
-            std::vector<qint64> tuple(static_cast<size_t>(kw), 0);
-            while (step(db(), s.get(), q)) {
-                for (int i = 0; i < kw; ++i)
-                    tuple[size_t(i)] = sqlite3_column_type(s.get(), i) == SQLITE_INTEGER ? sqlite3_column_int64(s.get(), i) : kNullKey;
-                match.insert(std::string(reinterpret_cast<const char *>(tuple.data()), size_t(kw) * 8));
-            }
-            if (!match.empty()) {
-                for (long p = start; p >= 0 && p < n; p += dir) {
-                    if (match.count(std::string(reinterpret_cast<const char *>(keyAt(p)), size_t(kw) * 8))) {
-                        found = p;
-                        break;
-                    }
-                }
-            }
+            found = findInBatches(expr, start, dir, bindAll);
         } else {
             // Rows already read: the criteria are evaluated on each row's own values.
             QStringList list;

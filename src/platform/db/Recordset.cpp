@@ -32,6 +32,7 @@ namespace {
 
 constexpr qint64 kNullKey = std::numeric_limits<qint64>::min();
 constexpr size_t kCacheLimit = 4096;
+constexpr size_t kReleaseAfterKeys = 100000;
 
 struct Col {
     QString name;       // as the recordset shows it
@@ -622,6 +623,10 @@ struct Recordset::Impl {
         pos = serials.empty() ? -1 : 0;
         curDeleted = false;
         keysOrderedGen = conn->gen;
+        // A long key list has walked a whole index or sorted the whole source: those pages fill
+        // the connection's cache (sized for the import's writes) and serve no later read, so
+        // they are handed back instead of staying for the program's lifetime.
+        if (serials.size() >= kReleaseAfterKeys) sqlite3_db_release_memory(db());
         return true;
     }
 

@@ -109,7 +109,8 @@ TEST_F(SortIndexesTest, ACatalogueMadeWithoutThemOpensReadOnlyAndGetsThemAtCompa
     db->close();
     db.reset();
 
-    // Read-only, it opens and sorts as before, and nothing is written to it.
+    // Read-only, it opens and sorts as before, and opening adds nothing to it (run as root, the
+    // file stays writable to the test, so this checks that opening never builds the indexes).
     QFile::setPermissions(path, QFile::ReadOwner);
     db = Database::open(path);
     EXPECT_EQ(everyOrder(), before);

@@ -88,16 +88,15 @@ public:
         copyEmptyCatalogue(g.DatabasePath);
         g.Db = platform::db::Database::open(g.DatabasePath);
         fillSongs(*g.Db, songs);
-        g.ContactsTable = g.Db->openRecordset(QStringLiteral("tblContacts"), platform::db::RecordsetType::Table);
-        g.ProductName = QStringLiteral("Orvalis");
-        g.ScreenFontName = QStringLiteral("Arial");
-        g.ProgramFolderOverride = dataDir_.path();
-        prompts = std::make_unique<platform::ui::ScriptedPrompts>();
-        window = platform::ui::form<songlist::NameList>();
-        window->Form_Load();
-        window->show();
-        window->Form_Activate();
-        QCoreApplication::processEvents();
+        start();
+    }
+    // Over a catalogue kept elsewhere (too large to copy for each run), used where it lies.
+    explicit MainWindowSession(const QString &catalogue) {
+        auto &g = core::g();
+        g.DataFolder = dataDir_.path() + QStringLiteral("/");
+        g.DatabasePath = catalogue;
+        g.Db = platform::db::Database::open(g.DatabasePath);
+        start();
     }
     ~MainWindowSession() {
         core::g().ReopeningDatabase = true;
@@ -113,6 +112,20 @@ public:
     songlist::NameList *window = nullptr;
 
 private:
+    void start() {
+        auto &g = core::g();
+        g.ContactsTable = g.Db->openRecordset(QStringLiteral("tblContacts"), platform::db::RecordsetType::Table);
+        g.ProductName = QStringLiteral("Orvalis");
+        g.ScreenFontName = QStringLiteral("Arial");
+        g.ProgramFolderOverride = dataDir_.path();
+        prompts = std::make_unique<platform::ui::ScriptedPrompts>();
+        window = platform::ui::form<songlist::NameList>();
+        window->Form_Load();
+        window->show();
+        window->Form_Activate();
+        QCoreApplication::processEvents();
+    }
+
     QTemporaryDir dataDir_;
 };
 

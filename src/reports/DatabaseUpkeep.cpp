@@ -1,6 +1,7 @@
 #include "reports/DatabaseUpkeep.h"
 
 #include "core/AppState.h"
+#include "core/CatalogueSchema.h"
 #include "core/Main.h"
 #include "core/MsgForm.h"
 #include "core/StartupHooks.h"
@@ -124,7 +125,9 @@ qint64 DatabaseUpkeep::compactInPlace(const QString &path) {
                                          "finish; your catalogue itself is whole.  Move or delete that file, then "
                                          "compact again.")
                               .arg(copy));
-    db::Database::compactDatabase(real, copy);
+    // A catalogue made before the grid's sort indexes gets them in the copy: over many songs that
+    // takes a while, which the compaction's progress window already covers.
+    db::Database::compactDatabase(real, copy, core::CatalogueSchema::sql());
     try {
         if (const ReplaceStep &step = replaceStepHook())
             step(copy, real);

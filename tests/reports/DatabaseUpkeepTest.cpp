@@ -174,6 +174,28 @@ TEST_F(UpkeepTest, CompactReplacesTheFileReportsBothSizesAndComesBackOnTheSameCa
     EXPECT_EQ(ids(), allBut({}));
 }
 
+TEST_F(UpkeepTest, ACatalogueMadeBeforeTheSortIndexesGetsThemWhenCompacted) {
+    const char *const sortIndexCount =
+        "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name LIKE 'tblContacts\\_Sort%' ESCAPE '\\'";
+    const auto count = [&] {
+        sqlite3_stmt *s = nullptr;
+        sqlite3_prepare_v2(core::g().Db->handle(), sortIndexCount, -1, &s, nullptr);
+        const int n = sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int(s, 0) : -1;
+        sqlite3_finalize(s);
+        return n;
+    };
+    ASSERT_EQ(count(), 7);
+    for (const char *name : {"SortAlbum", "SortArtist", "SortComposer", "SortGenre", "SortRating", "SortSong", "SortYear"})
+        sqlite3_exec(core::g().Db->handle(), (std::string("DROP INDEX tblContacts_") + name).c_str(), nullptr, nullptr,
+                     nullptr);
+    ASSERT_EQ(count(), 0);
+    prompts.answer(Answer::Yes);
+    w->mnuCompactDatabase_Click();
+    ASSERT_TRUE(box("Compact Database"));
+    EXPECT_EQ(count(), 7);
+    EXPECT_EQ(w->recordCount(), 9);
+}
+
 TEST_F(UpkeepTest, SizesAreGroupedAsTheUsersLocaleWritesThem) {
     setLocale(QLocale::German, QLocale::Germany);
     EXPECT_EQ(DatabaseUpkeep::sizesMessage("X", 1234567, 987),

@@ -407,7 +407,42 @@ void Database::newPassword(const QString &oldPassword, const QString &newPwd) {
     step(c.db, s.get());
 }
 
-void Database::compactDatabase(const QString &sourceOrLink, const QString &destination) {
+namespace {
+
+// Makes, in one transaction, each index that `schemaSql` creates and the database lacks.
+void createMissingIndexes(sqlite3 *db, const QString &schemaSql) {
+    static const QRegularExpression comment(QStringLiteral("--[^\n]*"));
+    static const QRegularExpression createIndex(
+        QStringLiteral("\\bCREATE\\s+(UNIQUE\\s+)?INDEX\\s+(\\w+)\\s+ON\\b[^;]*"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QString script = QString(schemaSql).remove(comment);
+    Stmt known = prepare(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?1 COLLATE NOCASE"));
+    exec(db, QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        for (auto it = createIndex.globalMatch(script); it.hasNext();) {
+            const QRegularExpressionMatch m = it.next();
+            sqlite3_reset(known.get());
+            bindValue(known.get(), 1, m.captured(2));
+            if (step(db, known.get())) continue;
+            sqlite3_reset(known.get());
+            try {
+                exec(db, m.captured(0));
+            } catch (const DbError &e) {
+                if (m.captured(1).isEmpty() || e.number() != err::DuplicateKey) throw;
+            }
+        }
+        sqlite3_reset(known.get());
+        exec(db, QStringLiteral("COMMIT"));
+    } catch (...) {
+        sqlite3_reset(known.get());
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+} // namespace
+
+void Database::compactDatabase(const QString &sourceOrLink, const QString &destination, const QString &schemaSql) {
     if (!QFileInfo(sourceOrLink).isFile()) notFound(sourceOrLink);
     // Compacted in place, a catalogue reached through a link is replaced where it lies.
     const QString source = realPath(sourceOrLink);
@@ -426,10 +461,19 @@ void Database::compactDatabase(const QString &sourceOrLink, const QString &desti
         bindValue(s.get(), 1, tmp);
         try {
             step(raw.db, s.get());
+            s.reset(nullptr);
+            if (!schemaSql.isEmpty()) {
+                // Built in the copy, so that the catalogue is untouched until the rename.
+                RawDb copy;
+                copy.db = openRaw(tmp, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
+                exec(copy.db, QStringLiteral("PRAGMA threads = 4"));
+                createMissingIndexes(copy.db, schemaSql);
+            }
         } catch (...) {
             s.reset(nullptr);
             raw.close();
             QFile::remove(tmp);
+            removeSidecars(tmp);
             throw;
         }
     }

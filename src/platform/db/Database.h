@@ -78,8 +78,11 @@ public:
 
     // CompactDatabase: copies `source` compacted into `destination` (which must not exist).
     // In place (destination empty or the source), a source reached through a link is compacted
-    // where the link leads.
-    static void compactDatabase(const QString &source, const QString &destination);
+    // where the link leads. With `schemaSql` (the catalogue's schema script), the copy also gets
+    // the indexes the script creates that the source lacks, found by name: a catalogue made
+    // before an index was added to the schema gets it here, where a long build is expected. A
+    // unique index the stored rows break is left out rather than losing rows.
+    static void compactDatabase(const QString &source, const QString &destination, const QString &schemaSql = {});
     // Puts a compacted copy in the place of the closed catalogue `target` (where a link leads)
     // with one rename, so that the catalogue is never missing under its name. The catalogue's
     // "-wal" and "-shm" files go first: a log left beside the copy would be replayed into it.

@@ -19,6 +19,7 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <map>
 #include <string>
@@ -32,6 +33,7 @@ namespace {
 
 constexpr qint64 kNullKey = std::numeric_limits<qint64>::min();
 constexpr size_t kCacheLimit = 4096;
+constexpr size_t kReleaseAfterKeys = 100000;
 
 struct Col {
     QString name;       // as the recordset shows it
@@ -709,6 +711,11 @@ struct Recordset::Impl {
         cache.clear();
         pos = serials.empty() ? -1 : 0;
         curDeleted = false;
+        keysOrderedGen = conn->gen;
+        // A long key list has walked a whole index or sorted the whole source: those pages fill
+        // the connection's cache (sized for the import's writes) and serve no later read, so
+        // they are handed back instead of staying for the program's lifetime.
+        if (serials.size() >= kReleaseAfterKeys) sqlite3_db_release_memory(db());
         return true;
     }
 
@@ -1374,6 +1381,167 @@ struct Recordset::Impl {
         return -1L;
     }
 
+    // The connection's gen when the key list was read in the source's order. While nothing has
+    // been written since, the list is in that order and can be searched by halves.
+    std::optional<quint64> keysOrderedGen;
+
+    // FindFirst/FindNext of `field Like "text*"` where the field leads the order (what the
+    // incremental search sends), in a lazy dynaset or snapshot: gives the position (-1 for no
+    // match), or nothing when the criteria or the recordset do not allow it. The text collations
+    // sort a text's case and accent variants among its base letters, so every row that can match
+    // lies between the first row not below the text and the first row past every text starting
+    // with its base letters; both are found by halves. Like tells accents apart where the order
+    // does not, so the rows between are tried in order for the first true match.
+    std::optional<long> findPrefix(const QString &criteria, const QString &expr, long start) {
+        if (table || !parts || !keysOrderedGen || *keysOrderedGen != conn->gen || keyWidth <= 0) return std::nullopt;
+        static const QRegularExpression prefixLike(
+            QStringLiteral("^\\s*(\\[[^\\]]+\\]|[A-Za-z_]\\w*)\\s+like\\s+\"([^\"*?#\\[\\]]*)\\*\"\\s*$"),
+            QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression ascendingColumn(
+            QStringLiteral("^((\"[^\"]*\"|\\w+)\\.)?(\"[^\"]*\"|\\w+)(\\s+ASC)?$"), QRegularExpression::CaseInsensitiveOption);
+        const auto like = prefixLike.match(criteria);
+        const QStringList terms = orderTerms(parts->orderBy);
+        if (!like.hasMatch() || parts->orderBy.isEmpty() || terms.isEmpty()) return std::nullopt;
+        const auto term = ascendingColumn.match(terms.first());
+        if (!term.hasMatch()) return std::nullopt;
+        const QString lead = term.captured(1) + term.captured(3);
+        const QString field = stripBrackets(like.captured(1));
+        const QString fieldExpr = findNames().value(fold(field), field);
+        // The field and the leading sort term must be one table column with a text collation.
+        Stmt same = tryPrepare(db(), QStringLiteral("SELECT %1, %2 FROM %3").arg(lead, fieldExpr, parts->from));
+        if (!same) return std::nullopt;
+        const char *names[4] = {sqlite3_column_table_name(same.get(), 0), sqlite3_column_origin_name(same.get(), 0),
+                                sqlite3_column_table_name(same.get(), 1), sqlite3_column_origin_name(same.get(), 1)};
+        if (!names[0] || !names[1] || !names[2] || !names[3] || std::strcmp(names[0], names[2]) != 0 ||
+            sqlite3_stricmp(names[1], names[3]) != 0)
+            return std::nullopt;
+        const char *collation = nullptr;
+        if (sqlite3_table_column_metadata(db(), sqlite3_column_database_name(same.get(), 0), names[0], names[1], nullptr,
+                                          &collation, nullptr, nullptr, nullptr) != SQLITE_OK ||
+            !collation || (sqlite3_stricmp(collation, "JETTEXT") != 0 && sqlite3_stricmp(collation, "JETPATH") != 0))
+            return std::nullopt;
+
+        QStringList cond;
+        int k = 0;
+        for (const auto &t : tabs)
+            if (t.identified)
+                for (const QString &e : t.keyExprs) cond << QStringLiteral("%1 IS ?%2").arg(e).arg(++k);
+        const QString keyCond = cond.join(QStringLiteral(" AND ")) + QStringLiteral(" LIMIT 1");
+        // A Null sorts first, below every text. Case-blind throughout: the path collation breaks
+        // ties by case after the text one, so its order is the text collation's order too, and
+        // a name that differs from the text only in case is not below it.
+        const QString belowSql = QStringLiteral("SELECT (%1) IS NULL OR (%1) < ?%2 COLLATE JETTEXT").arg(lead).arg(keyWidth + 1) +
+                                 matchFrom + keyCond;
+        const QString matchSql = QStringLiteral("SELECT 1") + matchFrom + u'(' + expr + QStringLiteral(") AND ") + keyCond;
+        Stmt below = prepare(db(), belowSql);
+        Stmt match = prepare(db(), matchSql);
+        bindNamed(below.get(), kSourceParams, params);
+        bindNamed(match.get(), kSourceParams, params);
+        const auto bindKey = [this](sqlite3_stmt *st, long p) {
+            sqlite3_reset(st);
+            const qint64 *key = keyAt(p);
+            for (int j = 0; j < keyWidth; ++j) {
+                if (key[j] == kNullKey) sqlite3_bind_null(st, j + 1);
+                else sqlite3_bind_int64(st, j + 1, key[j]);
+            }
+        };
+        // The first position in [from, n) whose value is not below `bound`; -2 when a row of
+        // the list no longer reads (changed by another program): the caller then walks the rows.
+        const long n = long(serials.size());
+        const auto firstNotBelow = [&](long from, const QString &bound) -> long {
+            long lo = from, hi = n;
+            while (lo < hi) {
+                const long mid = lo + (hi - lo) / 2;
+                bindKey(below.get(), mid);
+                bindValue(below.get(), keyWidth + 1, bound);
+                if (!step(db(), below.get(), belowSql)) return -2;
+                const bool isBelow = truthy(below.get(), 0);
+                sqlite3_reset(below.get());
+                if (isBelow) lo = mid + 1;
+                else hi = mid;
+            }
+            return lo;
+        };
+        const QString text = like.captured(2);
+        const long first = firstNotBelow(0, text);
+        const long past = first < 0 ? first : firstNotBelow(first, text + QString::fromUcs4(U"\U0010FFFF", 1));
+        if (first < 0 || past < 0) return std::nullopt;
+        for (long p = std::max(first, start); p < past; ++p) {
+            bindKey(match.get(), p);
+            const bool hit = step(db(), match.get(), matchSql);
+            sqlite3_reset(match.get());
+            if (hit) return p;
+        }
+        return -1;
+    }
+
+    // The first position from `start` on (in `dir`) whose row meets `expr`, in a lazy recordset,
+    // or -1. The rows are tested in batches of growing size: the keys of a batch go to SQLite as
+    // one list and the matching ones come back as integers, so a match a few hundred rows on
+    // costs a few hundred look-ups. Once the batches have covered an eighth of the rows, one pass
+    // over the source collects every matching key instead, which then costs less than looking up
+    // each remaining row.
+    long findInBatches(const QString &expr, long start, int dir, const std::function<void(sqlite3_stmt *)> &bindAll) {
+        const long n = long(serials.size());
+        const int kw = keyWidth;
+        QStringList exprs;
+        if (table) exprs << QStringLiteral("rowid");
+        else
+            for (const auto &t : tabs)
+                if (t.identified) exprs << t.keyExprs;
+        const QString base = table ? QStringLiteral("SELECT rowid FROM %1 WHERE (%2)").arg(quoteName(tinfo->name), expr)
+                                   : QStringLiteral("SELECT ") + exprs.join(QStringLiteral(", ")) + matchFrom + u'(' + expr + u')';
+        if (kw == 1) {
+            const QString q = base + QStringLiteral(" AND %1 IN (SELECT value FROM json_each(?1))").arg(exprs.first());
+            Stmt s = prepare(db(), q);
+            std::unordered_set<qint64> match;
+            long batch = 256;
+            for (long done = 0; start >= 0 && start < n && done < n / 8; batch *= 4) {
+                const long end = dir > 0 ? std::min(n, start + batch) : std::max(-1L, start - batch);
+                QByteArray list("[");
+                for (long p = start; p != end; p += dir) {
+                    if (keyAt(p)[0] == kNullKey) continue;
+                    if (list.size() > 1) list += ',';
+                    list += QByteArray::number(keyAt(p)[0]);
+                }
+                list += ']';
+                sqlite3_reset(s.get());
+                bindAll(s.get());
+                sqlite3_bind_text(s.get(), 1, list.constData(), int(list.size()), SQLITE_TRANSIENT);
+                match.clear();
+                while (step(db(), s.get(), q))
+                    match.insert(sqlite3_column_int64(s.get(), 0));
+                for (long p = start; p != end; p += dir)
+                    if (match.count(keyAt(p)[0])) return p;
+                done += dir > 0 ? end - start : start - end;
+                start = end;
+            }
+            if (start < 0 || start >= n) return -1;
+        }
+        Stmt s = prepare(db(), base);
+        bindAll(s.get());
+        if (kw == 1) {
+            std::unordered_set<qint64> match;
+            while (step(db(), s.get(), base))
+                if (sqlite3_column_type(s.get(), 0) == SQLITE_INTEGER) match.insert(sqlite3_column_int64(s.get(), 0));
+            if (!match.empty())
+                for (long p = start; p >= 0 && p < n; p += dir)
+                    if (match.count(keyAt(p)[0])) return p;
+            return -1;
+        }
+        std::unordered_set<std::string, KeyHash> match;
+        std::vector<qint64> tuple(static_cast<size_t>(kw), 0);
+        while (step(db(), s.get(), base)) {
+            for (int i = 0; i < kw; ++i)
+                tuple[size_t(i)] = sqlite3_column_type(s.get(), i) == SQLITE_INTEGER ? sqlite3_column_int64(s.get(), i) : kNullKey;
+            match.insert(std::string(reinterpret_cast<const char *>(tuple.data()), size_t(kw) * 8));
+        }
+        if (!match.empty())
+            for (long p = start; p >= 0 && p < n; p += dir)
+                if (match.count(std::string(reinterpret_cast<const char *>(keyAt(p)), size_t(kw) * 8))) return p;
+        return -1;
+    }
+
     bool find(const QString &criteria, const QVariantList &values, long start, int dir) {
         check();
         leaveEdit();
@@ -1398,6 +1566,13 @@ struct Recordset::Impl {
         sync();
         const long n = long(serials.size());
         long found = -1;
+        if (lazy && dir > 0 && values.isEmpty() && !table) {
+            if (const auto at = findPrefix(criteria, expr, start)) {
+                noMatch = *at < 0;
+                if (*at >= 0) setPos(*at);
+                return *at >= 0;
+            }
+        }
         if (lazy) {
             // The rows next to the start are tried one by one first: FindNext in a loop and a
             // match near the top cost no pass over the whole source.
@@ -1434,33 +1609,7 @@ struct Recordset::Impl {
                 }
                 start += dir * kProbe;
             }
-            QString q;
-            if (table) {
-                q = QStringLiteral("SELECT rowid FROM %1 WHERE (%2)").arg(quoteName(tinfo->name), expr);
-            } else {
-                QStringList exprs;
-                for (const auto &t : tabs)
-                    if (t.identified) exprs << t.keyExprs;
-                q = QStringLiteral("SELECT ") + exprs.join(QStringLiteral(", ")) + matchFrom + u'(' + expr + u')';
-            }
-            Stmt s = prepare(db(), q);
-            bindAll(s.get());
-            std::unordered_set<std::string, KeyHash> match;
-            const int kw = keyWidth;
-            std::vector<qint64> tuple(static_cast<size_t>(kw), 0);
-            while (step(db(), s.get(), q)) {
-                for (int i = 0; i < kw; ++i)
-                    tuple[size_t(i)] = sqlite3_column_type(s.get(), i) == SQLITE_INTEGER ? sqlite3_column_int64(s.get(), i) : kNullKey;
-                match.insert(std::string(reinterpret_cast<const char *>(tuple.data()), size_t(kw) * 8));
-            }
-            if (!match.empty()) {
-                for (long p = start; p >= 0 && p < n; p += dir) {
-                    if (match.count(std::string(reinterpret_cast<const char *>(keyAt(p)), size_t(kw) * 8))) {
-                        found = p;
-                        break;
-                    }
-                }
-            }
+            found = findInBatches(expr, start, dir, bindAll);
         } else {
             std::optional<long> quick = findEqual(criteria, values, start, dir);
             if (quick) {

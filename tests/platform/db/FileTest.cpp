@@ -208,3 +208,33 @@ TEST_F(SampleDbTest, ACompactedOrRepairedCatalogueKeepsItsOwnersAccess) {
 }
 
 } // namespace
+
+// --- Compaction bringing an older catalogue's indexes up to the schema ---------------------------
+
+namespace {
+
+TEST_F(SampleDbTest, CompactionMakesTheSchemasMissingIndexesAndLeavesOutAUniqueOneTheRowsBreak) {
+    db->close();
+    // Artist repeats in the sample rows, so a unique index on it cannot be made.
+    const QString schema = QStringLiteral(
+        "CREATE TABLE x (a);\n"
+        "-- CREATE INDEX tblContacts_Commented ON tblContacts (Genre);\n"
+        "CREATE INDEX tblContacts__SongName ON tblContacts (SongName);\n"
+        "CREATE UNIQUE INDEX tblContacts_UniqueArtist ON tblContacts (Artist);\n"
+        "CREATE INDEX tblContacts_ArtistSong\n    ON tblContacts (Artist, SongName);\n");
+    Database::compactDatabase(path, QString(), schema);
+    db = Database::open(path);
+    const auto indexed = [this](const char *name) {
+        return raw(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name = '%1'")
+                       .arg(QLatin1String(name))) == QStringLiteral("1");
+    };
+    EXPECT_TRUE(indexed("tblContacts_ArtistSong"));
+    EXPECT_TRUE(indexed("tblContacts__SongName"));
+    EXPECT_FALSE(indexed("tblContacts_UniqueArtist"));
+    EXPECT_FALSE(indexed("tblContacts_Commented"));
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'x'")), QStringLiteral("0"));
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts")), QString::number(sample::kSongCount));
+    EXPECT_EQ(raw(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+}
+
+} // namespace

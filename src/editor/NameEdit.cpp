@@ -30,7 +30,6 @@
 #include <QTextDocument>
 #include <QToolButton>
 #include <climits>
-#include <functional>
 
 namespace editor {
 
@@ -75,20 +74,6 @@ enum class ControlKind {
     Notice,      // a read-only line shown for a moment, hidden at first (300)
 };
 
-// Where a control built from the table is kept: the member that reaches it, or none.
-class Keep {
-public:
-    Keep() = default;
-    template <class W> Keep(W *&member) : set_([&member](QWidget *w) { member = qobject_cast<W *>(w); }) {}
-    void operator()(QWidget *w) const {
-        if (set_)
-            set_(w);
-    }
-
-private:
-    std::function<void(QWidget *)> set_;
-};
-
 // One control of the window: kind, name, caption (a field label's text), place in twips, typing
 // limit, tool tip, the member that keeps it and what its click does.
 struct ControlRow {
@@ -98,7 +83,7 @@ struct ControlRow {
     int left, top, width;
     int limit = 0;
     QString tip = {};
-    Keep keep = {};
+    ui::ControlSlot keep = {};
     void (*click)(NameEdit &) = nullptr;
 };
 

@@ -139,7 +139,8 @@ long countPlainFiles(const QString &folder) {
     return n;
 }
 
-// Host calls at the end of an import: nothing they throw reaches the import's caller.
+// A step whose failure leaves nothing to undo: what it throws is dropped and the import goes on
+// (the host's calls at its end, a value the catalogue refuses, a folder that cannot be listed).
 template <class F> void guarded(F &&f) {
     try {
         f();
@@ -249,13 +250,12 @@ SongValues readFields(const shell::ShellFolder &listing, const shell::ShellItem 
                       {QStringLiteral("FileType"), fileType},
                       {QStringLiteral("FileSize"), firstChars(listing.getDetailsOf(item, 1), 20)},
                       {QStringLiteral("FileSizeNum"), double(file.bytes) / 1048576.0}};
-    try {
+    guarded([&] {
         values += tagFieldsForNewSong(file.extension, fileType, listing.winMajorVersion(),
                                       file.folder + file.fileName, file.fileName,
                                       [&listing, &item](int column) { return listing.getDetailsOf(item, column); })
                       .values();
-    } catch (...) {
-    }
+    });
     return values;
 }
 
@@ -269,18 +269,12 @@ bool addSong(db::Recordset &songs, const SongValues &values, SecondClock &clock)
         return false;
     }
     const auto set = [&songs](const QString &field, const QVariant &value) {
-        try {
-            songs.setValue(field, value);
-        } catch (...) {
-        }
+        guarded([&] { songs.setValue(field, value); });
     };
     for (const auto &[field, value] : values)
         set(field, value);
     QVariant bitRate;
-    try {
-        bitRate = songs.value(QStringLiteral("bitRate"));
-    } catch (...) {
-    }
+    guarded([&] { bitRate = songs.value(QStringLiteral("bitRate")); });
     set(QStringLiteral("bitRate"), finishedBitRate(bitRate));
     set(QStringLiteral("DateUpdated"), clock.now());
     try {
@@ -376,12 +370,13 @@ public:
 private:
     // How one item or one folder ended.
     enum class End { Passed, Stored, Cancelled, Refused };
-    // Where a refusal stopped a folder, and how many of its new files it kept from the catalogue.
+    // How the pass over one folder ended: the records it added and, after a refusal, how many of
+    // its new files are not stored and the first item (folder index from 0, item) not looked at.
     struct FolderEnd {
         End end = End::Stored;
-        long added = 0;      // records this folder added (rolled back when refused)
-        long notStored = 0;  // with a refusal: this folder's new files not stored
-        int fromFolder = 0;  // with a refusal: the first item not looked at
+        long added = 0;
+        long notStored = 0;
+        int fromFolder = 0;
         int fromItem = 0;
     };
 
@@ -421,6 +416,7 @@ private:
         guarded([&] { host_.setWindowVisible(false); });
     }
 
+    // The scan window's two counts: songs found and files read.
     QLabel *addedCount() const {
         return driveMode_ ? (driveForm_ ? driveForm_->lblRecsAdded : nullptr)
                           : (folderForm_ ? folderForm_->lblRecsAdded : nullptr);
@@ -435,13 +431,12 @@ private:
     bool walk() {
         if (driveForm_)
             driveForm_->lblRecsAddedLabel->setText(QStringLiteral("Gathering data..."));
-        try {
+        // A walk that fails part of the way imports the folders it listed.
+        guarded([&] {
             mRecursiveDir::GetAllSubFolders(folder_, folders_,
                                             driveMode_ ? mRecursiveDir::Reach::OneVolume
                                                        : mRecursiveDir::Reach::FollowLinks);
-        } catch (...) {
-            // the folders listed before the failure are imported
-        }
+        });
         if (driveForm_)
             driveForm_->lblRecsAddedLabel->setText(QString());
         QCoreApplication::processEvents();
@@ -472,10 +467,7 @@ private:
             yield_();
         }
         std::unique_ptr<shell::ShellFolder> listing;
-        try {
-            listing = shell::ShellFolder::nameSpace(folders_.at(i - 1), s_.WinMajorVersion);
-        } catch (...) {
-        }
+        guarded([&] { listing = shell::ShellFolder::nameSpace(folders_.at(i - 1), s_.WinMajorVersion); });
         if (!listing)
             return true; // a folder that vanished or cannot be read is passed over
         const FolderEnd end = writeFolder(*listing, i);

@@ -52,6 +52,97 @@ const QString kDateLabelTip = QStringLiteral(
 // a longer stored value when the window shows it.
 const char *const kLimit = "typingLimit";
 
+// The dark blue of the texts the user may change: the field labels and the picture names.
+const QColor kFieldLabelColour(0, 0, 0x80);
+
+void setTextColour(QWidget *w, const QColor &colour) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::Text, colour);
+    w->setPalette(p);
+}
+
+// The kinds of control the window's table builds, each with its designed height.
+enum class ControlKind {
+    Label,       // a caption (285 twips high)
+    Box,         // a text box with a typing limit (300)
+    FieldLabel,  // a field label the user may rename: a dark blue box without a frame (300)
+    Button,      // a push button that Enter never presses (375)
+    Combo,       // a combo box (315)
+    Check,       // a check box (300)
+    Notes,       // the notes box (1300)
+    Tool,        // a small picture button (375)
+    Notice,      // a read-only line shown for a moment, hidden at first (300)
+};
+
+// One control of the window: kind, name, caption (a field label's text), place in twips, typing
+// limit, tool tip, the member that keeps it and what its click does.
+struct ControlRow {
+    ControlKind kind;
+    const char *name;
+    const char *caption;
+    int left, top, width;
+    int limit = 0;
+    QString tip = {};
+    ui::ControlSlot keep = {};
+    void (*click)(NameEdit &) = nullptr;
+};
+
+QWidget *buildControl(NameEdit *form, const ControlRow &c) {
+    const QString caption = QString::fromUtf8(c.caption);
+    QWidget *w = nullptr;
+    switch (c.kind) {
+    case ControlKind::Label:
+        w = ui::named(new QLabel(caption, form), c.name, c.left, c.top, c.width, 285);
+        break;
+    case ControlKind::Box:
+    case ControlKind::FieldLabel: {
+        auto *e = ui::named(new QLineEdit(form), c.name, c.left, c.top, c.width, 300);
+        e->setProperty(kLimit, c.limit);
+        e->setMaxLength(c.limit > 0 ? c.limit : INT_MAX);
+        if (c.kind == ControlKind::FieldLabel) {
+            e->setText(caption);
+            e->setFrame(false);
+            e->setProperty(NameEdit::FieldLabelProperty, true);
+            setTextColour(e, kFieldLabelColour);
+        }
+        w = e;
+        break;
+    }
+    case ControlKind::Button: {
+        auto *b = ui::named(new QPushButton(caption, form), c.name, c.left, c.top, c.width, 375);
+        b->setAutoDefault(false);
+        b->setDefault(false);
+        w = b;
+        break;
+    }
+    case ControlKind::Combo:
+        w = ui::named(new QComboBox(form), c.name, c.left, c.top, c.width, 315);
+        break;
+    case ControlKind::Check:
+        w = ui::named(new QCheckBox(caption, form), c.name, c.left, c.top, c.width, 300);
+        break;
+    case ControlKind::Notes:
+        w = ui::named(new QPlainTextEdit(form), c.name, c.left, c.top, c.width, 1300);
+        break;
+    case ControlKind::Tool: {
+        auto *t = ui::named(new QToolButton(form), c.name, c.left, c.top, c.width, 375);
+        t->setText(caption);
+        w = t;
+        break;
+    }
+    case ControlKind::Notice: {
+        auto *e = ui::named(new QLineEdit(caption, form), c.name, c.left, c.top, c.width, 300);
+        e->setReadOnly(true);
+        e->hide();
+        w = e;
+        break;
+    }
+    }
+    if (!c.tip.isEmpty())
+        w->setToolTip(c.tip);
+    return w;
+}
+
 } // namespace
 
 // ============================================================================ design
@@ -113,192 +204,177 @@ void NameEdit::setBoxText(QLineEdit *box, const QString &text) {
 int NameEdit::typingLimit(const QLineEdit *box) { return box->property(kLimit).toInt(); }
 
 void NameEdit::buildControls() {
-    auto label = [&](const char *name, const char *caption, int left, int top, int width) {
-        return ui::named(new QLabel(QString::fromUtf8(caption), this), name, left, top, width, 285);
+    // Places in twips: the label, box and right-hand columns; the field rows, 400 apart; the top
+    // of the picture slots (level with the first misc field), of the notes box, of the two date
+    // lines, of the tool row and of the button row.
+    constexpr int L = 120, B = 1500, Right = 6700;
+    const auto row = [](int n) { return 120 + 400 * n; };
+    constexpr int Slots = 3320, Notes = 4820, Stamps = 6200, Tools = 6800, Buttons = 7250;
+    using K = ControlKind;
+    using W = NameEdit;
+    const ControlRow controls[] = {
+        // kind, name, caption or text, left, top, width, typing limit, tip, member, click
+        {K::Label, "lblSongName", "Song Name", L, row(0), 1300},
+        {K::Box, "txtSongName", "", B, row(0), 5000, 255, {}, txtSongName},
+        {K::Label, "lblID", "ID", Right, row(0), 400},
+        {K::Box, "txtID", "", 7100, row(0), 1400, 10, {}, txtID},
+        {K::Label, "lblBPM", "BPM", 8700, row(0), 500},
+        {K::Box, "txtBPM", "", 9250, row(0), 900, 5, {}, txtBPM},
+        {K::Label, "lblArtist", "Artist", L, row(1), 1300},
+        {K::Box, "txtArtist", "", B, row(1), 5000, 255, {}, txtArtist},
+        {K::Label, "lblGenre", "Genre", Right, row(1), 700},
+        {K::Combo, "cmbGenre", "", 7400, row(1), 2750, 0, {}, cmbGenre},
+        {K::Label, "lblComposer", "Composer", L, row(2), 1300},
+        {K::Box, "txtComposer", "", B, row(2), 5000, 255, {}, txtComposer},
+        {K::Label, "lblRating", "Rating", Right, row(2), 700},
+        {K::Combo, "cmbRating", "", 7400, row(2), 1400, 0, {}, cmbRating},
+        {K::Label, "lblAlbum", "Album", L, row(3), 1300},
+        {K::Box, "txtAlbum", "", B, row(3), 5000, 255, {}, txtAlbum},
+        {K::Label, "lblYear", "Year", Right, row(3), 700},
+        {K::Box, "txtYear", "", 7400, row(3), 1000, 10, {}, txtYear},
+        {K::Label, "lblBitrate", "Bitrate", L, row(4), 1300},
+        {K::Box, "txtBitrate", "", B, row(4), 1300, 20, {}, txtBitrate},
+        {K::Label, "lblDuration", "Duration", 2950, row(4), 900},
+        {K::Box, "txtDuration", "", 3850, row(4), 1100, 8, {}, txtDuration},
+        {K::Label, "lblTrack", "Track", 5100, row(4), 650},
+        {K::Box, "txtTrackText", "", 5750, row(4), 750, 10, {}, txtTrackText},
+        {K::Label, "lblFileSize", "File size", Right, row(4), 900},
+        {K::Box, "txtFileSize", "", 7600, row(4), 1400, 20, {}, txtFileSize},
+        {K::Label, "lblPathName", "Path name", L, row(5), 1300},
+        {K::Box, "txtPathName", "", B, row(5), 7200, 0, {}, txtPathName},
+        {K::Button, "cmdBrowsePath", "Move", 8800, row(5) - 40, 1100, 0, {}, cmdBrowsePath,
+         [](W &w) { w.cmdBrowsePath_Click(); }},
+        {K::Button, "cmdEditTags", "Edit tags", 10000, row(5) - 40, 1250, 0, {}, cmdEditTags,
+         [](W &w) { w.cmdEditTags_Click(); }},
+        {K::Label, "lblFileName", "File name", L, row(6), 1300},
+        {K::Box, "txtFileName", "", B, row(6), 7200, 0, {}, txtFileName},
+        {K::Button, "cmdBrowseFile", "Rename", 8800, row(6) - 40, 1100, 0, {}, cmdBrowseFile,
+         [](W &w) { w.cmdBrowseFile_Click(); }},
+        {K::Label, "lblPurchaseDate", "Purchase Date", L, row(7), 1350},
+        {K::Box, "txtPurchaseDate", "", B, row(7), 1700, 20, {}, txtPurchaseDate},
+        {K::FieldLabel, "txtDate2_Desc", "Date 2", 3350, row(7), 1400, 25, kDateLabelTip, txtDate2_Desc},
+        {K::Box, "txtDate2", "", 4800, row(7), 1700, 20, {}, txtDate2},
+        {K::Label, "lblCode", "Code", Right, row(7), 700},
+        {K::Box, "txtCode", "", 7400, row(7), 3850, 255, {}, txtCode},
+        {K::FieldLabel, "txtMiscField1_Desc", "Misc. Field 1", L, row(8), 1350, 25, kLabelTip, txtMiscField1_Desc},
+        {K::Box, "txtMiscField1", "", B, row(8), 5000, 255, {}, txtMiscField1},
+        {K::FieldLabel, "txtMiscField2_Desc", "Misc. Field 2", L, row(9), 1350, 25, kLabelTip, txtMiscField2_Desc},
+        {K::Box, "txtMiscField2", "", B, row(9), 5000, 255, {}, txtMiscField2},
+        {K::FieldLabel, "txtMiscField3_Desc", "Misc. Field 3", L, row(10), 1350, 25, kLabelTip, txtMiscField3_Desc},
+        {K::Box, "txtMiscField3", "", B, row(10), 5000, 255, {}, txtMiscField3},
+        {K::Label, "lblNotesInstruction", "Double-click inside the text box to expand notes.", L, row(11), 6000, 0,
+         {}, lblNotesInstruction},
+        {K::Notes, "txtNotes", "", L, Notes, 6380, 0, {}, txtNotes},
+        {K::Label, "lblLastUpdated", "Last updated", Right, Stamps, 1300},
+        {K::Label, "lblDateUpdated", "", 8000, Stamps, 3200, 0, {}, lblDateUpdated},
+        {K::Label, "lblToday", "Today's date:", Right, Stamps + 300, 1300},
+        {K::Label, "lblTodaysDate", "", 8000, Stamps + 300, 3200, 0, {}, lblTodaysDate},
+        {K::Check, "ProperFlag", "Capitalize", L, Tools, 1500, 0,
+         QStringLiteral("Capitalizes (as you type) first letter of each word in the Song Name, Artist, Composer, "
+                        "and Album fields."),
+         ProperFlag},
+        {K::Combo, "cmbHeader", "", 1700, Tools, 2600, 0, {}, cmbHeader},
+        {K::Button, "cmdAddToPlaylist", "Add to Play List", 4400, Tools - 30, 1700, 0, {}, cmdAddToPlaylist,
+         [](W &w) { w.cmdAddToPlaylist_Click(); }},
+        {K::Notice, "txtSongAddedToPlaylist", "Song added to Play List", 6200, Tools, 2600, 0, {},
+         txtSongAddedToPlaylist},
+        {K::Tool, "ImageKeyboard", "\u2328", 11250, Tools - 30, 600, 0, QStringLiteral("Display On-Screen Keyboard"),
+         ImageKeyboard, [](W &w) { w.ImageKeyboard_Click(); }},
+        {K::Button, "cmdPrev", "<", L, Buttons, 500, 0, QStringLiteral("Previous record"), cmdPrev,
+         [](W &w) { w.cmdPrev_Click(); }},
+        {K::Button, "cmdNext", ">", 650, Buttons, 500, 0, QStringLiteral("Next record"), cmdNext,
+         [](W &w) { w.cmdNext_Click(); }},
+        {K::Button, "cmdSave", "&Save", 1250, Buttons, 900, 0, {}, cmdSave, [](W &w) { w.cmdSave_Click(); }},
+        {K::Button, "cmdCancel", "Cancel", 2200, Buttons, 900, 0, {}, cmdCancel, [](W &w) { w.cmdCancel_Click(); }},
+        {K::Button, "cmdAddNew", "&Add New", 3150, Buttons, 1000, 0,
+         QStringLiteral("Save current record then add a new one."), cmdAddNew, [](W &w) { w.cmdAddNew_Click(); }},
+        {K::Button, "cmdDelete", "&Delete", 4200, Buttons, 900, 0, {}, cmdDelete, [](W &w) { w.cmdDelete_Click(); }},
+        {K::Button, "cmdCategories", "Categories", 5150, Buttons, 1100, 0, {}, cmdCategories,
+         [](W &w) { w.cmdCategories_Click(); }},
+        {K::Button, "cmdWebLookup", "Look on the web", 6300, Buttons, 1640, 0,
+         QStringLiteral("Right-click for more options"), cmdWebLookup, [](W &w) { w.cmdWebLookup_Click(); }},
+        {K::Button, "cmdPlay", "&Play", 7950, Buttons, 800, 0, QStringLiteral("Play current song"), cmdPlay,
+         [](W &w) { w.cmdPlay_Click(); }},
+        {K::Button, "cmdMakeDefault", "Template", 8800, Buttons, 1100, 0,
+         QStringLiteral("When clicked, this record will be used as a template for new records.  All data in this "
+                        "record (except the Name fields) will then appear in new records."),
+         cmdMakeDefault, [](W &w) { w.cmdMakeDefault_Click(); }},
+        {K::Button, "cmdClearDefault", "Clear template", 9950, Buttons, 1500, 0,
+         QStringLiteral("This clears the template effect for new records."), cmdClearDefault,
+         [](W &w) { w.cmdClearDefault_Click(); }},
     };
-    auto box = [&](const char *name, int limit, int left, int top, int width) {
-        auto *e = ui::named(new QLineEdit(this), name, left, top, width, 300);
-        e->setProperty(kLimit, limit);
-        e->setMaxLength(limit > 0 ? limit : INT_MAX);
-        return e;
-    };
-    auto button = [&](const char *name, const char *caption, int left, int top, int width) {
-        auto *b = ui::named(new QPushButton(QString::fromUtf8(caption), this), name, left, top, width, 375);
-        // Enter never presses a button of this window.
-        b->setAutoDefault(false);
-        b->setDefault(false);
-        return b;
-    };
-    // The field labels the user may rename: dark blue, without a frame.
-    auto blueBox = [&](const char *name, const char *text, const QString &tip, int left, int top, int width) {
-        auto *e = box(name, 25, left, top, width);
-        e->setText(QString::fromUtf8(text));
-        e->setToolTip(tip);
-        e->setFrame(false);
-        e->setProperty(FieldLabelProperty, true);
-        QPalette p = e->palette();
-        p.setColor(QPalette::Text, QColor(0, 0, 0x80));
-        e->setPalette(p);
-        return e;
-    };
+    for (const ControlRow &c : controls) {
+        QWidget *w = buildControl(this, c);
+        c.keep(w);
+        if (c.click)
+            connect(static_cast<QAbstractButton *>(w), &QAbstractButton::clicked, this,
+                    [this, click = c.click] { click(*this); });
+    }
 
-    constexpr int L = 120, B = 1500; // label column, box column
-    int y = 120;
-    label("lblSongName", "Song Name", L, y, 1300);
-    txtSongName = box("txtSongName", 255, B, y, 5000);
-    label("lblID", "ID", 6700, y, 400);
-    txtID = box("txtID", 10, 7100, y, 1400);
-    label("lblBPM", "BPM", 8700, y, 500);
-    txtBPM = box("txtBPM", 5, 9250, y, 900);
-    y += 400;
-    label("lblArtist", "Artist", L, y, 1300);
-    txtArtist = box("txtArtist", 255, B, y, 5000);
-    label("lblGenre", "Genre", 6700, y, 700);
-    cmbGenre = ui::named(new QComboBox(this), "cmbGenre", 7400, y, 2750, 315);
-    cmbGenre->setEditable(true);
-    cmbGenre->setInsertPolicy(QComboBox::NoInsert);
-    cmbGenre->addItems(genreNames());
-    cmbGenre->setCurrentIndex(-1); // no genre until a record gives one
-    y += 400;
-    label("lblComposer", "Composer", L, y, 1300);
-    txtComposer = box("txtComposer", 255, B, y, 5000);
-    label("lblRating", "Rating", 6700, y, 700);
-    cmbRating = ui::named(new QComboBox(this), "cmbRating", 7400, y, 1400, 315);
-    cmbRating->addItems(ratingItems());
-    cmbRating->setCurrentIndex(-1);
-    y += 400;
-    label("lblAlbum", "Album", L, y, 1300);
-    txtAlbum = box("txtAlbum", 255, B, y, 5000);
-    label("lblYear", "Year", 6700, y, 700);
-    txtYear = box("txtYear", 10, 7400, y, 1000);
-    y += 400;
-    label("lblBitrate", "Bitrate", L, y, 1300);
-    txtBitrate = box("txtBitrate", 20, B, y, 1300);
-    label("lblDuration", "Duration", 2950, y, 900);
-    txtDuration = box("txtDuration", 8, 3850, y, 1100);
-    label("lblTrack", "Track", 5100, y, 650);
-    txtTrackText = box("txtTrackText", 10, 5750, y, 750);
-    label("lblFileSize", "File size", 6700, y, 900);
-    txtFileSize = box("txtFileSize", 20, 7600, y, 1400);
-    y += 400;
-    label("lblPathName", "Path name", L, y, 1300);
-    txtPathName = box("txtPathName", 0, B, y, 7200);
-    cmdBrowsePath = button("cmdBrowsePath", "Move", 8800, y - 40, 1100);
-    cmdEditTags = button("cmdEditTags", "Edit tags", 10000, y - 40, 1250);
-    y += 400;
-    label("lblFileName", "File name", L, y, 1300);
-    txtFileName = box("txtFileName", 0, B, y, 7200);
-    cmdBrowseFile = button("cmdBrowseFile", "Rename", 8800, y - 40, 1100);
-    y += 400;
-    label("lblPurchaseDate", "Purchase Date", L, y, 1350);
-    txtPurchaseDate = box("txtPurchaseDate", 20, B, y, 1700);
-    txtDate2_Desc = blueBox("txtDate2_Desc", "Date 2", kDateLabelTip, 3350, y, 1400);
-    txtDate2 = box("txtDate2", 20, 4800, y, 1700);
-    label("lblCode", "Code", 6700, y, 700);
-    txtCode = box("txtCode", 255, 7400, y, 3850);
-    y += 400;
-    const int miscTop = y;
-    txtMiscField1_Desc = blueBox("txtMiscField1_Desc", "Misc. Field 1", kLabelTip, L, y, 1350);
-    txtMiscField1 = box("txtMiscField1", 255, B, y, 5000);
-    y += 400;
-    txtMiscField2_Desc = blueBox("txtMiscField2_Desc", "Misc. Field 2", kLabelTip, L, y, 1350);
-    txtMiscField2 = box("txtMiscField2", 255, B, y, 5000);
-    y += 400;
-    txtMiscField3_Desc = blueBox("txtMiscField3_Desc", "Misc. Field 3", kLabelTip, L, y, 1350);
-    txtMiscField3 = box("txtMiscField3", 255, B, y, 5000);
-    y += 400;
-    lblNotesInstruction = label("lblNotesInstruction", "Double-click inside the text box to expand notes.", L, y, 6000);
-    y += 300;
-    txtNotes = ui::named(new QPlainTextEdit(this), "txtNotes", L, y, 6380, 1300);
-    txtNotes->setTabChangesFocus(true);
-    txtNotes->setProperty("Tag", QStringLiteral("txtNotes"));
-
-    // Picture slots: two columns of four beside the misc fields and the notes.
+    // Picture slots: two columns of four beside the misc fields and the notes, a button over the
+    // box that names its picture; a right click on the button offers the File menu.
     const char *const picButtons[] = {"cmdPicture1", "cmdPicture2", "cmdPicture3", "cmdPicture4",
                                       "cmdPicture5", "cmdPicture6", "cmdPicture7", "cmdPicture8"};
     const char *const picBoxes[] = {"txtPic1File", "txtPic2File", "txtPic3File", "txtPic4File",
                                     "txtPic5File", "txtPic6File", "txtPic7File", "txtPic8File"};
     for (int i = 0; i < 8; ++i) {
-        const int left = i < 4 ? 6700 : 9350;
-        const int top = miscTop + (i % 4) * 700;
-        auto *b = button(picButtons[i], "", left, top, 1900);
+        const int left = i < 4 ? Right : 9350;
+        const int top = Slots + (i % 4) * 700;
+        auto *b = static_cast<QPushButton *>(buildControl(this, {K::Button, picButtons[i], "", left, top, 1900}));
         b->setText(QStringLiteral("Picture %1").arg(i + 1));
         cmdPicture << b;
-        auto *t = box(picBoxes[i], 0, left, top + 370, 1900);
+        auto *t = static_cast<QLineEdit *>(buildControl(this, {K::Box, picBoxes[i], "", left, top + 370, 1900}));
         t->setProperty("Tag", QString::number(i + 1));
-        QPalette p = t->palette();
-        p.setColor(QPalette::Text, QColor(0, 0, 0x80));
-        t->setPalette(p);
+        setTextColour(t, kFieldLabelColour);
         txtPicFile << t;
+        connect(b, &QPushButton::clicked, this, [this, i] { cmdPicture_Click(i + 1); });
+        b->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(b, &QWidget::customContextMenuRequested, this,
+                [this, i](const QPoint &pos) { cmdPicture_MouseDown(i + 1, 2, pos); });
     }
-    txtPic1File = txtPicFile[0];
-    txtPic2File = txtPicFile[1];
-    txtPic3File = txtPicFile[2];
-    txtPic4File = txtPicFile[3];
-    txtPic5File = txtPicFile[4];
-    txtPic6File = txtPicFile[5];
-    txtPic7File = txtPicFile[6];
-    txtPic8File = txtPicFile[7];
+    QLineEdit **const picMembers[] = {&txtPic1File, &txtPic2File, &txtPic3File, &txtPic4File,
+                                      &txtPic5File, &txtPic6File, &txtPic7File, &txtPic8File};
+    for (int i = 0; i < 8; ++i)
+        *picMembers[i] = txtPicFile[i];
 
-    y = 6200;
-    label("lblLastUpdated", "Last updated", 6700, y, 1300);
-    lblDateUpdated = label("lblDateUpdated", "", 8000, y, 3200);
-    y += 300;
-    label("lblToday", "Today's date:", 6700, y, 1300);
-    lblTodaysDate = label("lblTodaysDate", "", 8000, y, 3200);
-
-    y = 6800;
-    ProperFlag = ui::named(new QCheckBox(QStringLiteral("Capitalize"), this), "ProperFlag", L, y, 1500, 300);
-    ProperFlag->setToolTip(QStringLiteral("Capitalizes (as you type) first letter of each word in the Song Name, "
-                                          "Artist, Composer, and Album fields."));
+    // What the table does not say of a control.
+    cmbGenre->setEditable(true);
+    cmbGenre->setInsertPolicy(QComboBox::NoInsert);
+    cmbGenre->addItems(genreNames());
+    cmbGenre->setCurrentIndex(-1); // no genre until a record gives one
+    cmbRating->addItems(ratingItems());
+    cmbRating->setCurrentIndex(-1);
+    txtNotes->setTabChangesFocus(true);
+    txtNotes->setProperty("Tag", QStringLiteral("txtNotes"));
     ProperFlag->setChecked(true);
-    cmbHeader = ui::named(new QComboBox(this), "cmbHeader", 1700, y, 2600, 315);
     cmbHeader->setProperty("Tag", QStringLiteral("cmbHeader"));
-    cmdAddToPlaylist = button("cmdAddToPlaylist", "Add to Play List", 4400, y - 30, 1700);
-    txtSongAddedToPlaylist =
-        ui::named(new QLineEdit(QStringLiteral("Song added to Play List"), this), "txtSongAddedToPlaylist", 6200, y, 2600, 300);
-    txtSongAddedToPlaylist->setReadOnly(true);
-    txtSongAddedToPlaylist->hide();
-    ImageKeyboard = ui::named(new QToolButton(this), "ImageKeyboard", 11250, y - 30, 600, 375);
-    ImageKeyboard->setText(QString(QChar(0x2328)));
-    ImageKeyboard->setToolTip(QStringLiteral("Display On-Screen Keyboard"));
     ImageKeyboard->setFocusPolicy(Qt::NoFocus);
 
-    y = 7250;
-    cmdPrev = button("cmdPrev", "<", L, y, 500);
-    cmdPrev->setToolTip(QStringLiteral("Previous record"));
-    cmdNext = button("cmdNext", ">", 650, y, 500);
-    cmdNext->setToolTip(QStringLiteral("Next record"));
-    cmdSave = button("cmdSave", "&Save", 1250, y, 900);
-    cmdCancel = button("cmdCancel", "Cancel", 2200, y, 900);
-    cmdAddNew = button("cmdAddNew", "&Add New", 3150, y, 1000);
-    cmdAddNew->setToolTip(QStringLiteral("Save current record then add a new one."));
-    cmdDelete = button("cmdDelete", "&Delete", 4200, y, 900);
-    cmdCategories = button("cmdCategories", "Categories", 5150, y, 1100);
-    cmdWebLookup = button("cmdWebLookup", "Look on the web", 6300, y, 1640);
-    cmdWebLookup->setToolTip(QStringLiteral("Right-click for more options"));
-    cmdPlay = button("cmdPlay", "&Play", 7950, y, 800);
-    cmdPlay->setToolTip(QStringLiteral("Play current song"));
-    cmdMakeDefault = button("cmdMakeDefault", "Template", 8800, y, 1100);
-    cmdMakeDefault->setToolTip(QStringLiteral("When clicked, this record will be used as a template for new "
-                                              "records.  All data in this record (except the Name fields) will "
-                                              "then appear in new records."));
-    cmdClearDefault = button("cmdClearDefault", "Clear template", 9950, y, 1500);
-    cmdClearDefault->setToolTip(QStringLiteral("This clears the template effect for new records."));
-
+    // The two pop-up menus: the web look-ups (a right click on cmdWebLookup) and the picture slots'
+    // File menu (a right click on a slot).
     mnuWebLookup = new QMenu(QStringLiteral("Look on the web"), this);
     mnuWebLookup->setObjectName(QStringLiteral("mnuWebLookup"));
-    auto action = [](QMenu *menu, const char *name, const char *caption) {
-        QAction *a = menu->addAction(QString::fromUtf8(caption));
-        a->setObjectName(QString::fromLatin1(name));
-        return a;
-    };
-    mnuWebLookupLyrics = action(mnuWebLookup, "mnuWebLookupLyrics", "Find song Lyrics");
-    mnuWebLookupImages = action(mnuWebLookup, "mnuWebLookupImages", "Find album art images");
-    mnuWebLookupCoverVersions = action(mnuWebLookup, "mnuWebLookupCoverVersions", "Find cover versions of this song");
     mnuFile = new QMenu(QStringLiteral("File"), this);
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    mnuFilePasteImage = action(mnuFile, "mnuFilePasteImage", "Paste image");
+    const struct {
+        QMenu *menu;
+        const char *name, *caption;
+        QAction *NameEdit::*member;
+        void (NameEdit::*click)();
+    } entries[] = {
+        {mnuWebLookup, "mnuWebLookupLyrics", "Find song Lyrics", &W::mnuWebLookupLyrics, &W::mnuWebLookupLyrics_Click},
+        {mnuWebLookup, "mnuWebLookupImages", "Find album art images", &W::mnuWebLookupImages,
+         &W::mnuWebLookupImages_Click},
+        {mnuWebLookup, "mnuWebLookupCoverVersions", "Find cover versions of this song", &W::mnuWebLookupCoverVersions,
+         &W::mnuWebLookupCoverVersions_Click},
+        {mnuFile, "mnuFilePasteImage", "Paste image", &W::mnuFilePasteImage, &W::mnuFilePasteImage_Click},
+    };
+    for (const auto &e : entries) {
+        QAction *a = e.menu->addAction(QString::fromUtf8(e.caption));
+        a->setObjectName(QString::fromLatin1(e.name));
+        connect(a, &QAction::triggered, this, [this, click = e.click] { (this->*click)(); });
+        this->*e.member = a;
+    }
 
     // Tab order: the data controls, the buttons, the misc labels, the picture slots, file size.
     QList<QWidget *> order{txtSongName, txtID, txtBPM, txtArtist, txtComposer, txtAlbum, cmbGenre, txtBitrate,
@@ -315,38 +391,11 @@ void NameEdit::buildControls() {
         setTabOrder(order[i - 1], order[i]);
     txtSongName->setFocus();
 
-    // Commands.
-    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
-    connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
-    connect(cmdBrowseFile, &QPushButton::clicked, this, [this] { cmdBrowseFile_Click(); });
-    connect(cmdBrowsePath, &QPushButton::clicked, this, [this] { cmdBrowsePath_Click(); });
-    connect(cmdEditTags, &QPushButton::clicked, this, [this] { cmdEditTags_Click(); });
-    connect(cmdAddNew, &QPushButton::clicked, this, [this] { cmdAddNew_Click(); });
-    connect(cmdNext, &QPushButton::clicked, this, [this] { cmdNext_Click(); });
-    connect(cmdPrev, &QPushButton::clicked, this, [this] { cmdPrev_Click(); });
-    connect(cmdDelete, &QPushButton::clicked, this, [this] { cmdDelete_Click(); });
-    connect(cmdMakeDefault, &QPushButton::clicked, this, [this] { cmdMakeDefault_Click(); });
-    connect(cmdClearDefault, &QPushButton::clicked, this, [this] { cmdClearDefault_Click(); });
-    connect(cmdCategories, &QPushButton::clicked, this, [this] { cmdCategories_Click(); });
-    for (int i = 0; i < 8; ++i) {
-        QPushButton *b = cmdPicture[i];
-        connect(b, &QPushButton::clicked, this, [this, i] { cmdPicture_Click(i + 1); });
-        b->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(b, &QWidget::customContextMenuRequested, this,
-                [this, i](const QPoint &pos) { cmdPicture_MouseDown(i + 1, 2, pos); });
-    }
-    connect(mnuFilePasteImage, &QAction::triggered, this, [this] { mnuFilePasteImage_Click(); });
-    connect(ImageKeyboard, &QToolButton::clicked, this, [this] { ImageKeyboard_Click(); });
-    connect(cmdWebLookup, &QPushButton::clicked, this, [this] { cmdWebLookup_Click(); });
+    // Wiring that is not a click.
     cmdWebLookup->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(cmdWebLookup, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { cmdWebLookup_MouseDown(2, pos); });
-    connect(mnuWebLookupLyrics, &QAction::triggered, this, [this] { mnuWebLookupLyrics_Click(); });
-    connect(mnuWebLookupImages, &QAction::triggered, this, [this] { mnuWebLookupImages_Click(); });
-    connect(mnuWebLookupCoverVersions, &QAction::triggered, this, [this] { mnuWebLookupCoverVersions_Click(); });
     connect(cmbHeader, &QComboBox::activated, this, [this] { cmbHeader_Click(); });
-    connect(cmdPlay, &QPushButton::clicked, this, [this] { cmdPlay_Click(); });
-    connect(cmdAddToPlaylist, &QPushButton::clicked, this, [this] { cmdAddToPlaylist_Click(); });
 
     // Field rules.
     auto cancelled = [](void (NameEdit::*rule)(bool &), NameEdit *w) {
@@ -369,6 +418,7 @@ void NameEdit::buildControls() {
     checks_->setLostFocusCheck(txtDate2, [this] { return txtDate2_LostFocus(); });
     checks_->setCausesChecks(cmdAddToPlaylist, false);
 }
+
 
 // The change family: every change of a field, by the user or by code, marks the record changed.
 void NameEdit::wireChanges() {

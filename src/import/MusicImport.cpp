@@ -139,7 +139,8 @@ long countPlainFiles(const QString &folder) {
     return n;
 }
 
-// Host calls at the end of an import: nothing they throw reaches the import's caller.
+// A step whose failure leaves nothing to undo: what it throws is dropped and the import goes on
+// (the host's calls at its end, a value the catalogue refuses, a folder that cannot be listed).
 template <class F> void guarded(F &&f) {
     try {
         f();
@@ -207,65 +208,83 @@ QString refusalReason(const db::DbError &e) {
     }
 }
 
-// Adds the record of one new file; false (nothing stored) when the database refused it.
-// Values the database refuses one by one leave their field unset. A catalogue that refuses
-// every write throws its DbError.
-bool addSong(db::Recordset &songs, const shell::ShellFolder &folder, const shell::ShellItem &item,
-             const QString &path, const QString &fileName, const QString &extension, qint64 bytes,
-             SecondClock &clock) {
+// The refusal of every write that the exception being handled stands for; nullopt for any other
+// failure, which costs one record at most. Only for use inside a catch block.
+std::optional<db::DbError> refusalInFlight() {
+    try {
+        throw;
+    } catch (const db::DbError &e) {
+        if (refusesWrites(e))
+            return e;
+    } catch (...) {
+    }
+    return std::nullopt;
+}
+
+// Closes a record left unfinished by a failure, without storing it.
+void cancelEdit(db::Recordset &songs) {
+    guarded([&songs] {
+        if (songs.editMode() != db::EditMode::None)
+            songs.cancelUpdate();
+    });
+}
+
+// A music file of a listed folder that the catalogue does not hold yet.
+struct NewFile {
+    QString folder;     // ending in "/"
+    QString fileName;
+    QString extension;  // lower case, with its dot
+    qint64 bytes = 0;
+};
+
+using SongValues = QVector<QPair<QString, QVariant>>;
+
+// Read fields: a new record's values in the order they are set, where the file lies and what it
+// is, then its tag fields. Damaged tags leave the record with the values of the file alone.
+SongValues readFields(const shell::ShellFolder &listing, const shell::ShellItem &item, const NewFile &file) {
+    const QString fileType = file.extension.mid(1).toUpper();
+    // PathName and FileName whole: a cut path names no file, and the next import's seek would
+    // not find the record and add the file again.
+    SongValues values{{QStringLiteral("PathName"), file.folder},
+                      {QStringLiteral("FileName"), file.fileName},
+                      {QStringLiteral("FileType"), fileType},
+                      {QStringLiteral("FileSize"), firstChars(listing.getDetailsOf(item, 1), 20)},
+                      {QStringLiteral("FileSizeNum"), double(file.bytes) / 1048576.0}};
+    guarded([&] {
+        values += tagFieldsForNewSong(file.extension, fileType, listing.winMajorVersion(),
+                                      file.folder + file.fileName, file.fileName,
+                                      [&listing, &item](int column) { return listing.getDetailsOf(item, column); })
+                      .values();
+    });
+    return values;
+}
+
+// Adds the record of one new file; false (nothing stored) when the database refused it. Values
+// the database refuses one by one leave their field unset. A catalogue that refuses every write
+// throws its DbError.
+bool addSong(db::Recordset &songs, const SongValues &values, SecondClock &clock) {
     try {
         songs.addNew();
     } catch (...) {
         return false;
     }
     const auto set = [&songs](const QString &field, const QVariant &value) {
-        try {
-            songs.setValue(field, value);
-        } catch (...) {
-        }
+        guarded([&] { songs.setValue(field, value); });
     };
-    const QString fileType = extension.mid(1).toUpper();
-    // PathName and FileName whole: a cut path names no file, and the next import's seek would
-    // not find the record and add the file again.
-    set(QStringLiteral("PathName"), path);
-    set(QStringLiteral("FileName"), fileName);
-    set(QStringLiteral("FileType"), fileType);
-    set(QStringLiteral("FileSize"), firstChars(folder.getDetailsOf(item, 1), 20));
-    set(QStringLiteral("FileSizeNum"), double(bytes) / 1048576.0);
-
-    SongFields fields;
-    try {
-        fields = tagFieldsForNewSong(extension, fileType, folder.winMajorVersion(), path + fileName, fileName,
-                                     [&folder, &item](int column) { return folder.getDetailsOf(item, column); });
-    } catch (...) {
-        // damaged tags: the record keeps what was set above
-    }
-    for (const auto &[field, value] : fields.values())
+    for (const auto &[field, value] : values)
         set(field, value);
-
     QVariant bitRate;
-    try {
-        bitRate = songs.value(QStringLiteral("bitRate"));
-    } catch (...) {
-    }
+    guarded([&] { bitRate = songs.value(QStringLiteral("bitRate")); });
     set(QStringLiteral("bitRate"), finishedBitRate(bitRate));
     set(QStringLiteral("DateUpdated"), clock.now());
     try {
         songs.update();
         return true;
-    } catch (const db::DbError &e) {
-        try {
-            songs.cancelUpdate();
-        } catch (...) {
-        }
-        if (refusesWrites(e))
-            throw; // the catalogue takes no record at all: the import stops
-        return false;
     } catch (...) {
-        try {
-            songs.cancelUpdate();
-        } catch (...) {
-        }
+        const bool refused = refusalInFlight().has_value();
+        cancelEdit(songs);
+        if (refused)
+            throw; // the catalogue takes no record at all: the import stops
         return false;
     }
 }
@@ -298,280 +317,372 @@ long notCatalogued(db::Recordset &songs, const QStringList &folders, int fromFol
     return n;
 }
 
+// A write waiting for another program's lock keeps Cancel answering, and gives up at Cancel or
+// after the import's wait; the catalogue's own wait comes back when the import ends.
+class LockWait {
+public:
+    LockWait(db::Database *database, const std::function<void()> &yield, int waitMs) {
+        if (!database)
+            return;
+        guarded([&] {
+            database->setLockWait([yield, waitMs](int waitedMs) {
+                yield();
+                return !core::g().CancelScan && waitedMs < waitMs;
+            });
+            db_ = database;
+        });
+    }
+    ~LockWait() {
+        if (db_)
+            guarded([this] { db_->setLockWait({}); });
+    }
+    LockWait(const LockWait &) = delete;
+    LockWait &operator=(const LockWait &) = delete;
+
+private:
+    db::Database *db_ = nullptr;
+};
+
+// One run of the import, in named steps: walk the folder tree, then for each folder filter its
+// items, read the fields of each new music file and store the folder in one transaction; a
+// catalogue that refuses writes stops the walk, and the end reports what was done.
+class ImportRun {
+public:
+    ImportRun(ImportHost &host, std::function<void()> yield, bool hideExtensions, int lockWaitMs, QString folder,
+              const QString &fileName, bool driveMode)
+        : s_(core::g()), host_(host), yield_(std::move(yield)), hideExtensions_(hideExtensions),
+          folder_(std::move(folder)), fileName_(fileName), oneFile_(!fileName.isEmpty()), driveMode_(driveMode),
+          start_(secondsSinceMidnight(QTime::currentTime())), songs_(openSongs()),
+          lockWait_(s_.Db.get(), yield_, lockWaitMs) {
+        mCommon::AddBackslash(folder_);
+    }
+
+    ImportResult run() {
+        showScanWindow();
+        if (!walk())
+            return cancelEnding();
+        for (int i = 1; i <= int(folders_.size()) && !refused_; ++i)
+            if (!storeFolder(i))
+                return cancelEnding(); // what the folder stored before the cancel is committed
+        return report();
+    }
+
+private:
+    // How one item or one folder ended.
+    enum class End { Passed, Stored, Cancelled, Refused };
+    // How the pass over one folder ended: the records it added and, after a refusal, how many of
+    // its new files are not stored and the first item (folder index from 0, item) not looked at.
+    struct FolderEnd {
+        End end = End::Stored;
+        long added = 0;
+        long notStored = 0;
+        int fromFolder = 0;
+        int fromItem = 0;
+    };
+
+    // The catalogue's songs by PathFile; none when it cannot be opened (the scan still runs
+    // and reports 0).
+    static std::unique_ptr<db::Recordset> openSongs() {
+        auto &s = core::g();
+        try {
+            if (s.Db) {
+                auto songs = s.Db->openRecordset(QStringLiteral("tblContacts"), db::RecordsetType::Table);
+                songs->setIndex(QStringLiteral("PathFile"));
+                return songs;
+            }
+        } catch (...) {
+        }
+        return nullptr;
+    }
+
+    void showScanWindow() {
+        if (driveMode_) {
+            driveForm_ = ui::form<ScanDriveForm>();
+            driveForm_->setProgressWidth(100);
+        }
+        s_.LastCopyFolder = folder_;
+        if (!driveMode_) {
+            folderForm_ = ui::form<ScanFolderForm>();
+            QFont big(QStringLiteral("Arial"));
+            big.setPointSize(20);
+            folderForm_->Msg->setFont(big);
+            folderForm_->Frame1->show();
+            folderForm_->Label1->show();
+            folderForm_->setWindowTitle(QStringLiteral("Add a Folder of Music Files"));
+            folderForm_->Msg->setText(QStringLiteral("Scanning in progress...\nPlease wait..."));
+            ui::showModeless(folderForm_.data(), host_.window());
+            QCoreApplication::processEvents();
+        }
+        guarded([&] { host_.setWindowVisible(false); });
+    }
+
+    // The scan window's two counts: songs found and files read.
+    QLabel *addedCount() const {
+        return driveMode_ ? (driveForm_ ? driveForm_->lblRecsAdded : nullptr)
+                          : (folderForm_ ? folderForm_->lblRecsAdded : nullptr);
+    }
+    QLabel *readCount() const {
+        return driveMode_ ? (driveForm_ ? driveForm_->lblRecsRead : nullptr)
+                          : (folderForm_ ? folderForm_->lblRecsRead : nullptr);
+    }
+
+    // Walk: the folder list, breadth first (a volume without leaving its file system), and the
+    // items plain listings show. False when the user cancelled meanwhile.
+    bool walk() {
+        if (driveForm_)
+            driveForm_->lblRecsAddedLabel->setText(QStringLiteral("Gathering data..."));
+        // A walk that fails part of the way imports the folders it listed.
+        guarded([&] {
+            mRecursiveDir::GetAllSubFolders(folder_, folders_,
+                                            driveMode_ ? mRecursiveDir::Reach::OneVolume
+                                                       : mRecursiveDir::Reach::FollowLinks);
+        });
+        if (driveForm_)
+            driveForm_->lblRecsAddedLabel->setText(QString());
+        QCoreApplication::processEvents();
+        if (s_.CancelScan)
+            return false;
+        // Expected items: every file, and every folder but the first as an item of its parent.
+        if (!driveMode_) {
+            for (const QString &f : folders_)
+                r_.expected += countPlainFiles(f);
+            r_.expected += folders_.size() - 1;
+        }
+        if (driveForm_) {
+            driveForm_->lblRecsReadLabel->setText(QStringLiteral("Files read:"));
+            driveForm_->lblRecsAddedLabel->setText(QStringLiteral("Songs found:"));
+        } else if (folderForm_) {
+            folderForm_->lblRecsReadLabel->setText(QStringLiteral("Files read:"));
+            folderForm_->lblRecsAddedLabel->setText(QStringLiteral("Songs found:"));
+        }
+        return true;
+    }
+
+    // Store a folder (the i-th of the list, from 1): false when the user cancelled in it.
+    bool storeFolder(int i) {
+        if (driveMode_) {
+            const int count = int(folders_.size());
+            if (driveForm_ && i % 10 == 0 && driveForm_->progressWidth() < ScanDriveForm::FrameWidth)
+                driveForm_->setProgressWidth(int(double(i) / count * ScanDriveForm::BarFullWidth));
+            yield_();
+        }
+        std::unique_ptr<shell::ShellFolder> listing;
+        guarded([&] { listing = shell::ShellFolder::nameSpace(folders_.at(i - 1), s_.WinMajorVersion); });
+        if (!listing)
+            return true; // a folder that vanished or cannot be read is passed over
+        const FolderEnd end = writeFolder(*listing, i);
+        if (end.end == End::Refused) {
+            // The folder is rolled back: its records, the refused file and every new file not
+            // reached yet are not stored.
+            r_.added -= end.added;
+            r_.notAdded = end.notStored +
+                          notCatalogued(*songs_, folders_, end.fromFolder, end.fromItem, fileName_, s_.WinMajorVersion);
+        }
+        return end.end != End::Cancelled;
+    }
+
+    // The folder's new files go into one transaction, begun with the first of them (a folder with
+    // nothing new writes nothing) and committed at its end, a cancelled folder included. Leaving
+    // here without the commit, after a refusal or a failing commit, rolls the folder back.
+    FolderEnd writeFolder(const shell::ShellFolder &listing, int i) {
+        std::optional<db::Transaction> transaction;
+        FolderEnd f;
+        for (int k = 0; k < listing.count(); ++k) {
+            if (s_.CancelScan) {
+                f.end = End::Cancelled;
+                break;
+            }
+            const End item = takeItem(listing, listing.item(k), i, transaction);
+            if (item == End::Stored)
+                ++f.added;
+            if (item == End::Cancelled)
+                f.end = End::Cancelled;
+            if (item == End::Refused)
+                f = {End::Refused, f.added, 1 + f.added, i - 1, k + 1};
+            if (f.end != End::Stored)
+                break;
+        }
+        if (f.end == End::Refused || !transaction)
+            return f;
+        try {
+            transaction->commit();
+        } catch (...) {
+            const auto refusal = refusalInFlight();
+            if (refusal && !s_.CancelScan) {
+                refused_ = refusal;
+                return {End::Refused, f.added, f.added, i, 0};
+            }
+            r_.added -= f.added; // not stored after all
+            f.added = 0;
+        }
+        return f;
+    }
+
+    // One folder item: progress, filter, and for a new music file read fields and store.
+    End takeItem(const shell::ShellFolder &listing, const shell::ShellItem &item, int i,
+                 std::optional<db::Transaction> &transaction) {
+        std::optional<NewFile> file;
+        try {
+            showItemProgress();
+            file = filter(listing, item, folders_.at(i - 1), i);
+        } catch (...) {
+            passOver();
+            return End::Passed;
+        }
+        if (!file)
+            return End::Passed;
+        try {
+            if (!transaction)
+                transaction.emplace(*s_.Db);
+            if (!addSong(*songs_, readFields(listing, item, *file), clock_))
+                return End::Passed;
+            ++r_.added;
+            return End::Stored;
+        } catch (...) {
+            const auto refusal = refusalInFlight();
+            if (!refusal) {
+                passOver();
+                return End::Passed;
+            }
+            if (s_.CancelScan)
+                return End::Cancelled; // the user cancelled while the write waited
+            refused_ = refusal;
+            return End::Refused;
+        }
+    }
+
+    // The error road of an item: it is passed over, the scan goes on with the next.
+    void passOver() {
+        if (songs_)
+            cancelEdit(*songs_);
+    }
+
+    // The progress shown before each item: the counts every 10 items, with a yield, and the bar.
+    void showItemProgress() {
+        if (r_.added % 10 == 0) {
+            setCount(addedCount(), r_.added);
+            yield_();
+        }
+        ++r_.read;
+        if (!driveMode_ && folderForm_ && r_.expected > 0 && folderForm_->label1Width() < ScanFolderForm::FrameWidth)
+            folderForm_->setLabel1Width(int(double(r_.read) / r_.expected * ScanFolderForm::BarFullWidth));
+        if (r_.read % 10 == 0) {
+            setCount(readCount(), r_.read);
+            yield_();
+        }
+    }
+
+    // Filter: the new music file an item stands for; nullopt for a folder, another kind of file,
+    // a file other than the one asked for, one gone since the listing, or one catalogued already
+    // (counted as present).
+    std::optional<NewFile> filter(const shell::ShellFolder &listing, const shell::ShellItem &item,
+                                  const QString &folder, int i) {
+        // Folders are passed over (the attributes column shows "D" for exactly these).
+        if (item.isFolder())
+            return std::nullopt;
+        const QString name = item.name();
+        NewFile file{folder, name, acceptedExtension(name)};
+        if (hideExtensions_) {
+            file.extension = extensionFromTypeText(listing.getDetailsOf(item, 2), folder, name);
+            file.fileName = name + file.extension;
+        }
+        if (file.extension.isEmpty())
+            return std::nullopt;
+        if (oneFile_) {
+            if (folderForm_)
+                folderForm_->setWindowTitle(QStringLiteral("Add One Music File"));
+            if (i != 1 || file.fileName != fileName_)
+                return std::nullopt;
+        }
+        // The file may have gone since the folder was listed.
+        const FileNow now = fileNow(folder + file.fileName);
+        if (!now.file || !songs_)
+            return std::nullopt;
+        file.bytes = now.size;
+        songs_->seek(QStringLiteral("="), {folder, file.fileName});
+        if (!songs_->noMatch()) {
+            ++r_.present;
+            return std::nullopt;
+        }
+        return file;
+    }
+
+    // Both endings show the main window again with all songs, and stop the clock.
+    void showMainWindow() {
+        guarded([&] { host_.setWindowVisible(true); });
+        guarded([&] { host_.showAllSongs(); });
+    }
+    void stopClock() { r_.elapsedSeconds = elapsedSeconds(start_, secondsSinceMidnight(QTime::currentTime())); }
+
+    ImportResult cancelEnding() {
+        ui::setMousePointer(ui::MousePointer::Default);
+        if (driveMode_) {
+            if (driveForm_)
+                ui::unloadForm(driveForm_.data());
+        } else if (folderForm_) {
+            ui::unloadForm(folderForm_.data());
+        }
+        s_.CancelScan = false;
+        showMainWindow();
+        r_.cancelled = true;
+        stopClock();
+        return r_;
+    }
+
+    // Refuse and report: the end of the walk; the "Done" box, or what the refusal left out.
+    ImportResult report() {
+        s_.CancelScan = false;
+        QCoreApplication::processEvents();
+        if (driveMode_) {
+            if (driveForm_)
+                driveForm_->cmdExit->setText(QStringLiteral("Exit"));
+        } else {
+            if (folderForm_)
+                ui::unloadForm(folderForm_.data());
+            s_.CancelScan = false;
+        }
+        showMainWindow();
+        ui::setMousePointer(ui::MousePointer::Default);
+        stopClock();
+        if (refused_) {
+            r_.refusal = refusedText(r_.notAdded, s_.DatabasePath, refusalReason(*refused_), r_.added, r_.present);
+            guarded([&] { ui::msgBox(r_.refusal, ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("Error")); });
+        } else {
+            guarded([&] {
+                ui::msgBox(doneText(r_.added, r_.present, r_.elapsedSeconds), ui::Buttons::OK, ui::Icon::None,
+                           QStringLiteral("Done"));
+            });
+        }
+        songs_.reset();
+        guarded([&] { host_.showCurrentArtistButton(); });
+        return r_;
+    }
+
+    core::AppState &s_;
+    ImportHost &host_;
+    const std::function<void()> yield_;
+    const bool hideExtensions_;
+    QString folder_;
+    const QString fileName_;
+    const bool oneFile_;
+    const bool driveMode_;
+    const int start_;
+    std::unique_ptr<db::Recordset> songs_;
+    LockWait lockWait_;
+    QPointer<ScanDriveForm> driveForm_;
+    QPointer<ScanFolderForm> folderForm_;
+    QStringList folders_;
+    SecondClock clock_;
+    std::optional<db::DbError> refused_; // the catalogue refused every write: the import stopped
+    ImportResult r_;
+};
+
 } // namespace
 
 MusicImport::MusicImport(ImportHost &host) : host_(host), yield_(&core::yieldForInput) {}
 
 ImportResult MusicImport::run(QString Folder, const QString &FileName, bool driveMode) {
-    auto &s = core::g();
-    ImportResult r;
-    const bool oneFile = !FileName.isEmpty();
-
-    // ---- set-up
-    const int start = secondsSinceMidnight(QTime::currentTime());
-    std::unique_ptr<db::Recordset> songs;
-    try {
-        if (s.Db) {
-            songs = s.Db->openRecordset(QStringLiteral("tblContacts"), db::RecordsetType::Table);
-            songs->setIndex(QStringLiteral("PathFile"));
-        }
-    } catch (...) {
-        songs.reset(); // nothing can be stored; the scan still runs and reports 0
-    }
-    // A write waiting for another program's lock keeps Cancel answering, and gives up at Cancel.
-    struct LockWait {
-        db::Database *db = nullptr;
-        ~LockWait() {
-            if (db)
-                guarded([this] { db->setLockWait({}); });
-        }
-    } lockWait;
-    if (s.Db) {
-        guarded([&] {
-            s.Db->setLockWait([this, &s](int waitedMs) {
-                yield_();
-                return !s.CancelScan && waitedMs < lockWaitMs_;
-            });
-            lockWait.db = s.Db.get();
-        });
-    }
-    mCommon::AddBackslash(Folder);
-
-    QPointer<ScanDriveForm> driveForm;
-    QPointer<ScanFolderForm> folderForm;
-    if (driveMode) {
-        driveForm = ui::form<ScanDriveForm>();
-        driveForm->setProgressWidth(100);
-    }
-    s.LastCopyFolder = Folder;
-    if (!driveMode) {
-        folderForm = ui::form<ScanFolderForm>();
-        QFont big(QStringLiteral("Arial"));
-        big.setPointSize(20);
-        folderForm->Msg->setFont(big);
-        folderForm->Frame1->show();
-        folderForm->Label1->show();
-        folderForm->setWindowTitle(QStringLiteral("Add a Folder of Music Files"));
-        folderForm->Msg->setText(QStringLiteral("Scanning in progress...\nPlease wait..."));
-        ui::showModeless(folderForm.data(), host_.window());
-        QCoreApplication::processEvents();
-    }
-    guarded([&] { host_.setWindowVisible(false); });
-
-    const auto cancelEnding = [&] {
-        ui::setMousePointer(ui::MousePointer::Default);
-        if (driveMode) {
-            if (driveForm)
-                ui::unloadForm(driveForm.data());
-        } else if (folderForm) {
-            ui::unloadForm(folderForm.data());
-        }
-        s.CancelScan = false;
-        guarded([&] { host_.setWindowVisible(true); });
-        guarded([&] { host_.showAllSongs(); });
-        r.cancelled = true;
-        r.elapsedSeconds = elapsedSeconds(start, secondsSinceMidnight(QTime::currentTime()));
-        return r;
-    };
-
-    // ---- folder list: a volume is walked without leaving its file system
-    if (driveForm)
-        driveForm->lblRecsAddedLabel->setText(QStringLiteral("Gathering data..."));
-    QStringList folders;
-    try {
-        mRecursiveDir::GetAllSubFolders(Folder, folders,
-                                        driveMode ? mRecursiveDir::Reach::OneVolume : mRecursiveDir::Reach::FollowLinks);
-    } catch (...) {
-    }
-    if (driveForm)
-        driveForm->lblRecsAddedLabel->setText(QString());
-    QCoreApplication::processEvents();
-    if (s.CancelScan)
-        return cancelEnding();
-
-    // ---- expected item count: every file, and every folder but the first as an item of its parent
-    if (!driveMode) {
-        for (const QString &f : folders)
-            r.expected += countPlainFiles(f);
-        r.expected += folders.size() - 1;
-    }
-
-    if (driveForm) {
-        driveForm->lblRecsReadLabel->setText(QStringLiteral("Files read:"));
-        driveForm->lblRecsAddedLabel->setText(QStringLiteral("Songs found:"));
-    } else if (folderForm) {
-        folderForm->lblRecsReadLabel->setText(QStringLiteral("Files read:"));
-        folderForm->lblRecsAddedLabel->setText(QStringLiteral("Songs found:"));
-    }
-
-    // ---- the folders
-    SecondClock clock;
-    std::optional<db::DbError> refused; // the catalogue refused every write: the import stopped
-    const int folderCount = int(folders.size());
-    for (int i = 1; i <= folderCount && !refused; ++i) {
-        const QString &folder = folders.at(i - 1);
-        if (driveMode) {
-            if (driveForm && i % 10 == 0 && driveForm->progressWidth() < ScanDriveForm::FrameWidth)
-                driveForm->setProgressWidth(int(double(i) / folderCount * ScanDriveForm::BarFullWidth));
-            yield_();
-        }
-        std::unique_ptr<shell::ShellFolder> shellFolder;
-        try {
-            shellFolder = shell::ShellFolder::nameSpace(folder, s.WinMajorVersion);
-        } catch (...) {
-        }
-        if (!shellFolder)
-            continue;
-
-        // The folder's records go into one transaction, begun with its first record: a folder
-        // with nothing new writes nothing.
-        std::optional<db::Transaction> transaction;
-        long addedHere = 0;
-        bool cancelled = false;
-
-        for (int k = 0; k < shellFolder->count(); ++k) {
-            const shell::ShellItem &item = shellFolder->item(k);
-            if (s.CancelScan) {
-                cancelled = true;
-                break;
-            }
-            try {
-                if (r.added % 10 == 0) {
-                    setCount(driveMode ? (driveForm ? driveForm->lblRecsAdded : nullptr)
-                                       : (folderForm ? folderForm->lblRecsAdded : nullptr),
-                             r.added);
-                    yield_();
-                }
-                ++r.read;
-                if (driveMode) {
-                    if (r.read % 10 == 0) {
-                        if (driveForm)
-                            setCount(driveForm->lblRecsRead, r.read);
-                        yield_();
-                    }
-                } else {
-                    if (folderForm && r.expected > 0 && folderForm->label1Width() < ScanFolderForm::FrameWidth)
-                        folderForm->setLabel1Width(int(double(r.read) / r.expected * ScanFolderForm::BarFullWidth));
-                    if (r.read % 10 == 0) {
-                        if (folderForm)
-                            setCount(folderForm->lblRecsRead, r.read);
-                        yield_();
-                    }
-                }
-
-                // Folders are passed over (the attributes column shows "D" for exactly these).
-                if (item.isFolder())
-                    continue;
-                const QString name = item.name();
-                QString extension = acceptedExtension(name);
-                QString fileName = name;
-                if (extension.isEmpty() && !hideExtensions_)
-                    continue;
-                if (hideExtensions_) {
-                    extension = extensionFromTypeText(shellFolder->getDetailsOf(item, 2), folder, name);
-                    if (extension.isEmpty())
-                        continue;
-                    fileName = name + extension;
-                }
-                if (oneFile) {
-                    if (folderForm)
-                        folderForm->setWindowTitle(QStringLiteral("Add One Music File"));
-                    if (i != 1 || fileName != FileName)
-                        continue;
-                }
-                // The file may have gone since the folder was listed.
-                const FileNow file = fileNow(folder + fileName);
-                if (!file.file)
-                    continue;
-                if (!songs)
-                    continue;
-                songs->seek(QStringLiteral("="), {folder, fileName});
-                if (!songs->noMatch()) {
-                    ++r.present;
-                    continue;
-                }
-                try {
-                    if (!transaction)
-                        transaction.emplace(*s.Db);
-                    if (addSong(*songs, *shellFolder, item, folder, fileName, extension, file.size, clock)) {
-                        ++r.added;
-                        ++addedHere;
-                    }
-                } catch (const db::DbError &e) {
-                    if (!refusesWrites(e))
-                        throw;
-                    if (s.CancelScan) { // the user cancelled while the write waited
-                        cancelled = true;
-                        break;
-                    }
-                    // This file, the folder's records (rolled back below) and every new file
-                    // not reached yet are not stored.
-                    refused = e;
-                    r.notAdded = 1 + addedHere + notCatalogued(*songs, folders, i - 1, k + 1, FileName, s.WinMajorVersion);
-                    break;
-                }
-            } catch (...) {
-                // This item is passed over; the scan goes on with the next.
-                try {
-                    if (songs && songs->editMode() != db::EditMode::None)
-                        songs->cancelUpdate();
-                } catch (...) {
-                }
-            }
-        }
-
-        if (transaction && !refused) {
-            try {
-                transaction->commit();
-            } catch (const db::DbError &e) {
-                transaction.reset(); // rolled back
-                if (refusesWrites(e) && !s.CancelScan) {
-                    refused = e;
-                    r.notAdded = addedHere + notCatalogued(*songs, folders, i, 0, FileName, s.WinMajorVersion);
-                } else {
-                    r.added -= addedHere; // not stored after all
-                    addedHere = 0;
-                }
-            } catch (...) {
-                transaction.reset();
-                r.added -= addedHere;
-                addedHere = 0;
-            }
-        }
-        if (refused) {
-            transaction.reset(); // the folder is rolled back
-            r.added -= addedHere;
-            addedHere = 0;
-        }
-        if (cancelled)
-            return cancelEnding(); // what the folder stored before the cancel was committed above
-    }
-
-    // ---- end of the walk
-    s.CancelScan = false;
-    QCoreApplication::processEvents();
-    if (driveMode) {
-        if (driveForm)
-            driveForm->cmdExit->setText(QStringLiteral("Exit"));
-    } else {
-        if (folderForm)
-            ui::unloadForm(folderForm.data());
-        s.CancelScan = false;
-    }
-    guarded([&] { host_.setWindowVisible(true); });
-    guarded([&] { host_.showAllSongs(); });
-    ui::setMousePointer(ui::MousePointer::Default);
-    r.elapsedSeconds = elapsedSeconds(start, secondsSinceMidnight(QTime::currentTime()));
-    if (refused) {
-        r.refusal = refusedText(r.notAdded, s.DatabasePath, refusalReason(*refused), r.added, r.present);
-        guarded([&] { ui::msgBox(r.refusal, ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("Error")); });
-    } else {
-        guarded([&] { ui::msgBox(doneText(r.added, r.present, r.elapsedSeconds), ui::Buttons::OK, ui::Icon::None,
-                                 QStringLiteral("Done")); });
-    }
-    songs.reset();
-    guarded([&] { host_.showCurrentArtistButton(); });
-    return r;
+    return ImportRun(host_, yield_, hideExtensions_, lockWaitMs_, std::move(Folder), FileName, driveMode).run();
 }
 
 ImportResult LoadMusicFiles(ImportHost &host, const QString &Folder, const QString &FileName, bool driveMode) {

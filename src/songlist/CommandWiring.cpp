@@ -20,7 +20,6 @@ using platform::ui::DbGrid;
 
 CommandWiring::CommandWiring(NameList &w) : QObject(&w), w_(w) {
     setObjectName(QStringLiteral("CommandWiring"));
-    connectCommands();
     connectGrid();
     connectLocateBox();
     for (QObject *o : watched())
@@ -38,59 +37,6 @@ QList<QObject *> CommandWiring::watched() const {
     for (QLabel *l : w_.lblAlphabet)
         out << l;
     return out;
-}
-
-void CommandWiring::connectCommands() {
-    NameList &w = w_;
-    w.on(w.cmdAdd, &NameList::cmdAdd_Click);
-    w.on(w.AddMenu, &NameList::AddMenu_Click);
-    w.on(w.cmdEdit, &NameList::cmdEdit_Click);
-    w.on(w.EditViewMenu, &NameList::EditViewMenu_Click);
-    w.on(w.cmdDelete, &NameList::cmdDelete_Click);
-    w.on(w.mnuPopupDelete, &NameList::mnuPopupDelete_Click);
-    w.on(w.cmdCount, &NameList::cmdCount_Click);
-    w.on(w.DisplayRecCntMenu, &NameList::DisplayRecCntMenu_Click);
-    w.on(w.FindEditMenu, &NameList::FindEditMenu_Click);
-    w.on(w.cmdFind, &NameList::cmdFind_Click);
-    w.on(w.cmdShowArtistSongs, &NameList::cmdShowArtistSongs_Click);
-    w.on(w.mnuShowDuplicates, &NameList::mnuShowDuplicates_Click);
-    w.on(w.mnuShowDuplicatesToDelete, &NameList::mnuShowDuplicatesToDelete_Click);
-    w.on(w.mnuShowDuplicatesAlbum, &NameList::mnuShowDuplicatesAlbum_Click);
-    w.on(w.mnuShowDuplicatesToDeleteAlbum, &NameList::mnuShowDuplicatesToDeleteAlbum_Click);
-    w.on(w.ShowSelectedOnlyMenu, &NameList::ShowSelectedOnlyMenu_Click);
-    w.on(w.cmdShowSelected, &NameList::cmdShowSelected_Click);
-    w.on(w.HideSelectedMenu, &NameList::HideSelectedMenu_Click);
-    w.on(w.RemoveSelectionsMenu, &NameList::RemoveSelectionsMenu_Click);
-    w.on(w.Category, &NameList::Category_Click);
-    w.on(w.cmdCategory, &NameList::cmdCategory_Click);
-    w.on(w.SelectionCriteria, &NameList::SelectionCriteria_Click);
-    w.on(w.cmdFilter, &NameList::cmdFilter_Click);
-    w.on(w.AssignCatgMenu, &NameList::AssignCatgMenu_Click);
-    w.on(w.cmdAssignCatg, &NameList::cmdAssignCatg_Click);
-    w.on(w.mnuPopupAssignToCategory, &NameList::mnuPopupAssignToCategory_Click);
-    w.on(w.AssignAllToCatg, &NameList::AssignAllToCatg_Click);
-    w.on(w.RemoveAllFromCatg, &NameList::RemoveAllFromCatg_Click);
-    w.on(w.cmdNotes, &NameList::cmdNotes_Click);
-    w.on(w.cmdPictures, &NameList::cmdPictures_Click);
-    w.on(w.EmptyDeletedPicturesFolder, &NameList::EmptyDeletedPicturesFolder_Click);
-    w.on(w.cmdPlayList, &NameList::cmdPlayList_Click);
-    w.on(w.mnuChangePaths, &NameList::mnuChangePaths_Click);
-    w.on(w.mnuReplace, &NameList::mnuReplace_Click);
-    w.on(w.mnuFindInvalidFilenames, &NameList::mnuFindInvalidFilenames_Click);
-    w.on(w.OphanedPictures, &NameList::OphanedPictures_Click);
-    w.on(w.mnuArtistRpt, &NameList::mnuArtistRpt_Click);
-    w.on(w.mnuSongRpt, &NameList::mnuSongRpt_Click);
-    w.on(w.mnuPathRpt, &NameList::mnuPathRpt_Click);
-    w.on(w.StatisticsReport, &NameList::StatisticsReport_Click);
-    w.on(w.mnuRptLinesPerPage, &NameList::mnuRptLinesPerPage_Click);
-    w.on(w.Export, &NameList::Export_Click);
-    w.on(w.ExportWithNotes, &NameList::ExportWithNotes_Click);
-    w.on(w.OpenDatabase, &NameList::OpenDatabase_Click);
-    w.on(w.mnuCompactDatabase, &NameList::mnuCompactDatabase_Click);
-    w.on(w.mnuDeleteAll, &NameList::mnuDeleteAll_Click);
-    w.on(w.mnuDeleteDisplayed, &NameList::mnuDeleteDisplayed_Click);
-    w.on(w.mnuDeleteDuplicates, &NameList::mnuDeleteDuplicates_Click);
-    w.on(w.mnuDeleteDuplicatesAlbum, &NameList::mnuDeleteDuplicatesAlbum_Click);
 }
 
 void CommandWiring::connectLocateBox() {

@@ -1,7 +1,7 @@
 #pragma once
-// Connects the main window's controls to its command handlers: the buttons and menu entries of
-// the record, view, search and selection commands, the grid's events, and the keys and clicks
-// of the locate box, the alphabet labels and the text boxes under the grid.
+// Connects the main window's controls to their event handlers: the grid's events, and the keys
+// and clicks of the locate box, the alphabet labels and the text boxes under the grid. (Buttons
+// and menu entries are wired where the window builds them.)
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -23,7 +23,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void connectCommands();
     void connectGrid();
     void connectLocateBox();
     // The controls whose events the filter reads.

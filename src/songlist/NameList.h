@@ -405,7 +405,10 @@ private:
     void writeBackColor();
     void endProgram();
     void applyRect(QWidget *w);
-    QAction *addEntry(QMenu *menu, const QString &name, const QString &caption);
+    // The captions of the two options kept in their menu entries' captions.
+    static QString windowSizeCaption(bool remembered);
+    static QString fileRenameCaption(bool disabled);
+    static constexpr const char *FilterMessage = "Filter is limiting records displayed.";
 
     QHash<const QWidget *, TwRect> rects_;
     qint64 backColor_ = DesignBackColor;

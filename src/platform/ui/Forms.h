@@ -46,6 +46,21 @@ template <class T, class... Args>
 T *make(QWidget *parent, const char *name, int left, int top, int width, int height, Args &&...args) {
     return named(new T(std::forward<Args>(args)..., parent), name, left, top, width, height);
 }
+// Where a control built from a window's table of controls is kept: the member that reaches it
+// (set when the control is built), or none.
+class ControlSlot {
+public:
+    ControlSlot() = default;
+    template <class W>
+    ControlSlot(W *&member) : set_([&member](QWidget *w) { member = qobject_cast<W *>(w); }) {}
+    void operator()(QWidget *w) const {
+        if (set_)
+            set_(w);
+    }
+
+private:
+    std::function<void(QWidget *)> set_;
+};
 // Gives a window a fixed client area of the given twips.
 void setClientSizeTwips(QWidget *w, int width, int height);
 

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 
+#include <algorithm>
+
 namespace songlist {
 
 namespace ui = platform::ui;
@@ -45,7 +47,9 @@ void NameList::layoutForSize(double W, double innerW, double innerH) {
         setControlRect(w, r);
         return r;
     };
-    set(lblFilterMsg, [&](TwRect &r) { r.Left = W - r.Width - 300; });
+    // Right-aligned, but never over the alphabet bar of a narrow window.
+    const TwRect alpha = controlRect(FrameAlpha);
+    set(lblFilterMsg, [&](TwRect &r) { r.Left = std::max(W - r.Width - 300, alpha.Left + alpha.Width + 100); });
     const TwRect grid = set(Table1, [&](TwRect &r) {
         const double h = innerH - header.Height - 80;
         if (h > 23)

@@ -532,6 +532,9 @@ TEST_F(CatalogueTest, ResizeRuleWidensANarrowWindowAndKeepsALowGrid) {
     EXPECT_NEAR(w->formWidth(), 10100, 15) << "the minimum width is set on the window";
     EXPECT_EQ(w->controlRect(w->Table1).Width, 10100 - 240);
     EXPECT_EQ(w->controlRect(w->cmdDelete).Left, 5050 - 2600 - 200);
+    const TwRect alpha = w->controlRect(w->FrameAlpha);
+    EXPECT_EQ(w->controlRect(w->lblFilterMsg).Left, alpha.Left + alpha.Width + 100)
+        << "the filter message stays clear of the alphabet bar";
 
     w->layoutForSize(15360, 15360, 10000);
     w->layoutForSize(15360, 15360, 3100);  // the grid would be 23 or less

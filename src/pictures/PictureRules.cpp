@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cmath>
 
 namespace pictures {
@@ -59,7 +60,13 @@ PictureLayout layoutFor(const ScreenInfo &screen) {
     if (screen.width > screen.height) {
         // A column right of the box, at the design tops.
         double &W = l.windowWidth;
-        const double left = (W - BW) / 2 + BW - l.cmdCancel.width / 2;
+        double left = (W - BW) / 2 + BW - l.cmdCancel.width / 2;
+        // A screen narrower than the box would put the column past the window's edge, where no
+        // button can be reached: it stands inside the window's right edge instead, over the box.
+        double widest = 0;
+        for (const TwipsRect *r : {&l.cmdCancel, &l.cmdClose, &l.cmdLoadFile, &l.cmdDelete, &l.cmdClipboardPaste})
+            widest = std::max(widest, r->width);
+        left = std::min(left, W - widest - 120);
         for (TwipsRect *r : {&l.cmdCancel, &l.cmdClose, &l.cmdLoadFile, &l.cmdDelete, &l.cmdClipboardPaste, &l.cmdPrev})
             r->left = left;
         l.cmdNext.left = l.cmdCancel.left + l.cmdCancel.width - l.cmdNext.width;

@@ -86,6 +86,19 @@ TEST(PictureLayoutRules, AWideScreenPutsTheButtonsInAColumnRightOfTheBox) {
     EXPECT_DOUBLE_EQ(l.cmdDelete.top, 5064); // design tops kept
 }
 
+// At 150 % on 1366 x 768 the screen is 910 x 512 of the window's pixels, narrower than the box:
+// the column moved past the window's edge and no button could be pressed.
+TEST(PictureLayoutRules, AScreenNarrowerThanTheBoxKeepsTheButtonsInsideTheWindow) {
+    const PictureLayout l = layoutFor(screenOf(910, 512, 15));
+    EXPECT_FALSE(l.turned);
+    EXPECT_DOUBLE_EQ(l.windowWidth, 910 * 15);
+    for (const TwipsRect &r : {l.cmdCancel, l.cmdClose, l.cmdLoadFile, l.cmdDelete, l.cmdClipboardPaste, l.cmdPrev}) {
+        EXPECT_DOUBLE_EQ(r.left, l.cmdCancel.left);
+        EXPECT_LE(r.left + r.width, l.windowWidth);
+    }
+    EXPECT_LE(l.cmdNext.left + l.cmdNext.width, l.windowWidth);
+}
+
 TEST(PictureLayoutRules, ASquareOrTallScreenTurnsTheWindowAndLinesTheButtonsUpUnderTheBox) {
     struct Case {
         ScreenInfo screen;

@@ -467,12 +467,13 @@ private:
                 driveForm_->setProgressWidth(int(double(i) / count * ScanDriveForm::BarFullWidth));
             yield_();
         }
-        std::unique_ptr<shell::ShellFolder> listing;
-        guarded([&] { listing = shell::ShellFolder::nameSpace(folders_.at(i - 1), s_.WinMajorVersion); });
-        if (!listing)
+        Opened opened = next_ && next_->folder == i ? std::move(*next_) : open(i);
+        next_.reset();
+        if (!opened.listing)
+            opened = open(i); // listed again when it failed ahead of its turn
+        if (!opened.listing)
             return true; // a folder that vanished or cannot be read is passed over
-        TagReadAhead ahead(pool_); // waits for its reads before the listing goes
-        const FolderEnd end = writeFolder(*listing, i, ahead);
+        const FolderEnd end = writeFolder(*opened.listing, i, *opened.ahead);
         if (end.end == End::Refused) {
             // The folder is rolled back: its records, the refused file and every new file not
             // reached yet are not stored.
@@ -535,8 +536,8 @@ private:
         }
         if (!file)
             return End::Passed;
-        if (!ahead.started() && !oneFile_)
-            ahead.start(newFilesFrom(listing, k + 1, folders_.at(i - 1)));
+        if (!oneFile_)
+            readAhead(listing, k, i, ahead);
         try {
             if (!transaction)
                 transaction.emplace(*s_.Db);
@@ -606,6 +607,33 @@ private:
         return music;
     }
 
+    // A folder listed, with the reading of its tags ahead (which waits for its reads when it goes).
+    struct Opened {
+        int folder = 0;
+        std::unique_ptr<shell::ShellFolder> listing;
+        std::unique_ptr<TagReadAhead> ahead;
+    };
+
+    // Opens the i-th folder of the list (from 1); no listing when it cannot be read.
+    Opened open(int i) {
+        Opened o{i, nullptr, std::make_unique<TagReadAhead>(pool_)};
+        guarded([&] { o.listing = shell::ShellFolder::nameSpace(folders_.at(i - 1), s_.WinMajorVersion); });
+        return o;
+    }
+
+    // At a new file (the k-th item of the i-th folder): the first of the folder starts reading
+    // the tags of the music files after it, and opens the next folder of the list, whose tags
+    // are read while this one is stored (a folder with new files is mostly followed by more).
+    void readAhead(const shell::ShellFolder &listing, int k, int i, TagReadAhead &ahead) {
+        if (!ahead.started())
+            ahead.start(musicFilesFrom(listing, k + 1, folders_.at(i - 1)));
+        if (i >= int(folders_.size()) || (next_ && next_->folder == i + 1))
+            return;
+        next_ = open(i + 1);
+        if (next_->listing)
+            next_->ahead->start(musicFilesFrom(*next_->listing, 0, folders_.at(i)));
+    }
+
     // The music file an item stands for, by its name (or type text); nullopt for a folder or
     // another kind of file. Folders are passed over (the attributes column shows "D" for
     // exactly these).
@@ -624,20 +652,17 @@ private:
         return file;
     }
 
-    // The music files from the k-th item on that the catalogue does not hold yet, to read their
-    // tags ahead. Only a guess at what filter() will find (nothing is counted here): a file it
-    // finds new after all is read when it is reached.
-    std::vector<std::pair<int, TagSource>> newFilesFrom(const shell::ShellFolder &listing, int from,
-                                                        const QString &folder) {
+    // The music files from the k-th item on, to read their tags ahead. Only a guess at what
+    // filter() will find: a folder that holds one new file is most likely new as a whole, and a
+    // catalogued file read here costs a worker's read, not the catalogue a second seek. The
+    // import passes those quicker than the workers read, and stops their reads at the folder's end.
+    std::vector<std::pair<int, TagSource>> musicFilesFrom(const shell::ShellFolder &listing, int from,
+                                                          const QString &folder) const {
         std::vector<std::pair<int, TagSource>> files;
         for (int k = from; k < listing.count(); ++k) {
             guarded([&] {
                 const shell::ShellItem &item = listing.item(k);
-                const std::optional<NewFile> file = musicFile(listing, item, folder);
-                if (!file)
-                    return;
-                songs_->seek(QStringLiteral("="), {folder, file->fileName});
-                if (songs_->noMatch())
+                if (const std::optional<NewFile> file = musicFile(listing, item, folder))
                     files.emplace_back(k, tagSource(listing, item, *file));
             });
         }
@@ -711,6 +736,7 @@ private:
     QStringList folders_;
     SecondClock clock_;
     QThreadPool pool_; // reads tags ahead, one thread per core
+    std::optional<Opened> next_; // the next folder, opened ahead
     std::optional<db::DbError> refused_; // the catalogue refused every write: the import stopped
     ImportResult r_;
 };

@@ -79,7 +79,11 @@ void TagReadAhead::start(std::vector<std::pair<int, TagSource>> files) {
     for (std::size_t k = 0; k < files.size(); ++k)
         shared_->byItem.emplace(files[k].first, k);
     shared_->files = std::move(files);
-    const int workers = std::min(pool_.maxThreadCount(), int(shared_->files.size()));
+    // A worker for every few files: waking a thread costs about what reading a file does, and a
+    // worker or two keep ahead of the store in a folder of twenty files.
+    constexpr int filesPerWorker = 8;
+    const int count = int(shared_->files.size());
+    const int workers = std::min(pool_.maxThreadCount(), (count + filesPerWorker - 1) / filesPerWorker);
     shared_->running = workers;
     for (int w = 0; w < workers; ++w)
         pool_.start([shared = shared_] { shared->work(); });

@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include <mutex>
+
 namespace import::ModM4ATags {
 
 namespace {
@@ -64,9 +66,14 @@ QString valueOf(const QByteArray &data) { return QString::fromUtf8(data.mid(20))
 } // namespace
 
 void LoadGenreTable() {
-    GenreTable &table = GenreTable::instance();
-    for (int i = 0; i < 148; ++i)
-        table.set(QString::number(i), QString::fromLatin1(kGenres[i]));
+    // Filled once and only read afterwards: the import reads the tags of several files at the
+    // same time, and a table written while another thread looks a name up would break.
+    static std::once_flag filled;
+    std::call_once(filled, [] {
+        GenreTable &table = GenreTable::instance();
+        for (int i = 0; i < 148; ++i)
+            table.set(QString::number(i), QString::fromLatin1(kGenres[i]));
+    });
 }
 
 qint32 HexBytesToLong(QByteArrayView bytes) {

@@ -19,7 +19,8 @@
 
 namespace import::ModM4ATags {
 
-// Fills GenreTable::instance() with the 148 genre names under the keys "0" to "147".
+// Fills GenreTable::instance() with the 148 genre names under the keys "0" to "147", once:
+// safe to call from several threads at the same time.
 void LoadGenreTable();
 
 // The bytes read big-endian as one signed 32-bit integer (at most four bytes; more give 0,

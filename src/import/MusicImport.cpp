@@ -8,6 +8,7 @@
 #include "import/ScanDriveForm.h"
 #include "import/ScanFolderForm.h"
 #include "import/SongFields.h"
+#include "import/TagReadAhead.h"
 #include "platform/db/Database.h"
 #include "platform/shell/ShellFolder.h"
 #include "platform/ui/Forms.h"
@@ -23,6 +24,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QThreadPool>
 
 #include <optional>
 #include <sys/stat.h>
@@ -237,25 +239,24 @@ struct NewFile {
     qint64 bytes = 0;
 };
 
-using SongValues = QVector<QPair<QString, QVariant>>;
+// What reading the tags of a new file needs.
+TagSource tagSource(const shell::ShellFolder &listing, const shell::ShellItem &item, const NewFile &file) {
+    return {item.path(), file.folder + file.fileName, file.fileName, file.extension, listing.winMajorVersion()};
+}
 
 // Read fields: a new record's values in the order they are set, where the file lies and what it
-// is, then its tag fields. Damaged tags leave the record with the values of the file alone.
-SongValues readFields(const shell::ShellFolder &listing, const shell::ShellItem &item, const NewFile &file) {
-    const QString fileType = file.extension.mid(1).toUpper();
+// is, then its tag fields (the k-th item's, read ahead or here). Damaged tags leave the record
+// with the values of the file alone.
+SongValues readFields(const shell::ShellFolder &listing, const shell::ShellItem &item, const NewFile &file,
+                      TagReadAhead &ahead, int k) {
     // PathName and FileName whole: a cut path names no file, and the next import's seek would
     // not find the record and add the file again.
     SongValues values{{QStringLiteral("PathName"), file.folder},
                       {QStringLiteral("FileName"), file.fileName},
-                      {QStringLiteral("FileType"), fileType},
+                      {QStringLiteral("FileType"), file.extension.mid(1).toUpper()},
                       {QStringLiteral("FileSize"), firstChars(listing.getDetailsOf(item, 1), 20)},
                       {QStringLiteral("FileSizeNum"), double(file.bytes) / 1048576.0}};
-    guarded([&] {
-        values += tagFieldsForNewSong(file.extension, fileType, listing.winMajorVersion(),
-                                      file.folder + file.fileName, file.fileName,
-                                      [&listing, &item](int column) { return listing.getDetailsOf(item, column); })
-                      .values();
-    });
+    values += ahead.take(k, tagSource(listing, item, file));
     return values;
 }
 
@@ -466,11 +467,13 @@ private:
                 driveForm_->setProgressWidth(int(double(i) / count * ScanDriveForm::BarFullWidth));
             yield_();
         }
-        std::unique_ptr<shell::ShellFolder> listing;
-        guarded([&] { listing = shell::ShellFolder::nameSpace(folders_.at(i - 1), s_.WinMajorVersion); });
-        if (!listing)
+        Opened opened = next_ && next_->folder == i ? std::move(*next_) : open(i);
+        next_.reset();
+        if (!opened.listing)
+            opened = open(i); // listed again when it failed ahead of its turn
+        if (!opened.listing)
             return true; // a folder that vanished or cannot be read is passed over
-        const FolderEnd end = writeFolder(*listing, i);
+        const FolderEnd end = writeFolder(*opened.listing, i, *opened.ahead);
         if (end.end == End::Refused) {
             // The folder is rolled back: its records, the refused file and every new file not
             // reached yet are not stored.
@@ -484,7 +487,7 @@ private:
     // The folder's new files go into one transaction, begun with the first of them (a folder with
     // nothing new writes nothing) and committed at its end, a cancelled folder included. Leaving
     // here without the commit, after a refusal or a failing commit, rolls the folder back.
-    FolderEnd writeFolder(const shell::ShellFolder &listing, int i) {
+    FolderEnd writeFolder(const shell::ShellFolder &listing, int i, TagReadAhead &ahead) {
         std::optional<db::Transaction> transaction;
         FolderEnd f;
         for (int k = 0; k < listing.count(); ++k) {
@@ -492,7 +495,7 @@ private:
                 f.end = End::Cancelled;
                 break;
             }
-            const End item = takeItem(listing, listing.item(k), i, transaction);
+            const End item = takeItem(listing, k, i, transaction, ahead);
             if (item == End::Stored)
                 ++f.added;
             if (item == End::Cancelled)
@@ -518,9 +521,11 @@ private:
         return f;
     }
 
-    // One folder item: progress, filter, and for a new music file read fields and store.
-    End takeItem(const shell::ShellFolder &listing, const shell::ShellItem &item, int i,
-                 std::optional<db::Transaction> &transaction) {
+    // One folder item (the k-th): progress, filter, and for a new music file read fields and
+    // store. The folder's first new file starts reading the tags of the new files after it.
+    End takeItem(const shell::ShellFolder &listing, int k, int i, std::optional<db::Transaction> &transaction,
+                 TagReadAhead &ahead) {
+        const shell::ShellItem &item = listing.item(k);
         std::optional<NewFile> file;
         try {
             showItemProgress();
@@ -531,10 +536,12 @@ private:
         }
         if (!file)
             return End::Passed;
+        if (!oneFile_)
+            readAhead(listing, k, i, ahead);
         try {
             if (!transaction)
                 transaction.emplace(*s_.Db);
-            if (!addSong(*songs_, readFields(listing, item, *file), clock_))
+            if (!addSong(*songs_, readFields(listing, item, *file, ahead, k), clock_))
                 return End::Passed;
             ++r_.added;
             return End::Stored;
@@ -577,17 +584,10 @@ private:
     // (counted as present).
     std::optional<NewFile> filter(const shell::ShellFolder &listing, const shell::ShellItem &item,
                                   const QString &folder, int i) {
-        // Folders are passed over (the attributes column shows "D" for exactly these).
-        if (item.isFolder())
+        std::optional<NewFile> music = musicFile(listing, item, folder);
+        if (!music)
             return std::nullopt;
-        const QString name = item.name();
-        NewFile file{folder, name, acceptedExtension(name)};
-        if (hideExtensions_) {
-            file.extension = extensionFromTypeText(listing.getDetailsOf(item, 2), folder, name);
-            file.fileName = name + file.extension;
-        }
-        if (file.extension.isEmpty())
-            return std::nullopt;
+        NewFile &file = *music;
         if (oneFile_) {
             if (folderForm_)
                 folderForm_->setWindowTitle(QStringLiteral("Add One Music File"));
@@ -604,7 +604,69 @@ private:
             ++r_.present;
             return std::nullopt;
         }
+        return music;
+    }
+
+    // A folder listed, with the reading of its tags ahead (which waits for its reads when it goes).
+    struct Opened {
+        int folder = 0;
+        std::unique_ptr<shell::ShellFolder> listing;
+        std::unique_ptr<TagReadAhead> ahead;
+    };
+
+    // Opens the i-th folder of the list (from 1); no listing when it cannot be read.
+    Opened open(int i) {
+        Opened o{i, nullptr, std::make_unique<TagReadAhead>(pool_)};
+        guarded([&] { o.listing = shell::ShellFolder::nameSpace(folders_.at(i - 1), s_.WinMajorVersion); });
+        return o;
+    }
+
+    // At a new file (the k-th item of the i-th folder): the first of the folder starts reading
+    // the tags of the music files after it, and opens the next folder of the list, whose tags
+    // are read while this one is stored (a folder with new files is mostly followed by more).
+    void readAhead(const shell::ShellFolder &listing, int k, int i, TagReadAhead &ahead) {
+        if (!ahead.started())
+            ahead.start(musicFilesFrom(listing, k + 1, folders_.at(i - 1)));
+        if (i >= int(folders_.size()) || (next_ && next_->folder == i + 1))
+            return;
+        next_ = open(i + 1);
+        if (next_->listing)
+            next_->ahead->start(musicFilesFrom(*next_->listing, 0, folders_.at(i)));
+    }
+
+    // The music file an item stands for, by its name (or type text); nullopt for a folder or
+    // another kind of file. Folders are passed over (the attributes column shows "D" for
+    // exactly these).
+    std::optional<NewFile> musicFile(const shell::ShellFolder &listing, const shell::ShellItem &item,
+                                     const QString &folder) const {
+        if (item.isFolder())
+            return std::nullopt;
+        const QString name = item.name();
+        NewFile file{folder, name, acceptedExtension(name)};
+        if (hideExtensions_) {
+            file.extension = extensionFromTypeText(listing.getDetailsOf(item, 2), folder, name);
+            file.fileName = name + file.extension;
+        }
+        if (file.extension.isEmpty())
+            return std::nullopt;
         return file;
+    }
+
+    // The music files from the k-th item on, to read their tags ahead. Only a guess at what
+    // filter() will find: a folder that holds one new file is most likely new as a whole, and a
+    // catalogued file read here costs a worker's read, not the catalogue a second seek. The
+    // import passes those quicker than the workers read, and stops their reads at the folder's end.
+    std::vector<std::pair<int, TagSource>> musicFilesFrom(const shell::ShellFolder &listing, int from,
+                                                          const QString &folder) const {
+        std::vector<std::pair<int, TagSource>> files;
+        for (int k = from; k < listing.count(); ++k) {
+            guarded([&] {
+                const shell::ShellItem &item = listing.item(k);
+                if (const std::optional<NewFile> file = musicFile(listing, item, folder))
+                    files.emplace_back(k, tagSource(listing, item, *file));
+            });
+        }
+        return files;
     }
 
     // Both endings show the main window again with all songs, and stop the clock.
@@ -673,6 +735,8 @@ private:
     QPointer<ScanFolderForm> folderForm_;
     QStringList folders_;
     SecondClock clock_;
+    QThreadPool pool_; // reads tags ahead, one thread per core
+    std::optional<Opened> next_; // the next folder, opened ahead
     std::optional<db::DbError> refused_; // the catalogue refused every write: the import stopped
     ImportResult r_;
 };

@@ -9,6 +9,9 @@
 // folder is rolled back and an error box says how many new songs were not stored and why. Progress shows in ScanFolderForm (folder tree, one file) or
 // ScanDriveForm (volume); the main window is hidden meanwhile and shows all songs afterwards,
 // followed by the "Done" box with the counts and the elapsed time.
+//
+// The tags of new files are read on worker threads (TagReadAhead) while this thread stores the
+// files before them; storing, progress, Cancel and every count stay on this thread, in file order.
 #include <QString>
 #include <QTime>
 #include <QVariant>

@@ -258,6 +258,20 @@ struct RawRow {
     }
 };
 
+} // namespace
+
+namespace detail {
+struct SnapshotPlan {
+    Stmt stmt;
+    std::vector<Col> cols;
+    std::vector<Tab> tabs;
+    QHash<QString, int> ordinals;
+    bool inUse = false;
+};
+} // namespace detail
+
+namespace {
+
 // The end of a walk's statement: it starts at the position bound to ?1.
 const QString kWalkOffset = QStringLiteral(" LIMIT -1 OFFSET ?1");
 
@@ -477,8 +491,54 @@ struct Recordset::Impl {
         holes.clear();
     }
 
+    // A snapshot is read whole at once: its statement and the description of its fields are
+    // kept by the connection for the next snapshot of the same SELECT.
+    bool openSnapshotPlan() {
+        const std::string key = sql.toStdString();
+        auto it = conn->snapshotPlans.find(key);
+        if (it == conn->snapshotPlans.end()) {
+            Stmt s = prepare(db(), sql, true);
+            if (!sqlite3_stmt_readonly(s.get()) || sqlite3_column_count(s.get()) == 0) return false;
+            auto plan = std::make_shared<SnapshotPlan>();
+            describe(s.get());
+            plan->cols = cols;
+            plan->tabs = tabs;
+            plan->ordinals = ordinals;
+            plan->stmt = std::move(s);
+            if (conn->snapshotPlans.size() >= 128) conn->snapshotPlans.clear();
+            it = conn->snapshotPlans.emplace(key, std::move(plan)).first;
+        } else {
+            const SnapshotPlan &plan = *it->second;
+            // A table made again with other fields since: SQLite prepares the statement anew.
+            if (sqlite3_column_count(plan.stmt.get()) != int(plan.cols.size())) {
+                conn->snapshotPlans.erase(it);
+                return false;
+            }
+            cols = plan.cols;
+            tabs = plan.tabs;
+            ordinals = plan.ordinals;
+        }
+        const std::shared_ptr<SnapshotPlan> plan = it->second;
+        if (plan->inUse) return false; // read while another snapshot of it is being read
+        sqlite3_stmt *s = plan->stmt.get();
+        plan->inUse = true;
+        struct Done {
+            SnapshotPlan &p;
+            ~Done() {
+                sqlite3_reset(p.stmt.get());
+                sqlite3_clear_bindings(p.stmt.get());
+                p.inUse = false;
+            }
+        } done{*plan};
+        bindNamed(s, kSourceParams, params);
+        parts = jet::splitSelect(sql);
+        loadWhole(s, false);
+        return true;
+    }
+
     void openQuery(const QString &translated) {
         sql = translated;
+        if (type != RecordsetType::Dynaset && openSnapshotPlan()) return;
         Stmt full = prepare(db(), sql);
         bindNamed(full.get(), kSourceParams, params);
         if (!sqlite3_stmt_readonly(full.get()) || sqlite3_column_count(full.get()) == 0)

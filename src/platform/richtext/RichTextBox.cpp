@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QImage>
 #include <QMimeData>
+#include <QPointer>
 #include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -103,17 +104,38 @@ RichTextBox::RichTextBox(QWidget *parent) : QTextEdit(parent), doc_(new RichText
     doc_->setDefaultFont(font());
     setDocument(doc_);
     setAcceptRichText(true);
+    watchDocument();
+    connect(this, &QTextEdit::cursorPositionChanged, this, &RichTextBox::SelChange);
+    connect(this, &QTextEdit::selectionChanged, this, &RichTextBox::SelChange);
+}
+
+RichTextBox::~RichTextBox() = default;
+
+void RichTextBox::watchDocument() {
     connect(doc_, &QTextDocument::contentsChanged, this, [this] {
         if (pages_)
             pages_->invalidate();
         if (quiet_ == 0)
             emit Change();
     });
-    connect(this, &QTextEdit::cursorPositionChanged, this, &RichTextBox::SelChange);
-    connect(this, &QTextEdit::selectionChanged, this, &RichTextBox::SelChange);
 }
 
-RichTextBox::~RichTextBox() = default;
+void RichTextBox::adopt(std::unique_ptr<RichTextDocument> doc) {
+    doc->setDefaultFont(doc_->defaultFont());
+    doc->setUndoRedoEnabled(true);
+    doc->setParent(this);
+    pages_.reset();
+    problems_.clear();
+    ++quiet_;
+    const QPointer<RichTextDocument> old = doc_;
+    doc_ = doc.release();
+    setDocument(doc_);
+    delete old.data(); // the box's child; Qt deletes only documents its text control owns
+    watchDocument();
+    setTextCursor(QTextCursor(doc_));
+    --quiet_;
+    emit Change();
+}
 
 void RichTextBox::replaceContent(const std::function<void()> &fill) {
     ++quiet_;

@@ -6,6 +6,11 @@
 
 #include "common/TestEnv.h"
 
+#include <QPointer>
+#include <QSignalSpy>
+
+#include <memory>
+
 using namespace platform::richtext;
 
 namespace {
@@ -44,6 +49,41 @@ TEST(ReportText, WritesTheRtfTheBoxsSettersWouldGive) {
     }
     EXPECT_EQ(QString::fromLatin1(RtfWriter::write(doc)), box.TextRTF());
     EXPECT_EQ(doc.toRawText(), box.document()->toRawText());
+}
+
+// The box takes a document written apart whole: it shows and saves that text in its own
+// default font, frees the document it held, raises Change once, and still raises it when
+// the user types.
+TEST(ReportText, ABoxTakesADocumentWrittenApartAsItsOwn) {
+    RichTextBox box;
+    box.setText(QStringLiteral("old text"));
+    const QPointer<QTextDocument> old = box.document();
+    auto doc = std::make_unique<RichTextDocument>();
+    {
+        ReportText out(*doc, ReportText::fontChange(QStringLiteral("Arial")));
+        out.bold(true);
+        out.append(QStringLiteral("Heading\r\n"));
+        out.bold(false);
+        out.append(QStringLiteral(" line"));
+    }
+    QSignalSpy change(&box, &RichTextBox::Change);
+    box.adopt(std::move(doc));
+    EXPECT_TRUE(old.isNull());
+    EXPECT_EQ(change.count(), 1);
+    EXPECT_EQ(box.Text(), QStringLiteral("Heading\n line"));
+    EXPECT_EQ(box.SelStart(), 0);
+    EXPECT_EQ(box.document()->defaultFont(), box.font());
+    box.setSelStart(0);
+    box.setSelLength(7);
+    EXPECT_EQ(box.SelBold(), std::optional<bool>(true));
+    EXPECT_EQ(box.SelFontName(), std::optional<QString>(QStringLiteral("Arial")));
+
+    RichTextBox reread;
+    reread.setTextRTF(box.TextRTF());
+    EXPECT_EQ(reread.Text(), box.Text());
+    box.setSelStart(int(box.Text().size()));
+    box.setSelText(QStringLiteral("!"));
+    EXPECT_EQ(change.count(), 2);
 }
 
 } // namespace

@@ -266,6 +266,7 @@ struct SnapshotPlan {
     std::vector<Col> cols;
     std::vector<Tab> tabs;
     QHash<QString, int> ordinals;
+    std::optional<jet::SelectParts> parts;
     bool inUse = false;
 };
 } // namespace detail
@@ -504,6 +505,7 @@ struct Recordset::Impl {
             plan->cols = cols;
             plan->tabs = tabs;
             plan->ordinals = ordinals;
+            plan->parts = jet::splitSelect(sql);
             plan->stmt = std::move(s);
             if (conn->snapshotPlans.size() >= 128) conn->snapshotPlans.clear();
             it = conn->snapshotPlans.emplace(key, std::move(plan)).first;
@@ -526,12 +528,14 @@ struct Recordset::Impl {
             SnapshotPlan &p;
             ~Done() {
                 sqlite3_reset(p.stmt.get());
-                sqlite3_clear_bindings(p.stmt.get());
                 p.inUse = false;
             }
         } done{*plan};
+        // Every opening binds all the statement's marks (their count is checked against the
+        // values), so no binding is left from the last; clearing them would pass over the ten
+        // thousand unused numbers below the marks'.
         bindNamed(s, kSourceParams, params);
-        parts = jet::splitSelect(sql);
+        parts = plan->parts;
         loadWhole(s, false);
         return true;
     }

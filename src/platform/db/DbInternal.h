@@ -189,13 +189,14 @@ struct Conn {
         blindGen = gen;
     }
     // A write through a recordset, to the rows of one table only (the schema has no triggers
-    // or cascades): rows other recordsets read from other tables stay valid.
-    void wroteTo(const QString &table) {
+    // or cascades): rows other recordsets read from other tables stay valid. Tables go by their
+    // folded names, which recordsets keep: a walk asks at every row after a write elsewhere.
+    void wroteTo(const QString &foldedTable) {
         ++gen;
-        tableGens.insert(fold(table), gen);
+        tableGens.insert(foldedTable, gen);
     }
     // The last write that may have changed rows of a table.
-    quint64 tableGen(const QString &table) const { return std::max(blindGen, tableGens.value(fold(table), 0)); }
+    quint64 tableGen(const QString &foldedTable) const { return std::max(blindGen, tableGens.value(foldedTable, 0)); }
     quint64 blindGen = 0;               // the last write whose tables are not known
     QHash<QString, quint64> tableGens;  // folded table name → its last write
 

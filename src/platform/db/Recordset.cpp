@@ -46,6 +46,7 @@ struct Col {
 
 struct Tab {
     QString name;
+    QString folded;               // the name's case-blind key, for the connection's write counts
     const TableInfo *info = nullptr;
     bool identified = false;
     bool viaRowid = false;
@@ -389,6 +390,7 @@ struct Recordset::Impl {
                     if (t < 0) {
                         Tab tab;
                         tab.name = info->name;
+                        tab.folded = fold(info->name);
                         tab.info = info;
                         tabs.push_back(tab);
                         t = int(tabs.size() - 1);
@@ -450,6 +452,7 @@ struct Recordset::Impl {
         if (tabs.empty()) { // a table without columns cannot exist; keep the invariant anyway
             Tab tab;
             tab.name = t->name;
+            tab.folded = fold(t->name);
             tab.info = t;
             tabs.push_back(tab);
         }
@@ -973,7 +976,7 @@ struct Recordset::Impl {
         if (since == conn->gen) return true;
         if (!singleTable() || conn->blindGen > since) return false;
         for (const Tab &t : tabs)
-            if (conn->tableGen(t.name) > since) return false;
+            if (conn->tableGen(t.folded) > since) return false;
         return true;
     }
 
@@ -1764,7 +1767,7 @@ struct Recordset::Impl {
             }
         });
         for (size_t ti = 0; ti < tabs.size(); ++ti)
-            if (touched[ti]) conn->wroteTo(tabs[ti].name);
+            if (touched[ti]) conn->wroteTo(tabs[ti].folded);
         if (keepWalk) {
             walk.gen = conn->gen;
             if (serials[size_t(walk.at)] == editSerial) walk.onRow = false; // its values are the old ones
@@ -1843,7 +1846,7 @@ struct Recordset::Impl {
             }
         });
         for (size_t ti = 0; ti < tabs.size(); ++ti)
-            if (writeTab[ti]) conn->wroteTo(tabs[ti].name);
+            if (writeTab[ti]) conn->wroteTo(tabs[ti].folded);
         if (keepWalk) walk.gen = conn->gen;
         // The new row's key and values.
         QVariantList values = buf;

@@ -72,6 +72,10 @@ void PlayForm::buildControls() {
     lbSongURL = make(new QListWidget(this), "lbSongURL", {120, 3820, 8932, 255});
     lbSongURL->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     lbSongURL->setFrameShape(QFrame::NoFrame);  // one row high: the row needs all of it
+    // A list of many thousand songs is measured a batch at a time as the window runs, so the
+    // player shows at once with its first rows rather than after every row is measured.
+    for (QListWidget *list : {lbSongs, lbSongURL})
+        list->setLayoutMode(QListView::Batched);
     lblNumSongs = make(new QLabel(this), "lblNumSongs", {3300, 4085, 3000, 255});
     lblNumSongs->setAlignment(Qt::AlignCenter);
     cbPlayNext = check("cbPlayNext", QStringLiteral("Play next song once this song ends"), {120, 4085, 3400, 255});

@@ -2,7 +2,9 @@
 
 #include "core/AppState.h"
 #include "platform/db/DbError.h"
+#include "platform/richtext/ReportText.h"
 #include "platform/richtext/RichTextBox.h"
+#include "platform/richtext/RtfWriter.h"
 #include "platform/ui/DataControl.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/PromptService.h"
@@ -15,8 +17,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QTextCursor>
-#include <QTextDocument>
 
 namespace player {
 
@@ -125,49 +125,49 @@ void PlayListReports::mnuReportsDetailWithFilenames_Click() {
         PrintPlayList(QStringLiteral("DetailWithFileNames"));
 }
 
-void PlayListReports::writeReport(platform::richtext::RichTextBox &box, const QString &listName,
-                                  const QList<Track> &tracks, const QString &ReportType) {
+void PlayListReports::writeReport(platform::richtext::RichTextDocument &doc, const QTextCharFormat &start,
+                                  const QString &listName, const QList<Track> &tracks, const QString &ReportType) {
     const bool withFiles = ReportType == QLatin1String("DetailWithFileNames");
     const int groupSize = withFiles ? 20 : 40;
-    QTextDocument *doc = box.document();
-    const bool undo = doc->isUndoRedoEnabled();
-    doc->setUndoRedoEnabled(false);  // a report is written, not typed
-    QTextCursor block(doc);
-    block.beginEditBlock();
-    const auto format = [&box](double size, bool bold, long color) {
-        box.setSelFontName(QStringLiteral("Arial"));
-        box.setSelFontSize(size);
-        box.setSelBold(bold);
-        box.setSelColor(color);
-    };
-    if (!tracks.isEmpty()) {
-        format(12, true, Blue);
-        box.setSelText(listName + LineEnd + LineEnd);
-    }
-    int count = 0;
-    for (const Track &t : tracks) {
-        format(10, false, Black);
-        box.setSelText(QStringLiteral(" ") + text(t.SongTitle) + QStringLiteral(" [by] ") + text(t.ArtistName) +
-                       LineEnd);
-        if (withFiles) {
-            format(8, false, Black);
-            box.setSelText(QStringLiteral("      File name: ") + text(t.FileName) + LineEnd);
+    const bool undo = doc.isUndoRedoEnabled();
+    doc.setUndoRedoEnabled(false);  // a report is written, not typed
+    {
+        platform::richtext::ReportText out(doc, start);
+        const auto format = [&out](double size, bool bold, long color) {
+            out.font(QStringLiteral("Arial"));
+            out.size(size);
+            out.bold(bold);
+            out.color(color);
+        };
+        if (!tracks.isEmpty()) {
+            format(12, true, Blue);
+            out.append(listName + LineEnd + LineEnd);
         }
-        if (++count == groupSize) {
-            box.setSelColor(White);
-            box.setSelText(LineEnd + LineEnd + LineEnd + QChar(12));
-            count = 0;
+        int count = 0;
+        for (const Track &t : tracks) {
+            format(10, false, Black);
+            out.append(QStringLiteral(" ") + text(t.SongTitle) + QStringLiteral(" [by] ") + text(t.ArtistName) + LineEnd);
+            if (withFiles) {
+                format(8, false, Black);
+                out.append(QStringLiteral("      File name: ") + text(t.FileName) + LineEnd);
+            }
+            if (++count == groupSize) {
+                out.color(White);
+                out.append(LineEnd + LineEnd + LineEnd + QChar(12));
+                count = 0;
+            }
         }
     }
-    block.endEditBlock();
-    doc->setUndoRedoEnabled(undo);
+    doc.setUndoRedoEnabled(undo);
 }
 
 void PlayListReports::PrintPlayList(const QString &ReportType) {
     auto &s = g();
-    platform::richtext::RichTextBox box;
-    box.setText(QString());
-    box.setSelFontName(QStringLiteral("Arial"));
+    // The report is written into a document of its own, with the box's default font, and only
+    // its RTF is handed on: no box lays it out.
+    platform::richtext::RichTextDocument doc;
+    doc.setDefaultFont(platform::richtext::RichTextBox().document()->defaultFont());
+    const QTextCharFormat start = platform::richtext::ReportText::fontChange(QStringLiteral("Arial"));
     try {
         QString listName;
         QList<Track> tracks;
@@ -185,10 +185,11 @@ void PlayListReports::PrintPlayList(const QString &ReportType) {
                 tracks.append({rs->value(1), rs->value(2), rs->value(3)});
             }
             rs->close();
-            writeReport(box, listName, tracks, ReportType);
+            writeReport(doc, start, listName, tracks, ReportType);
         }
         ui::setMousePointer(ui::MousePointer::Default);
-        songlist::OtherWindows::open(QString::fromLatin1(songlist::OtherWindows::RichTextForm), box.TextRTF());
+        songlist::OtherWindows::open(QString::fromLatin1(songlist::OtherWindows::RichTextForm),
+                                     QString::fromLatin1(platform::richtext::RtfWriter::write(doc)));
     } catch (const std::exception &e) {
         ui::setMousePointer(ui::MousePointer::Default);
         ui::msgBox(db::errorText(e), ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("Error"));

@@ -3,10 +3,11 @@
 // in the main grid, and the "Detail" and "DetailWithFileNames" reports in the report window.
 #include <QList>
 #include <QString>
+#include <QTextCharFormat>
 #include <QVariant>
 
 namespace platform::richtext {
-class RichTextBox;
+class RichTextDocument;
 }
 
 namespace player {
@@ -35,11 +36,12 @@ public:
     struct Track {
         QVariant SongTitle, ArtistName, FileName;
     };
-    // Appends the report to the box at its caret: the list's name as heading (none for no
-    // tracks), a line per track (and its file line for "DetailWithFileNames"), and a white
-    // page-break group after every 40 (20 with file names) tracks.
-    static void writeReport(platform::richtext::RichTextBox &box, const QString &listName, const QList<Track> &tracks,
-                            const QString &ReportType);
+    // Appends the report to the document, starting from the attributes of `start`: the list's
+    // name as heading (none for no tracks), a line per track (and its file line for
+    // "DetailWithFileNames"), and a white page-break group after every 40 (20 with file names)
+    // tracks.
+    static void writeReport(platform::richtext::RichTextDocument &doc, const QTextCharFormat &start,
+                            const QString &listName, const QList<Track> &tracks, const QString &ReportType);
 
 private:
     frmPlayList &w_;

@@ -14,6 +14,7 @@
 
 #include <QDateTime>
 #include <QFileDevice>
+#include <QHash>
 #include <QIODevice>
 #include <QSaveFile>
 
@@ -164,6 +165,20 @@ void CsvExport::write(const db::Recordset &grid, bool WithNotes, QIODevice &out)
     if (view)
         std::iota(ordinal.begin(), ordinal.end(), 0);
     const QLocale locale;
+    // Formatting a date through the locale is slow and a catalogue holds few distinct dates:
+    // each date's text is made once.
+    QHash<qint64, QString> dateTexts;
+    const auto dateText = [&](const QVariant &v) {
+        if (v.typeId() != QMetaType::QDateTime)
+            return dateValue(v, locale);
+        const QDate d = v.toDateTime().date();
+        if (!d.isValid())
+            return QString();
+        auto it = dateTexts.constFind(d.toJulianDay());
+        if (it == dateTexts.constEnd())
+            it = dateTexts.insert(d.toJulianDay(), dateValue(v, locale));
+        return *it;
+    };
     const long n = rows.recordCount();
     QStringList values;
     values.reserve(columns);
@@ -171,7 +186,7 @@ void CsvExport::write(const db::Recordset &grid, bool WithNotes, QIODevice &out)
         values.clear();
         for (int c = 0; c < columns; ++c) {
             const QVariant v = rows.valueAt(p, ordinal[size_t(c)]);
-            values << (Columns[c].date ? dateValue(v, locale) : textValue(v));
+            values << (Columns[c].date ? dateText(v) : textValue(v));
         }
         put(line(values));
     }

@@ -8,6 +8,7 @@
 #include "platform/db/Collations.h"
 #include "platform/db/DbError.h"
 #include "platform/db/Recordset.h"
+#include "platform/richtext/ReportText.h"
 #include "platform/richtext/RichTextBox.h"
 #include "platform/ui/DataControl.h"
 #include "platform/ui/MousePointer.h"
@@ -19,11 +20,11 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPointer>
-#include <QTextCursor>
-#include <QTextDocument>
 
 #include <algorithm>
+#include <memory>
 #include <numeric>
+#include <optional>
 #include <cmath>
 
 namespace reports {
@@ -59,55 +60,6 @@ int compareKeys(const Key &a, const Key &b, bool path) {
         return a.null == b.null ? 0 : (a.null ? -1 : 1);
     return path ? db::jet::comparePathUtf8(a.utf8, b.utf8) : db::jet::compareTextUtf8(a.utf8, b.utf8);
 }
-
-// Sets the box's insertion attributes only when they change, and puts the text written between
-// two changes into the box at once: the text comes out the same, and a long report does not pay
-// for a format change or an insertion on every line.
-class Writer {
-public:
-    explicit Writer(platform::richtext::RichTextBox &box) : box_(box) {}
-    ~Writer() { flush(); }
-    void color(long c) {
-        if (color_ != c) {
-            flush();
-            box_.setSelColor(color_ = c);
-        }
-    }
-    void size(double s) {
-        if (size_ != s) {
-            flush();
-            box_.setSelFontSize(size_ = s);
-        }
-    }
-    void bold(bool b) {
-        if (bold_ != int(b)) {
-            flush();
-            bold_ = int(b);
-            box_.setSelBold(b);
-        }
-    }
-    void font(const QString &name) {
-        if (font_ != name) {
-            flush();
-            box_.setSelFontName(font_ = name);
-        }
-    }
-    void append(const QString &t) { pending_ += t; }
-    void flush() {
-        if (pending_.isEmpty())
-            return;
-        box_.setSelText(pending_);
-        pending_.clear();
-    }
-
-private:
-    platform::richtext::RichTextBox &box_;
-    long color_ = -1;
-    double size_ = -1;
-    int bold_ = -1;
-    QString font_;
-    QString pending_;
-};
 
 } // namespace
 
@@ -178,13 +130,12 @@ void ListReports::sortRows(std::vector<ReportRow> &rows, const QString &ReportTy
 void ListReports::writeReport(platform::richtext::RichTextBox &box, const std::vector<ReportRow> &rows,
                               const QString &ReportType, double linesPerPage,
                               const std::function<void(long, long)> &progress) {
-    QTextDocument *doc = box.document();
-    const bool undo = doc->isUndoRedoEnabled();
+    // Written into a document of its own, which the box then takes whole: the box would lay
+    // the text out at every insertion, and again when shown at its size.
+    auto doc = std::make_unique<platform::richtext::RichTextDocument>();
     doc->setUndoRedoEnabled(false);  // a report is written, not typed
-    QTextCursor block(doc);
-    block.beginEditBlock();
-
-    Writer out(box);
+    std::optional<platform::richtext::ReportText> writer(std::in_place, *doc, box.textCursor().charFormat());
+    platform::richtext::ReportText &out = *writer;
     const bool byArtist = ReportType == Artist;
     long songLines = 0;
     QString lastKey;
@@ -251,9 +202,8 @@ void ListReports::writeReport(platform::richtext::RichTextBox &box, const std::v
         }
     }
 
-    out.flush();
-    block.endEditBlock();
-    doc->setUndoRedoEnabled(undo);
+    writer.reset();
+    box.adopt(std::move(doc));
 }
 
 void ListReports::ShowListReport(const QString &ReportType) {

@@ -50,7 +50,8 @@ public:
     static std::vector<ReportRow> rowsOf(const platform::db::Recordset &grid, const QString &ReportType);
     static void sortRows(std::vector<ReportRow> &rows, const QString &ReportType);
 
-    // Appends the report of `rows` at the box's caret. `linesPerPage` is the numeric value of
+    // Puts the report of `rows` in the box in the place of what it held, starting from its
+    // insertion format. `linesPerPage` is the numeric value of
     // the setting (0: no breaks by count). `progress` is told each row's 1-based number.
     static void writeReport(platform::richtext::RichTextBox &box, const std::vector<ReportRow> &rows,
                             const QString &ReportType, double linesPerPage,

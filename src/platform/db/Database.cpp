@@ -329,6 +329,7 @@ void Database::createQueryDef(const QString &name, const QString &jetSql) {
     bindValue(s.get(), 2, jetSql);
     step(c.db, s.get());
     c.queries.insert(fold(n), Conn::Query{n, jetSql});
+    c.forgetTranslations(); // a name that was not a query may be one now
     c.wrote();
 }
 

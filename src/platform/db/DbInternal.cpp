@@ -508,6 +508,7 @@ sqlite3_stmt *Conn::cached(const QString &sql) {
 void Conn::close() {
     pauseReads();
     stmtCache.clear();
+    forgetTranslations();
     if (db) {
         sqlite3_close_v2(db); // statements still held by recordsets are finalized by them
         db = nullptr;
@@ -520,6 +521,7 @@ void Conn::check() const {
 }
 
 void Conn::loadCatalog() {
+    forgetTranslations();
     tableNames.clear();
     tableInfos.clear();
     queries.clear();
@@ -615,14 +617,28 @@ jet::SavedQueryLookup Conn::lookup() const {
     return [this](const QString &name) { return savedQuery(name); };
 }
 
-QString Conn::translate(const QString &jetSql) const { return jet::translateStatement(jetSql, lookup()); }
+// Texts built with values written into them are many: the memory of translations is bounded.
+constexpr qsizetype kTranslationsKept = 512;
+
+QString Conn::translate(const QString &jetSql) const {
+    if (const auto it = translations.constFind(jetSql); it != translations.constEnd()) return *it;
+    QString sql = jet::translateStatement(jetSql, lookup());
+    if (translations.size() >= kTranslationsKept) translations.clear();
+    translations.insert(jetSql, sql);
+    return sql;
+}
 
 QString Conn::translate(const QString &jetSql, const QVariantList &values) const {
     if (values.isEmpty()) return translate(jetSql);
-    jet::Placeholders marks{kSourceParams, 0};
-    const QString sql = jet::translateStatement(jetSql, lookup(), &marks);
-    checkParamCount(marks, values);
-    return sql;
+    auto it = markedTranslations.constFind(jetSql);
+    if (it == markedTranslations.constEnd()) {
+        jet::Placeholders marks{kSourceParams, 0};
+        QString sql = jet::translateStatement(jetSql, lookup(), &marks);
+        if (markedTranslations.size() >= kTranslationsKept) markedTranslations.clear();
+        it = markedTranslations.insert(jetSql, {std::move(sql), marks.count});
+    }
+    checkParamCount(jet::Placeholders{kSourceParams, it->second}, values);
+    return it->first;
 }
 
 void bindNamed(sqlite3_stmt *s, int base, const QVariantList &values) {

@@ -139,6 +139,8 @@ struct TableInfo {
     QStringList keyColumns() const;
 };
 
+struct SnapshotPlan; // see Recordset.cpp
+
 // One open connection and what the layer knows of its file.
 struct Conn {
     sqlite3 *db = nullptr;
@@ -159,6 +161,9 @@ struct Conn {
     // kept prepared; the handle comes back reset with its bindings cleared.
     sqlite3_stmt *cached(const QString &sql);
     std::unordered_map<std::string, Stmt> stmtCache;
+    // Snapshots opened again and again on the same SELECT (a look-up per line of a file, a
+    // highest number per added row): the statement kept prepared with its fields described.
+    std::unordered_map<std::string, std::shared_ptr<SnapshotPlan>> snapshotPlans;
 
     ~Conn();
     void close();
@@ -170,18 +175,28 @@ struct Conn {
     QString translate(const QString &jetSql) const;
     // With bound values: the ? marks become ":orvp<n>", and their count must match.
     QString translate(const QString &jetSql, const QVariantList &values) const;
+    // Translations already made, by Jet text (with ? marks: the SQLite text and the marks'
+    // count). They stand as long as the saved queries and tables they were made with.
+    mutable QHash<QString, QString> translations;
+    mutable QHash<QString, std::pair<QString, int>> markedTranslations;
+    void forgetTranslations() {
+        translations.clear();
+        markedTranslations.clear();
+        snapshotPlans.clear();
+    }
     void wrote() {
         ++gen;
         blindGen = gen;
     }
     // A write through a recordset, to the rows of one table only (the schema has no triggers
-    // or cascades): rows other recordsets read from other tables stay valid.
-    void wroteTo(const QString &table) {
+    // or cascades): rows other recordsets read from other tables stay valid. Tables go by their
+    // folded names, which recordsets keep: a walk asks at every row after a write elsewhere.
+    void wroteTo(const QString &foldedTable) {
         ++gen;
-        tableGens.insert(fold(table), gen);
+        tableGens.insert(foldedTable, gen);
     }
     // The last write that may have changed rows of a table.
-    quint64 tableGen(const QString &table) const { return std::max(blindGen, tableGens.value(fold(table), 0)); }
+    quint64 tableGen(const QString &foldedTable) const { return std::max(blindGen, tableGens.value(foldedTable, 0)); }
     quint64 blindGen = 0;               // the last write whose tables are not known
     QHash<QString, quint64> tableGens;  // folded table name → its last write
 

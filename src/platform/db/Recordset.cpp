@@ -48,6 +48,7 @@ struct Col {
 
 struct Tab {
     QString name;
+    QString folded;               // the name's case-blind key, for the connection's write counts
     const TableInfo *info = nullptr;
     bool identified = false;
     bool viaRowid = false;
@@ -262,6 +263,24 @@ struct RawRow {
 
 } // namespace
 
+namespace detail {
+struct SnapshotPlan {
+    Stmt stmt;
+    std::vector<Col> cols;
+    std::vector<Tab> tabs;
+    QHash<QString, int> ordinals;
+    std::optional<jet::SelectParts> parts;
+    bool inUse = false;
+};
+} // namespace detail
+
+namespace {
+
+// The end of a walk's statement: it starts at the position bound to ?1.
+const QString kWalkOffset = QStringLiteral(" LIMIT -1 OFFSET ?1");
+
+} // namespace
+
 struct Recordset::Impl {
     std::shared_ptr<Conn> conn;
     RecordsetType type = RecordsetType::Dynaset;
@@ -373,6 +392,7 @@ struct Recordset::Impl {
                     if (t < 0) {
                         Tab tab;
                         tab.name = info->name;
+                        tab.folded = fold(info->name);
                         tab.info = info;
                         tabs.push_back(tab);
                         t = int(tabs.size() - 1);
@@ -434,6 +454,7 @@ struct Recordset::Impl {
         if (tabs.empty()) { // a table without columns cannot exist; keep the invariant anyway
             Tab tab;
             tab.name = t->name;
+            tab.folded = fold(t->name);
             tab.info = t;
             tabs.push_back(tab);
         }
@@ -470,14 +491,63 @@ struct Recordset::Impl {
         keySql = QStringLiteral("SELECT rowid FROM %1 ORDER BY %2").arg(quoteName(tinfo->name), order.join(QStringLiteral(", ")));
         closeWalk();
         walk.stmt.reset(nullptr);
-        walkSql = QStringLiteral("SELECT *, rowid FROM %1 ORDER BY %2 LIMIT -1 OFFSET ?1")
-                      .arg(quoteName(tinfo->name), order.join(QStringLiteral(", ")));
+        walkSql = QStringLiteral("SELECT *, rowid FROM %1 ORDER BY %2").arg(quoteName(tinfo->name), order.join(QStringLiteral(", "))) +
+                  kWalkOffset;
         keysLoaded = false;
         holes.clear();
     }
 
+    // A snapshot is read whole at once: its statement and the description of its fields are
+    // kept by the connection for the next snapshot of the same SELECT.
+    bool openSnapshotPlan() {
+        const std::string key = sql.toStdString();
+        auto it = conn->snapshotPlans.find(key);
+        if (it == conn->snapshotPlans.end()) {
+            Stmt s = prepare(db(), sql, true);
+            if (!sqlite3_stmt_readonly(s.get()) || sqlite3_column_count(s.get()) == 0) return false;
+            auto plan = std::make_shared<SnapshotPlan>();
+            describe(s.get());
+            plan->cols = cols;
+            plan->tabs = tabs;
+            plan->ordinals = ordinals;
+            plan->parts = jet::splitSelect(sql);
+            plan->stmt = std::move(s);
+            if (conn->snapshotPlans.size() >= 128) conn->snapshotPlans.clear();
+            it = conn->snapshotPlans.emplace(key, std::move(plan)).first;
+        } else {
+            const SnapshotPlan &plan = *it->second;
+            // A table made again with other fields since: SQLite prepares the statement anew.
+            if (sqlite3_column_count(plan.stmt.get()) != int(plan.cols.size())) {
+                conn->snapshotPlans.erase(it);
+                return false;
+            }
+            cols = plan.cols;
+            tabs = plan.tabs;
+            ordinals = plan.ordinals;
+        }
+        const std::shared_ptr<SnapshotPlan> plan = it->second;
+        if (plan->inUse) return false; // read while another snapshot of it is being read
+        sqlite3_stmt *s = plan->stmt.get();
+        plan->inUse = true;
+        struct Done {
+            SnapshotPlan &p;
+            ~Done() {
+                sqlite3_reset(p.stmt.get());
+                p.inUse = false;
+            }
+        } done{*plan};
+        // Every opening binds all the statement's marks (their count is checked against the
+        // values), so no binding is left from the last; clearing them would pass over the ten
+        // thousand unused numbers below the marks'.
+        bindNamed(s, kSourceParams, params);
+        parts = plan->parts;
+        loadWhole(s, false);
+        return true;
+    }
+
     void openQuery(const QString &translated) {
         sql = translated;
+        if (type != RecordsetType::Dynaset && openSnapshotPlan()) return;
         Stmt full = prepare(db(), sql);
         bindNamed(full.get(), kSourceParams, params);
         if (!sqlite3_stmt_readonly(full.get()) || sqlite3_column_count(full.get()) == 0)
@@ -641,7 +711,7 @@ struct Recordset::Impl {
         if (!parts->distinct && !order.isEmpty()) {
             walkSql = QStringLiteral("SELECT ") + parts->columns + QStringLiteral(", ") + exprs.join(QStringLiteral(", ")) + body;
             if (!parts->where.isEmpty()) walkSql += QStringLiteral(" WHERE ") + parts->where;
-            walkSql += QStringLiteral(" ORDER BY ") + order + QStringLiteral(" LIMIT -1 OFFSET ?1");
+            walkSql += QStringLiteral(" ORDER BY ") + order + kWalkOffset;
         }
         QStringList cond;
         for (int i = 0; i < exprs.size(); ++i) cond << QStringLiteral("%1 IS ?%2").arg(exprs[i]).arg(i + 1);
@@ -913,7 +983,7 @@ struct Recordset::Impl {
         if (since == conn->gen) return true;
         if (!singleTable() || conn->blindGen > since) return false;
         for (const Tab &t : tabs)
-            if (conn->tableGen(t.name) > since) return false;
+            if (conn->tableGen(t.folded) > since) return false;
         return true;
     }
 
@@ -1078,18 +1148,37 @@ struct Recordset::Impl {
                 walkSql.clear();
                 return false;
             }
-            bindNamed(walk.stmt.get(), kSourceParams, params);
             walkSorts = 0;
             Stmt plan = tryPrepare(db(), QStringLiteral("EXPLAIN QUERY PLAN ") + walkSql);
             while (plan && sqlite3_step(plan.get()) == SQLITE_ROW)
                 if (QByteArrayView(reinterpret_cast<const char *>(sqlite3_column_text(plan.get(), 3))).contains("TEMP B-TREE"))
                     walkSorts = 1;
+            // With a LIMIT SQLite sorts into a b-tree, row by row (spilling to temporary files
+            // for a large view); without one it uses its merge sorter, several times faster.
+            // A statement that sorts therefore has no OFFSET: the rows before the first wanted
+            // are stepped over.
+            if (walkSorts == 1) {
+                walk.stmt = tryPrepare(db(), walkSql.chopped(kWalkOffset.size()));
+                if (!walk.stmt) {
+                    walkSql.clear();
+                    return false;
+                }
+            }
+            bindNamed(walk.stmt.get(), kSourceParams, params);
         }
         // A statement that sorts reads every row before its first: worth it for a long walk only.
         if (walkRun < (walkSorts ? std::max(kWalkWindow, long(serials.size()) / 16) : 2)) return false;
         sqlite3_stmt *s = walk.stmt.get();
         sqlite3_reset(s);
-        sqlite3_bind_int64(s, 1, p);
+        if (walkSorts == 1) {
+            for (long skipped = 0; skipped < p; ++skipped)
+                if (sqlite3_step(s) != SQLITE_ROW) {
+                    sqlite3_reset(s);
+                    return false;
+                }
+        } else {
+            sqlite3_bind_int64(s, 1, p);
+        }
         walk.open = true;
         walk.onRow = false;
         walk.at = p - 1;
@@ -1827,7 +1916,7 @@ struct Recordset::Impl {
             }
         });
         for (size_t ti = 0; ti < tabs.size(); ++ti)
-            if (touched[ti]) conn->wroteTo(tabs[ti].name);
+            if (touched[ti]) conn->wroteTo(tabs[ti].folded);
         if (keepWalk) {
             walk.gen = conn->gen;
             if (serials[size_t(walk.at)] == editSerial) walk.onRow = false; // its values are the old ones
@@ -1906,7 +1995,7 @@ struct Recordset::Impl {
             }
         });
         for (size_t ti = 0; ti < tabs.size(); ++ti)
-            if (writeTab[ti]) conn->wroteTo(tabs[ti].name);
+            if (writeTab[ti]) conn->wroteTo(tabs[ti].folded);
         if (keepWalk) walk.gen = conn->gen;
         // The new row's key and values.
         QVariantList values = buf;

@@ -1,11 +1,13 @@
 #include "platform/richtext/RichTextBox.h"
 
 #include "platform/richtext/CharAttributes.h"
+#include "platform/richtext/ReportText.h"
 #include "platform/richtext/RtfWriter.h"
 
 #include <QFile>
 #include <QImage>
 #include <QMimeData>
+#include <QPointer>
 #include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -102,17 +104,38 @@ RichTextBox::RichTextBox(QWidget *parent) : QTextEdit(parent), doc_(new RichText
     doc_->setDefaultFont(font());
     setDocument(doc_);
     setAcceptRichText(true);
+    watchDocument();
+    connect(this, &QTextEdit::cursorPositionChanged, this, &RichTextBox::SelChange);
+    connect(this, &QTextEdit::selectionChanged, this, &RichTextBox::SelChange);
+}
+
+RichTextBox::~RichTextBox() = default;
+
+void RichTextBox::watchDocument() {
     connect(doc_, &QTextDocument::contentsChanged, this, [this] {
         if (pages_)
             pages_->invalidate();
         if (quiet_ == 0)
             emit Change();
     });
-    connect(this, &QTextEdit::cursorPositionChanged, this, &RichTextBox::SelChange);
-    connect(this, &QTextEdit::selectionChanged, this, &RichTextBox::SelChange);
 }
 
-RichTextBox::~RichTextBox() = default;
+void RichTextBox::adopt(std::unique_ptr<RichTextDocument> doc) {
+    doc->setDefaultFont(doc_->defaultFont());
+    doc->setUndoRedoEnabled(true);
+    doc->setParent(this);
+    pages_.reset();
+    problems_.clear();
+    ++quiet_;
+    const QPointer<RichTextDocument> old = doc_;
+    doc_ = doc.release();
+    setDocument(doc_);
+    delete old.data(); // the box's child; Qt deletes only documents its text control owns
+    watchDocument();
+    setTextCursor(QTextCursor(doc_));
+    --quiet_;
+    emit Change();
+}
 
 void RichTextBox::replaceContent(const std::function<void()> &fill) {
     ++quiet_;
@@ -186,13 +209,9 @@ QTextCharFormat RichTextBox::insertionFormat(const QTextCursor &c) const {
 }
 
 void RichTextBox::setSelText(const QString &text) {
-    QString t = text;
-    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    t.replace(u'\r', u'\n');
-    t.replace(u'\n', QChar::ParagraphSeparator);
     QTextCursor c = textCursor();
     const QTextCharFormat f = insertionFormat(c);
-    c.insertText(t, f);
+    c.insertText(ReportText::paragraphs(text), f);
     setTextCursor(c);
 }
 
@@ -256,24 +275,12 @@ void RichTextBox::applyFormat(const QTextCharFormat &change) {
     emit SelChange();
 }
 
-void RichTextBox::setSelFontName(const QString &name) {
-    QTextCharFormat f;
-    f.setFontFamilies(QStringList{name});
-    f.setProperty(QTextFormat::FontFamily, name);
-    applyFormat(f);
-}
+void RichTextBox::setSelFontName(const QString &name) { applyFormat(ReportText::fontChange(name)); }
 void RichTextBox::setSelFontSize(double points) {
-    if (!(points > 0))
-        return;
-    QTextCharFormat f;
-    f.setFontPointSize(std::clamp(points, 1.0, 1638.0));
-    applyFormat(f);
+    if (const auto f = ReportText::sizeChange(points))
+        applyFormat(*f);
 }
-void RichTextBox::setSelBold(bool on) {
-    QTextCharFormat f;
-    f.setFontWeight(on ? QFont::Bold : QFont::Normal);
-    applyFormat(f);
-}
+void RichTextBox::setSelBold(bool on) { applyFormat(ReportText::boldChange(on)); }
 void RichTextBox::setSelItalic(bool on) {
     QTextCharFormat f;
     f.setFontItalic(on);
@@ -289,11 +296,7 @@ void RichTextBox::setSelStrikeThru(bool on) {
     f.setFontStrikeOut(on);
     applyFormat(f);
 }
-void RichTextBox::setSelColor(long bgr) {
-    QTextCharFormat f;
-    f.setForeground(QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF)));
-    applyFormat(f);
-}
+void RichTextBox::setSelColor(long bgr) { applyFormat(ReportText::colorChange(bgr)); }
 
 void RichTextBox::setLocked(bool locked) {
     locked_ = locked;

@@ -30,6 +30,10 @@ public:
     // with "{\rtf" ("" empties the box); it raises Change.
     QString TextRTF() const;
     void setTextRTF(const QString &rtf);
+    // Makes `doc`, written apart, the box's content (in the box's default font) in the place of
+    // what it held, and raises Change. The box lays the text out once, from the top as it is
+    // shown, where text inserted into the box is laid out at every insertion.
+    void adopt(std::unique_ptr<RichTextDocument> doc);
 
     // The content as plain text: "\n" for each paragraph end and line break, U+FFFC for each
     // picture. Setting it replaces everything with plain text in the box's font (hides
@@ -97,6 +101,7 @@ private:
     void applyFormat(const QTextCharFormat &change);
     template <typename T, typename Get> std::optional<T> selAttribute(Get get) const;
     void replaceContent(const std::function<void()> &fill);
+    void watchDocument();
     void insertDocument(const RichTextDocument &from);
     void insertImage(const QString &name, QSizeF twips);
 

@@ -113,4 +113,39 @@ TEST_F(BoundValues, QuotedNamesStayOneValueInEveryStatementShape) {
     EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts WHERE Notes = 'hit'")), QStringLiteral("0"));
 }
 
+// The same SELECT opened again and again as a snapshot reuses what was prepared for it: each
+// opening reads with its own values and the rows as they are now, a snapshot opened while
+// another of the same SELECT is read stays apart, and a name that becomes a saved query is
+// read as that query from then on.
+TEST_F(BoundValues, RepeatedSnapshotsOfOneSelectReadTheirOwnValuesAndTodaysRows) {
+    const QString select = QStringLiteral("Select RecordID, Artist From tblContacts Where Artist = ? Order By RecordID");
+    const auto ids = [&](const QString &artist) {
+        QStringList out;
+        auto rs = db->openRecordset(select, {artist}, RecordsetType::Snapshot);
+        for (; !rs->eof(); rs->moveNext()) out << rs->value(0).toString();
+        return out;
+    };
+    const QStringList bjork = ids(QStringLiteral("Björk"));
+    ASSERT_FALSE(bjork.isEmpty());
+    const QStringList none = ids(QStringLiteral("Nobody"));
+    EXPECT_TRUE(none.isEmpty());
+    EXPECT_EQ(ids(QStringLiteral("Björk")), bjork);
+    db->execute(QStringLiteral("Update tblContacts Set Artist = 'Nobody' Where RecordID = ?"),
+                QVariantList{bjork.first().toLongLong()});
+    EXPECT_EQ(ids(QStringLiteral("Nobody")), QStringList{bjork.first()});
+    EXPECT_EQ(ids(QStringLiteral("Björk")), bjork.mid(1));
+
+    auto outer = db->openRecordset(select, {QStringLiteral("Nobody")}, RecordsetType::Snapshot);
+    auto inner = db->openRecordset(select, {QStringLiteral("Björk")}, RecordsetType::Snapshot);
+    EXPECT_EQ(outer->value(0).toString(), bjork.first());
+    EXPECT_EQ(outer->recordCount(), 1);
+    EXPECT_EQ(inner->recordCount(), bjork.size() - 1);
+
+    EXPECT_DB_ERROR(3078, db->openRecordset(QStringLiteral("Select * From qryNobody"), RecordsetType::Snapshot));
+    db->createQueryDef(QStringLiteral("qryNobody"), QStringLiteral("Select RecordID From tblContacts Where Artist = 'Nobody'"));
+    auto saved = db->openRecordset(QStringLiteral("Select * From qryNobody"), RecordsetType::Snapshot);
+    EXPECT_EQ(saved->recordCount(), 1);
+    EXPECT_EQ(saved->value(0).toString(), bjork.first());
+}
+
 } // namespace

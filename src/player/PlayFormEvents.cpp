@@ -53,10 +53,12 @@ void PlayForm::WindowsMediaPlayer1_PlayStateChange(int NewState) {
     const bool R = ticked(cbPlayRandom);
     const bool N = ticked(cbPlayNext);
 
-    // The player-only start has nothing else to show for a file that cannot be opened.
-    if (NewState == media::Ready && g().PlayOnlyMode && !wmp->openError().isEmpty()) {
-        ui::msgBox(QLatin1Char('"') + g().PlayPath + QStringLiteral("\"\r\n") + wmp->openError(), ui::Buttons::OK,
-                   ui::Icon::Exclamation, QStringLiteral("File cannot be played"));
+    // A file that cannot be opened (or nothing at all, without a sound output) says why: the
+    // window would otherwise wait with nothing to show for it.
+    if (NewState == media::Ready && !wmp->openError().isEmpty()) {
+        const QString what = T ? QString() : QLatin1Char('"') + g().PlayPath + QStringLiteral("\"\r\n");
+        ui::msgBox(what + wmp->openError(), ui::Buttons::OK, ui::Icon::Exclamation,
+                   QStringLiteral("File cannot be played"));
         return;
     }
     // A song PlayNextRandom has just put into the player is ready: start it.

@@ -6,6 +6,7 @@
 #include "platform/db/Database.h"
 #include "core/MsgForm.h"
 #include <QAction>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include "platform/ui/DataControl.h"
 #include "player/PlayCommands.h"
@@ -108,6 +109,21 @@ TEST_F(PlayCommandsTest, PlayHandsTheCurrentSongAloneToThePlayer) {
     EXPECT_TRUE(player()->cbPlayNext->isHidden());
     EXPECT_TRUE(player()->cbPlayRandom->isHidden());
     EXPECT_TRUE(ended.isEmpty());
+}
+
+// A song the player cannot open (or no sound output at all) is said, and the window stays.
+TEST_F(PlayCommandsTest, ASongThePlayerCannotOpenIsSaidWithItsReason) {
+    const QString path = song(QStringLiteral("broken.mp3"), QStringLiteral("Alpha"), QStringLiteral("Ann"));
+    open();
+    w->cmdPlay->click();
+    ASSERT_TRUE(player());
+    prompts.clear();
+    fakes.last()->failOpen();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(prompts.messageTexts().size(), 1);
+    EXPECT_EQ(prompts.lastAsked()->title, QStringLiteral("File cannot be played"));
+    EXPECT_EQ(prompts.lastMessage(), QLatin1Char('"') + path + QStringLiteral("\"\r\nCould not open file."));
+    EXPECT_TRUE(player());
 }
 
 TEST_F(PlayCommandsTest, PlayOnAnEmptyGridDoesNothingAndOnAMissingFileSaysSo) {

@@ -2,7 +2,9 @@
 
 #include "platform/media/M3uList.h"
 
+#include <QAudioDevice>
 #include <QAudioOutput>
+#include <QMediaDevices>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -129,6 +131,15 @@ QtMediaPlayer::~QtMediaPlayer() {
     backend_ = nullptr;
 }
 
+const QString QtMediaPlayer::kNoSoundOutput =
+    QStringLiteral("No sound output was found: this computer has no sound device, or its sound server is not "
+                   "running.");
+
+bool &QtMediaPlayer::requireSoundOutput() {
+    static bool on = true;
+    return on;
+}
+
 bool QtMediaPlayer::backendInstalled() {
     // Qt ends the program when it finds no media backend to load, so look for one first: a
     // plugin in a "multimedia" folder of the plugin paths (the one QT_MEDIA_BACKEND names, when
@@ -211,7 +222,10 @@ void QtMediaPlayer::loadEntry(int index, bool play) {
     playingRaised_ = false;
     loadFailed_ = false;
     endHandled_ = false;
-    if (!isAvailable()) {
+    failReason_.clear();
+    if (isAvailable() && requireSoundOutput() && QMediaDevices::audioOutputs().isEmpty())
+        failReason_ = kNoSoundOutput;
+    if (!isAvailable() || !failReason_.isEmpty()) {
         // Nothing can open: the entry fails like a file that cannot be read.
         const quint64 load = load_;
         QMetaObject::invokeMethod(this, [this, load] { handleFailure(load); }, Qt::QueuedConnection);
@@ -314,16 +328,19 @@ void QtMediaPlayer::handleFailure(quint64 load) {
     quietStop();
     if (!isList_) {
         gaveUp_ = true;
-        const QString reason = backend_ ? backend_->errorString() : QString();
+        const QString reason = !failReason_.isEmpty() ? failReason_ : backend_ ? backend_->errorString() : QString();
         setOpenError(reason.isEmpty() ? QStringLiteral("The file cannot be played.") : reason);
         setState(Ready);
         raisePlayStateChange(Ready);
         updateTransport();
         return;
     }
-    if (++failures_ >= entries_.size()) {
-        // A whole pass without one entry that plays: stop trying until told again.
+    if (++failures_ >= entries_.size() || failReason_ == kNoSoundOutput) {
+        // A whole pass without one entry that plays: stop trying until told again. Without a
+        // sound output no entry can play, and the user is told why.
         gaveUp_ = true;
+        if (failReason_ == kNoSoundOutput)
+            setOpenError(failReason_);
         setState(Ready);
         raisePlayStateChange(Ready);
         updateTransport();

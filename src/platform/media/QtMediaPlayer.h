@@ -30,6 +30,11 @@ public:
     bool isAvailable() const;
     // True when a media backend is installed for Qt to load.
     static bool backendInstalled();
+    // With no sound output at all a song "plays" to its end at once, and the player closes as
+    // if it had ended: a load then fails with kNoSoundOutput instead. On by default; tests that
+    // run without a sound card turn it off to play through the backend's silent output.
+    static bool &requireSoundOutput();
+    static const QString kNoSoundOutput;
 
     void setURL(const QString &url) override;
     QString URL() const override { return url_; }
@@ -77,6 +82,7 @@ private:
     QAudioOutput *audio_ = nullptr;
 
     QString url_;
+    QString failReason_;  // why the current load fails, when not the backend's own error
     bool openPending_ = false;
     quint64 openRequest_ = 0;
     bool autoStart_ = true;

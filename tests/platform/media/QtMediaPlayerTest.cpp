@@ -11,6 +11,8 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QAudioDevice>
+#include <QMediaDevices>
 #include <QToolButton>
 #include <QTimer>
 #include <functional>
@@ -43,6 +45,8 @@ class QtMediaPlayerTest : public OrvalisTest {
 protected:
     void SetUp() override {
         OrvalisTest::SetUp();
+        // These tests play through the backend's silent output where the machine has no sound.
+        QtMediaPlayer::requireSoundOutput() = false;
         player = std::make_unique<QtMediaPlayer>();
         if (!player->isAvailable())
             GTEST_SKIP() << "no media backend";
@@ -62,6 +66,7 @@ protected:
     }
     void TearDown() override {
         player.reset();
+        QtMediaPlayer::requireSoundOutput() = true;
         OrvalisTest::TearDown();
     }
 
@@ -278,4 +283,16 @@ TEST(QtMediaPlayerWithoutBackend, OpensNothingAndNeverTouchesQtMultimedia) {
     EXPECT_EQ(log.size(), 3);
     EXPECT_EQ(player->playState(), Ready);
     EXPECT_TRUE(QtMediaPlayer::backendInstalled() || !previous.isEmpty());
+}
+
+// Without any sound output a song "played" to its end at once and the player window closed as if
+// it had: the load fails instead, for a file and for a list alike, and says why.
+TEST_F(QtMediaPlayerTest, WithoutASoundOutputALoadFailsAndSaysWhy) {
+    if (!QMediaDevices::audioOutputs().isEmpty())
+        GTEST_SKIP() << "this machine has a sound output";
+    QtMediaPlayer::requireSoundOutput() = true;
+    player->setURL(tmp.file("a.wav"));
+    ASSERT_TRUE(waitForEvents(3)) << log.join(", ").toStdString();
+    EXPECT_EQ(log.last(), "10/10") << "ready, not ended";
+    EXPECT_EQ(player->openError(), QtMediaPlayer::kNoSoundOutput);
 }

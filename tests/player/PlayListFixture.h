@@ -66,6 +66,14 @@ protected:
     void chooseList(const QString &name) {
         ASSERT_TRUE(pl->selectList(name));
     }
+    // A new list of these tracks, shown in the play-list window; its ListID.
+    long openNewList(const QString &name, const QStringList &songs) {
+        const long id = addList(name);
+        addTracks(id, songs);
+        openPlayLists();
+        chooseList(name);
+        return id;
+    }
 
     // A left-button drag on the track list from one line to another (-1: below every line).
     void drag(int from, int to) {

@@ -141,10 +141,7 @@ TEST_F(PlayListTest, TrackLinesCarryArtistAndNumberThenABlankLine) {
 }
 
 TEST_F(PlayListTest, BlankLineClickedSelectsTheLastTrackAndStopsARun) {
-    const long id = addList(QStringLiteral("Mix"));
-    addTracks(id, {QStringLiteral("A"), QStringLiteral("B")});
-    openPlayLists();
-    chooseList(QStringLiteral("Mix"));
+    openNewList(QStringLiteral("Mix"), {QStringLiteral("A"), QStringLiteral("B")});
     pl->lbDetail->setCurrentRow(2);
     EXPECT_EQ(pl->lbDetail->currentRow(), 1);
     EXPECT_TRUE(core::g().StopPlayOneByOne);
@@ -181,10 +178,7 @@ class PlayListDragTest : public PlayListTest, public ::testing::WithParamInterfa
 
 TEST_P(PlayListDragTest, DropLandsAboveTheLineUnderThePointerAndIsSavedOnLeaving) {
     const DragCase c = GetParam();
-    const long id = addList(QStringLiteral("ABC"));
-    addTracks(id, {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
-    openPlayLists();
-    chooseList(QStringLiteral("ABC"));
+    const long id = openNewList(QStringLiteral("ABC"), {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
     pl->lbDetail->setFocus();
     drag(c.from, c.to);
     QStringList expected = c.after;
@@ -206,10 +200,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DragCase{1, -1, {"A", "B", "C"}}));
 
 TEST_F(PlayListTest, SeveralDragsAreSavedInOnePassAndReopeningShowsThem) {
-    const long id = addList(QStringLiteral("ABCD"));
-    addTracks(id, {QStringLiteral("A"), QStringLiteral("B|x"), QStringLiteral("C"), QStringLiteral("D")});
-    openPlayLists();
-    chooseList(QStringLiteral("ABCD"));
+    const long id = openNewList(QStringLiteral("ABCD"), {QStringLiteral("A"), QStringLiteral("B|x"), QStringLiteral("C"), QStringLiteral("D")});
     drag(3, 0);  // D A B C
     drag(3, 1);  // D C A B
     EXPECT_TRUE(pl->DragOrderChanged);
@@ -245,10 +236,7 @@ TEST_F(PlayListTest, ClosingRightAfterADragKeepsTheNewOrder) {
 
 // A key leaves the focus on the list, so no focus change saves the drag before the command.
 TEST_F(PlayListTest, CommandsThatReloadTheListKeepADragNotYetSaved) {
-    const long id = addList(QStringLiteral("ABCD"));
-    addTracks(id, {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D")});
-    openPlayLists();
-    chooseList(QStringLiteral("ABCD"));
+    const long id = openNewList(QStringLiteral("ABCD"), {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D")});
     drag(3, 0);  // D A B C
     pl->lbDetail->setCurrentRow(3);
     QTest::keyClick(pl->lbDetail, Qt::Key_Delete);  // C goes
@@ -266,10 +254,7 @@ TEST_F(PlayListTest, CommandsThatReloadTheListKeepADragNotYetSaved) {
 }
 
 TEST_F(PlayListTest, ARowMissingDuringTheSaveChangesNothing) {
-    const long id = addList(QStringLiteral("ABC"));
-    addTracks(id, {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
-    openPlayLists();
-    chooseList(QStringLiteral("ABC"));
+    const long id = openNewList(QStringLiteral("ABC"), {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
     drag(2, 0);  // C A B
     db().execute(QStringLiteral("Delete from tblPlayListDetail where ListTrackID=1"));  // A goes meanwhile
     pl->lbDetail_LostFocus();
@@ -279,10 +264,7 @@ TEST_F(PlayListTest, ARowMissingDuringTheSaveChangesNothing) {
 }
 
 TEST_F(PlayListTest, EscapeCancelsADrag) {
-    const long id = addList(QStringLiteral("ABC"));
-    addTracks(id, {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
-    openPlayLists();
-    chooseList(QStringLiteral("ABC"));
+    openNewList(QStringLiteral("ABC"), {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
     pl->show();
     auto *vp = pl->lbDetail->viewport();
     const QPoint a = pl->lbDetail->visualItemRect(pl->lbDetail->item(2)).center();
@@ -418,10 +400,7 @@ TEST_F(PlayListTest, CountOfDisplayedSongsIgnoresWordsInsideLiterals) {
 // ---------------------------------------------------------------- track and list commands
 
 TEST_F(PlayListTest, DeletingATrackRenumbersTheRest) {
-    const long id = addList(QStringLiteral("Mix"));
-    addTracks(id, {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D")});
-    openPlayLists();
-    chooseList(QStringLiteral("Mix"));
+    const long id = openNewList(QStringLiteral("Mix"), {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D")});
     pl->lbDetail->setCurrentRow(1);
     QTest::keyClick(pl->lbDetail, Qt::Key_Delete);
     EXPECT_EQ(stored(id), (QStringList{"1:A", "2:C", "3:D"}));
@@ -429,10 +408,7 @@ TEST_F(PlayListTest, DeletingATrackRenumbersTheRest) {
 }
 
 TEST_F(PlayListTest, DeletingTheOnlyTrackDisablesTheTrackCommands) {
-    const long id = addList(QStringLiteral("One"));
-    addTracks(id, {QStringLiteral("A")});
-    openPlayLists();
-    chooseList(QStringLiteral("One"));
+    const long id = openNewList(QStringLiteral("One"), {QStringLiteral("A")});
     pl->lbDetail->setCurrentRow(0);
     pl->mnuEditDeleteSong_Click();
     EXPECT_TRUE(stored(id).isEmpty());
@@ -511,10 +487,7 @@ TEST_F(PlayListTest, PlayListsButtonOpensTheWindowModally) {
 }
 
 TEST_F(PlayListTest, RightButtonOffersTheTrackItemsOfTheEditMenuOnly) {
-    const long id = addList(QStringLiteral("Mix"));
-    addTracks(id, {QStringLiteral("A"), QStringLiteral("B")});
-    openPlayLists();
-    chooseList(QStringLiteral("Mix"));
+    openNewList(QStringLiteral("Mix"), {QStringLiteral("A"), QStringLiteral("B")});
     pl->show();
     const QPoint onB = pl->lbDetail->visualItemRect(pl->lbDetail->item(1)).center();
     pl->lbDetail_MouseUp(2, onB);
@@ -530,10 +503,7 @@ TEST_F(PlayListTest, RightButtonOffersTheTrackItemsOfTheEditMenuOnly) {
 }
 
 TEST_F(PlayListTest, ADatabaseErrorInTheSaveUndoesItAndClosesTheWindow) {
-    const long id = addList(QStringLiteral("ABC"));
-    addTracks(id, {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
-    openPlayLists();
-    chooseList(QStringLiteral("ABC"));
+    const long id = openNewList(QStringLiteral("ABC"), {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
     drag(2, 0);
     // The third row's update fails.
     ASSERT_EQ(sqlite3_exec(db().handle(),

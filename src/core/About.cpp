@@ -1,6 +1,7 @@
 #include "core/About.h"
 
 #include "platform/ui/PromptService.h"
+#include "platform/ui/TextColours.h"
 
 #include <QLabel>
 #include <QLinearGradient>
@@ -76,9 +77,7 @@ About::About(QWidget *parent) : Form<QDialog>(parent) {
     Label2 = addLabel(QStringLiteral("Label2"), WebAddress);
     lblInfo = addLabel(QStringLiteral("lblInfo"), QStringLiteral("Made by the Orvalis project."));
 
-    QPalette pal = Label2->palette();
-    pal.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    Label2->setPalette(pal);
+    setBlueText(Label2, QColor(0, 0, 255), QPalette::WindowText, QPalette::Window);
     QFont linkFont = Label2->font();
     linkFont.setUnderline(true);
     Label2->setFont(linkFont);

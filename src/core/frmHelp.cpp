@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "platform/ui/MousePointer.h"
+#include "platform/ui/TextColours.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -18,9 +19,7 @@ frmHelp::frmHelp(QWidget *parent) : Form<QDialog>(parent) {
     lblHeading1->setObjectName(QStringLiteral("lblHeading1"));
     lblHeading1->setAlignment(Qt::AlignCenter);
     lblHeading1->setWordWrap(true);
-    QPalette pal = lblHeading1->palette();
-    pal.setColor(QPalette::WindowText, QColor(0, 0, 128));
-    lblHeading1->setPalette(pal);
+    setBlueText(lblHeading1, QColor(0, 0, 128), QPalette::WindowText, QPalette::Window);
     QFont headingFont = lblHeading1->font();
     headingFont.setBold(true);
     headingFont.setPointSize(10);

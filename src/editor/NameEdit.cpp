@@ -14,6 +14,7 @@
 #include "platform/ui/LeaveChecks.h"
 #include "platform/ui/OnScreenKeyboard.h"
 #include "platform/ui/PromptService.h"
+#include "platform/ui/TextColours.h"
 #include "songlist/OtherWindows.h"
 
 #include <QAbstractItemView>
@@ -55,11 +56,7 @@ const char *const kLimit = "typingLimit";
 // The dark blue of the texts the user may change: the field labels and the picture names.
 const QColor kFieldLabelColour(0, 0, 0x80);
 
-void setTextColour(QWidget *w, const QColor &colour) {
-    QPalette p = w->palette();
-    p.setColor(QPalette::Text, colour);
-    w->setPalette(p);
-}
+void setFieldLabelColour(QWidget *w) { ui::setBlueText(w, kFieldLabelColour, QPalette::Text, QPalette::Base); }
 
 // The kinds of control the window's table builds, each with its designed height.
 enum class ControlKind {
@@ -103,7 +100,7 @@ QWidget *buildControl(NameEdit *form, const ControlRow &c) {
             e->setText(caption);
             e->setFrame(false);
             e->setProperty(NameEdit::FieldLabelProperty, true);
-            setTextColour(e, kFieldLabelColour);
+            setFieldLabelColour(e);
         }
         w = e;
         break;
@@ -325,7 +322,7 @@ void NameEdit::buildControls() {
         cmdPicture << b;
         auto *t = static_cast<QLineEdit *>(buildControl(this, {K::Box, picBoxes[i], "", left, top + 370, 1900}));
         t->setProperty("Tag", QString::number(i + 1));
-        setTextColour(t, kFieldLabelColour);
+        setFieldLabelColour(t);
         txtPicFile << t;
         connect(b, &QPushButton::clicked, this, [this, i] { cmdPicture_Click(i + 1); });
         b->setContextMenuPolicy(Qt::CustomContextMenu);

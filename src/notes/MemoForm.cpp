@@ -13,6 +13,7 @@
 #include "platform/ui/LeaveChecks.h"
 #include "platform/ui/OnScreenKeyboard.h"
 #include "platform/ui/PromptService.h"
+#include "platform/ui/TextColours.h"
 
 #include <QComboBox>
 #include <QFocusEvent>
@@ -88,11 +89,10 @@ void MemoForm::buildControls() {
     cmbTitle->setEditable(true);
     cmbTitle->setInsertPolicy(QComboBox::NoInsert);
     cmbTitle->setFont(big);
-    QPalette blue = cmbTitle->palette();
-    blue.setColor(QPalette::Text, QColor(0, 0, 192));
-    blue.setColor(QPalette::ButtonText, QColor(0, 0, 192));
-    cmbTitle->setPalette(blue);
-    cmbTitle->lineEdit()->setPalette(blue);
+    const QColor blue(0, 0, 192);
+    ui::setBlueText(cmbTitle, blue, QPalette::Text, QPalette::Base);
+    ui::setBlueText(cmbTitle, blue, QPalette::ButtonText, QPalette::Button);
+    cmbTitle->lineEdit()->setPalette(cmbTitle->palette());
     cmdFindNext = button("cmdFindNext", "Find Next", 8364, 264, 1008);
     cmdFindNext->setEnabled(false);
     cmdFind = button("cmdFind", "Find", 9384, 264, 1008);

@@ -4,6 +4,7 @@
 #include "notes/MemoForm.h"
 #include "platform/richtext/RichTextBox.h"
 #include "platform/ui/PromptService.h"
+#include "platform/ui/TextColours.h"
 
 #include <QLabel>
 #include <QStandardPaths>
@@ -61,7 +62,7 @@ void NoteFormatting::txtNotes_ShowSelectionFormat() {
     } else {
         const int red = int(*color & 0xFF), green = int((*color >> 8) & 0xFF), blue = int((*color >> 16) & 0xFF);
         p.setColor(QPalette::WindowText, QColor(red, green, blue));
-        p.setColor(QPalette::Window, red + green + blue > 400 ? Qt::black : Qt::white);
+        p.setColor(QPalette::Window, ui::contrastingColour(QColor(red, green, blue)));
     }
     w_.lblFontColor->setPalette(p);
 }

@@ -42,6 +42,11 @@ RichTextForm::RichTextForm(QWidget *parent) : Form<QDialog>(parent) {
     RichTextBox = new platform::richtext::RichTextBox(this);
     RichTextBox->setObjectName(QStringLiteral("RichTextBox"));
     setControlRect(RichTextBox, {156, 168, 14580, DesignBoxHeight});
+    // A report is a page: black on white whatever the desktop, as it prints.
+    QPalette page = RichTextBox->palette();
+    page.setColor(QPalette::Base, Qt::white);
+    page.setColor(QPalette::Text, Qt::black);
+    RichTextBox->setPalette(page);
 
     const auto button = [this](const char *name, const char *caption, QRectF r) {
         auto *b = new QPushButton(QString::fromLatin1(caption), this);

@@ -12,6 +12,7 @@
 #include "core/frmFontForm.h"
 #include "platform/settings/RegistryImport.h"
 #include "platform/ui/PromptService.h"
+#include "platform/ui/TextColours.h"
 
 #include <QAction>
 #include <QFile>
@@ -49,8 +50,12 @@ QString NameList::fileRenameCaption(bool disabled) { return disabled ? kAllowRen
 
 void NameList::setBackColor(qint64 colour) {
     backColor_ = colour;
+    // The texts drawn on the background (the alphabet, "Locate:", "Sort by:", the view's name)
+    // take their colour from it, not from the desktop: the desktop's text colour may be as light
+    // or as dark as the chosen background.
     QPalette p = centralWidget()->palette();
     p.setColor(QPalette::Window, toQColor(colour));
+    p.setColor(QPalette::WindowText, ui::contrastingColour(toQColor(colour)));
     centralWidget()->setPalette(p);
 }
 

@@ -1,55 +1,19 @@
 // Every window of the program, opened offscreen at the program's fonts: each caption, button,
 // check box, group title and grid header shows its whole text inside its control, measured
 // with the control's own font.
-#include "songlist/CommandsFixture.h"
+#include "EveryWindow.h"
 
-#include "categories/CategoryAssign.h"
-#include "categories/CategoryForm.h"
-#include "categories/CatgAssignAll.h"
-#include "categories/CriteriaForm.h"
-#include "categories/RegisterWindows.h"
-#include "core/About.h"
 #include "core/InputForm.h"
-#include "core/MsgForm.h"
-#include "core/frmDatabaseLocation.h"
-#include "core/frmFontForm.h"
-#include "core/frmHelp.h"
-#include "core/frmMessage.h"
-#include "editor/EditorWindows.h"
-#include "editor/NameEdit.h"
-#include "import/ScanDriveForm.h"
-#include "import/ScanFolderForm.h"
-#include "notes/MemoForm.h"
-#include "notes/NotesForm.h"
-#include "notes/NotesWindows.h"
-#include "pictures/PictureForm.h"
-#include "pictures/Pics3.h"
-#include "player/PlayForm.h"
 #include "player/PlayListFiles.h"
-#include "player/PlayListWindows.h"
-#include "player/frmNowPlaying.h"
-#include "player/frmPlay.h"
-#include "player/frmPlayList.h"
-#include "player/frmPlayListDetail.h"
-#include "player/frmPlayListHeader.h"
-#include "reports/Reports.h"
-#include "reports/RichTextForm.h"
-#include "reports/frmChangeFileNamePath.h"
-#include "reports/frmChangeFilePath.h"
-#include "reports/frmReplace.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QImage>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QTextBlock>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyleOptionButton>
@@ -215,76 +179,16 @@ std::string describe(const QList<Cut> &cuts) {
     return s;
 }
 
-class TextFitTest : public CommandsTest {
+class TextFitTest : public EveryWindowTest {
 protected:
-    void SetUp() override {
-        CommandsTest::SetUp();
-        categories::registerWindows();
-        reports::registerWindows();
-        editor::registerWindows();
-        player::installPlayLists();
-        pictures::registerWindows();
-        notes::registerWindows();
-    }
-    template <class T> void expectFits() { expectFits(ui::form<T>()); }
     void expectFits(QWidget *window) {
-        window->show();
-        QCoreApplication::processEvents();
         const QList<Cut> cuts = cutTexts(window);
         EXPECT_TRUE(cuts.isEmpty()) << window->objectName().toStdString() << " cuts:\n" << describe(cuts);
-        ui::unloadForm(window);
-        ui::flushUnloadedForms();
     }
 };
 
 TEST_F(TextFitTest, EveryWindowShowsEachTextWhole) {
-    open();
-    // A song whose path takes the detail box's last line.
-    w->Data1->recordset()->edit();
-    w->Data1->recordset()->setValue(QStringLiteral("PathName"), QStringLiteral("/home/someone/Music/Some Artist/"));
-    w->Data1->recordset()->update();
-    w->Data1->refresh();
-    w->Data1->moveFirst();
-    expectFits<songlist::NameList>();
-    expectFits<editor::NameEdit>();
-    {
-        // With a picture on the clipboard the window offers its paste button.
-        QImage picture(16, 12, QImage::Format_RGB32);
-        picture.fill(Qt::darkBlue);
-        QGuiApplication::clipboard()->setImage(picture);
-        core::g().PastingImage = true;
-        QPointer<pictures::PictureForm> p = ui::form<pictures::PictureForm>();
-        p->Form_Load();
-        ASSERT_TRUE(p) << "the picture window closed on loading the pasted picture";
-        expectFits(p);
-        core::g().PastingImage = false;
-        QGuiApplication::clipboard()->clear();
-    }
-    expectFits<pictures::Pics3>();
-    expectFits<notes::MemoForm>();
-    expectFits<notes::NotesForm>();
-    expectFits<categories::CatgAssignAll>();
-    expectFits<categories::CategoryForm>();
-    expectFits<categories::CriteriaForm>();
-    expectFits<categories::CategoryAssign>();
-    expectFits<import::ScanDriveForm>();
-    expectFits<import::ScanFolderForm>();
-    expectFits<reports::frmChangeFilePath>();
-    expectFits<reports::frmChangeFileNamePath>();
-    expectFits<reports::frmReplace>();
-    expectFits<reports::RichTextForm>();
-    expectFits<player::PlayForm>();
-    expectFits<player::frmPlay>();
-    expectFits<player::frmPlayList>();
-    expectFits<player::frmPlayListHeader>();
-    expectFits<player::frmPlayListDetail>();
-    expectFits<core::frmFontForm>();
-    expectFits<core::frmHelp>();
-    expectFits<core::frmMessage>();
-    expectFits<core::About>();
-    expectFits<core::MsgForm>();
-    expectFits<core::frmDatabaseLocation>();
-    expectFits<core::InputForm>();
+    forEveryWindow([this](QWidget *window) { expectFits(window); });
 }
 
 TEST_F(TextFitTest, TheLongestPromptShowsWhole) {

@@ -2,6 +2,7 @@
 
 #include "platform/db/LocaleDate.h"
 #include "platform/ui/DataControl.h"
+#include "platform/ui/TextColours.h"
 
 #include <QColor>
 #include <QDateTime>
@@ -17,6 +18,10 @@ using platform::db::DbError;
 
 namespace {
 constexpr int kCachedRows = 4096;
+
+// The current row is light blue on any palette, so its text is chosen for that blue, not taken
+// from the palette (a dark one gives light text).
+const QColor kCurrentRowColour(0xD8, 0xE4, 0xF8);
 
 // The locale's long time format without its time-zone field: the catalogue's times are local
 // times without a zone, and the zone name only widens the cell.
@@ -100,9 +105,9 @@ void GridModel::setCurrentRow(int row) {
     if (last < 0)
         return;
     if (old >= 0 && old < rowCount_)
-        emit dataChanged(index(old, 0), index(old, last), {Qt::BackgroundRole});
+        emit dataChanged(index(old, 0), index(old, last), {Qt::BackgroundRole, Qt::ForegroundRole});
     if (row >= 0 && row < rowCount_)
-        emit dataChanged(index(row, 0), index(row, last), {Qt::BackgroundRole});
+        emit dataChanged(index(row, 0), index(row, last), {Qt::BackgroundRole, Qt::ForegroundRole});
 }
 
 void GridModel::reload() {
@@ -223,7 +228,11 @@ QVariant GridModel::data(const QModelIndex &index, int role) const {
     }
     case Qt::BackgroundRole:
         if (index.row() == currentRow_)
-            return QColor(0xD8, 0xE4, 0xF8);
+            return kCurrentRowColour;
+        return {};
+    case Qt::ForegroundRole:
+        if (index.row() == currentRow_)
+            return contrastingColour(kCurrentRowColour);
         return {};
     default:
         return {};

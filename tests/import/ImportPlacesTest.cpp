@@ -162,6 +162,33 @@ TEST_F(RefusingCatalogueTest, CancelAnswersWhileAWriteWaitsForTheLock) {
     EXPECT_EQ(songCount(), 0);
 }
 
+TEST_F(RefusingCatalogueTest, AFolderWhoseCommitIsCancelledIsNotCountedAsAdded) {
+    put("untagged.mp3", "a.mp3");
+    put("untagged.mp3", "b.mp3");
+    // With a rollback journal (a log needs shared memory that some file systems lack), another
+    // program's reading lets the songs be written and holds back only their commit.
+    ASSERT_EQ(sqlite3_exec(core::g().Db->handle(), "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(core::g().DatabasePath).constData(), &other, SQLITE_OPEN_READWRITE,
+                              nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN; SELECT count(*) FROM tblContacts", nullptr, nullptr, nullptr), SQLITE_OK);
+    host.lockWaitMs = 60000;
+    int yields = 0;
+    host.yield = [&yields] {
+        // The first yield is the first item's; after the second item the commit waits.
+        if (++yields == 3)
+            ui::findForm<import::ScanFolderForm>()->cmdCancel->click();
+    };
+    const auto r = importFolder(music);
+    EXPECT_GE(yields, 3);
+    EXPECT_EQ(r.added, 0);
+    EXPECT_TRUE(prompts.lastMessage().startsWith("Number of songs added to database: 0\r\n"))
+        << prompts.lastMessage().toStdString();
+    EXPECT_FALSE(core::g().Db->inTransaction());
+    release();
+    EXPECT_EQ(songCount(), 0);
+}
+
 TEST_F(RefusingCatalogueTest, AReadOnlyCatalogueStopsTheImportTheSameWay) {
     auto &s = core::g();
     s.Db.reset();

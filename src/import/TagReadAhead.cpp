@@ -33,6 +33,7 @@ SongValues readTagValues(const TagSource &source) {
 
 // What the workers and the import's thread share; the workers keep it alive while they run.
 struct TagReadAhead::Shared {
+    TagReadAhead::Read read;
     std::vector<std::pair<int, TagSource>> files;
     std::unordered_map<int, std::size_t> byItem; // item index -> place in files
     std::vector<std::optional<SongValues>> results;
@@ -52,7 +53,7 @@ struct TagReadAhead::Shared {
                 continue;
             taken[k] = true;
             lock.unlock();
-            SongValues values = readTagValues(files[k].second);
+            SongValues values = read(files[k].second);
             lock.lock();
             results[k] = std::move(values);
             changed.notify_all();
@@ -62,7 +63,7 @@ struct TagReadAhead::Shared {
     }
 };
 
-TagReadAhead::TagReadAhead(QThreadPool &pool) : pool_(pool) {}
+TagReadAhead::TagReadAhead(QThreadPool &pool, Read read) : pool_(pool), read_(std::move(read)) {}
 
 TagReadAhead::~TagReadAhead() {
     if (!shared_)
@@ -74,6 +75,7 @@ TagReadAhead::~TagReadAhead() {
 
 void TagReadAhead::start(std::vector<std::pair<int, TagSource>> files) {
     shared_ = std::make_shared<Shared>();
+    shared_->read = read_;
     shared_->results.resize(files.size());
     shared_->taken.resize(files.size());
     for (std::size_t k = 0; k < files.size(); ++k)
@@ -91,17 +93,17 @@ void TagReadAhead::start(std::vector<std::pair<int, TagSource>> files) {
 
 SongValues TagReadAhead::take(int index, const TagSource &source) {
     if (!shared_)
-        return readTagValues(source);
+        return read_(source);
     const auto place = shared_->byItem.find(index);
     if (place == shared_->byItem.end())
-        return readTagValues(source);
+        return read_(source);
     const std::size_t k = place->second;
     std::unique_lock lock(shared_->mutex);
     // A file no worker has taken yet (they are only starting) is read here rather than waited for.
     if (!shared_->taken[k]) {
         shared_->taken[k] = true;
         lock.unlock();
-        return readTagValues(source);
+        return read_(source);
     }
     shared_->changed.wait(lock, [&] { return shared_->results[k].has_value(); });
     return std::move(*shared_->results[k]);

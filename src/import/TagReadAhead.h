@@ -14,6 +14,7 @@
 #include <QVariant>
 #include <QVector>
 
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -40,7 +41,9 @@ SongValues readTagValues(const TagSource &source);
 
 class TagReadAhead {
 public:
-    explicit TagReadAhead(QThreadPool &pool);
+    using Read = std::function<SongValues(const TagSource &)>;
+    // `read` reads one file's tags; a test may watch the reads through it.
+    explicit TagReadAhead(QThreadPool &pool, Read read = readTagValues);
     ~TagReadAhead();
     TagReadAhead(const TagReadAhead &) = delete;
     TagReadAhead &operator=(const TagReadAhead &) = delete;
@@ -55,6 +58,7 @@ public:
 private:
     struct Shared;
     QThreadPool &pool_;
+    const Read read_;
     std::shared_ptr<Shared> shared_;
 };
 

@@ -166,6 +166,11 @@ TEST_F(CategoryAssignTest, RenameShowsOnTheLeftAtOnceAndOnTheRightAtTheNextOpeni
     EXPECT_EQ(prompts.asked().last().inputRequest.defaultText, QStringLiteral("Jazz"));
     EXPECT_EQ(column(a->CatgGrid, 0), QStringLiteral("Cool Jazz"));
     EXPECT_EQ(column(a->CatgIdGrid, 0), QStringLiteral("Jazz"));
+    prompts.answerInput(std::nullopt); // Cancel keeps the name
+    a->cmdChange_Click();
+    EXPECT_EQ(prompts.asked().last().inputRequest.defaultText, QStringLiteral("Cool Jazz"));
+    EXPECT_EQ(column(a->CatgGrid, 0), QStringLiteral("Cool Jazz"));
+    EXPECT_EQ(value(QStringLiteral("Select CategoryDesc from tblCategoryDesc")), QStringLiteral("Cool Jazz"));
     closeWindow();
     openFor(QStringLiteral("Cherry"));
     EXPECT_EQ(column(a->CatgIdGrid, 0), QStringLiteral("Cool Jazz"));

@@ -132,6 +132,16 @@ TEST(ID3v2Frames, Version22IdentifiersAreMapped) {
     EXPECT_EQ(tag.Comment(), "Nice");
 }
 
+TEST(ID3v2Frames, Version24FrameSizesAreSynchSafe) {
+    // 200 bytes: 0x00 0x00 0x01 0x48 synch-safe, which read plainly would be 328.
+    const QString title(199, QLatin1Char('t'));
+    cMP3ID3v2 tag;
+    read(tag, id3Tag(4, id3Frame(4, "TIT2", latin1Text(title)) + id3Frame(4, "TPE1", latin1Text("Artist"))) + audio);
+    EXPECT_EQ(frameIds(tag), "TIT2,TPE1");
+    EXPECT_EQ(tag.FrameValue("TIT2", 1), title);
+    EXPECT_EQ(tag.FrameValue("TPE1", 1), "Artist");
+}
+
 TEST(ID3v2Frames, CommentsAreJoinedAndOnlyEnglishLosesItsLanguage) {
     cMP3ID3v2 tag;
     read(tag, id3Tag(3, id3Frame(3, "COMM", commBody(0, "eng", "", "Nice")) +
@@ -165,6 +175,11 @@ TEST(ID3v2Frames, ReadingStopsAtPaddingTheTagSizeAndTheFileEnd) {
     QByteArray big = id3Tag(3, id3Frame(3, "TIT2", latin1Text("a")) + id3Frame(3, "TPE1", latin1Text("b")));
     big.replace(big.indexOf("TPE1") + 4, 4, be32(0x7FFFFFFF));
     read(tag, big);
+    EXPECT_EQ(frameIds(tag), "TIT2");
+    // So does one that claims more than the tag holds, though the file goes on after it.
+    QByteArray over = id3Tag(3, id3Frame(3, "TIT2", latin1Text("a")) + id3Frame(3, "TPE1", latin1Text("b"))) + audio;
+    over.replace(over.indexOf("TPE1") + 4, 4, be32(100));
+    read(tag, over);
     EXPECT_EQ(frameIds(tag), "TIT2");
     // A file cut inside a frame keeps the frames before it.
     const QByteArray whole = id3Tag(4, id3Frame(4, "TIT2", latin1Text("a")) + id3Frame(4, "TPE1", latin1Text("bbbb")));

@@ -307,6 +307,8 @@ TEST(ImportRules, LeadingNumberAndBitRatePadding) {
 
     EXPECT_EQ(import::finishedBitRate(QVariant()), "");
     EXPECT_EQ(import::finishedBitRate(QString("96kbps")), "096kbps");
+    EXPECT_EQ(import::finishedBitRate(QString("98kbps")), "098kbps");
+    EXPECT_EQ(import::finishedBitRate(QString("99kbps")), "99kbps");
     EXPECT_EQ(import::finishedBitRate(QString("128kbps")), "128kbps");
     EXPECT_EQ(import::finishedBitRate(QString("")), "");
 }

@@ -162,6 +162,33 @@ TEST_F(RefusingCatalogueTest, CancelAnswersWhileAWriteWaitsForTheLock) {
     EXPECT_EQ(songCount(), 0);
 }
 
+TEST_F(RefusingCatalogueTest, AFolderWhoseCommitIsCancelledIsNotCountedAsAdded) {
+    put("untagged.mp3", "a.mp3");
+    put("untagged.mp3", "b.mp3");
+    // With a rollback journal (a log needs shared memory that some file systems lack), another
+    // program's reading lets the songs be written and holds back only their commit.
+    ASSERT_EQ(sqlite3_exec(core::g().Db->handle(), "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(core::g().DatabasePath).constData(), &other, SQLITE_OPEN_READWRITE,
+                              nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN; SELECT count(*) FROM tblContacts", nullptr, nullptr, nullptr), SQLITE_OK);
+    host.lockWaitMs = 60000;
+    int yields = 0;
+    host.yield = [&yields] {
+        // The first yield is the first item's; after the second item the commit waits.
+        if (++yields == 3)
+            ui::findForm<import::ScanFolderForm>()->cmdCancel->click();
+    };
+    const auto r = importFolder(music);
+    EXPECT_GE(yields, 3);
+    EXPECT_EQ(r.added, 0);
+    EXPECT_TRUE(prompts.lastMessage().startsWith("Number of songs added to database: 0\r\n"))
+        << prompts.lastMessage().toStdString();
+    EXPECT_FALSE(core::g().Db->inTransaction());
+    release();
+    EXPECT_EQ(songCount(), 0);
+}
+
 TEST_F(RefusingCatalogueTest, AReadOnlyCatalogueStopsTheImportTheSameWay) {
     auto &s = core::g();
     s.Db.reset();
@@ -183,12 +210,14 @@ TEST_F(RefusingCatalogueTest, AReadOnlyCatalogueStopsTheImportTheSameWay) {
 }
 
 TEST_F(RefusingCatalogueTest, AFullDiskStopsTheImportKeepsTheFoldersStoredBeforeAndSaysSo) {
-    put("untagged.mp3", "a.mp3");  // the first folder, stored before the disk fills
+    put("untagged.mp3", "a.mp3");     // the first two folders, stored before the disk fills
+    put("untagged.mp3", "s0/x.mp3");
     for (int i = 0; i < 12; ++i)
         put("untagged.mp3", QStringLiteral("s1/%1.mp3").arg(i));
     put("untagged.mp3", "s2/c.mp3");
-    // The catalogue's log may not grow any more once the first folder is committed: the disk is
-    // full from then on, as for every write of whatever size.
+    // The catalogue's log may not grow any more once the first folders are committed (the first
+    // yield after that comes in s1): the disk is full from then on, as for every write of
+    // whatever size.
     const QString log = core::g().DatabasePath + "-wal";
     const qint64 logBefore = QFileInfo(log).size();
     std::optional<FileSizeLimit> full;
@@ -202,14 +231,29 @@ TEST_F(RefusingCatalogueTest, AFullDiskStopsTheImportKeepsTheFoldersStoredBefore
     ASSERT_EQ(prompts.messageTexts().size(), 1);
     EXPECT_EQ(prompts.lastMessage(), "13 songs were not added: the catalogue " + core::g().DatabasePath +
                                          " cannot be written (the disk is full).\r\n\r\n"
-                                         "Number of songs added to database: 1\r\n"
+                                         "Number of songs added to database: 2\r\n"
                                          "Number of songs not added because they were already in database: 0")
         << prompts.lastMessage().toStdString();
     EXPECT_EQ(prompts.lastAsked()->title, "Error");
-    EXPECT_EQ(r.added, 1);
+    EXPECT_EQ(prompts.lastAsked()->icon, ui::Icon::Critical);
+    EXPECT_EQ(r.added, 2);
     EXPECT_EQ(r.notAdded, 13);
     EXPECT_FALSE(core::g().Db->inTransaction());
-    EXPECT_EQ(songs().keys(), QStringList{music + "a.mp3"});
+    EXPECT_TRUE(host.visible);
+    ui::flushUnloadedForms();
+    EXPECT_FALSE(ui::isLoaded(QStringLiteral("ScanFolderForm")));
+    // The folders stored before are in the file, whole, as the next start of the program reads it.
+    const QStringList stored{music + "a.mp3", music + "s0/x.mp3"};
+    EXPECT_EQ(songs().keys(), stored);
+    {
+        auto again = platform::db::Database::open(core::g().DatabasePath);
+        auto rows = again->openRecordset(QStringLiteral("Select PathName, FileName, FileType from tblContacts "
+                                                        "Order By PathName, FileName"));
+        QStringList seen;
+        for (; !rows->eof(); rows->moveNext())
+            seen << rows->value(0).toString() + rows->value(1).toString() + u'|' + rows->value(2).toString();
+        EXPECT_EQ(seen, QStringList({stored[0] + "|MP3", stored[1] + "|MP3"}));
+    }
     host.yield = nullptr;
     EXPECT_EQ(importFolder(music).added, 13);  // with room again: nothing was half stored
 }

@@ -10,6 +10,11 @@
 
 #include <QThreadPool>
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
 using namespace importtest;
 
 namespace {
@@ -132,11 +137,45 @@ TEST_F(TagReadAheadTest, EveryFileGetsTheValuesOfReadingItAloneInWhateverOrderIt
 }
 
 TEST_F(TagReadAheadTest, GoingWithReadsUnderWayStopsThemAndWaitsForThem) {
+    using namespace std::chrono_literals;
     const auto files = sources(8);
+    // Each read holds until the gate opens, so the read-ahead goes while two reads are under way.
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool gateOpen = false;
+    int begun = 0, ended = 0;
+    const auto read = [&](const import::TagSource &source) {
+        std::unique_lock lock(mutex);
+        ++begun;
+        changed.notify_all();
+        changed.wait(lock, [&] { return gateOpen; });
+        ++ended;
+        return import::SongValues{{QStringLiteral("SongName"), source.fileName}};
+    };
+    pool.setMaxThreadCount(2);
+    std::thread opener;
     {
-        import::TagReadAhead ahead(pool);
+        import::TagReadAhead ahead(pool, read);
         ahead.start(files);
-        EXPECT_EQ(ahead.take(files[1].first, files[1].second), import::readTagValues(files[1].second));
-    } // a cancelled folder: the reads not begun are dropped, those under way end before it goes
+        {
+            std::unique_lock lock(mutex);
+            EXPECT_TRUE(changed.wait_for(lock, 10s, [&] { return begun == 2; }));
+        }
+        opener = std::thread([&] {
+            std::this_thread::sleep_for(50ms);
+            const std::lock_guard lock(mutex);
+            gateOpen = true;
+            changed.notify_all();
+        });
+    } // a cancelled folder
+    {
+        // Gone only once the reads under way had ended, and no other read began.
+        const std::lock_guard lock(mutex);
+        EXPECT_EQ(ended, 2);
+        EXPECT_EQ(begun, 2);
+    }
+    opener.join();
     EXPECT_TRUE(pool.waitForDone()); // no worker is left waiting for more files
+    // The other files were dropped: none is read after the read-ahead is gone.
+    EXPECT_EQ(begun, 2) << files.size() - 2 << " reads should have been dropped";
 }

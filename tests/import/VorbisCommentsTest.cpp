@@ -101,6 +101,11 @@ TEST(VorbisFlac, BlocksBeforeTheCommentsAreSkippedWhateverTheirSize) {
 TEST(VorbisFlac, AnId3v2TagInFrontIsSkipped) {
     const QByteArray id3 = id3Tag(3, id3Frame(3, "TIT2", latin1Text("id3")));
     EXPECT_EQ(GetVorbisComment(commentsOf(id3 + flacWith({"TITLE=flac"})), "TITLE"), "flac");
+    // A version 4 tag may end in a footer of ten bytes that its size does not count.
+    QByteArray withFooter = id3Tag(4, id3Frame(4, "TIT2", latin1Text("id3")));
+    withFooter[5] = char(0x10);
+    withFooter += QByteArray("3DI") + withFooter.mid(3, 7);
+    EXPECT_EQ(GetVorbisComment(commentsOf(withFooter + flacWith({"TITLE=flac"})), "TITLE"), "flac");
 }
 
 TEST(VorbisFlac, ACutOffListKeepsTheCompleteComments) {

@@ -305,6 +305,11 @@ TEST_F(PlayListDialogTest, ReorderFindsRowsByTheirStartingNumbers) {
               PlayListStore::ReorderResult::NotFound);
     EXPECT_EQ(missing, QStringLiteral("ghost"));
     EXPECT_EQ(stored(id), (QStringList{"1:C", "2:A", "3:B"}));  // undone whole
+    // Lines that name one track twice: its second line finds no row left to renumber.
+    EXPECT_EQ(PlayListStore::reorder(db(), id, {{2, "A"}, {2, "A again"}, {1, "C"}}, &missing),
+              PlayListStore::ReorderResult::NotFound);
+    EXPECT_EQ(missing, QStringLiteral("A again"));
+    EXPECT_EQ(stored(id), (QStringList{"1:C", "2:A", "3:B"}));
 }
 
 TEST_F(PlayListDialogTest, RenumberClosesGapsKeepingTheOrder) {

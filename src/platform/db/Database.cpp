@@ -563,6 +563,8 @@ void Database::repairDatabase(const QString &linkOrPath) {
     std::vector<std::pair<QString, qint64>> sequences;
     RawDb src;
     src.db = openRaw(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
+    // Closing must not copy the log into the damaged file: both are kept as they are, side by side.
+    sqlite3_db_config(src.db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     // Nothing readable (not a database, damaged header): fail and leave the file as it is.
     try {
         Stmt s = prepare(src.db, QStringLiteral("SELECT type, name, tbl_name, sql FROM sqlite_master"));
@@ -620,7 +622,12 @@ void Database::repairDatabase(const QString &linkOrPath) {
             qint64 seq = 0;
             for (const auto &[n, v] : sequences)
                 if (n == e.name) seq = v;
-            Stmt s = prepare(dst.db, QStringLiteral("INSERT OR REPLACE INTO sqlite_sequence (name, seq) VALUES "
+            // sqlite_sequence has no key, so the row the salvaged inserts made must go: SQLite
+            // reads the first row of a table's name and would never see a second one.
+            Stmt drop = prepare(dst.db, QStringLiteral("DELETE FROM sqlite_sequence WHERE name = ?1"));
+            bindValue(drop.get(), 1, e.name);
+            step(dst.db, drop.get());
+            Stmt s = prepare(dst.db, QStringLiteral("INSERT INTO sqlite_sequence (name, seq) VALUES "
                                                     "(?1, max(?2, coalesce((SELECT max(rowid) FROM %1), 0)))")
                                          .arg(quoteName(e.name)));
             bindValue(s.get(), 1, e.name);

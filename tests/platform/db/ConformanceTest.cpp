@@ -314,6 +314,8 @@ TEST_F(SampleDbTest, TableRecordsetsSeekOnTheirNamedIndexes) {
     EXPECT_EQ(contacts->value("Artist").toString().toLower(), QStringLiteral("björk"));
     contacts->seek(QStringLiteral("<"), {QStringLiteral("b")});
     EXPECT_EQ(contacts->value("Artist").toString(), QStringLiteral("ABBA"));
+    contacts->seek(QStringLiteral("<"), {QStringLiteral("c")}); // the nearest key below, not the lowest
+    EXPECT_EQ(contacts->value("Artist").toString().toLower(), QStringLiteral("björk"));
     // Accented names sort with their letter: after "Édith Piaf" comes "Queen", not the end.
     contacts->seek(QStringLiteral(">"), {QStringLiteral("édith piaf")});
     EXPECT_EQ(contacts->value("Artist").toString(), QStringLiteral("Queen"));

@@ -49,23 +49,65 @@ TEST_F(SampleDbTest, AForeignFileIsNotACatalogueAndRepairLeavesItAlone) {
     EXPECT_DB_ERROR(err::DatabaseDamaged, Database::open(damaged));
 }
 
-TEST_F(SampleDbTest, RepairRebuildsADamagedCatalogueAndKeepsTheOriginal) {
-    const QString page = raw(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'orv_meta'"));
-    const QString pageSize = raw(QStringLiteral("PRAGMA page_size"));
-    db->close();
-    {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-        f.seek((page.toLongLong() - 1) * pageSize.toLongLong());
-        f.write(QByteArray(int(pageSize.toInt()), '\x5a'));
+// One number read with plain SQLite.
+qint64 number(sqlite3 *db, const char *sql) {
+    sqlite3_stmt *s = nullptr;
+    sqlite3_prepare_v2(db, sql, -1, &s, nullptr);
+    const qint64 n = s && sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int64(s, 0) : -1;
+    sqlite3_finalize(s);
+    return n;
+}
+
+// Closes the catalogue and writes over the page of the layer's own table of settings, as a
+// failing disk would: the file no longer opens, and every other table can still be read.
+void damageMetaPage(Database &db, const QString &path) {
+    const qint64 page = number(db.handle(), "SELECT rootpage FROM sqlite_master WHERE name = 'orv_meta'");
+    const qint64 pageSize = number(db.handle(), "PRAGMA page_size");
+    db.close();
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    f.seek((page - 1) * pageSize);
+    f.write(QByteArray(int(pageSize), '\x5a'));
+}
+
+// Every row of every table but the damaged one and the counters, as text, table by table in
+// key order.
+QStringList contents(sqlite3 *db) {
+    QStringList out;
+    sqlite3_stmt *tables = nullptr;
+    sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT IN "
+                           "('orv_meta', 'sqlite_sequence') ORDER BY name", -1, &tables, nullptr);
+    while (sqlite3_step(tables) == SQLITE_ROW) {
+        const QString table = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(tables, 0)));
+        sqlite3_stmt *rows = nullptr;
+        sqlite3_prepare_v2(db, QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(table).toUtf8().constData(),
+                           -1, &rows, nullptr);
+        while (sqlite3_step(rows) == SQLITE_ROW) {
+            QStringList values{table};
+            for (int i = 0; i < sqlite3_column_count(rows); ++i)
+                values << (sqlite3_column_type(rows, i) == SQLITE_NULL
+                               ? QStringLiteral("<null>")
+                               : QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(rows, i))));
+            out << values.join(u'|');
+        }
+        sqlite3_finalize(rows);
     }
+    sqlite3_finalize(tables);
+    return out;
+}
+
+TEST_F(SampleDbTest, RepairRebuildsADamagedCatalogueAndKeepsTheOriginal) {
+    const QStringList stored = contents(db->handle());
+    damageMetaPage(*db, path);
     const QByteArray damagedBytes = readAll(path);
     EXPECT_DB_ERROR(err::DatabaseDamaged, Database::open(path));
 
     Database::repairDatabase(path);
     EXPECT_EQ(readAll(path + QStringLiteral(".damaged")), damagedBytes);
     db = Database::open(path);
-    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts")), QString::number(sample::kSongCount));
+    // Songs, categories, play lists, settings and saved queries come back as they were.
+    EXPECT_EQ(contents(db->handle()), stored);
+    EXPECT_TRUE(db->hasQueryDef(QStringLiteral("qryContacts")));
     EXPECT_EQ(raw(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
     auto rs = open(QStringLiteral("tblContacts"), RecordsetType::Table);
     rs->setIndex(QStringLiteral("PathFile")); // the indexes are back under their names
@@ -74,6 +116,40 @@ TEST_F(SampleDbTest, RepairRebuildsADamagedCatalogueAndKeepsTheOriginal) {
     rs->addNew();
     rs->update();
     EXPECT_EQ(raw(QStringLiteral("SELECT max(RecordID) FROM tblContacts")), QString::number(sample::kSongCount + 1));
+}
+
+// A new song given the key of a deleted one would inherit its play-list tracks, notes and
+// pictures, which name songs by RecordID.
+TEST_F(SampleDbTest, ARepairedCatalogueGivesNewSongsKeysAboveEveryOneGivenBefore) {
+    db->execute(QStringLiteral("Delete * from tblContacts Where RecordID > %1").arg(sample::kSongCount - 3));
+    damageMetaPage(*db, path);
+    Database::repairDatabase(path);
+    db = Database::open(path);
+    auto rs = open(QStringLiteral("tblContacts"), RecordsetType::Table);
+    rs->addNew();
+    rs->setValue("SongName", QStringLiteral("New"));
+    rs->update();
+    EXPECT_EQ(raw(QStringLiteral("SELECT RecordID FROM tblContacts WHERE SongName = 'New'")),
+              QString::number(sample::kSongCount + 1));
+}
+
+// The damaged original is kept as it was, rows only its log holds included; the rebuilt
+// catalogue has those rows and no log of the old file beside it.
+TEST_F(SampleDbTest, RepairOfACatalogueWithALiveLogKeepsTheLogBesideTheDamagedCopy) {
+    sqlite3_db_config(db->handle(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    db->execute(QStringLiteral("Insert Into tblContacts (SongName) Values ('Only in the log')"));
+    damageMetaPage(*db, path);
+    const QByteArray damagedBytes = readAll(path), log = readAll(path + QStringLiteral("-wal"));
+    ASSERT_FALSE(log.isEmpty());
+
+    Database::repairDatabase(path);
+    EXPECT_EQ(readAll(path + QStringLiteral(".damaged")), damagedBytes);
+    EXPECT_EQ(readAll(path + QStringLiteral(".damaged-wal")), log);
+    EXPECT_EQ(QFileInfo(path + QStringLiteral("-wal")).size(), 0);
+    db = Database::open(path);
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts WHERE SongName = 'Only in the log'")),
+              QStringLiteral("1"));
+    EXPECT_EQ(raw(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
 }
 
 TEST_F(SampleDbTest, PasswordGatesOpeningAndIsNotStoredAsText) {

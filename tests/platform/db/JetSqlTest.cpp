@@ -250,6 +250,10 @@ TEST_F(JetSqlTest, FilterExpressionsTheUserMayType)
     EXPECT_EQ(ids("Rating = \"****\" or Rating = \"*****\""), "1|2");
     EXPECT_EQ(ids("SongName like \"*LOVE*\" and Artist like \"the*\""), "1|2|3");
     EXPECT_EQ(ids("Not SongName Like \"L*\" And SongName Is Not Null"), "4|5|8");
+    // Not between the operand and its operator leaves out what the positive form keeps.
+    EXPECT_EQ(ids("Artist Not Like \"The*\""), "4|5|6|7");
+    EXPECT_EQ(ids("Year Not Between 1963 And 1965"), "4|5");
+    EXPECT_EQ(ids("Genre Not In ('Pop', 'Rock')"), "4|5");
     EXPECT_EQ(ids("PurchaseDate Between #2020-01-01# And #12/31/2020#"), "1");
     EXPECT_EQ(ids("TrackNum In (1, 3, 13) And Genre <> 'Pop'"), "");
     EXPECT_EQ(ids("[Genre] Is Null And [SongName] & \"\" <> \"\""), "3");
@@ -390,6 +394,8 @@ TEST(JetDateLiteral, ReadsUsOrderIsoAndTimes)
     EXPECT_EQ(jet::parseDateLiteral("2020-01-02").value_or("?"), "2020-01-02 00:00:00");
     EXPECT_EQ(jet::parseDateLiteral("13/1/2020").value_or("?"), "2020-01-13 00:00:00");
     EXPECT_EQ(jet::parseDateLiteral("1/2/99 3:04 PM").value_or("?"), "1999-01-02 15:04:00");
+    EXPECT_EQ(jet::parseDateLiteral("1/1/29").value_or("?"), "2029-01-01 00:00:00"); // the window's last year
+    EXPECT_EQ(jet::parseDateLiteral("1/1/30").value_or("?"), "1930-01-01 00:00:00"); // and its first
     EXPECT_EQ(jet::parseDateLiteral("2.1.2020").value_or("?"), "2020-01-02 00:00:00");
     EXPECT_EQ(jet::parseDateLiteral("2 Jan 2020").value_or("?"), "2020-01-02 00:00:00");
     EXPECT_EQ(jet::parseDateLiteral("January 2, 2020 1:30 PM").value_or("?"), "2020-01-02 13:30:00");

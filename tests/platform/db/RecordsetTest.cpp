@@ -67,6 +67,42 @@ TEST_F(SampleDbTest, DeleteLeavesNoCurrentRecordAndMoveNextGoesOn) {
     EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblCategoryID WHERE ID = 17")), QStringLiteral("1"));
 }
 
+// A grid edit, the category rename and the play-list renumbering each update a row they listed
+// before; another program may have deleted it meanwhile. Nothing may then be stored as if saved.
+TEST_F(SampleDbTest, UpdateOfARowAnotherWriterDeletedGives3167AndStoresNothing) {
+    struct Case {
+        const char *source, *table, *key, *field, *value;
+        RecordsetType type;
+    };
+    const Case cases[] = {
+        {"Select * from tblContacts Order By SongName", "tblContacts", "RecordID = 7", "Rating", "*", RecordsetType::Dynaset},
+        {"tblCategoryDesc", "tblCategoryDesc", "CategoryNumber = 2", "CategoryDesc", "Renamed", RecordsetType::Table},
+        {"Select SongTitle, ListTrackID From tblPlayListDetail Where ListID=1 order by ListTrackID", "tblPlayListDetail",
+         "ListID = 1 And ListTrackID = 2", "ListTrackID", "99", RecordsetType::Dynaset},
+    };
+    auto other = Database::open(path);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.source);
+        const QString table = QString::fromUtf8(c.table), key = QString::fromUtf8(c.key);
+        auto rs = open(QString::fromUtf8(c.source), c.type);
+        if (c.type == RecordsetType::Table) {
+            rs->setIndex(QStringLiteral("PrimaryKey"));
+            rs->seek(QStringLiteral("="), {2});
+        } else {
+            rs->findFirst(key.section(QStringLiteral(" And "), -1));
+        }
+        ASSERT_FALSE(rs->noMatch());
+        rs->edit();
+        rs->setValue(c.field, QString::fromUtf8(c.value));
+        other->execute(QStringLiteral("Delete from %1 Where %2").arg(table, key));
+        const QString rows = raw(QStringLiteral("SELECT count(*) FROM %1").arg(table));
+        EXPECT_DB_ERROR(err::RecordDeleted, rs->update());
+        EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM %1").arg(table)), rows);
+        EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM %1 WHERE %2 = '%3'").arg(table, c.field, c.value)),
+                  QStringLiteral("0"));
+    }
+}
+
 TEST_F(SampleDbTest, AddNewKeepsPositionAndShowsItsCounter) {
     auto rs = open(QStringLiteral("Select * from tblContacts Order By SongName"));
     rs->moveLast();

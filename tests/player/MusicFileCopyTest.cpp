@@ -3,6 +3,7 @@
 // through a temporary name), and a play list's files; a failed copy keeps what was copied and
 // gives the windows back.
 #include "common/FileSizeLimit.h"
+#include "common/ScopedSystemCalls.h"
 #include "PlayListFixture.h"
 
 #include "core/FileError.h"
@@ -14,6 +15,10 @@
 
 #include <QDir>
 #include <QFile>
+
+#include <algorithm>
+#include <csignal>
+#include <unistd.h>
 
 namespace ui = platform::ui;
 using player::MusicFileCopy;
@@ -245,6 +250,66 @@ TEST_F(MusicFileCopyTest, PlayListCopiesInTrackOrderOnceByName) {
     EXPECT_TRUE(w->isVisible() && pl->isVisible());
     EXPECT_EQ(ui::findForm<core::MsgForm>(), nullptr);
     EXPECT_EQ(copied(), 0);
+}
+
+// ---------------------------------------------------------------- a copy cut by a kill
+
+// The copy goes on until this many bytes are copied; the program is then killed.
+struct KillAt {
+    static inline off64_t bytes = 0;
+    static inline off64_t copied = 0;
+};
+
+TEST_F(MusicFileCopyTest, ACopyKilledInTheMiddleOfAFileLeavesNoCutSongAndTheNextCopyMakesItWhole) {
+    QByteArray big;
+    for (int i = 0; i < (8 << 20) / 4; ++i)
+        big.append(reinterpret_cast<const char *>(&i), 4);
+    const QStringList names{QStringLiteral("a.mp3"), QStringLiteral("big.mp3"), QStringLiteral("c.mp3")};
+    const long id = addList(QStringLiteral("Trip"));
+    for (int i = 0; i < names.size(); ++i) {
+        testenv::writeFile(music + names[i], names[i] == QLatin1String("big.mp3") ? big : names[i].toUtf8());
+        db().execute(QStringLiteral("Insert Into tblPlayListDetail (ListID, ListTrackID, SongTitle, FileName) "
+                                    "Values (?, ?, 'T', ?)"),
+                     {qlonglong(id), qlonglong(i + 1), music + names[i]});
+    }
+    openPlayLists();
+    w->show();
+    pl->show();
+    chooseList(QStringLiteral("Trip"));
+
+    // Killed when 3 MB of the large file are copied, in a child process.
+    const auto killedInTheMiddle = [&] {
+        ScopedSystemCalls calls;
+        KillAt::bytes = 3 << 20;
+        calls->copy_file_range = [](int in, off64_t *inAt, int out, off64_t *outAt, size_t n, unsigned flags) {
+            if (KillAt::copied >= KillAt::bytes)
+                ::raise(SIGKILL);
+            const ssize_t done = ::copy_file_range(in, inAt, out, outAt, std::min(n, size_t(1) << 20), flags);
+            KillAt::copied += std::max<ssize_t>(done, 0);
+            return done;
+        };
+        prompts.answerFolder(target);
+        pl->mnuFileCopyMusic_Click();
+    };
+    EXPECT_EXIT(killedInTheMiddle(), ::testing::KilledBySignal(SIGKILL), "");
+
+    // Under a real name only whole songs; the cut one lies under a hidden temporary name.
+    EXPECT_EQ(QDir(target).entryList(QDir::Files), QStringList{QStringLiteral("a.mp3")});
+    EXPECT_EQ(readAll(target + QStringLiteral("a.mp3")), QByteArray("a.mp3"));
+    const QStringList left = QDir(target).entryList(QDir::Files | QDir::Hidden);
+    ASSERT_EQ(left.size(), 2) << left.join(u' ').toStdString();
+    EXPECT_TRUE(core::NoReplaceFiles::isCutCopyName(left[0])) << left[0].toStdString();
+    EXPECT_EQ(QFileInfo(target + left[0]).size(), 3 << 20);
+
+    // Copied again: the cut song arrives whole and what the kill left goes.
+    prompts.clear();
+    prompts.answerFolder(target);
+    pl->mnuFileCopyMusic_Click();
+    EXPECT_EQ(prompts.lastMessage(), QStringLiteral("Number of files copied to folder\r\n") + target +
+                                         QStringLiteral(" = 2"));
+    EXPECT_EQ(readAll(target + QStringLiteral("big.mp3")), big);
+    EXPECT_EQ(readAll(target + QStringLiteral("c.mp3")), QByteArray("c.mp3"));
+    EXPECT_EQ(QDir(target).entryList(QDir::Files | QDir::Hidden), names);
 }
 
 TEST_F(MusicFileCopyTest, EmptyPlayListHasNoFilesToCopy) {

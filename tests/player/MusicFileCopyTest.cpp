@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <functional>
 #include <unistd.h>
 
 namespace ui = platform::ui;
@@ -267,49 +268,68 @@ TEST_F(MusicFileCopyTest, ACopyKilledInTheMiddleOfAFileLeavesNoCutSongAndTheNext
     const QStringList names{QStringLiteral("a.mp3"), QStringLiteral("big.mp3"), QStringLiteral("c.mp3")};
     const long id = addList(QStringLiteral("Trip"));
     for (int i = 0; i < names.size(); ++i) {
-        testenv::writeFile(music + names[i], names[i] == QLatin1String("big.mp3") ? big : names[i].toUtf8());
+        song(names[i], QStringLiteral("one"), names[i], names[i] == QLatin1String("big.mp3") ? big : names[i].toUtf8());
         db().execute(QStringLiteral("Insert Into tblPlayListDetail (ListID, ListTrackID, SongTitle, FileName) "
                                     "Values (?, ?, 'T', ?)"),
-                     {qlonglong(id), qlonglong(i + 1), music + names[i]});
+                     {qlonglong(id), qlonglong(i + 1), music + QStringLiteral("one/") + names[i]});
     }
     openPlayLists();
     w->show();
     pl->show();
     chooseList(QStringLiteral("Trip"));
-
-    // Killed when 3 MB of the large file are copied, in a child process.
-    const auto killedInTheMiddle = [&] {
-        ScopedSystemCalls calls;
-        KillAt::bytes = 3 << 20;
-        calls->copy_file_range = [](int in, off64_t *inAt, int out, off64_t *outAt, size_t n, unsigned flags) {
-            if (KillAt::copied >= KillAt::bytes)
-                ::raise(SIGKILL);
-            const ssize_t done = ::copy_file_range(in, inAt, out, outAt, std::min(n, size_t(1) << 20), flags);
-            KillAt::copied += std::max<ssize_t>(done, 0);
-            return done;
-        };
-        prompts.answerFolder(target);
-        pl->mnuFileCopyMusic_Click();
+    struct Case {
+        const char *what;
+        std::function<void()> copy;
     };
-    EXPECT_EXIT(killedInTheMiddle(), ::testing::KilledBySignal(SIGKILL), "");
+    const Case cases[] = {
+        {"play list",
+         [&] {
+             prompts.answerFolder(target);
+             pl->mnuFileCopyMusic_Click();
+         }},
+        {"displayed songs",
+         [&] {
+             prompts.answerFolder(target);
+             prompts.answer(ui::Answer::Yes);
+             w->mnuFileCopy_Click();
+         }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(target).removeRecursively();
+        QDir().mkpath(target);
+        // Killed when 3 MB of the large file are copied, in a child process.
+        const auto killedInTheMiddle = [&] {
+            ScopedSystemCalls calls;
+            KillAt::bytes = 3 << 20;
+            calls->copy_file_range = [](int in, off64_t *inAt, int out, off64_t *outAt, size_t n, unsigned flags) {
+                if (KillAt::copied >= KillAt::bytes)
+                    ::raise(SIGKILL);
+                const ssize_t done = ::copy_file_range(in, inAt, out, outAt, std::min(n, size_t(1) << 20), flags);
+                KillAt::copied += std::max<ssize_t>(done, 0);
+                return done;
+            };
+            c.copy();
+        };
+        EXPECT_EXIT(killedInTheMiddle(), ::testing::KilledBySignal(SIGKILL), "");
 
-    // Under a real name only whole songs; the cut one lies under a hidden temporary name.
-    EXPECT_EQ(QDir(target).entryList(QDir::Files), QStringList{QStringLiteral("a.mp3")});
-    EXPECT_EQ(readAll(target + QStringLiteral("a.mp3")), QByteArray("a.mp3"));
-    const QStringList left = QDir(target).entryList(QDir::Files | QDir::Hidden);
-    ASSERT_EQ(left.size(), 2) << left.join(u' ').toStdString();
-    EXPECT_TRUE(core::NoReplaceFiles::isCutCopyName(left[0])) << left[0].toStdString();
-    EXPECT_EQ(QFileInfo(target + left[0]).size(), 3 << 20);
+        // Under a real name only whole songs; the cut one lies under a hidden temporary name.
+        EXPECT_EQ(QDir(target).entryList(QDir::Files), QStringList{QStringLiteral("a.mp3")});
+        EXPECT_EQ(readAll(target + QStringLiteral("a.mp3")), QByteArray("a.mp3"));
+        const QStringList left = QDir(target).entryList(QDir::Files | QDir::Hidden);
+        ASSERT_EQ(left.size(), 2) << left.join(u' ').toStdString();
+        EXPECT_TRUE(core::NoReplaceFiles::isCutCopyName(left[0])) << left[0].toStdString();
+        EXPECT_EQ(QFileInfo(target + left[0]).size(), 3 << 20);
 
-    // Copied again: the cut song arrives whole and what the kill left goes.
-    prompts.clear();
-    prompts.answerFolder(target);
-    pl->mnuFileCopyMusic_Click();
-    EXPECT_EQ(prompts.lastMessage(), QStringLiteral("Number of files copied to folder\r\n") + target +
-                                         QStringLiteral(" = 2"));
-    EXPECT_EQ(readAll(target + QStringLiteral("big.mp3")), big);
-    EXPECT_EQ(readAll(target + QStringLiteral("c.mp3")), QByteArray("c.mp3"));
-    EXPECT_EQ(QDir(target).entryList(QDir::Files | QDir::Hidden), names);
+        // Copied again: the cut song arrives whole and what the kill left goes.
+        prompts.clear();
+        c.copy();
+        EXPECT_EQ(prompts.lastMessage(), QStringLiteral("Number of files copied to folder\r\n") + target +
+                                             QStringLiteral(" = 2"));
+        EXPECT_EQ(readAll(target + QStringLiteral("big.mp3")), big);
+        EXPECT_EQ(readAll(target + QStringLiteral("c.mp3")), QByteArray("c.mp3"));
+        EXPECT_EQ(QDir(target).entryList(QDir::Files | QDir::Hidden), names);
+    }
 }
 
 TEST_F(MusicFileCopyTest, EmptyPlayListHasNoFilesToCopy) {

@@ -47,7 +47,7 @@ private:
 
 int writeAll(int fd, const char *bytes, size_t size) {
     while (size > 0) {
-        const ssize_t n = ::write(fd, bytes, size);
+        const ssize_t n = NoReplaceFiles::calls().write(fd, bytes, size);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -95,7 +95,7 @@ int copyBytes(int in, int out) {
 } // namespace
 
 NoReplaceFiles::SystemCalls NoReplaceFiles::systemCalls() {
-    return {::renameat2, ::link, ::copy_file_range, ::fsync, ::unlink};
+    return {::renameat2, ::link, ::copy_file_range, ::write, ::fsync, ::unlink};
 }
 
 NoReplaceFiles::SystemCalls &NoReplaceFiles::calls() {

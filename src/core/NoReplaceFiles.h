@@ -44,6 +44,7 @@ public:
         int (*renameat2)(int, const char *, int, const char *, unsigned);
         int (*link)(const char *, const char *);
         ssize_t (*copy_file_range)(int, off64_t *, int, off64_t *, size_t, unsigned);
+        ssize_t (*write)(int, const void *, size_t);
         int (*fsync)(int);
         int (*unlink)(const char *);
     };

@@ -12,6 +12,7 @@
 #include "editor/SaveCommand.h"
 #include "editor/SongFileMove.h"
 #include "platform/db/Database.h"
+#include "common/FatMount.h"
 #include "common/ScopedSystemCalls.h"
 
 #include <QFile>
@@ -585,6 +586,30 @@ TEST_F(SongFileMoveTest, TheCopyRoadKeepsOnlyTheOldFileWhenAStepFails) {
         EXPECT_EQ(bytes(to), QByteArray("b"));
         EXPECT_EQ(inSub(), QStringList{QStringLiteral("b.mp3")});
     }
+}
+
+TEST_F(SongFileMoveTest, AMoveOntoAFatStickCrossesFileSystemsAndNeverReplacesAnotherSpelling) {
+    testenv::FatMount fat(dir.path(), 16 << 20);
+    if (!fat.mounted())
+        GTEST_SKIP() << fat.whyNot().toStdString();
+    const QString stick = fat.path() + QStringLiteral("/");
+    const auto onStick = [&] { return QDir(stick).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot); };
+    SongFileMove::move(from, stick + QStringLiteral("b.mp3"));
+    EXPECT_FALSE(QFileInfo::exists(from));
+    EXPECT_EQ(bytes(stick + QStringLiteral("b.mp3")), song);
+    EXPECT_EQ(onStick(), QStringList{QStringLiteral("b.mp3")});
+
+    // The stick is blind to letter case: "B.MP3" is the song already there.
+    testenv::writeFile(from, "another song");
+    try {
+        SongFileMove::move(from, stick + QStringLiteral("B.MP3"));
+        ADD_FAILURE() << "moved over the song on the stick";
+    } catch (const core::FileError &err) {
+        EXPECT_EQ(err.number(), 58);
+    }
+    EXPECT_EQ(bytes(from), QByteArray("another song"));
+    EXPECT_EQ(bytes(stick + QStringLiteral("b.mp3")), song);
+    EXPECT_EQ(onStick(), QStringList{QStringLiteral("b.mp3")});
 }
 
 TEST_F(SongFileMoveTest, FileSystemsWithoutTheNoReplaceFlagMoveToOneNameAndNeverReplace) {

@@ -1,8 +1,8 @@
 #pragma once
 // Giving a song's music file a new name or folder on disk. Nothing is ever overwritten: a file
-// already at the new path makes the move fail. Across file systems the file is copied to a
-// temporary name in the target folder, renamed into place, and only then is the old file
-// removed; a failure on the way leaves the old file and no partial copy.
+// already at the new path makes the move fail. Across file systems the file is copied whole to
+// its new name (core::NoReplaceFiles: synced under a temporary name first), and only then is
+// the old file removed; a failure on the way leaves the old file and no copy.
 #include <QString>
 
 namespace editor {

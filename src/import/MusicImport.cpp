@@ -99,15 +99,71 @@ int elapsedSeconds(int start, int end) {
     return seconds < 0 ? seconds + 86400 : seconds;
 }
 
-QString doneText(long added, long present, int seconds) {
+QString doneText(long added, long present, int seconds, const QString &undecodable) {
     const QString crlf = QStringLiteral("\r\n");
     return QStringLiteral("Number of songs added to database: ") + QString::number(added) + crlf +
            QStringLiteral("Number of songs not added because they were already in database: ") +
-           QString::number(present) + crlf + crlf + QStringLiteral("Total elapsed time: ") +
+           QString::number(present) + crlf + (undecodable.isEmpty() ? QString() : crlf + undecodable + crlf) + crlf +
+           QStringLiteral("Total elapsed time: ") +
            QString::number(seconds) + (seconds == 1 ? QStringLiteral(" second") : QStringLiteral(" seconds")) +
            QStringLiteral(" (about ") + QString::number(seconds / 60) + QStringLiteral(" min.)") + crlf + crlf +
            QStringLiteral("After loading many songs, it is a good idea to choose Compact Database from the File "
                           "menu.  This will remove unused space from your database file.");
+}
+
+QString undecodableText(long files, long folders, const QStringList &firstNames) {
+    if (files == 0 && folders == 0)
+        return {};
+    QStringList counts;
+    if (files > 0)
+        counts << QString::number(files) + (files == 1 ? QStringLiteral(" music file") : QStringLiteral(" music files"));
+    if (folders > 0)
+        counts << QString::number(folders) + (folders == 1 ? QStringLiteral(" folder with all it holds")
+                                                           : QStringLiteral(" folders with all they hold"));
+    QString text = QStringLiteral("Not added because their names are not valid UTF-8 (rename them to add them): ") +
+                   counts.join(QStringLiteral(", "));
+    for (const QString &name : firstNames)
+        text += QStringLiteral("\r\n    ") + name;
+    if (const long more = files + folders - firstNames.size(); more > 0)
+        text += QStringLiteral("\r\n    ... and ") + QString::number(more) + QStringLiteral(" more");
+    return text;
+}
+
+QString escapedName(const QByteArray &name) {
+    const auto *b = reinterpret_cast<const unsigned char *>(name.constData());
+    const qsizetype n = name.size();
+    QString out;
+    for (qsizetype i = 0; i < n;) {
+        const unsigned char c = b[i];
+        // The length of the sequence this byte starts, and the range its second byte must be
+        // in: no overlong forms, no surrogates, nothing above U+10FFFF.
+        int length = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        if (c >= 0x20 && c < 0x7F)
+            length = 1;
+        else if (c >= 0xC2 && c <= 0xDF)
+            length = 2;
+        else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            low = c == 0xE0 ? 0xA0 : 0x80;
+            high = c == 0xED ? 0x9F : 0xBF;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            low = c == 0xF0 ? 0x90 : 0x80;
+            high = c == 0xF4 ? 0x8F : 0xBF;
+        }
+        bool whole = length > 0 && i + length <= n;
+        for (int k = 1; whole && k < length; ++k)
+            whole = k == 1 ? b[i + k] >= low && b[i + k] <= high : (b[i + k] & 0xC0) == 0x80;
+        if (whole) {
+            out += QString::fromUtf8(name.constData() + i, length);
+            i += length;
+        } else {
+            out += QStringLiteral("\\x") + QStringLiteral("%1").arg(uint(c), 2, 16, QLatin1Char('0')).toUpper();
+            ++i;
+        }
+    }
+    return out;
 }
 
 QString refusedText(long notAdded, const QString &catalogue, const QString &reason, long added, long present) {
@@ -473,6 +529,7 @@ private:
             opened = open(i); // listed again when it failed ahead of its turn
         if (!opened.listing)
             return true; // a folder that vanished or cannot be read is passed over
+        noteUndecodable(*opened.listing, i);
         const FolderEnd end = writeFolder(*opened.listing, i, *opened.ahead);
         if (end.end == End::Refused) {
             // The folder is rolled back: its records, the refused file and every new file not
@@ -482,6 +539,22 @@ private:
                           notCatalogued(*songs_, folders_, end.fromFolder, end.fromItem, fileName_, s_.WinMajorVersion);
         }
         return end.end != End::Cancelled;
+    }
+
+    // The music files and folders of the i-th folder that were passed over because their names
+    // are not valid UTF-8; in one-file mode only the file asked for.
+    void noteUndecodable(const shell::ShellFolder &listing, int i) {
+        constexpr qsizetype kNamesShown = 5;
+        const QString within = folders_.at(i - 1).mid(folder_.size());
+        for (const shell::UndecodableEntry &entry : listing.undecodable()) {
+            const QString name = QString::fromUtf8(entry.name); // the bad bytes as replacement characters
+            if (oneFile_ ? i != 1 || entry.isFolder || name != fileName_
+                         : !entry.isFolder && acceptedExtension(name).isEmpty())
+                continue;
+            ++(entry.isFolder ? r_.undecodableFolders : r_.undecodableFiles);
+            if (r_.undecodableNames.size() < kNamesShown)
+                r_.undecodableNames << within + escapedName(entry.name) + (entry.isFolder ? QStringLiteral("/") : QString());
+        }
     }
 
     // The folder's new files go into one transaction, begun with the first of them (a folder with
@@ -711,8 +784,9 @@ private:
             guarded([&] { ui::msgBox(r_.refusal, ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("Error")); });
         } else {
             guarded([&] {
-                ui::msgBox(doneText(r_.added, r_.present, r_.elapsedSeconds), ui::Buttons::OK, ui::Icon::None,
-                           QStringLiteral("Done"));
+                ui::msgBox(doneText(r_.added, r_.present, r_.elapsedSeconds,
+                                    undecodableText(r_.undecodableFiles, r_.undecodableFolders, r_.undecodableNames)),
+                           ui::Buttons::OK, ui::Icon::None, QStringLiteral("Done"));
             });
         }
         songs_.reset();

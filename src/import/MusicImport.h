@@ -6,13 +6,17 @@
 // layer and written in one transaction of its own, so a cancelled or failing scan keeps what
 // the folders before it stored. A catalogue that refuses writes (locked by another program,
 // read-only, on a full or failing disk) stops the import at the first refused write: that
-// folder is rolled back and an error box says how many new songs were not stored and why. Progress shows in ScanFolderForm (folder tree, one file) or
+// folder is rolled back and an error box says how many new songs were not stored and why.
+// Progress shows in ScanFolderForm (folder tree, one file) or
 // ScanDriveForm (volume); the main window is hidden meanwhile and shows all songs afterwards,
-// followed by the "Done" box with the counts and the elapsed time.
+// followed by the "Done" box with the counts and the elapsed time. A path is text, so a music
+// file or folder whose name is not valid UTF-8 cannot be catalogued: the "Done" box says how
+// many were passed over and names the first few.
 //
 // The tags of new files are read on worker threads (TagReadAhead) while this thread stores the
 // files before them; storing, progress, Cancel and every count stay on this thread, in file order.
 #include <QString>
+#include <QStringList>
 #include <QTime>
 #include <QVariant>
 #include <functional>
@@ -31,6 +35,12 @@ struct ImportResult {
     int elapsedSeconds = 0;
     long notAdded = 0;   // new music files not stored because the catalogue refused writes
     QString refusal;     // the message shown then ("" when the catalogue took every write)
+    // Passed over because their names are not valid UTF-8, so no text path opens them again:
+    // music files, folders (with all they hold), and the first few of both as the "Done" box
+    // shows them (relative to the imported folder, the bad bytes as escapes).
+    long undecodableFiles = 0;
+    long undecodableFolders = 0;
+    QStringList undecodableNames;
 };
 
 class MusicImport {
@@ -88,8 +98,15 @@ int secondsSinceMidnight(const QTime &time);
 // end - start, plus a day when the import ran past midnight.
 int elapsedSeconds(int start, int end);
 
-// The text of the "Done" box.
-QString doneText(long added, long present, int seconds);
+// The text of the "Done" box; the paragraph on names that are not valid UTF-8 (below) follows
+// the counts when it is not empty.
+QString doneText(long added, long present, int seconds, const QString &undecodable = {});
+// That paragraph: how many music files and folders were passed over for their names, and the
+// first of them; "" when none was.
+QString undecodableText(long files, long folders, const QStringList &firstNames);
+// A name's bytes for showing: what is valid UTF-8 as its characters, every other byte (and
+// every control character) as an escape such as "\xE9".
+QString escapedName(const QByteArray &name);
 // What the import says instead when the catalogue refused its writes: how many new songs were
 // not stored and why, then the counts of the "Done" box.
 QString refusedText(long notAdded, const QString &catalogue, const QString &reason, long added, long present);

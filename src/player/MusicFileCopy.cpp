@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/FileError.h"
 #include "core/MsgForm.h"
+#include "core/NoReplaceFiles.h"
 #include "core/StartFolders.h"
 #include "core/mBrowseDirectorysOnly.h"
 #include "core/mCommon.h"
@@ -25,7 +26,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
 
 namespace player {
 
@@ -34,8 +34,6 @@ namespace ui = platform::ui;
 namespace db = platform::db;
 
 namespace {
-
-constexpr size_t kKernelPiece = size_t(64) << 20;
 
 const QString kCopyCaption = QStringLiteral("Orvalis is copying files...");
 const QString kCopyMessage = QStringLiteral("Please wait...");
@@ -73,79 +71,17 @@ QString MusicFileCopy::startFolder() {
 bool MusicFileCopy::copyNew(const QString &source, const QString &target) {
     if (mCommon::FileExists(target) || !mCommon::FileExists(source))
         return false;
+    const int e = core::NoReplaceFiles::copy(source, target);
+    if (e == 0)
+        return true;
+    if (e == EEXIST)
+        return false; // a file that appeared meanwhile is never replaced
     // A full disk is named as such, whatever call met it first.
-    const auto failed = [&](const QString &reason, int errnum) {
-        const bool full = core::isDiskFull(errnum);
-        return core::FileError(full ? core::DiskFullError : 75,
-                               QStringLiteral("Could not copy \"%1\" to \"%2\": %3")
-                                   .arg(bareName(source), target, full ? QStringLiteral("the disk is full") : reason));
-    };
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw failed(in.errorString(), errno);
-    // NewOnly: a file that appeared meanwhile is never replaced.
-    QFile out(target);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
-        throw failed(out.errorString(), errno);
-    QString error;
-    int errorNumber = 0;
-    // The kernel copies within or between file systems without passing the bytes through the
-    // program; where it cannot (an old kernel, some file systems), pieces are read and written.
-    bool inKernel = true;
-    for (;;) {
-        const ssize_t n = ::copy_file_range(in.handle(), nullptr, out.handle(), nullptr, kKernelPiece, 0);
-        if (n > 0)
-            continue;
-        if (n == 0)
-            break;
-        if (errno == EINTR)
-            continue;
-        if (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL || errno == EBADF) {
-            // Nothing was copied by this call: go on with pieces from where the kernel stopped.
-            inKernel = false;
-            const qint64 done = qint64(::lseek(in.handle(), 0, SEEK_CUR));
-            if (done < 0 || !in.seek(done) || !out.seek(done)) {
-                errorNumber = errno;
-                error = QString::fromLocal8Bit(std::strerror(errorNumber));
-            }
-            break;
-        }
-        errorNumber = errno;
-        error = QString::fromLocal8Bit(std::strerror(errorNumber));
-        break;
-    }
-    constexpr qint64 kChunk = 1 << 20;
-    QByteArray buffer(inKernel ? 0 : kChunk, Qt::Uninitialized);
-    for (; !inKernel && error.isEmpty();) {
-        const qint64 got = in.read(buffer.data(), kChunk);
-        if (got < 0) {
-            errorNumber = errno;
-            error = in.errorString();
-            break;
-        }
-        if (got == 0)
-            break;
-        if (out.write(buffer.constData(), got) != got) {
-            errorNumber = errno;
-            error = out.errorString();
-            break;
-        }
-    }
-    if (error.isEmpty() && !out.flush()) {
-        errorNumber = errno;
-        error = out.errorString();
-    }
-    out.close();
-    if (error.isEmpty() && out.error() != QFileDevice::NoError) {
-        errorNumber = errno;
-        error = out.errorString();
-    }
-    if (!error.isEmpty()) {
-        out.remove();  // no part of a file is left behind
-        throw failed(error, errorNumber);
-    }
-    out.setPermissions(in.permissions());
-    return true;
+    const bool full = core::isDiskFull(e);
+    throw core::FileError(full ? core::DiskFullError : 75,
+                          QStringLiteral("Could not copy \"%1\" to \"%2\": %3")
+                              .arg(bareName(source), target,
+                                   full ? QStringLiteral("the disk is full") : QString::fromLocal8Bit(std::strerror(e))));
 }
 
 void MusicFileCopy::copyReplacing(const QString &source, const QString &target) {
@@ -215,6 +151,7 @@ void MusicFileCopy::mnuFileCopy_Click() {
                 if (pathField < 0 || fileField < 0)
                     throw db::DbError(db::err::ItemNotFound, QStringLiteral("Item not found in this collection."));
                 ProgressWindow progress(main, kCopyCaption, kCopyMessage);
+                core::NoReplaceFiles::clearCutCopies(folder);
                 for (rs->moveFirst(); !rs->eof(); rs->moveNext()) {
                     const QVariant name = rs->value(fileField);
                     const QString fileName = name.isNull() ? QString() : name.toString();
@@ -302,6 +239,7 @@ void MusicFileCopy::mnuFileCopyMusic_Click(frmPlayList &w) {
         if (!rs->eof()) {
             const long rows = rs->recordCount();
             ProgressWindow progress(&w, kCopyCaption, kCopyMessage, {songlist::NameList::instance(), &w});
+            core::NoReplaceFiles::clearCutCopies(folder);
             for (; !rs->eof(); rs->moveNext()) {
                 const QString path = rs->value(0).toString();
                 const QString bare = bareName(path);

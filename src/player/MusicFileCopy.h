@@ -24,8 +24,10 @@ public:
     static QString startFolder();
 
     // Copies `source` to `target` unless a file `target` exists. True when copied; false when
-    // the target exists or the source is missing. Throws core::FileError (the target's name
-    // and the reason) when the copy fails; the part written is then removed.
+    // the target exists or the source is missing. The copy reaches `target` whole or not at
+    // all, even when the program is killed meanwhile (core::NoReplaceFiles); the many-file
+    // copies first clear what such a kill left in their folder. Throws core::FileError (the
+    // target's name and the reason) when the copy fails; nothing of it is then left.
     static bool copyNew(const QString &source, const QString &target);
     // Copies `source` over `target`: the copy is written under a temporary name in the target's
     // folder and renamed over the target once whole, so the old file stays until then. Throws

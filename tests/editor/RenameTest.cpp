@@ -12,11 +12,16 @@
 #include "editor/SaveCommand.h"
 #include "editor/SongFileMove.h"
 #include "platform/db/Database.h"
+#include "common/FatMount.h"
+#include "common/ScopedSystemCalls.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using editor::NameEdit;
@@ -460,33 +465,188 @@ TEST_F(RenameTest, ANameTooLongForTheFileSystemIsReportedAndNothingMoves) {
     EXPECT_TRUE(editorLoaded());
 }
 
-TEST(SongFileMoveTest, TheCopyRoadLeavesOneWholeFileOrTheOldOneAlone) {
-    QTemporaryDir dir;
-    const QString a = dir.path() + QStringLiteral("/a.mp3"), b = dir.path() + QStringLiteral("/sub/b.mp3");
-    QDir().mkpath(dir.path() + QStringLiteral("/sub"));
-    QFile f(a);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray(3 << 20, 'm'));
-    f.close();
-    SongFileMove::moveByCopy(a, b);
-    EXPECT_FALSE(QFile::exists(a));
-    EXPECT_EQ(QFileInfo(b).size(), 3 << 20);
-    EXPECT_EQ(QDir(dir.path() + QStringLiteral("/sub")).entryList(QDir::Files | QDir::Hidden).size(), 1);
+// ---- the move's roads where a plain rename cannot serve
 
-    // A file in the way: refused with 58, both files as they were.
-    QFile g(a);
-    ASSERT_TRUE(g.open(QIODevice::WriteOnly));
-    g.write("a");
-    g.close();
+// A song file with bytes that differ along its length and permission bits of its own.
+class SongFileMoveTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        from = dir.path() + QStringLiteral("/a.mp3");
+        sub = dir.path() + QStringLiteral("/sub");
+        to = sub + QStringLiteral("/b.mp3");
+        QDir().mkpath(sub);
+        for (int i = 0; i < (3 << 20) / 4; ++i)
+            song.append(reinterpret_cast<const char *>(&i), 4);
+        testenv::writeFile(from, song);
+        ASSERT_EQ(::chmod(QFile::encodeName(from).constData(), 0640), 0);
+    }
+    static QByteArray bytes(const QString &path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    static mode_t modeOf(const QString &path) {
+        struct stat st {};
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+    }
+    static nlink_t linksOf(const QString &path) {
+        struct stat st {};
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_nlink : 0;
+    }
+    // Every entry of the target's folder, hidden ones included.
+    QStringList inSub() const { return QDir(sub).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot); }
+    // The song's own rename gives EXDEV, as between two file systems; the copy's rename into
+    // place, within the target's folder, is the real one.
+    static void acrossFileSystems(ScopedSystemCalls &calls) {
+        calls->renameat2 = [](int fromDir, const char *f, int toDir, const char *t, unsigned flags) {
+            if (!ScopedSystemCalls::temporary(f)) {
+                errno = EXDEV;
+                return -1;
+            }
+            return ::renameat2(fromDir, f, toDir, t, flags);
+        };
+    }
+    // Moves and expects the refusal `number`, with the song where it was and nothing new.
+    void expectRefused(int number) {
+        try {
+            SongFileMove::move(from, to);
+            ADD_FAILURE() << "moved";
+        } catch (const core::FileError &err) {
+            EXPECT_EQ(err.number(), number) << err.description().toStdString();
+        }
+        EXPECT_EQ(bytes(from), song);
+        EXPECT_EQ(inSub(), QStringList());
+    }
+
+    QTemporaryDir dir;
+    QString from, sub, to;
+    QByteArray song;
+};
+
+// What the copy's sync saw: the old file still there, and the copy whole.
+struct SyncSeen {
+    static inline bool oldThere = false;
+    static inline qint64 size = -1;
+    static inline QString old;
+};
+
+TEST_F(SongFileMoveTest, TheCopyRoadLeavesOneWholeFileOrTheOldOneAlone) {
+    ScopedSystemCalls calls;
+    acrossFileSystems(calls);
+    SyncSeen::old = from;
+    calls->fsync = [](int fd) {
+        struct stat st {};
+        SyncSeen::size = ::fstat(fd, &st) == 0 ? qint64(st.st_size) : -1;
+        SyncSeen::oldThere = QFileInfo::exists(SyncSeen::old);
+        return ::fsync(fd);
+    };
+    SongFileMove::move(from, to);
+    EXPECT_FALSE(QFileInfo::exists(from));
+    EXPECT_EQ(bytes(to), song);
+    EXPECT_EQ(modeOf(to), mode_t(0640));
+    EXPECT_EQ(inSub(), QStringList{QStringLiteral("b.mp3")});
+    EXPECT_EQ(linksOf(to), nlink_t(1));
+    // Synced whole while the old file still stood.
+    EXPECT_TRUE(SyncSeen::oldThere);
+    EXPECT_EQ(SyncSeen::size, song.size());
+}
+
+TEST_F(SongFileMoveTest, TheCopyRoadKeepsOnlyTheOldFileWhenAStepFails) {
+    ScopedSystemCalls calls;
+    acrossFileSystems(calls);
+    // A sync that fails: the copy may not be on the disk, so the old file must stay.
+    calls->fsync = [](int) {
+        errno = EIO;
+        return -1;
+    };
+    expectRefused(75);
+    calls->fsync = ::fsync;
+
+    // An old file that cannot be removed: the copy goes again, no second song is left.
+    calls->unlink = [](const char *path) {
+        if (QFileInfo(QFile::decodeName(path)).fileName() == QLatin1String("a.mp3")) {
+            errno = EACCES;
+            return -1;
+        }
+        return ::unlink(path);
+    };
+    expectRefused(75);
+    calls->unlink = ::unlink;
+
+    // A file in the way, by either road: refused with 58, both files as they were.
+    testenv::writeFile(to, "b");
     for (auto move : {&SongFileMove::move, &SongFileMove::moveByCopy}) {
         try {
-            move(a, b);
+            move(from, to);
             ADD_FAILURE() << "moved over a file";
         } catch (const core::FileError &err) {
             EXPECT_EQ(err.number(), 58);
         }
-        EXPECT_EQ(QFileInfo(a).size(), 1);
-        EXPECT_EQ(QFileInfo(b).size(), 3 << 20);
+        EXPECT_EQ(bytes(from), song);
+        EXPECT_EQ(bytes(to), QByteArray("b"));
+        EXPECT_EQ(inSub(), QStringList{QStringLiteral("b.mp3")});
+    }
+}
+
+TEST_F(SongFileMoveTest, AMoveOntoAFatStickCrossesFileSystemsAndNeverReplacesAnotherSpelling) {
+    testenv::FatMount fat(dir.path(), 16 << 20);
+    if (!fat.mounted())
+        GTEST_SKIP() << fat.whyNot().toStdString();
+    const QString stick = fat.path() + QStringLiteral("/");
+    const auto onStick = [&] { return QDir(stick).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot); };
+    SongFileMove::move(from, stick + QStringLiteral("b.mp3"));
+    EXPECT_FALSE(QFileInfo::exists(from));
+    EXPECT_EQ(bytes(stick + QStringLiteral("b.mp3")), song);
+    EXPECT_EQ(onStick(), QStringList{QStringLiteral("b.mp3")});
+
+    // The stick is blind to letter case: "B.MP3" is the song already there.
+    testenv::writeFile(from, "another song");
+    try {
+        SongFileMove::move(from, stick + QStringLiteral("B.MP3"));
+        ADD_FAILURE() << "moved over the song on the stick";
+    } catch (const core::FileError &err) {
+        EXPECT_EQ(err.number(), 58);
+    }
+    EXPECT_EQ(bytes(from), QByteArray("another song"));
+    EXPECT_EQ(bytes(stick + QStringLiteral("b.mp3")), song);
+    EXPECT_EQ(onStick(), QStringList{QStringLiteral("b.mp3")});
+}
+
+TEST_F(SongFileMoveTest, FileSystemsWithoutTheNoReplaceFlagMoveToOneNameAndNeverReplace) {
+    struct Case {
+        const char *what;
+        bool hardLinks;
+    };
+    for (const Case c : {Case{"hard links", true}, Case{"no hard links (FAT)", false}}) {
+        SCOPED_TRACE(c.what);
+        ScopedSystemCalls calls;
+        calls->renameat2 = [](int, const char *, int, const char *, unsigned) {
+            errno = EINVAL;
+            return -1;
+        };
+        if (!c.hardLinks)
+            calls->link = [](const char *, const char *) {
+                errno = EPERM;
+                return -1;
+            };
+        SongFileMove::move(from, to);
+        EXPECT_FALSE(QFileInfo::exists(from));
+        EXPECT_EQ(bytes(to), song);
+        EXPECT_EQ(linksOf(to), nlink_t(1));
+        EXPECT_EQ(inSub(), QStringList{QStringLiteral("b.mp3")});
+
+        // Back over a file in the way: refused, nothing replaced.
+        testenv::writeFile(from, "in the way");
+        try {
+            SongFileMove::move(to, from);
+            ADD_FAILURE() << "moved over a file";
+        } catch (const core::FileError &err) {
+            EXPECT_EQ(err.number(), 58);
+        }
+        EXPECT_EQ(bytes(from), QByteArray("in the way"));
+        EXPECT_EQ(bytes(to), song);
+        QFile::remove(to);
+        testenv::writeFile(from, song);
     }
 }
 

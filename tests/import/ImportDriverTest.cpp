@@ -10,7 +10,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace importtest;
@@ -157,6 +159,72 @@ TEST_F(ImportTreeTest, LongPathIsStoredWholeSoTheNextImportFindsIt) {
     importFolder(music);
     EXPECT_EQ(songCount(), 1);
     EXPECT_EQ(host.last.present, 1);
+}
+
+TEST_F(ImportTreeTest, NamesThatAreNotValidUtf8AreCountedAndShownInTheDoneBox) {
+    // Latin-1 names, as an older system or a share mounted without UTF-8 writes them.
+    QFile fixture(QStringLiteral(ORVALIS_TEST_DATA_DIR "/untagged.mp3"));
+    ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+    const QByteArray song = fixture.readAll();
+    // Qt cannot name them, so the temporary folder's own removal would leave them behind.
+    struct RawNames {
+        QList<QByteArray> paths;
+        ~RawNames() {
+            for (auto it = paths.crbegin(); it != paths.crend(); ++it)
+                it->endsWith('/') ? ::rmdir(it->constData()) : ::unlink(it->constData());
+        }
+    } made;
+    const auto putRaw = [&](const QByteArray &relative) {
+        const QByteArray path = QFile::encodeName(music) + relative;
+        made.paths << path;
+        if (relative.endsWith('/')) {
+            ASSERT_EQ(::mkdir(path.constData(), 0755), 0);
+            return;
+        }
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::write(fd, song.constData(), size_t(song.size())), song.size());
+        ::close(fd);
+    };
+    put("id3v24-utf8.mp3", "a.mp3");
+    put("untagged.mp3", QString::fromUtf8("Café.mp3")); // valid UTF-8: stored
+    put("untagged.mp3", "sub/b.mp3");
+    putRaw("Chanson \xe9t\xe9.mp3");
+    putRaw("cover \xe9.jpg"); // no music: not counted
+    putRaw("Caf\xe9/");
+    putRaw("Caf\xe9/inside.mp3");
+    putRaw("sub/d\xfc.flac");
+    const QString skipped = QStringLiteral("Not added because their names are not valid UTF-8 (rename them to add "
+                                           "them): ");
+    struct Case {
+        const char *what;
+        QString fileName;
+        bool drive;
+        long added;
+        QString text;
+    };
+    const Case cases[] = {
+        {"folder tree", {}, false, 3,
+         skipped + "2 music files, 1 folder with all it holds\r\n    Caf\\xE9/\r\n    Chanson \\xE9t\\xE9.mp3\r\n"
+                   "    sub/d\\xFC.flac"},
+        {"whole drive", {}, true, 3,
+         skipped + "2 music files, 1 folder with all it holds\r\n    Caf\\xE9/\r\n    Chanson \\xE9t\\xE9.mp3\r\n"
+                   "    sub/d\\xFC.flac"},
+        {"one file", QString::fromUtf8(QByteArray("Chanson \xe9t\xe9.mp3")), false, 0,
+         skipped + "1 music file\r\n    Chanson \\xE9t\\xE9.mp3"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        core::g().Db->execute(QStringLiteral("Delete From tblContacts"));
+        prompts.clear();
+        const auto r = importFolder(music, c.fileName, c.drive);
+        EXPECT_EQ(r.added, c.added);
+        EXPECT_EQ(r.undecodableFiles + r.undecodableFolders, c.fileName.isEmpty() ? 3 : 1);
+        EXPECT_EQ(prompts.lastAsked()->title, "Done");
+        EXPECT_TRUE(prompts.lastMessage().startsWith(done(c.added, 0) + "\r\n" + c.text + "\r\n\r\nTotal elapsed time: "))
+            << prompts.lastMessage().toStdString();
+    }
+    EXPECT_EQ(songCount(), 0); // the one file asked for could not be added
 }
 
 TEST_F(ImportTreeTest, RefusedRecordIsNotCountedAndTheScanGoesOn) {
@@ -324,4 +392,24 @@ TEST(ImportRules, DoneTextCountsAndElapsedTime) {
     EXPECT_EQ(import::elapsedSeconds(86390, 5), 15); // past midnight
     EXPECT_EQ(import::elapsedSeconds(100, 161), 61);
     EXPECT_EQ(import::secondsSinceMidnight(QTime(0, 1, 2, 600)), 63);
+}
+
+TEST(ImportRules, ANameThatIsNotUtf8ShowsItsBadBytesAsEscapes) {
+    const std::pair<QByteArray, const char *> names[] = {
+        {"Caf\xe9", "Caf\\xE9"},
+        {"Caf\xc3\xa9 \xe9", "Café \\xE9"},          // the valid part as characters
+        {"\xf0\x9f\x8e\xb5\xf0\x9f\x8e", "🎵\\xF0\\x9F\\x8E"}, // a sequence cut short
+        {"\xc0\xaf", "\\xC0\\xAF"},                  // an overlong "/"
+        {"\xed\xa0\x80", "\\xED\\xA0\\x80"},         // a surrogate
+        {"\xf4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"}, // above U+10FFFF
+        {"two\nlines\x7f", "two\\x0Alines\\x7F"},   // control characters would break the box's lines
+    };
+    for (const auto &[bytes, shown] : names)
+        EXPECT_EQ(import::escapedName(bytes), QString::fromUtf8(shown)) << shown;
+
+    EXPECT_EQ(import::undecodableText(0, 0, {}), "");
+    EXPECT_EQ(import::undecodableText(6, 1, {"1", "2", "3", "4", "5"}),
+              "Not added because their names are not valid UTF-8 (rename them to add them): 6 music files, 1 folder "
+              "with all it holds\r\n    1\r\n    2\r\n    3\r\n    4\r\n    5\r\n    ... and 2 more");
+    EXPECT_TRUE(import::undecodableText(0, 2, {"a/", "b/"}).contains(": 2 folders with all they hold\r\n    a/\r\n"));
 }

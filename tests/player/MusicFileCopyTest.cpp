@@ -2,7 +2,9 @@
 // already there), one song (overwrite question, refusal onto itself by any spelling, replace
 // through a temporary name), and a play list's files; a failed copy keeps what was copied and
 // gives the windows back.
+#include "common/FatMount.h"
 #include "common/FileSizeLimit.h"
+#include "common/ScopedSystemCalls.h"
 #include "PlayListFixture.h"
 
 #include "core/FileError.h"
@@ -14,6 +16,12 @@
 
 #include <QDir>
 #include <QFile>
+
+#include <algorithm>
+#include <csignal>
+#include <functional>
+#include <vector>
+#include <unistd.h>
 
 namespace ui = platform::ui;
 using player::MusicFileCopy;
@@ -245,6 +253,100 @@ TEST_F(MusicFileCopyTest, PlayListCopiesInTrackOrderOnceByName) {
     EXPECT_TRUE(w->isVisible() && pl->isVisible());
     EXPECT_EQ(ui::findForm<core::MsgForm>(), nullptr);
     EXPECT_EQ(copied(), 0);
+}
+
+// ---------------------------------------------------------------- a copy cut by a kill
+
+// The copy goes on until this many bytes are copied; the program is then killed.
+struct KillAt {
+    static inline off64_t bytes = 0;
+    static inline off64_t copied = 0;
+};
+
+TEST_F(MusicFileCopyTest, ACopyKilledInTheMiddleOfAFileLeavesNoCutSongAndTheNextCopyMakesItWhole) {
+    QByteArray big;
+    for (int i = 0; i < (4 << 20) / 4; ++i)
+        big.append(reinterpret_cast<const char *>(&i), 4);
+    const QStringList names{QStringLiteral("a.mp3"), QStringLiteral("big.mp3"), QStringLiteral("c.mp3")};
+    const long id = addList(QStringLiteral("Trip"));
+    for (int i = 0; i < names.size(); ++i) {
+        song(names[i], QStringLiteral("one"), names[i], names[i] == QLatin1String("big.mp3") ? big : names[i].toUtf8());
+        db().execute(QStringLiteral("Insert Into tblPlayListDetail (ListID, ListTrackID, SongTitle, FileName) "
+                                    "Values (?, ?, 'T', ?)"),
+                     {qlonglong(id), qlonglong(i + 1), music + QStringLiteral("one/") + names[i]});
+    }
+    openPlayLists();
+    w->show();
+    pl->show();
+    chooseList(QStringLiteral("Trip"));
+    // The usual stick: FAT, with neither the no-replace rename nor hard links.
+    testenv::FatMount fat(tmp.path(), 64 << 20);
+    const QString stick = fat.path() + QStringLiteral("/");
+    QString into;
+    const auto playList = [&] {
+        prompts.answerFolder(into);
+        pl->mnuFileCopyMusic_Click();
+    };
+    const auto displayed = [&] {
+        prompts.answerFolder(into);
+        prompts.answer(ui::Answer::Yes);
+        w->mnuFileCopy_Click();
+    };
+    struct Case {
+        const char *what;
+        QString folder;
+        std::function<void()> copy;
+    };
+    std::vector<Case> cases{{"play list", target, playList}, {"displayed songs", target, displayed}};
+    if (fat.mounted())
+        cases.push_back({"play list onto a FAT stick", stick, playList});
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        into = c.folder;
+        for (const QString &name : QDir(into).entryList(QDir::Files | QDir::Hidden))
+            QFile::remove(into + name);
+        // Killed when 2 MB of the large file are copied, in a child process: by the kernel, or
+        // (between file systems) in pieces read and written.
+        const auto killedInTheMiddle = [&] {
+            ScopedSystemCalls calls;
+            KillAt::bytes = 2 << 20;
+            calls->copy_file_range = [](int in, off64_t *inAt, int out, off64_t *outAt, size_t n, unsigned flags) {
+                if (KillAt::copied >= KillAt::bytes)
+                    ::raise(SIGKILL);
+                const ssize_t done = ::copy_file_range(in, inAt, out, outAt, std::min(n, size_t(1) << 20), flags);
+                KillAt::copied += std::max<ssize_t>(done, 0);
+                return done;
+            };
+            calls->write = [](int fd, const void *bytes, size_t n) {
+                if (KillAt::copied >= KillAt::bytes)
+                    ::raise(SIGKILL);
+                const ssize_t done = ::write(fd, bytes, n);
+                KillAt::copied += std::max<ssize_t>(done, 0);
+                return done;
+            };
+            c.copy();
+        };
+        EXPECT_EXIT(killedInTheMiddle(), ::testing::KilledBySignal(SIGKILL), "");
+
+        // Under a real name only whole songs; the cut one lies under a hidden temporary name.
+        EXPECT_EQ(QDir(into).entryList(QDir::Files), QStringList{QStringLiteral("a.mp3")});
+        EXPECT_EQ(readAll(into + QStringLiteral("a.mp3")), QByteArray("a.mp3"));
+        const QStringList left = QDir(into).entryList(QDir::Files | QDir::Hidden);
+        ASSERT_EQ(left.size(), 2) << left.join(u' ').toStdString();
+        EXPECT_TRUE(core::NoReplaceFiles::isCutCopyName(left[0])) << left[0].toStdString();
+        EXPECT_EQ(QFileInfo(into + left[0]).size(), 2 << 20);
+
+        // Copied again: the cut song arrives whole and what the kill left goes.
+        prompts.clear();
+        c.copy();
+        EXPECT_EQ(prompts.lastMessage(), QStringLiteral("Number of files copied to folder\r\n") + into +
+                                             QStringLiteral(" = 2"));
+        EXPECT_EQ(readAll(into + QStringLiteral("big.mp3")), big);
+        EXPECT_EQ(readAll(into + QStringLiteral("c.mp3")), QByteArray("c.mp3"));
+        EXPECT_EQ(QDir(into).entryList(QDir::Files | QDir::Hidden), names);
+    }
+    if (!fat.mounted())
+        GTEST_SKIP() << "not tried onto a FAT stick: " << fat.whyNot().toStdString();
 }
 
 TEST_F(MusicFileCopyTest, EmptyPlayListHasNoFilesToCopy) {

@@ -131,20 +131,36 @@ void fitOnScreen(QWidget *window) {
         // Before the window manager framed it: the title bar is what must stay reachable.
         frame = QMargins(0, window->style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0);
     }
-    const QSize outerSize(window->width() + frame.left() + frame.right(),
-                          window->height() + frame.top() + frame.bottom());
-    const QRect fitted = fitInside(QRect(window->pos(), outerSize), availableScreenRect(window));
-    const QSize inner(fitted.width() - frame.left() - frame.right(), fitted.height() - frame.top() - frame.bottom());
+    const QRect area = availableScreenRect(window);
+    const auto fit = [&](const QSize &size) {
+        return fitInside(QRect(window->pos(), size.grownBy(frame)), area);
+    };
+    const auto innerOf = [&](const QRect &fitted) { return fitted.size().shrunkBy(frame); };
+    QRect fitted = fit(window->size());
+    QSize inner = innerOf(fitted);
     if (inner != window->size()) {
         // A window whose controls are placed at fixed positions cannot lay them out smaller: its
         // controls move into a scrolled area of the designed size, so that every one of them (the
         // Save and Cancel buttons along the bottom) stays reachable.
         const QSize designed = window->size();
         if ((inner.width() < window->minimumWidth() || inner.height() < window->minimumHeight()) &&
-            !window->layout())
+            !window->layout()) {
+            // The scroll bar of one direction takes room from the other: a window that can be
+            // that much wider (or taller) within the screen is, so the page scrolls one way only
+            // and no control is cut at the right edge (or the bottom).
+            const int bar = window->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, window);
+            QSize roomy = designed;
+            if (inner.height() < designed.height())
+                roomy.rwidth() += bar;
+            if (inner.width() < designed.width())
+                roomy.rheight() += bar;
+            fitted = fit(roomy);
+            inner = innerOf(fitted);
             scrollControls(window, designed);
+        }
         // A window of fixed size is fixed to its design, not to a size larger than the screen.
         window->setMinimumSize(window->minimumSize().boundedTo(inner));
+        window->setMaximumSize(window->maximumSize().expandedTo(inner));
         window->resize(inner);
     }
     // A window that was never placed is left where the window manager puts it.

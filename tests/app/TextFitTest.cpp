@@ -1,59 +1,32 @@
 // Every window of the program, opened offscreen at the program's fonts: each caption, button,
 // check box, group title and grid header shows its whole text inside its control, measured
 // with the control's own font.
-#include "songlist/CommandsFixture.h"
-
-#include "categories/CategoryAssign.h"
-#include "categories/CategoryForm.h"
-#include "categories/CatgAssignAll.h"
-#include "categories/CriteriaForm.h"
-#include "categories/RegisterWindows.h"
-#include "core/About.h"
-#include "core/InputForm.h"
-#include "core/MsgForm.h"
-#include "core/frmDatabaseLocation.h"
-#include "core/frmFontForm.h"
-#include "core/frmHelp.h"
-#include "core/frmMessage.h"
-#include "editor/EditorWindows.h"
-#include "editor/NameEdit.h"
-#include "import/ScanDriveForm.h"
-#include "import/ScanFolderForm.h"
-#include "notes/MemoForm.h"
-#include "notes/NotesForm.h"
-#include "notes/NotesWindows.h"
-#include "pictures/PictureForm.h"
-#include "pictures/Pics3.h"
+#include "EveryWindowFixture.h"
 #include "player/PlayForm.h"
-#include "player/PlayListFiles.h"
-#include "player/PlayListWindows.h"
-#include "player/frmNowPlaying.h"
-#include "player/frmPlay.h"
-#include "player/frmPlayList.h"
-#include "player/frmPlayListDetail.h"
-#include "player/frmPlayListHeader.h"
-#include "reports/Reports.h"
+#include "platform/richtext/RichTextBox.h"
 #include "reports/RichTextForm.h"
-#include "reports/frmChangeFileNamePath.h"
-#include "reports/frmChangeFilePath.h"
-#include "reports/frmReplace.h"
+#include "core/InputForm.h"
+#include "player/PlayListFiles.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QImage>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QTextBlock>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyleOptionButton>
 #include <QTextDocument>
+#include <QHelpEvent>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QToolTip>
 
 namespace ui = platform::ui;
 
@@ -215,76 +188,116 @@ std::string describe(const QList<Cut> &cuts) {
     return s;
 }
 
-class TextFitTest : public CommandsTest {
+class TextFitTest : public EveryWindowTest {
 protected:
-    void SetUp() override {
-        CommandsTest::SetUp();
-        categories::registerWindows();
-        reports::registerWindows();
-        editor::registerWindows();
-        player::installPlayLists();
-        pictures::registerWindows();
-        notes::registerWindows();
-    }
-    template <class T> void expectFits() { expectFits(ui::form<T>()); }
     void expectFits(QWidget *window) {
         window->show();
         QCoreApplication::processEvents();
         const QList<Cut> cuts = cutTexts(window);
         EXPECT_TRUE(cuts.isEmpty()) << window->objectName().toStdString() << " cuts:\n" << describe(cuts);
-        ui::unloadForm(window);
-        ui::flushUnloadedForms();
     }
 };
 
 TEST_F(TextFitTest, EveryWindowShowsEachTextWhole) {
-    open();
-    // A song whose path takes the detail box's last line.
-    w->Data1->recordset()->edit();
-    w->Data1->recordset()->setValue(QStringLiteral("PathName"), QStringLiteral("/home/someone/Music/Some Artist/"));
-    w->Data1->recordset()->update();
-    w->Data1->refresh();
-    w->Data1->moveFirst();
-    expectFits<songlist::NameList>();
-    expectFits<editor::NameEdit>();
-    {
-        // With a picture on the clipboard the window offers its paste button.
-        QImage picture(16, 12, QImage::Format_RGB32);
-        picture.fill(Qt::darkBlue);
-        QGuiApplication::clipboard()->setImage(picture);
-        core::g().PastingImage = true;
-        QPointer<pictures::PictureForm> p = ui::form<pictures::PictureForm>();
-        p->Form_Load();
-        ASSERT_TRUE(p) << "the picture window closed on loading the pasted picture";
-        expectFits(p);
-        core::g().PastingImage = false;
-        QGuiApplication::clipboard()->clear();
+    forEveryWindow([this](QWidget *window) { expectFits(window); });
+}
+
+// 1366 x 768 at 150 %: 910 x 512 logical pixels, less a panel of 30 at the top.
+const QRect SmallScreen(0, 30, 910, 482);
+
+// Each control of a shown window lies whole on the window (or on the page of a window that
+// scrolls); a window scrolls sideways (or up and down) only when it could not be made wider (or
+// taller) within the screen.
+QList<Cut> cutControls(QWidget *window, const QRect &area) {
+    QList<Cut> cuts;
+    const QString name = window->objectName();
+    QWidget *page = window;
+    if (auto *main = qobject_cast<QMainWindow *>(window))
+        page = main->centralWidget();
+    if (auto *scroll = window->findChild<QScrollArea *>(QStringLiteral("ScrollArea"))) {
+        page = scroll->widget();
+        const QRect frame = window->frameGeometry();
+        if (scroll->horizontalScrollBar()->isVisible() && frame.width() < area.width())
+            cuts.append({(name + QStringLiteral(" scrolls sideways")).toStdString(), page->width(),
+                         scroll->viewport()->width()});
+        if (scroll->verticalScrollBar()->isVisible() && frame.height() < area.height())
+            cuts.append({(name + QStringLiteral(" scrolls up and down")).toStdString(), page->height(),
+                         scroll->viewport()->height()});
     }
-    expectFits<pictures::Pics3>();
-    expectFits<notes::MemoForm>();
-    expectFits<notes::NotesForm>();
-    expectFits<categories::CatgAssignAll>();
-    expectFits<categories::CategoryForm>();
-    expectFits<categories::CriteriaForm>();
-    expectFits<categories::CategoryAssign>();
-    expectFits<import::ScanDriveForm>();
-    expectFits<import::ScanFolderForm>();
-    expectFits<reports::frmChangeFilePath>();
-    expectFits<reports::frmChangeFileNamePath>();
-    expectFits<reports::frmReplace>();
-    expectFits<reports::RichTextForm>();
-    expectFits<player::PlayForm>();
-    expectFits<player::frmPlay>();
-    expectFits<player::frmPlayList>();
-    expectFits<player::frmPlayListHeader>();
-    expectFits<player::frmPlayListDetail>();
-    expectFits<core::frmFontForm>();
-    expectFits<core::frmHelp>();
-    expectFits<core::frmMessage>();
-    expectFits<core::About>();
-    expectFits<core::MsgForm>();
-    expectFits<core::frmDatabaseLocation>();
-    expectFits<core::InputForm>();
+    for (QWidget *c : page->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (c->isWindow() || !c->isVisibleTo(window) || c->width() <= 0 || c->height() <= 0)
+            continue;
+        const QRect r = c->geometry();
+        if (r.right() > page->rect().right())
+            cuts.append({(name + QLatin1Char('.') + c->objectName() + QStringLiteral(" (right edge)")).toStdString(),
+                         r.right() + 1, page->width()});
+        if (r.bottom() > page->rect().bottom())
+            cuts.append({(name + QLatin1Char('.') + c->objectName() + QStringLiteral(" (bottom)")).toStdString(),
+                         r.bottom() + 1, page->height()});
+    }
+    return cuts;
+}
+
+TEST_F(TextFitTest, AtOneHundredAndFiftyPercentEveryControlIsWholeAndReachable) {
+    ui::setAvailableScreenOverride(SmallScreen);
+    forEveryWindow([](QWidget *window) {
+        window->show();
+        QCoreApplication::processEvents();
+        const QList<Cut> cuts = cutControls(window, SmallScreen);
+        EXPECT_TRUE(cuts.isEmpty()) << window->objectName().toStdString() << " cuts:\n" << describe(cuts);
+    });
+    ui::setAvailableScreenOverride(QRect());
+}
+
+// The path box under the player is one row high: a long path shows both its ends in the row
+// and whole in its tool tip, with no scroll bar over it.
+TEST_F(TextFitTest, ThePlayersPathBoxShowsALongPathWithNoScrollBarOverIt) {
+    ui::setAvailableScreenOverride(SmallScreen);
+    open();
+    const QString path = QStringLiteral("/home/someone/Music/A very long folder name for a collection of music/"
+                                        "Another deeply nested folder with a long name/01 - The first song.mp3");
+    player::PlayForm *p = ui::form<player::PlayForm>();
+    p->lbSongURL->addItem(path);
+    p->lbSongs->addItem(QStringLiteral("The first song <> Someone"));
+    p->lbSongURL->setCurrentRow(0);
+    p->show();
+    QCoreApplication::processEvents();
+    QListWidget *box = p->lbSongURL;
+    EXPECT_FALSE(box->horizontalScrollBar()->isVisible());
+    const QRect row = box->visualItemRect(box->item(0));
+    EXPECT_LE(row.right(), box->viewport()->rect().right()) << "the row runs on past the box";
+    EXPECT_GE(row.height(), box->fontMetrics().height());
+    EXPECT_LE(row.bottom(), box->viewport()->rect().bottom()) << "the row is cut at the bottom";
+    QHelpEvent tip(QEvent::ToolTip, row.center(), box->viewport()->mapToGlobal(row.center()));
+    QCoreApplication::sendEvent(box->viewport(), &tip);
+    EXPECT_EQ(QToolTip::text(), path);
+    ui::unloadForm(p);
+    ui::flushUnloadedForms();
+    ui::setAvailableScreenOverride(QRect());
+}
+
+// The report box follows the window in both directions: whatever its size, the box keeps its
+// margins inside the window and ends above the buttons.
+TEST_F(TextFitTest, TheReportBoxFollowsTheWindowInBothDirections) {
+    ui::setAvailableScreenOverride(SmallScreen);
+    reports::RichTextForm *f = ui::form<reports::RichTextForm>();
+    f->show();
+    QCoreApplication::processEvents();
+    const int margin = ui::twipsToPixelsX(14970 - 156 - 14580);  // the designed right margin
+    for (const QSize size : {f->size(), QSize(700, 400), QSize(880, 300), QSize(500, 450), QSize(1300, 900),
+                             QSize(900, 470)}) {
+        f->resize(size);
+        QCoreApplication::processEvents();
+        const QRect box = f->RichTextBox->geometry();
+        const std::string what = std::to_string(f->width()) + "x" + std::to_string(f->height());
+        EXPECT_TRUE(f->rect().contains(box)) << what;
+        EXPECT_NEAR(f->width() - box.right() - 1, margin, 2) << what << ": the box's right margin";
+        EXPECT_LT(box.bottom(), f->cmdClose->y()) << what;
+        EXPECT_GT(box.width(), f->width() / 2) << what;
+    }
+    ui::unloadForm(f);
+    ui::flushUnloadedForms();
+    ui::setAvailableScreenOverride(QRect());
 }
 
 TEST_F(TextFitTest, TheLongestPromptShowsWhole) {

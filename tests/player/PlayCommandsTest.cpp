@@ -132,19 +132,22 @@ TEST_F(PlayCommandsTest, WithoutASoundOutputThePlayerSaysSoAndEachPlayTriesAgain
     open();
     w->cmdPlay->click();
     ASSERT_TRUE(player());
+    testenv::FakeMediaPlayer *wmp = fakes.last();
+    wmp->open();
+    wmp->deliver();
     const QString said =
         QStringLiteral("No sound output was found.\r\nPress Play to try again once there is one.");
     for (int attempt = 0; attempt < 2; ++attempt) {
         prompts.clear();
-        fakes.last()->failNoSoundOutput();
-        QCoreApplication::processEvents();
+        wmp->failNoSoundOutput();
+        wmp->deliver();
         ASSERT_EQ(prompts.messageTexts().size(), 1) << attempt;
         EXPECT_EQ(prompts.lastAsked()->title, QStringLiteral("No sound output"));
         EXPECT_EQ(prompts.lastMessage(), said);
         ASSERT_TRUE(player());
-        fakes.last()->play();  // the transport's Play
-        QCoreApplication::processEvents();
-        EXPECT_EQ(fakes.last()->playState(), platform::media::Playing) << attempt;
+        wmp->play();  // the transport's Play
+        wmp->deliver();
+        EXPECT_EQ(wmp->playState(), platform::media::Playing) << attempt;
     }
     EXPECT_TRUE(player());
 }

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -89,7 +90,7 @@ QRect fitInside(const QRect &r, const QRect &area) {
 namespace {
 // Moves the controls of a window without a layout onto a page of `designed` size in a scroll area
 // that fills the window; each control keeps its place on the page and its visibility.
-void scrollControls(QWidget *window, const QSize &designed) {
+QScrollArea *scrollControls(QWidget *window, const QSize &designed) {
     auto *page = new QWidget;
     page->setObjectName(QStringLiteral("ScrolledControls"));
     page->setFixedSize(designed);
@@ -117,6 +118,7 @@ void scrollControls(QWidget *window, const QSize &designed) {
     auto *fill = new QVBoxLayout(window);
     fill->setContentsMargins(0, 0, 0, 0);
     fill->addWidget(area);
+    return area;
 }
 } // namespace
 
@@ -145,18 +147,19 @@ void fitOnScreen(QWidget *window) {
         const QSize designed = window->size();
         if ((inner.width() < window->minimumWidth() || inner.height() < window->minimumHeight()) &&
             !window->layout()) {
+            const QScrollArea *area = scrollControls(window, designed);
             // The scroll bar of one direction takes room from the other: a window that can be
             // that much wider (or taller) within the screen is, so the page scrolls one way only
             // and no control is cut at the right edge (or the bottom).
-            const int bar = window->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, window);
+            // One pixel more: at a fractional scale the window system may round the window's
+            // size down by part of a pixel.
             QSize roomy = designed;
             if (inner.height() < designed.height())
-                roomy.rwidth() += bar;
+                roomy.rwidth() += area->verticalScrollBar()->sizeHint().width() + 1;
             if (inner.width() < designed.width())
-                roomy.rheight() += bar;
+                roomy.rheight() += area->horizontalScrollBar()->sizeHint().height() + 1;
             fitted = fit(roomy);
             inner = innerOf(fitted);
-            scrollControls(window, designed);
         }
         // A window of fixed size is fixed to its design, not to a size larger than the screen.
         window->setMinimumSize(window->minimumSize().boundedTo(inner));

@@ -31,7 +31,7 @@ bool isControl(const QWidget *c) {
 }
 
 // The control of `window` a focused widget belongs to: the outermost control holding it (a
-// combo box for its line edit), or the one it stands in for as focus proxy.
+// combo box for its line edit).
 QWidget *controlOf(QWidget *focused, QWidget *window) {
     QWidget *found = nullptr;
     for (QWidget *p = focused; p && p != window; p = p->parentWidget())

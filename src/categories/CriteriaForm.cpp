@@ -95,6 +95,7 @@ CriteriaForm::CriteriaForm(QWidget *parent) : Form<QDialog>(parent) {
     lblCriteria = label(this, "lblCriteria", 120, 2430, 5880, 255, QStringLiteral("Type your Criteria below:"));
     txtCriteria = make<QPlainTextEdit>(this, "txtCriteria", 120, 2685, 5880, 1185);
     txtCriteria->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtCriteria->setTabChangesFocus(true);  // Tab moves on, as in every other box
     lblFieldNames = label(this, "lblFieldNames", 6240, 2430, 3360, 480,
                           QStringLiteral("Double click a Field Name to copy it to the Criteria box."));
     listFieldNames = make<QListWidget>(this, "listFieldNames", 6240, 2910, 3360, 1410);

@@ -8,6 +8,7 @@ class QComboBox;
 namespace modMain {
 
 // Drops the combo box's list down when it holds at least one item; an empty one stays closed.
+// Tab in the dropped list closes it and moves the focus on from the box.
 void ShowComboDropDown(QComboBox *combo);
 
 // "" for a database Null (an invalid QVariant), else the value itself with its own type.

@@ -156,6 +156,10 @@ bool RecordDisplay::Form_Load() {
         }
         w_.rememberStartValues();
         w_.txtSongName->setFocus();
+        // The name is selected with its start in view: a long title would otherwise open
+        // scrolled to its end, its first words hidden.
+        const int nameLength = int(w_.txtSongName->text().size());
+        w_.txtSongName->setSelection(nameLength, -nameLength);
         ui::setMousePointer(ui::MousePointer::Default);
         return true;
     } catch (const std::exception &e) {

@@ -1,7 +1,7 @@
 #include "import/ScanDriveForm.h"
 
 #include "core/AppState.h"
-#include "core/MSendInput.h"
+#include "core/modMain.h"
 #include "import/ImportHost.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/PromptService.h"
@@ -153,8 +153,7 @@ ScanDriveForm::ScanDriveForm(QWidget *parent) : Form<QDialog>(parent) {
     lblWarning->setText(warningText());
     setVolumes(mountedVolumes());
     cmbDrive->setFocus();
-    // The Alt+Down that drops the drive list open is sent once this window is active: sent
-    // earlier, it reaches whatever had the focus before (the main window's grid).
+    // The drive list drops open once this window is active, over this window.
 }
 
 bool ScanDriveForm::event(QEvent *e) {
@@ -162,7 +161,7 @@ bool ScanDriveForm::event(QEvent *e) {
         listDropped_ = true;
         try {
             cmbDrive->setFocus();
-            MSendInput::SendKeys(QStringLiteral("%{Down}"));
+            modMain::ShowComboDropDown(cmbDrive);
         } catch (...) {
         }
     }

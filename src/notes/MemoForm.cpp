@@ -77,7 +77,8 @@ void MemoForm::buildControls() {
         b->setText(glyph);
         b->setToolTip(QString::fromUtf8(tip));
         b->setCheckable(true);
-        b->setFocusPolicy(Qt::NoFocus);
+        // Reached by Tab, but a click leaves the focus (and the selection) in the note.
+        b->setFocusPolicy(Qt::TabFocus);
         return b;
     };
     const QFont tahoma(QStringLiteral("Tahoma"));
@@ -127,6 +128,7 @@ void MemoForm::buildControls() {
     txtNotes = ui::named(new platform::richtext::RichTextBox(this), "txtNotes", 360, 1116, 10056, 6000);
     txtNotes->setFont(big);
     txtNotes->richDocument()->setDefaultFont(big);
+    txtNotes->setTabChangesFocus(true);  // Tab moves on to the buttons, as in the song's notes box
 
     cmdDelete = button("cmdDelete", "Delete", 1800, 7224, 1530);
     cmdCancel = button("cmdCancel", "&Cancel", 3672, 7224, 1530);
@@ -163,7 +165,12 @@ void MemoForm::buildControls() {
     cmbTitle->installEventFilter(this);
     setTabOrder(cmbTitle, cmdFindNext);
     setTabOrder(cmdFindNext, cmdFind);
-    setTabOrder(cmdFind, txtNotes);
+    setTabOrder(cmdFind, chkBold);
+    setTabOrder(chkBold, chkItalic);
+    setTabOrder(chkItalic, chkUnderline);
+    setTabOrder(chkUnderline, cmdPicture);
+    setTabOrder(cmdPicture, cmdFontColor);
+    setTabOrder(cmdFontColor, txtNotes);
     setTabOrder(txtNotes, cmdDelete);
     setTabOrder(cmdDelete, cmdCancel);
     setTabOrder(cmdCancel, cmdExit);

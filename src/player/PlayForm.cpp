@@ -5,6 +5,7 @@
 #include "core/StartupHooks.h"
 #include "core/mCommon.h"
 #include "platform/db/DbError.h"
+#include "platform/ui/ElidedRowDelegate.h"
 #include "platform/ui/PromptService.h"
 #include "platform/ui/WebSearch.h"
 #include "player/PlayListErrors.h"
@@ -72,6 +73,8 @@ void PlayForm::buildControls() {
     lbSongURL = make(new QListWidget(this), "lbSongURL", {120, 3820, 8932, 255});
     lbSongURL->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     lbSongURL->setFrameShape(QFrame::NoFrame);  // one row high: the row needs all of it
+    // A long path shows both its ends in the row, whole in the tool tip, with no scroll bar over it.
+    ui::ElidedRowDelegate::install(lbSongURL, Qt::ElideMiddle);
     // A list of many thousand songs is measured a batch at a time as the window runs, so the
     // player shows at once with its first rows rather than after every row is measured.
     for (QListWidget *list : {lbSongs, lbSongURL})

@@ -54,8 +54,14 @@ void PlayForm::WindowsMediaPlayer1_PlayStateChange(int NewState) {
     const bool N = ticked(cbPlayNext);
 
     // A file that cannot be opened (or nothing at all, without a sound output) says why: the
-    // window would otherwise wait with nothing to show for it.
+    // window would otherwise wait with nothing to show for it. Without a sound output the file
+    // is not to blame, and Play tries again.
     if (NewState == media::Ready && !wmp->openError().isEmpty()) {
+        if (wmp->noSoundOutput()) {
+            ui::msgBox(wmp->openError() + QStringLiteral("\r\nPress Play to try again once there is one."),
+                       ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("No sound output"));
+            return;
+        }
         const QString what = T ? QString() : QLatin1Char('"') + g().PlayPath + QStringLiteral("\"\r\n");
         ui::msgBox(what + wmp->openError(), ui::Buttons::OK, ui::Icon::Exclamation,
                    QStringLiteral("File cannot be played"));

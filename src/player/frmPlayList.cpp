@@ -19,6 +19,7 @@
 #include "songlist/OtherWindows.h"
 #include "songlist/SortOrders.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QEvent>
 #include <QGuiApplication>
@@ -29,6 +30,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
 #include <utility>
@@ -81,6 +83,9 @@ void frmPlayList::buildControls() {
 
     Label2 = label("Label2", QStringLiteral("Play Lists:"), 120, 120, 1500, 255);
     cmbHeader = ui::named(new QComboBox(client), "cmbHeader", 120, 380, 4200, 315);
+    // Dropped down it is a list like any other (rows on the box colour, the current one
+    // highlighted), not a menu of flat grey rows.
+    cmbHeader->setItemDelegate(new QStyledItemDelegate(cmbHeader));
     lblInstructions = label("lblInstructions", QStringLiteral("Select a play list from this drop-down list."), 4440,
                             400, 3600, 255);
     Label1 = label("Label1", QStringLiteral("Songs:"), 120, 800, 1500, 255);
@@ -265,6 +270,9 @@ void frmPlayList::Form_Activate() {
     if (cmbHeader->count() >= 1 && cmbHeader->currentIndex() < 0) {
         cmbHeader->setFocus();
         modMain::ShowComboDropDown(cmbHeader);
+        // The keys act on the first list until one is chosen: it is shown highlighted.
+        if (QAbstractItemView *list = cmbHeader->view())
+            list->setCurrentIndex(cmbHeader->model()->index(0, cmbHeader->modelColumn(), cmbHeader->rootModelIndex()));
     }
 }
 

@@ -128,7 +128,8 @@ double RichTextForm::formHeight() const { return ui::pixelsToTwipsY(height()) + 
 void RichTextForm::Form_Load() {
     const Placement p = placement(screen(), formWidth(), formHeight(), core::g().TabletModeOn);
     if (p.compact) {
-        setControlRect(RichTextBox, QRectF(controlRect(RichTextBox).topLeft(), QSizeF(14580, p.boxHeight)));
+        setControlRect(RichTextBox, QRectF(controlRect(RichTextBox).topLeft(),
+                                           QSizeF(controlRect(RichTextBox).width(), p.boxHeight)));
         for (QPushButton *b : {cmdClose, cmdLock, cmdPrint, cmdSave}) {
             QRectF r = controlRect(b);
             r.moveTop(p.buttonTop);
@@ -166,6 +167,9 @@ void RichTextForm::layoutForSize(double W, double H) {
     save.moveTop(top);
     lock.moveTop(top);
     box.setHeight(std::max(0.0, H - close.height() - 800));
+    // The box follows the window's width too, keeping its designed margin on the right, so a
+    // window narrower than the design (a small screen, a large scale) shows the box whole.
+    box.setWidth(std::max(0.0, W - frameWidthTwips() - box.left() - DesignRightMargin));
 
     setControlRect(cmdClose, close);
     setControlRect(cmdPrint, print);

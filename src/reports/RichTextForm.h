@@ -30,6 +30,8 @@ public:
     static constexpr int DesignHeight = 8865;
     static constexpr int DesignBoxHeight = 8148;
     static constexpr int DesignButtonTop = 8376;
+    // Between the box's right edge and the client area's (the box is 14580 wide at 156).
+    static constexpr int DesignRightMargin = DesignWidth - 156 - 14580;
 
     // The kind of report shown, set by the builders that need one; the window's unload empties it.
     static inline QString ReportKind;
@@ -62,7 +64,7 @@ public:
     static Screen screen();
     static void setScreenOverride(std::optional<Screen> s);
 
-    // The resize rules on an outer size in twips.
+    // The resize rules on an outer size in twips: the box takes the window's height and width.
     void layoutForSize(double outerWidth, double outerHeight);
 
     // Place and size of a control in twips (left, top, width, height).

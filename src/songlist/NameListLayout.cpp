@@ -213,6 +213,8 @@ void NameList::buildControls() {
     Table1->setColumns(designedColumns());
     Table1->setDataSource(Data1);
     TextBackground->setReadOnly(true);
+    // The backdrop and its text are one box to the user: one Tab stop, the text's.
+    TextBackground->setFocusProxy(txtName);
     txtName->setReadOnly(true);
     txtName->setFrameShape(QFrame::NoFrame);
     txtName->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

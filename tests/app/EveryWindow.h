@@ -12,13 +12,12 @@
 class EveryWindowTest : public CommandsTest {
 protected:
     void SetUp() override;
-    // Opens the main window, then shows each window in turn, hands it to `check` and closes it.
+    // Opens the main window, then shows each window in turn, hands it to `check` and closes it;
+    // the main window is only hidden, so it stays loaded under the others.
     void forEveryWindow(const std::function<void(QWidget *)> &check);
 
 private:
     void visit(QWidget *window, const std::function<void(QWidget *)> &check);
-    // Runs a command that shows a window modally and checks the window while it is open.
-    void visitModal(const std::function<void()> &command, const std::function<void(QWidget *)> &check);
     template <class T> void visit(const std::function<void(QWidget *)> &check) {
         visit(platform::ui::form<T>(), check);
     }

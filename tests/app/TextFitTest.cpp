@@ -3,11 +3,15 @@
 // with the control's own font.
 #include "EveryWindow.h"
 
+#include "player/PlayForm.h"
+#include "platform/richtext/RichTextBox.h"
+#include "reports/RichTextForm.h"
 #include "core/InputForm.h"
 #include "player/PlayListFiles.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -18,6 +22,12 @@
 #include <QRadioButton>
 #include <QStyleOptionButton>
 #include <QTextDocument>
+#include <QHelpEvent>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QToolTip>
 
 namespace ui = platform::ui;
 
@@ -189,6 +199,111 @@ protected:
 
 TEST_F(TextFitTest, EveryWindowShowsEachTextWhole) {
     forEveryWindow([this](QWidget *window) { expectFits(window); });
+}
+
+// 1366 x 768 at 150 %: 910 x 512 logical pixels, less a panel of 30 at the top.
+const QRect SmallScreen(0, 30, 910, 482);
+
+// Each control of a shown window lies whole on the window (or on the page of a window that
+// scrolls); a window scrolls sideways (or up and down) only when it could not be made wider (or
+// taller) within the screen.
+QList<Cut> cutControls(QWidget *window, const QRect &area) {
+    QList<Cut> cuts;
+    const QString name = window->objectName();
+    QWidget *page = window;
+    if (auto *main = qobject_cast<QMainWindow *>(window))
+        page = main->centralWidget();
+    if (auto *scroll = window->findChild<QScrollArea *>(QStringLiteral("ScrollArea"))) {
+        page = scroll->widget();
+        QRect frame = window->frameGeometry();
+        // Without a window manager, the title bar the fit allowed for.
+        const int titleBar = window->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+        frame.setTop(std::min(frame.top(), window->geometry().top() - titleBar));
+        if (scroll->horizontalScrollBar()->isVisible() && frame.width() < area.width())
+            cuts.append({(name + QStringLiteral(" scrolls sideways")).toStdString(), page->width(),
+                         scroll->viewport()->width()});
+        if (scroll->verticalScrollBar()->isVisible() && frame.height() < area.height())
+            cuts.append({(name + QStringLiteral(" scrolls up and down")).toStdString(), page->height(),
+                         scroll->viewport()->height()});
+    }
+    for (QWidget *c : page->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (c->isWindow() || !c->isVisibleTo(window) || c->width() <= 0 || c->height() <= 0)
+            continue;
+        const QRect r = c->geometry();
+        if (r.right() > page->rect().right())
+            cuts.append({(name + QLatin1Char('.') + c->objectName() + QStringLiteral(" (right edge)")).toStdString(),
+                         r.right() + 1, page->width()});
+        if (r.bottom() > page->rect().bottom())
+            cuts.append({(name + QLatin1Char('.') + c->objectName() + QStringLiteral(" (bottom)")).toStdString(),
+                         r.bottom() + 1, page->height()});
+    }
+    return cuts;
+}
+
+TEST_F(TextFitTest, AtOneHundredAndFiftyPercentEveryControlIsWholeAndReachable) {
+    ui::setAvailableScreenOverride(SmallScreen);
+    forEveryWindow([](QWidget *window) {
+        window->show();
+        QCoreApplication::processEvents();
+        // The picture window sizes its box from the screen's own size, which the area set here
+        // does not change; its layout on this screen is held by the picture layout rules' tests.
+        if (window->objectName() == QLatin1String("PictureForm"))
+            return;
+        const QList<Cut> cuts = cutControls(window, SmallScreen);
+        EXPECT_TRUE(cuts.isEmpty()) << window->objectName().toStdString() << " cuts:\n" << describe(cuts);
+    });
+    ui::setAvailableScreenOverride(QRect());
+}
+
+// The path box under the player is one row high: a long path shows both its ends in the row
+// and whole in its tool tip, with no scroll bar over it.
+TEST_F(TextFitTest, ThePlayersPathBoxShowsALongPathWithNoScrollBarOverIt) {
+    ui::setAvailableScreenOverride(SmallScreen);
+    open();
+    const QString path = QStringLiteral("/home/someone/Music/A very long folder name for a collection of music/"
+                                        "Another deeply nested folder with a long name/01 - The first song.mp3");
+    player::PlayForm *p = ui::form<player::PlayForm>();
+    p->lbSongURL->addItem(path);
+    p->lbSongs->addItem(QStringLiteral("The first song <> Someone"));
+    p->lbSongURL->setCurrentRow(0);
+    p->show();
+    QCoreApplication::processEvents();
+    QListWidget *box = p->lbSongURL;
+    EXPECT_FALSE(box->horizontalScrollBar()->isVisible());
+    const QRect row = box->visualItemRect(box->item(0));
+    EXPECT_LE(row.right(), box->viewport()->rect().right()) << "the row runs on past the box";
+    EXPECT_GE(row.height(), box->fontMetrics().height());
+    EXPECT_LE(row.bottom(), box->viewport()->rect().bottom()) << "the row is cut at the bottom";
+    QHelpEvent tip(QEvent::ToolTip, row.center(), box->viewport()->mapToGlobal(row.center()));
+    QCoreApplication::sendEvent(box->viewport(), &tip);
+    EXPECT_EQ(QToolTip::text(), path);
+    ui::unloadForm(p);
+    ui::flushUnloadedForms();
+    ui::setAvailableScreenOverride(QRect());
+}
+
+// The report box follows the window in both directions: whatever its size, the box keeps its
+// margins inside the window and ends above the buttons.
+TEST_F(TextFitTest, TheReportBoxFollowsTheWindowInBothDirections) {
+    ui::setAvailableScreenOverride(SmallScreen);
+    reports::RichTextForm *f = ui::form<reports::RichTextForm>();
+    f->show();
+    QCoreApplication::processEvents();
+    const int margin = ui::twipsToPixelsX(14970 - 156 - 14580);  // the designed right margin
+    for (const QSize size : {f->size(), QSize(700, 400), QSize(880, 300), QSize(500, 450), QSize(1300, 900),
+                             QSize(900, 470)}) {
+        f->resize(size);
+        QCoreApplication::processEvents();
+        const QRect box = f->RichTextBox->geometry();
+        const std::string what = std::to_string(f->width()) + "x" + std::to_string(f->height());
+        EXPECT_TRUE(f->rect().contains(box)) << what;
+        EXPECT_NEAR(f->width() - box.right() - 1, margin, 2) << what << ": the box's right margin";
+        EXPECT_LT(box.bottom(), f->cmdClose->y()) << what;
+        EXPECT_GT(box.width(), f->width() / 2) << what;
+    }
+    ui::unloadForm(f);
+    ui::flushUnloadedForms();
+    ui::setAvailableScreenOverride(QRect());
 }
 
 TEST_F(TextFitTest, TheLongestPromptShowsWhole) {

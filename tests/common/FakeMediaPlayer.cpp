@@ -32,6 +32,11 @@ void FakeMediaPlayer::play() {
         startOnOpen_ = true;
         return;
     }
+    if (broken_ && noSoundOutput()) {
+        setOpenError({});
+        startEntry(current_);
+        return;
+    }
     if (broken_ || current_ < 0 || liveState() == Playing)
         return;
     setState(Playing);
@@ -141,6 +146,13 @@ void FakeMediaPlayer::failOpen() {
     }
     broken_ = true;
     setOpenError(QStringLiteral("Could not open file."));
+    setState(Ready);
+    raisePlayStateChange(Ready);
+}
+
+void FakeMediaPlayer::failNoSoundOutput() {
+    broken_ = true;
+    setOpenError(QStringLiteral("No sound output was found."), true);
     setState(Ready);
     raisePlayStateChange(Ready);
 }

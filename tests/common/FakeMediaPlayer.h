@@ -42,6 +42,8 @@ public:
     void endMedia();
     // The current entry cannot be opened: in a list it counts as ended; a file stays at 10.
     void failOpen();
+    // The load fails for want of a sound output (a file or a list): 10; play() tries again.
+    void failNoSoundOutput();
     // The transport's buttons.
     void userStop();
     void userNext();

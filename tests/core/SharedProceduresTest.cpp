@@ -5,7 +5,10 @@
 #include "core/modMain.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
+#include <QPushButton>
+#include <QTest>
 #include <QDir>
 #include <QFile>
 
@@ -54,6 +57,36 @@ TEST_F(SharedProcedures, ComboDropsDownOnlyWithItems) {
     modMain::ShowComboDropDown(&combo);
     EXPECT_TRUE(combo.view()->isVisible());
     combo.hidePopup();
+}
+
+// A list dropped as its box gets the focus kept Tab to itself: the keyboard never got past it.
+TEST_F(SharedProcedures, TabInADroppedListClosesItAndMovesOnFromTheBox) {
+    for (const bool editable : {false, true}) {
+        QWidget window;
+        auto *before = new QPushButton(QStringLiteral("Before"), &window);
+        auto *combo = new QComboBox(&window);
+        auto *after = new QPushButton(QStringLiteral("After"), &window);
+        combo->setEditable(editable);
+        combo->addItems({QStringLiteral("Arial"), QStringLiteral("Tahoma")});
+        QWidget::setTabOrder(before, combo);
+        QWidget::setTabOrder(combo, after);
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        for (const auto &[key, expected] : {std::pair{Qt::Key_Tab, static_cast<QWidget *>(after)},
+                                            std::pair{Qt::Key_Backtab, static_cast<QWidget *>(before)}}) {
+            combo->setFocus();
+            modMain::ShowComboDropDown(combo);
+            ASSERT_TRUE(combo->view()->isVisible());
+            QWidget *keys = QApplication::focusWidget();
+            ASSERT_TRUE(keys);
+            QTest::keyClick(keys, key);
+            QApplication::processEvents();
+            EXPECT_FALSE(combo->view()->isVisible()) << editable;
+            (void)QTest::qWaitForWindowActive(&window);
+            EXPECT_EQ(window.focusWidget(), expected) << editable << " " << key;
+        }
+    }
 }
 
 TEST_F(SharedProcedures, FileExistsFindsFilesNotFolders) {

@@ -105,6 +105,21 @@ TEST_F(EditorTest, LongStoredValueIsShownWholeButTypingStopsAtTheLimit) {
     EXPECT_EQ(e->txtPathName->text(), longPath);
 }
 
+// A long title opened scrolled to its end, its first words hidden.
+TEST_F(EditorTest, ALongSongNameOpensSelectedWithItsStartInView) {
+    const QString longName = QStringLiteral("A song whose title is so very long that the editor box cannot show it "
+                                            "whole at once, not even close to it, however wide the window is made");
+    addSong({{"SongName", longName}});
+    edit(idOf(longName));
+    showActive();
+    ASSERT_TRUE(e->txtSongName->hasFocus());
+    EXPECT_EQ(e->txtSongName->selectedText(), longName);
+    EXPECT_EQ(e->txtSongName->cursorPosition(), 0);
+    const QRect caret = e->txtSongName->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    EXPECT_LT(caret.left(), e->txtSongName->width() / 4) << "the start of the title is out of view";
+    EXPECT_FALSE(core::g().RecordChanged);
+}
+
 TEST_F(EditorTest, AddWithoutTemplateShowsTheDesignValues) {
     open();
     go(idOf(QStringLiteral("Full Song")));

@@ -126,6 +126,32 @@ TEST_F(PlayCommandsTest, ASongThePlayerCannotOpenIsSaidWithItsReason) {
     EXPECT_TRUE(player());
 }
 
+// Without a sound output the file is not blamed, and each Play tries again.
+TEST_F(PlayCommandsTest, WithoutASoundOutputThePlayerSaysSoAndEachPlayTriesAgain) {
+    song(QStringLiteral("fine.mp3"), QStringLiteral("Alpha"), QStringLiteral("Ann"));
+    open();
+    w->cmdPlay->click();
+    ASSERT_TRUE(player());
+    testenv::FakeMediaPlayer *wmp = fakes.last();
+    wmp->open();
+    wmp->deliver();
+    const QString said =
+        QStringLiteral("No sound output was found.\r\nPress Play to try again once there is one.");
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        prompts.clear();
+        wmp->failNoSoundOutput();
+        wmp->deliver();
+        ASSERT_EQ(prompts.messageTexts().size(), 1) << attempt;
+        EXPECT_EQ(prompts.lastAsked()->title, QStringLiteral("No sound output"));
+        EXPECT_EQ(prompts.lastMessage(), said);
+        ASSERT_TRUE(player());
+        wmp->play();  // the transport's Play
+        wmp->deliver();
+        EXPECT_EQ(wmp->playState(), platform::media::Playing) << attempt;
+    }
+    EXPECT_TRUE(player());
+}
+
 TEST_F(PlayCommandsTest, PlayOnAnEmptyGridDoesNothingAndOnAMissingFileSaysSo) {
     open();
     prompts.clear();

@@ -7,7 +7,10 @@
 #include "player/PlayListWindows.h"
 #include "songlist/OtherWindows.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QCoreApplication>
+#include <QImage>
 #include <QComboBox>
 #include <QLabel>
 #include <QLocale>
@@ -52,6 +55,35 @@ TEST_F(PlayListTest, ListsButNoneChosenShowTheInstructions) {
     EXPECT_EQ(pl->cmbHeader->currentIndex(), -1);
     EXPECT_FALSE(pl->mnuEditDelete->isEnabled());
     EXPECT_FALSE(pl->cmdOK->isEnabled());
+}
+
+// The list dropped as the window opened was drawn as flat grey rows with none highlighted:
+// nothing showed that the keys went to it. It shows as a list, its first entry highlighted.
+TEST_F(PlayListTest, TheListDroppedAtOpeningShowsAsAListWithItsEntryHighlighted) {
+    addList(QStringLiteral("Evening"));
+    addList(QStringLiteral("Morning"));
+    openPlayLists();
+    pl->show();
+    pl->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(pl));
+    QCoreApplication::processEvents();
+    QAbstractItemView *list = pl->cmbHeader->view();
+    ASSERT_TRUE(list->isVisible()) << "the list is not dropped";
+    EXPECT_EQ(list->currentIndex().row(), 0);
+    EXPECT_EQ(pl->cmbHeader->currentIndex(), -1) << "no list is chosen by dropping";
+    const QImage shown = list->viewport()->grab().toImage();
+    const QRect first = list->visualRect(list->model()->index(0, 0));
+    const QRect second = list->visualRect(list->model()->index(1, 0));
+    // Beyond each entry's text: the colour its row is drawn on (the style shades it a little).
+    const auto near = [&](const QRect &row, QPalette::ColorRole role) {
+        const QColor c = shown.pixelColor(QPoint(row.right() - 2, row.center().y()) * shown.devicePixelRatio());
+        const QColor want = list->palette().color(role);
+        return std::abs(c.red() - want.red()) + std::abs(c.green() - want.green()) + std::abs(c.blue() - want.blue()) <
+               12;
+    };
+    EXPECT_TRUE(near(first, QPalette::Highlight)) << "the first entry is not highlighted";
+    EXPECT_TRUE(near(second, QPalette::Base)) << "the rows are not drawn on the list's own colour";
+    pl->cmbHeader->hidePopup();
 }
 
 TEST_F(PlayListTest, ChosenListEnablesItsCommandsByTracksAndGrid) {

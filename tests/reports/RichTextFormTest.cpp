@@ -109,11 +109,16 @@ TEST_F(ReportWindowTest, ResizeCentresCloseAndKeepsButtonsAndBoxOnScreen) {
                        static_cast<QWidget *>(f->cmdLock)})
         EXPECT_EQ(f->controlRect(b).top(), close.top());
     EXPECT_EQ(f->controlRect(f->RichTextBox).height(), 9400 - 420 - 800);
-    EXPECT_EQ(f->controlRect(f->RichTextBox).width(), 14580);
+    // The box follows the width too, with its designed margin on the right (the window is not
+    // shown: no frame).
+    EXPECT_EQ(f->controlRect(f->RichTextBox).width(), 15000 - 156 - 234);
+    f->layoutForSize(9000, 6000);
+    EXPECT_EQ(f->controlRect(f->RichTextBox).width(), 9000 - 156 - 234);
 
     f->layoutForSize(800, 500);
     EXPECT_EQ(f->controlRect(f->cmdClose).top(), 0);
     EXPECT_EQ(f->controlRect(f->RichTextBox).height(), 0);
+    EXPECT_EQ(f->controlRect(f->RichTextBox).width(), 800 - 156 - 234);
 }
 
 TEST_F(ReportWindowTest, SaveCompletesTheNameAndWritesTheReport) {

@@ -19,7 +19,9 @@
 //   next, previous, currentItem set                 9, item, 3
 //   the transport's Previous on entry 0             item (state 1), 9, 3   (to the last entry)
 // An entry that cannot be opened counts as ended (at most one pass over the list, then 10); a
-// single file that cannot be opened stays at 10 and play() on it does nothing.
+// single file that cannot be opened stays at 10 and play() on it does nothing. Without a sound
+// output every load fails at once (10, for a file and a list alike); play() then tries the same
+// entry again (9, item, then 3, or 10 while there is still no sound output).
 #include <QList>
 #include <QString>
 #include <QWidget>
@@ -104,13 +106,18 @@ public:
     // Why the single file set last could not be opened, in the backend's words; empty while it
     // opens or plays, and for a play list.
     QString openError() const { return openError_; }
+    // True when that failure was this computer's lack of a sound output, not the media's.
+    bool noSoundOutput() const { return noSoundOutput_; }
 
 signals:
     void playStateChange(int NewState);
     void currentItemChange();
 
 protected:
-    void setOpenError(const QString &reason) { openError_ = reason; }
+    void setOpenError(const QString &reason, bool noSoundOutput = false) {
+        openError_ = reason;
+        noSoundOutput_ = noSoundOutput && !reason.isEmpty();
+    }
     // The current state; changing it inside a delivered event ends that event's view of it.
     void setState(int state);
     int liveState() const { return state_; }
@@ -127,6 +134,7 @@ protected:
 
 private:
     QString openError_;
+    bool noSoundOutput_ = false;
     struct Event {
         bool itemChange = false;
         int newState = 0;

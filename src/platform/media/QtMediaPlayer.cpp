@@ -329,7 +329,8 @@ void QtMediaPlayer::handleFailure(quint64 load) {
     if (!isList_) {
         gaveUp_ = true;
         const QString reason = !failReason_.isEmpty() ? failReason_ : backend_ ? backend_->errorString() : QString();
-        setOpenError(reason.isEmpty() ? QStringLiteral("The file cannot be played.") : reason);
+        setOpenError(reason.isEmpty() ? QStringLiteral("The file cannot be played.") : reason,
+                     failReason_ == kNoSoundOutput);
         setState(Ready);
         raisePlayStateChange(Ready);
         updateTransport();
@@ -340,7 +341,7 @@ void QtMediaPlayer::handleFailure(quint64 load) {
         // sound output no entry can play, and the user is told why.
         gaveUp_ = true;
         if (failReason_ == kNoSoundOutput)
-            setOpenError(failReason_);
+            setOpenError(failReason_, true);
         setState(Ready);
         raisePlayStateChange(Ready);
         updateTransport();
@@ -395,6 +396,14 @@ void QtMediaPlayer::setMode(const QString &mode, bool on) {
 void QtMediaPlayer::play() {
     if (openPending_) {
         autoStart_ = true;
+        return;
+    }
+    if (gaveUp_ && noSoundOutput() && current_ >= 0) {
+        // Nothing was wrong with the media, and a sound output may have come since (a sound
+        // server started, a headset plugged in): the same entry is tried again.
+        gaveUp_ = false;
+        setOpenError({});
+        startEntry(current_, true);
         return;
     }
     if (gaveUp_ || current_ < 0 || liveState() == Playing)

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -89,7 +90,7 @@ QRect fitInside(const QRect &r, const QRect &area) {
 namespace {
 // Moves the controls of a window without a layout onto a page of `designed` size in a scroll area
 // that fills the window; each control keeps its place on the page and its visibility.
-void scrollControls(QWidget *window, const QSize &designed) {
+QScrollArea *scrollControls(QWidget *window, const QSize &designed) {
     auto *page = new QWidget;
     page->setObjectName(QStringLiteral("ScrolledControls"));
     page->setFixedSize(designed);
@@ -117,6 +118,7 @@ void scrollControls(QWidget *window, const QSize &designed) {
     auto *fill = new QVBoxLayout(window);
     fill->setContentsMargins(0, 0, 0, 0);
     fill->addWidget(area);
+    return area;
 }
 } // namespace
 
@@ -131,20 +133,37 @@ void fitOnScreen(QWidget *window) {
         // Before the window manager framed it: the title bar is what must stay reachable.
         frame = QMargins(0, window->style()->pixelMetric(QStyle::PM_TitleBarHeight), 0, 0);
     }
-    const QSize outerSize(window->width() + frame.left() + frame.right(),
-                          window->height() + frame.top() + frame.bottom());
-    const QRect fitted = fitInside(QRect(window->pos(), outerSize), availableScreenRect(window));
-    const QSize inner(fitted.width() - frame.left() - frame.right(), fitted.height() - frame.top() - frame.bottom());
+    const QRect area = availableScreenRect(window);
+    const auto fit = [&](const QSize &size) {
+        return fitInside(QRect(window->pos(), size.grownBy(frame)), area);
+    };
+    const auto innerOf = [&](const QRect &fitted) { return fitted.size().shrunkBy(frame); };
+    QRect fitted = fit(window->size());
+    QSize inner = innerOf(fitted);
     if (inner != window->size()) {
         // A window whose controls are placed at fixed positions cannot lay them out smaller: its
         // controls move into a scrolled area of the designed size, so that every one of them (the
         // Save and Cancel buttons along the bottom) stays reachable.
         const QSize designed = window->size();
         if ((inner.width() < window->minimumWidth() || inner.height() < window->minimumHeight()) &&
-            !window->layout())
-            scrollControls(window, designed);
+            !window->layout()) {
+            const QScrollArea *area = scrollControls(window, designed);
+            // The scroll bar of one direction takes room from the other: a window that can be
+            // that much wider (or taller) within the screen is, so the page scrolls one way only
+            // and no control is cut at the right edge (or the bottom).
+            // One pixel more: at a fractional scale the window system may round the window's
+            // size down by part of a pixel.
+            QSize roomy = designed;
+            if (inner.height() < designed.height())
+                roomy.rwidth() += area->verticalScrollBar()->sizeHint().width() + 1;
+            if (inner.width() < designed.width())
+                roomy.rheight() += area->horizontalScrollBar()->sizeHint().height() + 1;
+            fitted = fit(roomy);
+            inner = innerOf(fitted);
+        }
         // A window of fixed size is fixed to its design, not to a size larger than the screen.
         window->setMinimumSize(window->minimumSize().boundedTo(inner));
+        window->setMaximumSize(window->maximumSize().expandedTo(inner));
         window->resize(inner);
     }
     // A window that was never placed is left where the window manager puts it.

@@ -286,8 +286,9 @@ TEST(QtMediaPlayerWithoutBackend, OpensNothingAndNeverTouchesQtMultimedia) {
 }
 
 // Without any sound output a song "played" to its end at once and the player window closed as if
-// it had: the load fails instead, for a file and for a list alike, and says why.
-TEST_F(QtMediaPlayerTest, WithoutASoundOutputALoadFailsAndSaysWhy) {
+// it had: the load fails instead, for a file and for a list alike, and says why. Play then tries
+// again each time, and plays once a sound output is there.
+TEST_F(QtMediaPlayerTest, WithoutASoundOutputALoadFailsAndSaysWhyAndPlayTriesAgain) {
     if (!QMediaDevices::audioOutputs().isEmpty())
         GTEST_SKIP() << "this machine has a sound output";
     QtMediaPlayer::requireSoundOutput() = true;
@@ -295,4 +296,18 @@ TEST_F(QtMediaPlayerTest, WithoutASoundOutputALoadFailsAndSaysWhy) {
     ASSERT_TRUE(waitForEvents(3)) << log.join(", ").toStdString();
     EXPECT_EQ(log.last(), "10/10") << "ready, not ended";
     EXPECT_EQ(player->openError(), QtMediaPlayer::kNoSoundOutput);
+    EXPECT_TRUE(player->noSoundOutput());
+
+    player->btnPlayPause->click();
+    ASSERT_TRUE(waitForEvents(6)) << "Play did nothing: " << log.join(", ").toStdString();
+    EXPECT_EQ(log.mid(3), (QStringList{"9/9", "item a/9", "10/10"}));
+    EXPECT_TRUE(player->noSoundOutput());
+
+    // The sound output has come (here the backend's silent one).
+    QtMediaPlayer::requireSoundOutput() = false;
+    player->play();
+    ASSERT_TRUE(waitForEvents(9)) << log.join(", ").toStdString();
+    EXPECT_EQ(log.mid(6), (QStringList{"9/9", "item a/9", "3/3"}));
+    EXPECT_TRUE(player->openError().isEmpty());
+    EXPECT_FALSE(player->noSoundOutput());
 }

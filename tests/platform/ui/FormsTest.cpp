@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTest>
 #include <QTimer>
@@ -290,6 +291,22 @@ TEST_F(FormsTest, EveryWindowOpensInsideTheAvailableScreenArea) {
     showModal(&tall);
     EXPECT_LE(modalGeometry.height() + titleBar, area.height());
     EXPECT_EQ(modalGeometry.width(), 400);
+
+    // Only too tall: the window is wider by the scroll bar, so the page scrolls up and down
+    // but never sideways, and its rightmost control is whole.
+    Form<QDialog> narrow;
+    narrow.setFixedSize(600, 700);
+    auto *right = new QPushButton(QStringLiteral("Right"), &narrow);
+    right->setGeometry(500, 20, 100, 30);
+    narrow.move(100, 40);
+    narrow.show();
+    QApplication::processEvents();
+    auto *narrowScroll = narrow.findChild<QScrollArea *>();
+    ASSERT_TRUE(narrowScroll);
+    EXPECT_FALSE(narrowScroll->horizontalScrollBar()->isVisible());
+    EXPECT_TRUE(narrowScroll->verticalScrollBar()->isVisible());
+    EXPECT_GE(narrowScroll->viewport()->width(), 600) << "the rightmost control is cut";
+    EXPECT_LE(narrow.x() + narrow.width(), area.right() + 1);
 
     // A window that fits keeps its designed place and size.
     Form<QDialog> small;

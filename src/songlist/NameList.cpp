@@ -205,9 +205,15 @@ void NameList::Form_Load() {
         move(pos().x(), ui::twipsToPixelsY(top));
         const double left = number(option(RegistryOptions::GridScreenLeftKey), (screenW - formWidth()) / 2);
         move(ui::twipsToPixelsX(left), pos().y());
-        const double w = number(option(RegistryOptions::GridScreenWidthKey), DesignWidth);
+        // A remembered size too small to hold the window's controls (a damaged or hand-edited
+        // settings file: width 0, height -5) is no size to open at: the designed one is taken.
+        double w = number(option(RegistryOptions::GridScreenWidthKey), DesignWidth);
+        if (w < MinimumWidth)
+            w = DesignWidth;
         resize(ui::twipsToPixelsX(w), height());
-        const double h = number(option(RegistryOptions::GridScreenHeightKey), DesignHeight);
+        double h = number(option(RegistryOptions::GridScreenHeightKey), DesignHeight);
+        if (h < MinimumHeight)
+            h = DesignHeight;
         resize(width(), ui::twipsToPixelsY(h));
     } else {
         mnuOptionWindowSize->setText(windowSizeCaption(false));

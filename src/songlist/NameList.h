@@ -62,6 +62,9 @@ public:
     static constexpr double DesignWidth = 15360;
     static constexpr double DesignHeight = 11100;
     static constexpr double MinimumWidth = 10100;
+    // The lowest remembered height the window opens at: its grid shows a few rows above the
+    // song's box and the buttons under it.
+    static constexpr double MinimumHeight = 5000;
     // The designed background colour (a colour value, low byte red).
     static constexpr qint64 DesignBackColor = 0x808040;
 

@@ -477,6 +477,29 @@ TEST_F(CatalogueTest, RememberedWindowRectangleIsSavedUnlessTheOptionIsOff) {
     EXPECT_EQ(w->pos(), QPoint(30, 45));
 }
 
+TEST_F(CatalogueTest, ARememberedSizeTooSmallForTheControlsOpensTheDesignedSize) {
+    platform::ui::setAvailableScreenOverride(QRect(0, 0, 1920, 1080));
+    using songlist::NameList;
+    struct Case {
+        int width, height;  // twips, as a damaged settings file holds them
+    };
+    const Case cases[] = {{0, -5}, {0, 9000}, {12000, -5}, {15, 285}, {int(NameList::MinimumWidth), 5000}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+        core::RegistryOptions::setRememberWindowSize(true);
+        core::RegistryOptions::setGridScreenPlacement({600, 600, c.width, c.height});
+        open();
+        const double width = c.width < NameList::MinimumWidth ? NameList::DesignWidth : c.width;
+        const double height = c.height < NameList::MinimumHeight ? NameList::DesignHeight : c.height;
+        EXPECT_EQ(w->width(), platform::ui::twipsToPixelsX(width));
+        EXPECT_EQ(w->height(), platform::ui::twipsToPixelsY(height));
+        core::g().ReopeningDatabase = true;
+        platform::ui::unloadForm(w);
+        platform::ui::flushUnloadedForms();
+        core::g().ReopeningDatabase = false;
+    }
+}
+
 TEST_F(CatalogueTest, WindowOpensInsideTheUsableScreenAtLargeScaling) {
     // 1920 x 1080 at 200 %: 960 x 540 logical pixels, less a panel of 30 at the top.
     const QRect area(0, 30, 960, 510);

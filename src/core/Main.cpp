@@ -1,6 +1,7 @@
 #include "core/Main.h"
 
 #include "core/AppState.h"
+#include "core/CatalogueInUse.h"
 #include "core/DuplicateQueries.h"
 #include "core/InputForm.h"
 #include "core/PendingFileMoves.h"
@@ -246,6 +247,8 @@ StartResult openCatalogue(bool &repairTried) {
             }
             ui::DefaultPointerAtEnd pointer;
             ui::setMousePointer(ui::MousePointer::Hourglass);
+            // Another program changing the catalogue keeps none of the start's writes waiting.
+            core::CatalogueInUse::checkAtOpening(*s.Db);
             try {
                 core::createDuplicateQueries(*s.Db);
             } catch (...) {

@@ -4,6 +4,7 @@
 #include "songlist/NameList.h"
 
 #include "core/AppState.h"
+#include "core/CatalogueInUse.h"
 #include "core/MSendInput.h"
 #include "core/RegistryOptions.h"
 #include "core/Rnd.h"
@@ -296,8 +297,15 @@ void NameList::Form_Activate() {
 
     MarkColumnClicked = false;
     if (FirstActivation) {
-        // The view is opened here, in the stored sort; the commands are then set from it.
-        openFirstView();
+        // The view is opened here, in the stored sort; the commands are then set from it. The
+        // start is over with it, whatever it met.
+        try {
+            openFirstView();
+        } catch (...) {
+            core::CatalogueInUse::endOfStart();
+            throw;
+        }
+        core::CatalogueInUse::endOfStart();
         showViewState();
         if (s.ContactsTable && s.ContactsTable->bof() && s.ContactsTable->eof())
             ui::msgBox(QStringLiteral("Add songs automatically by choosing one of the options on the File menu."),
@@ -329,7 +337,18 @@ void NameList::showViewState() {
         cmdAdd->setEnabled(false);
 }
 
+void NameList::remember(const std::function<void()> &write) {
+    try {
+        write();
+    } catch (const db::DbError &e) {
+        if (!openingFirstView_ || e.number() != db::err::Locked)
+            throw;
+        core::CatalogueInUse::noteLocked();
+    }
+}
+
 void NameList::openFirstView() {
+    const QScopedValueRollback<bool> opening(openingFirstView_, true);
     auto &s = core::g();
     cmbSort->clear();
     cmbSort->addItems(SortOrders::names());

@@ -1,9 +1,11 @@
 // Start-up: the command line, the search for the catalogue, the password and repair roads, the
 // single running copy and re-entry.
 #include "common/FileSizeLimit.h"
+#include "common/OtherWriter.h"
 #include "common/TestEnv.h"
 
 #include "core/AppState.h"
+#include "core/CatalogueInUse.h"
 #include "core/Main.h"
 #include "core/RegistryOptions.h"
 #include "core/SingleInstance.h"
@@ -14,6 +16,7 @@
 #include "platform/ui/ScriptedPrompts.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -378,6 +381,44 @@ TEST_F(MainTest, TheShippedCatalogueIsOpenedAsAFreshCopyInTheDataFolderAndNeverI
     EXPECT_EQ(bytesOf(shipped), template_);
     auto kept = platform::db::Database::open(dataFolder + "OVdata.mdb");
     EXPECT_EQ(kept->openRecordset("Select SongName from tblContacts")->value(0).toString(), QStringLiteral("Mine"));
+}
+
+// --- A catalogue another program is changing --------------------------------------------------
+
+TEST_F(MainTest, ACatalogueAnotherProgramIsChangingOpensWithoutWaitingForItsLockAndSaysSoOnce) {
+    core::RegistryOptions::setDatabaseLocation(dataFolder);
+    const QString path = catalogueIn(dataFolder);  // never opened: its duplicate queries are still to make
+    platform::db::Database::open(path)->execute("Insert Into tblContacts (SongName) Values ('Readable')");
+    OtherWriter other(path);
+
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(modMain::Main(), StartResult::MainWindowShown);
+    // Less than one wait for the lock: the start's eight query writes and its window's writes
+    // waited five seconds each in turn.
+    EXPECT_LT(clock.elapsed(), 4000);
+    ASSERT_TRUE(g().ContactsTable);
+    EXPECT_EQ(g().ContactsTable->recordCount(), 1);
+    EXPECT_FALSE(g().Db->hasQueryDef("qryDuplicateSongs"));
+    // Told once, when the first view is shown.
+    EXPECT_TRUE(prompts.asked().isEmpty());
+    core::CatalogueInUse::endOfStart();
+    core::CatalogueInUse::endOfStart();
+    ASSERT_EQ(prompts.asked().size(), 1);
+    EXPECT_EQ(prompts.asked()[0].text, "Another program is changing the catalogue " + path +
+                                           ". Its songs are shown, but changes to them fail until that program is "
+                                           "done.");
+    EXPECT_EQ(prompts.asked()[0].title, QStringLiteral("Catalogue in use"));
+    EXPECT_EQ(prompts.asked()[0].icon, Icon::Exclamation);
+
+    // Once the other program is done, the next start makes what this one did without, and says
+    // nothing.
+    other.release();
+    newRun();
+    EXPECT_EQ(modMain::Main(), StartResult::MainWindowShown);
+    EXPECT_TRUE(g().Db->hasQueryDef("qryDuplicateSongs"));
+    core::CatalogueInUse::endOfStart();
+    EXPECT_TRUE(prompts.asked().isEmpty());
 }
 
 // --- Single running copy ----------------------------------------------------------------------

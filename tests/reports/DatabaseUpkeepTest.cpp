@@ -698,6 +698,9 @@ TEST_F(UpkeepTest, AFileTheStartUpCannotOpenBringsThePreviousCatalogueBack) {
         // folder already holds the catalogue a copy of it would become.
         {core::ShippedCatalogue::path(), [] {}, "Catalogue not opened"},
     };
+    // The empty catalogue installed beside the program.
+    QDir().mkpath(QFileInfo(core::ShippedCatalogue::path()).absolutePath());
+    testenv::copyEmptyCatalogue(core::ShippedCatalogue::path());
     const auto shippedBytes = [] {
         QFile f(core::ShippedCatalogue::path());
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();

@@ -11,7 +11,6 @@
 namespace core {
 
 namespace {
-const QString kTemplate = QStringLiteral("share/orvalis/OVdata-empty.mdb");
 const QString kCatalogueFileName = QStringLiteral("OVdata.mdb");
 
 // The directory entry `path` names, without following a last link.
@@ -23,14 +22,7 @@ std::optional<std::pair<dev_t, ino_t>> entry(const QString &path) {
 }
 } // namespace
 
-QString ShippedCatalogue::path() {
-    const QString base = programFolder();
-    const QStringList candidates = {base + QLatin1Char('/') + kTemplate, base + QStringLiteral("/../") + kTemplate};
-    for (const QString &c : candidates)
-        if (QFileInfo(c).isFile())
-            return QFileInfo(c).absoluteFilePath();
-    return candidates.first();
-}
+QString ShippedCatalogue::path() { return shippedFile(QStringLiteral("OVdata-empty.mdb")); }
 
 bool ShippedCatalogue::is(const QString &file) {
     const auto chosen = entry(file);
@@ -42,8 +34,8 @@ std::optional<QString> ShippedCatalogue::copyInto(const QString &folder) {
     if (!QFileInfo(from).isFile() || !QDir().mkpath(folder))
         return std::nullopt;
     const QString to = QDir(folder).filePath(kCatalogueFileName);
-    // The copy is made under a temporary name and renamed without replacing, so an existing
-    // catalogue is never overwritten and a kill leaves no cut catalogue under the real name.
+    // The copy is written where no name shows it and named only when whole, a name it never
+    // takes from an existing file: no catalogue is overwritten, and a kill leaves no cut one.
     if (!QFile::copy(from, to))
         return std::nullopt;
     // The template may be read-only where the program is installed; the copy is the user's.

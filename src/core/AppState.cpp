@@ -1,6 +1,8 @@
 #include "core/AppState.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QStringList>
 
 namespace core {
 
@@ -29,6 +31,16 @@ QString programFolder() {
     if (!o.isEmpty())
         return o.endsWith('/') && o.size() > 1 ? o.chopped(1) : o;
     return QCoreApplication::applicationDirPath();
+}
+
+QString shippedFile(const QString &name) {
+    const QString base = programFolder();
+    const QStringList candidates = {base + QStringLiteral("/share/orvalis/") + name,
+                                    base + QStringLiteral("/../share/orvalis/") + name};
+    for (const QString &c : candidates)
+        if (QFileInfo(c).isFile())
+            return QFileInfo(c).absoluteFilePath();
+    return candidates.first();
 }
 
 } // namespace core

@@ -99,5 +99,8 @@ AppState &g();
 void resetState();
 // The program's own folder, without a trailing "/".
 QString programFolder();
+// A file the program ships, share/orvalis/`name`: in the program's folder (the build tree) or
+// beside it (an installation); the first of the two when neither exists.
+QString shippedFile(const QString &name);
 
 } // namespace core

@@ -37,13 +37,8 @@ HelpViewer::HelpViewer(QWidget *parent) : Form<QDialog>(parent) {
 }
 
 QString HelpViewer::pagePath() {
-    const QString base = programFolder();
-    const QStringList candidates = {base + QStringLiteral("/share/orvalis/help.html"),
-                                    base + QStringLiteral("/../share/orvalis/help.html")};
-    for (const QString &c : candidates)
-        if (QFileInfo(c).isFile())
-            return QFileInfo(c).canonicalFilePath();
-    return candidates.first();
+    const QString page = shippedFile(QStringLiteral("help.html"));
+    return QFileInfo(page).isFile() ? QFileInfo(page).canonicalFilePath() : page;
 }
 
 void HelpViewer::showHelp(QWidget *owner) {

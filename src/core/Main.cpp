@@ -1,10 +1,12 @@
 #include "core/Main.h"
 
 #include "core/AppState.h"
+#include "core/CatalogueInUse.h"
 #include "core/DuplicateQueries.h"
 #include "core/InputForm.h"
 #include "core/PendingFileMoves.h"
 #include "core/RegistryOptions.h"
+#include "core/ShippedCatalogue.h"
 #include "core/SingleInstance.h"
 #include "core/StartupHooks.h"
 #include "core/mCommon.h"
@@ -221,6 +223,17 @@ StartResult openCatalogue(bool &repairTried) {
     for (;;) {
         int number = 0;
         QString text;
+        if (core::ShippedCatalogue::is(s.DatabasePath)) {
+            // The template is never the user's catalogue: a new catalogue starts as a copy of it.
+            const auto made = core::ShippedCatalogue::copyInto(s.DataFolder);
+            if (!made) {
+                closeCatalogue();
+                ui::msgBox(core::ShippedCatalogue::refusalText(s.DataFolder), ui::Buttons::OK, ui::Icon::Critical,
+                           QStringLiteral("Catalogue not opened"));
+                return finish(StartResult::Ended, 1);
+            }
+            s.DatabasePath = *made;
+        }
         if (const auto readOnly = unwritableCatalogue(s.DatabasePath)) {
             closeCatalogue();
             showError(platform::db::err::ReadOnly, *readOnly);
@@ -234,6 +247,8 @@ StartResult openCatalogue(bool &repairTried) {
             }
             ui::DefaultPointerAtEnd pointer;
             ui::setMousePointer(ui::MousePointer::Hourglass);
+            // Another program changing the catalogue keeps none of the start's writes waiting.
+            core::CatalogueInUse::checkAtOpening(*s.Db);
             try {
                 core::createDuplicateQueries(*s.Db);
             } catch (...) {
@@ -283,6 +298,32 @@ StartResult playerOnly(const QString &argument) {
     return finish(StartResult::PlayerClosed);
 }
 
+// No catalogue found: says where it belongs and asks for one. A chosen file becomes the catalogue
+// and its folder the data folder, remembered for the next start; the empty catalogue that comes
+// with the program is taken as the wish for a new catalogue in the data folder (the opening
+// makes it). False when nothing was chosen.
+bool chooseCatalogue() {
+    auto &s = g();
+    ui::msgBox(QStringLiteral("Database file ") + s.DatabasePath + QStringLiteral(" not found."), ui::Buttons::OK,
+               ui::Icon::Critical, QStringLiteral("No database file found"));
+    QString fileName;
+    QString fileTitle;
+    bool readOnly = false;
+    QString filter = QStringLiteral("Database files (*.mdb)|*.mdb");
+    int filterIndex = 1;
+    int flags = 0;
+    if (!mCommonDialog::VBGetOpenFileName(fileName, fileTitle, true, false, readOnly, true, filter, filterIndex,
+                                          s.DataFolder, QStringLiteral("Open database file"), QString(), nullptr,
+                                          flags))
+        return false;
+    s.DatabasePath = fileName;
+    if (!core::ShippedCatalogue::is(fileName)) {
+        s.DataFolder = fileName.left(fileName.lastIndexOf(QLatin1Char('/')) + 1);
+        core::RegistryOptions::setDatabaseLocation(s.DataFolder);
+    }
+    return true;
+}
+
 // Steps 3 to 11 of a first start. A result means the start ends here.
 std::optional<StartResult> firstStart(const QString &commandLine) {
     auto &s = g();
@@ -301,7 +342,8 @@ std::optional<StartResult> firstStart(const QString &commandLine) {
         s.ReportLinesPerPage = core::RegistryOptions::defaultRptLinesPerPage();
     s.ProductName = QStringLiteral("Orvalis");
     s.DataFolder = core::RegistryOptions::databaseLocation();
-    if (s.DataFolder.isEmpty())
+    const bool defaultDataFolder = s.DataFolder.isEmpty();
+    if (defaultDataFolder)
         s.DataFolder = core::RegistryOptions::defaultDataFolder();
     s.DatabasePath = s.DataFolder + kCatalogueFileName;
 
@@ -320,34 +362,33 @@ std::optional<StartResult> firstStart(const QString &commandLine) {
 
     s.PlayOnlyMode = false;
 
+    bool nothingChosen = false;
     if (!fileExists(s.DatabasePath)) {
-        s.DatabasePath = s.DataFolder + kCatalogueFileName;
+        const QString dataFolder = s.DataFolder;
+        s.DatabasePath = dataFolder + kCatalogueFileName;
         if (!fileExists(s.DatabasePath)) {
             s.DataFolder = core::programFolder() + QLatin1Char('/');
             s.DatabasePath = s.DataFolder + kCatalogueFileName;
             if (!fileExists(s.DatabasePath)) {
-                ui::msgBox(QStringLiteral("Database file ") + s.DatabasePath + QStringLiteral(" not found."),
-                           ui::Buttons::OK, ui::Icon::Critical, QStringLiteral("No database file found"));
-                QString fileName;
-                QString fileTitle;
-                bool readOnly = false;
-                QString filter = QStringLiteral("Database files (*.mdb)|*.mdb");
-                int filterIndex = 1;
-                int flags = 0;
-                if (mCommonDialog::VBGetOpenFileName(fileName, fileTitle, true, false, readOnly, true, filter,
-                                                     filterIndex, s.DataFolder, QStringLiteral("Open database file"),
-                                                     QString(), nullptr, flags)) {
-                    s.DatabasePath = fileName;
-                    s.DataFolder = fileName.left(fileName.lastIndexOf(QLatin1Char('/')) + 1);
-                    core::RegistryOptions::setDatabaseLocation(s.DataFolder);
-                }
-                // On Cancel the start goes on with the missing path; the opening reports it.
+                // Found nowhere: the catalogue belongs in the data folder.
+                s.DataFolder = dataFolder;
+                s.DatabasePath = dataFolder + kCatalogueFileName;
+                // A first start in the default data folder begins with a copy of the empty
+                // catalogue there, as an installer would have made it.
+                const auto made = defaultDataFolder ? core::ShippedCatalogue::copyInto(dataFolder) : std::nullopt;
+                if (!made)
+                    nothingChosen = !chooseCatalogue();
             }
         }
     }
 
     if (!core::singleInstance().tryLock()) {
         refuseSecondCopy();
+        return finish(StartResult::Ended);
+    }
+    if (nothingChosen) {
+        ui::msgBox(QStringLiteral("No catalogue was opened."), ui::Buttons::OK, ui::Icon::Information,
+                   QStringLiteral("No database file found"));
         return finish(StartResult::Ended);
     }
     return std::nullopt;

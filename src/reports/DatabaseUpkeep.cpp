@@ -4,6 +4,7 @@
 #include "core/CatalogueSchema.h"
 #include "core/Main.h"
 #include "core/MsgForm.h"
+#include "core/ShippedCatalogue.h"
 #include "core/StartupHooks.h"
 #include "core/mCommonDialog.h"
 #include "platform/db/Database.h"
@@ -229,7 +230,10 @@ void DatabaseUpkeep::OpenDatabase_Click() {
             return;
         w_.ShowAllMenu_Click();
         s.DatabasePath = fileName;
-        s.DataFolder = fileName.left(fileName.lastIndexOf(QLatin1Char('/')) + 1);
+        // The empty catalogue that comes with the program is opened as a copy in the data
+        // folder, which stays where it is.
+        if (!core::ShippedCatalogue::is(fileName))
+            s.DataFolder = fileName.left(fileName.lastIndexOf(QLatin1Char('/')) + 1);
         s.ReopeningDatabase = true;
         s.PlayerSelectedList.clear();
         s.CurrentPlayList.clear();

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <stdexcept>
 
@@ -79,6 +80,20 @@ bool isNumeric(const QString &s, double *value = nullptr) {
     return ok && !s.trimmed().isEmpty();
 }
 
+// Removes the temporary files that writes of `path` cut short by a kill left beside it: the
+// write's own temporary name is the file's name and six letters or digits. Only plain files of
+// that form go; a link or a folder of such a name is left alone.
+void removeLeftovers(const QString &path) {
+    const QFileInfo target(path);
+    static const QRegularExpression tail(QStringLiteral("^\\.[A-Za-z0-9]{6}$"));
+    const QDir folder = target.absoluteDir();
+    const QStringList names = folder.entryList({target.fileName() + QStringLiteral(".??????")},
+                                               QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    for (const QString &name : names)
+        if (tail.match(name.mid(target.fileName().size())).hasMatch())
+            QFile::remove(folder.filePath(name));
+}
+
 } // namespace
 
 QByteArray ColumnLayoutFile::format(const QList<GridColumn> &columns) {
@@ -94,6 +109,7 @@ QByteArray ColumnLayoutFile::format(const QList<GridColumn> &columns) {
 void ColumnLayoutFile::write(const QString &path, const QList<GridColumn> &columns) {
     // The data folder need not exist yet: a catalogue named on the command line lies elsewhere.
     QDir().mkpath(QFileInfo(path).absolutePath());
+    removeLeftovers(path);
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         throw std::runtime_error(f.errorString().toStdString());

@@ -16,7 +16,9 @@ public:
     // The file's text for these columns (index 1 to the last).
     static QByteArray format(const QList<platform::ui::GridColumn> &columns);
     // Writes the file through a temporary file renamed over it, so a failure never leaves a
-    // half-written layout; its folder is made when missing. Throws std::runtime_error with the reason on failure.
+    // half-written layout; its folder is made when missing. Temporary files of earlier writes
+    // cut short by a kill ("tkcolumn.dat.XXXXXX") are removed first. Throws std::runtime_error
+    // with the reason on failure.
     static void write(const QString &path, const QList<platform::ui::GridColumn> &columns);
 
     // Reads the file into columns 1 to the last: each column read replaces the one at its

@@ -4,6 +4,7 @@
 #include "songlist/NameList.h"
 
 #include "core/AppState.h"
+#include "core/CatalogueInUse.h"
 #include "core/MSendInput.h"
 #include "core/RegistryOptions.h"
 #include "core/Rnd.h"
@@ -205,9 +206,15 @@ void NameList::Form_Load() {
         move(pos().x(), ui::twipsToPixelsY(top));
         const double left = number(option(RegistryOptions::GridScreenLeftKey), (screenW - formWidth()) / 2);
         move(ui::twipsToPixelsX(left), pos().y());
-        const double w = number(option(RegistryOptions::GridScreenWidthKey), DesignWidth);
+        // A remembered size too small to hold the window's controls (a damaged or hand-edited
+        // settings file: width 0, height -5) is no size to open at: the designed one is taken.
+        double w = number(option(RegistryOptions::GridScreenWidthKey), DesignWidth);
+        if (w < MinimumWidth)
+            w = DesignWidth;
         resize(ui::twipsToPixelsX(w), height());
-        const double h = number(option(RegistryOptions::GridScreenHeightKey), DesignHeight);
+        double h = number(option(RegistryOptions::GridScreenHeightKey), DesignHeight);
+        if (h < MinimumHeight)
+            h = DesignHeight;
         resize(width(), ui::twipsToPixelsY(h));
     } else {
         mnuOptionWindowSize->setText(windowSizeCaption(false));
@@ -290,8 +297,15 @@ void NameList::Form_Activate() {
 
     MarkColumnClicked = false;
     if (FirstActivation) {
-        // The view is opened here, in the stored sort; the commands are then set from it.
-        openFirstView();
+        // The view is opened here, in the stored sort; the commands are then set from it. The
+        // start is over with it, whatever it met.
+        try {
+            openFirstView();
+        } catch (...) {
+            core::CatalogueInUse::endOfStart();
+            throw;
+        }
+        core::CatalogueInUse::endOfStart();
         showViewState();
         if (s.ContactsTable && s.ContactsTable->bof() && s.ContactsTable->eof())
             ui::msgBox(QStringLiteral("Add songs automatically by choosing one of the options on the File menu."),
@@ -323,7 +337,18 @@ void NameList::showViewState() {
         cmdAdd->setEnabled(false);
 }
 
+void NameList::remember(const std::function<void()> &write) {
+    try {
+        write();
+    } catch (const db::DbError &e) {
+        if (!openingFirstView_ || e.number() != db::err::Locked)
+            throw;
+        core::CatalogueInUse::noteLocked();
+    }
+}
+
 void NameList::openFirstView() {
+    const QScopedValueRollback<bool> opening(openingFirstView_, true);
     auto &s = core::g();
     cmbSort->clear();
     cmbSort->addItems(SortOrders::names());

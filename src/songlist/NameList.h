@@ -62,6 +62,9 @@ public:
     static constexpr double DesignWidth = 15360;
     static constexpr double DesignHeight = 11100;
     static constexpr double MinimumWidth = 10100;
+    // The lowest remembered height the window opens at: its grid shows a few rows above the
+    // song's box and the buttons under it.
+    static constexpr double MinimumHeight = 5000;
     // The designed background colour (a colour value, low byte red).
     static constexpr qint64 DesignBackColor = 0x808040;
 
@@ -387,6 +390,10 @@ private:
     // opening of the view in the stored sort.
     void showViewState();
     void openFirstView();
+    // A write that only remembers the view (the sort, the category shown). While the first view
+    // opens, another program's lock on the catalogue does not stop the view: the start says so
+    // once instead.
+    void remember(const std::function<void()> &write);
     // Rows of the view the load set up, counted without opening it.
     long firstViewCount() const;
     // Opens the view the load set up, when nothing has opened another yet.
@@ -416,6 +423,7 @@ private:
     bool activating_ = false;
     bool resizing_ = false;
     bool startupCategory_ = false;  // the load showed the remembered category
+    bool openingFirstView_ = false;
     mutable bool firstContentsPending_ = false;  // the load's view is set but not yet run
     CommandWiring *wiring_ = nullptr;  // deleted first when the window goes
 };

@@ -44,7 +44,7 @@ void NameList::ShowAllMenu_Click() {
     auto &s = core::g();
     ui::setMousePointer(ui::MousePointer::Hourglass);
     MarkColumnClicked = false;
-    SettingsRows::deleteKind(QString::fromLatin1(SettingsRows::Category));
+    remember([] { SettingsRows::deleteKind(QString::fromLatin1(SettingsRows::Category)); });
     s.WhereClause.clear();
     s.CriteriaClause.clear();
     lblFilterMsg->hide();
@@ -93,7 +93,7 @@ void NameList::applySort(bool runView) {
     auto &s = core::g();
     ui::setMousePointer(ui::MousePointer::Hourglass);
     const QString text = cmbSort->currentText();
-    SettingsRows::write(QString::fromLatin1(SettingsRows::GridSortOrder), text);
+    remember([&text] { SettingsRows::write(QString::fromLatin1(SettingsRows::GridSortOrder), text); });
     const SortOrder &sort = SortOrders::lookup(text);
     s.OrderByClause = sort.orderBy;
     if (s.ContactsTable)

@@ -19,6 +19,17 @@ namespace ui = platform::ui;
 
 namespace {
 
+// The box shows four short lines. A field of a foreign or hand-edited catalogue can hold a
+// million characters, which the box would lay out for minutes: it shows the field's start.
+QString capped(const QString &text) {
+    if (text.size() <= SelectionMarks::NameBoxFieldLimit)
+        return text;
+    qsizetype n = SelectionMarks::NameBoxFieldLimit;
+    if (text.at(n - 1).isHighSurrogate())
+        --n;  // never half a character
+    return text.left(n) + QChar(0x2026);
+}
+
 QString field(const platform::db::Recordset &rs, const char *name) {
     return modMain::NullToEmpty(rs.value(QString::fromLatin1(name))).toString();
 }
@@ -53,10 +64,11 @@ QString SelectionMarks::toggleMark(platform::db::Recordset &rs) {
 QString SelectionMarks::nameBoxText(const platform::db::Recordset &rs) {
     const QString crlf = QStringLiteral("\r\n");
     QString out;
-    const QString a = trimLeadingBlanks(field(rs, "SongName") + crlf + field(rs, "Artist") + crlf + field(rs, "AlbumName"));
+    const QString a = trimLeadingBlanks(capped(field(rs, "SongName")) + crlf + capped(field(rs, "Artist")) + crlf +
+                                        capped(field(rs, "AlbumName")));
     if (!a.isEmpty())
         out = a;
-    const QString b = trimLeadingBlanks(field(rs, "PathName") + field(rs, "FileName"));
+    const QString b = trimLeadingBlanks(capped(field(rs, "PathName")) + capped(field(rs, "FileName")));
     if (!b.isEmpty())
         out = out.isEmpty() ? b : out + crlf + b;
     return out;

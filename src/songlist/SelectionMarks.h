@@ -23,8 +23,10 @@ public:
     // Flips the current record's mark ("x" <-> " ", anything else becomes "x") and keeps
     // SelectedCount (never below 0). Returns the new mark.
     static QString toggleMark(platform::db::Recordset &rs);
-    // The four lines under the grid: song, artist, album, then path and file name.
+    // The four lines under the grid: song, artist, album, then path and file name. A field
+    // longer than NameBoxFieldLimit characters shows its start and an ellipsis.
     static QString nameBoxText(const platform::db::Recordset &rs);
+    static constexpr qsizetype NameBoxFieldLimit = 1000;
 
 private:
     NameList &w_;

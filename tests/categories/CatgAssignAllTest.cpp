@@ -2,9 +2,11 @@
 // report, the warning about marked songs, the main grid's row kept, a failure halfway that
 // changes nothing, and the category view that loses its own category (and shows what is left).
 #include "CategoriesFixture.h"
+#include "common/OtherWriter.h"
 
 #include "categories/BulkAssignment.h"
 #include "categories/CatgAssignAll.h"
+#include "core/CatalogueInUse.h"
 #include "platform/ui/MousePointer.h"
 
 #include <QLabel>
@@ -49,6 +51,40 @@ protected:
     }
     CatgAssignAll *b = nullptr;
 };
+
+// A start on a catalogue another program is changing: the main window shows its songs, and
+// while the lock is held nothing can be assigned or removed. The command says why instead of
+// reporting a count as if it had done its work.
+TEST_F(CatgAssignAllTest, ACatalogueAnotherProgramIsChangingSaysWhyAndReportsNoCounts) {
+    const qint64 jazz = addCategory(QStringLiteral("Jazz"));
+    const qint64 rock = addCategory(QStringLiteral("Rock"));
+    for (qint64 id : firstSongs(10))
+        link(id, rock);
+    OtherWriter other(core::g().DatabasePath);
+    core::CatalogueInUse::checkAtOpening(*core::g().Db);  // as the start-up does
+    open(false);
+    w->run([this] { w->Form_Activate(); });  // as the window's activation runs it
+    ASSERT_EQ(prompts.messageTexts(), QStringList{core::CatalogueInUse::noticeText(core::g().DatabasePath)});
+    core::g().Db->setLockWait([](int) { return false; });  // at once, not after the usual wait
+    openWindow();
+    const std::pair<const char *, void (CatgAssignAll::*)()> commands[] = {{"Jazz", &CatgAssignAll::cmdAssign_Click},
+                                                                          {"Rock", &CatgAssignAll::cmdDelete_Click}};
+    for (const auto &[category, command] : commands) {
+        SCOPED_TRACE(category);
+        prompts.clear();
+        choose(QString::fromLatin1(category));
+        prompts.answer(ui::Answer::OK);
+        (b->*command)();
+        ASSERT_EQ(prompts.asked().size(), 2);
+        EXPECT_EQ(prompts.asked()[1].text, QStringLiteral("Could not update; currently locked."));
+        EXPECT_EQ(prompts.asked()[1].title, QStringLiteral("Orvalis"));
+    }
+    other.release();
+    core::g().Db->setLockWait({});
+    EXPECT_EQ(links(jazz), 0);
+    EXPECT_EQ(links(rock), 10);
+    EXPECT_EQ(w->recordCount(), 10);
+}
 
 TEST_F(CatgAssignAllTest, AssigningReportsTheNewAndTheAlreadyAssignedSongs) {
     const qint64 jazz = addCategory(QStringLiteral("Jazz"));

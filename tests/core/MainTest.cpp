@@ -1,9 +1,11 @@
 // Start-up: the command line, the search for the catalogue, the password and repair roads, the
 // single running copy and re-entry.
 #include "common/FileSizeLimit.h"
+#include "common/OtherWriter.h"
 #include "common/TestEnv.h"
 
 #include "core/AppState.h"
+#include "core/CatalogueInUse.h"
 #include "core/Main.h"
 #include "core/RegistryOptions.h"
 #include "core/SingleInstance.h"
@@ -14,6 +16,7 @@
 #include "platform/ui/ScriptedPrompts.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -74,6 +77,14 @@ protected:
         g().ProgramFolderOverride = programFolder;
         prompts.clear();
         mainWindowShown = 0;
+    }
+
+    // The empty catalogue installed beside the program, as the build lays it out.
+    QString shipTemplate() {
+        const QString path = programFolder + "/share/orvalis/OVdata-empty.mdb";
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        testenv::copyEmptyCatalogue(path);
+        return path;
     }
 
     QString catalogueIn(const QString &folder, const QString &name = "OVdata.mdb") {
@@ -265,14 +276,17 @@ TEST_F(MainTest, ChosenCatalogueIsRememberedForTheNextStart) {
     EXPECT_EQ(modMain::Main(), StartResult::MainWindowShown);
 
     ASSERT_EQ(prompts.asked().size(), 2);
+    // The box and the dialog name the data folder, where the catalogue belongs, not the last
+    // place searched.
+    const QString home = core::RegistryOptions::defaultDataFolder();
     const auto &missing = prompts.asked()[0];
-    EXPECT_EQ(missing.text, "Database file " + programFolder + "/OVdata.mdb not found.");
+    EXPECT_EQ(missing.text, "Database file " + home + "OVdata.mdb not found.");
     EXPECT_EQ(missing.title, QStringLiteral("No database file found"));
     EXPECT_EQ(missing.icon, Icon::Critical);
     const auto &dialog = prompts.asked()[1];
     EXPECT_EQ(dialog.kind, Kind::OpenFile);
     EXPECT_EQ(dialog.file.title, QStringLiteral("Open database file"));
-    EXPECT_EQ(dialog.file.initialDir, programFolder + "/");
+    EXPECT_EQ(dialog.file.initialDir, home);
     EXPECT_TRUE(dialog.file.fileMustExist);
     EXPECT_FALSE(dialog.file.multiSelect);
     EXPECT_TRUE(dialog.file.hideReadOnly);
@@ -287,20 +301,124 @@ TEST_F(MainTest, ChosenCatalogueIsRememberedForTheNextStart) {
     EXPECT_EQ(g().DatabasePath, chosen);
 }
 
-TEST_F(MainTest, CancelledDialogEndsWithTheGeneralMessageAndCreatesNoFile) {
+TEST_F(MainTest, CancelledDialogSaysNoCatalogueWasOpenedAndCreatesNoFile) {
     prompts.answerFile(std::nullopt);
     EXPECT_EQ(modMain::Main(), StartResult::Ended);
     ASSERT_EQ(prompts.asked().size(), 3);
-    const auto &error = prompts.asked()[2];
-    EXPECT_EQ(error.title, QStringLiteral("Error"));
-    EXPECT_EQ(error.icon, Icon::Critical);
-    EXPECT_TRUE(error.text.endsWith("    Error number: " + QString::number(platform::db::err::FileNotFound)))
-        << error.text.toStdString();
+    const auto &end = prompts.asked()[2];
+    EXPECT_EQ(end.text, QStringLiteral("No catalogue was opened."));
+    EXPECT_EQ(end.title, QStringLiteral("No database file found"));
     EXPECT_FALSE(QFileInfo::exists(programFolder + "/OVdata.mdb"));
+    EXPECT_FALSE(QFileInfo::exists(core::RegistryOptions::defaultDataFolder() + "OVdata.mdb"));
     EXPECT_FALSE(g().Db);
     EXPECT_EQ(mainWindowShown, 0);
     EXPECT_EQ(endCodes.size(), 1);
     EXPECT_TRUE(core::RegistryOptions::databaseLocation().isEmpty());
+}
+
+TEST_F(MainTest, AFirstStartInTheDefaultDataFolderBeginsWithACopyOfTheShippedCatalogue) {
+    const QString shipped = shipTemplate();
+    const QByteArray template_ = bytesOf(shipped);
+    const QString home = core::RegistryOptions::defaultDataFolder();
+    // A fresh account has no data folder; another has made it but left it empty.
+    for (const bool folderMade : {false, true}) {
+        SCOPED_TRACE(folderMade ? "empty data folder" : "no data folder");
+        newRun();
+        QDir(home).removeRecursively();
+        if (folderMade)
+            QDir().mkpath(home);
+        EXPECT_EQ(modMain::Main(), StartResult::MainWindowShown);
+        EXPECT_TRUE(prompts.asked().isEmpty());
+        EXPECT_EQ(g().DatabasePath, home + "OVdata.mdb");
+        EXPECT_EQ(g().DataFolder, home);
+        ASSERT_TRUE(g().ContactsTable);
+        EXPECT_TRUE(g().ContactsTable->bof() && g().ContactsTable->eof());
+        EXPECT_TRUE(core::RegistryOptions::databaseLocation().isEmpty());
+        EXPECT_EQ(bytesOf(shipped), template_);
+        EXPECT_FALSE(QFileInfo::exists(programFolder + "/OVdata.mdb"));
+    }
+    QDir(home).removeRecursively();
+}
+
+TEST_F(MainTest, NoCatalogueIsMadeInADataFolderTheUserChose) {
+    shipTemplate();
+    core::RegistryOptions::setDatabaseLocation(dataFolder);
+    prompts.answerFile(std::nullopt);
+    EXPECT_EQ(modMain::Main(), StartResult::Ended);
+    ASSERT_EQ(prompts.asked().size(), 3);
+    EXPECT_EQ(prompts.asked()[0].text, "Database file " + dataFolder + "OVdata.mdb not found.");
+    EXPECT_EQ(prompts.asked()[1].file.initialDir, dataFolder);
+    EXPECT_EQ(QDir(dataFolder).entryList(QDir::Files), QStringList());
+}
+
+TEST_F(MainTest, TheShippedCatalogueIsOpenedAsAFreshCopyInTheDataFolderAndNeverItself) {
+    const QString shipped = shipTemplate();
+    const QByteArray template_ = bytesOf(shipped);
+    core::RegistryOptions::setDatabaseLocation(dataFolder);
+
+    // Chosen in the dialog: a copy in the data folder, which stays the data folder.
+    prompts.answerFile(shipped);
+    EXPECT_EQ(modMain::Main(), StartResult::MainWindowShown);
+    EXPECT_EQ(g().DatabasePath, dataFolder + "OVdata.mdb");
+    EXPECT_EQ(g().DataFolder, dataFolder);
+    EXPECT_EQ(core::RegistryOptions::databaseLocation(), dataFolder);
+    ASSERT_TRUE(g().Db);
+    EXPECT_EQ(g().Db->path(), dataFolder + "OVdata.mdb");
+    g().Db->execute("Insert Into tblContacts (SongName) Values ('Mine')");
+
+    // Named on the command line while the data folder holds the catalogue: refused, saying why.
+    newRun();
+    endCodes.clear();
+    EXPECT_EQ(modMain::Main(shipped), StartResult::Ended);
+    ASSERT_EQ(prompts.asked().size(), 1);
+    EXPECT_EQ(prompts.asked()[0].text,
+              "The file " + shipped + " is the empty catalogue that comes with Orvalis. It is not opened as a "
+              "catalogue: the next update of Orvalis replaces it with all the songs stored in it. The data folder "
+              "already holds the catalogue " + dataFolder + "OVdata.mdb.");
+    EXPECT_EQ(prompts.asked()[0].title, QStringLiteral("Catalogue not opened"));
+    EXPECT_EQ(endCodes, QList<int>{1});
+    EXPECT_FALSE(g().Db);
+    EXPECT_EQ(bytesOf(shipped), template_);
+    auto kept = platform::db::Database::open(dataFolder + "OVdata.mdb");
+    EXPECT_EQ(kept->openRecordset("Select SongName from tblContacts")->value(0).toString(), QStringLiteral("Mine"));
+}
+
+// --- A catalogue another program is changing --------------------------------------------------
+
+TEST_F(MainTest, ACatalogueAnotherProgramIsChangingOpensWithoutWaitingForItsLockAndSaysSoOnce) {
+    core::RegistryOptions::setDatabaseLocation(dataFolder);
+    const QString path = catalogueIn(dataFolder);  // never opened: its duplicate queries are still to make
+    platform::db::Database::open(path)->execute("Insert Into tblContacts (SongName) Values ('Readable')");
+    OtherWriter other(path);
+
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(modMain::Main(), StartResult::MainWindowShown);
+    // Less than one wait for the lock: the start's eight query writes and its window's writes
+    // waited five seconds each in turn.
+    EXPECT_LT(clock.elapsed(), 4000);
+    ASSERT_TRUE(g().ContactsTable);
+    EXPECT_EQ(g().ContactsTable->recordCount(), 1);
+    EXPECT_FALSE(g().Db->hasQueryDef("qryDuplicateSongs"));
+    // Told once, when the first view is shown.
+    EXPECT_TRUE(prompts.asked().isEmpty());
+    core::CatalogueInUse::endOfStart();
+    core::CatalogueInUse::endOfStart();
+    ASSERT_EQ(prompts.asked().size(), 1);
+    EXPECT_EQ(prompts.asked()[0].text, "Another program is changing the catalogue " + path +
+                                           ". Its songs are shown, but changes to them fail until that program is "
+                                           "done.");
+    EXPECT_EQ(prompts.asked()[0].title, QStringLiteral("Catalogue in use"));
+    EXPECT_EQ(prompts.asked()[0].icon, Icon::Exclamation);
+
+    // Once the other program is done, the next start makes what this one did without, and says
+    // nothing.
+    other.release();
+    newRun();
+    EXPECT_EQ(modMain::Main(), StartResult::MainWindowShown);
+    EXPECT_TRUE(g().Db->hasQueryDef("qryDuplicateSongs"));
+    core::CatalogueInUse::endOfStart();
+    EXPECT_TRUE(prompts.asked().isEmpty());
 }
 
 // --- Single running copy ----------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "ReportsFixture.h"
 
 #include "core/DuplicateQueries.h"
+#include "core/ShippedCatalogue.h"
 #include "core/StartupHooks.h"
 #include "reports/DatabaseUpkeep.h"
 
@@ -693,7 +694,19 @@ TEST_F(UpkeepTest, AFileTheStartUpCannotOpenBringsThePreviousCatalogueBack) {
         {locked, [this] { prompts.answerInput(std::nullopt); }, "Password?"},
         {locked, [this] { prompts.answerInput(QStringLiteral("no")); prompts.answerInput(QStringLiteral("nope")); },
          "Error"},
+        // The empty catalogue that comes with the program is never opened itself, and the data
+        // folder already holds the catalogue a copy of it would become.
+        {core::ShippedCatalogue::path(), [] {}, "Catalogue not opened"},
     };
+    // The empty catalogue installed beside the program.
+    QDir().mkpath(QFileInfo(core::ShippedCatalogue::path()).absolutePath());
+    testenv::copyEmptyCatalogue(core::ShippedCatalogue::path());
+    const auto shippedBytes = [] {
+        QFile f(core::ShippedCatalogue::path());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray shipped = shippedBytes();
+    ASSERT_FALSE(shipped.isEmpty());
     for (const Case &c : cases) {
         SCOPED_TRACE((c.file + " " + c.title).toStdString());
         prompts.clear();
@@ -707,6 +720,7 @@ TEST_F(UpkeepTest, AFileTheStartUpCannotOpenBringsThePreviousCatalogueBack) {
         EXPECT_EQ(core::g().DataFolder, tmp.path() + "/");
         EXPECT_EQ(w->recordCount(), 9);
     }
+    EXPECT_EQ(shippedBytes(), shipped);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "common/TestEnv.h"
 #include "songlist/ColumnLayoutFile.h"
 
+#include <QDir>
 #include <QFile>
 
 using platform::ui::GridColumn;
@@ -94,6 +95,23 @@ TEST_F(ColumnLayoutFileTest, AFullDiskFailsTheWriteAndKeepsTheOldLayout) {
     QFile f(path());
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), old);
+}
+
+// A kill in the middle of a write left its temporary file in the data folder for good.
+TEST_F(ColumnLayoutFileTest, TemporaryFilesOfCutWritesAreRemovedAtTheNextWrite) {
+    const QStringList leftovers = {"tkcolumn.dat.AbCdEf", "tkcolumn.dat.x1Y2z3"};
+    const QStringList kept = {"tkcolumn.dat.bak", "tkcolumn.dat.AbCdEfG", "tkcolumn.dat.ab-def", "other.dat.AbCdEf",
+                              "tkcolumn.dat.Folder", "tkcolumn.dat.LinkTo"};
+    for (const QString &name : leftovers + kept.mid(0, 4))
+        testenv::writeFile(tmp.file(name), "cut");
+    QDir().mkpath(tmp.file("tkcolumn.dat.Folder"));
+    ASSERT_TRUE(QFile::link(tmp.file("other.dat.AbCdEf"), tmp.file("tkcolumn.dat.LinkTo")));
+    ColumnLayoutFile::write(path(), designed(4));
+    QStringList left = QDir(tmp.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    QStringList expected = kept + QStringList{"tkcolumn.dat"};
+    left.sort();
+    expected.sort();
+    EXPECT_EQ(left, expected);
 }
 
 } // namespace

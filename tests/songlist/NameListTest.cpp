@@ -2,6 +2,8 @@
 // command, the sorts, Show all, the column layout across a restart, the resize rule, the modes,
 // the options, the scroll-bar width stand-in, unloading, and a rendered grid.
 #include "SongListFixture.h"
+#include "common/OtherWriter.h"
+#include "core/CatalogueInUse.h"
 
 #include "core/HelpViewer.h"
 #include "core/RegistryOptions.h"
@@ -112,6 +114,16 @@ protected:
             return a.toDateTime() < b.toDateTime() ? -1 : a.toDateTime() > b.toDateTime();
         return a.toDouble() < b.toDouble() ? -1 : a.toDouble() > b.toDouble();
     }
+    // Closes the main window as another catalogue's opening does, without ending the program,
+    // and forgets the view's parts for the next start in the same test.
+    void closeForNextStart() {
+        core::g().ReopeningDatabase = true;
+        platform::ui::unloadForm(w);
+        platform::ui::flushUnloadedForms();
+        core::g().ReopeningDatabase = false;
+        core::g().WhereClause.clear();
+        core::g().CategoryClause.clear();
+    }
 };
 
 // ---------------------------------------------------------------- load and first activation
@@ -138,6 +150,39 @@ TEST_F(CatalogueTest, StoredSortIsAppliedAtTheFirstActivation) {
     EXPECT_EQ(w->cmbSort->currentText(), QStringLiteral("Year"));
     EXPECT_EQ(source(), QStringLiteral("Select * from  tblContacts  Order By tblContacts!Year, Artist, SongName"));
     EXPECT_EQ(currentSong(), QStringLiteral("Édith"));
+}
+
+// Another program holding the catalogue's write lock at the start: the first view's writes that
+// only remember the sort and the category failed with 3218 and left the grid without songs.
+TEST_F(CatalogueTest, AnotherProgramsLockShowsTheSongsOfTheFirstViewAndIsToldOnce) {
+    auto &db = *core::g().Db;
+    db.execute(QStringLiteral("Insert Into tblCategoryDesc (CategoryDesc) Values ('Favourites')"));
+    db.execute(QStringLiteral("Insert Into tblCategoryID (ID, CategoryNumber) Values (7, 1)"));
+    setRow(QStringLiteral("GRIDSORTORDER"), QStringLiteral("Year"));
+    setRow(QStringLiteral("CATEGORY"), QStringLiteral("Favourites"), QStringLiteral(" CategoryNumber = 1 "));
+    for (const bool startupCategory : {false, true}) {
+        SCOPED_TRACE(startupCategory ? "remembered category" : "all songs");
+        db.execute(QStringLiteral("Delete * from tblSettings Where Type='CATEGORYSTARTUP'"));
+        setRow(QStringLiteral("CATEGORYSTARTUP"), startupCategory ? QStringLiteral("1") : QStringLiteral("0"));
+        prompts.clear();
+        {
+            OtherWriter other(core::g().DatabasePath);
+            ASSERT_TRUE(core::CatalogueInUse::checkAtOpening(db));  // as the start-up does
+            open();
+            EXPECT_EQ(w->recordCount(), startupCategory ? 1 : 8);
+            EXPECT_EQ(w->cmbSort->currentText(), QStringLiteral("Year"));
+            EXPECT_TRUE(source().endsWith(QStringLiteral("Order By tblContacts!Year, Artist, SongName")))
+                << source().toStdString();
+            EXPECT_TRUE(w->cmdAdd->isEnabled());
+            ASSERT_EQ(prompts.asked().size(), 1);
+            EXPECT_EQ(prompts.asked()[0].title, QStringLiteral("Catalogue in use"));
+            EXPECT_EQ(prompts.asked()[0].text, core::CatalogueInUse::noticeText(core::g().DatabasePath));
+            EXPECT_FALSE(w->FirstActivation);
+        }
+        // The category row Show all could not delete is still there.
+        EXPECT_EQ(rowCount(QStringLiteral("CATEGORY")), 1);
+        closeForNextStart();
+    }
 }
 
 TEST_F(SongListTest, EmptyCatalogueSaysSoOnceAndDisablesPlay) {
@@ -178,12 +223,7 @@ TEST_F(CatalogueTest, StartUpCategoryStaysOnScreenInTheStoredSort) {
         }
         EXPECT_TRUE(w->cmdAdd->isEnabled());
         EXPECT_TRUE(w->cmbSort->isEnabled());
-        core::g().ReopeningDatabase = true;  // close without ending the program
-        platform::ui::unloadForm(w);
-        platform::ui::flushUnloadedForms();
-        core::g().ReopeningDatabase = false;
-        core::g().WhereClause.clear();
-        core::g().CategoryClause.clear();
+        closeForNextStart();
     }
 }
 
@@ -201,10 +241,7 @@ TEST_F(CatalogueTest, RememberedCategoryThatCannotOpenShowsAllSongsAndIsForgotte
         EXPECT_EQ(core::g().RecordSourceName, QStringLiteral("tblContacts"));
         EXPECT_TRUE(w->cmdAdd->isEnabled());
         EXPECT_TRUE(prompts.asked().isEmpty());
-        core::g().ReopeningDatabase = true;
-        platform::ui::unloadForm(w);
-        platform::ui::flushUnloadedForms();
-        core::g().ReopeningDatabase = false;
+        closeForNextStart();
     }
 }
 
@@ -234,12 +271,7 @@ TEST_F(CatalogueTest, StartRunsTheGridsQueryOnceInTheStoredSort) {
         EXPECT_TRUE(run[0].endsWith(QStringLiteral(" Order By tblContacts!Year, Artist, SongName")));
         EXPECT_EQ(w->Table1->model()->index(0, 1).data().toString(),
                   category ? QStringLiteral("Zoo") : QStringLiteral("Édith"));
-        core::g().ReopeningDatabase = true;
-        platform::ui::unloadForm(w);
-        platform::ui::flushUnloadedForms();
-        core::g().ReopeningDatabase = false;
-        core::g().WhereClause.clear();
-        core::g().CategoryClause.clear();
+        closeForNextStart();
     }
 }
 
@@ -477,6 +509,26 @@ TEST_F(CatalogueTest, RememberedWindowRectangleIsSavedUnlessTheOptionIsOff) {
     EXPECT_EQ(w->pos(), QPoint(30, 45));
 }
 
+TEST_F(CatalogueTest, ARememberedSizeTooSmallForTheControlsOpensTheDesignedSize) {
+    platform::ui::setAvailableScreenOverride(QRect(0, 0, 1920, 1080));
+    using songlist::NameList;
+    struct Case {
+        int width, height;  // twips, as a damaged settings file holds them
+    };
+    const Case cases[] = {{0, -5}, {0, 9000}, {12000, -5}, {15, 285}, {int(NameList::MinimumWidth), 5000}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+        core::RegistryOptions::setRememberWindowSize(true);
+        core::RegistryOptions::setGridScreenPlacement({600, 600, c.width, c.height});
+        open();
+        const double width = c.width < NameList::MinimumWidth ? NameList::DesignWidth : c.width;
+        const double height = c.height < NameList::MinimumHeight ? NameList::DesignHeight : c.height;
+        EXPECT_EQ(w->width(), platform::ui::twipsToPixelsX(width));
+        EXPECT_EQ(w->height(), platform::ui::twipsToPixelsY(height));
+        closeForNextStart();
+    }
+}
+
 TEST_F(CatalogueTest, WindowOpensInsideTheUsableScreenAtLargeScaling) {
     // 1920 x 1080 at 200 %: 960 x 540 logical pixels, less a panel of 30 at the top.
     const QRect area(0, 30, 960, 510);
@@ -493,10 +545,7 @@ TEST_F(CatalogueTest, WindowOpensInsideTheUsableScreenAtLargeScaling) {
         EXPECT_GE(w->x(), area.left());
         EXPECT_GE(w->y(), area.top()) << "the title bar stays on the screen";
         EXPECT_LE(w->y() + titleBar + w->height(), area.bottom() + 1);
-        core::g().ReopeningDatabase = true;
-        platform::ui::unloadForm(w);
-        platform::ui::flushUnloadedForms();
-        core::g().ReopeningDatabase = false;
+        closeForNextStart();
     }
 }
 

@@ -59,6 +59,19 @@ TEST_F(SelectionMarksTest, RowChangeFillsTheNameBoxAndTheArtistButton) {
     EXPECT_EQ(w->cmdShowArtistSongs->text(), QStringLiteral("Show all songs by Simon && Co"));
     go(QStringLiteral("SongName = 'Elder'"));
     EXPECT_FALSE(w->cmdShowArtistSongs->isVisibleTo(w));
+
+    // A name of a million characters (a foreign catalogue's) shows its start: the box would lay
+    // the whole name out for over a minute. A name with a character outside the BMP at the cut
+    // keeps it whole or leaves it out.
+    const QString huge = QString(SelectionMarks::NameBoxFieldLimit - 1, u'N') + QString::fromUcs4(U"🎵") +
+                         QString(1'000'000, u'n');
+    core::g().Db->execute(QStringLiteral("Insert Into tblContacts (SongName, Artist) Values (?, 'Very Long')"),
+                          {huge});
+    w->Data1->refresh();
+    go(QStringLiteral("Artist = 'Very Long'"));
+    const QString shown = SelectionMarks::nameBoxText(*w->Data1->recordset());
+    EXPECT_EQ(shown, QString(SelectionMarks::NameBoxFieldLimit - 1, u'N') + QChar(0x2026) + "\r\nVery Long\r\n");
+    EXPECT_LT(w->txtName->toPlainText().size(), 2 * SelectionMarks::NameBoxFieldLimit);
 }
 
 TEST_F(SelectionMarksTest, ShowHideAndClearFromACategoryView) {

@@ -687,6 +687,22 @@ void Database::setLockWait(std::function<bool(int waitedMs)> keepWaiting) {
         sqlite3_busy_timeout(c.db, kDefaultLockWaitMs);
 }
 
+bool Database::lockedByAnotherWriter() {
+    Conn &c = *d_->conn;
+    c.check();
+    if (!sqlite3_get_autocommit(c.db))
+        return false; // a transaction of our own holds or will take the lock
+    sqlite3_busy_handler(c.db, nullptr, nullptr);
+    const int rc = sqlite3_exec(c.db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        sqlite3_exec(c.db, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (d_->lockWait)
+        sqlite3_busy_handler(c.db, &lockWaitStep, d_.get());
+    else
+        sqlite3_busy_timeout(c.db, kDefaultLockWaitMs);
+    return (rc & 0xff) == SQLITE_BUSY;
+}
+
 QString Database::translate(const QString &jetSql) const {
     d_->conn->check();
     return d_->conn->translate(jetSql);

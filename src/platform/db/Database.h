@@ -72,6 +72,9 @@ public:
     // is called between short sleeps with the milliseconds waited so far; false gives up and the
     // statement fails with 3218. Unset (the default): a plain wait of up to five seconds.
     void setLockWait(std::function<bool(int waitedMs)> keepWaiting);
+    // Whether another program holds the catalogue's write lock now (it is in the middle of a
+    // change): asked at once, without waiting. Reading goes on meanwhile; writes wait or fail.
+    bool lockedByAnotherWriter();
 
     // Sets or clears (empty new password) the password that gates opening.
     void newPassword(const QString &oldPassword, const QString &newPassword);

@@ -1,8 +1,11 @@
+#include "common/FileSizeLimit.h"
 #include "common/TestEnv.h"
 
 #include "platform/settings/Options.h"
 #include "platform/settings/SystemMetrics.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 
 using namespace platform::settings;
@@ -22,6 +25,23 @@ TEST_F(OptionsStore, AbsentKeyGivesTheDefaultAndAStoredValueComesBackAsText) {
     EXPECT_EQ(GetSetting(OptionsSection, "File Rename Disabled"), "0");
     // A key stored empty is present: its empty text, not the default.
     EXPECT_EQ(GetSetting(OptionsSection, "RptLinesPerPage", "54"), "");
+}
+
+TEST_F(OptionsStore, AFullDiskIsNamedAsTheReasonAndTheStoredValueStays) {
+    SaveSetting(OptionsSection, "Font", "Before");
+    const QString file = QSettings("Orvalis", "Orvalis").fileName();
+    SaveStatus status;
+    {
+        FileSizeLimit full(QFileInfo(file).size() + 16);  // no room for the store's file to grow
+        status = SaveSetting(OptionsSection, "Font", QString(8192, u'x'));
+    }
+    EXPECT_FALSE(status);
+    EXPECT_EQ(status.file, file);
+    EXPECT_EQ(status.reason, "the disk holding " + QFileInfo(file).absolutePath() + "/ is full");
+    EXPECT_EQ(GetSetting(OptionsSection, "Font"), "Before");
+    // The probe that found the disk full leaves nothing behind.
+    EXPECT_EQ(QDir(QFileInfo(file).absolutePath()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QFileInfo(file).fileName()});
 }
 
 TEST_F(OptionsStore, ValuesLiveUnderTheProgramsOwnAddressInTheOptionsGroup) {

@@ -6,6 +6,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 
 namespace core {
 
@@ -26,11 +27,20 @@ frmHelp::frmHelp(QWidget *parent) : Form<QDialog>(parent) {
     lblHeading1->setFont(headingFont);
     placeTwips(lblHeading1, 240, 180, 6720, 480);
 
-    lblBody1 = new QLabel(this);
+    // A body longer than its place (the play lists' eleven paragraphs) scrolls there instead of
+    // being cut off.
+    bodyArea = new QScrollArea(this);
+    bodyArea->setObjectName(QStringLiteral("bodyArea"));
+    bodyArea->setFrameShape(QFrame::NoFrame);
+    bodyArea->setWidgetResizable(true);
+    bodyArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    bodyArea->setBackgroundRole(QPalette::Window);
+    placeTwips(bodyArea, 240, 780, 6720, 3840);
+    lblBody1 = new QLabel;
     lblBody1->setObjectName(QStringLiteral("lblBody1"));
     lblBody1->setWordWrap(true);
     lblBody1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    placeTwips(lblBody1, 240, 780, 6720, 3840);
+    bodyArea->setWidget(lblBody1);
 
     OKButton = new QPushButton(QStringLiteral("&OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));

@@ -6,6 +6,7 @@
 
 class QLabel;
 class QPushButton;
+class QScrollArea;
 
 namespace core {
 
@@ -17,6 +18,7 @@ public:
     QLabel *lblHeading1 = nullptr;
     QLabel *lblBody1 = nullptr;
     QPushButton *OKButton = nullptr;
+    QScrollArea *bodyArea = nullptr; // holds lblBody1
 
     void OKButton_Click();
 };

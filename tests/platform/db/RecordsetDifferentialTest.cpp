@@ -27,6 +27,7 @@ using namespace platform::db;
 namespace {
 
 constexpr qint64 kNone = std::numeric_limits<qint64>::min();
+const size_t kLogLines = size_t(qEnvironmentVariableIsSet("ORVALIS_DIFF_LOG") ? qEnvironmentVariableIntValue("ORVALIS_DIFF_LOG") : 14);
 
 // A row as the model names it: the song's RecordID (a table row's rowid) and, through the
 // category join, the link's rowid.
@@ -172,7 +173,7 @@ struct Slot {
     Id cur;                              // Row and Gone
     QVariantList anchor;                 // table: the index values and rowid of `cur` as last seen
     std::vector<Mark> marks;
-    int epoch = 0;                       // requeries so far
+    int epoch = 0;                       // the listing: a new number at every requery
     std::optional<Mark> lastMod;
     bool lastModInTrans = false;
     struct Saved {
@@ -191,11 +192,17 @@ public:
         if (sqlite3_open_v2(shadowPath.toUtf8().constData(), &shadow_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
             throw std::runtime_error("shadow");
         jet::registerFunctions(shadow_);
+        sqlite3_exec(shadow_, "PRAGMA synchronous = OFF", nullptr, nullptr, nullptr); // a copy no test reads after
+        // The rows snapshots read are kept apart, where no transaction of the copy undoes them.
+        sqlite3_open_v2(":memory:", &kept_, SQLITE_OPEN_READWRITE, nullptr);
+        jet::registerFunctions(kept_);
     }
     ~DifferentialRun() {
         slots_.clear();
         for (auto &[k, s] : stmts_) sqlite3_finalize(s);
+        for (auto &[k, s] : keptStmts_) sqlite3_finalize(s);
         sqlite3_close_v2(shadow_);
+        sqlite3_close_v2(kept_);
     }
 
     // Runs `steps` steps; returns the report of the first difference, empty when none.
@@ -205,7 +212,9 @@ public:
             compareCatalogues();
             for (step_ = 1; step_ <= steps; ++step_) {
                 oneStep();
-                for (Slot &s : slots_) check(s, pick(3) == 0);
+                // Positions and rows read by place are checked now and then: reading them makes a
+                // table-type recordset find its place, which would hide what a later move does.
+                for (Slot &s : slots_) check(s, pick(3) == 0 || deep_);
                 compareCatalogues();
             }
         } catch (const Failure &f) {
@@ -221,11 +230,14 @@ private:
     quint64 seed_;
     std::mt19937_64 rng_;
     sqlite3 *shadow_ = nullptr;
-    std::map<std::string, sqlite3_stmt *> stmts_;
+    sqlite3 *kept_ = nullptr;
+    std::map<std::string, sqlite3_stmt *> stmts_, keptStmts_;
     std::vector<Slot> slots_;
     std::deque<QString> log_;
     int step_ = 0;
     int snaps_ = 0;
+    int epochs_ = 0;
+    const bool deep_ = qEnvironmentVariableIsSet("ORVALIS_DIFF_DEEP");
     bool inTrans_ = false;
 
     int pick(int n) { return int(rng_() % quint64(n)); }
@@ -234,27 +246,29 @@ private:
 
     void note(const QString &line) {
         log_.push_back(line);
-        if (log_.size() > 14) log_.pop_front();
+        if (log_.size() > kLogLines) log_.pop_front();
     }
     [[noreturn]] void fail(const QString &what) { throw Failure{what}; }
 
     // ------------------------------------------------------------------ plain SQLite
-    sqlite3_stmt *prep(const QString &sql) {
+    sqlite3_stmt *prep(const QString &sql, bool kept = false) {
         const std::string key = sql.toStdString();
-        auto it = stmts_.find(key);
-        if (it == stmts_.end()) {
+        auto &stmts = kept ? keptStmts_ : stmts_;
+        sqlite3 *db = kept ? kept_ : shadow_;
+        auto it = stmts.find(key);
+        if (it == stmts.end()) {
             sqlite3_stmt *s = nullptr;
-            if (sqlite3_prepare_v2(shadow_, key.c_str(), -1, &s, nullptr) != SQLITE_OK)
-                fail(QStringLiteral("model SQL does not prepare: %1: %2").arg(sql, QString::fromUtf8(sqlite3_errmsg(shadow_))));
-            it = stmts_.emplace(key, s).first;
+            if (sqlite3_prepare_v2(db, key.c_str(), -1, &s, nullptr) != SQLITE_OK)
+                fail(QStringLiteral("model SQL does not prepare: %1: %2").arg(sql, QString::fromUtf8(sqlite3_errmsg(db))));
+            it = stmts.emplace(key, s).first;
         }
         sqlite3_reset(it->second);
         sqlite3_clear_bindings(it->second);
         return it->second;
     }
     // Runs a plain statement; returns SQLite's result code.
-    int run(const QString &sql, const QVariantList &values = {}) {
-        sqlite3_stmt *s = prep(sql);
+    int run(const QString &sql, const QVariantList &values = {}, bool kept = false) {
+        sqlite3_stmt *s = prep(sql, kept);
         for (int i = 0; i < int(values.size()); ++i) bindPlain(s, i + 1, values[i]);
         int rc;
         while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
@@ -324,7 +338,7 @@ private:
         return out;
     }
     QStringList snapRow(const Slot &s, long p) {
-        sqlite3_stmt *st = prep(QStringLiteral("SELECT * FROM %1 WHERE orv_pos = ?1").arg(s.snap));
+        sqlite3_stmt *st = prep(QStringLiteral("SELECT * FROM %1 WHERE orv_pos = ?1").arg(s.snap), true);
         sqlite3_bind_int64(st, 1, p);
         QStringList out;
         if (sqlite3_step(st) == SQLITE_ROW)
@@ -377,7 +391,7 @@ private:
         return out;
     }
     // Where `ghosts` (index values, one per ghost) fall among the table's rows in index order:
-    // for each ghost, how many rows come before it. A ghost's last value orders it among ties.
+    // for each ghost, how many rows come before it. A ghost sorts before a row equal to it.
     std::vector<long> placeAmong(const Slot &s, const std::vector<QVariantList> &ghosts) {
         const int k = int(ghosts.front().size());
         QStringList cols, marks, order;
@@ -385,12 +399,13 @@ private:
             cols << s.index->cols.value(i, QStringLiteral("rowid"));
             order << QString::number(i + 1);
         }
-        QString sql = QStringLiteral("SELECT %1, -1 AS orv_ghost FROM %2").arg(cols.join(QStringLiteral(", ")), s.table);
+        order << QString::number(k + 2);
+        QString sql = QStringLiteral("SELECT %1, -1 AS orv_ghost, 1 AS orv_real FROM %2").arg(cols.join(QStringLiteral(", ")), s.table);
         int n = 0;
         for (size_t g = 0; g < ghosts.size(); ++g) {
             QStringList m;
             for (int i = 0; i < k; ++i) m << QStringLiteral("?%1").arg(++n);
-            sql += QStringLiteral(" UNION ALL SELECT %1, %2").arg(m.join(QStringLiteral(", "))).arg(g);
+            sql += QStringLiteral(" UNION ALL SELECT %1, %2, 0").arg(m.join(QStringLiteral(", "))).arg(g);
         }
         sql += QStringLiteral(" ORDER BY %1").arg(order.join(QStringLiteral(", ")));
         sqlite3_stmt *st = prep(sql);
@@ -424,6 +439,11 @@ private:
         return -1;
     }
     // A row deleted since keeps the values it was last seen with.
+    // Where the recordset stands among `rows`: past the last row is past the rows it has now.
+    long place(Slot &s, const std::vector<Id> &rows) {
+        if (s.kind == Kind::Table) return tablePos(s, rows);
+        return s.at == Slot::Eof ? long(rows.size()) : s.pos;
+    }
     void refreshAnchor(Slot &s) {
         if (s.kind != Kind::Table || s.at != Slot::Row) return;
         QVariantList now = anchorOf(s, s.cur.a);
@@ -465,8 +485,9 @@ private:
         s.index = &index;
         s.rs = db_.openRecordset(s.table, RecordsetType::Table);
         s.rs->setIndex(QLatin1String(index.name));
-        s.rs->moveFirst();
-        placeAt(s, live(s), 0);
+        const std::vector<Id> rows = live(s);
+        if (!rows.empty()) s.rs->moveFirst();
+        placeAt(s, rows, rows.empty() ? -1 : 0);
         note(QStringLiteral("open table %1 on %2").arg(s.table, QLatin1String(index.name)));
     }
 
@@ -528,7 +549,7 @@ private:
         }
         if (s.kind == Kind::Dynaset) return;
         // The rows as read, kept by place with the fields' own types and collations.
-        s.snap = QStringLiteral("temp.orv_snap%1").arg(++snaps_);
+        s.snap = QStringLiteral("orv_snap%1").arg(++snaps_);
         QStringList defs, marks;
         for (int c = 0; c < nf; ++c) {
             const char *table = sqlite3_column_table_name(st, c);
@@ -541,14 +562,14 @@ private:
             defs << def;
             marks << QStringLiteral("?%1").arg(c + 1);
         }
-        run(QStringLiteral("CREATE TABLE %1 (%2, orv_pos INTEGER, orv_a INTEGER, orv_b INTEGER)").arg(s.snap, defs.join(QStringLiteral(", "))));
+        run(QStringLiteral("CREATE TABLE %1 (%2, orv_pos INTEGER, orv_a INTEGER, orv_b INTEGER)").arg(s.snap, defs.join(QStringLiteral(", "))), {}, true);
         const QString insert = QStringLiteral("INSERT INTO %1 VALUES (%2, ?%3, ?%4, ?%5)")
                                    .arg(s.snap, marks.join(QStringLiteral(", ")))
                                    .arg(nf + 1)
                                    .arg(nf + 2)
                                    .arg(nf + 3);
         for (size_t p = 0; p < order.size(); ++p) {
-            sqlite3_stmt *ins = prep(insert);
+            sqlite3_stmt *ins = prep(insert, true);
             const ModelRow &r = model[order[p]];
             for (int c = 0; c < nf; ++c) sqlite3_bind_value(ins, c + 1, r.values[size_t(c)]);
             sqlite3_bind_int64(ins, nf + 1, qint64(p));
@@ -568,7 +589,9 @@ private:
         s.src = &src;
         s.rs = db_.openRecordset(QLatin1String(src.jet), typeOf(src.kind));
         readList(s);
-        placeAt(s, s.ids, 0);
+        placeAt(s, s.ids, s.ids.empty() ? -1 : 0);
+        // Opened inside a transaction: a rollback takes it back to the list it opened with.
+        if (inTrans_) s.saved = Slot::Saved{s.ids, s.snap, s.epoch};
         note(QStringLiteral("open %1").arg(QLatin1String(src.jet)));
     }
 
@@ -619,7 +642,7 @@ private:
         const std::vector<Id> rows = rowsOf(s);
         const long n = long(rows.size());
         if (rs.recordCount() != n) fail(QStringLiteral("%1 counts %2 rows, the model %3").arg(who).arg(rs.recordCount()).arg(n));
-        const long p = s.kind == Kind::Table ? tablePos(s, rows) : s.pos;
+        const long p = place(s, rows);
         if (s.at != Slot::Unknown) {
             const bool bof = n == 0 || s.at == Slot::Bof;
             const bool eof = n == 0 || s.at == Slot::Eof || (s.at == Slot::Gone && p >= n);
@@ -681,7 +704,7 @@ private:
     void stepMove(Slot &s) {
         const std::vector<Id> rows = rowsOf(s);
         const long n = long(rows.size());
-        const long p = s.kind == Kind::Table ? tablePos(s, rows) : s.pos;
+        const long p = place(s, rows);
         const bool forward = s.kind == Kind::Forward;
         const bool current = s.at == Slot::Row;
         int what = pick(6);
@@ -795,7 +818,9 @@ private:
     };
     Criteria criteriaFor(Slot &s) {
         // Field values to look for, from a row of the catalogue.
-        sqlite3_stmt *st = prep(QStringLiteral("SELECT RecordID, PathName, FileName, Artist, SongName FROM tblContacts ORDER BY random() LIMIT 1"));
+        const qint64 songs = scalar(QStringLiteral("SELECT count(*) FROM tblContacts"));
+        sqlite3_stmt *st = prep(QStringLiteral("SELECT RecordID, PathName, FileName, Artist, SongName FROM tblContacts ORDER BY RecordID LIMIT 1 OFFSET ?1"));
+        sqlite3_bind_int64(st, 1, songs > 0 ? pick(int(songs)) : 0);
         QStringList v;
         if (sqlite3_step(st) == SQLITE_ROW)
             for (int c = 0; c < 5; ++c) v << (sqlite3_column_type(st, c) == SQLITE_NULL ? QString() : norm(st, c));
@@ -848,7 +873,7 @@ private:
         } else {
             sql = QStringLiteral("SELECT orv_pos, NULL FROM %1 WHERE (%2)").arg(s.snap, expr);
         }
-        sqlite3_stmt *st = prep(sql);
+        sqlite3_stmt *st = prep(sql, s.readOnly());
         for (int i = 0; i < int(c.values.size()); ++i) bindPlain(st, 101 + i, c.values[i]);
         while (sqlite3_step(st) == SQLITE_ROW) {
             if (s.readOnly()) {
@@ -871,7 +896,7 @@ private:
         note(QStringLiteral("%1 %2 %3 %4").arg(name(s), QLatin1String(names[what]), c.text).arg(c.values.isEmpty() ? QString() : norm(c.values[0])));
         const std::vector<Id> rows = rowsOf(s);
         const long n = long(rows.size());
-        const long p = s.kind == Kind::Table ? tablePos(s, rows) : s.pos;
+        const long p = place(s, rows);
         int expected = 0;
         if (s.kind == Kind::Forward && (what >= 2 || (what == 0 && p > 0))) expected = err::OperationNotSupported;
         long start = 0;
@@ -912,16 +937,18 @@ private:
         key = anchorOf(s, rows[size_t(pick(int(rows.size())))].a);
         key.removeLast(); // the rowid
         key = key.mid(0, 1 + pick(int(key.size())));
-        for (QVariant &v : key) {
+        for (int i = 0; i < int(key.size()); ++i) {
+            QVariant &v = key[i];
+            const bool date = s.index->cols[i] == QLatin1String("PurchaseDate"); // given as a date
             switch (pick(6)) {
             case 0: v = QVariant(); break;
             case 1:
-                if (v.typeId() == QMetaType::QString) v = v.toString() + QStringLiteral("a");
+                if (v.typeId() == QMetaType::QString && !date) v = v.toString() + QStringLiteral("a");
                 else if (v.typeId() == QMetaType::LongLong) v = v.toLongLong() + 1;
                 else if (v.typeId() == QMetaType::Double) v = v.toDouble() - 0.5;
                 break;
             case 2:
-                if (v.typeId() == QMetaType::QString) v = v.toString().toUpper();
+                if (v.typeId() == QMetaType::QString && !date) v = v.toString().toUpper();
                 break;
             default: break;
             }
@@ -1014,7 +1041,7 @@ private:
         const bool cancel = chance(6);
         note(QStringLiteral("%1 Edit %2%3").arg(name(s), shown.join(u' '), cancel ? QStringLiteral(" CancelUpdate") : QString()));
         int expected = 0;
-        long p = s.kind == Kind::Table ? tablePos(s, rowsOf(s)) : s.pos;
+        long p = place(s, rowsOf(s));
         if (s.readOnly()) expected = err::ReadOnly;
         else if (s.at != Slot::Row) expected = err::NoCurrentRecord;
         else if (s.kind == Kind::Dynaset && !fetchList(s, s.ids[size_t(p)])) expected = err::RecordDeleted;
@@ -1109,7 +1136,7 @@ private:
     void stepDelete(Slot &s) {
         note(name(s) + QStringLiteral(" Delete"));
         const std::vector<Id> rows = rowsOf(s);
-        const long p = s.kind == Kind::Table ? tablePos(s, rows) : s.pos;
+        const long p = place(s, rows);
         int expected = 0;
         if (s.readOnly()) expected = err::ReadOnly;
         else if (s.at != Slot::Row) expected = err::NoCurrentRecord;
@@ -1126,9 +1153,10 @@ private:
     void stepRequery(Slot &s) {
         note(name(s) + QStringLiteral(" Requery"));
         expectOutcome(log_.back(), layer([&] { s.rs->requery(); }), 0);
-        ++s.epoch;
+        s.epoch = ++epochs_; // never the number of a listing a rollback took away
         if (s.list()) readList(s);
-        placeAt(s, rowsOf(s), 0);
+        const std::vector<Id> rows = rowsOf(s);
+        placeAt(s, rows, rows.empty() ? -1 : 0); // an empty list stands before its first row
     }
 
     void stepReopen(Slot &s) {
@@ -1148,7 +1176,8 @@ private:
             const Slot &s = anySlot();
             if (s.at == Slot::Row && (s.list() || s.table == QLatin1String("tblContacts"))) return s.cur.a;
         }
-        return scalar(QStringLiteral("SELECT RecordID FROM tblContacts ORDER BY random() LIMIT 1"));
+        const qint64 songs = scalar(QStringLiteral("SELECT count(*) FROM tblContacts"));
+        return scalar(QStringLiteral("SELECT RecordID FROM tblContacts ORDER BY RecordID LIMIT 1 OFFSET ?1"), {qint64(songs > 0 ? pick(int(songs)) : 0)});
     }
 
     void stepExecute() {
@@ -1245,11 +1274,13 @@ private:
                 s.saved.reset();
                 continue;
             }
+            // A row listed by a requery since is a listing the rollback took away.
+            const bool sameListing = s.saved->epoch == s.epoch;
             s.ids = s.saved->ids;
             s.snap = s.saved->snap;
             s.epoch = s.saved->epoch;
             s.saved.reset();
-            const auto it = std::find(s.ids.begin(), s.ids.end(), s.cur);
+            const auto it = sameListing ? std::find(s.ids.begin(), s.ids.end(), s.cur) : s.ids.end();
             if ((s.at == Slot::Row || s.at == Slot::Gone) && it != s.ids.end()) placeAt(s, s.ids, long(it - s.ids.begin()));
             else if (s.at == Slot::Bof) placeAt(s, s.ids, -1);
             else placeAt(s, s.ids, long(s.ids.size()));
@@ -1310,7 +1341,7 @@ protected:
 TEST_F(RecordsetDifferential, EveryStepAgreesWithPlainSqlite) {
     const int steps = qEnvironmentVariableIntValue("ORVALIS_DIFF_STEPS");
     const quint64 seed = quint64(qEnvironmentVariableIntValue("ORVALIS_DIFF_SEED"));
-    const QString report = runOnce(seed ? seed : 20240611, steps > 0 ? steps : 3000);
+    const QString report = runOnce(seed ? seed : 20240611, steps > 0 ? steps : 2000);
     EXPECT_TRUE(report.isEmpty()) << report.toStdString();
 }
 

@@ -398,14 +398,25 @@ void Database::rollback() {
     }
     exec(c.db, QStringLiteral("ROLLBACK"));
     c.rolledBack.insert(c.transId);
-    Stmt keep = prepare(c.db, QStringLiteral("INSERT OR REPLACE INTO sqlite_sequence (rowid, name, seq) SELECT "
-                                             "(SELECT rowid FROM sqlite_sequence WHERE name = ?1), ?1, "
-                                             "max(?2, coalesce((SELECT seq FROM sqlite_sequence WHERE name = ?1), 0))"));
-    for (const auto &[table, seq] : counters) {
-        sqlite3_reset(keep.get());
-        bindValue(keep.get(), 1, table);
-        bindValue(keep.get(), 2, seq);
-        step(c.db, keep.get());
+    // Only counters the rollback took back are written. The rollback has succeeded either way: a
+    // catalogue another program holds just then keeps its counters as the rollback left them.
+    try {
+        Stmt now = prepare(c.db, QStringLiteral("SELECT coalesce((SELECT seq FROM sqlite_sequence WHERE name = ?1), -1)"));
+        Stmt keep = prepare(c.db, QStringLiteral("INSERT OR REPLACE INTO sqlite_sequence (rowid, name, seq) VALUES "
+                                                 "((SELECT rowid FROM sqlite_sequence WHERE name = ?1), ?1, ?2)"));
+        for (const auto &[table, seq] : counters) {
+            sqlite3_reset(now.get());
+            bindValue(now.get(), 1, table);
+            step(c.db, now.get());
+            const qint64 left = sqlite3_column_int64(now.get(), 0);
+            sqlite3_reset(now.get());
+            if (left >= seq) continue;
+            sqlite3_reset(keep.get());
+            bindValue(keep.get(), 1, table);
+            bindValue(keep.get(), 2, seq);
+            step(c.db, keep.get());
+        }
+    } catch (const DbError &) {
     }
 }
 

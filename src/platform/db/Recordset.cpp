@@ -150,6 +150,26 @@ bool multiTable(const QString &from) {
     return from.contains(u',') || containsWord(from, "JOIN");
 }
 
+// The place of the parenthesis that closes the one `text` opens with (quotes and brackets
+// skipped), or -1.
+qsizetype closingParenthesis(const QString &text) {
+    int depth = 0;
+    QChar quote;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (!quote.isNull()) {
+            if (c == quote) quote = QChar();
+        } else if (c == u'\'' || c == u'"' || c == u'[') {
+            quote = c == u'[' ? QChar(u']') : c;
+        } else if (c == u'(') {
+            ++depth;
+        } else if (c == u')' && --depth == 0) {
+            return i;
+        }
+    }
+    return -1;
+}
+
 // How rows compare with a key in the order of an index over `columns` (Nulls lowest, each field
 // by its own collation, the key's later values breaking ties): the condition that a row's fields
 // stand `op` ("<", "<=", ">", ">=") the key bound to ?first, ?first+1, ... Compared field by field,
@@ -761,8 +781,9 @@ struct Recordset::Impl : WriteWatcher {
         static const QRegularExpression subquery(QStringLiteral("^\\((SELECT\\s.*)\\)\\s+AS\\s+(\"(?:[^\"]|\"\")+\"|\\w+)$"),
                                                  QRegularExpression::CaseInsensitiveOption |
                                                      QRegularExpression::DotMatchesEverythingOption);
-        const auto m = subquery.match(parts->from.trimmed());
-        if (!m.hasMatch()) return false;
+        const QString from = parts->from.trimmed();
+        const auto m = subquery.match(from);
+        if (!m.hasMatch() || closingParenthesis(from) != m.capturedEnd(1)) return false; // one subquery, not a join of two
         const auto inner = jet::splitSelect(m.captured(1));
         if (!inner || inner->distinct || !inner->groupBy.isEmpty() || !inner->having.isEmpty() ||
             hasAggregate(inner->columns) || containsWord(inner->from, "SELECT"))
@@ -1315,6 +1336,7 @@ struct Recordset::Impl : WriteWatcher {
 
     // Reads the current row's index values unless they are still those last read.
     void keepAnchor() {
+        if (!isOpen) return;
         const auto row = currentTableRow();
         if (!row || (anchor && anchor->row == *row && anchor->gen == conn->gen)) return;
         QStringList fields;
@@ -2932,6 +2954,7 @@ EditMode Recordset::editMode() const { return d_->mode; }
 void Recordset::close() {
     Impl &d = *d_;
     d.isOpen = false;
+    if (d.table) d.conn->unwatch(&d);
     d.closeWalk();
     d.walk.stmt.reset(nullptr);
     d.fetchStmt.reset(nullptr);

@@ -329,10 +329,14 @@ private:
             if (id.b == kNone) sqlite3_bind_null(st, 2);
             else sqlite3_bind_int64(st, 2, id.b);
         }
+        return firstRow(st);
+    }
+    // The first row a bound statement gives, every field as text; nullopt for none.
+    static std::optional<QStringList> firstRow(sqlite3_stmt *st, int fields = -1) {
         std::optional<QStringList> out;
         if (sqlite3_step(st) == SQLITE_ROW) {
             out.emplace();
-            for (int c = 0; c < sqlite3_column_count(st); ++c) *out << norm(st, c);
+            for (int c = 0; c < (fields < 0 ? sqlite3_column_count(st) : fields); ++c) *out << norm(st, c);
         }
         sqlite3_reset(st);
         return out;
@@ -340,22 +344,12 @@ private:
     QStringList snapRow(const Slot &s, long p) {
         sqlite3_stmt *st = prep(QStringLiteral("SELECT * FROM %1 WHERE orv_pos = ?1").arg(s.snap), true);
         sqlite3_bind_int64(st, 1, p);
-        QStringList out;
-        if (sqlite3_step(st) == SQLITE_ROW)
-            for (int c = 0; c < sqlite3_column_count(st) - 3; ++c) out << norm(st, c);
-        sqlite3_reset(st);
-        return out;
+        return firstRow(st, sqlite3_column_count(st) - 3).value_or(QStringList());
     }
     std::optional<QStringList> fetchTable(const Slot &s, qint64 rowid) {
         sqlite3_stmt *st = prep(QStringLiteral("SELECT * FROM %1 WHERE rowid = ?1").arg(s.table));
         sqlite3_bind_int64(st, 1, rowid);
-        std::optional<QStringList> out;
-        if (sqlite3_step(st) == SQLITE_ROW) {
-            out.emplace();
-            for (int c = 0; c < sqlite3_column_count(st); ++c) *out << norm(st, c);
-        }
-        sqlite3_reset(st);
-        return out;
+        return firstRow(st);
     }
 
     QString tableOrder(const Slot &s) const {

@@ -578,7 +578,7 @@ long salvageTable(sqlite3 *src, sqlite3 *dst, const QString &table) {
         if (after == std::numeric_limits<qint64>::min()) after = 0;
         if (after > std::numeric_limits<qint64>::max() - skip) break;
         after += skip;
-        skip *= 4;
+        if (skip <= std::numeric_limits<qint64>::max() / 4) skip *= 4; // past that the next step ends the table
     }
     sqlite3_reset(rd.get());
     return copied;

@@ -1062,7 +1062,7 @@ struct Recordset::Impl : WriteWatcher {
         std::vector<qint64> following;
         if (posValid && (where == Where::OnRow || where == Where::AfterDelete)) {
             if (where == Where::OnRow) curSerial = serials[size_t(pos)];
-            for (long p = where == Where::OnRow ? pos + 1 : pos; p < n && following.size() < 64; ++p)
+            for (long p = std::max(0L, where == Where::OnRow ? pos + 1 : pos); p < n && following.size() < 64; ++p)
                 following.push_back(serials[size_t(p)]);
         }
         if (!keysFresh()) reloadTableKeys();
@@ -1070,7 +1070,9 @@ struct Recordset::Impl : WriteWatcher {
         switch (where) {
         case Where::Bof:
         case Where::Unknown:
+            // No place known (a row deleted after a Seek, then another index): before the first row.
             pos = -1;
+            curDeleted = false;
             break;
         case Where::Eof:
             pos = m;

@@ -627,6 +627,28 @@ TEST_F(SampleDbTest, ARowFoundBySeekAndDeletedElsewhereKeepsItsPlaceInTheIndex) 
     }
 }
 
+// A row deleted after a Seek has no place in another index: after the index changes the
+// recordset stands before the first row, and moves and finds go on from there.
+TEST_F(SampleDbTest, AfterASeekDeleteAndAnotherIndexMovesStartAtTheFirstRow) {
+    auto t = open(QStringLiteral("tblContacts"), RecordsetType::Table);
+    t->setIndex(QStringLiteral("SongName"));
+    t->moveFirst();
+    t->moveNext(); // the key list is read
+    t->seek(QStringLiteral("="), {QStringLiteral("Hey Jude")});
+    t->deleteRecord();
+    t->setIndex(QStringLiteral("PrimaryKey"));
+    EXPECT_TRUE(t->bof());
+    db->execute(QStringLiteral("Update tblContacts Set Selected = 'x' Where RecordID = 5"));
+    t->moveNext();
+    EXPECT_EQ(t->value("RecordID").toLongLong(), 2);
+    t->seek(QStringLiteral("="), {3});
+    t->deleteRecord();
+    t->setIndex(QStringLiteral("SongName"));
+    db->execute(QStringLiteral("Update tblContacts Set Selected = ' ' Where RecordID = 5"));
+    t->findFirst(QStringLiteral("RecordID = 5"));
+    EXPECT_EQ(t->value("RecordID").toLongLong(), 5);
+}
+
 // The category window and the import delete row after row found by Seek: each delete leaves a
 // hole, MoveNext and MovePrevious go on around the last row deleted, and the list shows the rest.
 TEST_F(SampleDbTest, SeekAndDeleteInALoopLeavesHolesAndMovesOnFromTheLastDeleted) {

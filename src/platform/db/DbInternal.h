@@ -146,10 +146,8 @@ struct SnapshotPlan; // see Recordset.cpp
 // table-type recordset keeps the index values of the row it stands on).
 class WriteWatcher {
 public:
+    virtual ~WriteWatcher() = default;
     virtual void beforeRowsGo() = 0;
-
-protected:
-    ~WriteWatcher() = default;
 };
 
 // One open connection and what the layer knows of its file.

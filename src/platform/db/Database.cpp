@@ -253,6 +253,7 @@ long Database::execute(const QString &sqlOrQueryName, const QVariantList &values
         jetSql = *q;
     }
     const QString sql = c.translate(jetSql, values);
+    c.aboutToWrite();
     c.pauseReads();
     Stmt s = prepare(c.db, sql);
     bindNamed(s.get(), kSourceParams, values);
@@ -271,6 +272,7 @@ long Database::executeEach(const QString &sql, const QList<QVariantList> &rows) 
     if (rows.isEmpty())
         return 0;
     const QString translated = c.translate(sql.trimmed(), rows.first());
+    c.aboutToWrite();
     c.pauseReads();
     Stmt s = prepare(c.db, translated);
     if (sqlite3_stmt_readonly(s.get()) && sqlite3_column_count(s.get()) > 0)
@@ -365,6 +367,7 @@ void Database::beginTrans() {
     exec(c.db, QStringLiteral("BEGIN IMMEDIATE"));
     c.inTrans = true;
     ++c.transSerial;
+    ++c.transId;
 }
 
 void Database::commitTrans() {
@@ -379,11 +382,42 @@ void Database::commitTrans() {
 void Database::rollback() {
     Conn &c = *d_->conn;
     requireTransaction(*this, c);
+    c.aboutToWrite();
     c.inTrans = false;
     c.wrote();
     ++c.transSerial;
     c.pauseReads();
+    // The counters go on after every key the transaction gave out, as Jet's do: a rolled-back
+    // song's RecordID handed out again would let its bookmarks and lists lead to another song.
+    std::vector<std::pair<QString, qint64>> counters;
+    {
+        Stmt s = prepare(c.db, QStringLiteral("SELECT name, seq FROM sqlite_sequence"));
+        while (step(c.db, s.get()))
+            counters.emplace_back(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s.get(), 0))),
+                                  sqlite3_column_int64(s.get(), 1));
+    }
     exec(c.db, QStringLiteral("ROLLBACK"));
+    c.rolledBack.insert(c.transId);
+    // Only counters the rollback took back are written. The rollback has succeeded either way: a
+    // catalogue another program holds just then keeps its counters as the rollback left them.
+    try {
+        Stmt now = prepare(c.db, QStringLiteral("SELECT coalesce((SELECT seq FROM sqlite_sequence WHERE name = ?1), -1)"));
+        Stmt keep = prepare(c.db, QStringLiteral("INSERT OR REPLACE INTO sqlite_sequence (rowid, name, seq) VALUES "
+                                                 "((SELECT rowid FROM sqlite_sequence WHERE name = ?1), ?1, ?2)"));
+        for (const auto &[table, seq] : counters) {
+            sqlite3_reset(now.get());
+            bindValue(now.get(), 1, table);
+            step(c.db, now.get());
+            const qint64 left = sqlite3_column_int64(now.get(), 0);
+            sqlite3_reset(now.get());
+            if (left >= seq) continue;
+            sqlite3_reset(keep.get());
+            bindValue(keep.get(), 1, table);
+            bindValue(keep.get(), 2, seq);
+            step(c.db, keep.get());
+        }
+    } catch (const DbError &) {
+    }
 }
 
 bool Database::inTransaction() const {
@@ -544,7 +578,7 @@ long salvageTable(sqlite3 *src, sqlite3 *dst, const QString &table) {
         if (after == std::numeric_limits<qint64>::min()) after = 0;
         if (after > std::numeric_limits<qint64>::max() - skip) break;
         after += skip;
-        skip *= 4;
+        if (skip <= std::numeric_limits<qint64>::max() / 4) skip *= 4; // past that the next step ends the table
     }
     sqlite3_reset(rd.get());
     return copied;

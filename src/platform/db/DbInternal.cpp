@@ -212,11 +212,27 @@ std::optional<QDateTime> fastStoredDate(const unsigned char *p, int n) {
     return memo.emplace(key, QDateTime(date, time)).first->second;
 }
 
-QDateTime fromOleDate(double serial) {
+// The years a stored date can have: the reader parses four digits, and there is no year 0.
+bool storableYear(int year) { return year >= 1 && year <= 9999; }
+
+// A date serial (days since 30 December 1899, the time as the fraction); nullopt for a serial
+// that is no number or names a day outside the storable years.
+std::optional<QDateTime> fromOleDate(double serial) {
+    constexpr double kFirst = -693593.0; // 1 January of the year 1
+    constexpr double kPast = 2958466.0;  // 1 January 10000
+    if (!std::isfinite(serial) || serial < kFirst || serial >= kPast) return std::nullopt;
     const QDateTime base(QDate(1899, 12, 30), QTime(0, 0));
     const double days = std::trunc(serial);
     const double frac = std::fabs(serial - days);
-    return base.addDays(qint64(days)).addMSecs(qint64(std::llround(frac * 86400.0) * 1000));
+    const QDateTime dt = base.addDays(qint64(days)).addMSecs(qint64(std::llround(frac * 86400.0) * 1000));
+    if (!dt.isValid() || !storableYear(dt.date().year())) return std::nullopt;
+    return dt;
+}
+
+// A date serial read from a date field as the date it stands for, or as the number it is.
+QVariant storedSerial(double serial, const QVariant &asStored) {
+    const auto dt = fromOleDate(serial);
+    return dt ? QVariant(*dt) : asStored;
 }
 
 std::optional<QDateTime> parseDateText(const QString &text) {
@@ -258,12 +274,12 @@ QVariant storedValue(int type, qint64 i, double d, const unsigned char *p, int n
         if (kind == Kind::Bool) return QVariant(i != 0);
         if (kind == Kind::Double) return QVariant(double(i));
         if (kind == Kind::Text) return QVariant(QString::number(i));
-        if (kind == Kind::Date) return QVariant(fromOleDate(double(i)));
+        if (kind == Kind::Date) return storedSerial(double(i), QVariant(i));
         return QVariant(i);
     case SQLITE_FLOAT:
         if (kind == Kind::Bool) return QVariant(d != 0);
         if (kind == Kind::Text) return QVariant(QString::number(d, 'g', 15));
-        if (kind == Kind::Date) return QVariant(fromOleDate(d));
+        if (kind == Kind::Date) return storedSerial(d, QVariant(d));
         return QVariant(d);
     case SQLITE_BLOB:
         return QVariant(QByteArray(reinterpret_cast<const char *>(p), n));
@@ -285,14 +301,14 @@ QVariant readValue(sqlite3_stmt *s, int col, Kind kind) {
         if (kind == Kind::Bool) return QVariant(v != 0);
         if (kind == Kind::Double) return QVariant(double(v));
         if (kind == Kind::Text) return QVariant(QString::number(v));
-        if (kind == Kind::Date) return QVariant(fromOleDate(double(v)));
+        if (kind == Kind::Date) return storedSerial(double(v), QVariant(v));
         return QVariant(v);
     }
     case SQLITE_FLOAT: {
         const double v = sqlite3_column_double(s, col);
         if (kind == Kind::Bool) return QVariant(v != 0);
         if (kind == Kind::Text) return QVariant(QString::number(v, 'g', 15));
-        if (kind == Kind::Date) return QVariant(fromOleDate(v));
+        if (kind == Kind::Date) return storedSerial(v, QVariant(v));
         return QVariant(v);
     }
     case SQLITE_BLOB:
@@ -335,11 +351,19 @@ void bindValue(sqlite3_stmt *s, int idx, const QVariant &v) {
         sqlite3_bind_double(s, idx, v.toDouble());
         return;
     case QMetaType::QDateTime: {
+        if (!v.toDateTime().isValid()) { // no date: Null rather than an empty text
+            sqlite3_bind_null(s, idx);
+            return;
+        }
         const QByteArray u = dateText(v.toDateTime()).toUtf8();
         sqlite3_bind_text(s, idx, u.constData(), int(u.size()), SQLITE_TRANSIENT);
         return;
     }
     case QMetaType::QDate: {
+        if (!v.toDate().isValid()) {
+            sqlite3_bind_null(s, idx);
+            return;
+        }
         const QByteArray u = dateText(QDateTime(v.toDate(), QTime(0, 0))).toUtf8();
         sqlite3_bind_text(s, idx, u.constData(), int(u.size()), SQLITE_TRANSIENT);
         return;
@@ -415,20 +439,30 @@ QVariant convertForField(const QVariant &v, Kind kind, const QString &fieldName)
         }
         bool ok = false;
         const double d = v.toDouble(&ok);
-        if (!ok) return fail();
+        if (!ok || !std::isfinite(d)) return fail(); // no field holds NaN or an infinity
         return QVariant(d);
     }
     case Kind::Date: {
-        if (isDate) return QVariant(asDateTime());
+        // A date is stored as a text the reader parses back; one it could not is refused.
+        const auto storable = [&](const QDateTime &dt) {
+            if (!storableYear(dt.date().year())) return fail();
+            return QVariant(dt);
+        };
+        if (isDate) {
+            const QDateTime dt = asDateTime();
+            if (!dt.isValid()) return QVariant(); // no date at all
+            return storable(dt);
+        }
         if (isText) {
             if (v.toString().trimmed().isEmpty()) return QVariant();
-            if (auto d = parseDateText(v.toString())) return QVariant(*d);
+            if (auto d = parseDateText(v.toString())) return storable(*d);
             return fail();
         }
         bool ok = false;
         const double d = v.toDouble(&ok);
         if (!ok) return fail();
-        return QVariant(fromOleDate(d));
+        if (const auto dt = fromOleDate(d)) return QVariant(*dt);
+        return fail();
     }
     case Kind::Bool: {
         if (isBool) return v;

@@ -6,6 +6,7 @@
 #include "platform/db/JetSql.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -141,6 +142,14 @@ struct TableInfo {
 
 struct SnapshotPlan; // see Recordset.cpp
 
+// A recordset that must see rows before a write on the connection may take them away (a
+// table-type recordset keeps the index values of the row it stands on).
+class WriteWatcher {
+public:
+    virtual ~WriteWatcher() = default;
+    virtual void beforeRowsGo() = 0;
+};
+
 // One open connection and what the layer knows of its file.
 struct Conn {
     sqlite3 *db = nullptr;
@@ -148,6 +157,8 @@ struct Conn {
     bool inTrans = false;
     quint64 gen = 0; // bumped by every write through this connection (recordsets drop caches)
     quint64 transSerial = 0; // bumped by every BeginTrans, CommitTrans and Rollback
+    quint64 transId = 0;     // the number of the open (or last) transaction
+    QSet<quint64> rolledBack; // the transactions that were rolled back, for recordsets to undo theirs
 
     struct Query {
         QString name;
@@ -210,6 +221,14 @@ struct Conn {
         for (sqlite3_stmt *s : standingReads) sqlite3_reset(s);
         if (!standingReads.empty()) ++readPauses;
         standingReads.clear();
+    }
+    // Every statement that may delete rows (Execute, executeEach, a recordset's Delete, Rollback)
+    // calls aboutToWrite first.
+    std::vector<WriteWatcher *> watchers;
+    void watch(WriteWatcher *w) { watchers.push_back(w); }
+    void unwatch(WriteWatcher *w) { watchers.erase(std::remove(watchers.begin(), watchers.end(), w), watchers.end()); }
+    void aboutToWrite() {
+        for (WriteWatcher *w : watchers) w->beforeRowsGo();
     }
     void endRead(sqlite3_stmt *s) {
         standingReads.erase(std::remove(standingReads.begin(), standingReads.end(), s), standingReads.end());

@@ -17,6 +17,7 @@
 #include "platform/db/Collations.h"
 
 #include <QRegularExpression>
+#include <QSet>
 #include <algorithm>
 #include <cstring>
 #include <functional>
@@ -147,6 +148,46 @@ QString keyOrder(const QString &orderBy) {
 
 bool multiTable(const QString &from) {
     return from.contains(u',') || containsWord(from, "JOIN");
+}
+
+// The place of the parenthesis that closes the one `text` opens with (quotes and brackets
+// skipped), or -1.
+qsizetype closingParenthesis(const QString &text) {
+    int depth = 0;
+    QChar quote;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (!quote.isNull()) {
+            if (c == quote) quote = QChar();
+        } else if (c == u'\'' || c == u'"' || c == u'[') {
+            quote = c == u'[' ? QChar(u']') : c;
+        } else if (c == u'(') {
+            ++depth;
+        } else if (c == u')' && --depth == 0) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+// How rows compare with a key in the order of an index over `columns` (Nulls lowest, each field
+// by its own collation, the key's later values breaking ties): the condition that a row's fields
+// stand `op` ("<", "<=", ">", ">=") the key bound to ?first, ?first+1, ... Compared field by field,
+// since a comparison of rows of values with a Null in them gives no answer.
+QString indexCompare(const QStringList &columns, const QString &op, int first) {
+    const bool below = op.startsWith(u'<');
+    const bool orEqual = op.endsWith(u'=');
+    QString cond;
+    for (int i = int(columns.size()) - 1; i >= 0; --i) {
+        const QString c = columns[i];
+        const QString v = QStringLiteral("?%1").arg(first + i);
+        const QString strict = below ? QStringLiteral("((%1 IS NULL AND %2 IS NOT NULL) OR %1 < %2)").arg(c, v)
+                                     : QStringLiteral("((%1 IS NOT NULL AND %2 IS NULL) OR %1 > %2)").arg(c, v);
+        const QString equal = QStringLiteral("%1 IS %2").arg(c, v);
+        if (cond.isEmpty()) cond = orEqual ? QStringLiteral("(%1 OR %2)").arg(strict, equal) : strict;
+        else cond = QStringLiteral("(%1 OR (%2 AND %3))").arg(strict, equal, cond);
+    }
+    return cond;
 }
 
 // Resets a cached statement when the scope ends, so no read stays open.
@@ -281,7 +322,7 @@ const QString kWalkOffset = QStringLiteral(" LIMIT -1 OFFSET ?1");
 
 } // namespace
 
-struct Recordset::Impl {
+struct Recordset::Impl : WriteWatcher {
     std::shared_ptr<Conn> conn;
     RecordsetType type = RecordsetType::Dynaset;
     QString source;
@@ -328,6 +369,9 @@ struct Recordset::Impl {
 
     std::unordered_map<qint64, std::optional<RawRow>> cache;
     quint64 cacheGen = 0;
+    // Bookmarks below this number were given before the last Requery: they are refused, so none
+    // of them leads to another row of the list read anew.
+    qint64 bookmarkBase = 0;
 
     long pos = -1;
     bool curDeleted = false;
@@ -362,9 +406,72 @@ struct Recordset::Impl {
     mutable QHash<QString, int> ordinalMemo;     // names as callers spell them → ordinal
 
     // ---------------------------------------------------------------- setup
-    void check() const {
+    void check() {
         if (!isOpen) throw DbError(errn::ObjectClosed, QStringLiteral("Object invalid or no longer set (the recordset is closed)."));
         conn->check();
+        if (undo || lastModTrans) settleTransaction();
+    }
+
+    // ---------------------------------------------------------------- rollback
+    // What a rollback gives back: the list as it was before this recordset first changed it in
+    // the transaction (its own additions, deletes, requery, edits of rows read whole). The
+    // database undoes its rows itself; the recordset then lists what it listed before BeginTrans.
+    struct Undo {
+        quint64 trans = 0;
+        std::vector<qint64> serials;
+        std::vector<qint64> keys;
+        std::vector<RawRow> rows;
+        qint64 bookmarkBase = 0;
+        bool lazy = false;
+        bool rowsEdited = false;
+    };
+    std::optional<Undo> undo;
+    quint64 lastModTrans = 0; // the transaction that set lastMod, 0 when none was open
+    qint64 deletedSerial = -1; // the row deleted last, while curDeleted
+
+    bool inTransaction() const { return conn->inTrans && !sqlite3_get_autocommit(db()); }
+
+    // Called before the list or the rows read whole change.
+    void keepForRollback() {
+        if (table || !inTransaction() || (undo && undo->trans == conn->transId)) return;
+        undo = Undo{conn->transId, serials, keys, rows, bookmarkBase, lazy, false};
+    }
+
+    void noteLastModified(const Bookmark &b) {
+        lastMod = b;
+        lastModTrans = inTransaction() ? conn->transId : 0;
+    }
+
+    // Once the transaction is over: a commit keeps everything, a rollback gives the list back and
+    // forgets a LastModified it undid, so neither leads to a row the rollback took away.
+    void settleTransaction() {
+        if (lastModTrans && !(inTransaction() && lastModTrans == conn->transId)) {
+            if (conn->rolledBack.contains(lastModTrans)) lastMod.clear();
+            lastModTrans = 0;
+        }
+        if (!undo || (inTransaction() && undo->trans == conn->transId)) return;
+        Undo u = std::move(*undo);
+        undo.reset();
+        if (!conn->rolledBack.contains(u.trans) || u.lazy != lazy) return;
+        if (u.serials == serials && u.bookmarkBase == bookmarkBase && !u.rowsEdited) return;
+        // The row it stands on stays current where the list has it again; a row the rollback
+        // took away leaves it past the last row.
+        const bool atBof = pos < 0 && !curDeleted;
+        qint64 current = -1;
+        if (curDeleted) current = deletedSerial;
+        else if (pos >= 0 && pos < long(serials.size())) current = serials[size_t(pos)];
+        closeWalk();
+        serials = std::move(u.serials);
+        keys = std::move(u.keys);
+        rows = std::move(u.rows);
+        bookmarkBase = u.bookmarkBase;
+        cache.clear();
+        posIndexValid = false;
+        equalIndex.reset();
+        keysOrderedGen.reset();
+        const auto it = current >= 0 ? std::lower_bound(serials.begin(), serials.end(), current) : serials.end();
+        if (it != serials.end() && *it == current) setPos(long(it - serials.begin()));
+        else setPos(atBof ? -1 : long(serials.size()));
     }
     sqlite3 *db() const { return conn->db; }
 
@@ -445,6 +552,7 @@ struct Recordset::Impl {
 
     void openTable(const TableInfo *t) {
         table = true;
+        conn->watch(this);
         lazy = true;
         updatable = true;
         tinfo = t;
@@ -562,6 +670,9 @@ struct Recordset::Impl {
         const bool nestedAgg = parts && (containsWord(parts->from, "GROUP") || containsWord(parts->from, "DISTINCT") ||
                                          containsWord(parts->from, "UNION") || containsWord(parts->from, "LIMIT"));
         identify(agg);
+        const std::optional<jet::SelectParts> asWritten = parts;
+        const std::vector<Tab> tabsAsWritten = tabs;
+        const bool throughSaved = !agg && !nestedAgg && keyThroughSavedQuery();
         finishTabs();
         updatable = keyWidth > 0;
 
@@ -574,6 +685,13 @@ struct Recordset::Impl {
         if (canLazy && prepareLazy() && (keysFrom ? adoptKeys(*keysFrom) : loadKeys())) {
             lazy = true;
             return;
+        }
+        if (throughSaved) { // read as written after all
+            parts = asWritten;
+            tabs = tabsAsWritten;
+            finishTabs();
+            updatable = keyWidth > 0;
+            fetchStmt.reset(nullptr);
         }
         if (keysFrom) return; // not the same rows: the caller gets no view
         lazy = false;
@@ -648,6 +766,67 @@ struct Recordset::Impl {
             t.keyOrdinals = ords;
             for (int o : ords) t.keyExprs << quoteName(cols[size_t(o)].sqlName);
         }
+    }
+
+    // A saved query named alone in FROM stands there as "(SELECT ...) AS name", where the tables
+    // it reads cannot be named: their rows would be known only by key fields among the results,
+    // and a song listed once per category has none that tell its rows apart. The inner SELECT
+    // then also gives each table's row id as a hidden field, and the outer statement names its
+    // own fields, so every row is known by the rows it joins, as a join written out is.
+    bool keyThroughSavedQuery() {
+        if (!parts || parts->distinct || tabs.empty()) return false;
+        bool known = true;
+        for (const Tab &t : tabs) known = known && t.identified && t.viaRowid;
+        if (known) return false;
+        static const QRegularExpression subquery(QStringLiteral("^\\((SELECT\\s.*)\\)\\s+AS\\s+(\"(?:[^\"]|\"\")+\"|\\w+)$"),
+                                                 QRegularExpression::CaseInsensitiveOption |
+                                                     QRegularExpression::DotMatchesEverythingOption);
+        const QString from = parts->from.trimmed();
+        const auto m = subquery.match(from);
+        if (!m.hasMatch() || closingParenthesis(from) != m.capturedEnd(1)) return false; // one subquery, not a join of two
+        const auto inner = jet::splitSelect(m.captured(1));
+        if (!inner || inner->distinct || !inner->groupBy.isEmpty() || !inner->having.isEmpty() ||
+            hasAggregate(inner->columns) || containsWord(inner->from, "SELECT"))
+            return false;
+        const QString columns = parts->columns.trimmed();
+        if (columns.contains(u'*') && columns != QLatin1String("*")) return false;
+        const QString alias = m.captured(2);
+        QStringList hidden, keyExprs;
+        for (size_t i = 0; i < tabs.size(); ++i) {
+            const QString expr = quoteName(tabs[i].name) + QStringLiteral(".rowid");
+            Stmt probe = tryPrepare(db(), QStringLiteral("SELECT %1 FROM %2").arg(expr, inner->from));
+            const char *tn = probe ? sqlite3_column_table_name(probe.get(), 0) : nullptr;
+            if (!tn || tabs[i].name.compare(QString::fromUtf8(tn), Qt::CaseInsensitive) != 0) return false;
+            const QString name = quoteName(QStringLiteral("orv_rowid%1").arg(i));
+            hidden << expr + QStringLiteral(" AS ") + name;
+            keyExprs << alias + u'.' + name;
+        }
+        QString innerSql = QStringLiteral("SELECT ") + inner->columns + QStringLiteral(", ") + hidden.join(QStringLiteral(", ")) +
+                           QStringLiteral(" FROM ") + inner->from;
+        if (!inner->where.isEmpty()) innerSql += QStringLiteral(" WHERE ") + inner->where;
+        if (!inner->orderBy.isEmpty()) innerSql += QStringLiteral(" ORDER BY ") + inner->orderBy;
+        QString outerColumns = columns;
+        if (columns == QLatin1String("*")) {
+            QStringList named;
+            QSet<QString> seen;
+            for (const Col &c : cols) {
+                if (seen.contains(fold(c.sqlName))) return false; // two fields of one name: not nameable
+                seen.insert(fold(c.sqlName));
+                named << alias + u'.' + quoteName(c.sqlName);
+            }
+            outerColumns = named.join(QStringLiteral(", "));
+        }
+        parts->columns = outerColumns;
+        parts->from = u'(' + innerSql + QStringLiteral(") AS ") + alias;
+        for (size_t i = 0; i < tabs.size(); ++i) {
+            Tab &t = tabs[i];
+            t.identified = true;
+            t.viaRowid = true;
+            t.keyCols = QStringList{QStringLiteral("rowid")};
+            t.keyExprs = QStringList{keyExprs[qsizetype(i)]};
+            t.keyOrdinals.clear();
+        }
+        return true;
     }
 
     // True when SQLite would walk an index for the first sort field and sort the ties after.
@@ -883,7 +1062,7 @@ struct Recordset::Impl {
         std::vector<qint64> following;
         if (posValid && (where == Where::OnRow || where == Where::AfterDelete)) {
             if (where == Where::OnRow) curSerial = serials[size_t(pos)];
-            for (long p = where == Where::OnRow ? pos + 1 : pos; p < n && following.size() < 64; ++p)
+            for (long p = std::max(0L, where == Where::OnRow ? pos + 1 : pos); p < n && following.size() < 64; ++p)
                 following.push_back(serials[size_t(p)]);
         }
         if (!keysFresh()) reloadTableKeys();
@@ -891,7 +1070,9 @@ struct Recordset::Impl {
         switch (where) {
         case Where::Bof:
         case Where::Unknown:
+            // No place known (a row deleted after a Seek, then another index): before the first row.
             pos = -1;
+            curDeleted = false;
             break;
         case Where::Eof:
             pos = m;
@@ -903,8 +1084,13 @@ struct Recordset::Impl {
             }
             haveCur = false;
             curDeleted = true;
+            deletedSerial = curSerial;
             [[fallthrough]];
         case Where::AfterDelete:
+            if (const auto p = placeOfDeleted(deletedSerial)) {
+                pos = *p;
+                break;
+            }
             pos = m;
             for (qint64 f : following)
                 if (const long p = tablePos(f); p >= 0) {
@@ -955,6 +1141,12 @@ struct Recordset::Impl {
         const auto it = std::lower_bound(serials.begin(), serials.end(), serial);
         if (it == serials.end() || *it != serial) return -1;
         return long(it - serials.begin());
+    }
+
+    // A forward-only recordset reads its rows once, in order: every way back is refused alike.
+    void refuseBack() const {
+        if (type == RecordsetType::ForwardOnly)
+            throw DbError(err::OperationNotSupported, QStringLiteral("Operation is not supported for this type of object."));
     }
 
     void leaveEdit() {
@@ -1118,7 +1310,78 @@ struct Recordset::Impl {
     static constexpr long kWalkWindow = 64;
     static constexpr int kWalkOpens = 16;
 
-    ~Impl() { closeWalk(); }
+    ~Impl() {
+        closeWalk();
+        if (table) conn->unwatch(this);
+    }
+
+    // ---------------------------------------------------------------- the row's place
+    // A table-type recordset keeps the index values of its current row as last seen. When that
+    // row is deleted (by anyone, or undone by a rollback), its place in the index is where the
+    // row was: MoveNext goes to the first row after it, MovePrevious to the last row before it,
+    // whatever else was added or deleted around it. The values are taken by the Seek or the
+    // Bookmark that found the row, or read just before a write on the connection might take it.
+    struct Anchor {
+        qint64 row = 0;
+        quint64 gen = 0; // the connection's write count when the values were read
+        QVariantList values; // the index fields, then the rowid
+    };
+    std::optional<Anchor> anchor;
+
+    // The current row, when a table-type recordset knows one.
+    std::optional<qint64> currentTableRow() const {
+        if (curDeleted) return std::nullopt;
+        if (!posValid) return haveCur ? std::optional<qint64>(curSerial) : std::nullopt;
+        if (pos >= 0 && pos < long(serials.size())) return serials[size_t(pos)];
+        return std::nullopt;
+    }
+
+    // Reads the current row's index values unless they are still those last read.
+    void keepAnchor() {
+        if (!isOpen) return;
+        const auto row = currentTableRow();
+        if (!row || (anchor && anchor->row == *row && anchor->gen == conn->gen)) return;
+        QStringList fields;
+        for (const QString &c : indexCols) fields << quoteName(c);
+        fields << QStringLiteral("rowid");
+        sqlite3_stmt *s = conn->cached(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1").arg(fields.join(QStringLiteral(", ")), quoteName(tinfo->name)));
+        const Reset r{s};
+        sqlite3_bind_int64(s, 1, *row);
+        if (step(db(), s)) takeAnchor(s, 0, *row);
+    }
+    // The index values at columns from `first` on of a statement standing on the row.
+    void takeAnchor(sqlite3_stmt *s, int first, qint64 row) {
+        Anchor a;
+        a.row = row;
+        a.gen = conn->gen;
+        for (int i = 0; i <= int(indexCols.size()); ++i) {
+            const int c = first + i;
+            switch (sqlite3_column_type(s, c)) {
+            case SQLITE_NULL: a.values << QVariant(); break;
+            case SQLITE_INTEGER: a.values << QVariant(qint64(sqlite3_column_int64(s, c))); break;
+            case SQLITE_FLOAT: a.values << QVariant(sqlite3_column_double(s, c)); break;
+            default:
+                a.values << QVariant(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, c)),
+                                                       sqlite3_column_bytes(s, c)));
+            }
+        }
+        anchor = std::move(a);
+    }
+    void beforeRowsGo() override { keepAnchor(); }
+
+    // How many rows of the index sort before the deleted row `row`; nullopt without its values.
+    std::optional<long> placeOfDeleted(qint64 row) {
+        if (!anchor || anchor->row != row) return std::nullopt;
+        QStringList fields;
+        for (const QString &c : indexCols) fields << quoteName(c);
+        fields << QStringLiteral("rowid");
+        sqlite3_stmt *s = conn->cached(QStringLiteral("SELECT count(*) FROM %1 WHERE %2")
+                                           .arg(quoteName(tinfo->name), indexCompare(fields, QStringLiteral("<"), 1)));
+        const Reset r{s};
+        for (int i = 0; i < int(anchor->values.size()); ++i) bindValue(s, i + 1, anchor->values[i]);
+        step(db(), s);
+        return long(sqlite3_column_int64(s, 0));
+    }
 
     void closeWalk() {
         if (!walk.open) return;
@@ -1281,8 +1544,17 @@ struct Recordset::Impl {
         return r ? r->value(ordinal, cols[size_t(ordinal)].kind) : Value();
     }
 
+    // Table-type, placed by Seek or Bookmark: whether the row is still there. One that went away
+    // leaves the recordset as after a delete, in the row's place.
+    bool seekedRowThere() {
+        if (fetch(curSerial, &curSerial)) return true;
+        sync();
+        return false;
+    }
+
     const RawRow *currentRaw() {
         if (!hasCurrent()) noCurrent();
+        if (table && !posValid && !seekedRowThere()) noCurrent();
         const RawRow *r = (table && !posValid) ? fetch(curSerial, &curSerial) : rawAt(pos);
         if (!r) throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
         return r;
@@ -1859,6 +2131,7 @@ struct Recordset::Impl {
 
     void updateEdited() {
         beforeWrite();
+        if (!lazy) keepForRollback();
         const bool keepWalk = walkSurvivesWriteTo(editSerial);
         const bool fresh = table && keysFresh();
         // Rows of one table read before stay valid but the one edited here.
@@ -1927,12 +2200,50 @@ struct Recordset::Impl {
         }
         if (fresh && !orderTouched) keysGen = conn->gen;
         if (!lazy) {
+            if (undo) undo->rowsEdited = true;
             const long p = positionOfSerial(editSerial);
             if (p >= 0)
                 for (size_t ci = 0; ci < cols.size(); ++ci)
                     if (dirty[ci]) rows[size_t(p)].set(int(ci), buf[qsizetype(ci)]);
         }
-        lastMod = encodeBookmark(editSerial);
+        noteLastModified(encodeBookmark(editSerial));
+    }
+
+    // Where a row added through a join goes into two tables, the one joined on the other's
+    // counter ("tblContacts.RecordID = tblCategoryID.ID") takes the counter the other's new row
+    // got, unless the caller set that field: a song added in a category's view is linked to it.
+    struct JoinFill {
+        size_t from;    // the table whose new counter is taken
+        size_t to;      // the table whose field takes it
+        QString column; // that field, as its table names it
+    };
+    std::vector<JoinFill> joinFills(const std::vector<char> &writeTab) const {
+        std::vector<JoinFill> out;
+        if (!parts || !multiTable(parts->from)) return out;
+        static const QRegularExpression equality(
+            QStringLiteral("(\"[^\"]+\"|\\w+)\\.(\"[^\"]+\"|\\w+)\\s*=\\s*(\"[^\"]+\"|\\w+)\\.(\"[^\"]+\"|\\w+)"));
+        const auto tabOf = [this](QString name) -> int {
+            if (name.startsWith(u'"')) name = name.mid(1, name.size() - 2);
+            for (size_t i = 0; i < tabs.size(); ++i)
+                if (tabs[i].name.compare(name, Qt::CaseInsensitive) == 0) return int(i);
+            return -1;
+        };
+        const auto unquoted = [](QString name) { return name.startsWith(u'"') ? name.mid(1, name.size() - 2) : name; };
+        for (auto it = equality.globalMatch(parts->from); it.hasNext();) {
+            const auto m = it.next();
+            for (int side = 0; side < 2; ++side) {
+                const int a = tabOf(m.captured(side ? 3 : 1)), b = tabOf(m.captured(side ? 1 : 3));
+                const QString key = unquoted(m.captured(side ? 4 : 2)), field = unquoted(m.captured(side ? 2 : 4));
+                if (a < 0 || b < 0 || a == b || !writeTab[size_t(a)] || !writeTab[size_t(b)]) continue;
+                const TableInfo *from = tabs[size_t(a)].info, *to = tabs[size_t(b)].info;
+                if (from->integerKey.compare(key, Qt::CaseInsensitive) != 0 || to->column(field) < 0) continue;
+                bool set = false;
+                for (size_t ci = 0; ci < cols.size(); ++ci)
+                    set = set || (dirty[ci] && cols[ci].tab == b && cols[ci].origin.compare(field, Qt::CaseInsensitive) == 0);
+                if (!set) out.push_back(JoinFill{size_t(a), size_t(b), to->columns[size_t(to->column(field))].name});
+            }
+        }
+        return out;
     }
 
     void updateAdded() {
@@ -1951,18 +2262,29 @@ struct Recordset::Impl {
         }
         std::vector<qint64> newKey(size_t(keyWidth), kNullKey);
         std::vector<qint64> rowids(tabs.size(), 0);
-        atomically(std::count(writeTab.begin(), writeTab.end(), 1) > 1, [&] {
+        const std::vector<JoinFill> fills = joinFills(writeTab);
+        // A table whose join field takes another's new counter is written after that one.
+        std::vector<size_t> order;
+        for (int pass = 0; pass < 2; ++pass)
             for (size_t ti = 0; ti < tabs.size(); ++ti) {
-                if (!writeTab[ti]) continue;
+                const bool filled = std::any_of(fills.begin(), fills.end(), [&](const JoinFill &f) { return f.to == ti; });
+                if (writeTab[ti] && filled == (pass == 1)) order.push_back(ti);
+            }
+        atomically(std::count(writeTab.begin(), writeTab.end(), 1) > 1, [&] {
+            for (const size_t ti : order) {
                 const Tab &t = tabs[ti];
                 // The counter shown since AddNew is used when it is still the next one.
                 const bool withCounter = predicted[ti] > 0 && !t.info->integerKey.isEmpty() &&
                                          (counterUnmoved() || nextCounter(ti) <= predicted[ti]);
                 // The statement for this table and this set of assigned fields, kept prepared.
-                std::string shape(sizeof(size_t) + cols.size() + 1, '\0');
+                std::vector<const JoinFill *> filled;
+                for (const JoinFill &f : fills)
+                    if (f.to == ti) filled.push_back(&f);
+                std::string shape(sizeof(size_t) + cols.size() + 2, '\0');
                 std::memcpy(shape.data(), &ti, sizeof(size_t));
                 for (size_t ci = 0; ci < cols.size(); ++ci)
                     shape[sizeof(size_t) + ci] = (dirty[ci] && cols[ci].tab == int(ti)) ? 1 : 0;
+                shape[shape.size() - 2] = char(filled.size());
                 shape.back() = withCounter ? 1 : 0;
                 auto it = insertStmts.find(shape);
                 if (it == insertStmts.end()) {
@@ -1970,6 +2292,10 @@ struct Recordset::Impl {
                     for (size_t ci = 0; ci < cols.size(); ++ci) {
                         if (!dirty[ci] || cols[ci].tab != int(ti)) continue;
                         names << quoteName(cols[ci].origin);
+                        marks << QStringLiteral("?%1").arg(names.size());
+                    }
+                    for (const JoinFill *f : filled) {
+                        names << quoteName(f->column);
                         marks << QStringLiteral("?%1").arg(names.size());
                     }
                     if (withCounter) {
@@ -1989,6 +2315,7 @@ struct Recordset::Impl {
                 int n = 0;
                 for (size_t ci = 0; ci < cols.size(); ++ci)
                     if (dirty[ci] && cols[ci].tab == int(ti)) bindValue(s, ++n, buf[qsizetype(ci)]);
+                for (const JoinFill *f : filled) sqlite3_bind_int64(s, ++n, rowids[f->from]);
                 if (withCounter) sqlite3_bind_int64(s, ++n, predicted[ti]);
                 step(db(), s);
                 rowids[ti] = sqlite3_last_insert_rowid(db());
@@ -2023,7 +2350,7 @@ struct Recordset::Impl {
             }
         }
         if (table) {
-            lastMod = encodeBookmark(newKey.empty() ? rowids[0] : newKey[0]);
+            noteLastModified(encodeBookmark(newKey.empty() ? rowids[0] : newKey[0]));
             return;
         }
         // Keys of joined tables the insert did not write, read through the query itself.
@@ -2057,11 +2384,14 @@ struct Recordset::Impl {
                 }
             }
         }
+        keepForRollback();
+        const bool atEof = !curDeleted && pos >= long(serials.size()); // stays past the last row
         const qint64 serial = nextSerial++;
         serials.push_back(serial);
+        if (atEof) pos = long(serials.size());
         keys.insert(keys.end(), newKey.begin(), newKey.end());
         if (!lazy) rows.emplace_back(values);
-        lastMod = encodeBookmark(serial);
+        noteLastModified(encodeBookmark(serial));
     }
 };
 
@@ -2081,6 +2411,7 @@ void Recordset::moveFirst() {
     d.walkOpens = 0; // a new pass
     if (d.table) d.sync();
     if (d.serials.empty()) noCurrent();
+    if (d.pos > 0) d.refuseBack();
     d.setPos(0);
 }
 
@@ -2126,6 +2457,7 @@ void Recordset::move(long rows) {
     Impl &d = *d_;
     d.check();
     d.leaveEdit();
+    if (rows < 0) d.refuseBack();
     d.sync();
     if (!d.hasCurrent()) noCurrent();
     const long n = long(d.serials.size());
@@ -2135,7 +2467,7 @@ void Recordset::move(long rows) {
 bool Recordset::bof() const {
     Impl &d = *d_;
     d.check();
-    if (d.table && !d.posValid && d.haveCur && !d.curDeleted) return false;
+    if (d.table && !d.posValid && d.haveCur && !d.curDeleted && d.seekedRowThere()) return false;
     d.sync();
     return d.serials.empty() || d.pos < 0;
 }
@@ -2143,7 +2475,7 @@ bool Recordset::bof() const {
 bool Recordset::eof() const {
     Impl &d = *d_;
     d.check();
-    if (d.table && !d.posValid && d.haveCur && !d.curDeleted) return false;
+    if (d.table && !d.posValid && d.haveCur && !d.curDeleted && d.seekedRowThere()) return false;
     d.sync();
     return d.serials.empty() || d.pos >= long(d.serials.size());
 }
@@ -2168,6 +2500,7 @@ void Recordset::setAbsolutePosition(long position) {
     d.sync();
     if (position < 0 || position >= long(d.serials.size()))
         throw DbError(3001, QStringLiteral("Invalid argument: there is no record at position %1.").arg(position));
+    if (position < d.pos) d.refuseBack();
     d.setPos(position);
 }
 
@@ -2185,17 +2518,24 @@ void Recordset::setBookmark(const Bookmark &b) {
     const auto serial = decodeBookmark(b);
     if (!serial) throw DbError(3159, QStringLiteral("Not a valid bookmark."));
     if (d.table) {
-        Stmt s = prepare(d.db(), QStringLiteral("SELECT 1 FROM %1 WHERE rowid = ?1").arg(quoteName(d.tinfo->name)));
-        sqlite3_bind_int64(s.get(), 1, *serial);
-        if (!step(d.db(), s.get())) throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
-        d.haveCur = true;
+        // The row's place is read with it; a row that is gone leaves the recordset where it was.
+        const auto was = std::make_tuple(d.curSerial, d.haveCur, d.posValid, d.curDeleted, d.anchor);
+        d.anchor.reset();
         d.curSerial = *serial;
+        d.haveCur = true;
         d.posValid = false;
         d.curDeleted = false;
+        d.keepAnchor();
+        if (!d.anchor) {
+            std::tie(d.curSerial, d.haveCur, d.posValid, d.curDeleted, d.anchor) = was;
+            throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
+        }
         return;
     }
+    if (*serial < d.bookmarkBase) throw DbError(3159, QStringLiteral("Not a valid bookmark."));
     const long p = d.positionOfSerial(*serial);
     if (p < 0) throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
+    if (p < d.pos) d.refuseBack();
     d.setPos(p);
 }
 
@@ -2220,22 +2560,33 @@ void Recordset::requery() {
         d.setPos(d.serials.empty() ? -1 : 0);
         return;
     }
-    if (d.lazy) {
-        if (!d.loadKeys()) { // the rows' keys are no longer unique: read them whole
-            auto fresh = detail::openRecordset(d.conn, d.source, d.type, d.params);
-            d_ = std::move(fresh->d_);
-        }
-        return;
-    }
+    d.keepForRollback();
+    d.bookmarkBase = d.nextSerial;
+    if (d.lazy && d.loadKeys()) return;
+    // Read anew (the rows' keys may no longer be unique): the new list numbers its rows on from
+    // the old one's, so an old bookmark is known for what it is.
     auto fresh = detail::openRecordset(d.conn, d.source, d.type, d.params);
+    Impl &f = *fresh->d_;
+    for (qint64 &serial : f.serials) serial += d.nextSerial;
+    f.nextSerial += d.nextSerial;
+    f.bookmarkBase = d.nextSerial;
+    f.lastMod = d.lastMod;
+    f.lastModTrans = d.lastModTrans;
+    f.undo = std::move(d.undo);
     d_ = std::move(fresh->d_);
 }
 
-void Recordset::findFirst(const QString &criteria, const QVariantList &values) { d_->find(criteria, values, 0, 1); }
+void Recordset::findFirst(const QString &criteria, const QVariantList &values) {
+    Impl &d = *d_;
+    d.check();
+    if (d.pos > 0) d.refuseBack();
+    d.find(criteria, values, 0, 1);
+}
 
 void Recordset::findLast(const QString &criteria, const QVariantList &values) {
     Impl &d = *d_;
     d.check();
+    d.refuseBack();
     d.sync();
     d.find(criteria, values, long(d.serials.size()) - 1, -1);
 }
@@ -2254,6 +2605,7 @@ void Recordset::findNext(const QString &criteria, const QVariantList &values) {
 void Recordset::findPrevious(const QString &criteria, const QVariantList &values) {
     Impl &d = *d_;
     d.check();
+    d.refuseBack();
     d.sync();
     long start = long(d.serials.size()) - 1;
     if (d.curDeleted || d.hasCurrent()) start = d.pos - 1;
@@ -2277,6 +2629,7 @@ void Recordset::setIndex(const QString &indexName) {
         d.haveCur = true;
     }
     d.posValid = false;
+    d.anchor.reset(); // its values are those of the other index
     d.indexName = ix->name;
     d.indexCols = ix->columns;
     d.indexKinds.clear();
@@ -2323,13 +2676,13 @@ void Recordset::seek(const QString &op, const QVariantList &keyValues) {
             QStringList eq;
             for (int i = 0; i < k; ++i) eq << QStringLiteral("%1 IS %2").arg(lhs[i], rhs[i]);
             cond = eq.join(QStringLiteral(" AND "));
-        } else if (k == 1) {
-            cond = lhs[0] + u' ' + o + u' ' + rhs[0];
         } else {
-            cond = QStringLiteral("(%1) %2 (%3)").arg(lhs.join(QStringLiteral(", ")), o, rhs.join(QStringLiteral(", ")));
+            cond = indexCompare(lhs, o, 1);
         }
-        const QString q = QStringLiteral("SELECT rowid FROM %1 WHERE %2 ORDER BY %3 LIMIT 1")
-                              .arg(quoteName(d.tinfo->name), cond, order.join(QStringLiteral(", ")));
+        QStringList place;
+        for (const auto &c : d.indexCols) place << quoteName(c);
+        const QString q = QStringLiteral("SELECT rowid, %1, rowid FROM %2 WHERE %3 ORDER BY %4 LIMIT 1")
+                              .arg(place.join(QStringLiteral(", ")), quoteName(d.tinfo->name), cond, order.join(QStringLiteral(", ")));
         it = d.seekStmts.emplace(cacheKey, prepare(d.db(), q, true)).first;
     }
     sqlite3_stmt *s = it->second.get();
@@ -2342,6 +2695,7 @@ void Recordset::seek(const QString &op, const QVariantList &keyValues) {
     d.haveCur = found;
     d.posValid = false;
     d.curDeleted = false;
+    if (found) d.takeAnchor(s, 1, d.curSerial);
     sqlite3_reset(s);
     d.noMatch = !found;
 }
@@ -2526,7 +2880,7 @@ void Recordset::update() {
         bool any = false;
         for (char c : d.dirty) any = any || c;
         if (any) d.updateEdited();
-        else d.lastMod = encodeBookmark(d.editSerial);
+        else d.noteLastModified(encodeBookmark(d.editSerial));
     } else {
         d.updateAdded();
     }
@@ -2549,16 +2903,19 @@ void Recordset::deleteRecord() {
     d.requireUpdatable();
     d.leaveEdit();
     d.beforeWrite();
+    d.conn->aboutToWrite();
     if (d.table && !d.posValid && d.keysFresh() && d.haveCur && !d.curDeleted) {
         // After a Seek: the row goes by its row id and stays in the key list as a hole until
         // positions are used again.
         const qint64 rowid = d.curSerial;
         d.runWrite(QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoteName(d.tinfo->name)), {QVariant(rowid)});
+        if (sqlite3_changes(d.db()) == 0) throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
         d.conn->wrote();
         d.keysGen = d.conn->gen;
         d.cache.erase(rowid);
         d.holes.push_back(rowid);
         d.curDeleted = true;
+        d.deletedSerial = rowid;
         d.haveCur = false;
         return;
     }
@@ -2570,13 +2927,19 @@ void Recordset::deleteRecord() {
     const std::vector<qint64> key = d.currentKey();
     if (!d.keyKnown(t, key))
         throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
+    // A joined row whose other part went away is deleted already, as Edit finds (3167).
+    if (d.lazy && !d.singleTable()) (void)d.currentRaw();
     QVariantList binds;
     const QString where = d.keyWhere(t, binds, key);
     d.runWrite(QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoteName(t.name), where), binds);
+    // Deleted by another writer since it was read: as Edit says, not a success.
+    if (sqlite3_changes(d.db()) == 0) throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
     d.conn->wrote();
     if (d.table) d.keysGen = d.conn->gen; // the list stays current: the row is taken out below
     const long p = d.pos;
     if (p >= 0 && p < long(d.serials.size())) {
+        d.keepForRollback();
+        d.deletedSerial = d.serials[size_t(p)];
         d.cache.erase(d.serials[size_t(p)]);
         d.serials.erase(d.serials.begin() + p);
         if (d.keyWidth > 0)
@@ -2593,6 +2956,7 @@ EditMode Recordset::editMode() const { return d_->mode; }
 void Recordset::close() {
     Impl &d = *d_;
     d.isOpen = false;
+    if (d.table) d.conn->unwatch(&d);
     d.closeWalk();
     d.walk.stmt.reset(nullptr);
     d.fetchStmt.reset(nullptr);

@@ -34,6 +34,33 @@ protected:
     }
 };
 
+// A song added in a category's view, with the category given, is linked to it by its new
+// RecordID and shows in the view as added; without one it is only a song.
+TEST_F(CategoryWrites, ASongAddedInACategorysViewIsLinkedToItByItsNewRecordId) {
+    for (const char *source : {"Select * from  qryContacts Where  CategoryNumber = 1 Order By SongName", "qryContacts"}) {
+        SCOPED_TRACE(source);
+        auto view = open(QString::fromLatin1(source));
+        view->addNew();
+        const qint64 id = view->value(QStringLiteral("RecordID")).toLongLong();
+        view->setValue(QStringLiteral("SongName"), QStringLiteral("Added in a category"));
+        view->setValue(QStringLiteral("CategoryNumber"), 1);
+        view->update();
+        EXPECT_EQ(links(int(id)), QStringLiteral("1"));
+        EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblCategoryID WHERE ID IS NULL")), QStringLiteral("0"));
+        view->setBookmark(view->lastModified());
+        EXPECT_EQ(view->value(QStringLiteral("SongName")).toString(), QStringLiteral("Added in a category"));
+        EXPECT_EQ(view->value(QStringLiteral("CategoryNumber")).toLongLong(), 1);
+        view->requery();
+        view->findFirst(QStringLiteral("RecordID = %1").arg(id));
+        EXPECT_FALSE(view->noMatch());
+    }
+    auto view = open(QStringLiteral("Select * from  qryContacts Where  CategoryNumber = 1 Order By SongName"));
+    view->addNew();
+    view->setValue(QStringLiteral("SongName"), QStringLiteral("No category"));
+    view->update();
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblCategoryID WHERE ID IS NULL OR ID > 22")), QStringLiteral("2"));
+}
+
 TEST_F(CategoryWrites, TableRecordsetAddsAFreshRowAfterADuplicateWasRefused) {
     Transaction t(*db);
     auto rs = open(QStringLiteral("tblCategoryID"), RecordsetType::Table);

@@ -3,6 +3,9 @@
 #include "platform/db/SampleCatalogue.h"
 
 #include <QDateTime>
+#include <cmath>
+#include <functional>
+#include <limits>
 
 using namespace platform::db;
 
@@ -37,6 +40,37 @@ TEST_F(SampleDbTest, NavigationFollowsDaoRules) {
     EXPECT_DB_ERROR(err::ItemNotFound, rs->value("NoSuchField"));
 }
 
+// A forward-only recordset reads its rows once: every way back is refused alike and leaves it
+// where it stands; the ways on still work.
+TEST_F(SampleDbTest, AForwardOnlyRecordsetRefusesEveryWayBack) {
+    const std::pair<const char *, std::function<void(Recordset &, const Bookmark &)>> back[] = {
+        {"MovePrevious", [](Recordset &rs, const Bookmark &) { rs.movePrevious(); }},
+        {"Move -1", [](Recordset &rs, const Bookmark &) { rs.move(-1); }},
+        {"MoveFirst", [](Recordset &rs, const Bookmark &) { rs.moveFirst(); }},
+        {"AbsolutePosition", [](Recordset &rs, const Bookmark &) { rs.setAbsolutePosition(0); }},
+        {"Bookmark", [](Recordset &rs, const Bookmark &first) { rs.setBookmark(first); }},
+        {"FindFirst", [](Recordset &rs, const Bookmark &) { rs.findFirst(QStringLiteral("RecordID > 0")); }},
+        {"FindPrevious", [](Recordset &rs, const Bookmark &) { rs.findPrevious(QStringLiteral("RecordID > 0")); }},
+        {"FindLast", [](Recordset &rs, const Bookmark &) { rs.findLast(QStringLiteral("RecordID > 0")); }},
+    };
+    for (const auto &[name, call] : back) {
+        auto rs = open(QStringLiteral("Select RecordID, SongName from tblContacts Order By RecordID"), RecordsetType::ForwardOnly);
+        const Bookmark first = rs->bookmark();
+        rs->moveNext();
+        rs->moveNext();
+        EXPECT_DB_ERROR(err::OperationNotSupported, call(*rs, first));
+        EXPECT_EQ(rs->value("RecordID").toLongLong(), 3) << name;
+    }
+    auto rs = open(QStringLiteral("Select RecordID, SongName from tblContacts Order By RecordID"), RecordsetType::ForwardOnly);
+    rs->moveFirst(); // already there
+    rs->move(2);
+    rs->findNext(QStringLiteral("RecordID > 4"));
+    EXPECT_EQ(rs->value("RecordID").toLongLong(), 5);
+    rs->setAbsolutePosition(6);
+    rs->moveLast();
+    EXPECT_EQ(rs->value("RecordID").toLongLong(), sample::kSongCount);
+}
+
 TEST_F(SampleDbTest, BookmarksSurviveDeletesOfOtherRows) {
     auto rs = open(QStringLiteral("Select * from  tblContacts Order By SongName"));
     rs->findFirst(QStringLiteral("SongName = 'Jóga'"));
@@ -53,6 +87,65 @@ TEST_F(SampleDbTest, BookmarksSurviveDeletesOfOtherRows) {
     EXPECT_DB_ERROR(3167, rs->value("SongName"));
     EXPECT_FALSE(rs->valueAt(rs->positionOf(jog), 0).isValid());
     for (long p = 0; p < rs->recordCount(); ++p) EXPECT_EQ(rs->positionOf(rs->bookmarkAt(p)), p);
+}
+
+// A list read anew numbers its rows anew: a bookmark from before is refused, never taken to the
+// row that now stands where its row stood.
+TEST_F(SampleDbTest, ABookmarkFromBeforeARequeryIsRefusedNotLedToAnotherSong) {
+    for (const RecordsetType type : {RecordsetType::Snapshot, RecordsetType::Dynaset}) {
+        for (const char *source : {"Select * from tblContacts Order By RecordID", "SELECT Genre FROM tblContacts GROUP BY Genre"}) {
+            auto rs = open(QString::fromLatin1(source), type);
+            SCOPED_TRACE(source);
+            rs->setAbsolutePosition(3);
+            const Bookmark old = rs->bookmark();
+            rs->setAbsolutePosition(1);
+            const Bookmark alsoOld = rs->bookmark();
+            db->execute(QStringLiteral("Delete * from tblContacts where RecordID = 1"));
+            rs->requery();
+            EXPECT_DB_ERROR(3159, rs->setBookmark(old));
+            EXPECT_DB_ERROR(3159, rs->setBookmark(alsoOld));
+            EXPECT_EQ(rs->positionOf(old), -1);
+            EXPECT_EQ(rs->absolutePosition(), 0); // where the requery left it
+            db->execute(QStringLiteral("Insert Into tblContacts (RecordID, SongName, Genre) Values (1, 'Hey Jude', 'Rock')"));
+        }
+    }
+}
+
+// A row another writer deleted is gone for Delete as for Edit, on every kind of list.
+TEST_F(SampleDbTest, DeletingARowAnotherWriterDeletedIsRefusedAsEditIs) {
+    struct Case {
+        const char *source;
+        RecordsetType type;
+        bool seek; // placed by Seek rather than by moving
+    };
+    const Case cases[] = {
+        {"Select * from tblContacts Order By RecordID", RecordsetType::Dynaset, false},
+        {"Select * from  qryContacts Where  CategoryNumber = 1 Order By SongName", RecordsetType::Dynaset, false},
+        {"tblContacts", RecordsetType::Table, true},
+        {"tblContacts", RecordsetType::Table, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.source);
+        auto rs = open(QString::fromLatin1(c.source), c.type);
+        if (c.type == RecordsetType::Table) rs->setIndex(QStringLiteral("PrimaryKey"));
+        if (c.seek) rs->seek(QStringLiteral("="), {7});
+        else rs->findFirst(QStringLiteral("RecordID = 7"));
+        ASSERT_FALSE(rs->noMatch());
+        db->execute(QStringLiteral("Delete * from tblContacts where RecordID = 7"));
+        if (c.type != RecordsetType::Table) {
+            EXPECT_DB_ERROR(err::RecordDeleted, rs->edit());
+        }
+        try {
+            rs->deleteRecord();
+            ADD_FAILURE() << "a delete of a deleted row reported success";
+        } catch (const DbError &e) {
+            // A table-type recordset knows the row is gone, as after its own Delete.
+            EXPECT_TRUE(e.number() == err::RecordDeleted || (c.type == RecordsetType::Table && e.number() == err::NoCurrentRecord))
+                << e.number();
+        }
+        EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts")), QString::number(sample::kSongCount - 1));
+        db->execute(QStringLiteral("Insert Into tblContacts (RecordID, SongName) Values (7, 'Jóga')"));
+    }
 }
 
 TEST_F(SampleDbTest, DeleteLeavesNoCurrentRecordAndMoveNextGoesOn) {
@@ -170,6 +263,36 @@ TEST_F(SampleDbTest, WritesThroughJoinsActOnTheOwningTable) {
     EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts WHERE RecordID = 12")), QStringLiteral("0"));
 }
 
+// The category view without a category lists a song once per category it is in; each of its
+// rows shows the song as it is now, whichever row or statement changed or deleted it.
+TEST_F(SampleDbTest, EveryRowOfASongInTheJoinedViewShowsItAsItIsNow) {
+    for (const char *source : {"Select * from  qryContacts Order By tblContacts!Year, Artist, SongName", "qryContacts"}) {
+        SCOPED_TRACE(source);
+        auto rs = open(QString::fromLatin1(source));
+        rs->findFirst(QStringLiteral("RecordID = 16 And CategoryNumber = 1"));
+        const Bookmark one = rs->bookmark();
+        rs->findFirst(QStringLiteral("RecordID = 16 And CategoryNumber = 2"));
+        ASSERT_FALSE(rs->noMatch());
+        const long two = rs->absolutePosition();
+        const Bookmark second = rs->bookmark();
+        const int rating = rs->fieldOrdinal(QStringLiteral("Rating")), song = rs->fieldOrdinal(QStringLiteral("SongName"));
+        rs->setBookmark(one);
+        rs->edit();
+        rs->setValue(QStringLiteral("Rating"), QStringLiteral("*"));
+        rs->update();
+        EXPECT_EQ(rs->valueAt(two, rating).toString(), QStringLiteral("*"));
+        db->execute(QStringLiteral("Update tblContacts Set SongName = 'Bohemian' Where RecordID = 16"));
+        EXPECT_EQ(rs->valueAt(two, song).toString(), QStringLiteral("Bohemian"));
+        EXPECT_EQ(rs->value(QStringLiteral("SongName")).toString(), QStringLiteral("Bohemian"));
+        rs->deleteRecord();
+        rs->setBookmark(second);
+        EXPECT_DB_ERROR(err::RecordDeleted, rs->value(QStringLiteral("SongName")));
+        EXPECT_FALSE(rs->valueAt(rs->positionOf(second), song).isValid());
+        EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblCategoryID WHERE ID = 16")), QStringLiteral("2"));
+        db->execute(QStringLiteral("Insert Into tblContacts (RecordID, SongName, Artist) Values (16, 'Bohemian Rhapsody', 'Queen')"));
+    }
+}
+
 TEST_F(SampleDbTest, CategoryAssignmentJoinAddsAndRemovesLinksOnly) {
     const QString sql = QStringLiteral(
         "SELECT ID, CategoryDesc, tblCategoryID.CategoryNumber FROM tblCategoryID LEFT JOIN tblCategoryDesc ON "
@@ -220,6 +343,43 @@ TEST_F(SampleDbTest, AssignedValuesAreConvertedByTheFieldType) {
     EXPECT_EQ(rs->value("PurchaseDate").toDateTime(), QDateTime(QDate(2023, 7, 4), QTime(0, 0)));
     EXPECT_EQ(rs->value("TrackNum").toLongLong(), 12);
     EXPECT_DOUBLE_EQ(rs->value("FileSizeNum").toDouble(), 6.5);
+}
+
+// A number no field holds, or a date the stored text cannot give back, is refused as a text that
+// is no number or date is; no date at all is Null.
+TEST_F(SampleDbTest, ValuesNoFieldHoldsAreRefusedAndNoDateIsStoredAsNull) {
+    const double nan = std::nan(""), inf = std::numeric_limits<double>::infinity();
+    const std::pair<const char *, QVariant> refused[] = {
+        {"FileSizeNum", nan},
+        {"FileSizeNum", inf},
+        {"FileSizeNum", -inf},
+        {"PurchaseDate", QDateTime(QDate(10000, 1, 1), QTime(0, 0))},
+        {"PurchaseDate", QDate(-5, 3, 1)},
+        {"PurchaseDate", 1e9},
+        {"PurchaseDate", nan},
+        {"PurchaseDate", inf},
+    };
+    auto rs = open(QStringLiteral("Select * from tblContacts Where RecordID = 1"));
+    for (const auto &[field, value] : refused) {
+        rs->edit();
+        EXPECT_DB_ERROR(3421, rs->setValue(QLatin1String(field), value));
+        rs->cancelUpdate();
+    }
+    EXPECT_EQ(raw(QStringLiteral("SELECT FileSizeNum || '|' || PurchaseDate FROM tblContacts WHERE RecordID = 1")),
+              QStringLiteral("7.1|2020-01-05 00:00:00"));
+    for (const QVariant &none : {QVariant(QDateTime()), QVariant(QDate())}) {
+        rs->edit();
+        rs->setValue("PurchaseDate", none);
+        rs->update();
+        EXPECT_EQ(raw(QStringLiteral("SELECT ifnull(PurchaseDate, 'null') FROM tblContacts WHERE RecordID = 1")), QStringLiteral("null"));
+        db->execute(QStringLiteral("Update tblContacts Set PurchaseDate = ? Where RecordID = 1"), {none});
+        EXPECT_EQ(raw(QStringLiteral("SELECT typeof(PurchaseDate) FROM tblContacts WHERE RecordID = 1")), QStringLiteral("null"));
+    }
+    // A number stored in a date field by other means reads as that number.
+    sample::run(db->handle(), "UPDATE tblContacts SET PurchaseDate = 1e9, Date2 = 43831 WHERE RecordID = 1");
+    rs->requery();
+    EXPECT_EQ(rs->value("PurchaseDate"), QVariant(1e9));
+    EXPECT_EQ(rs->value("Date2").toDateTime(), QDateTime(QDate(2020, 1, 1), QTime(0, 0)));
 }
 
 TEST_F(SampleDbTest, FieldNamesAreCaseBlind) {
@@ -333,6 +493,43 @@ TEST_F(SampleDbTest, TransactionsDoNotNestAndRollBack) {
     EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts")), QString::number(sample::kSongCount));
 }
 
+// After a rollback every open list is what it was before BeginTrans: no row added inside shows,
+// no row deleted inside is missing, and no counter given out inside is given out again, so no
+// bookmark or LastModified of a rolled-back row leads to the next song added.
+TEST_F(SampleDbTest, ARollbackGivesEveryOpenListBackAndNoCounterIsGivenOutAgain) {
+    auto grid = open(QStringLiteral("Select * from tblContacts Order By RecordID"));
+    auto view = open(QStringLiteral("Select * from  qryContacts Where  CategoryNumber = 1 Order By SongName"));
+    auto snap = open(QStringLiteral("Select RecordID from tblContacts Order By RecordID"), RecordsetType::Snapshot);
+    auto songs = open(QStringLiteral("tblContacts"), RecordsetType::Table);
+    const QStringList before = column(*grid, QStringLiteral("RecordID")), viewBefore = column(*view, QStringLiteral("RecordID"));
+    db->beginTrans();
+    grid->addNew();
+    grid->setValue("SongName", QStringLiteral("Phantom"));
+    grid->update();
+    const Bookmark phantom = grid->lastModified();
+    songs->addNew();
+    songs->setValue("SongName", QStringLiteral("Phantom too"));
+    songs->update();
+    const Bookmark phantomToo = songs->lastModified();
+    grid->findFirst(QStringLiteral("RecordID = 3"));
+    grid->deleteRecord();
+    view->moveFirst();
+    view->deleteRecord(); // the song of the view's first row
+    snap->requery();
+    db->rollback();
+    EXPECT_EQ(column(*grid, QStringLiteral("RecordID")), before);
+    EXPECT_EQ(column(*view, QStringLiteral("RecordID")), viewBefore);
+    EXPECT_EQ(column(*snap, QStringLiteral("RecordID")), before);
+    EXPECT_DB_ERROR(err::NoCurrentRecord, grid->lastModified());
+    EXPECT_DB_ERROR(err::NoCurrentRecord, songs->lastModified());
+    db->execute(QStringLiteral("Insert Into tblContacts (SongName) Values ('Next')"));
+    EXPECT_EQ(raw(QStringLiteral("SELECT max(RecordID) FROM tblContacts")), QString::number(sample::kSongCount + 3));
+    EXPECT_DB_ERROR(err::RecordDeleted, grid->setBookmark(phantom));
+    EXPECT_DB_ERROR(err::RecordDeleted, songs->setBookmark(phantomToo));
+    grid->requery();
+    EXPECT_EQ(grid->recordCount(), sample::kSongCount + 1);
+}
+
 // What a user types in the filter window reaches the database only as one expression.
 TEST_F(SampleDbTest, BadQueriesGiveJetErrorsAndChangeNothing) {
     const QString base = QStringLiteral("Select distinctrow * from  tblContacts Where  (%1)  Order By SongName");
@@ -424,6 +621,68 @@ TEST_F(SampleDbTest, TableRecordsetDeleteAfterOtherWritesRemovesTheRightRow) {
     db->execute(QStringLiteral("Delete * from tblContacts where SongName = 'Love of My Life'"));
     t->moveNext();
     EXPECT_EQ(t->value("SongName").toString(), QStringLiteral("Non, je ne regrette rien"));
+}
+
+// A row found by Seek, or by a bookmark, and then deleted by another statement keeps its place in
+// the index: MoveNext goes to the row after it and MovePrevious to the row before it, even when
+// rows were added and deleted around it meanwhile.
+TEST_F(SampleDbTest, ARowFoundBySeekAndDeletedElsewhereKeepsItsPlaceInTheIndex) {
+    const QStringList names = column(QStringLiteral("Select SongName from tblContacts Order By SongName, RecordID"), QStringLiteral("SongName"));
+    const qsizetype at = names.indexOf(QStringLiteral("Hey Jude"));
+    struct Case {
+        bool byBookmark, forward, neighbours; // found by a bookmark; MoveNext; rows added and deleted next to it
+    };
+    for (const Case c : {Case{false, true, false}, Case{false, false, false}, Case{true, true, true}, Case{false, false, true}}) {
+        auto t = open(QStringLiteral("tblContacts"), RecordsetType::Table);
+        t->setIndex(QStringLiteral("SongName"));
+        if (c.byBookmark) {
+            t->seek(QStringLiteral("="), {QStringLiteral("Hey Jude")});
+            const Bookmark b = t->bookmark();
+            t->moveLast();
+            t->setBookmark(b);
+        } else {
+            t->seek(QStringLiteral("="), {QStringLiteral("Hey Jude")});
+        }
+        ASSERT_FALSE(t->noMatch());
+        db->execute(QStringLiteral("Delete * from tblContacts where RecordID = 1"));
+        QString expected = names[c.forward ? at + 1 : at - 1];
+        if (c.neighbours) {
+            db->execute(QStringLiteral("Insert Into tblContacts (SongName) Values ('Hey Judes')"));
+            db->execute(QStringLiteral("Insert Into tblContacts (SongName) Values ('Hey Jud')"));
+            db->execute(QStringLiteral("Delete * from tblContacts where SongName = ?"), {expected});
+            expected = c.forward ? QStringLiteral("Hey Judes") : QStringLiteral("Hey Jud");
+        }
+        if (c.forward) t->moveNext();
+        else t->movePrevious();
+        EXPECT_EQ(t->value("SongName").toString(), expected) << c.byBookmark << c.forward << c.neighbours;
+        db->execute(QStringLiteral("Delete * from tblContacts where RecordID > 22"));
+        sample::run(db->handle(), "DELETE FROM tblContacts; DELETE FROM tblCategoryID; DELETE FROM tblPlayListHeader; "
+                                  "DELETE FROM tblPlayListDetail; DELETE FROM tblOrphanFileNames; DELETE FROM tblSettings; "
+                                  "DELETE FROM tblCategoryDesc; DELETE FROM sqlite_sequence");
+        sample::fill(*db);
+    }
+}
+
+// A row deleted after a Seek has no place in another index: after the index changes the
+// recordset stands before the first row, and moves and finds go on from there.
+TEST_F(SampleDbTest, AfterASeekDeleteAndAnotherIndexMovesStartAtTheFirstRow) {
+    auto t = open(QStringLiteral("tblContacts"), RecordsetType::Table);
+    t->setIndex(QStringLiteral("SongName"));
+    t->moveFirst();
+    t->moveNext(); // the key list is read
+    t->seek(QStringLiteral("="), {QStringLiteral("Hey Jude")});
+    t->deleteRecord();
+    t->setIndex(QStringLiteral("PrimaryKey"));
+    EXPECT_TRUE(t->bof());
+    db->execute(QStringLiteral("Update tblContacts Set Selected = 'x' Where RecordID = 5"));
+    t->moveNext();
+    EXPECT_EQ(t->value("RecordID").toLongLong(), 2);
+    t->seek(QStringLiteral("="), {3});
+    t->deleteRecord();
+    t->setIndex(QStringLiteral("SongName"));
+    db->execute(QStringLiteral("Update tblContacts Set Selected = ' ' Where RecordID = 5"));
+    t->findFirst(QStringLiteral("RecordID = 5"));
+    EXPECT_EQ(t->value("RecordID").toLongLong(), 5);
 }
 
 // The category window and the import delete row after row found by Seek: each delete leaves a

@@ -36,6 +36,37 @@ TEST_F(SeekAndFind, MissedSeekLeavesNoCurrentRecordSoNothingIsOverwritten) {
     EXPECT_EQ(raw(QStringLiteral("SELECT SongName FROM tblContacts WHERE RecordID = 7")), QStringLiteral("Jóga"));
 }
 
+// Seek compares as the index orders, Nulls lowest: a Null key value lies below every value of
+// its field and equal to a Null, on a single field and within a key of two.
+TEST_F(SeekAndFind, SeekWithAComparisonOrdersNullsLowestAsTheIndexDoes) {
+    struct Case {
+        const char *index, *op;
+        QVariantList key;
+        qint64 found; // the RecordID, 0 for no match
+    };
+    const Case cases[] = {
+        {"PathFile", ">=", {QStringLiteral("/flac/"), QVariant()}, 6},
+        {"PathFile", ">", {QStringLiteral("/flac/"), QVariant()}, 6},
+        {"PathFile", "<", {QStringLiteral("/flac/"), QStringLiteral("a")}, 4},
+        {"PathFile", "<=", {QStringLiteral("/flac/"), QVariant()}, 4},
+        {"PathFile", ">", {QStringLiteral("/flac/")}, 20},
+        {"SongName", ">=", {QVariant()}, 12},
+        {"SongName", "<=", {QVariant()}, 13},
+        {"SongName", "<", {QVariant()}, 0},
+        {"SongName", ">", {QVariant()}, 16},
+        {"SongName", "<", {QStringLiteral("Bohemian Rhapsody")}, 13},
+        {"TrackNum", "<", {1}, 15},
+        {"TrackNum", "=", {QVariant()}, 12},
+    };
+    for (const Case &c : cases) {
+        auto rs = songsByKey();
+        rs->setIndex(QLatin1String(c.index));
+        rs->seek(QLatin1String(c.op), c.key);
+        EXPECT_EQ(rs->noMatch(), c.found == 0) << c.index << " " << c.op;
+        if (c.found && !rs->noMatch()) EXPECT_EQ(rs->value(QStringLiteral("RecordID")).toLongLong(), c.found) << c.index << " " << c.op;
+    }
+}
+
 TEST_F(SeekAndFind, AfterAMissedSeekAddNewStillWorksAndTheNextSeekOrMoveFindsARowAgain) {
     auto rs = songsByKey();
     rs->seek(QStringLiteral("="), {999});

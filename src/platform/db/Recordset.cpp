@@ -1636,16 +1636,25 @@ struct Recordset::Impl {
         leaveEdit();
         jet::Placeholders marks{kFindParams, 0};
         jet::Placeholders *withMarks = values.isEmpty() ? nullptr : &marks;
+        // A quoted number, date or Yes/No compares as the field's value whether the criteria run
+        // on the table or on rows already read, whose fields carry no type of their own.
+        const jet::LiteralForField literalFor = [this](const QString &field, const QString &text) {
+            const int o = ordinals.value(fold(stripBrackets(field)), -1);
+            return o < 0 ? std::nullopt : comparedLiteral(text, cols[size_t(o)].kind);
+        };
         QString expr;
         if (lazy && !table) {
             const QHash<QString, QString> &names = findNames();
-            expr = jet::translateExpression(criteria, withMarks, [&names](const QString &name) -> std::optional<QString> {
-                const auto it = names.constFind(fold(name));
-                if (it == names.constEnd()) return std::nullopt;
-                return *it;
-            });
+            expr = jet::translateExpression(
+                criteria, withMarks,
+                [&names](const QString &name) -> std::optional<QString> {
+                    const auto it = names.constFind(fold(name));
+                    if (it == names.constEnd()) return std::nullopt;
+                    return *it;
+                },
+                literalFor);
         } else {
-            expr = jet::translateExpression(criteria, withMarks, {});
+            expr = jet::translateExpression(criteria, withMarks, {}, literalFor);
         }
         if (withMarks) checkParamCount(marks, values);
         const auto bindAll = [&](sqlite3_stmt *st) {

@@ -1,7 +1,7 @@
 // The indexes that cover the grid's sorts on text fields: each such sort reads its order from
 // its index instead of sorting every row, the order is the one the catalogue gives without them,
 // and a catalogue made before them opens (read-only too) and gets them at its next compaction.
-// Songs that tie on every key of a sort come in one order in every view, with or without them.
+// A category view starts from the category's own songs. Songs that tie on every key of a sort come in one order in every view, with or without them.
 #include "platform/db/SampleCatalogue.h"
 
 #include "common/TestRng.h"
@@ -93,6 +93,16 @@ TEST_F(SortIndexesTest, EachTextSortReadsItsOrderFromItsIndexWithoutATemporarySo
     }
 }
 
+// A category view of a few songs reads them from the category's links and sorts those, instead of
+// walking a sort index over every song and looking each one up among the links.
+TEST_F(SortIndexesTest, ACategoryViewStartsFromTheCategorysSongsInEverySort) {
+    for (const auto &sort : SortOrders::all()) {
+        const QString p = plan(QStringLiteral("Select * from  qryContacts Where  CategoryNumber = 2 ") + sort.orderBy);
+        EXPECT_TRUE(p.contains(QLatin1String("tblCategoryID_Category"))) << sort.name.toStdString() << ": " << p.toStdString();
+        EXPECT_FALSE(p.contains(QLatin1String("SCAN tblContacts"))) << sort.name.toStdString() << ": " << p.toStdString();
+    }
+}
+
 TEST_F(SortIndexesTest, EverySortGivesTheSameRowsInTheSameOrderAsWithoutTheSortIndexes) {
     const auto withIndexes = everyOrder();
     dropSortIndexes();
@@ -109,6 +119,7 @@ TEST_F(SortIndexesTest, EverySortGivesTheSameRowsInTheSameOrderAsWithoutTheSortI
 TEST_F(SortIndexesTest, ACatalogueMadeWithoutThemOpensReadOnlyAndGetsThemAtCompaction) {
     const auto before = everyOrder();
     dropSortIndexes();
+    sample::run(db->handle(), "DROP INDEX tblCategoryID_Category; DROP TABLE IF EXISTS sqlite_stat1");
     db->close();
     db.reset();
 
@@ -130,6 +141,11 @@ TEST_F(SortIndexesTest, ACatalogueMadeWithoutThemOpensReadOnlyAndGetsThemAtCompa
     all.sort();
     EXPECT_EQ(sortIndexes(), all);
     EXPECT_EQ(everyOrder(), before);
+    // The category's links get their index, and the planner its figures of the rows.
+    EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'tblCategoryID_Category'")), QStringLiteral("1"));
+    EXPECT_EQ(raw(QStringLiteral("SELECT stat FROM sqlite_stat1 WHERE idx = 'tblContacts_SortArtist'")).section(u' ', 0, 0),
+              QString::number(sample::kSongCount));
+    EXPECT_NE(raw(QStringLiteral("SELECT count(*) FROM sqlite_stat1 WHERE idx = 'tblCategoryID_Category'")), QStringLiteral("0"));
     // The table's own indexes, as the layer shows them, are the ones the schema names.
     auto table = open(QStringLiteral("tblContacts"), RecordsetType::Table);
     for (const TextSort &t : kTextSorts)

@@ -93,6 +93,38 @@ TEST_F(SortIndexesTest, EachTextSortReadsItsOrderFromItsIndexWithoutATemporarySo
     }
 }
 
+// The grid's view of a find or a filter that no index answers reads its songs' keys in one pass
+// and sorts the ones that pass, instead of walking a sort index and looking up every song on the
+// way to test it.
+TEST_F(SortIndexesTest, AFilteredViewReadsItsKeysInOnePassRatherThanWalkingASortIndexSongBySong) {
+    std::vector<std::string> ran;
+    const auto keep = [](unsigned, void *list, void *stmt, void *) {
+        static_cast<std::vector<std::string> *>(list)->push_back(sqlite3_sql(static_cast<sqlite3_stmt *>(stmt)));
+        return 0;
+    };
+    for (const TextSort &t : kTextSorts) {
+        ran.clear();
+        sqlite3_trace_v2(db->handle(), SQLITE_TRACE_STMT, keep, &ran);
+        auto rs = open(QStringLiteral("Select DISTINCTROW * from  tblContacts Where  (SongName Like \"*e*\" Or Notes Like \"*e*\") ") +
+                       SortOrders::lookup(QString::fromLatin1(t.sort)).orderBy);
+        rs->moveLast();
+        sqlite3_trace_v2(db->handle(), 0, nullptr, nullptr);
+        int keyLists = 0;
+        for (const std::string &sql : ran) {
+            if (sql.rfind("SELECT", 0) != 0 || sql.find(" ORDER BY ") == std::string::npos) continue;
+            ++keyLists;
+            sqlite3_stmt *s = nullptr;
+            sqlite3_prepare_v2(db->handle(), ("EXPLAIN QUERY PLAN " + sql).c_str(), -1, &s, nullptr);
+            while (s && sqlite3_step(s) == SQLITE_ROW) {
+                const std::string detail = reinterpret_cast<const char *>(sqlite3_column_text(s, 3));
+                EXPECT_EQ(detail.find(" USING INDEX "), std::string::npos) << t.sort << ": " << detail << "\n" << sql;
+            }
+            sqlite3_finalize(s);
+        }
+        EXPECT_GT(keyLists, 0) << t.sort;
+    }
+}
+
 // A category view of a few songs reads them from the category's links and sorts those, instead of
 // walking a sort index over every song and looking each one up among the links.
 TEST_F(SortIndexesTest, ACategoryViewStartsFromTheCategorysSongsInEverySort) {

@@ -217,7 +217,6 @@ std::unique_ptr<Database> Database::create(const QString &path, const QString &s
             exec(raw.db, QStringLiteral("BEGIN"));
             exec(raw.db, QString::fromLatin1(kInternalTables));
             exec(raw.db, schemaSql);
-            exec(raw.db, QStringLiteral("ANALYZE"));
             exec(raw.db, QStringLiteral("COMMIT"));
         } catch (...) {
             raw.close();
@@ -464,14 +463,13 @@ void Database::compactDatabase(const QString &sourceOrLink, const QString &desti
         try {
             step(raw.db, s.get());
             s.reset(nullptr);
-            // Built in the copy, so that the catalogue is untouched until the rename.
-            RawDb copy;
-            copy.db = openRaw(tmp, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
-            exec(copy.db, QStringLiteral("PRAGMA threads = 4"));
-            if (!schemaSql.isEmpty()) createMissingIndexes(copy.db, schemaSql);
-            // The planner's figures of the rows as they now stand: a view of a few songs then
-            // starts from the few rows that hold them rather than from an index over every song.
-            exec(copy.db, QStringLiteral("ANALYZE"));
+            if (!schemaSql.isEmpty()) {
+                // Built in the copy, so that the catalogue is untouched until the rename.
+                RawDb copy;
+                copy.db = openRaw(tmp, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
+                exec(copy.db, QStringLiteral("PRAGMA threads = 4"));
+                createMissingIndexes(copy.db, schemaSql);
+            }
         } catch (...) {
             s.reset(nullptr);
             raw.close();

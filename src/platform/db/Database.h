@@ -27,8 +27,7 @@ public:
     // catalogue, 3031 when the password does not match.
     static std::unique_ptr<Database> open(const QString &path, OpenMode mode = OpenMode::Shared,
                                           const QString &connect = {});
-    // Creates a new catalogue file from a schema SQL script (used by the build and by tests),
-    // with the query planner's statistics of what the script stored.
+    // Creates a new catalogue file from a schema SQL script (used by the build and by tests).
     static std::unique_ptr<Database> create(const QString &path, const QString &schemaSql);
 
     ~Database();
@@ -82,8 +81,7 @@ public:
     // where the link leads. With `schemaSql` (the catalogue's schema script), the copy also gets
     // the indexes the script creates that the source lacks, found by name: a catalogue made
     // before an index was added to the schema gets it here, where a long build is expected. A
-    // unique index the stored rows break is left out rather than losing rows. The copy's
-    // statistics for the query planner are made anew (ANALYZE), as when a catalogue is created.
+    // unique index the stored rows break is left out rather than losing rows.
     static void compactDatabase(const QString &source, const QString &destination, const QString &schemaSql = {});
     // Puts a compacted copy in the place of the closed catalogue `target` (where a link leads)
     // with one rename, so that the catalogue is never missing under its name. The catalogue's

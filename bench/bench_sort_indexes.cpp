@@ -90,6 +90,15 @@ void BM_PlainSqliteCategoryView(benchmark::State &state) {
 }
 BENCHMARK(BM_PlainSqliteCategoryView)->ArgsProduct({{1, 2, 3}, {1, 0}, {0, 1}})->Unit(benchmark::kMillisecond);
 
+// The WHERE body the find builds for its text over the songs' fields.
+QString findBody() {
+    auto rs = core::g().Db->openRecordset(QStringLiteral("Select * from tblContacts"));
+    QStringList fields;
+    for (int i = 0; i < rs->fieldCount(); ++i)
+        fields << rs->fieldName(i);
+    return songlist::FindAllFields::whereBody(fields, QString::fromLatin1(kFindText));
+}
+
 // Find across all fields under the Artist sort, from the answer to the found songs shown.
 void BM_ArtistSortFind(benchmark::State &state) {
     useCatalogue(state.range(0) != 0, state.range(1) != 0);
@@ -113,13 +122,8 @@ void BM_PlainSqliteArtistSortFind(benchmark::State &state) {
     auto &db = *core::g().Db;
     useCatalogue(state.range(0) != 0, state.range(1) != 0);
     state.SetLabel(variant(state, 0).substr(2));
-    auto rs = db.openRecordset(QStringLiteral("Select * from tblContacts"));
-    QStringList fields;
-    for (int i = 0; i < rs->fieldCount(); ++i)
-        fields << rs->fieldName(i);
-    rs->close();
     const QByteArray sql = db.translate(QStringLiteral("Select DISTINCTROW * from  tblContacts Where ") +
-                                        songlist::FindAllFields::whereBody(fields, QString::fromLatin1(kFindText)) +
+                                        findBody() +
                                         songlist::SortOrders::lookup(QStringLiteral("Artist")).orderBy)
                                .toUtf8();
     long rows = 0;
@@ -137,13 +141,8 @@ void BM_PlainSqliteFindKeyList(benchmark::State &state) {
     useCatalogue(state.range(0) != 0, true);
     const bool walk = state.range(1) != 0;
     state.SetLabel(variant(state, 0).substr(2, variant(state, 0).find(',', 2) - 2) + (walk ? ", index walk" : ", one pass"));
-    auto rs = db.openRecordset(QStringLiteral("Select * from tblContacts"));
-    QStringList fields;
-    for (int i = 0; i < rs->fieldCount(); ++i)
-        fields << rs->fieldName(i);
-    rs->close();
     const QString body = db.translate(QStringLiteral("Select * from tblContacts Where ") +
-                                      songlist::FindAllFields::whereBody(fields, QString::fromLatin1(kFindText)));
+                                      findBody());
     const QByteArray sql = (QStringLiteral("SELECT tblContacts.rowid") + body.mid(body.indexOf(QStringLiteral(" FROM "))) +
                             (walk ? QStringLiteral(" ORDER BY Artist, SongName, tblContacts.RecordID")
                                   : QStringLiteral(" ORDER BY +Artist, +SongName, +tblContacts.RecordID")))

@@ -76,6 +76,17 @@ inline void fillSongs(platform::db::Database &db, int songs) {
     sqlite3_exec(h, "COMMIT", nullptr, nullptr, nullptr);
 }
 
+// Plain SQLite: prepares `sql` (SQLite text) and steps it to its last row; gives the rows.
+inline long stepToEnd(sqlite3 *db, const QByteArray &sql) {
+    sqlite3_stmt *s = nullptr;
+    sqlite3_prepare_v2(db, sql.constData(), -1, &s, nullptr);
+    long rows = 0;
+    while (sqlite3_step(s) == SQLITE_ROW)
+        ++rows;
+    sqlite3_finalize(s);
+    return rows;
+}
+
 // The program over a catalogue of generated songs in a temporary data folder, with the main
 // window loaded, shown and activated. Questions go to scripted prompts, so none can wait for a
 // click.

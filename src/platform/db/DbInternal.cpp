@@ -490,6 +490,27 @@ QVariant convertForField(const QVariant &v, Kind kind, const QString &fieldName)
     return v;
 }
 
+std::optional<QString> comparedLiteral(const QString &text, Kind kind) {
+    if (kind != Kind::Long && kind != Kind::Double && kind != Kind::Date && kind != Kind::Bool) return std::nullopt;
+    QVariant v;
+    try {
+        // A number compares unrounded: "13.5" is no Long's value.
+        v = convertForField(text, kind == Kind::Long ? Kind::Double : kind, QString());
+    } catch (const DbError &) {
+        return std::nullopt; // not that kind of value: it compares as the text it is
+    }
+    if (v.isNull()) return std::nullopt;
+    switch (kind) {
+    case Kind::Date: return u'\'' + dateText(v.toDateTime()) + u'\'';
+    case Kind::Bool: return v.toBool() ? QStringLiteral("-1") : QStringLiteral("0");
+    default: {
+        const double d = v.toDouble();
+        if (d == std::trunc(d) && std::fabs(d) < 9.0e15) return QString::number(qint64(d));
+        return QString::number(d, 'g', 17);
+    }
+    }
+}
+
 QString quoteName(const QString &name) {
     QString r = name;
     r.replace(u'"', QLatin1String("\"\""));
@@ -651,12 +672,21 @@ jet::SavedQueryLookup Conn::lookup() const {
     return [this](const QString &name) { return savedQuery(name); };
 }
 
+jet::KeyLookup Conn::keyLookup() const {
+    // Reading a table's description only fills the cache of descriptions.
+    return [self = const_cast<Conn *>(this)](const QString &name) -> std::optional<QString> {
+        const TableInfo *t = self->table(name);
+        if (!t || t->integerKey.isEmpty()) return std::nullopt;
+        return t->integerKey;
+    };
+}
+
 // Texts built with values written into them are many: the memory of translations is bounded.
 constexpr qsizetype kTranslationsKept = 512;
 
 QString Conn::translate(const QString &jetSql) const {
     if (const auto it = translations.constFind(jetSql); it != translations.constEnd()) return *it;
-    QString sql = jet::translateStatement(jetSql, lookup());
+    QString sql = jet::translateStatement(jetSql, lookup(), nullptr, keyLookup());
     if (translations.size() >= kTranslationsKept) translations.clear();
     translations.insert(jetSql, sql);
     return sql;
@@ -667,7 +697,7 @@ QString Conn::translate(const QString &jetSql, const QVariantList &values) const
     auto it = markedTranslations.constFind(jetSql);
     if (it == markedTranslations.constEnd()) {
         jet::Placeholders marks{kSourceParams, 0};
-        QString sql = jet::translateStatement(jetSql, lookup(), &marks);
+        QString sql = jet::translateStatement(jetSql, lookup(), &marks, keyLookup());
         if (markedTranslations.size() >= kTranslationsKept) markedTranslations.clear();
         it = markedTranslations.insert(jetSql, {std::move(sql), marks.count});
     }

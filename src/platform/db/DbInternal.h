@@ -107,6 +107,9 @@ QVariant storedValue(int type, qint64 i, double d, const unsigned char *p, int n
 void bindValue(sqlite3_stmt *s, int idx, const QVariant &v);
 // Converts a value assigned to a field the way Jet does for the field's type; throws 3421.
 QVariant convertForField(const QVariant &v, Kind kind, const QString &fieldName);
+// The SQL literal a text in find criteria stands for when compared with a number, date or Yes/No
+// field (converted as an assignment to the field would be), or nullopt to compare it as text.
+std::optional<QString> comparedLiteral(const QString &text, Kind kind);
 
 // Case-blind key of a name (tables, fields, saved queries, indexes).
 inline QString fold(const QString &name) { return name.toCaseFolded(); }
@@ -183,6 +186,7 @@ struct Conn {
     const TableInfo *table(const QString &name); // nullptr when not a table
     std::optional<QString> savedQuery(const QString &name) const;
     jet::SavedQueryLookup lookup() const;
+    jet::KeyLookup keyLookup() const;
     QString translate(const QString &jetSql) const;
     // With bound values: the ? marks become ":orvp<n>", and their count must match.
     QString translate(const QString &jetSql, const QVariantList &values) const;

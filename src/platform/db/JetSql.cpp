@@ -247,6 +247,7 @@ struct Ex {
     bool numeric = false; // a number, True, False or Null: no collation matters
     bool date = false; // known to be a date (a #literal#, Date(), Now(), date arithmetic)
     QStringList nameParts;
+    QString value; // a string literal's text
 };
 
 QString wrap(const Ex &e, int need)
@@ -273,6 +274,7 @@ struct Source {
     bool saved = false;
     QStringList explicitNames; // output names a saved query lists by name (not through *)
     QSet<QString> innerTables; // lower-case names of the tables it reads
+    QString key; // the field that tells its rows apart (a table's counter, a query's copy of it)
 };
 
 struct Scope {
@@ -293,6 +295,7 @@ struct SelectResult {
     QString sql;
     QStringList explicitNames;
     QSet<QString> innerTables;
+    QString key; // the output column that holds its first table's key, when it shows it
 };
 
 struct FnDef {
@@ -356,9 +359,11 @@ bool isReserved(const QString &w)
 
 struct Shared {
     const SavedQueryLookup *lookup = nullptr;
+    const KeyLookup *keys = nullptr;
     QStringList expanding; // saved queries being expanded, against cycles
     Placeholders *params = nullptr;
     const NameResolver *resolve = nullptr;
+    const LiteralForField *literalFor = nullptr;
 };
 
 class Parser {
@@ -586,6 +591,13 @@ private:
         }
         for (const Source &s : scope.sources)
             res.innerTables.unite(s.innerTables);
+        // The rows are the first table's (joined rows beside them): its key tells them apart.
+        const Source *keyed = scope.sources.empty() || scope.sources.front().key.isEmpty() ? nullptr : &scope.sources.front();
+        const auto isKey = [keyed](const Ex &e) {
+            if (!keyed || !e.column || e.nameParts.last().compare(keyed->key, Qt::CaseInsensitive) != 0)
+                return false;
+            return e.nameParts.size() == 1 || e.nameParts[e.nameParts.size() - 2].compare(keyed->alias, Qt::CaseInsensitive) == 0;
+        };
 
         // Column list.
         QStringList items;
@@ -595,6 +607,8 @@ private:
             if (acceptOp("*")) {
                 items << QStringLiteral("*");
                 allTables = true;
+                if (keyed)
+                    res.key = keyed->key;
             } else if (int k = starItemLength(); k > 0) {
                 QStringList parts;
                 for (int i = 0; i < k - 2; i += 2)
@@ -606,6 +620,8 @@ private:
                     q << sqlName(p);
                 items << q.join(u'.') + QStringLiteral(".*");
                 tablesUsed.insert(parts.last().toLower());
+                if (keyed && parts.size() == 1 && parts.last().compare(keyed->alias, Qt::CaseInsensitive) == 0)
+                    res.key = keyed->key;
             } else {
                 Ex e = expr(&scope);
                 QString item = e.sql;
@@ -616,10 +632,13 @@ private:
                     allTables = true;
                 if (e.column)
                     name = e.nameParts.last();
+                const bool key = isKey(e);
                 if (acceptKw("AS")) {
                     name = nameToken();
                     item += QStringLiteral(" AS ") + sqlName(name);
                 }
+                if (key)
+                    res.key = name;
                 if (!name.isEmpty())
                     res.explicitNames << name;
                 items << item;
@@ -633,11 +652,10 @@ private:
             fail(QStringLiteral("missing FROM %1").arg(where()), src_);
 
         QString sql = QStringLiteral("SELECT ");
-        if (distinct)
-            sql += QStringLiteral("DISTINCT ");
-        else if (distinctRow && scope.sources.size() > 1 && !allTables &&
-                 tablesUsed.size() < qsizetype(scope.sources.size()))
-            // Distinct rows of the tables shown: their columns include their keys.
+        // Distinct rows of the tables shown: their columns include their keys.
+        const bool distinctOut = distinct || (distinctRow && scope.sources.size() > 1 && !allTables &&
+                                              tablesUsed.size() < qsizetype(scope.sources.size()));
+        if (distinctOut)
             sql += QStringLiteral("DISTINCT ");
         sql += items.join(QStringLiteral(", "));
         QString body; // FROM to HAVING, for Top's count
@@ -647,6 +665,7 @@ private:
         }
         if (acceptKw("WHERE"))
             body += QStringLiteral(" WHERE ") + expr(&scope).sql;
+        bool grouped = false;
         if (isKw(0, "GROUP") && isKw(1, "BY")) {
             pos_ += 2;
             QStringList g;
@@ -654,21 +673,28 @@ private:
                 g << expr(&scope).sql;
             while (acceptOp(","));
             body += QStringLiteral(" GROUP BY ") + g.join(QStringLiteral(", "));
+            grouped = true;
         }
         if (acceptKw("HAVING"))
             body += QStringLiteral(" HAVING ") + expr(&scope).sql;
+        if (grouped)
+            res.key.clear(); // a group is no row of the table
         sql += body;
         QString orderBy;
         if (isKw(0, "ORDER") && isKw(1, "BY")) {
             pos_ += 2;
             QStringList o;
+            bool total = false;
+            bool descending = false;
             do {
                 Ex e = expr(&scope);
                 QString item = e.sql;
+                total = total || isKey(e);
                 // Jet sorts text case-blind; a column brings its own collation.
                 if (!e.column && !e.literal)
                     item = wrap(e, P_COLLATE) + QStringLiteral(" COLLATE JETTEXT");
-                if (acceptKw("DESC"))
+                descending = acceptKw("DESC");
+                if (descending)
                     item += QStringLiteral(" DESC");
                 else
                     acceptKw("ASC");
@@ -676,6 +702,13 @@ private:
             } while (acceptOp(","));
             orderBy = o.join(QStringLiteral(", "));
             sql += QStringLiteral(" ORDER BY ") + orderBy;
+            // Rows that tie on every key come in the order they were added (the reverse after a
+            // descending key), whatever plan the engine picks: a dynaset and a snapshot of one
+            // SELECT, a filtered and an unfiltered view, list their ties alike. Top still counts
+            // the ties of its last row, by the keys as written.
+            if (keyed && !total && !grouped && (!distinctOut || !res.key.isEmpty()))
+                sql += QStringLiteral(", ") + sqlName(keyed->alias) + u'.' + sqlName(keyed->key) +
+                       (descending ? QStringLiteral(" DESC") : QString());
         }
         if (!top.isEmpty())
             sql += QStringLiteral(" LIMIT ") + topLimit(top, topPercent, body, orderBy);
@@ -762,6 +795,7 @@ private:
                 s.saved = true;
                 s.explicitNames = sub.explicitNames;
                 s.innerTables = sub.innerTables;
+                s.key = sub.key;
                 scope.sources.push_back(s);
                 return u'(' + sub.sql + QStringLiteral(") AS ") + sqlName(s.alias);
             }
@@ -786,11 +820,14 @@ private:
             s.saved = true;
             s.explicitNames = sub.explicitNames;
             s.innerTables = sub.innerTables;
+            s.key = sub.key;
             scope.sources.push_back(s);
             return u'(' + sub.sql + QStringLiteral(") AS ") + sqlName(s.alias);
         }
         s.table = name;
         s.innerTables.insert(name.toLower());
+        if (shared_.keys && *shared_.keys)
+            s.key = (*shared_.keys)(name).value_or(QString());
         scope.sources.push_back(s);
         return alias.isEmpty() ? sqlName(name) : sqlName(name) + QStringLiteral(" AS ") + sqlName(alias);
     }
@@ -985,6 +1022,19 @@ private:
         return wrap(e, P_COLLATE) + QStringLiteral(" COLLATE JETTEXT");
     }
 
+    // A quoted text compared with a field of the criteria stands for the field's kind of value.
+    Ex asFieldValue(const Ex &field, const Ex &operand, const Scope *scope) const
+    {
+        if (scope || !operand.text || field.nameParts.isEmpty() || !shared_.literalFor || !*shared_.literalFor)
+            return operand;
+        const auto sql = (*shared_.literalFor)(field.nameParts.last(), operand.value);
+        if (!sql)
+            return operand;
+        Ex e{*sql, P_PRIMARY, false, true};
+        e.numeric = true; // compared by the field's own rule
+        return e;
+    }
+
     Ex comparison(const Scope *scope)
     {
         Ex l = concat(scope);
@@ -997,7 +1047,8 @@ private:
                  t.text == QLatin1String(">") || t.text == QLatin1String("<=") || t.text == QLatin1String(">=") ||
                  t.text == QLatin1String("!="))) {
                 const QString op = next().text == QLatin1String("!=") ? QStringLiteral("<>") : t.text;
-                const Ex r = concat(scope);
+                Ex r = asFieldValue(l, concat(scope), scope);
+                l = asFieldValue(r, l, scope);
                 // Without a column on either side SQLite would compare binary: Jet compares case-blind.
                 const bool ownCollation = l.column || r.column || l.numeric || r.numeric;
                 const QString rs = ownCollation ? wrap(r, P_REL + 1) : collated(r);
@@ -1014,9 +1065,9 @@ private:
                 continue;
             }
             if (acceptKw("BETWEEN")) {
-                const Ex lo = concat(scope);
+                const Ex lo = asFieldValue(l, concat(scope), scope);
                 expectKw("AND");
-                const Ex hi = concat(scope);
+                const Ex hi = asFieldValue(l, concat(scope), scope);
                 const QString ls = l.column ? wrap(l, P_REL + 1) : collated(l);
                 l = Ex{ls + (negated ? QStringLiteral(" NOT BETWEEN ") : QStringLiteral(" BETWEEN ")) +
                            wrap(lo, P_REL + 1) + QStringLiteral(" AND ") + wrap(hi, P_REL + 1),
@@ -1031,7 +1082,7 @@ private:
                 } else {
                     QStringList items;
                     do
-                        items << expr(scope).sql;
+                        items << asFieldValue(l, expr(scope), scope).sql;
                     while (acceptOp(","));
                     list = items.join(QStringLiteral(", "));
                 }
@@ -1166,8 +1217,10 @@ private:
             return e;
         }
         case Tok::String: {
-            Ex e{sqlString(next().text), P_PRIMARY};
+            const QString value = next().text;
+            Ex e{sqlString(value), P_PRIMARY};
             e.literal = e.text = true;
+            e.value = value;
             return e;
         }
         case Tok::Date: {
@@ -1348,9 +1401,15 @@ QString translateStatement(const QString &jetSql, const SavedQueryLookup &lookup
 
 QString translateStatement(const QString &jetSql, const SavedQueryLookup &lookup, Placeholders *params)
 {
+    return translateStatement(jetSql, lookup, params, {});
+}
+
+QString translateStatement(const QString &jetSql, const SavedQueryLookup &lookup, Placeholders *params, const KeyLookup &keys)
+{
     Shared shared;
     shared.lookup = &lookup;
     shared.params = params;
+    shared.keys = &keys;
     Parser p(jetSql, shared);
     return p.statement();
 }
@@ -1362,9 +1421,16 @@ QString translateExpression(const QString &jetExpression)
 
 QString translateExpression(const QString &jetExpression, Placeholders *params, const NameResolver &resolve)
 {
+    return translateExpression(jetExpression, params, resolve, {});
+}
+
+QString translateExpression(const QString &jetExpression, Placeholders *params, const NameResolver &resolve,
+                            const LiteralForField &literalFor)
+{
     Shared shared;
     shared.params = params;
     shared.resolve = &resolve;
+    shared.literalFor = &literalFor;
     Parser p(jetExpression, shared);
     return p.expressionOnly();
 }

@@ -32,18 +32,33 @@ struct Placeholders {
 // nullopt to leave it to the tables of the FROM clause.
 using NameResolver = std::function<std::optional<QString>(const QString &name)>;
 
+// The counter field of a table (its key, given in the order rows were added), or nullopt.
+using KeyLookup = std::function<std::optional<QString>(const QString &table)>;
+
 // Translates one Jet statement (SELECT, UPDATE, DELETE, INSERT) into one SQLite statement.
 // Saved queries named in FROM / JOIN are expanded at run time as "(<translated text>) AS name",
 // so a saved query may name one saved after it. Throws DbError 3075 with a message that names
 // the problem for text that does not parse, and refuses a second statement.
+// With `keys`, the ORDER BY of a SELECT over the rows of a table with a counter (directly, or
+// through a saved query or sub-select that shows the counter) ends with that counter in the
+// direction of its last key, so rows that tie on every key keep one order: unless a key already
+// is the counter, or the rows are groups, or DISTINCT would hide the counter.
 QString translateStatement(const QString &jetSql, const SavedQueryLookup &lookup);
 QString translateStatement(const QString &jetSql, const SavedQueryLookup &lookup, Placeholders *params);
+QString translateStatement(const QString &jetSql, const SavedQueryLookup &lookup, Placeholders *params, const KeyLookup &keys);
 
 // Translates a Jet expression (FindFirst criteria, a filter's WHERE body) into an SQLite
 // expression. Anything that is not one expression (a statement separator, a second statement,
 // a sub-select that writes) is refused with DbError 3075.
 QString translateExpression(const QString &jetExpression);
 QString translateExpression(const QString &jetExpression, Placeholders *params, const NameResolver &resolve);
+
+// The SQL value a quoted text stands for where the criteria compare it (=, <>, <, >, Between, In)
+// with the named field: Jet reads the text as the field's kind of value (a number, a date, Yes or
+// No). nullopt compares the text as it is written.
+using LiteralForField = std::function<std::optional<QString>(const QString &field, const QString &text)>;
+QString translateExpression(const QString &jetExpression, Placeholders *params, const NameResolver &resolve,
+                            const LiteralForField &literalFor);
 
 // A text as a double-quoted Jet literal, every " inside doubled: the one way the program puts a
 // value it does not bind into a statement that is kept and read back later (a record source).

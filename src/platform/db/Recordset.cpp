@@ -132,12 +132,13 @@ QStringList orderTerms(const QString &orderBy) {
     return terms;
 }
 
-// The key list of a sort on several fields that no index covers is read fastest by one sort of
-// narrow rows: walking an index on the first field reads the table row by row and still sorts
-// the ties. "+" keeps a column's collation but stops the index from being chosen for the order.
+// The key list of a sort that no index serves whole is read fastest by one sort of narrow rows:
+// walking an index on the first field reads the table row by row and still sorts the ties, and
+// walking an index only for its order, to test the view's condition on each row, reads the table
+// row by row where one pass and a sort of the rows that pass cost less. "+" keeps a column's
+// collation but stops the index from being chosen for the order.
 QString keyOrder(const QString &orderBy) {
     const QStringList terms = orderTerms(orderBy);
-    if (terms.size() < 2) return orderBy;
     static const QRegularExpression column(
         QStringLiteral("^((\"[^\"]*\"|\\w+)\\.)?(\"[^\"]*\"|\\w+)(\\s+(ASC|DESC))?$"),
         QRegularExpression::CaseInsensitiveOption);
@@ -829,13 +830,16 @@ struct Recordset::Impl : WriteWatcher {
         return true;
     }
 
-    // True when SQLite would walk an index for the first sort field and sort the ties after.
-    bool partialSort(const QString &query) {
+    // True when SQLite would walk an index for the first sort field and sort the ties after, or,
+    // with a condition, walk an index that is not covering only for the order.
+    bool walkCostsMoreThanSort(const QString &query, bool filtered) {
         Stmt s = tryPrepare(db(), QStringLiteral("EXPLAIN QUERY PLAN ") + query);
         if (!s) return false;
         while (sqlite3_step(s.get()) == SQLITE_ROW) {
             const QString detail = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s.get(), 3)));
             if (detail.contains(QLatin1String("RIGHT PART OF ORDER BY")) || detail.contains(QLatin1String("LAST TERM OF ORDER BY")))
+                return true;
+            if (filtered && detail.startsWith(QLatin1String("SCAN ")) && detail.contains(QLatin1String(" USING INDEX ")))
                 return true;
         }
         return false;
@@ -878,7 +882,7 @@ struct Recordset::Impl : WriteWatcher {
         QString order;
         if (!parts->orderBy.isEmpty()) {
             const QString plain = keySql + QStringLiteral(" ORDER BY ") + parts->orderBy;
-            order = partialSort(plain) ? keyOrder(parts->orderBy) : parts->orderBy;
+            order = walkCostsMoreThanSort(plain, !parts->where.isEmpty()) ? keyOrder(parts->orderBy) : parts->orderBy;
         } else if (!joined && tabs.size() == 1 && tabs[0].viaRowid) {
             // Rows of one table without a sort come in row id order: SQLite would read the key
             // list from the narrowest index, in that index's order, and a walk in another.
@@ -1908,16 +1912,25 @@ struct Recordset::Impl : WriteWatcher {
         leaveEdit();
         jet::Placeholders marks{kFindParams, 0};
         jet::Placeholders *withMarks = values.isEmpty() ? nullptr : &marks;
+        // A quoted number, date or Yes/No compares as the field's value whether the criteria run
+        // on the table or on rows already read, whose fields carry no type of their own.
+        const jet::LiteralForField literalFor = [this](const QString &field, const QString &text) {
+            const int o = ordinals.value(fold(stripBrackets(field)), -1);
+            return o < 0 ? std::nullopt : comparedLiteral(text, cols[size_t(o)].kind);
+        };
         QString expr;
         if (lazy && !table) {
             const QHash<QString, QString> &names = findNames();
-            expr = jet::translateExpression(criteria, withMarks, [&names](const QString &name) -> std::optional<QString> {
-                const auto it = names.constFind(fold(name));
-                if (it == names.constEnd()) return std::nullopt;
-                return *it;
-            });
+            expr = jet::translateExpression(
+                criteria, withMarks,
+                [&names](const QString &name) -> std::optional<QString> {
+                    const auto it = names.constFind(fold(name));
+                    if (it == names.constEnd()) return std::nullopt;
+                    return *it;
+                },
+                literalFor);
         } else {
-            expr = jet::translateExpression(criteria, withMarks, {});
+            expr = jet::translateExpression(criteria, withMarks, {}, literalFor);
         }
         if (withMarks) checkParamCount(marks, values);
         const auto bindAll = [&](sqlite3_stmt *st) {

@@ -188,4 +188,63 @@ TEST_F(SeekAndFind, FindComparesTextCaseBlindForBoundAndLiteralValues) {
     }
 }
 
+// A quoted number, date or Yes/No in find criteria is read as the value of the field it is
+// compared with, as Jet reads it: the same row is found on every kind of recordset, whether
+// its rows were read before the find or not, as with the bare value.
+TEST_F(SeekAndFind, AQuotedNumberDateOrYesNoFindsTheSameRowAsTheBareValueOnEveryRecordset) {
+    sample::run(db->handle(), "CREATE TABLE tblFlags (FlagID INTEGER PRIMARY KEY AUTOINCREMENT, Done YESNO);"
+                              "INSERT INTO tblFlags (Done) VALUES (0), (0), (-1), (0), (-1);");
+    db.reset();
+    db = Database::open(path);
+    struct Case {
+        const char *table, *criteria;
+        qint64 found; // the key of the first row found, 0 for none
+    };
+    const Case cases[] = {
+        {"tblContacts", "TrackNum = 13", 3},
+        {"tblContacts", "TrackNum = \"13\"", 3},
+        {"tblContacts", "\"13\" = TrackNum", 3},
+        {"tblContacts", "TrackNum > \"12\" And TrackNum < \"14\"", 3},
+        {"tblContacts", "TrackNum Between \"12\" And \"14\"", 3},
+        {"tblContacts", "TrackNum In (\"99\", \"13\")", 3},
+        {"tblContacts", "TrackNum = \"13.5\"", 0},
+        {"tblContacts", "TrackNum = \"thirteen\"", 0},
+        {"tblContacts", "FileSizeNum = 13.1", 16},
+        {"tblContacts", "FileSizeNum = \"13.1\"", 16},
+        {"tblContacts", "PurchaseDate = #11/30/2019#", 7},
+        {"tblContacts", "PurchaseDate = \"2019-11-30\"", 7},
+        {"tblContacts", "PurchaseDate > \"2021-01-01\"", 16},
+        {"tblFlags", "Done = True", 3},
+        {"tblFlags", "Done = \"Yes\"", 3},
+        {"tblFlags", "Done = \"True\"", 3},
+        {"tblFlags", "Done = \"-1\"", 3},
+        {"tblFlags", "Done = \"No\" And FlagID > 3", 4},
+    };
+    for (const Case &c : cases) {
+        const QString table = QString::fromLatin1(c.table);
+        const QString key = table == QLatin1String("tblFlags") ? QStringLiteral("FlagID") : QStringLiteral("RecordID");
+        for (const RecordsetType type : {RecordsetType::Dynaset, RecordsetType::Snapshot, RecordsetType::Table}) {
+            for (const bool readFirst : {false, true}) {
+                SCOPED_TRACE(testing::Message() << c.criteria << (type == RecordsetType::Table ? " table" : type == RecordsetType::Snapshot ? " snapshot" : " dynaset")
+                                                << (readFirst ? ", rows read" : ", rows not read"));
+                auto rs = open(type == RecordsetType::Table ? table
+                                                            : QStringLiteral("Select * from %1 Order By %2").arg(table, key),
+                               type);
+                if (readFirst) {
+                    rs->moveLast();
+                    rs->moveFirst();
+                }
+                rs->findFirst(QString::fromLatin1(c.criteria));
+                EXPECT_EQ(rs->noMatch(), c.found == 0);
+                if (c.found) EXPECT_EQ(rs->value(key).toLongLong(), c.found);
+                if (c.found && type != RecordsetType::Table) {
+                    rs->moveLast();
+                    rs->findPrevious(QString::fromLatin1(c.criteria));
+                    EXPECT_FALSE(rs->noMatch());
+                }
+            }
+        }
+    }
+}
+
 } // namespace

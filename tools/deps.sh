@@ -6,7 +6,8 @@ PACKAGES=(g++ cmake ninja-build pkg-config ccache qt6-base-dev qt6-multimedia-de
           gstreamer1.0-plugins-good gstreamer1.0-libav fonts-dejavu-core poppler-utils
           libjpeg-turbo-progs # djpeg: the tests decode every JPEG file the encoder writes
           fonts-liberation2   # Arial, Times New Roman and Courier New metrics for the program's fonts
-          fonts-urw-base35)   # Nimbus Sans: the print tests also run with it standing in for Arial
+          fonts-urw-base35    # Nimbus Sans: the print tests also run with it standing in for Arial
+          dosfstools fusefat) # a FAT file system of the tests' own, mounted through FUSE
 missing=()
 for p in "${PACKAGES[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

@@ -424,7 +424,7 @@ TEST_F(RenameTest, AFailedWriteMovesTheFileBackAndKeepsTheTracks) {
 
 TEST_F(RenameTest, AFolderThatRefusesTheMoveIsReportedAndNothingMoves) {
     if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not bind the superuser";
+        GTEST_SKIP() << "root ignores the permission bits";
     const QString locked = music + QStringLiteral("locked/");
     QDir().mkpath(locked);
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);

@@ -544,7 +544,8 @@ long salvageTable(sqlite3 *src, sqlite3 *dst, const QString &table) {
         if (after == std::numeric_limits<qint64>::min()) after = 0;
         if (after > std::numeric_limits<qint64>::max() - skip) break;
         after += skip;
-        skip *= 4;
+        // The step stops growing where it would pass the largest key: the check above then ends the walk.
+        skip = skip > std::numeric_limits<qint64>::max() / 4 ? std::numeric_limits<qint64>::max() : skip * 4;
     }
     sqlite3_reset(rd.get());
     return copied;

@@ -48,7 +48,7 @@ PlayForm::PlayForm(QWidget *parent) : Form<QDialog>(parent) {
     load();
 }
 
-PlayForm::~PlayForm() = default;
+PlayForm::~PlayForm() { disconnect(focusConnection_); }
 
 // ============================================================================ controls
 
@@ -134,7 +134,8 @@ void PlayForm::buildControls() {
             [this](int state) { WindowsMediaPlayer1_PlayStateChange(state); });
     connect(WindowsMediaPlayer1, &media::MediaPlayer::currentItemChange, this,
             [this] { WindowsMediaPlayer1_CurrentItemChange(); });
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) { focusChanged(old, now); });
+    focusConnection_ = connect(qApp, &QApplication::focusChanged, this,
+                               [this](QWidget *old, QWidget *now) { focusChanged(old, now); });
 }
 
 void PlayForm::setControlRect(QWidget *w, const TwRect &r) {

@@ -13,6 +13,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include <functional>
+
 using categories::CatgAssignAll;
 namespace ui = platform::ui;
 
@@ -67,14 +69,17 @@ TEST_F(CatgAssignAllTest, ACatalogueAnotherProgramIsChangingSaysWhyAndReportsNoC
     ASSERT_EQ(prompts.messageTexts(), QStringList{core::CatalogueInUse::noticeText(core::g().DatabasePath)});
     core::g().Db->setLockWait([](int) { return false; });  // at once, not after the usual wait
     openWindow();
-    const std::pair<const char *, void (CatgAssignAll::*)()> commands[] = {{"Jazz", &CatgAssignAll::cmdAssign_Click},
-                                                                          {"Rock", &CatgAssignAll::cmdDelete_Click}};
-    for (const auto &[category, command] : commands) {
-        SCOPED_TRACE(category);
+    const struct {
+        const char *category;
+        std::function<void(CatgAssignAll *)> command;
+    } commands[] = {{"Jazz", [](CatgAssignAll *f) { f->cmdAssign_Click(); }},
+                    {"Rock", [](CatgAssignAll *f) { f->cmdDelete_Click(); }}};
+    for (const auto &c : commands) {
+        SCOPED_TRACE(c.category);
         prompts.clear();
-        choose(QString::fromLatin1(category));
+        choose(QString::fromLatin1(c.category));
         prompts.answer(ui::Answer::OK);
-        (b->*command)();
+        c.command(b);
         ASSERT_EQ(prompts.asked().size(), 2);
         EXPECT_EQ(prompts.asked()[1].text, QStringLiteral("Could not update; currently locked."));
         EXPECT_EQ(prompts.asked()[1].title, QStringLiteral("Orvalis"));

@@ -579,7 +579,7 @@ TEST_F(SongFileMoveTest, TheCopyRoadKeepsOnlyTheOldFileWhenAStepFails) {
 TEST_F(SongFileMoveTest, AMoveOntoAFatStickCrossesFileSystemsAndNeverReplacesAnotherSpelling) {
     testenv::FatMount fat(dir.path(), 16 << 20);
     if (!fat.mounted())
-        GTEST_SKIP() << fat.whyNot().toStdString();
+        GTEST_SKIP() << "no FAT file system: " << fat.whyNot().toStdString();
     const QString stick = fat.path() + QStringLiteral("/");
     const auto onStick = [&] { return QDir(stick).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot); };
     SongFileMove::move(from, stick + QStringLiteral("b.mp3"));

@@ -346,7 +346,7 @@ TEST_F(MusicFileCopyTest, ACopyKilledInTheMiddleOfAFileLeavesNoCutSongAndTheNext
         EXPECT_EQ(QDir(into).entryList(QDir::Files | QDir::Hidden), names);
     }
     if (!fat.mounted())
-        GTEST_SKIP() << "not tried onto a FAT stick: " << fat.whyNot().toStdString();
+        GTEST_SKIP() << "no FAT file system: " << fat.whyNot().toStdString();
 }
 
 TEST_F(MusicFileCopyTest, EmptyPlayListHasNoFilesToCopy) {

@@ -12,7 +12,7 @@
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/PromptService.h"
 #include "player/PlayListStore.h"
-#include "player/ProgressWindow.h"
+#include "core/ProgressWindow.h"
 #include "player/frmPlayList.h"
 
 #include <QDateTime>
@@ -25,6 +25,7 @@
 namespace player {
 
 using core::g;
+using core::ProgressWindow;
 namespace ui = platform::ui;
 namespace db = platform::db;
 

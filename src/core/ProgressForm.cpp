@@ -35,12 +35,15 @@ ProgressForm::ProgressForm(int frameTop, QWidget *parent) : Form<QDialog>(parent
 
 void ProgressForm::setLabel1Width(int twips) {
     label1Width_ = twips;
-    // A job widens the bar for every item; only a change the screen can show moves it.
+    placeBar(Label1, twips, label1Pixels_);
+}
+
+void ProgressForm::placeBar(QLabel *bar, int twips, int &shownPixels) {
     const int pixels = twipsToPixelsX(twips);
-    if (pixels == label1Pixels_)
+    if (pixels == shownPixels)
         return;
-    label1Pixels_ = pixels;
-    placeTwips(Label1, 48, 120, twips, 240);
+    shownPixels = pixels;
+    placeTwips(bar, 48, 120, twips, 240);
 }
 
 void ProgressForm::advanceProgress(long done, long total) {

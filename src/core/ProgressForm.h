@@ -29,6 +29,11 @@ public:
     // is still narrower than its frame.
     void advanceProgress(long done, long total);
 
+    // Places a progress bar (a label in its frame) `twips` wide. A job widens its bar for every
+    // item, so the bar moves only when its width in pixels changes: `shownPixels` keeps the
+    // width it last showed (-1 before the first).
+    static void placeBar(QLabel *bar, int twips, int &shownPixels);
+
 protected:
     // The message at the top and the bar's frame `frameTop` twips down, as wide as both windows
     // have them.

@@ -5,8 +5,8 @@
 #include "core/AppState.h"
 #include "core/InputForm.h"
 #include "core/SettingsRows.h"
+#include "core/mCommon.h"
 #include "core/mMouseScrollWheel.h"
-#include "import/SongFields.h"
 #include "platform/db/Database.h"
 #include "platform/ui/DataControl.h"
 #include "platform/ui/DbGrid.h"
@@ -141,7 +141,7 @@ void CategoryForm::cmdShowAll_Click() {
 }
 
 void CategoryForm::cmdAdd_Click() {
-    const QString name = import::trimBlanks(modMain::ShowInputForm(
+    const QString name = mCommon::TrimBlanks(modMain::ShowInputForm(
         QStringLiteral("Enter the Description for this new Category, then press the OK button."),
         QStringLiteral("Add a new Category")));
     if (name.isEmpty())

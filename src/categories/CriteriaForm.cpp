@@ -4,8 +4,8 @@
 #include "categories/SavedFilters.h"
 #include "categories/WindowKit.h"
 #include "core/AppState.h"
+#include "core/mCommon.h"
 #include "core/modMain.h"
-#include "import/SongFields.h"
 #include "platform/db/Collations.h"
 #include "platform/db/Database.h"
 #include "platform/ui/DataControl.h"
@@ -187,10 +187,10 @@ void CriteriaForm::Form_Load() {
         cmdCurrentAlbum->setToolTip(QStringLiteral("No current album"));
     cmdRestore->setToolTip(s.LastCriteriaText);
     ui::centreOnScreen(this);
-    cmdRestore->setVisible(CriteriaText::afterBlank(import::trimBlanks(s.LastCriteriaText)));
+    cmdRestore->setVisible(CriteriaText::afterBlank(mCommon::TrimBlanks(s.LastCriteriaText)));
     filter_ = std::make_unique<RecordFilter>(w);
     FirstActivation = true;
-    const bool hasText = CriteriaText::afterBlank(import::trimBlanks(criteria()));
+    const bool hasText = CriteriaText::afterBlank(mCommon::TrimBlanks(criteria()));
     cmdClear->setEnabled(hasText);
     cmdApplyCriteria->setEnabled(hasText);
     kit::applyScreenFont(this, {}, s.ScreenFontName);
@@ -264,7 +264,7 @@ void CriteriaForm::cmbRating_GotFocus() { modMain::ShowComboDropDown(cmbRating);
 
 void CriteriaForm::cmdAddCriteria_Click() {
     setCriteria(CriteriaText::addGenreAndRating(criteria(), cmbGenre->currentText(), cmbRating->currentText()), false);
-    if (!CriteriaText::afterBlank(import::trimBlanks(criteria())))
+    if (!CriteriaText::afterBlank(mCommon::TrimBlanks(criteria())))
         return;
     cmdApplyCriteria->setEnabled(true);
     cmdClear->setEnabled(true);
@@ -283,7 +283,7 @@ void CriteriaForm::cmdCurrentAlbum_Click() {
     const QString album = w.currentText(QStringLiteral("AlbumName"));
     const QString artist = w.currentText(QStringLiteral("Artist"));
     setCriteria(CriteriaText::withTerm(criteria(), CriteriaText::albumTerm(album, artist)), false);
-    if (!CriteriaText::afterBlank(import::trimBlanks(criteria())))
+    if (!CriteriaText::afterBlank(mCommon::TrimBlanks(criteria())))
         return;
     cmdClear->setEnabled(true);
     cmdSaveFilter->setEnabled(true);
@@ -370,7 +370,7 @@ void CriteriaForm::listFilters_Click() {
 }
 
 void CriteriaForm::cmdSaveFilter_Click() {
-    if (import::trimBlanks(criteria()).isEmpty()) {
+    if (mCommon::TrimBlanks(criteria()).isEmpty()) {
         ui::msgBox(QStringLiteral("You must supply Criteria in order to save a Filter."), ui::Buttons::OK,
                    ui::Icon::None, QStringLiteral("Criteria Required"));
         txtCriteria->setFocus();

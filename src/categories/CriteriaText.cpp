@@ -1,21 +1,20 @@
 #include "categories/CriteriaText.h"
 
-#include "import/SongFields.h"
+#include "core/mCommon.h"
 #include "platform/db/JetSql.h"
-#include "songlist/SortOrders.h"
+
+#include <QStringList>
 
 namespace categories {
 
-namespace {
-QString trimmed(const QString &text) { return import::trimBlanks(text); }
-} // namespace
+using mCommon::TrimBlanks; // blanks only, not other white space
 
 bool CriteriaText::afterBlank(const QString &text) { return text > QStringLiteral(" "); }
 
 CriteriaText::Parts CriteriaText::split(const QString &criteria) {
     // Quoted values may hold the words themselves (a song named "Order by Midnight"); only the
     // first occurrence outside them starts the tail.
-    const qsizetype at = songlist::SortOrders::findOutsideQuotes(criteria, QStringLiteral("order by"));
+    const qsizetype at = mCommon::FindOutsideQuotes(criteria, QStringLiteral("order by"));
     if (at < 0)
         return {criteria, {}};
     return {criteria.left(at), criteria.mid(at)};
@@ -23,8 +22,8 @@ CriteriaText::Parts CriteriaText::split(const QString &criteria) {
 
 CriteriaText::View CriteriaText::view(const QString &criteria, const QString &recordSourceName,
                                       const QString &categoryClause, const QString &orderByClause) {
-    const Parts parts = split(trimmed(criteria));
-    const QString condition = trimmed(parts.condition);
+    const Parts parts = split(TrimBlanks(criteria));
+    const QString condition = TrimBlanks(parts.condition);
     // The condition must stand as one expression by itself: "1=1) Or (1=1" would close the
     // parentheses around it and leave the shown category. Refused with 3075 like any syntax error.
     platform::db::jet::translateExpression(condition);
@@ -32,7 +31,7 @@ CriteriaText::View CriteriaText::view(const QString &criteria, const QString &re
     v.CriteriaClause = QStringLiteral(" (") + condition + QStringLiteral(") ");
     v.WhereClause = QStringLiteral(" Where ") + v.CriteriaClause;
     if (!categoryClause.isEmpty())
-        v.WhereClause += QStringLiteral(" And (") + trimmed(categoryClause) + QStringLiteral(") ");
+        v.WhereClause += QStringLiteral(" And (") + TrimBlanks(categoryClause) + QStringLiteral(") ");
     const QString tail = parts.orderBy.isEmpty() ? orderByClause : QStringLiteral(" ") + parts.orderBy;
     v.RecordSource = QStringLiteral("Select distinctrow * from  ") + recordSourceName + v.WhereClause + tail;
     return v;
@@ -43,10 +42,10 @@ QString CriteriaText::addGenreAndRating(const QString &criteria, const QString &
     const auto add = [&text](const QString &field, const QString &value) {
         if (!afterBlank(value))
             return;
-        text += (afterBlank(trimmed(text)) ? QStringLiteral(" And ") : QStringLiteral(" ")) + field +
+        text += (afterBlank(TrimBlanks(text)) ? QStringLiteral(" And ") : QStringLiteral(" ")) + field +
                 QStringLiteral(" = ");
         // A quote inside the value is doubled, so it stays part of the value.
-        text += platform::db::jet::quoted(trimmed(value)) + QLatin1Char(' ');
+        text += platform::db::jet::quoted(TrimBlanks(value)) + QLatin1Char(' ');
     };
     add(QStringLiteral("Genre"), genre);
     add(QStringLiteral("Rating"), rating);
@@ -57,7 +56,7 @@ QString CriteriaText::albumTerm(const QString &album, const QString &artist) {
     if (!afterBlank(album))
         return {};
     const QString albumLiteral = platform::db::jet::quoted(album);
-    if (!afterBlank(trimmed(artist)))
+    if (!afterBlank(TrimBlanks(artist)))
         return QStringLiteral("AlbumName=") + albumLiteral + QLatin1Char(' ');
     return QStringLiteral("AlbumName=") + albumLiteral + QStringLiteral(" And Artist=") +
            platform::db::jet::quoted(artist) + QStringLiteral(" Order By TrackNum ");
@@ -66,7 +65,7 @@ QString CriteriaText::albumTerm(const QString &album, const QString &artist) {
 QString CriteriaText::withTerm(const QString &criteria, const QString &term) {
     if (term.isEmpty())
         return criteria;
-    return criteria + (afterBlank(trimmed(criteria)) ? QStringLiteral(" And ") : QString()) + term;
+    return criteria + (afterBlank(TrimBlanks(criteria)) ? QStringLiteral(" And ") : QString()) + term;
 }
 
 bool CriteriaText::offersField(const QString &field) {

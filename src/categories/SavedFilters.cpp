@@ -2,6 +2,7 @@
 
 #include "core/InputForm.h"
 #include "core/SettingsRows.h"
+#include "core/mCommon.h"
 #include "core/modMain.h"
 #include "import/SongFields.h"
 #include "platform/db/Collations.h"
@@ -18,7 +19,7 @@ const QString kTitle = QStringLiteral("Filter Name");
 
 // The answer trimmed and cut to `limit` characters, with the notice of the cut.
 QString limitedName(const QString &answer, int limit, const QString &noticeTitle) {
-    QString name = import::trimBlanks(answer);
+    QString name = mCommon::TrimBlanks(answer);
     if (name.size() > limit) {
         name = import::firstChars(name, limit);
         ui::msgBox(QStringLiteral("The name you entered for this Filter has been truncated to the maximum length of ") +
@@ -44,7 +45,7 @@ SavedFilters::Saved SavedFilters::save(const QString &criteria, const QString &p
         QStringLiteral("Enter a descriptive name for this Filter, then press the OK button to save it.\r\n\r\n"
                        "Descriptions can be up to 100 characters long."),
         kTitle, proposedName);
-    if (import::trimBlanks(answer).isEmpty())
+    if (mCommon::TrimBlanks(answer).isEmpty())
         return Saved::Nothing;
     const QString stored = limitedName(answer, SaveNameLimit, QStringLiteral("Name truncated to 100 characters"));
     const bool exists = SettingsRows::filterCriteria(stored).has_value();
@@ -62,7 +63,7 @@ std::optional<QString> SavedFilters::rename(const QString &oldName) {
         QStringLiteral("Enter a new name for this Filter, then press the OK button to save it.\r\n\r\n"
                        "Descriptions can be up to 50 characters long."),
         kTitle, oldName);
-    if (import::trimBlanks(answer).isEmpty())
+    if (mCommon::TrimBlanks(answer).isEmpty())
         return std::nullopt;
     const QString stored = limitedName(answer, RenameNameLimit, QStringLiteral("Name truncated to 50 characters"));
     // Two rows of one name could not be told apart: every lookup finds the first, so the other

@@ -9,39 +9,20 @@
 #include <QMouseEvent>
 #include <QPalette>
 
-#include <algorithm>
-
 namespace core {
 
 using namespace platform::ui;
 
-MsgForm::MsgForm(QWidget *parent) : Form<QDialog>(parent) {
+MsgForm::MsgForm(QWidget *parent) : ProgressForm(2052, parent) {
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setClientSizeTwips(this, 7275, 2595);
 
-    Msg = new QLabel(QStringLiteral(" "), this);
-    Msg->setObjectName(QStringLiteral("Msg"));
-    Msg->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Msg->setWordWrap(true);
+    // The message and the bar's frame stand on the window's text background.
     Msg->setAutoFillBackground(true);
     Msg->setBackgroundRole(QPalette::Base);
     Msg->setForegroundRole(QPalette::Text);
-    placeTwips(Msg, 420, 192, 6396, 1740);
-
-    Frame1 = new QFrame(this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setFrameShape(QFrame::Box);
     Frame1->setAutoFillBackground(true);
     Frame1->setBackgroundRole(QPalette::Base);
-    placeTwips(Frame1, 384, 2052, FrameWidth, 396);
-    Frame1->hide();
-
-    Label1 = new QLabel(Frame1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setAutoFillBackground(true);
-    Label1->setBackgroundRole(QPalette::Highlight);
-    placeTwips(Label1, 48, 120, label1Width_, 240);
-    Label1->hide();
 
     Msg->installEventFilter(this);
 
@@ -49,23 +30,6 @@ MsgForm::MsgForm(QWidget *parent) : Form<QDialog>(parent) {
     centreOnScreen(this);
     applyScreenFont(this, g().ScreenFontName);
 }
-
-void MsgForm::setLabel1Width(int twips) {
-    label1Width_ = twips;
-    placeTwips(Label1, 48, 120, twips, 240);
-}
-
-void MsgForm::advanceProgress(long done, long total) {
-    Frame1->show();
-    Label1->show();
-    if (total <= 0 || label1Width_ >= FrameWidth)
-        return;
-    // More items than announced must not push the bar past its frame.
-    const double part = std::clamp(static_cast<double>(done) / static_cast<double>(total), 0.0, 1.0);
-    setLabel1Width(static_cast<int>(part * BarFullWidth));
-}
-
-void MsgForm::formUnload() { g().CancelScan = true; }
 
 void MsgForm::closeByUser() {
     // The job that showed the window may be inside a yield and still hold it: destroying it here
@@ -82,7 +46,7 @@ void MsgForm::closeEvent(QCloseEvent *event) {
         closeByUser();
         return;
     }
-    Form<QDialog>::closeEvent(event);
+    ProgressForm::closeEvent(event);
 }
 
 void MsgForm::mousePressEvent(QMouseEvent *event) {
@@ -92,7 +56,7 @@ void MsgForm::mousePressEvent(QMouseEvent *event) {
         closeByUser();
         return;
     }
-    Form<QDialog>::mousePressEvent(event);
+    ProgressForm::mousePressEvent(event);
 }
 
 void MsgForm::keyPressEvent(QKeyEvent *) { closeByUser(); }
@@ -102,7 +66,7 @@ bool MsgForm::eventFilter(QObject *watched, QEvent *event) {
         closeByUser();
         return true;
     }
-    return Form<QDialog>::eventFilter(watched, event);
+    return ProgressForm::eventFilter(watched, event);
 }
 
 } // namespace core

@@ -113,6 +113,39 @@ bool ContainsQuote(const QString &text) {
     return false;
 }
 
+QString TrimBlanks(const QString &text) {
+    qsizetype b = 0, e = text.size();
+    while (b < e && text.at(b) == QLatin1Char(' '))
+        ++b;
+    while (e > b && text.at(e - 1) == QLatin1Char(' '))
+        --e;
+    return text.mid(b, e - b);
+}
+
+qsizetype FindOutsideQuotes(const QString &text, const QString &words) {
+    QChar quote;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (!quote.isNull()) {
+            // A doubled quote inside a literal stands for one quote character.
+            if (c == quote) {
+                if (i + 1 < text.size() && text.at(i + 1) == quote)
+                    ++i;
+                else
+                    quote = QChar();
+            }
+            continue;
+        }
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            quote = c;
+            continue;
+        }
+        if (QStringView(text).mid(i, words.size()).compare(words, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
 void AddBackslash(QString &path) {
     if (!path.isEmpty() && !path.endsWith(QLatin1Char('/')))
         path += QLatin1Char('/');

@@ -1,5 +1,5 @@
 #pragma once
-// File, folder and text tests every subsystem uses. Paths use "/".
+// File, folder and text procedures every subsystem uses. Paths use "/".
 #include <QString>
 
 namespace mCommon {
@@ -37,6 +37,14 @@ bool SameEntry(const QString &a, const QString &b);
 
 // True when the text holds a double quote or an apostrophe.
 bool ContainsQuote(const QString &text);
+
+// The text without leading and trailing blanks (blanks only, not other white space).
+QString TrimBlanks(const QString &text);
+
+// Position of the first `words` (case-blind) that stands outside a quoted literal of an SQL or
+// criteria text, or -1. A literal is quoted with ' or ", and a doubled quote inside it stands for
+// one quote character.
+qsizetype FindOutsideQuotes(const QString &text, const QString &words);
 
 // Appends "/" unless the path already ends in one; "" stays "".
 void AddBackslash(QString &path);

@@ -21,7 +21,7 @@
 namespace editor {
 
 namespace ui = platform::ui;
-using import::trimBlanks;
+using mCommon::TrimBlanks;
 
 namespace {
 
@@ -42,7 +42,7 @@ QString quoted(const QString &text) { return QLatin1Char('"') + text + QLatin1Ch
 void FieldRules::txtDuration_Validate(bool &Cancel) {
     const QString text = w_.txtDuration->text();
     const QString stored = w_.storedValue(QStringLiteral("Duration"));
-    if (trimBlanks(text).isEmpty() || text == stored)
+    if (TrimBlanks(text).isEmpty() || text == stored)
         return;
     const QString example = QStringLiteral(" is not a valid duration.  An example of the correct format is 00:03:47");
     ui::Answer answer;
@@ -70,7 +70,7 @@ void FieldRules::txtFileName_Validate(bool &Cancel) {
     const QString text = w_.txtFileName->text();
     // A stored name the user left alone is no news to them, whatever it holds.
     if (!mCommon::IsValidFileName(text) && text != w_.storedValue(QStringLiteral("FileName"))) {
-        if (!trimBlanks(text).isEmpty()) {
+        if (!TrimBlanks(text).isEmpty()) {
             const auto answer = ui::msgBox(
                 quoted(text) + QStringLiteral(" is not a valid file name.  Please change it or press the Cancel button."),
                 ui::Buttons::OKCancel, ui::Icon::Exclamation, QStringLiteral("Error - Invalid File Name"));
@@ -86,10 +86,10 @@ void FieldRules::txtFileName_Validate(bool &Cancel) {
     if (!s.EditingExistingRecord)
         return;
     const QString stored = w_.storedValue(QStringLiteral("FileName"));
-    if (trimBlanks(stored).isEmpty() || text == stored || s.FileRenameDisabled)
+    if (TrimBlanks(stored).isEmpty() || text == stored || s.FileRenameDisabled)
         return;
     const QString storedFolder = w_.storedValue(QStringLiteral("PathName"));
-    if (trimBlanks(text).isEmpty() || trimBlanks(w_.txtPathName->text()).isEmpty() ||
+    if (TrimBlanks(text).isEmpty() || TrimBlanks(w_.txtPathName->text()).isEmpty() ||
         !mCommon::FileExists(storedFolder + stored))
         return;
     if (warn(QStringLiteral("Changing the File name here will rename this file on your computer when you save this "
@@ -106,7 +106,7 @@ void FieldRules::txtPathName_Validate(bool &Cancel) {
     const QString text = w_.txtPathName->text();
     if (!mCommon::FolderExists(text)) {
         w_.cmdEditTags->setEnabled(false);
-        if (!trimBlanks(text).isEmpty() && text != w_.storedValue(QStringLiteral("PathName"))) {
+        if (!TrimBlanks(text).isEmpty() && text != w_.storedValue(QStringLiteral("PathName"))) {
             const auto answer = ui::msgBox(QStringLiteral("Invalid Path name. Folder ") + quoted(text) +
                                                QStringLiteral(" does not exist."),
                                            ui::Buttons::OKCancel, ui::Icon::Exclamation, QStringLiteral("Error"));
@@ -118,15 +118,15 @@ void FieldRules::txtPathName_Validate(bool &Cancel) {
                 Cancel = true;
             }
         }
-        if (trimBlanks(text).isEmpty())
-            NameEdit::setBoxText(w_.txtPathName, trimBlanks(text));
+        if (TrimBlanks(text).isEmpty())
+            NameEdit::setBoxText(w_.txtPathName, TrimBlanks(text));
         return;
     }
     if (!s.EditingExistingRecord)
         return;
     w_.cmdEditTags->setEnabled(true);
     const QString stored = w_.storedValue(QStringLiteral("PathName"));
-    if (trimBlanks(stored).isEmpty())
+    if (TrimBlanks(stored).isEmpty())
         return;
     if (!text.endsWith(QLatin1Char('/')))
         NameEdit::setBoxText(w_.txtPathName, text + QLatin1Char('/'));
@@ -143,7 +143,7 @@ void FieldRules::txtPathName_Validate(bool &Cancel) {
 
 void FieldRules::txtBPM_Validate(bool &Cancel) {
     const QString text = w_.txtBPM->text();
-    if (trimBlanks(text).isEmpty() || import::isNumeric(text))
+    if (TrimBlanks(text).isEmpty() || import::isNumeric(text))
         return;
     ui::msgBox(QStringLiteral("Beats per minute must be a number"), ui::Buttons::OK, ui::Icon::None,
                QStringLiteral("Invalid BPM"));

@@ -31,6 +31,7 @@
 #include <QTextDocument>
 #include <QToolButton>
 #include <climits>
+#include <span>
 
 namespace editor {
 
@@ -140,6 +141,26 @@ QWidget *buildControl(NameEdit *form, const ControlRow &c) {
     return w;
 }
 
+// Builds a table's controls in its order, keeps each in its member and wires its click.
+void buildRows(NameEdit *form, std::span<const ControlRow> rows) {
+    for (const ControlRow &c : rows) {
+        QWidget *w = buildControl(form, c);
+        c.keep(w);
+        if (c.click)
+            QObject::connect(static_cast<QAbstractButton *>(w), &QAbstractButton::clicked, form,
+                             [form, click = c.click] { click(*form); });
+    }
+}
+
+// Places in twips: the label, box and right-hand columns; the field rows, 400 apart; the top of
+// the picture slots (level with the first misc field), of the notes box, of the two date lines,
+// of the tool row and of the button row.
+namespace place {
+constexpr int L = 120, B = 1500, Right = 6700;
+constexpr int row(int n) { return 120 + 400 * n; }
+constexpr int Slots = 3320, Notes = 4820, Stamps = 6200, Tools = 6800, Buttons = 7250;
+} // namespace place
+
 } // namespace
 
 // ============================================================================ design
@@ -201,15 +222,36 @@ void NameEdit::setBoxText(QLineEdit *box, const QString &text) {
 int NameEdit::typingLimit(const QLineEdit *box) { return box->property(kLimit).toInt(); }
 
 void NameEdit::buildControls() {
-    // Places in twips: the label, box and right-hand columns; the field rows, 400 apart; the top
-    // of the picture slots (level with the first misc field), of the notes box, of the two date
-    // lines, of the tool row and of the button row.
-    constexpr int L = 120, B = 1500, Right = 6700;
-    const auto row = [](int n) { return 120 + 400 * n; };
-    constexpr int Slots = 3320, Notes = 4820, Stamps = 6200, Tools = 6800, Buttons = 7250;
+    buildFieldArea();
+    buildCommandArea();
+    buildPictureSlots();
+
+    // What the tables do not say of a control. Only once every control is made: the box an
+    // editable combo gets joins the focus chain where it stands when it is made.
+    cmbGenre->setEditable(true);
+    cmbGenre->setInsertPolicy(QComboBox::NoInsert);
+    cmbGenre->addItems(genreNames());
+    cmbGenre->setCurrentIndex(-1); // no genre until a record gives one
+    cmbRating->addItems(ratingItems());
+    cmbRating->setCurrentIndex(-1);
+    txtNotes->setTabChangesFocus(true);
+    txtNotes->setProperty("Tag", QStringLiteral("txtNotes"));
+    ProperFlag->setChecked(true);
+    cmbHeader->setProperty("Tag", QStringLiteral("cmbHeader"));
+    ImageKeyboard->setFocusPolicy(Qt::NoFocus);
+
+    buildMenus();
+    orderTabs();
+    wireFieldRules();
+}
+
+// The song's fields: a caption and a box for each, row by row in two columns; the field labels
+// the user may rename; the notes; the two date lines.
+void NameEdit::buildFieldArea() {
+    using namespace place;
     using K = ControlKind;
     using W = NameEdit;
-    const ControlRow controls[] = {
+    const ControlRow rows[] = {
         // kind, name, caption or text, left, top, width, typing limit, tip, member, click
         {K::Label, "lblSongName", "Song Name", L, row(0), 1300},
         {K::Box, "txtSongName", "", B, row(0), 5000, 255, {}, txtSongName},
@@ -266,6 +308,17 @@ void NameEdit::buildControls() {
         {K::Label, "lblDateUpdated", "", 8000, Stamps, 3200, 0, {}, lblDateUpdated},
         {K::Label, "lblToday", "Today's date:", Right, Stamps + 300, 1300},
         {K::Label, "lblTodaysDate", "", 8000, Stamps + 300, 3200, 0, {}, lblTodaysDate},
+    };
+    buildRows(this, rows);
+}
+
+// The tool row (capitalising, the play lists, the on-screen keyboard) and the button row.
+void NameEdit::buildCommandArea() {
+    using namespace place;
+    using K = ControlKind;
+    using W = NameEdit;
+    const ControlRow rows[] = {
+        // kind, name, caption or text, left, top, width, typing limit, tip, member, click
         {K::Check, "ProperFlag", "Capitalize", L, Tools, 1500, 0,
          QStringLiteral("Capitalizes (as you type) first letter of each word in the Song Name, Artist, Composer, "
                         "and Album fields."),
@@ -300,16 +353,20 @@ void NameEdit::buildControls() {
          QStringLiteral("This clears the template effect for new records."), cmdClearDefault,
          [](W &w) { w.cmdClearDefault_Click(); }},
     };
-    for (const ControlRow &c : controls) {
-        QWidget *w = buildControl(this, c);
-        c.keep(w);
-        if (c.click)
-            connect(static_cast<QAbstractButton *>(w), &QAbstractButton::clicked, this,
-                    [this, click = c.click] { click(*this); });
-    }
+    buildRows(this, rows);
 
-    // Picture slots: two columns of four beside the misc fields and the notes, a button over the
-    // box that names its picture; a right click on the button offers the File menu.
+    // Wiring that is not a click.
+    cmdWebLookup->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(cmdWebLookup, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { cmdWebLookup_MouseDown(2, pos); });
+    connect(cmbHeader, &QComboBox::activated, this, [this] { cmbHeader_Click(); });
+}
+
+// Two columns of four beside the misc fields and the notes, a button over the box that names
+// its picture; a right click on the button offers the File menu.
+void NameEdit::buildPictureSlots() {
+    using namespace place;
+    using K = ControlKind;
     const char *const picButtons[] = {"cmdPicture1", "cmdPicture2", "cmdPicture3", "cmdPicture4",
                                       "cmdPicture5", "cmdPicture6", "cmdPicture7", "cmdPicture8"};
     const char *const picBoxes[] = {"txtPic1File", "txtPic2File", "txtPic3File", "txtPic4File",
@@ -333,22 +390,12 @@ void NameEdit::buildControls() {
                                       &txtPic5File, &txtPic6File, &txtPic7File, &txtPic8File};
     for (int i = 0; i < 8; ++i)
         *picMembers[i] = txtPicFile[i];
+}
 
-    // What the table does not say of a control.
-    cmbGenre->setEditable(true);
-    cmbGenre->setInsertPolicy(QComboBox::NoInsert);
-    cmbGenre->addItems(genreNames());
-    cmbGenre->setCurrentIndex(-1); // no genre until a record gives one
-    cmbRating->addItems(ratingItems());
-    cmbRating->setCurrentIndex(-1);
-    txtNotes->setTabChangesFocus(true);
-    txtNotes->setProperty("Tag", QStringLiteral("txtNotes"));
-    ProperFlag->setChecked(true);
-    cmbHeader->setProperty("Tag", QStringLiteral("cmbHeader"));
-    ImageKeyboard->setFocusPolicy(Qt::NoFocus);
-
-    // The two pop-up menus: the web look-ups (a right click on cmdWebLookup) and the picture slots'
-    // File menu (a right click on a slot).
+// The two pop-up menus: the web look-ups (a right click on cmdWebLookup) and the picture slots'
+// File menu (a right click on a slot).
+void NameEdit::buildMenus() {
+    using W = NameEdit;
     mnuWebLookup = new QMenu(QStringLiteral("Look on the web"), this);
     mnuWebLookup->setObjectName(QStringLiteral("mnuWebLookup"));
     mnuFile = new QMenu(QStringLiteral("File"), this);
@@ -372,8 +419,10 @@ void NameEdit::buildControls() {
         connect(a, &QAction::triggered, this, [this, click = e.click] { (this->*click)(); });
         this->*e.member = a;
     }
+}
 
-    // Tab order: the data controls, the buttons, the misc labels, the picture slots, file size.
+// Tab order: the data controls, the buttons, the misc labels, the picture slots, file size.
+void NameEdit::orderTabs() {
     QList<QWidget *> order{txtSongName, txtID, txtBPM, txtArtist, txtComposer, txtAlbum, cmbGenre, txtBitrate,
                            txtDuration, txtTrackText, txtPathName, txtFileName, cmbRating, txtYear, txtDate2_Desc,
                            txtPurchaseDate, txtDate2, txtMiscField1, txtMiscField2, txtMiscField3, txtCode,
@@ -387,14 +436,10 @@ void NameEdit::buildControls() {
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     txtSongName->setFocus();
+}
 
-    // Wiring that is not a click.
-    cmdWebLookup->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(cmdWebLookup, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { cmdWebLookup_MouseDown(2, pos); });
-    connect(cmbHeader, &QComboBox::activated, this, [this] { cmbHeader_Click(); });
-
-    // Field rules.
+// The checks as the focus leaves a box.
+void NameEdit::wireFieldRules() {
     auto cancelled = [](void (NameEdit::*rule)(bool &), NameEdit *w) {
         return [rule, w] {
             bool Cancel = false;
@@ -415,7 +460,6 @@ void NameEdit::buildControls() {
     checks_->setLostFocusCheck(txtDate2, [this] { return txtDate2_LostFocus(); });
     checks_->setCausesChecks(cmdAddToPlaylist, false);
 }
-
 
 // The change family: every change of a field, by the user or by code, marks the record changed.
 void NameEdit::wireChanges() {

@@ -191,7 +191,15 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The controls, area by area, in the order they are made: the fields, the tool and button
+    // rows, the picture slots; then the pop-up menus, the Tab order and the field checks.
     void buildControls();
+    void buildFieldArea();
+    void buildCommandArea();
+    void buildPictureSlots();
+    void buildMenus();
+    void orderTabs();
+    void wireFieldRules();
     void wireChanges();
 
     platform::ui::LeaveChecks *checks_ = nullptr;

@@ -7,7 +7,6 @@
 #include "core/StartFolders.h"
 #include "core/mCommon.h"
 #include "editor/NameEdit.h"
-#include "import/SongFields.h"
 #include "platform/db/DbError.h"
 #include "platform/ui/PromptService.h"
 #include "songlist/NameList.h"
@@ -24,7 +23,7 @@ namespace editor {
 
 namespace ui = platform::ui;
 namespace db = platform::db;
-using import::trimBlanks;
+using mCommon::TrimBlanks;
 using songlist::NameList;
 using songlist::OtherWindows;
 
@@ -86,7 +85,7 @@ void PictureSlots::cmdPicture_Click(int slot) {
         s.CurrentPictureSlot = slot;
         const QString text = w_.txtPicFile.at(slot - 1)->text();
         const QString path = picturesFolder() + text;
-        const bool blank = trimBlanks(text).isEmpty();
+        const bool blank = TrimBlanks(text).isEmpty();
         // Only a bare file name names a picture of the pictures folder: "../x.jpg" would reach
         // a file elsewhere, which the picture window could show, replace or move away.
         const bool filled = !blank && mCommon::IsValidFileName(text) && mCommon::FileExists(path);
@@ -146,11 +145,11 @@ void PictureSlots::mnuFilePasteImage_Click() {
         return;
     QFont arial(QStringLiteral("Arial"), 8);
     arial.setBold(false);
-    const QString name = trimBlanks(
+    const QString name = TrimBlanks(
         ui::prompts()
             .input({pastePrompt(), QStringLiteral("Picture name required"),
-                    pasteDefaultName(trimBlanks(w_.txtArtist->text()), trimBlanks(w_.txtSongName->text()),
-                                     trimBlanks(w_.txtAlbum->text())),
+                    pasteDefaultName(TrimBlanks(w_.txtArtist->text()), TrimBlanks(w_.txtSongName->text()),
+                                     TrimBlanks(w_.txtAlbum->text())),
                     false, arial})
             .value_or(QString()));
     // As the prompt says, an unusable name is ignored without a word.

@@ -2,11 +2,11 @@
 
 #include "core/AppState.h"
 #include "core/SettingsRows.h"
+#include "core/mCommon.h"
 #include "core/modMain.h"
 #include "editor/NameEdit.h"
 #include "editor/RecordDisplay.h"
 #include "editor/SaveCommand.h"
-#include "import/SongFields.h"
 #include "platform/db/DbError.h"
 #include "platform/ui/DataControl.h"
 #include "platform/ui/MousePointer.h"
@@ -24,7 +24,7 @@ namespace editor {
 
 namespace ui = platform::ui;
 namespace db = platform::db;
-using import::trimBlanks;
+using mCommon::TrimBlanks;
 using songlist::NameList;
 
 namespace {
@@ -215,7 +215,7 @@ void RecordNavigation::cmdDelete_Click() {
     try {
         ui::DataControl &data = mainGrid();
         db::Recordset &rows = *data.recordset();
-        const QString name = trimBlanks(modMain::NullToEmpty(rows.value(QStringLiteral("SongName"))).toString());
+        const QString name = TrimBlanks(modMain::NullToEmpty(rows.value(QStringLiteral("SongName"))).toString());
         if (ui::msgBox(QStringLiteral("Are you sure you want to delete this record?\r") + name, ui::Buttons::YesNo,
                        ui::Icon::Question, QStringLiteral("Confirmation"), ui::DefaultButton::First) != ui::Answer::Yes)
             return;

@@ -1,10 +1,10 @@
 #include "editor/RecordWrite.h"
 
 #include "core/AppState.h"
+#include "core/mCommon.h"
 #include "core/modMain.h"
 #include "editor/NameEdit.h"
 #include "editor/RecordDisplay.h"
-#include "import/SongFields.h"
 #include "platform/db/LocaleDate.h"
 #include "platform/db/Recordset.h"
 #include "songlist/NameList.h"
@@ -17,11 +17,11 @@
 namespace editor {
 
 namespace db = platform::db;
-using import::trimBlanks;
+using mCommon::TrimBlanks;
 
 std::optional<double> RecordWrite::trackNumber(const QString &trackText) {
     // The field's own reading decides, so a text taken for a number is one the field stores.
-    const QString t = trimBlanks(trackText);
+    const QString t = TrimBlanks(trackText);
     if (t.isEmpty())
         return std::nullopt;
     if (const auto n = db::numberFromText(t))
@@ -50,7 +50,7 @@ void RecordWrite::MoveFormToData() {
     }
     NameEdit::RecordWritten = true;
 
-    auto trimmed = [](QLineEdit *box) { return trimBlanks(box->text()); };
+    auto trimmed = [](QLineEdit *box) { return TrimBlanks(box->text()); };
     auto set = [&rs](const char *field, const QVariant &v) { rs->setValue(QString::fromLatin1(field), v); };
     set("SongName", trimmed(w_.txtSongName));
     set("Artist", trimmed(w_.txtArtist));

@@ -8,7 +8,6 @@
 #include "editor/NameEdit.h"
 #include "editor/RecordDisplay.h"
 #include "editor/SongFileMove.h"
-#include "import/SongFields.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "platform/db/Recordset.h"
@@ -24,7 +23,7 @@ namespace editor {
 
 namespace ui = platform::ui;
 namespace db = platform::db;
-using import::trimBlanks;
+using mCommon::TrimBlanks;
 using songlist::NameList;
 
 namespace {
@@ -226,7 +225,7 @@ SaveCommand::Outcome SaveCommand::renameCheck(std::optional<Move> &move) {
         return Outcome::Go;
     }
     if (!mCommon::IsValidFileName(fileName)) {
-        if (!trimBlanks(fileName).isEmpty())
+        if (!TrimBlanks(fileName).isEmpty())
             refuse(QStringLiteral("File Name contains illegal characters.  Please correct it."),
                    QStringLiteral("Invalid File Name"));
         else
@@ -238,8 +237,8 @@ SaveCommand::Outcome SaveCommand::renameCheck(std::optional<Move> &move) {
 }
 
 SaveCommand::Outcome SaveCommand::folderAndFileCheck() {
-    const QString folder = trimBlanks(w_.txtPathName->text());
-    const QString fileName = trimBlanks(w_.txtFileName->text());
+    const QString folder = TrimBlanks(w_.txtPathName->text());
+    const QString fileName = TrimBlanks(w_.txtFileName->text());
     if (!folder.isEmpty() && !mCommon::FolderExists(w_.txtPathName->text())) {
         refuse(QStringLiteral("The Path name does not exist."), QStringLiteral("Invalid Path Name"));
         return Outcome::Refused;
@@ -259,7 +258,7 @@ SaveCommand::Outcome SaveCommand::folderAndFileCheck() {
 
 SaveCommand::Outcome SaveCommand::idCheck() {
     auto &s = core::g();
-    const QString id = trimBlanks(w_.txtID->text());
+    const QString id = TrimBlanks(w_.txtID->text());
     if (id.isEmpty())
         return Outcome::Go;
     // The edited song's own row, which may still carry its old name, is no other song.
@@ -268,8 +267,8 @@ SaveCommand::Outcome SaveCommand::idCheck() {
                   : s.Db->openRecordset(idQuerySql(false), {id});
     if (rs->eof())
         return Outcome::Go;
-    const QString other = trimBlanks(modMain::NullToEmpty(rs->value(QStringLiteral("SongName"))).toString()).toUpper();
-    if (other == trimBlanks(w_.txtSongName->text()).toUpper())
+    const QString other = TrimBlanks(modMain::NullToEmpty(rs->value(QStringLiteral("SongName"))).toString()).toUpper();
+    if (other == TrimBlanks(w_.txtSongName->text()).toUpper())
         return Outcome::Go;
     NameEdit::RecordWritten = false;
     refuse(QStringLiteral("You cannot have a Song with the same ID number as an existing Song."),

@@ -8,7 +8,6 @@
 #include "core/mCommon.h"
 #include "core/mCommonDialog.h"
 #include "editor/NameEdit.h"
-#include "import/SongFields.h"
 #include "platform/ui/PromptService.h"
 
 #include <QDir>
@@ -18,7 +17,7 @@
 namespace editor {
 
 namespace ui = platform::ui;
-using import::trimBlanks;
+using mCommon::TrimBlanks;
 
 const QString &SongFileButtons::musicFilter() {
     static const QString filter = QStringLiteral(
@@ -40,7 +39,7 @@ QString SongFileButtons::renamedFileName(const QString &answer, const QString &c
 void SongFileButtons::cmdBrowseFile_Click() {
     auto &s = core::g();
     try {
-        if (trimBlanks(w_.txtFileName->text()).isEmpty()) {
+        if (TrimBlanks(w_.txtFileName->text()).isEmpty()) {
             const QString folder = w_.txtPathName->text();
             QString start = core::StartFolders::music();
             if (mCommon::FolderExists(folder))
@@ -93,7 +92,7 @@ void SongFileButtons::cmdBrowsePath_Click() {
             return;
         NameEdit::setBoxText(w_.txtPathName, chosen);
         const QString stored = w_.storedValue(QStringLiteral("PathName"));
-        if (trimBlanks(stored).isEmpty() || chosen == stored || s.FileRenameDisabled || !s.EditingExistingRecord)
+        if (TrimBlanks(stored).isEmpty() || chosen == stored || s.FileRenameDisabled || !s.EditingExistingRecord)
             return;
         auto *m = ui::form<core::frmMessage>();
         m->setWindowTitle(QStringLiteral("Warning"));
@@ -110,7 +109,7 @@ void SongFileButtons::cmdBrowsePath_Click() {
 void SongFileButtons::cmdEditTags_Click() {
     // No file dialog here edits tags: the folder opens in the file manager, where they can be.
     const QString folder = w_.txtPathName->text();
-    if (trimBlanks(folder).isEmpty() || !mCommon::FolderExists(folder))
+    if (TrimBlanks(folder).isEmpty() || !mCommon::FolderExists(folder))
         return;
     ui::prompts().openUrl(QUrl::fromLocalFile(folder));
 }

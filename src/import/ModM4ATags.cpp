@@ -1,5 +1,6 @@
 #include "import/ModM4ATags.h"
 
+#include "core/mCommon.h"
 #include "import/GenreTable.h"
 
 #include <QFile>
@@ -136,12 +137,12 @@ Mp4Tags readMp4Tags(QIODevice &f) {
         if (type == "free" || type == "mdat")
             break;
         if (type == "\xA9nam") {
-            if (atOrBelowBlank(trimBlanks(t.songName))) {
+            if (atOrBelowBlank(mCommon::TrimBlanks(t.songName))) {
                 t.songName = valueOf(data);
                 ++counted;
             }
         } else if (type == "\xA9" "ART") {
-            if (atOrBelowBlank(trimBlanks(t.artist))) {
+            if (atOrBelowBlank(mCommon::TrimBlanks(t.artist))) {
                 t.artist = valueOf(data);
                 ++counted;
             }

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/EventYield.h"
+#include "core/ProgressWindow.h"
 #include "core/mCommon.h"
 #include "core/mRecursiveDir.h"
 #include "import/ImportHost.h"
@@ -20,7 +21,6 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QFrame>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -460,15 +460,8 @@ private:
         s_.LastCopyFolder = folder_;
         if (!driveMode_) {
             folderForm_ = ui::form<ScanFolderForm>();
-            QFont big(QStringLiteral("Arial"));
-            big.setPointSize(20);
-            folderForm_->Msg->setFont(big);
-            folderForm_->Frame1->show();
-            folderForm_->Label1->show();
-            folderForm_->setWindowTitle(QStringLiteral("Add a Folder of Music Files"));
-            folderForm_->Msg->setText(QStringLiteral("Scanning in progress...\nPlease wait..."));
-            ui::showModeless(folderForm_.data(), host_.window());
-            QCoreApplication::processEvents();
+            progress_.emplace(folderForm_.data(), host_.window(), QStringLiteral("Add a Folder of Music Files"),
+                              QStringLiteral("Scanning in progress...\nPlease wait..."));
         }
         guarded([&] { host_.setWindowVisible(false); });
     }
@@ -751,12 +744,9 @@ private:
 
     ImportResult cancelEnding() {
         ui::setMousePointer(ui::MousePointer::Default);
-        if (driveMode_) {
-            if (driveForm_)
-                ui::unloadForm(driveForm_.data());
-        } else if (folderForm_) {
-            ui::unloadForm(folderForm_.data());
-        }
+        if (driveForm_)
+            ui::unloadForm(driveForm_.data());
+        progress_.reset();
         s_.CancelScan = false;
         showMainWindow();
         r_.cancelled = true;
@@ -772,8 +762,7 @@ private:
             if (driveForm_)
                 driveForm_->cmdExit->setText(QStringLiteral("Exit"));
         } else {
-            if (folderForm_)
-                ui::unloadForm(folderForm_.data());
+            progress_.reset();
             s_.CancelScan = false;
         }
         showMainWindow();
@@ -807,6 +796,7 @@ private:
     LockWait lockWait_;
     QPointer<ScanDriveForm> driveForm_;
     QPointer<ScanFolderForm> folderForm_;
+    std::optional<core::ProgressWindow> progress_; // shows folderForm_ (not in volume mode)
     QStringList folders_;
     SecondClock clock_;
     QThreadPool pool_; // reads tags ahead, one thread per core

@@ -187,11 +187,7 @@ QString ScanDriveForm::driveText() const {
 
 void ScanDriveForm::setProgressWidth(int twips) {
     progressWidth_ = twips;
-    const int pixels = twipsToPixelsX(twips);
-    if (pixels == progressPixels_)
-        return;
-    progressPixels_ = pixels;
-    placeTwips(ProgressLabel, 48, 120, twips, 240);
+    core::ProgressForm::placeBar(ProgressLabel, twips, progressPixels_);
 }
 
 void ScanDriveForm::cmbDrive_Change() {

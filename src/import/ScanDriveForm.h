@@ -2,6 +2,7 @@
 // The whole-volume import: the user picks a mounted volume and imports every music file on it.
 // The window starts the import, serves as its progress window, and offers the only way to stop
 // it (its Exit button reads "Cancel" while the scan runs; the close box is refused then).
+#include "core/ProgressForm.h"
 #include "platform/ui/Forms.h"
 
 #include <QDialog>
@@ -57,8 +58,9 @@ public:
     QLabel *lblRecsAddedLabel = nullptr;
     QLabel *lblRecsAdded = nullptr;
 
-    static constexpr int FrameWidth = 6456;
-    static constexpr int BarFullWidth = 6300;
+    // The bar and its frame are as wide as in every other progress window.
+    static constexpr int FrameWidth = core::ProgressForm::FrameWidth;
+    static constexpr int BarFullWidth = core::ProgressForm::BarFullWidth;
 
     // The text Form_Load puts into lblWarning.
     static QString warningText();

@@ -1,5 +1,6 @@
 #include "import/SongFields.h"
 
+#include "core/mCommon.h"
 #include "import/ModM4ATags.h"
 #include "import/Module1.h"
 
@@ -40,15 +41,6 @@ QString firstChars(const QString &text, int n) {
     if (n > 0 && text.at(n - 1).isHighSurrogate())
         --n;
     return text.left(n);
-}
-
-QString trimBlanks(const QString &text) {
-    qsizetype b = 0, e = text.size();
-    while (b < e && text.at(b) == QLatin1Char(' '))
-        ++b;
-    while (e > b && text.at(e - 1) == QLatin1Char(' '))
-        --e;
-    return text.mid(b, e - b);
 }
 
 namespace {
@@ -156,7 +148,7 @@ SongFields shellColumnFields(const ColumnReader &column, int winMajorVersion, co
 
     if (auto v = cut(before6 ? 10 : 21, 255)) {
         if (!before6)
-            *v = trimBlanks(*v);
+            *v = mCommon::TrimBlanks(*v);
         f.SongName = atOrBelowBlank(*v) ? fileName : *v;
     }
     if (auto v = cut(before6 ? 16 : 13, 255))

@@ -66,8 +66,6 @@ SongFields tagFieldsForNewSong(const QString &extension, const QString &fileType
 bool atOrBelowBlank(const QString &text);
 // The first n characters of a text, never splitting a surrogate pair.
 QString firstChars(const QString &text, int n);
-// The text without leading and trailing blanks (blanks only, not other white space).
-QString trimBlanks(const QString &text);
 // Whether a text reads as a number: blanks around, an optional sign, digits with "," as
 // thousands separator, an optional "." fraction and an optional exponent ("7", " 07 ",
 // "1,234.5", "1e3"; not "", "3/12", "7a").

@@ -13,7 +13,7 @@
 #include "platform/ui/DragListWidget.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/PromptService.h"
-#include "player/ProgressWindow.h"
+#include "core/ProgressWindow.h"
 #include "player/frmPlayList.h"
 #include "songlist/NameList.h"
 #include "songlist/OtherWindows.h"
@@ -30,6 +30,7 @@
 namespace player {
 
 using core::g;
+using core::ProgressWindow;
 namespace ui = platform::ui;
 namespace db = platform::db;
 

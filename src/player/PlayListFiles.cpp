@@ -4,8 +4,8 @@
 #include "core/FileError.h"
 #include "core/InputForm.h"
 #include "core/StartFolders.h"
+#include "core/mCommon.h"
 #include "core/mCommonDialog.h"
-#include "import/SongFields.h"
 #include "platform/db/DbError.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/PromptService.h"
@@ -24,7 +24,7 @@ namespace ui = platform::ui;
 namespace db = platform::db;
 
 namespace {
-using import::trimBlanks; // blanks only, not other white space
+using mCommon::TrimBlanks; // blanks only, not other white space
 
 QString bareName(const QString &path) { return path.mid(path.lastIndexOf(u'/') + 1); }
 } // namespace
@@ -45,7 +45,7 @@ QStringList PlayListFiles::entries(const QStringList &paths, const QString &answ
     QString prefix = answer;
     if (!prefix.endsWith(u'/') && !prefix.endsWith(u'\\'))
         prefix += u'/';
-    const QString word = trimBlanks(prefix);
+    const QString word = TrimBlanks(prefix);
     const QString stem = word.chopped(1);  // the word without its final separator
     enum { Keep, Bare, Prefix } mode = stem == QLatin1String("this machine") ? Keep
                                        : stem == QLatin1String("none")       ? Bare
@@ -133,7 +133,7 @@ void PlayListFiles::mnuFileMakePlayListFile_Click() {
         }
         const QString answer =
             modMain::ShowInputForm(prefixPrompt(), QStringLiteral("File location prefix?"), QStringLiteral("this machine"));
-        if (!(trimBlanks(answer) > QStringLiteral(" ")))
+        if (!(TrimBlanks(answer) > QStringLiteral(" ")))
             return;
         const QStringList lines = entries(paths, answer);
         {

@@ -4,15 +4,15 @@
 #include "core/EventYield.h"
 #include "core/FileError.h"
 #include "core/StartFolders.h"
+#include "core/mCommon.h"
 #include "core/mCommonDialog.h"
-#include "import/SongFields.h"
 #include "platform/db/Collations.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbError.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/PromptService.h"
 #include "player/PlayListStore.h"
-#include "player/ProgressWindow.h"
+#include "core/ProgressWindow.h"
 #include "player/frmPlayList.h"
 
 #include <QDateTime>
@@ -25,6 +25,7 @@
 namespace player {
 
 using core::g;
+using core::ProgressWindow;
 namespace ui = platform::ui;
 namespace db = platform::db;
 
@@ -32,9 +33,9 @@ namespace {
 
 constexpr qint64 kChunk = 1 << 20;
 
-using import::trimBlanks; // blanks only, not other white space
+using mCommon::TrimBlanks; // blanks only, not other white space
 
-QString cleanName(QString s) { return trimBlanks(s.remove(QLatin1Char('"'))); }
+QString cleanName(QString s) { return TrimBlanks(s.remove(QLatin1Char('"'))); }
 
 // The catalogue song a line names: a song-artist match wins over an artist-song one (the line
 // may name the artist first). One query answers both; of each kind the lowest RecordID is the

@@ -1,6 +1,7 @@
 #include "player/PlayListReports.h"
 
 #include "core/AppState.h"
+#include "core/mCommon.h"
 #include "platform/db/DbError.h"
 #include "platform/richtext/ReportText.h"
 #include "platform/richtext/RichTextBox.h"
@@ -12,7 +13,6 @@
 #include "player/frmPlayList.h"
 #include "songlist/NameList.h"
 #include "songlist/OtherWindows.h"
-#include "songlist/SortOrders.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -23,7 +23,6 @@ namespace player {
 using core::g;
 namespace ui = platform::ui;
 namespace db = platform::db;
-using songlist::SortOrders;
 
 namespace {
 
@@ -39,18 +38,18 @@ QString text(const QVariant &v) { return v.isNull() ? QString() : v.toString(); 
 // ============================================================================ the grid view
 
 QString PlayListReports::sortPart(const QString &oldSource) {
-    const qsizetype at = SortOrders::findOutsideQuotes(oldSource, QStringLiteral("order by"));
+    const qsizetype at = mCommon::FindOutsideQuotes(oldSource, QStringLiteral("order by"));
     if (at < 0)
         return {};
     QString sort = QStringLiteral(" ") + oldSource.mid(at);
-    if (SortOrders::findOutsideQuotes(sort, QStringLiteral("tblContacts!")) >= 0)
+    if (mCommon::FindOutsideQuotes(sort, QStringLiteral("tblContacts!")) >= 0)
         return sort;
     const QString from = QStringLiteral("order by ");
     const QString to = QStringLiteral("order by tblContacts!");
     QString out;
     qsizetype done = 0;
     for (;;) {
-        const qsizetype rel = SortOrders::findOutsideQuotes(sort.mid(done), from);
+        const qsizetype rel = mCommon::FindOutsideQuotes(sort.mid(done), from);
         if (rel < 0)
             break;
         out += sort.mid(done, rel) + to;

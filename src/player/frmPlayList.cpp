@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/frmHelp.h"
+#include "core/mCommon.h"
 #include "core/modMain.h"
 #include "platform/db/DbError.h"
 #include "platform/ui/DragListWidget.h"
@@ -17,7 +18,6 @@
 #include "player/PlayerTexts.h"
 #include "songlist/NameList.h"
 #include "songlist/OtherWindows.h"
-#include "songlist/SortOrders.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -579,9 +579,9 @@ void frmPlayList::mnuHelp_Click() { cmdHelpPlayList_Click(); }
 // ============================================================================ Edit and File menus
 
 QString frmPlayList::countSql(const QString &recordSource) {
-    const qsizetype order = songlist::SortOrders::findOutsideQuotes(recordSource, QStringLiteral("Order By"));
+    const qsizetype order = mCommon::FindOutsideQuotes(recordSource, QStringLiteral("Order By"));
     const QString head = order < 0 ? recordSource : recordSource.left(order);
-    const qsizetype from = songlist::SortOrders::findOutsideQuotes(head, QStringLiteral("From"));
+    const qsizetype from = mCommon::FindOutsideQuotes(head, QStringLiteral("From"));
     if (from < 0)
         return {};
     return QStringLiteral("Select Count(*) as RowCount ") + head.mid(from);

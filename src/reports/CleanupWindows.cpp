@@ -1,6 +1,7 @@
 #include "reports/CleanupWindows.h"
 
 #include "core/AppState.h"
+#include "core/mCommon.h"
 #include "import/SongFields.h"
 #include "platform/db/DbError.h"
 #include "platform/ui/DataControl.h"
@@ -56,7 +57,7 @@ bool confirmed(const QString &question) {
                       ui::DefaultButton::Second) == ui::Answer::Yes;
 }
 
-bool filledIn(const QString &text) { return !import::atOrBelowBlank(import::trimBlanks(text)); }
+bool filledIn(const QString &text) { return !import::atOrBelowBlank(mCommon::TrimBlanks(text)); }
 
 void showFailure(const std::exception &e) {
     ui::setMousePointer(ui::MousePointer::Default);

@@ -3,7 +3,7 @@
 #include "core/CommonDialogControl.h"
 #include "core/FileError.h"
 #include "core/StartFolders.h"
-#include "import/SongFields.h"
+#include "core/mCommon.h"
 #include "platform/db/DbError.h"
 #include "platform/db/LocaleDate.h"
 #include "platform/db/Recordset.h"
@@ -72,7 +72,7 @@ const Column Columns[] = {
 };
 constexpr int WithoutNotes = 21;
 
-using import::trimBlanks; // blanks only, not other white space
+using mCommon::TrimBlanks; // blanks only, not other white space
 
 QString asText(const QVariant &v) {
     if (v.isNull())
@@ -92,7 +92,7 @@ QStringList CsvExport::headers(bool WithNotes) {
 }
 
 QString CsvExport::textValue(const QVariant &v) {
-    QString t = trimBlanks(asText(v));
+    QString t = TrimBlanks(asText(v));
     t.replace(QLatin1Char('"'), QLatin1Char('\''));
     return t;
 }
@@ -115,7 +115,7 @@ QString CsvExport::dateValue(const QVariant &v, const QLocale &locale) {
     else if (v.typeId() == QMetaType::QDate)
         d = v.toDate();
     else {
-        const QString t = trimBlanks(v.toString());
+        const QString t = TrimBlanks(v.toString());
         if (t.isEmpty())
             return {};
         if (const auto parsed = db::LocaleDate::parse(t))

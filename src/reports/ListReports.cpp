@@ -4,6 +4,7 @@
 #include "core/InputForm.h"
 #include "core/MsgForm.h"
 #include "core/RegistryOptions.h"
+#include "core/mCommon.h"
 #include "import/SongFields.h"
 #include "platform/db/Collations.h"
 #include "platform/db/DbError.h"
@@ -42,7 +43,7 @@ constexpr long Black = 0;
 
 QString text(const QVariant &v) { return v.isNull() ? QString() : v.toString(); }
 
-using import::trimBlanks; // blanks only, not other white space
+using mCommon::TrimBlanks; // blanks only, not other white space
 
 // A sort key: Null sorts before every text, as ORDER BY puts it.
 struct Key {
@@ -53,7 +54,7 @@ struct Key {
 
 // The artist a heading of the artist report stands for: the artist trimmed and upper-cased
 // (Null as the empty text).
-QString artistHeadingKey(const QVariant &artist) { return trimBlanks(text(artist)).toUpper(); }
+QString artistHeadingKey(const QVariant &artist) { return TrimBlanks(text(artist)).toUpper(); }
 
 int compareKeys(const Key &a, const Key &b, bool path) {
     if (a.null || b.null)

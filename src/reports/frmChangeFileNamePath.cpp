@@ -1,7 +1,7 @@
 #include "reports/frmChangeFileNamePath.h"
 
 #include "core/AppState.h"
-#include "import/SongFields.h"
+#include "core/mCommon.h"
 #include "platform/db/Database.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/PromptService.h"
@@ -51,7 +51,7 @@ void frmChangeFileNamePath::cmdCancel_Click() { close(); }
 
 void frmChangeFileNamePath::cmdOK_Click() {
     const QString T1 = txtOrig->text(), T2 = txtNew->text();
-    const QString O = import::trimBlanks(T1), N = import::trimBlanks(T2);
+    const QString O = mCommon::TrimBlanks(T1), N = mCommon::TrimBlanks(T2);
     if (!cleanup::filledIn(T1) || !cleanup::filledIn(T2)) {
         ui::msgBox(QStringLiteral("Both the original text and the new replacement text must be specified."),
                    ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("Text not specified"));

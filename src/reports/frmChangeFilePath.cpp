@@ -3,7 +3,7 @@
 #include "core/AppState.h"
 #include "core/StartFolders.h"
 #include "core/mBrowseDirectorysOnly.h"
-#include "import/SongFields.h"
+#include "core/mCommon.h"
 #include "platform/db/Database.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/PromptService.h"
@@ -95,7 +95,7 @@ void frmChangeFilePath::OKButton_Click() {
                    ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("String not specified"));
         return;
     }
-    const QString O = import::trimBlanks(T1), N = import::trimBlanks(T2);
+    const QString O = mCommon::TrimBlanks(T1), N = mCommon::TrimBlanks(T2);
     const TextColumn songs = TextColumn::songFolders(), tracks = TextColumn::trackPaths();
     db::Database &database = *core::g().Db;
     try {

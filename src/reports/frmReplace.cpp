@@ -1,7 +1,7 @@
 #include "reports/frmReplace.h"
 
 #include "core/AppState.h"
-#include "import/SongFields.h"
+#include "core/mCommon.h"
 #include "platform/db/Database.h"
 #include "platform/ui/LeaveChecks.h"
 #include "platform/ui/MousePointer.h"
@@ -127,7 +127,7 @@ QString frmReplace::chosenField() const {
 }
 
 bool frmReplace::isNullWord(const QString &text) {
-    return import::trimBlanks(text).compare(QLatin1String("NULL"), Qt::CaseInsensitive) == 0;
+    return mCommon::TrimBlanks(text).compare(QLatin1String("NULL"), Qt::CaseInsensitive) == 0;
 }
 
 void frmReplace::txtOrig_Validate() { removeQuotes(txtOrig); }
@@ -148,8 +148,8 @@ void frmReplace::cmdOK_Click() {
                                   "want to find records with no data in a field or delete all data from a field, type "
                                   "the word NULL instead of leaving blank."),
                    ui::Buttons::OK, ui::Icon::Exclamation, QStringLiteral("Text not specified"));
-        txtOrig->setText(import::trimBlanks(T1));
-        txtNew->setText(import::trimBlanks(T2));
+        txtOrig->setText(mCommon::TrimBlanks(T1));
+        txtNew->setText(mCommon::TrimBlanks(T2));
         return;
     }
     const bool findNull = isNullWord(T1), clearField = isNullWord(T2);

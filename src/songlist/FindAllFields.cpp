@@ -2,7 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/InputForm.h"
-#include "import/SongFields.h"
+#include "core/mCommon.h"
 #include "platform/db/JetSql.h"
 #include "platform/ui/DataControl.h"
 #include "platform/ui/MousePointer.h"
@@ -19,7 +19,7 @@ namespace songlist {
 
 namespace ui = platform::ui;
 
-using import::trimBlanks;
+using mCommon::TrimBlanks;
 using platform::db::errorText;
 
 QString FindAllFields::prompt() {
@@ -75,7 +75,7 @@ void FindAllFields::FindEditMenu_Click() {
     const QString keptSelected = s.SelectedClause;
     try {
         const QString answer = modMain::ShowInputForm(prompt(), QStringLiteral("Specify text to find"));
-        const QString trimmed = trimBlanks(answer);
+        const QString trimmed = TrimBlanks(answer);
         if (trimmed.isEmpty())
             return;
         w_.setCategoryCaption(QStringLiteral("Searching for \"") + trimmed + QStringLiteral("\"..."));

@@ -1,7 +1,7 @@
 #include "songlist/RecordCommands.h"
 
 #include "core/AppState.h"
-#include "import/SongFields.h"
+#include "core/mCommon.h"
 #include "platform/ui/DataControl.h"
 #include "platform/ui/DbGrid.h"
 #include "platform/ui/MousePointer.h"
@@ -21,7 +21,7 @@ namespace songlist {
 namespace ui = platform::ui;
 namespace db = platform::db;
 
-using import::trimBlanks;
+using mCommon::TrimBlanks;
 using platform::db::errorText;
 
 // ============================================================================ add and edit
@@ -85,7 +85,7 @@ void RecordCommands::cmdEdit_Click() {
 void RecordCommands::cmdDelete_Click() {
     auto &s = core::g();
     if (w_.recordCount() > 0) {
-        const QString name = trimBlanks(w_.currentText(QStringLiteral("SongName")));
+        const QString name = TrimBlanks(w_.currentText(QStringLiteral("SongName")));
         const auto answer = ui::msgBox(QStringLiteral("Are you sure you want to delete this record?\r") + name,
                                        ui::Buttons::YesNo, ui::Icon::Question, QStringLiteral("Confirmation"),
                                        ui::DefaultButton::First);

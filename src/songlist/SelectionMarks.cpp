@@ -1,13 +1,13 @@
 #include "songlist/SelectionMarks.h"
 
 #include "core/AppState.h"
+#include "core/mCommon.h"
 #include "core/modMain.h"
 #include "platform/ui/DataControl.h"
 #include "platform/ui/DbGrid.h"
 #include "platform/ui/MousePointer.h"
 #include "songlist/ArtistFilter.h"
 #include "songlist/NameList.h"
-#include "songlist/SortOrders.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -147,7 +147,7 @@ void SelectionMarks::HideSelectedMenu_Click() {
     ui::setMousePointer(ui::MousePointer::Hourglass);
     // A condition part that is a join has no Where of its own, so the mark condition brings one;
     // the words inside a quoted value (an artist, a find text) are no join.
-    const bool join = SortOrders::findOutsideQuotes(s.WhereClause, QStringLiteral("inner join")) >= 0;
+    const bool join = mCommon::FindOutsideQuotes(s.WhereClause, QStringLiteral("inner join")) >= 0;
     if (s.WhereClause > QStringLiteral(" ") && !join)
         s.SelectedClause = QStringLiteral(" And Selected < 'x' ");
     else

@@ -1,5 +1,7 @@
 #include "songlist/SortOrders.h"
 
+#include "core/mCommon.h"
+
 namespace songlist {
 
 const QList<SortOrder> &SortOrders::all() {
@@ -51,31 +53,7 @@ const SortOrder &SortOrders::lookup(const QString &name) {
 
 bool SortOrders::isDate(const QString &name) { return name.toUpper().contains(QLatin1String("DATE")); }
 
-qsizetype SortOrders::findOrderBy(const QString &text) { return findOutsideQuotes(text, QStringLiteral("order by")); }
-
-qsizetype SortOrders::findOutsideQuotes(const QString &text, const QString &needle) {
-    QChar quote;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (!quote.isNull()) {
-            // A doubled quote inside a literal stands for one quote character.
-            if (c == quote) {
-                if (i + 1 < text.size() && text.at(i + 1) == quote)
-                    ++i;
-                else
-                    quote = QChar();
-            }
-            continue;
-        }
-        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
-            quote = c;
-            continue;
-        }
-        if (QStringView(text).mid(i, needle.size()).compare(needle, Qt::CaseInsensitive) == 0)
-            return i;
-    }
-    return -1;
-}
+qsizetype SortOrders::findOrderBy(const QString &text) { return mCommon::FindOutsideQuotes(text, QStringLiteral("order by")); }
 
 QString SortOrders::replaceOrderBy(const QString &recordSource, const QString &orderBy) {
     const qsizetype at = findOrderBy(recordSource);

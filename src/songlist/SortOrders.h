@@ -27,8 +27,6 @@ public:
 
     // Position of the first "Order By" (case-blind) that stands outside a quoted literal, or -1.
     static qsizetype findOrderBy(const QString &recordSource);
-    // Position of the first `words` (case-blind) outside a quoted literal of a SQL text, or -1.
-    static qsizetype findOutsideQuotes(const QString &sql, const QString &words);
     // The record source with its ORDER BY tail replaced by `orderBy`: everything before the
     // first "Order By" outside a quoted literal is kept. A text with no tail keeps all of itself.
     static QString replaceOrderBy(const QString &recordSource, const QString &orderBy);

@@ -163,6 +163,20 @@ TEST_F(SharedProcedures, QuotesAndTrailingSlash) {
     EXPECT_EQ(e, "");
 }
 
+// Tabs, line ends and no-break spaces are part of what the user typed or a tag holds.
+TEST_F(SharedProcedures, TrimBlanksTakesOffBlanksAndNoOtherWhiteSpace) {
+    const std::pair<QString, QString> cases[] = {
+        {"  Song  name ", "Song  name"},
+        {"   ", ""},
+        {"", ""},
+        {"\tSong\r\n", "\tSong\r\n"},
+        {" \tSong ", "\tSong"},
+        {QString::fromUtf8(" \u00a0Song "), QString::fromUtf8("\u00a0Song")},
+    };
+    for (const auto &[text, trimmed] : cases)
+        EXPECT_EQ(mCommon::TrimBlanks(text), trimmed) << text.toStdString();
+}
+
 TEST_F(SharedProcedures, KillFileDeletesReadOnlyFilesAndIgnoresMissingOnes) {
     testenv::writeFile(tmp.file("ro.txt"), "x");
     QFile::setPermissions(tmp.file("ro.txt"), QFile::ReadOwner);

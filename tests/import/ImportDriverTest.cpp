@@ -5,6 +5,7 @@
 #include "import/ScanDriveForm.h"
 #include "import/ScanFolderForm.h"
 #include "platform/shell/DetailColumns.h"
+#include "platform/ui/MousePointer.h"
 
 #include <QFile>
 #include <QLabel>
@@ -134,6 +135,28 @@ TEST_F(ImportTreeTest, EndsWithMainWindowShownAndAllSongsInTheGrid) {
     EXPECT_FALSE(core::g().CancelScan);
     EXPECT_EQ(core::g().LastCopyFolder, music);
     EXPECT_FALSE(core::g().Db->inTransaction());
+}
+
+TEST_F(ImportTreeTest, WhileItRunsTheFolderScanWindowShowsTheScanItsCountsAndItsBarUnderTheNormalPointer) {
+    for (int i = 0; i < 24; ++i)
+        put("untagged.mp3", QStringLiteral("f%1.mp3").arg(i, 2, 10, QLatin1Char('0')));
+    QStringList seen;
+    host.yield = [&] {
+        auto *f = ui::findForm<import::ScanFolderForm>();
+        if (!f || !seen.isEmpty() || f->lblRecsRead->text() != QLatin1String("20"))
+            return;
+        seen << f->windowTitle() << f->Msg->text() << f->Msg->font().family()
+             << QString::number(f->Msg->font().pointSize()) << f->lblRecsReadLabel->text() << f->lblRecsRead->text()
+             << f->lblRecsAddedLabel->text() << f->lblRecsAdded->text() << QString::number(f->label1Width());
+        EXPECT_TRUE(f->isVisible());
+        EXPECT_TRUE(f->Frame1->isVisible() && f->Label1->isVisible());
+        // The Cancel button must not look busy.
+        EXPECT_EQ(ui::mousePointer(), ui::MousePointer::Default);
+    };
+    importFolder(music);
+    // The bar: 20 of the 24 items the listing announced, of its full 6300 twips.
+    EXPECT_EQ(seen, (QStringList{"Add a Folder of Music Files", "Scanning in progress...\nPlease wait...", "Arial",
+                                 "20", "Files read:", "20", "Songs found:", "10", "5250"}));
 }
 
 TEST_F(ImportTreeTest, EmptyTreeReportsZeroes) {

@@ -2,6 +2,7 @@
 # their robustness test built alone with AddressSanitizer and UndefinedBehaviorSanitizer: a
 # small program, so ./test.sh runs it on every build.
 set(_orvalis_readers
+    ${CMAKE_SOURCE_DIR}/src/core/mCommon.cpp
     ${CMAKE_SOURCE_DIR}/src/import/Module1.cpp
     ${CMAKE_SOURCE_DIR}/src/import/ModM4ATags.cpp
     ${CMAKE_SOURCE_DIR}/src/import/GenreTable.cpp

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test; runs the test programs whose
+# Installs what is missing, builds everything and runs every test program whole, side by side (ctest
+# in build/test runs them a test a process, for picking single tests); runs the test programs whose
 # code writes numbers and dates once more under a German locale; then builds every test program
 # with AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer and runs them all, side by
 # side, as an unprivileged user when started as root (the permission tests skip as root). Each run
 # says how many tests it skipped and why; a reason tools/skips.txt does not accept fails it.
-# Arguments go to the first ctest run.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./tools/deps.sh
@@ -33,8 +33,8 @@ failed=0
 
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVALIS_BUILD_TESTS=ON >/dev/null
 cmake --build build/test -j"$jobs"
-(cd build/test && ORVALIS_SKIP_LOG="$logs/normal.skips" QT_QPA_PLATFORM=offscreen \
-   ctest --output-on-failure --no-tests=error -j"$jobs" "$@")
+echo "== Every test program"
+ORVALIS_SKIP_LOG="$logs/normal.skips" ./tools/run-programs.sh build/test "${programs[@]}" || failed=1
 
 echo "== The locale-sensitive test programs under de_DE.UTF-8"
 LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8 ORVALIS_SKIP_LOG="$logs/german.skips" \

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs test programs whole, offscreen and side by side, and fails when one fails. In a sanitizer
-# build a memory fault, an undefined behaviour or a leak stops the program and fails it too.
+# build a memory fault, an undefined behaviour or a leak stops the program and fails it too; a
+# program still running after 15 minutes has hung and is stopped and failed.
 # Usage: run-programs.sh [--as-test-user] <build dir> <program>...
 #   --as-test-user  run them as the unprivileged user of tools/as-test-user.sh
 # ORVALIS_SKIP_LOG, when set, names the file the programs append their skipped tests to.
@@ -21,7 +22,7 @@ logs=$(mktemp -d)
 trap 'rm -rf "$logs"' EXIT
 pids=()
 for program in "$@"; do
-  "${prefix[@]}" "$dir/$program" --gtest_brief=1 >"$logs/$program.log" 2>&1 &
+  timeout --kill-after=10 900 "${prefix[@]}" "$dir/$program" --gtest_brief=1 >"$logs/$program.log" 2>&1 &
   pids+=("$!")
 done
 failed=0

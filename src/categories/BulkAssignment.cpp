@@ -9,10 +9,25 @@ namespace db = platform::db;
 
 namespace {
 
-// The RecordID of every row of `songs`, first to last; the current row is put back afterwards.
-// The walk only reads, so the recordset reads its rows ahead in batches.
+// The RecordID of every row of `songs`, first to last. Read by position through a view of that
+// field alone when the recordset keeps its rows by key, so the current row never moves;
+// otherwise walked, the current row put back afterwards (a walk that only reads lets the
+// recordset read its rows ahead in batches).
 QList<qint64> songIds(db::Recordset &songs) {
     QList<qint64> ids;
+    if (const std::unique_ptr<db::Recordset> view = songs.keptView(QStringList{QStringLiteral("RecordID")})) {
+        const long n = view->recordCount();
+        ids.reserve(n);
+        for (long p = 0; p < n; ++p) {
+            const QVariant id = view->valueAt(p, 0);
+            // A row deleted by another writer since it was shown reads as Null, as the walk
+            // stops at it; linking it would leave a link to no song.
+            if (id.isNull())
+                throw db::DbError(db::err::RecordDeleted, QStringLiteral("Record is deleted."));
+            ids.append(id.toLongLong());
+        }
+        return ids;
+    }
     std::optional<db::Bookmark> saved;
     if (songs.recordCount() > 0 && !songs.bof() && !songs.eof())
         saved = songs.bookmark();
@@ -55,60 +70,50 @@ QSet<qint64> songsIn(db::Database &database, qint64 category) {
 
 BulkCounts BulkAssignment::assignAll(db::Database &database, db::Recordset &songs, qint64 category) {
     const QList<qint64> ids = songIds(songs);
-    QSet<qint64> in = songsIn(database, category);
     BulkCounts counts;
     db::Transaction t(database);
-    auto links = database.openRecordset(QStringLiteral("tblCategoryID"), db::RecordsetType::Table);
+    // Read under the transaction's write lock, so no other writer adds a link before ours: every
+    // link left after the checks below is new, and all of them go in as one prepared statement.
+    QSet<qint64> in = songsIn(database, category);
+    QList<QVariantList> links;
     for (const qint64 id : ids) {
         // A song met twice, or already in the category, would be refused by the table's key.
         if (in.contains(id)) {
             ++counts.unchanged;
             continue;
         }
-        links->addNew();
-        links->setValue(QStringLiteral("ID"), id);
-        links->setValue(QStringLiteral("CategoryNumber"), category);
-        try {
-            links->update();
-        } catch (const db::DbError &e) {
-            if (e.number() != db::err::DuplicateKey)
-                throw;
-            links->cancelUpdate();
-            ++counts.unchanged;
-        }
+        links.append(QVariantList{id, category});
         in.insert(id);
     }
-    links->close();
+    if (!links.isEmpty())
+        database.executeEach(QStringLiteral("Insert Into tblCategoryID (ID, CategoryNumber) Values (?, ?)"), links);
     t.commit();
-    counts.changed = long(ids.size()) - counts.unchanged;
+    counts.changed = long(links.size());
     return counts;
 }
 
 BulkCounts BulkAssignment::removeAll(db::Database &database, db::Recordset &songs, qint64 category) {
     const QList<qint64> ids = songIds(songs);
-    QSet<qint64> in = songsIn(database, category);
-    BulkCounts counts;
-    QVariantList gone;
+    // Each song once; the table's key holds a song at most once per category, so the rows the
+    // deletes remove are the songs that were in it.
+    QSet<qint64> seen;
+    seen.reserve(ids.size());
+    QList<QVariantList> links;
     for (const qint64 id : ids) {
-        if (in.remove(id)) {
-            gone.append(id);
-            ++counts.changed;
-        } else {
-            ++counts.unchanged;  // not in it, or met before and removed already
+        if (!seen.contains(id)) {
+            seen.insert(id);
+            links.append(QVariantList{id, category});
         }
     }
-    // The links go a few hundred at a time: one statement per song costs more than the walk.
-    constexpr int kChunk = 500;
+    BulkCounts counts;
     db::Transaction t(database);
-    for (qsizetype from = 0; from < gone.size(); from += kChunk) {
-        const QVariantList chunk = gone.mid(from, kChunk);
-        QStringList marks;
-        marks.fill(QStringLiteral("?"), chunk.size());
-        database.execute(QStringLiteral("Delete from tblCategoryID Where CategoryNumber = ? And ID In (") +
-                             marks.join(QStringLiteral(", ")) + QLatin1Char(')'),
-                         QVariantList{category} + chunk);
-    }
+    // One prepared statement for every link: a statement per song prepared anew costs more
+    // than the walk.
+    if (!links.isEmpty())
+        counts.changed = database.executeEach(
+            QStringLiteral("Delete from tblCategoryID Where ID = ? And CategoryNumber = ?"), links);
     t.commit();
+    counts.unchanged = long(ids.size()) - counts.changed;  // not in it, or met before and removed already
     return counts;
 }
 

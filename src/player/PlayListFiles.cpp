@@ -113,7 +113,7 @@ void PlayListFiles::mnuFileMakePlayListFile_Click() {
             auto rs = s.Db->openRecordset(QStringLiteral("Select FileName From tblPlayListDetail Where ListID=") +
                                               QString::number(listId) +
                                               QStringLiteral(" AND FileName > ' ' Order by ListTrackID"),
-                                          db::RecordsetType::Snapshot);
+                                          db::RecordsetType::ForwardOnly);
             // A path holding a line break would split into several lines, and a folder names no
             // file: neither is written, and the user is told how many were left out.
             for (; !rs->eof(); rs->moveNext()) {

@@ -52,7 +52,7 @@ void frmPlayList::cmdPlay_Click() {
     const QString name = cmbHeader->currentText();
     auto rs = s.Db->openRecordset(QStringLiteral("Select FileName, SongTitle, ArtistName, ListTrackID From "
                                                  "tblPlayListDetail Where ListID=? AND FileName > ' ' Order by ListTrackID"),
-                                  {qlonglong(chosenListId())});
+                                  {qlonglong(chosenListId())}, db::RecordsetType::ForwardOnly);
     if (rs->eof()) {
         rs->close();
         ui::msgBox(QStringLiteral("No music files were associated with any of the songs in this Play List, so there "
@@ -64,13 +64,14 @@ void frmPlayList::cmdPlay_Click() {
     std::optional<ui::HourglassPointer> busy(std::in_place);
     // Rows are read and the list written before the player loads, so a list that cannot be
     // written leaves no player behind.
+    // Read once, first to last, by the SELECT's own column order.
     QStringList lines, texts;
     for (; !rs->eof(); rs->moveNext()) {
-        const QString path = textOf(rs->value(QStringLiteral("FileName")));
+        const QString path = textOf(rs->value(0));
         if (!playableTrack(path))
             continue;
         lines << path;
-        texts << songText(textOf(rs->value(QStringLiteral("SongTitle"))), textOf(rs->value(QStringLiteral("ArtistName"))));
+        texts << songText(textOf(rs->value(1)), textOf(rs->value(2)));
     }
     rs->close();
     const QString listPath = tempListPath();

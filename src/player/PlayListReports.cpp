@@ -18,6 +18,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <optional>
+
 namespace player {
 
 using core::g;
@@ -132,11 +134,30 @@ void PlayListReports::writeReport(platform::richtext::RichTextDocument &doc, con
     doc.setUndoRedoEnabled(false);  // a report is written, not typed
     {
         platform::richtext::ReportText out(doc, start);
-        const auto format = [&out](double size, bool bold, long color) {
-            out.font(QStringLiteral("Arial"));
-            out.size(size);
-            out.bold(bold);
-            out.color(color);
+        // Only the attributes that differ from the last ones set are set again: setting one
+        // to what it is already changes nothing, and costs a format merge per line.
+        struct Attributes {
+            double size = 0;
+            bool bold = false;
+            long color = 0;
+        };
+        std::optional<Attributes> last;
+        const auto format = [&out, &last](double size, bool bold, long color) {
+            if (!last) {
+                out.font(QStringLiteral("Arial"));
+                out.size(size);
+                out.bold(bold);
+                out.color(color);
+                last = Attributes{size, bold, color};
+                return;
+            }
+            if (last->size != size)
+                out.size(size);
+            if (last->bold != bold)
+                out.bold(bold);
+            if (last->color != color)
+                out.color(color);
+            *last = Attributes{size, bold, color};
         };
         if (!tracks.isEmpty()) {
             format(12, true, Blue);
@@ -152,6 +173,7 @@ void PlayListReports::writeReport(platform::richtext::RichTextDocument &doc, con
             }
             if (++count == groupSize) {
                 out.color(White);
+                last->color = White;
                 out.append(LineEnd + LineEnd + LineEnd + QChar(12));
                 count = 0;
             }
@@ -177,7 +199,7 @@ void PlayListReports::PrintPlayList(const QString &ReportType) {
                                "tblPlayListDetail.ArtistName, tblPlayListDetail.FileName FROM tblPlayListHeader "
                                "INNER JOIN tblPlayListDetail ON tblPlayListHeader.ListID = tblPlayListDetail.ListID "
                                "Where ListName = ? Order By tblPlayListDetail.ListTrackID"),
-                {s.CurrentPlayList}, db::RecordsetType::Snapshot);
+                {s.CurrentPlayList}, db::RecordsetType::ForwardOnly);
             for (; !rs->eof(); rs->moveNext()) {
                 if (tracks.isEmpty())
                     listName = text(rs->value(0));

@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QHash>
 
+#include <algorithm>
+
 namespace player {
 
 namespace db = platform::db;
@@ -16,16 +18,47 @@ long PlayListStore::highestTrack(db::Database &d, long listId) {
     return highest;
 }
 
+namespace {
+
+// A track whose values the INSERT can bind as they stand: texts (or Null) for the text columns
+// and a whole number (or Null) for the song's RecordID, as a recordset would store them.
+bool bindsAsStored(const TrackFields &f) {
+    for (const QVariant *v : {&f.ArtistName, &f.AlbumName, &f.Track, &f.FileName, &f.Duration, &f.Year, &f.Rating,
+                              &f.Notes})
+        if (!v->isNull() && v->typeId() != QMetaType::QString)
+            return false;
+    const int id = f.ContactRecordID.typeId();
+    return f.ContactRecordID.isNull() || id == QMetaType::LongLong || id == QMetaType::Int;
+}
+
+} // namespace
+
 long PlayListStore::appendTracks(db::Database &d, long listId, const QList<TrackFields> &tracks) {
     const long first = highestTrack(d, listId) + 1;
-    db::Transaction t(d);
-    auto rs = d.openRecordset(QStringLiteral("select * from tblPlayListDetail where ListID=") +
-                              QString::number(listId));
-    long n = first;
     const QDateTime now = QDateTime::currentDateTime();
-    for (const TrackFields &f : tracks)
-        addTrack(*rs, listId, n++, f, now);
-    rs->close();
+    db::Transaction t(d);
+    if (std::all_of(tracks.cbegin(), tracks.cend(), bindsAsStored)) {
+        // Every row through one prepared statement, without reading the list's rows. A Null
+        // RecordID goes in as the column's default, 0.
+        QList<QVariantList> rows;
+        rows.reserve(tracks.size());
+        long n = first;
+        for (const TrackFields &f : tracks)
+            rows.append({qlonglong(listId), qlonglong(n++), f.SongTitle, f.ArtistName, f.AlbumName, f.Track,
+                         f.FileName, f.Duration, f.Year, f.Rating,
+                         f.ContactRecordID.isNull() ? QVariant(qlonglong(0)) : f.ContactRecordID, f.Notes, now});
+        d.executeEach(QStringLiteral("Insert Into tblPlayListDetail (ListID, ListTrackID, SongTitle, ArtistName, "
+                                     "AlbumName, Track, FileName, Duration, Year, Rating, ContactRecordID, Notes, "
+                                     "LastUpdated) Values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                      rows);
+    } else {
+        auto rs = d.openRecordset(QStringLiteral("select * from tblPlayListDetail where ListID=") +
+                                  QString::number(listId));
+        long n = first;
+        for (const TrackFields &f : tracks)
+            addTrack(*rs, listId, n++, f, now);
+        rs->close();
+    }
     t.commit();
     return first;
 }

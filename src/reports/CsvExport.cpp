@@ -128,17 +128,32 @@ QString CsvExport::dateValue(const QVariant &v, const QLocale &locale) {
     return d.isValid() ? locale.toString(d, shortDateFormat(locale)) : QString();
 }
 
-QByteArray CsvExport::line(const QStringList &values) {
-    QByteArray out;
+void CsvExport::appendLine(QByteArray &out, const QStringList &values) {
     for (qsizetype i = 0; i < values.size(); ++i) {
+        const QString &v = values[i];
+        // Most values are plain ASCII: their bytes go straight in, with room for the comma and
+        // the quotes; a value with any other character is converted whole.
+        const qsizetype at = out.size();
+        out.resize(at + v.size() + 3);
+        char *p = out.data() + at;
         if (i)
-            out += ',';
-        out += '"';
-        out += values[i].toUtf8();
-        out += '"';
+            *p++ = ',';
+        *p++ = '"';
+        const auto *const begin = v.utf16();
+        const auto *const end = begin + v.size();
+        const auto *c = begin;
+        while (c != end && *c < 0x80)
+            *p++ = char(*c++);
+        if (c == end) {
+            *p++ = '"';
+            out.truncate(p - out.constData());
+        } else {
+            out.truncate(p - out.constData() - (c - begin));
+            out += v.toUtf8();
+            out += '"';
+        }
     }
     out += "\r\n";
-    return out;
 }
 
 void CsvExport::write(const db::Recordset &grid, bool WithNotes, QIODevice &out) {
@@ -150,11 +165,16 @@ void CsvExport::write(const db::Recordset &grid, bool WithNotes, QIODevice &out)
             throw db::DbError(db::err::ItemNotFound, QStringLiteral("Item not found in this collection: '%1'.")
                                                           .arg(QLatin1String(Columns[c].field)));
     }
-    const auto put = [&out](const QByteArray &bytes) {
-        if (out.write(bytes) != bytes.size())
+    // The lines go out in large pieces: a write per line costs more than making it.
+    constexpr qsizetype kPiece = 1 << 19;
+    QByteArray piece;
+    piece.reserve(kPiece + (1 << 16));
+    const auto put = [&out, &piece] {
+        if (out.write(piece) != piece.size())
             throw writeFailed(out);
+        piece.truncate(0);
     };
-    put(line(headers(WithNotes)));
+    appendLine(piece, headers(WithNotes));
     // The exported fields alone, of the grid's rows in its order, read in one pass; the grid's
     // own rows when they cannot be kept apart.
     QStringList fields;
@@ -188,8 +208,12 @@ void CsvExport::write(const db::Recordset &grid, bool WithNotes, QIODevice &out)
             const QVariant v = rows.valueAt(p, ordinal[size_t(c)]);
             values << (Columns[c].date ? dateText(v) : textValue(v));
         }
-        put(line(values));
+        appendLine(piece, values);
+        if (piece.size() >= kPiece)
+            put();
     }
+    if (!piece.isEmpty())
+        put();
 }
 
 void CsvExport::ExportToCsv(bool WithNotes) {

@@ -38,8 +38,9 @@ public:
     // The locale's short date format with the year written in four digits; yyyy-MM-dd in the
     // C locale (no locale set), whose short date writes the month as a name.
     static QString shortDateFormat(const QLocale &locale);
-    // One line of the file: each value in double quotes, commas between, CR LF at the end.
-    static QByteArray line(const QStringList &values);
+    // One line of the file appended to `out`: each value in double quotes, commas between, CR LF
+    // at the end.
+    static void appendLine(QByteArray &out, const QStringList &values);
     // Writes the header and every row of the grid's recordset (read by position, so the grid's
     // current row stays). Throws DbError for a view without one of the columns.
     static void write(const platform::db::Recordset &grid, bool WithNotes, QIODevice &out);

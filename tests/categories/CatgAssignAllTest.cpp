@@ -339,6 +339,40 @@ TEST_F(CatgAssignAllTest, AWalkWithoutACurrentRowOrWithoutRowsLeavesTheRecordset
     EXPECT_EQ(links(jazz), 10);
 }
 
+TEST_F(CatgAssignAllTest, ASongDeletedWhileShownIsNeverLinked) {
+    // Deleted through the shown rows, a song is left out of the counts.
+    const qint64 jazz = addCategory(QStringLiteral("Jazz"));
+    const auto ids = firstSongs(3);
+    auto &db = *core::g().Db;
+    auto shown = db.openRecordset(QStringLiteral("Select * from tblContacts Order By SongName, RecordID"));
+    shown->deleteRecord();
+    shown->moveFirst();
+    auto counts = categories::BulkAssignment::assignAll(db, *shown, jazz);
+    EXPECT_EQ(counts.changed, 9);
+    EXPECT_EQ(counts.unchanged, 0);
+    counts = categories::BulkAssignment::removeAll(db, *shown, jazz);
+    EXPECT_EQ(counts.changed, 9);
+    EXPECT_EQ(counts.unchanged, 0);
+
+    // Deleted by another writer, it stops the command before anything is written: no link is
+    // left to a song that is gone, and none is taken away.
+    categories::BulkAssignment::assignAll(db, *shown, jazz);
+    db.execute(QStringLiteral("Delete from tblContacts Where RecordID = %1").arg(ids[2]));
+    for (auto command : {&categories::BulkAssignment::removeAll, &categories::BulkAssignment::assignAll}) {
+        try {
+            command(db, *shown, jazz);
+            ADD_FAILURE() << "no error";
+        } catch (const platform::db::DbError &e) {
+            EXPECT_EQ(e.number(), platform::db::err::RecordDeleted);
+        }
+        EXPECT_EQ(links(jazz), 9);
+        EXPECT_FALSE(db.inTransaction());
+    }
+    db.execute(QStringLiteral("Delete from tblCategoryID Where ID = %1").arg(ids[2]));
+    EXPECT_THROW(categories::BulkAssignment::assignAll(db, *shown, jazz), platform::db::DbError);
+    EXPECT_EQ(links(jazz), 8) << "no link to the deleted song";
+}
+
 TEST_F(CatgAssignAllTest, ASongShownTwiceIsCountedOnceAsChanged) {
     // qryContacts lists a song once per category it is in.
     const qint64 jazz = addCategory(QStringLiteral("Jazz"));

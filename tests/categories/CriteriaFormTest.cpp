@@ -377,20 +377,20 @@ TEST_F(CriteriaFormTest, AFilterThatFindsSongsTellsTheMainWindow) {
 
 TEST_F(CriteriaFormTest, TheMainWindowOpensItModallyAndItClosesEveryWay) {
     open();
-    int opened = 0;
+    int shown = 0;
     ui::ScopedModalHook hook([&](QDialog *d) {
         auto *form = qobject_cast<CriteriaForm *>(d);
         ASSERT_NE(form, nullptr);
         EXPECT_EQ(form->windowTitle(), QStringLiteral("Specify Record Filter"));
         EXPECT_EQ(form->parentWidget(), nullptr);
-        ++opened;
+        ++shown;
         form->txtCriteria->setPlainText(QStringLiteral("Artist = \"Zed\""));
         form->cmdApplyCriteria->click();
     });
     w->cmdFilter_Click();
     EXPECT_EQ(songs(), QStringLiteral("zebra"));
     w->SelectionCriteria->trigger();
-    EXPECT_EQ(opened, 2);
+    EXPECT_EQ(shown, 2);
     EXPECT_FALSE(formLoaded());
 }
 
@@ -516,24 +516,23 @@ struct Step {
     std::function<void(CriteriaForm *)> act;
     const char *enabled;  // Apply, Clear, Save, Add ('-' when disabled)
 };
-void PrintTo(const Step &s, std::ostream *os) { *os << s.event; }
 
 TEST_F(CriteriaFormTest, CommandsAreEnabledByWhatWasDone) {
     core::g().LastCriteriaText = QStringLiteral("Year > \"1900\"");
     const Step steps[] = {
         {"opens", [](CriteriaForm *) {}, "----"},
-        {"genre chosen", [](CriteriaForm *f) { f->cmbGenre->setCurrentIndex(1); f->cmbGenre_Click(); }, "-C-D"},
-        {"add criteria", [](CriteriaForm *f) { f->cmdAddCriteria_Click(); }, "ACS-"},
-        {"clear", [](CriteriaForm *f) { f->cmdClear_Click(); }, "----"},
-        {"rating typed", [](CriteriaForm *f) { QTest::keyClicks(f->cmbRating->lineEdit(), "**"); }, "-C-D"},
-        {"clear again", [](CriteriaForm *f) { f->cmdClear_Click(); }, "----"},
-        {"text typed", [](CriteriaForm *f) { QTest::keyClicks(f->txtCriteria, "Year"); }, "A-S-"},
-        {"text emptied", [](CriteriaForm *f) { f->txtCriteria->clear(); }, "----"},
-        {"field double-clicked", [](CriteriaForm *f) { f->listFieldNames->setCurrentRow(0); f->listFieldNames_DblClick(); }, "A-S-"},
-        {"clear once more", [](CriteriaForm *f) { f->cmdClear_Click(); }, "----"},
-        {"current album", [](CriteriaForm *f) { f->cmdCurrentAlbum_Click(); }, "ACS-"},
-        {"clear at last", [](CriteriaForm *f) { f->cmdClear_Click(); }, "----"},
-        {"restore", [](CriteriaForm *f) { f->cmdRestore_Click(); }, "ACS-"},
+        {"genre chosen", [](CriteriaForm *form) { form->cmbGenre->setCurrentIndex(1); form->cmbGenre_Click(); }, "-C-D"},
+        {"add criteria", [](CriteriaForm *form) { form->cmdAddCriteria_Click(); }, "ACS-"},
+        {"clear", [](CriteriaForm *form) { form->cmdClear_Click(); }, "----"},
+        {"rating typed", [](CriteriaForm *form) { QTest::keyClicks(form->cmbRating->lineEdit(), "**"); }, "-C-D"},
+        {"clear again", [](CriteriaForm *form) { form->cmdClear_Click(); }, "----"},
+        {"text typed", [](CriteriaForm *form) { QTest::keyClicks(form->txtCriteria, "Year"); }, "A-S-"},
+        {"text emptied", [](CriteriaForm *form) { form->txtCriteria->clear(); }, "----"},
+        {"field double-clicked", [](CriteriaForm *form) { form->listFieldNames->setCurrentRow(0); form->listFieldNames_DblClick(); }, "A-S-"},
+        {"clear once more", [](CriteriaForm *form) { form->cmdClear_Click(); }, "----"},
+        {"current album", [](CriteriaForm *form) { form->cmdCurrentAlbum_Click(); }, "ACS-"},
+        {"clear at last", [](CriteriaForm *form) { form->cmdClear_Click(); }, "----"},
+        {"restore", [](CriteriaForm *form) { form->cmdRestore_Click(); }, "ACS-"},
     };
     openForm();
     for (const Step &s : steps) {

@@ -28,20 +28,20 @@ TEST_F(SaveTest, EachRefusalInStepOrderKeepsTheWindowAndWritesNothing) {
     const QString other = music + QStringLiteral("other/");
     QDir().mkpath(other);
     const Case cases[] = {
-        {[](NameEdit *w) { NameEdit::setBoxText(w->txtSongName, QStringLiteral("   ")); },
+        {[](NameEdit *form) { NameEdit::setBoxText(form->txtSongName, QStringLiteral("   ")); },
          "You cannot add a Song that does not have a Name.", "Song Name was not specified", ui::Icon::Exclamation, ""},
-        {[](NameEdit *w) { NameEdit::setBoxText(w->txtFileName, QStringLiteral("a/b.mp3")); },
+        {[](NameEdit *form) { NameEdit::setBoxText(form->txtFileName, QStringLiteral("a/b.mp3")); },
          "File Name contains illegal characters.  Please correct it.", "Invalid File Name", ui::Icon::Exclamation,
          "txtFileName"},
-        {[](NameEdit *w) { NameEdit::setBoxText(w->txtFileName, QStringLiteral("  ")); },
+        {[](NameEdit *form) { NameEdit::setBoxText(form->txtFileName, QStringLiteral("  ")); },
          "File Name is blank.  Please correct it.", "Blank File Name", ui::Icon::Exclamation, "txtFileName"},
-        {[](NameEdit *w) { NameEdit::setBoxText(w->txtPathName, QStringLiteral("/no/such/")); },
+        {[](NameEdit *form) { NameEdit::setBoxText(form->txtPathName, QStringLiteral("/no/such/")); },
          "The Path name does not exist.", "Invalid Path Name", ui::Icon::Exclamation, ""},
-        {[](NameEdit *w) {
-             NameEdit::setBoxText(w->txtPathName, QStringLiteral(" "));
+        {[](NameEdit *form) {
+             NameEdit::setBoxText(form->txtPathName, QStringLiteral(" "));
          },
          "The Path name cannot be blank if the File name is not blank.", "Invalid Path Name", ui::Icon::Exclamation, ""},
-        {[](NameEdit *w) { NameEdit::setBoxText(w->txtID, QStringLiteral("ID-2")); },
+        {[](NameEdit *form) { NameEdit::setBoxText(form->txtID, QStringLiteral("ID-2")); },
          "You cannot have a Song with the same ID number as an existing Song.", "Duplicate ID", ui::Icon::Critical,
          "txtID"},
     };
@@ -58,8 +58,9 @@ TEST_F(SaveTest, EachRefusalInStepOrderKeepsTheWindowAndWritesNothing) {
         ASSERT_EQ(prompts.messageTexts(), QStringList{QString::fromLatin1(c.text)});
         EXPECT_EQ(lastBox().title, QString::fromLatin1(c.title));
         EXPECT_EQ(lastBox().icon, c.icon);
-        if (*c.focus)
+        if (*c.focus) {
             EXPECT_EQ(e->focusWidget()->objectName(), QString::fromLatin1(c.focus));
+        }
         EXPECT_EQ(NameEdit::RecordWritten, QByteArray(c.title) != "Duplicate ID");
         EXPECT_TRUE(core::g().RecordChanged || QByteArray(c.title) == "Song Name was not specified");
         EXPECT_FALSE(core::g().RecordSaved);

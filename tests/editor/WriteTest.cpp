@@ -50,8 +50,9 @@ TEST_F(EditorTest, FieldsAreWrittenTrimmedUnchangedOrNullAsTheirRuleSays) {
         SCOPED_TRACE(c.field);
         const QVariant v = field(id, QString::fromLatin1(c.field));
         EXPECT_EQ(v.isNull(), c.stored.isNull());
-        if (!c.stored.isNull())
+        if (!c.stored.isNull()) {
             EXPECT_EQ(v.toString(), c.stored.toString());
+        }
     }
     EXPECT_TRUE(field(id, QStringLiteral("Genre")).isNull());
     EXPECT_EQ(field(id, QStringLiteral("Rating")).toString(), QStringLiteral(" "));

@@ -42,7 +42,7 @@ protected:
     // Folders of many files cycling through every fixture, with other files between them.
     void makeTree() {
         int n = 0;
-        for (const QString folder : {QString(), QStringLiteral("a/"), QStringLiteral("b/"), QStringLiteral("a/c/")})
+        for (const QString &folder : {QString(), QStringLiteral("a/"), QStringLiteral("b/"), QStringLiteral("a/c/")})
             for (int i = 0; i < 45; ++i, ++n) {
                 const QString &f = kFixtures[n % kFixtures.size()];
                 put(f, folder + QStringLiteral("f%1-%2").arg(i, 2, 10, QLatin1Char('0')).arg(f));
@@ -68,7 +68,7 @@ TEST_P(ReadAheadImportTest, ManyFilesGiveTheRowsOrderAndCountsOfReadingEachFileA
         import::SongValues tags;
     };
     std::vector<Expected> expected;
-    for (const QString folder : {music, music + "a/", music + "b/", music + "a/c/"}) {
+    for (const QString &folder : {music, music + "a/", music + "b/", music + "a/c/"}) {
         const auto listing = platform::shell::ShellFolder::nameSpace(folder, GetParam());
         ASSERT_TRUE(listing);
         for (const auto &item : listing->items()) {

@@ -30,8 +30,9 @@ public:
                 bits_.push_back((bytes[i] >> b) & 1);
             if (bytes[i] == 0xFF) {
                 EXPECT_LT(i + 1, bytes.size());
-                if (i + 1 < bytes.size())
+                if (i + 1 < bytes.size()) {
                     EXPECT_EQ(bytes[i + 1], 0x00) << "0xFF not stuffed";
+                }
                 ++i;
             }
         }

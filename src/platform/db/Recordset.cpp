@@ -2273,6 +2273,15 @@ struct Recordset::Impl : WriteWatcher {
             if (t < 0) throw DbError(errn::ReadOnly, QStringLiteral("Cannot update. Database or object is read-only."));
             writeTab[size_t(t)] = 1;
         }
+        // Only fields of a joined table were given (a category view's CategoryNumber): the row
+        // the view is about (the song) is added too, with its defaults, and the joined row takes
+        // its new counter; written alone, the link would carry no song.
+        if (primaryTab >= 0 && !writeTab[size_t(primaryTab)]) {
+            writeTab[size_t(primaryTab)] = 1;
+            const std::vector<JoinFill> links = joinFills(writeTab);
+            if (std::none_of(links.begin(), links.end(), [&](const JoinFill &f) { return f.from == size_t(primaryTab); }))
+                writeTab[size_t(primaryTab)] = 0;
+        }
         std::vector<qint64> newKey(size_t(keyWidth), kNullKey);
         std::vector<qint64> rowids(tabs.size(), 0);
         const std::vector<JoinFill> fills = joinFills(writeTab);

@@ -293,6 +293,31 @@ TEST_F(SampleDbTest, EveryRowOfASongInTheJoinedViewShowsItAsItIsNow) {
     }
 }
 
+// An addition in the category view that gives only the category still adds a song, with its
+// defaults, and links it by its new RecordID; a table recordset open meanwhile counts it.
+TEST_F(SampleDbTest, ASongAddedInTheJoinedViewWithOnlyItsCategoryIsAddedAndLinked) {
+    auto songs = open(QStringLiteral("tblContacts"), RecordsetType::Table);
+    songs->setIndex(QStringLiteral("Rating"));
+    songs->moveFirst();
+    long expected = songs->recordCount();
+    for (const char *source : {"qryContacts", "Select * from  qryContacts Where  CategoryNumber = 1 Order By SongName"}) {
+        SCOPED_TRACE(source);
+        auto view = open(QString::fromLatin1(source));
+        view->moveFirst();
+        view->addNew();
+        const qint64 id = view->value(QStringLiteral("RecordID")).toLongLong();
+        view->setValue(QStringLiteral("CategoryNumber"), 1);
+        view->update();
+        EXPECT_EQ(songs->recordCount(), ++expected);
+        EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts WHERE RecordID = %1").arg(id)), QStringLiteral("1"));
+        EXPECT_EQ(raw(QStringLiteral("SELECT group_concat(CategoryNumber) FROM tblCategoryID WHERE ID = %1").arg(id)), QStringLiteral("1"));
+        EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblCategoryID WHERE ID IS NULL")), QStringLiteral("0"));
+        view->setBookmark(view->lastModified());
+        EXPECT_EQ(view->value(QStringLiteral("RecordID")).toLongLong(), id);
+        EXPECT_EQ(view->value(QStringLiteral("Selected")).toString(), QStringLiteral(" "));
+    }
+}
+
 TEST_F(SampleDbTest, CategoryAssignmentJoinAddsAndRemovesLinksOnly) {
     const QString sql = QStringLiteral(
         "SELECT ID, CategoryDesc, tblCategoryID.CategoryNumber FROM tblCategoryID LEFT JOIN tblCategoryDesc ON "

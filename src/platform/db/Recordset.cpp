@@ -830,19 +830,65 @@ struct Recordset::Impl : WriteWatcher {
         return true;
     }
 
-    // True when SQLite would walk an index for the first sort field and sort the ties after, or,
-    // with a condition, walk an index that is not covering only for the order.
-    bool walkCostsMoreThanSort(const QString &query, bool filtered) {
+    // The lines of SQLite's plan for a query; empty when it does not prepare.
+    QStringList planOf(const QString &query) {
+        QStringList lines;
         Stmt s = tryPrepare(db(), QStringLiteral("EXPLAIN QUERY PLAN ") + query);
-        if (!s) return false;
-        while (sqlite3_step(s.get()) == SQLITE_ROW) {
-            const QString detail = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s.get(), 3)));
+        while (s && sqlite3_step(s.get()) == SQLITE_ROW)
+            lines << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s.get(), 3)));
+        return lines;
+    }
+
+    // True when the plan walks an index for the first sort field and sorts the ties after, or,
+    // with a condition, walks an index that is not covering only for the order.
+    static bool walkCostsMoreThanSort(const QStringList &plan, bool filtered) {
+        for (const QString &detail : plan) {
             if (detail.contains(QLatin1String("RIGHT PART OF ORDER BY")) || detail.contains(QLatin1String("LAST TERM OF ORDER BY")))
                 return true;
             if (filtered && detail.startsWith(QLatin1String("SCAN ")) && detail.contains(QLatin1String(" USING INDEX ")))
                 return true;
         }
         return false;
+    }
+
+    // A condition an index answers (a category's links) leads SQLite to read the rows it finds
+    // and sort them, the best plan for the few rows it expects. Where the condition holds for
+    // many rows (a category of half the catalogue), walking covering indexes in the view's order
+    // and testing each row on the way costs less than reading that many rows and sorting them:
+    // the condition is then given as "+(...)", which no index answers, so SQLite walks the
+    // order's index. Decided by counting the rows the condition finds, up to an eighth of the
+    // rows the walk passes; the planner is given no statistics, which would steer other views.
+    // `plan` is that of the query with `where` and becomes that of the query with the answer.
+    QString whereForOrder(const QString &select, const QString &where, const QString &orderBy, QStringList &plan) {
+        const auto loops = [](const QStringList &lines) {
+            QStringList out;
+            for (const QString &l : lines)
+                if (l.startsWith(QLatin1String("SCAN ")) || l.startsWith(QLatin1String("SEARCH "))) out << l;
+            return out;
+        };
+        const QStringList plainLoops = loops(plan);
+        if (plainLoops.isEmpty() || !plainLoops.first().startsWith(QLatin1String("SEARCH ")) ||
+            !plainLoops.first().contains(QLatin1String(" INDEX ")) || !plan.contains(QLatin1String("USE TEMP B-TREE FOR ORDER BY")))
+            return where;
+        const QString walked = QStringLiteral("+(") + where + u')';
+        const QStringList walkPlan = planOf(select + QStringLiteral(" WHERE ") + walked + QStringLiteral(" ORDER BY ") + orderBy);
+        const QStringList walkLoops = loops(walkPlan);
+        if (walkLoops.isEmpty() || !walkLoops.first().startsWith(QLatin1String("SCAN ")) ||
+            std::any_of(walkPlan.begin(), walkPlan.end(), [](const QString &l) { return l.contains(QLatin1String("TEMP B-TREE")); }) ||
+            std::any_of(walkLoops.begin(), walkLoops.end(), [](const QString &l) { return !l.contains(QLatin1String(" COVERING INDEX ")); }))
+            return where;
+        const TableInfo *walkedTable = conn->table(walkLoops.first().section(u' ', 1, 1));
+        if (!walkedTable) return where;
+        sqlite3_stmt *all = conn->cached(QStringLiteral("SELECT count(*) FROM %1").arg(quoteName(walkedTable->name)));
+        const Reset allDone{all};
+        step(db(), all);
+        const qint64 enough = std::max<qint64>(sqlite3_column_int64(all, 0) / 8, 1);
+        Stmt found = tryPrepare(db(), QStringLiteral("SELECT count(*) FROM (%1 WHERE %2 LIMIT %3)").arg(select, where).arg(enough));
+        if (!found) return where;
+        bindNamed(found.get(), kSourceParams, params);
+        if (!step(db(), found.get()) || sqlite3_column_int64(found.get(), 0) < enough) return where;
+        plan = walkPlan;
+        return walked;
     }
 
     bool prepareLazy() {
@@ -876,24 +922,28 @@ struct Recordset::Impl : WriteWatcher {
         // key may stand for several joined rows, and the condition picks the view's one.
         if (!parts->where.isEmpty() && joined)
             matchFrom += QStringLiteral("(") + parts->where + QStringLiteral(") AND ");
-        keySql = QStringLiteral("SELECT ") + (parts->distinct ? QStringLiteral("DISTINCT ") : QString()) +
-                 exprs.join(QStringLiteral(", ")) + body;
-        if (!parts->where.isEmpty()) keySql += QStringLiteral(" WHERE ") + parts->where;
+        const QString select = QStringLiteral("SELECT ") + (parts->distinct ? QStringLiteral("DISTINCT ") : QString()) +
+                               exprs.join(QStringLiteral(", ")) + body;
+        QString where = parts->where;
         QString order;
         if (!parts->orderBy.isEmpty()) {
-            const QString plain = keySql + QStringLiteral(" ORDER BY ") + parts->orderBy;
-            order = walkCostsMoreThanSort(plain, !parts->where.isEmpty()) ? keyOrder(parts->orderBy) : parts->orderBy;
+            QStringList plan = planOf(select + (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where) +
+                                      QStringLiteral(" ORDER BY ") + parts->orderBy);
+            if (!where.isEmpty()) where = whereForOrder(select, where, parts->orderBy, plan);
+            order = walkCostsMoreThanSort(plan, !where.isEmpty()) ? keyOrder(parts->orderBy) : parts->orderBy;
         } else if (!joined && tabs.size() == 1 && tabs[0].viaRowid) {
             // Rows of one table without a sort come in row id order: SQLite would read the key
             // list from the narrowest index, in that index's order, and a walk in another.
             order = exprs.first();
         }
+        keySql = select;
+        if (!where.isEmpty()) keySql += QStringLiteral(" WHERE ") + where;
         if (!order.isEmpty()) keySql += QStringLiteral(" ORDER BY ") + order;
         // The statement a walk steps: the source's rows with their keys, in the key list's order.
         walkSql.clear();
         if (!parts->distinct && !order.isEmpty()) {
             walkSql = QStringLiteral("SELECT ") + parts->columns + QStringLiteral(", ") + exprs.join(QStringLiteral(", ")) + body;
-            if (!parts->where.isEmpty()) walkSql += QStringLiteral(" WHERE ") + parts->where;
+            if (!where.isEmpty()) walkSql += QStringLiteral(" WHERE ") + where;
             walkSql += QStringLiteral(" ORDER BY ") + order + kWalkOffset;
         }
         QStringList cond;

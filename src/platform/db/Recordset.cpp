@@ -15,6 +15,7 @@
 
 #include "platform/db/RecordsetOpen.h"
 #include "platform/db/Collations.h"
+#include "platform/db/WriteScope.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -586,7 +587,7 @@ struct Recordset::Impl : WriteWatcher {
             serials.clear();
             keys.clear();
             keysLoaded = true;
-            keysGen = conn->gen;
+            keysGen = conn->gen();
             haveCur = false;
             pos = -1;
             posValid = true;
@@ -1014,7 +1015,7 @@ struct Recordset::Impl : WriteWatcher {
         cache.clear();
         pos = serials.empty() ? -1 : 0;
         curDeleted = false;
-        keysOrderedGen = conn->gen;
+        keysOrderedGen = conn->gen();
         // A long key list has walked a whole index or sorted the whole source: those pages fill
         // the connection's cache (sized for the import's writes) and serve no later read, so
         // they are handed back instead of staying for the program's lifetime.
@@ -1045,7 +1046,7 @@ struct Recordset::Impl : WriteWatcher {
     }
 
     // ---------------------------------------------------------------- positions
-    bool keysFresh() const { return keysLoaded && keysGen == conn->gen; }
+    bool keysFresh() const { return keysLoaded && keysGen == conn->gen(); }
 
     void reloadTableKeys() {
         closeWalk();
@@ -1058,7 +1059,7 @@ struct Recordset::Impl : WriteWatcher {
             keys.push_back(id);
         }
         keysLoaded = true;
-        keysGen = conn->gen;
+        keysGen = conn->gen();
         posIndexValid = false;
         posValid = false;
         holes.clear();
@@ -1226,8 +1227,8 @@ struct Recordset::Impl : WriteWatcher {
     // Whether nothing that may change the rows was written since the connection's write count
     // was `since`.
     bool unchangedSince(quint64 since) {
-        if (since == conn->gen) return true;
-        if (!singleTable() || conn->blindGen > since) return false;
+        if (since == conn->gen()) return true;
+        if (!singleTable() || conn->blindGen() > since) return false;
         for (const Tab &t : tabs)
             if (conn->tableGen(t.folded) > since) return false;
         return true;
@@ -1235,14 +1236,14 @@ struct Recordset::Impl : WriteWatcher {
 
     bool cacheValid() {
         if (!unchangedSince(cacheGen)) return false;
-        cacheGen = conn->gen;
+        cacheGen = conn->gen();
         return true;
     }
 
     const RawRow *fetch(qint64 serial, const qint64 *key) {
         if (!cacheValid()) {
             cache.clear();
-            cacheGen = conn->gen;
+            cacheGen = conn->gen();
         }
         if (const auto it = cache.find(serial); it != cache.end()) return it->second ? &*it->second : nullptr;
         if (cache.size() >= kCacheLimit) cache.clear();
@@ -1325,7 +1326,7 @@ struct Recordset::Impl : WriteWatcher {
     const RawRow *rawAt(long p) {
         if (!cacheValid()) {
             cache.clear();
-            cacheGen = conn->gen;
+            cacheGen = conn->gen();
             readAhead = 1;
         }
         const qint64 serial = serials[size_t(p)];
@@ -1394,7 +1395,7 @@ struct Recordset::Impl : WriteWatcher {
     void keepAnchor() {
         if (!isOpen) return;
         const auto row = currentTableRow();
-        if (!row || (anchor && anchor->row == *row && anchor->gen == conn->gen)) return;
+        if (!row || (anchor && anchor->row == *row && anchor->gen == conn->gen())) return;
         QStringList fields;
         for (const QString &c : indexCols) fields << quoteName(c);
         fields << QStringLiteral("rowid");
@@ -1407,7 +1408,7 @@ struct Recordset::Impl : WriteWatcher {
     void takeAnchor(sqlite3_stmt *s, int first, qint64 row) {
         Anchor a;
         a.row = row;
-        a.gen = conn->gen;
+        a.gen = conn->gen();
         for (int i = 0; i <= int(indexCols.size()); ++i) {
             const int c = first + i;
             switch (sqlite3_column_type(s, c)) {
@@ -1499,7 +1500,7 @@ struct Recordset::Impl : WriteWatcher {
         walk.open = true;
         walk.onRow = false;
         walk.at = p - 1;
-        walk.gen = conn->gen;
+        walk.gen = conn->gen();
         walk.pauses = conn->readPauses;
         conn->standingReads.push_back(s);
         ++walkOpens;
@@ -1511,9 +1512,9 @@ struct Recordset::Impl : WriteWatcher {
         if (walkSql.isEmpty() || !lazy || (table && (!posValid || !keysFresh()))) return false;
         const bool wasOpen = walk.open;
         if (walk.open && walk.pauses != conn->readPauses) closeWalk();
-        if (walk.open && walk.gen != conn->gen) {
+        if (walk.open && walk.gen != conn->gen()) {
             if (!unchangedSince(walk.gen)) closeWalk();
-            else walk.gen = conn->gen; // what was written since left these rows alone
+            else walk.gen = conn->gen(); // what was written since left these rows alone
         }
         // Rows written as the walk goes (outside a transaction, or by others) would make a
         // statement that sorts sort again and again: the rest of this pass is read by key.
@@ -1525,7 +1526,7 @@ struct Recordset::Impl : WriteWatcher {
         }
         if (!cacheValid()) {
             cache.clear();
-            cacheGen = conn->gen;
+            cacheGen = conn->gen();
         }
         // A row the statement gave ahead of its turn is in the cache; rows read ahead by key
         // are passed over, so the statement stays with the walk.
@@ -1575,9 +1576,12 @@ struct Recordset::Impl : WriteWatcher {
         return p >= 0 && p <= walk.at;
     }
 
-    // Writes outside a transaction take a fresh snapshot: standing reads must not hold an old one.
-    void beforeWrite() {
-        if (sqlite3_get_autocommit(db())) conn->pauseReads();
+    // The folded names of the tables marked in `which` (one mark per table).
+    QStringList foldedNames(const std::vector<char> &which) const {
+        QStringList out;
+        for (size_t ti = 0; ti < tabs.size(); ++ti)
+            if (which[ti]) out << tabs[ti].folded;
+        return out;
     }
 
     // Every field of a lazy row (Edit keeps them all).
@@ -1808,7 +1812,7 @@ struct Recordset::Impl : WriteWatcher {
     // with its base letters; both are found by halves. Like tells accents apart where the order
     // does not, so the rows between are tried in order for the first true match.
     std::optional<long> findPrefix(const QString &criteria, const QString &expr, long start) {
-        if (table || !parts || !keysOrderedGen || *keysOrderedGen != conn->gen || keyWidth <= 0) return std::nullopt;
+        if (table || !parts || !keysOrderedGen || *keysOrderedGen != conn->gen() || keyWidth <= 0) return std::nullopt;
         static const QRegularExpression prefixLike(
             QStringLiteral("^\\s*(\\[[^\\]]+\\]|[A-Za-z_]\\w*)\\s+like\\s+\"([^\"*?#\\[\\]]*)\\*\"\\s*$"),
             QRegularExpression::CaseInsensitiveOption);
@@ -2138,14 +2142,14 @@ struct Recordset::Impl : WriteWatcher {
     // True when no counter can have grown since AddNew: it ran inside the write transaction that
     // is still open (so no other connection wrote), and this connection changed no row since.
     bool counterUnmoved() const {
-        return predictedInWrite && predictedGen == conn->gen && predictedTrans == conn->transSerial &&
+        return predictedInWrite && predictedGen == conn->gen() && predictedTrans == conn->transSerial() &&
                predictedChanges == sqlite3_total_changes64(db()) &&
                sqlite3_txn_state(db(), "main") == SQLITE_TXN_WRITE;
     }
 
     void notePrediction() {
-        predictedGen = conn->gen;
-        predictedTrans = conn->transSerial;
+        predictedGen = conn->gen();
+        predictedTrans = conn->transSerial();
         predictedChanges = sqlite3_total_changes64(db());
         predictedInWrite = sqlite3_txn_state(db(), "main") == SQLITE_TXN_WRITE;
     }
@@ -2193,16 +2197,17 @@ struct Recordset::Impl : WriteWatcher {
     }
 
     void updateEdited() {
-        beforeWrite();
+        std::vector<char> touched(tabs.size(), 0);
+        for (size_t ci = 0; ci < cols.size(); ++ci)
+            if (dirty[ci] && cols[ci].tab >= 0) touched[size_t(cols[ci].tab)] = 1;
+        std::optional<WriteScope> write;
+        write.emplace(*conn, WriteScope::Effect::Change, foldedNames(touched));
         if (!lazy) keepForRollback();
         const bool keepWalk = walkSurvivesWriteTo(editSerial);
         const bool fresh = table && keysFresh();
         // Rows of one table read before stay valid but the one edited here.
         const bool keepRows = lazy && cacheValid();
         bool orderTouched = false;
-        std::vector<char> touched(tabs.size(), 0);
-        for (size_t ci = 0; ci < cols.size(); ++ci)
-            if (dirty[ci] && cols[ci].tab >= 0) touched[size_t(cols[ci].tab)] = 1;
         atomically(std::count(touched.begin(), touched.end(), 1) > 1, [&] {
             for (size_t ti = 0; ti < tabs.size(); ++ti) {
                 if (!touched[ti]) continue;
@@ -2251,17 +2256,16 @@ struct Recordset::Impl : WriteWatcher {
                     throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
             }
         });
-        for (size_t ti = 0; ti < tabs.size(); ++ti)
-            if (touched[ti]) conn->wroteTo(tabs[ti].folded);
+        write.reset();
         if (keepWalk) {
-            walk.gen = conn->gen;
+            walk.gen = conn->gen();
             if (serials[size_t(walk.at)] == editSerial) walk.onRow = false; // its values are the old ones
         }
         if (keepRows && tabs.size() == 1) {
-            cacheGen = conn->gen;
+            cacheGen = conn->gen();
             cache.erase(editSerial);
         }
-        if (fresh && !orderTouched) keysGen = conn->gen;
+        if (fresh && !orderTouched) keysGen = conn->gen();
         if (!lazy) {
             if (undo) undo->rowsEdited = true;
             const long p = positionOfSerial(editSerial);
@@ -2310,9 +2314,6 @@ struct Recordset::Impl : WriteWatcher {
     }
 
     void updateAdded() {
-        beforeWrite();
-        // A row added leaves the others as they are; the walk passes over it if it meets it.
-        const bool keepWalk = !table && walk.open && walk.pauses == conn->readPauses && singleTable() && unchangedSince(walk.gen);
         std::vector<char> writeTab(tabs.size(), 0);
         for (size_t ci = 0; ci < cols.size(); ++ci)
             if (dirty[ci] && cols[ci].tab >= 0) writeTab[size_t(cols[ci].tab)] = 1;
@@ -2342,6 +2343,10 @@ struct Recordset::Impl : WriteWatcher {
                 const bool filled = std::any_of(fills.begin(), fills.end(), [&](const JoinFill &f) { return f.to == ti; });
                 if (writeTab[ti] && filled == (pass == 1)) order.push_back(ti);
             }
+        std::optional<WriteScope> write;
+        write.emplace(*conn, WriteScope::Effect::Change, foldedNames(writeTab));
+        // A row added leaves the others as they are; the walk passes over it if it meets it.
+        const bool keepWalk = !table && walk.open && walk.pauses == conn->readPauses && singleTable() && unchangedSince(walk.gen);
         atomically(std::count(writeTab.begin(), writeTab.end(), 1) > 1, [&] {
             for (const size_t ti : order) {
                 const Tab &t = tabs[ti];
@@ -2393,9 +2398,8 @@ struct Recordset::Impl : WriteWatcher {
                 rowids[ti] = sqlite3_last_insert_rowid(db());
             }
         });
-        for (size_t ti = 0; ti < tabs.size(); ++ti)
-            if (writeTab[ti]) conn->wroteTo(tabs[ti].folded);
-        if (keepWalk) walk.gen = conn->gen;
+        write.reset();
+        if (keepWalk) walk.gen = conn->gen();
         // The new row's key and values.
         QVariantList values = buf;
         for (size_t ti = 0; ti < tabs.size(); ++ti) {
@@ -2622,7 +2626,7 @@ void Recordset::requery() {
     Impl &d = *d_;
     d.check();
     d.leaveEdit();
-    d.conn->pauseReads(); // a requery sees what others wrote meanwhile
+    d.conn->readAnew(); // a requery sees what others wrote meanwhile
     d.cache.clear();
     d.walkOpens = 0;
     if (d.table) {
@@ -2860,7 +2864,7 @@ std::unique_ptr<Recordset> openKept(const Recordset::Impl &from, const QString &
     v->type = RecordsetType::Dynaset; // read like a dynaset, then made read-only
     v->source = source;
     v->params = from.params;
-    v->cacheGen = from.conn->gen;
+    v->cacheGen = from.conn->gen();
     v->keysFrom = &from;
     try {
         v->openQuery(sql);
@@ -2974,16 +2978,16 @@ void Recordset::deleteRecord() {
     d.check();
     d.requireUpdatable();
     d.leaveEdit();
-    d.beforeWrite();
-    d.conn->aboutToWrite();
     if (d.table && !d.posValid && d.keysFresh() && d.haveCur && !d.curDeleted) {
         // After a Seek: the row goes by its row id and stays in the key list as a hole until
         // positions are used again.
         const qint64 rowid = d.curSerial;
-        d.runWrite(QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoteName(d.tinfo->name)), {QVariant(rowid)});
-        if (sqlite3_changes(d.db()) == 0) throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
-        d.conn->wrote();
-        d.keysGen = d.conn->gen;
+        {
+            const WriteScope write(*d.conn, WriteScope::Effect::MayRemove, {d.tabs[0].folded});
+            d.runWrite(QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoteName(d.tinfo->name)), {QVariant(rowid)});
+            if (sqlite3_changes(d.db()) == 0) throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
+        }
+        d.keysGen = d.conn->gen();
         d.cache.erase(rowid);
         d.holes.push_back(rowid);
         d.curDeleted = true;
@@ -3003,11 +3007,13 @@ void Recordset::deleteRecord() {
     if (d.lazy && !d.singleTable()) (void)d.currentRaw();
     QVariantList binds;
     const QString where = d.keyWhere(t, binds, key);
-    d.runWrite(QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoteName(t.name), where), binds);
-    // Deleted by another writer since it was read: as Edit says, not a success.
-    if (sqlite3_changes(d.db()) == 0) throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
-    d.conn->wrote();
-    if (d.table) d.keysGen = d.conn->gen; // the list stays current: the row is taken out below
+    {
+        const WriteScope write(*d.conn, WriteScope::Effect::MayRemove, {t.folded});
+        d.runWrite(QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoteName(t.name), where), binds);
+        // Deleted by another writer since it was read: as Edit says, not a success.
+        if (sqlite3_changes(d.db()) == 0) throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
+    }
+    if (d.table) d.keysGen = d.conn->gen(); // the list stays current: the row is taken out below
     const long p = d.pos;
     if (p >= 0 && p < long(d.serials.size())) {
         d.keepForRollback();
@@ -3057,7 +3063,7 @@ std::unique_ptr<Recordset> openRecordset(const std::shared_ptr<Conn> &conn, cons
     d->type = type;
     d->source = source;
     d->params = values;
-    d->cacheGen = conn->gen;
+    d->cacheGen = conn->gen();
     const QString src = source.trimmed();
     static const QRegularExpression single(QStringLiteral("^(\\[[^\\]]+\\]|[^\\s\\[\\]();,'\"]+)$"));
     QString jetSql = src;

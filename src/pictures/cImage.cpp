@@ -41,7 +41,6 @@ bool cImage::Create(int Width, int Height, int BitCount) {
     width_ = Width;
     height_ = Height;
     bitCount_ = BitCount;
-    sizeImage_ = std::int64_t(Height) * BytesPerScanLine();
     colors_.fill(RgbQuad{});
     if (BitCount < 24) {
         const int n = (1 << BitCount) - 1;
@@ -50,8 +49,11 @@ bool cImage::Create(int Width, int Height, int BitCount) {
             colors_[std::size_t(i)] = RgbQuad{v, v, v, 0};
         }
     }
-    if (Width < 1 || Height < 1 || sizeImage_ > MaxImageBytes)
+    // The limit is checked before the row length is multiplied out: for two sizes near the
+    // largest int the product itself would not fit.
+    if (Width < 1 || Height < 1 || BytesPerScanLine() > MaxImageBytes / Height)
         return false;
+    sizeImage_ = std::int64_t(Height) * BytesPerScanLine();
     // calloc: the pixels start black, and an impossible size fails without a crash.
     bits_.reset(static_cast<std::uint8_t *>(std::calloc(std::size_t(sizeImage_), 1)));
     return bits_ != nullptr;

@@ -49,7 +49,7 @@ PlayForm::PlayForm(QWidget *parent) : Form<QDialog>(parent) {
     load();
 }
 
-PlayForm::~PlayForm() = default;
+PlayForm::~PlayForm() { disconnect(focusConnection_); }
 
 // ============================================================================ controls
 
@@ -137,7 +137,8 @@ void PlayForm::buildControls() {
             [this](int state) { WindowsMediaPlayer1_PlayStateChange(state); });
     connect(WindowsMediaPlayer1, &media::MediaPlayer::currentItemChange, this,
             [this] { WindowsMediaPlayer1_CurrentItemChange(); });
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) { focusChanged(old, now); });
+    focusConnection_ = connect(qApp, &QApplication::focusChanged, this,
+                               [this](QWidget *old, QWidget *now) { focusChanged(old, now); });
 }
 
 void PlayForm::setControlRect(QWidget *w, const TwRect &r) {

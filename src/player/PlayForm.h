@@ -146,6 +146,9 @@ private:
     bool inResize_ = false;
     bool pressChangedRow_ = false;
     bool focusSetsRow_ = false;
+    // Ended in the destructor: the children's destruction moves the focus, and the application
+    // would otherwise call into a window that is already half gone.
+    QMetaObject::Connection focusConnection_;
 };
 
 // The player-only start: both lists get `path`, the controls that need a catalogue are hidden,

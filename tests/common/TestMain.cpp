@@ -2,6 +2,7 @@
 // a temporary folder, so no test needs a display or touches the user's files.
 #include <gtest/gtest.h>
 
+#include "common/SkipLog.h"
 #include "platform/ui/Application.h"
 
 #include <QApplication>
@@ -26,5 +27,6 @@ int main(int argc, char **argv) {
     QCoreApplication::setOrganizationName("Orvalis");
     QCoreApplication::setApplicationName("Orvalis");
     ::testing::InitGoogleTest(&argc, argv);
+    testenv::SkipLog::installFromEnvironment();
     return RUN_ALL_TESTS();
 }

@@ -84,7 +84,7 @@ TEST_F(FolderWalk, SkipsAFolderItMayNotRead) {
     QFile::setPermissions(root + "/C/closed", QFile::WriteOwner);
     if (QDir(root + "/C/closed").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size() > 0) {
         QFile::setPermissions(root + "/C/closed", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        GTEST_SKIP() << "running with rights to read any folder";
+        GTEST_SKIP() << "root ignores the permission bits";
     }
     const QStringList r = walk(root);
     QFile::setPermissions(root + "/C/closed", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);

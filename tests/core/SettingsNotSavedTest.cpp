@@ -38,7 +38,7 @@ protected:
         ASSERT_TRUE(QFile::exists(file));
         QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadUser);
         if (::access(QFile::encodeName(file).constData(), W_OK) == 0)
-            GTEST_SKIP() << "this user writes read-only files (root)";
+            GTEST_SKIP() << "root ignores the permission bits";
     }
     void TearDown() override {
         setModalHook({});

@@ -5,6 +5,8 @@
 // songs of the same file follow it only when the user says so.
 #include "EditorFixture.h"
 
+#include "common/FatMount.h"
+
 #include "core/FileError.h"
 #include "core/PendingFileMoves.h"
 #include "core/SettingsRows.h"
@@ -16,8 +18,6 @@
 #include "common/ScopedSystemCalls.h"
 
 #include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <cerrno>
 #include <cstdio>
@@ -194,22 +194,10 @@ TEST_F(RenameTest, ALinkAndItsTargetAreTwoEntriesAndNeitherIsReplaced) {
 }
 
 TEST_F(RenameTest, ALetterCaseRenameOnACaseBlindMountRenamesTheFile) {
-    // Needs a FAT file system on a loop device; skipped where the test may not make one.
-    const QString mkfs = QStandardPaths::findExecutable(QStringLiteral("mkfs.vfat"), {"/sbin", "/usr/sbin", "/usr/bin"});
-    if (mkfs.isEmpty() || ::geteuid() != 0)
-        GTEST_SKIP() << "no mkfs.vfat, or not allowed to mount";
-    const QString image = tmp.path() + QStringLiteral("/fat.img"), mount = tmp.path() + QStringLiteral("/fat");
-    QDir().mkpath(mount);
-    QFile img(image);
-    ASSERT_TRUE(img.open(QIODevice::WriteOnly) && img.resize(4 << 20));
-    img.close();
-    if (QProcess::execute(mkfs, {image}) != 0 ||
-        QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("loop"), image, mount}) != 0)
-        GTEST_SKIP() << "this machine cannot mount a FAT file system";
-    struct Unmount {
-        QString at;
-        ~Unmount() { QProcess::execute(QStringLiteral("umount"), {at}); }
-    } unmount{mount};
+    testenv::FatMount fat(tmp.path());
+    if (!fat.mounted())
+        GTEST_SKIP() << "no FAT file system: " << fat.whyNot().toStdString();
+    const QString mount = fat.path();
     const QString folder = mount + QLatin1Char('/');
     testenv::writeFile(folder + QStringLiteral("Song.mp3"), "FAT");
     storeAt(full, folder, QStringLiteral("Song.mp3"));
@@ -441,7 +429,7 @@ TEST_F(RenameTest, AFailedWriteMovesTheFileBackAndKeepsTheTracks) {
 
 TEST_F(RenameTest, AFolderThatRefusesTheMoveIsReportedAndNothingMoves) {
     if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not bind the superuser";
+        GTEST_SKIP() << "root ignores the permission bits";
     const QString locked = music + QStringLiteral("locked/");
     QDir().mkpath(locked);
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);

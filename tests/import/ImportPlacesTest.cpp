@@ -195,7 +195,7 @@ TEST_F(RefusingCatalogueTest, AReadOnlyCatalogueStopsTheImportTheSameWay) {
     QFile::setPermissions(s.DatabasePath, QFile::ReadOwner);
     if (::access(QFile::encodeName(s.DatabasePath).constData(), W_OK) == 0) {
         QFile::setPermissions(s.DatabasePath, QFile::ReadOwner | QFile::WriteOwner);
-        GTEST_SKIP() << "root writes read-only files";
+        GTEST_SKIP() << "root ignores the permission bits";
     }
     s.Db = platform::db::Database::open(s.DatabasePath);
     put("untagged.mp3", "a.mp3");

@@ -92,6 +92,7 @@ TEST_F(RecordCommandsTest, DeleteInADuplicateViewReturnsToARowThatStillExists) {
 }
 
 TEST_F(RecordCommandsTest, CountSaysOneSongManySongsWithSizeOrDuplicatesWithoutSize) {
+    setLocale(QLocale::English, QLocale::UnitedStates); // the size has the user's decimal separator
     open();
     w->cmdCount_Click();
     EXPECT_EQ(lastBox().title, QStringLiteral("Record Count"));
@@ -101,12 +102,12 @@ TEST_F(RecordCommandsTest, CountSaysOneSongManySongsWithSizeOrDuplicatesWithoutS
     w->cmdCount_Click();
     EXPECT_EQ(lastBox().text, QStringLiteral("There are 3 songs displayed in the current list."));
     EXPECT_EQ(RecordCommands::countText(1, false, 2.0), QStringLiteral("There is 1 record displayed in the current list."));
-    setLocale(QLocale::English, QLocale::UnitedStates);
     EXPECT_TRUE(RecordCommands::countText(1234, false, 1234.56).startsWith(QStringLiteral("There are 1,234 songs")));
     EXPECT_TRUE(RecordCommands::countText(1234, false, 1234.56).endsWith(QStringLiteral(": 1,234.6 MB.")));
 }
 
 TEST_F(RecordCommandsTest, CountOfAFindForTheWordsOrderByGivesTheSize) {
+    setLocale(QLocale::English, QLocale::UnitedStates);
     open();
     core::g().Db->execute(QStringLiteral("Update tblContacts Set AlbumName = 'Order By Mail' Where TrackNum In (1, 2)"));
     prompts.answerInput(QStringLiteral("order by"));

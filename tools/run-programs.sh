@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Runs test programs whole, offscreen and side by side, and fails when one fails. In a sanitizer
+# build a memory fault, an undefined behaviour or a leak stops the program and fails it too.
+# Usage: run-programs.sh [--as-test-user] <build dir> <program>...
+#   --as-test-user  run them as the unprivileged user of tools/as-test-user.sh
+# ORVALIS_SKIP_LOG, when set, names the file the programs append their skipped tests to.
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+prefix=()
+if [ "${1:-}" = "--as-test-user" ]; then
+  prefix=("$here/as-test-user.sh")
+  shift
+fi
+dir="$(cd "$1" && pwd)"
+shift
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS="halt_on_error=1:abort_on_error=0:detect_leaks=1"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+export LSAN_OPTIONS="suppressions=$here/lsan.supp:print_suppressions=0"
+logs=$(mktemp -d)
+trap 'rm -rf "$logs"' EXIT
+pids=()
+for program in "$@"; do
+  "${prefix[@]}" "$dir/$program" --gtest_brief=1 >"$logs/$program.log" 2>&1 &
+  pids+=("$!")
+done
+failed=0
+i=0
+for program in "$@"; do
+  if ! wait "${pids[$i]}"; then
+    echo "== $program failed:"
+    grep -v 'does not support' "$logs/$program.log"
+    failed=1
+  fi
+  i=$((i + 1))
+done
+[ "$failed" -eq 0 ] && echo "Passed: $*"
+exit "$failed"

@@ -13,6 +13,7 @@
 // stays cheap.
 #include "platform/db/RecordsetImpl.h"
 
+#include "platform/db/InvariantCheck.h"
 #include "platform/db/RecordsetOpen.h"
 #include "platform/db/WriteScope.h"
 
@@ -38,6 +39,7 @@ bool Recordset::updatable() const {
 }
 
 void Recordset::moveFirst() {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.leaveEdit();
@@ -49,6 +51,7 @@ void Recordset::moveFirst() {
 }
 
 void Recordset::moveLast() {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.leaveEdit();
@@ -58,6 +61,7 @@ void Recordset::moveLast() {
 }
 
 void Recordset::moveNext() {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.leaveEdit();
@@ -72,6 +76,7 @@ void Recordset::moveNext() {
 }
 
 void Recordset::movePrevious() {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.leaveEdit();
@@ -87,6 +92,7 @@ void Recordset::movePrevious() {
 }
 
 void Recordset::move(long rows) {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.leaveEdit();
@@ -98,6 +104,7 @@ void Recordset::move(long rows) {
 }
 
 bool Recordset::bof() const {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     if (d.table && !d.posValid && d.haveCur && !d.curDeleted && d.seekedRowThere()) return false;
@@ -106,6 +113,7 @@ bool Recordset::bof() const {
 }
 
 bool Recordset::eof() const {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     if (d.table && !d.posValid && d.haveCur && !d.curDeleted && d.seekedRowThere()) return false;
@@ -114,12 +122,14 @@ bool Recordset::eof() const {
 }
 
 long Recordset::recordCount() const {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     return d.count();
 }
 
 long Recordset::absolutePosition() const {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.sync();
@@ -127,6 +137,7 @@ long Recordset::absolutePosition() const {
 }
 
 void Recordset::setAbsolutePosition(long position) {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.leaveEdit();
@@ -138,6 +149,7 @@ void Recordset::setAbsolutePosition(long position) {
 }
 
 Bookmark Recordset::bookmark() const {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     if (!d.hasCurrent()) noCurrent();
@@ -145,6 +157,7 @@ Bookmark Recordset::bookmark() const {
 }
 
 void Recordset::setBookmark(const Bookmark &b) {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.leaveEdit();
@@ -173,6 +186,7 @@ void Recordset::setBookmark(const Bookmark &b) {
 }
 
 Bookmark Recordset::lastModified() const {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     if (d.lastMod.isEmpty()) noCurrent();
@@ -180,6 +194,7 @@ Bookmark Recordset::lastModified() const {
 }
 
 void Recordset::requery() {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.leaveEdit();
@@ -210,6 +225,7 @@ void Recordset::requery() {
 }
 
 void Recordset::findFirst(const QString &criteria, const QVariantList &values) {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     if (d.pos > 0) d.refuseBack();
@@ -217,6 +233,7 @@ void Recordset::findFirst(const QString &criteria, const QVariantList &values) {
 }
 
 void Recordset::findLast(const QString &criteria, const QVariantList &values) {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.refuseBack();
@@ -225,6 +242,7 @@ void Recordset::findLast(const QString &criteria, const QVariantList &values) {
 }
 
 void Recordset::findNext(const QString &criteria, const QVariantList &values) {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.sync();
@@ -236,6 +254,7 @@ void Recordset::findNext(const QString &criteria, const QVariantList &values) {
 }
 
 void Recordset::findPrevious(const QString &criteria, const QVariantList &values) {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.refuseBack();
@@ -249,6 +268,7 @@ void Recordset::findPrevious(const QString &criteria, const QVariantList &values
 bool Recordset::noMatch() const { return d_->noMatch; }
 
 void Recordset::setIndex(const QString &indexName) {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     if (!d.table)
@@ -276,6 +296,7 @@ void Recordset::setIndex(const QString &indexName) {
 QString Recordset::index() const { return d_->indexName; }
 
 void Recordset::seek(const QString &op, const QVariantList &keyValues) {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     if (!d.table)
@@ -353,6 +374,7 @@ int Recordset::fieldOrdinal(const QString &name) const {
 }
 
 Value Recordset::value(int ordinal) const {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     if (ordinal < 0 || ordinal >= int(d.cols.size()))
@@ -368,6 +390,7 @@ Value Recordset::value(const QString &name) const {
 }
 
 void Recordset::setValue(int ordinal, const Value &v) {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     if (ordinal < 0 || ordinal >= int(d.cols.size()))
@@ -389,6 +412,7 @@ void Recordset::setValue(const QString &name, const Value &v) {
 }
 
 Value Recordset::valueAt(long position, int ordinal) const {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.sync();
@@ -398,6 +422,7 @@ Value Recordset::valueAt(long position, int ordinal) const {
 }
 
 Bookmark Recordset::bookmarkAt(long position) const {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.sync();
@@ -406,6 +431,7 @@ Bookmark Recordset::bookmarkAt(long position) const {
 }
 
 long Recordset::positionOf(const Bookmark &b) const {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     const auto serial = decodeBookmark(b);
@@ -438,6 +464,7 @@ std::unique_ptr<Recordset> openKept(const Recordset::Impl &from, const QString &
 } // namespace
 
 std::unique_ptr<Recordset> Recordset::keptView(const QString &select) const {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     if (!d.lazy || d.table) return nullptr;
@@ -451,6 +478,7 @@ std::unique_ptr<Recordset> Recordset::keptView(const QString &select) const {
 }
 
 std::unique_ptr<Recordset> Recordset::keptView(const QStringList &fields) const {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     if (!d.lazy || d.table || !d.parts || d.parts->distinct || fields.isEmpty()) return nullptr;
@@ -471,6 +499,7 @@ std::unique_ptr<Recordset> Recordset::keptView(const QStringList &fields) const 
 }
 
 void Recordset::addNew() {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.requireUpdatable();
@@ -493,6 +522,7 @@ void Recordset::addNew() {
 }
 
 void Recordset::edit() {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.requireUpdatable();
@@ -505,6 +535,7 @@ void Recordset::edit() {
 }
 
 void Recordset::update() {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     if (d.mode == EditMode::None)
@@ -523,6 +554,7 @@ void Recordset::update() {
 }
 
 void Recordset::cancelUpdate() {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     if (d.mode == EditMode::None)
@@ -531,6 +563,7 @@ void Recordset::cancelUpdate() {
 }
 
 void Recordset::deleteRecord() {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.requireUpdatable();

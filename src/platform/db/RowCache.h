@@ -24,6 +24,10 @@ struct RowCache {
     bool batchTried = false;
     int readAhead = 1;
     long lastRead = -1;
+    // For the invariant check: the catalogue's data version when last checked, and whether
+    // another connection wrote since the cache was last emptied (its rows may then differ).
+    unsigned int checkedVersion = 0;
+    bool foreignWriteSeen = false;
 };
 
 } // namespace platform::db::detail

@@ -2,6 +2,8 @@
 // and joins, value conversion, counters and the schema's names.
 #include "platform/db/SampleCatalogue.h"
 
+#include "platform/db/RecordsetImpl.h"
+
 #include <QDateTime>
 #include <cmath>
 #include <functional>
@@ -861,5 +863,33 @@ TEST_F(SampleDbTest, FindInAFilteredViewLandsOnlyOnItsOwnRows) {
         EXPECT_EQ(rs->value("TrackNum").toLongLong(), 102);
     }
 }
+
+
+#ifdef ORVALIS_CHECK_INVARIANTS
+// Where the recordsets check their invariants (Debug and sanitizer builds), a fault in a
+// recordset's state stops the operation after which it shows, naming what broke, instead of
+// giving wrong rows further on.
+TEST_F(SampleDbTest, ABrokenRecordsetInvariantStopsTheOperationItShowsAfter) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::pair<const char *, std::function<void(Recordset::Impl &)>> faults[] = {
+        {"position 9 outside the 4 rows", [](Recordset::Impl &d) { d.pos = 9; }},
+        {"an edit buffer outside an edit", [](Recordset::Impl &d) { d.buf << QVariant(1); }},
+        {"is cached as 'Planted', the catalogue holds 'Bohemian Rhapsody'",
+         [](Recordset::Impl &d) {
+             d.cache.at(d.serials[size_t(d.pos)])->set(d.ordinals.value(QStringLiteral("songname")), QStringLiteral("Planted"));
+         }},
+    };
+    for (const auto &[broken, plant] : faults) {
+        auto rs = open(QStringLiteral("Select * from tblContacts Where Artist = 'Queen' Or Artist = 'ABBA' Order By SongName"));
+        ASSERT_EQ(rs->recordCount(), 4);
+        ASSERT_EQ(rs->value("SongName").toString(), QStringLiteral("Bohemian Rhapsody"));
+        plant(rs->impl());
+        EXPECT_DEATH(rs->bof(), broken) << broken;
+        rs->impl().pos = 0;
+        rs->impl().buf.clear();
+        rs->impl().cache.clear();
+    }
+}
+#endif
 
 } // namespace

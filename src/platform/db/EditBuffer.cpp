@@ -5,10 +5,8 @@
 #include "platform/db/WriteScope.h"
 
 #include <QRegularExpression>
-#include <QSet>
 #include <algorithm>
 #include <cstring>
-#include <unordered_set>
 
 namespace platform::db {
 

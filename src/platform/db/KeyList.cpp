@@ -2,12 +2,7 @@
 // a deleted row, and what a rollback gives back.
 #include "platform/db/RecordsetImpl.h"
 
-#include "platform/db/WriteScope.h"
-
-#include <QRegularExpression>
-#include <QSet>
 #include <algorithm>
-#include <cstring>
 #include <unordered_set>
 
 namespace platform::db {

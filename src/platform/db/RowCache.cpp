@@ -2,13 +2,7 @@
 // rows read whole.
 #include "platform/db/RecordsetImpl.h"
 
-#include "platform/db/WriteScope.h"
-
-#include <QRegularExpression>
-#include <QSet>
 #include <algorithm>
-#include <cstring>
-#include <unordered_set>
 
 namespace platform::db {
 

@@ -3,10 +3,7 @@
 
 #include "platform/db/Collations.h"
 
-#include "platform/db/WriteScope.h"
-
 #include <QRegularExpression>
-#include <QSet>
 #include <algorithm>
 #include <cstring>
 #include <unordered_set>

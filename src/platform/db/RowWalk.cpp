@@ -1,13 +1,7 @@
 // The statement a walk steps along with the recordset.
 #include "platform/db/RecordsetImpl.h"
 
-#include "platform/db/WriteScope.h"
-
-#include <QRegularExpression>
-#include <QSet>
 #include <algorithm>
-#include <cstring>
-#include <unordered_set>
 
 namespace platform::db {
 

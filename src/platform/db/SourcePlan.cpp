@@ -2,12 +2,9 @@
 // or the rows read whole.
 #include "platform/db/RecordsetImpl.h"
 
-#include "platform/db/WriteScope.h"
-
 #include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
-#include <cstring>
 #include <unordered_set>
 
 namespace platform::db {

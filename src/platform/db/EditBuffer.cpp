@@ -204,7 +204,7 @@ void Recordset::Impl::updateEdited() {
 
 std::vector<JoinFill> Recordset::Impl::joinFills(const std::vector<char> &writeTab) const {
     std::vector<JoinFill> out;
-    if (!parts || !multiTable(parts->from)) return out;
+    if (tabs.size() < 2 || !parts || !multiTable(parts->from)) return out;
     static const QRegularExpression equality(
         QStringLiteral("(\"[^\"]+\"|\\w+)\\.(\"[^\"]+\"|\\w+)\\s*=\\s*(\"[^\"]+\"|\\w+)\\.(\"[^\"]+\"|\\w+)"));
     const auto tabOf = [this](QString name) -> int {

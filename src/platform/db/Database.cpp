@@ -3,6 +3,7 @@
 #include "platform/db/DbInternal.h"
 #include "platform/db/PasswordHash.h"
 #include "platform/db/RecordsetOpen.h"
+#include "platform/db/WriteScope.h"
 
 #include <QDir>
 #include <QFile>
@@ -253,17 +254,14 @@ long Database::execute(const QString &sqlOrQueryName, const QVariantList &values
         jetSql = *q;
     }
     const QString sql = c.translate(jetSql, values);
-    c.aboutToWrite();
-    c.pauseReads();
+    const WriteScope write(c, WriteScope::Effect::MayRemove);
     Stmt s = prepare(c.db, sql);
     bindNamed(s.get(), kSourceParams, values);
     if (sqlite3_stmt_readonly(s.get()) && sqlite3_column_count(s.get()) > 0)
         throw DbError(errn::CannotExecuteSelect, QStringLiteral("Cannot execute a select query."));
     while (step(c.db, s.get(), sql)) {
     }
-    const long changed = long(sqlite3_changes64(c.db));
-    c.wrote();
-    return changed;
+    return long(sqlite3_changes64(c.db));
 }
 
 long Database::executeEach(const QString &sql, const QList<QVariantList> &rows) {
@@ -272,14 +270,12 @@ long Database::executeEach(const QString &sql, const QList<QVariantList> &rows) 
     if (rows.isEmpty())
         return 0;
     const QString translated = c.translate(sql.trimmed(), rows.first());
-    c.aboutToWrite();
-    c.pauseReads();
+    const WriteScope write(c, WriteScope::Effect::MayRemove);
     Stmt s = prepare(c.db, translated);
     if (sqlite3_stmt_readonly(s.get()) && sqlite3_column_count(s.get()) > 0)
         throw DbError(errn::CannotExecuteSelect, QStringLiteral("Cannot execute a select query."));
     const qsizetype marks = rows.first().size();
     long changed = 0;
-    c.wrote();
     for (const QVariantList &values : rows) {
         if (values.size() != marks)
             throw DbError(3001, QStringLiteral("Invalid argument: %1 values given for %2 parameters.")
@@ -293,7 +289,6 @@ long Database::executeEach(const QString &sql, const QList<QVariantList> &rows) 
         }
         changed += long(sqlite3_changes64(c.db));
     }
-    c.wrote();
     return changed;
 }
 
@@ -325,14 +320,15 @@ void Database::createQueryDef(const QString &name, const QString &jetSql) {
     if (n.isEmpty()) throw DbError(3125, QStringLiteral("'' is not a valid name."));
     if (c.savedQuery(n) || c.table(n))
         throw DbError(errn::AlreadyExists, QStringLiteral("Object '%1' already exists.").arg(n));
-    c.pauseReads();
-    Stmt s = prepare(c.db, QStringLiteral("INSERT INTO orv_queries (Name, SQL) VALUES (?1, ?2)"));
-    bindValue(s.get(), 1, n);
-    bindValue(s.get(), 2, jetSql);
-    step(c.db, s.get());
+    {
+        const WriteScope write(c, WriteScope::Effect::Change);
+        Stmt s = prepare(c.db, QStringLiteral("INSERT INTO orv_queries (Name, SQL) VALUES (?1, ?2)"));
+        bindValue(s.get(), 1, n);
+        bindValue(s.get(), 2, jetSql);
+        step(c.db, s.get());
+    }
     c.queries.insert(fold(n), Conn::Query{n, jetSql});
     c.forgetTranslations(); // a name that was not a query may be one now
-    c.wrote();
 }
 
 QStringList Database::queryDefNames() const {
@@ -363,18 +359,16 @@ void Database::beginTrans() {
     if (inTransaction())
         throw DbError(err::OperationNotSupported,
                       QStringLiteral("A transaction is already open; nested transactions are not supported."));
-    c.pauseReads();
+    const WriteScope bound(c, WriteScope::Effect::Bound);
     exec(c.db, QStringLiteral("BEGIN IMMEDIATE"));
     c.inTrans = true;
-    ++c.transSerial;
     ++c.transId;
 }
 
 void Database::commitTrans() {
     Conn &c = *d_->conn;
     requireTransaction(*this, c);
-    ++c.transSerial;
-    c.pauseReads();
+    const WriteScope bound(c, WriteScope::Effect::Bound);
     exec(c.db, QStringLiteral("COMMIT"));
     c.inTrans = false;
 }
@@ -382,11 +376,8 @@ void Database::commitTrans() {
 void Database::rollback() {
     Conn &c = *d_->conn;
     requireTransaction(*this, c);
-    c.aboutToWrite();
+    const WriteScope bound(c, WriteScope::Effect::Rollback);
     c.inTrans = false;
-    c.wrote();
-    ++c.transSerial;
-    c.pauseReads();
     // The counters go on after every key the transaction gave out, as Jet's do: a rolled-back
     // song's RecordID handed out again would let its bookmarks and lists lead to another song.
     std::vector<std::pair<QString, qint64>> counters;
@@ -429,7 +420,7 @@ bool Database::inTransaction() const {
 void Database::newPassword(const QString &oldPassword, const QString &newPwd) {
     Conn &c = *d_->conn;
     c.check();
-    c.pauseReads();
+    const WriteScope write(c, WriteScope::Effect::Change, {QStringLiteral("orv_meta")});
     const auto stored = metaValue(c.db, QStringLiteral("password"));
     if (stored ? !verifyPassword(oldPassword, *stored) : !oldPassword.isEmpty())
         throw DbError(err::NotValidPassword, QStringLiteral("Not a valid password."));

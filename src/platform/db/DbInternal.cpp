@@ -561,7 +561,7 @@ sqlite3_stmt *Conn::cached(const QString &sql) {
 }
 
 void Conn::close() {
-    pauseReads();
+    resetStandingReads();
     stmtCache.clear();
     forgetTranslations();
     if (db) {

@@ -158,8 +158,6 @@ struct Conn {
     sqlite3 *db = nullptr;
     QString path;
     bool inTrans = false;
-    quint64 gen = 0; // bumped by every write through this connection (recordsets drop caches)
-    quint64 transSerial = 0; // bumped by every BeginTrans, CommitTrans and Rollback
     quint64 transId = 0;     // the number of the open (or last) transaction
     QSet<quint64> rolledBack; // the transactions that were rolled back, for recordsets to undo theirs
 
@@ -199,43 +197,41 @@ struct Conn {
         markedTranslations.clear();
         snapshotPlans.clear();
     }
-    void wrote() {
-        ++gen;
-        blindGen = gen;
-    }
-    // A write through a recordset, to the rows of one table only (the schema has no triggers
-    // or cascades): rows other recordsets read from other tables stay valid. Tables go by their
+    // What recordsets compare their rows, key lists and walks with; moved only by WriteScope.
+    quint64 gen() const { return gen_; } // moves at every write of rows through this connection
+    // The last write that may have changed rows of a table. The schema has no triggers or
+    // cascades, so rows other recordsets read from other tables stay valid; tables go by their
     // folded names, which recordsets keep: a walk asks at every row after a write elsewhere.
-    void wroteTo(const QString &foldedTable) {
-        ++gen;
-        tableGens.insert(foldedTable, gen);
-    }
-    // The last write that may have changed rows of a table.
-    quint64 tableGen(const QString &foldedTable) const { return std::max(blindGen, tableGens.value(foldedTable, 0)); }
-    quint64 blindGen = 0;               // the last write whose tables are not known
-    QHash<QString, quint64> tableGens;  // folded table name → its last write
+    quint64 tableGen(const QString &foldedTable) const { return std::max(blindGen_, tableGens_.value(foldedTable, 0)); }
+    quint64 blindGen() const { return blindGen_; } // the last write whose tables are not known
+    quint64 transSerial() const { return transSerial_; } // moves at every BeginTrans, CommitTrans and Rollback
 
     // Statements recordsets leave standing on a row between calls (a walk steps one statement
     // through its rows). A standing read holds the connection's read snapshot and stops DROP,
-    // VACUUM and a later write from taking a newer one, so everything that writes or ends a
-    // transaction on the connection resets them first; the recordsets notice by readPauses.
+    // VACUUM and a later write from taking a newer one, so every write and every end of a
+    // transaction resets them first (see WriteScope); the recordsets notice by readPauses.
     std::vector<sqlite3_stmt *> standingReads;
     quint64 readPauses = 0;
-    void pauseReads() {
-        for (sqlite3_stmt *s : standingReads) sqlite3_reset(s);
-        if (!standingReads.empty()) ++readPauses;
-        standingReads.clear();
-    }
-    // Every statement that may delete rows (Execute, executeEach, a recordset's Delete, Rollback)
-    // calls aboutToWrite first.
+    // For a read that must see what other programs wrote meanwhile (Requery).
+    void readAnew() { resetStandingReads(); }
+    // Table-type recordsets, which keep the index values of the row they stand on.
     std::vector<WriteWatcher *> watchers;
     void watch(WriteWatcher *w) { watchers.push_back(w); }
     void unwatch(WriteWatcher *w) { watchers.erase(std::remove(watchers.begin(), watchers.end(), w), watchers.end()); }
-    void aboutToWrite() {
-        for (WriteWatcher *w : watchers) w->beforeRowsGo();
-    }
     void endRead(sqlite3_stmt *s) {
         standingReads.erase(std::remove(standingReads.begin(), standingReads.end(), s), standingReads.end());
+    }
+
+private:
+    friend class WriteScope;
+    quint64 gen_ = 0;
+    quint64 blindGen_ = 0;
+    QHash<QString, quint64> tableGens_; // folded table name → its last write
+    quint64 transSerial_ = 0;
+    void resetStandingReads() {
+        for (sqlite3_stmt *s : standingReads) sqlite3_reset(s);
+        if (!standingReads.empty()) ++readPauses;
+        standingReads.clear();
     }
 };
 

@@ -11,2402 +11,23 @@
 // anything was written since its key list was read, the list is read again before positions are
 // used; Seek and reading the current row need no list at all, so a Seek per file during an import
 // stays cheap.
-#include "platform/db/Recordset.h"
+#include "platform/db/RecordsetImpl.h"
 
+#include "platform/db/InvariantCheck.h"
 #include "platform/db/RecordsetOpen.h"
-#include "platform/db/Collations.h"
+#include "platform/db/WriteScope.h"
 
 #include <QRegularExpression>
-#include <QSet>
 #include <algorithm>
-#include <cstring>
-#include <functional>
-#include <limits>
-#include <map>
-#include <string>
-#include <unordered_set>
 
 namespace platform::db {
 
 using namespace detail;
 
-namespace {
-
-constexpr qint64 kNullKey = std::numeric_limits<qint64>::min();
-constexpr size_t kCacheLimit = 4096;
-constexpr size_t kReleaseAfterKeys = 100000;
-
-struct Col {
-    QString name;       // as the recordset shows it
-    QString sqlName;    // as SQLite names the result column
-    int tab = -1;       // owning table (index into tabs); -1 for a computed column
-    QString origin;     // the column's name in its table
-    int tcol = -1;      // the column's place in its table's TableInfo; -1 when unknown
-    Kind kind = Kind::Unknown;
-    QString collation;  // of the table column ("JETTEXT" ...), for evaluating criteria on read rows
-    bool counter = false;
-};
-
-struct Tab {
-    QString name;
-    QString folded;               // the name's case-blind key, for the connection's write counts
-    const TableInfo *info = nullptr;
-    bool identified = false;
-    bool viaRowid = false;
-    QStringList keyCols;          // "rowid" or the table's key columns
-    QStringList keyExprs;         // the same in the query's FROM scope
-    std::vector<int> keyOrdinals; // result columns holding the key parts
-    int keyOffset = 0;
-};
-
-QString stripBrackets(QString s) {
-    s = s.trimmed();
-    if (s.size() >= 2 && s.startsWith(u'[') && s.endsWith(u']')) s = s.mid(1, s.size() - 2);
-    return s;
+Recordset::Impl::~Impl() {
+    closeWalk();
+    if (table) conn->unwatch(this);
 }
-
-QByteArray encodeBookmark(qint64 serial) {
-    QByteArray b(8, '\0');
-    std::memcpy(b.data(), &serial, 8);
-    return b;
-}
-
-std::optional<qint64> decodeBookmark(const QByteArray &b) {
-    if (b.size() != 8) return std::nullopt;
-    qint64 v = 0;
-    std::memcpy(&v, b.constData(), 8);
-    return v;
-}
-
-bool truthy(sqlite3_stmt *s, int col) {
-    switch (sqlite3_column_type(s, col)) {
-    case SQLITE_NULL: return false;
-    case SQLITE_INTEGER: return sqlite3_column_int64(s, col) != 0;
-    case SQLITE_FLOAT: return sqlite3_column_double(s, col) != 0;
-    default: return sqlite3_column_double(s, col) != 0;
-    }
-}
-
-bool hasAggregate(const QString &columns) {
-    static const QRegularExpression re(
-        QStringLiteral("\\b(count|sum|avg|min|max|total|group_concat)\\s*\\("),
-        QRegularExpression::CaseInsensitiveOption);
-    return re.match(columns).hasMatch();
-}
-
-bool orderByOrdinal(const QString &orderBy) {
-    static const QRegularExpression re(QStringLiteral("(^|,)\\s*\\d+\\s*(asc|desc)?\\s*(?=,|$)"),
-                                       QRegularExpression::CaseInsensitiveOption);
-    return re.match(orderBy).hasMatch();
-}
-
-bool containsWord(const QString &text, const char *word) {
-    return QRegularExpression(QStringLiteral("\\b%1\\b").arg(QLatin1String(word)),
-                              QRegularExpression::CaseInsensitiveOption)
-        .match(text)
-        .hasMatch();
-}
-
-// Top-level terms of an ORDER BY text.
-QStringList orderTerms(const QString &orderBy) {
-    QStringList terms;
-    int depth = 0;
-    QChar quote;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < orderBy.size(); ++i) {
-        const QChar c = orderBy[i];
-        if (!quote.isNull()) {
-            if (c == quote) quote = QChar();
-        } else if (c == u'\'' || c == u'"' || c == u'[' || c == u'`') {
-            quote = c == u'[' ? QChar(u']') : c;
-        } else if (c == u'(') {
-            ++depth;
-        } else if (c == u')') {
-            --depth;
-        } else if (c == u',' && depth == 0) {
-            terms << orderBy.mid(start, i - start).trimmed();
-            start = i + 1;
-        }
-    }
-    terms << orderBy.mid(start).trimmed();
-    return terms;
-}
-
-// The key list of a sort that no index serves whole is read fastest by one sort of narrow rows:
-// walking an index on the first field reads the table row by row and still sorts the ties, and
-// walking an index only for its order, to test the view's condition on each row, reads the table
-// row by row where one pass and a sort of the rows that pass cost less. "+" keeps a column's
-// collation but stops the index from being chosen for the order.
-QString keyOrder(const QString &orderBy) {
-    const QStringList terms = orderTerms(orderBy);
-    static const QRegularExpression column(
-        QStringLiteral("^((\"[^\"]*\"|\\w+)\\.)?(\"[^\"]*\"|\\w+)(\\s+(ASC|DESC))?$"),
-        QRegularExpression::CaseInsensitiveOption);
-    QStringList out;
-    for (const QString &t : terms) out << (column.match(t).hasMatch() ? u'+' + t : t);
-    return out.join(QStringLiteral(", "));
-}
-
-bool multiTable(const QString &from) {
-    return from.contains(u',') || containsWord(from, "JOIN");
-}
-
-// The place of the parenthesis that closes the one `text` opens with (quotes and brackets
-// skipped), or -1.
-qsizetype closingParenthesis(const QString &text) {
-    int depth = 0;
-    QChar quote;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (!quote.isNull()) {
-            if (c == quote) quote = QChar();
-        } else if (c == u'\'' || c == u'"' || c == u'[') {
-            quote = c == u'[' ? QChar(u']') : c;
-        } else if (c == u'(') {
-            ++depth;
-        } else if (c == u')' && --depth == 0) {
-            return i;
-        }
-    }
-    return -1;
-}
-
-// How rows compare with a key in the order of an index over `columns` (Nulls lowest, each field
-// by its own collation, the key's later values breaking ties): the condition that a row's fields
-// stand `op` ("<", "<=", ">", ">=") the key bound to ?first, ?first+1, ... Compared field by field,
-// since a comparison of rows of values with a Null in them gives no answer.
-QString indexCompare(const QStringList &columns, const QString &op, int first) {
-    const bool below = op.startsWith(u'<');
-    const bool orEqual = op.endsWith(u'=');
-    QString cond;
-    for (int i = int(columns.size()) - 1; i >= 0; --i) {
-        const QString c = columns[i];
-        const QString v = QStringLiteral("?%1").arg(first + i);
-        const QString strict = below ? QStringLiteral("((%1 IS NULL AND %2 IS NOT NULL) OR %1 < %2)").arg(c, v)
-                                     : QStringLiteral("((%1 IS NOT NULL AND %2 IS NULL) OR %1 > %2)").arg(c, v);
-        const QString equal = QStringLiteral("%1 IS %2").arg(c, v);
-        if (cond.isEmpty()) cond = orEqual ? QStringLiteral("(%1 OR %2)").arg(strict, equal) : strict;
-        else cond = QStringLiteral("(%1 OR (%2 AND %3))").arg(strict, equal, cond);
-    }
-    return cond;
-}
-
-// Resets a cached statement when the scope ends, so no read stays open.
-struct Reset {
-    sqlite3_stmt *s;
-    ~Reset() { sqlite3_reset(s); }
-};
-
-[[noreturn]] void noCurrent() {
-    throw DbError(err::NoCurrentRecord, QStringLiteral("No current record."));
-}
-
-// A row of a lazy recordset as SQLite gave it. A walk reads a few fields of each row: a field
-// becomes a value only when it is read, so the other fields cost no text or date conversion.
-// The parts are small, so a row costs a few small allocations however wide the table.
-struct RawRow {
-    struct Cell {
-        union {
-            qint64 i;
-            double d;
-            struct {
-                int off;
-                int len;
-            } text;
-        };
-        int type;
-    };
-    std::vector<Cell> cells;
-    QByteArray bytes;
-    mutable std::vector<std::pair<int, QVariant>> made; // the fields read so far
-
-    RawRow(sqlite3_stmt *s, int n) : cells(size_t(n)) {
-        int total = 0;
-        for (int c = 0; c < n; ++c) {
-            Cell &cell = cells[size_t(c)];
-            cell.type = sqlite3_column_type(s, c);
-            if (cell.type == SQLITE_INTEGER) {
-                cell.i = sqlite3_column_int64(s, c);
-            } else if (cell.type == SQLITE_FLOAT) {
-                cell.d = sqlite3_column_double(s, c);
-            } else if (cell.type != SQLITE_NULL) {
-                if (cell.type == SQLITE_TEXT) sqlite3_column_text(s, c); // the size as text
-                cell.text.off = total;
-                cell.text.len = sqlite3_column_bytes(s, c);
-                total += cell.text.len;
-            }
-        }
-        bytes.reserve(total);
-        for (int c = 0; c < n; ++c) {
-            const Cell &cell = cells[size_t(c)];
-            if (cell.type == SQLITE_TEXT)
-                bytes.append(reinterpret_cast<const char *>(sqlite3_column_text(s, c)), cell.text.len);
-            else if (cell.type == SQLITE_BLOB)
-                bytes.append(static_cast<const char *>(sqlite3_column_blob(s, c)), cell.text.len);
-        }
-    }
-    // A row known only by its values (one added to a recordset read whole).
-    explicit RawRow(const QVariantList &values) : cells(size_t(values.size())) {
-        for (Cell &cell : cells) cell.type = SQLITE_NULL;
-        made.reserve(size_t(values.size()));
-        for (int c = 0; c < int(values.size()); ++c) made.emplace_back(c, values[c]);
-    }
-    // A field written through the recordset: later reads give the written value.
-    void set(int c, const QVariant &v) {
-        for (auto &[k, old] : made)
-            if (k == c) {
-                old = v;
-                return;
-            }
-        made.emplace_back(c, v);
-    }
-    // The stored text of a field, as SQLite holds it (UTF-8); nullopt when the field is not a
-    // text as read or was written since.
-    std::optional<QByteArrayView> text(int c) const {
-        for (const auto &m : made)
-            if (m.first == c) return std::nullopt;
-        const Cell &cell = cells[size_t(c)];
-        if (cell.type != SQLITE_TEXT) return std::nullopt;
-        return QByteArrayView(bytes.constData() + cell.text.off, cell.text.len);
-    }
-    // Binds a field in its stored form (what SQLite gave, or the value written since).
-    void bind(sqlite3_stmt *s, int idx, int c, Kind kind) const {
-        for (const auto &m : made)
-            if (m.first == c) return bindValue(s, idx, m.second);
-        const Cell &cell = cells[size_t(c)];
-        // Dates and Booleans are bound in the one form criteria compare with.
-        if ((kind == Kind::Date || kind == Kind::Bool) && cell.type != SQLITE_NULL) return bindValue(s, idx, value(c, kind));
-        switch (cell.type) {
-        case SQLITE_INTEGER: sqlite3_bind_int64(s, idx, cell.i); break;
-        case SQLITE_FLOAT: sqlite3_bind_double(s, idx, cell.d); break;
-        case SQLITE_TEXT: sqlite3_bind_text(s, idx, bytes.constData() + cell.text.off, cell.text.len, SQLITE_STATIC); break;
-        case SQLITE_BLOB: sqlite3_bind_blob(s, idx, bytes.constData() + cell.text.off, cell.text.len, SQLITE_STATIC); break;
-        default: sqlite3_bind_null(s, idx);
-        }
-    }
-    bool isNull(int c) const {
-        for (const auto &m : made)
-            if (m.first == c) return m.second.isNull();
-        return cells[size_t(c)].type == SQLITE_NULL;
-    }
-    QVariant value(int c, Kind kind) const {
-        for (const auto &[k, v] : made)
-            if (k == c) return v;
-        const Cell &cell = cells[size_t(c)];
-        const bool hasText = cell.type == SQLITE_TEXT || cell.type == SQLITE_BLOB;
-        QVariant v = storedValue(cell.type, cell.type == SQLITE_INTEGER ? cell.i : 0, cell.type == SQLITE_FLOAT ? cell.d : 0,
-                                 reinterpret_cast<const unsigned char *>(bytes.constData()) + (hasText ? cell.text.off : 0),
-                                 hasText ? cell.text.len : 0, kind);
-        if (made.empty()) made.reserve(8);
-        made.emplace_back(c, v);
-        return v;
-    }
-};
-
-} // namespace
-
-namespace detail {
-struct SnapshotPlan {
-    Stmt stmt;
-    std::vector<Col> cols;
-    std::vector<Tab> tabs;
-    QHash<QString, int> ordinals;
-    std::optional<jet::SelectParts> parts;
-    bool inUse = false;
-};
-} // namespace detail
-
-namespace {
-
-// The end of a walk's statement: it starts at the position bound to ?1.
-const QString kWalkOffset = QStringLiteral(" LIMIT -1 OFFSET ?1");
-
-} // namespace
-
-struct Recordset::Impl : WriteWatcher {
-    std::shared_ptr<Conn> conn;
-    RecordsetType type = RecordsetType::Dynaset;
-    QString source;
-    QVariantList params; // bound to the source's ? marks in every statement built from it
-    bool isOpen = true;
-    bool updatable = false;
-    bool lazy = false;   // keys kept, rows read on demand
-    bool table = false;  // table-type
-
-    QString sql;
-    std::optional<jet::SelectParts> parts;
-    std::vector<Col> cols;
-    std::vector<Tab> tabs;
-    QHash<QString, int> ordinals; // folded name → ordinal
-    int keyWidth = 0;
-    int primaryTab = -1;
-    QString keySql;
-    QString fetchSql;
-    Stmt fetchStmt;
-    QString matchFrom; // "FROM ... WHERE (...)" body used by Find in lazy mode
-
-    // table-type
-    const TableInfo *tinfo = nullptr;
-    QString indexName;
-    QStringList indexCols;
-    std::vector<Kind> indexKinds; // of indexCols
-    bool keysLoaded = false;
-    quint64 keysGen = 0;
-    bool haveCur = false;  // table-type: positioned on curSerial
-    qint64 curSerial = 0;
-    bool posValid = true;
-    std::map<QString, Stmt> seekStmts;
-
-    // rows in order
-    std::vector<qint64> serials;
-    std::vector<qint64> keys;              // keyWidth per row
-    std::vector<RawRow> rows;              // values, when read whole
-    qint64 nextSerial = 0;
-    std::unordered_map<qint64, long> posIndex; // table-type: row id → position
-    bool posIndexValid = false;
-    // Table-type: rows deleted after a Seek, still in the key list; the next use of positions
-    // takes them out in one pass, so a loop of Seek and Delete costs no pass over the list each.
-    std::vector<qint64> holes;
-
-    std::unordered_map<qint64, std::optional<RawRow>> cache;
-    quint64 cacheGen = 0;
-    // Bookmarks below this number were given before the last Requery: they are refused, so none
-    // of them leads to another row of the list read anew.
-    qint64 bookmarkBase = 0;
-
-    long pos = -1;
-    bool curDeleted = false;
-
-    EditMode mode = EditMode::None;
-    QVariantList buf;
-    std::vector<char> dirty;
-    qint64 editSerial = 0;
-    std::vector<qint64> editKey;
-    long editPos = -1;
-    std::vector<qint64> predicted; // per tab: counter value shown by AddNew, 0 when none
-    // What could have moved the counters since AddNew: writes through the layer, rows changed on
-    // the connection, and transaction bounds; plus whether AddNew ran inside a write transaction.
-    quint64 predictedGen = 0;
-    sqlite3_int64 predictedChanges = 0;
-    quint64 predictedTrans = 0;
-    bool predictedInWrite = false;
-
-    bool noMatch = false;
-    Bookmark lastMod;
-
-    // Statements an AddNew/Update cycle runs for every row, prepared once per recordset: a
-    // column's default, a table's next counter, and the INSERT for each set of assigned fields.
-    struct DefaultStmt {
-        bool tried = false;
-        Stmt stmt; // empty when the default is not a constant expression
-    };
-    std::vector<DefaultStmt> defaultStmts;       // per column
-    std::vector<Stmt> counterStmts;              // per tab
-    std::map<std::string, Stmt> insertStmts;     // tab, assigned columns and counter → INSERT
-    std::map<std::string, Stmt> updateStmts;     // tab and changed columns → UPDATE by key
-    mutable QHash<QString, int> ordinalMemo;     // names as callers spell them → ordinal
-
-    // ---------------------------------------------------------------- setup
-    void check() {
-        if (!isOpen) throw DbError(errn::ObjectClosed, QStringLiteral("Object invalid or no longer set (the recordset is closed)."));
-        conn->check();
-        if (undo || lastModTrans) settleTransaction();
-    }
-
-    // ---------------------------------------------------------------- rollback
-    // What a rollback gives back: the list as it was before this recordset first changed it in
-    // the transaction (its own additions, deletes, requery, edits of rows read whole). The
-    // database undoes its rows itself; the recordset then lists what it listed before BeginTrans.
-    struct Undo {
-        quint64 trans = 0;
-        std::vector<qint64> serials;
-        std::vector<qint64> keys;
-        std::vector<RawRow> rows;
-        qint64 bookmarkBase = 0;
-        bool lazy = false;
-        bool rowsEdited = false;
-    };
-    std::optional<Undo> undo;
-    quint64 lastModTrans = 0; // the transaction that set lastMod, 0 when none was open
-    qint64 deletedSerial = -1; // the row deleted last, while curDeleted
-
-    bool inTransaction() const { return conn->inTrans && !sqlite3_get_autocommit(db()); }
-
-    // Called before the list or the rows read whole change.
-    void keepForRollback() {
-        if (table || !inTransaction() || (undo && undo->trans == conn->transId)) return;
-        undo = Undo{conn->transId, serials, keys, rows, bookmarkBase, lazy, false};
-    }
-
-    void noteLastModified(const Bookmark &b) {
-        lastMod = b;
-        lastModTrans = inTransaction() ? conn->transId : 0;
-    }
-
-    // Once the transaction is over: a commit keeps everything, a rollback gives the list back and
-    // forgets a LastModified it undid, so neither leads to a row the rollback took away.
-    void settleTransaction() {
-        if (lastModTrans && !(inTransaction() && lastModTrans == conn->transId)) {
-            if (conn->rolledBack.contains(lastModTrans)) lastMod.clear();
-            lastModTrans = 0;
-        }
-        if (!undo || (inTransaction() && undo->trans == conn->transId)) return;
-        Undo u = std::move(*undo);
-        undo.reset();
-        if (!conn->rolledBack.contains(u.trans) || u.lazy != lazy) return;
-        if (u.serials == serials && u.bookmarkBase == bookmarkBase && !u.rowsEdited) return;
-        // The row it stands on stays current where the list has it again; a row the rollback
-        // took away leaves it past the last row.
-        const bool atBof = pos < 0 && !curDeleted;
-        qint64 current = -1;
-        if (curDeleted) current = deletedSerial;
-        else if (pos >= 0 && pos < long(serials.size())) current = serials[size_t(pos)];
-        closeWalk();
-        serials = std::move(u.serials);
-        keys = std::move(u.keys);
-        rows = std::move(u.rows);
-        bookmarkBase = u.bookmarkBase;
-        cache.clear();
-        posIndexValid = false;
-        equalIndex.reset();
-        keysOrderedGen.reset();
-        const auto it = current >= 0 ? std::lower_bound(serials.begin(), serials.end(), current) : serials.end();
-        if (it != serials.end() && *it == current) setPos(long(it - serials.begin()));
-        else setPos(atBof ? -1 : long(serials.size()));
-    }
-    sqlite3 *db() const { return conn->db; }
-
-    void describe(sqlite3_stmt *s) {
-        cols.clear();
-        tabs.clear();
-        ordinals.clear();
-        const int n = sqlite3_column_count(s);
-        QHash<QString, int> nameCount;
-        for (int i = 0; i < n; ++i) {
-            Col c;
-            c.sqlName = QString::fromUtf8(sqlite3_column_name(s, i));
-            c.name = c.sqlName;
-            const char *tn = sqlite3_column_table_name(s, i);
-            const char *on = sqlite3_column_origin_name(s, i);
-            c.kind = kindFromDecl(sqlite3_column_decltype(s, i));
-            if (tn && on) {
-                const QString tname = QString::fromUtf8(tn);
-                const TableInfo *info = conn->table(tname);
-                if (info) {
-                    c.origin = QString::fromUtf8(on);
-                    int t = -1;
-                    for (size_t k = 0; k < tabs.size(); ++k)
-                        if (tabs[k].name.compare(info->name, Qt::CaseInsensitive) == 0) t = int(k);
-                    if (t < 0) {
-                        Tab tab;
-                        tab.name = info->name;
-                        tab.folded = fold(info->name);
-                        tab.info = info;
-                        tabs.push_back(tab);
-                        t = int(tabs.size() - 1);
-                    }
-                    c.tab = t;
-                    const int ci = info->column(c.origin);
-                    c.tcol = ci;
-                    if (ci >= 0) {
-                        c.counter = info->columns[size_t(ci)].name.compare(info->integerKey, Qt::CaseInsensitive) == 0;
-                        if (c.kind == Kind::Unknown) c.kind = info->columns[size_t(ci)].kind;
-                    }
-                    const char *coll = nullptr;
-                    if (sqlite3_table_column_metadata(db(), nullptr, tn, on, nullptr, &coll, nullptr, nullptr,
-                                                      nullptr) == SQLITE_OK && coll)
-                        c.collation = QString::fromUtf8(coll);
-                }
-            }
-            nameCount[fold(c.name)]++;
-            cols.push_back(c);
-        }
-        // Jet names a field that two tables give "<table>.<field>".
-        for (auto &c : cols)
-            if (nameCount.value(fold(c.name)) > 1 && c.tab >= 0) c.name = tabs[size_t(c.tab)].name + u'.' + c.name;
-        for (int i = 0; i < int(cols.size()); ++i) {
-            const Col &c = cols[size_t(i)];
-            if (!ordinals.contains(fold(c.name))) ordinals.insert(fold(c.name), i);
-            if (!ordinals.contains(fold(c.sqlName))) ordinals.insert(fold(c.sqlName), i);
-            if (c.tab >= 0) {
-                const QString q = fold(tabs[size_t(c.tab)].name + u'.' + c.origin);
-                if (!ordinals.contains(q)) ordinals.insert(q, i);
-            }
-        }
-    }
-
-    void finishTabs() {
-        keyWidth = 0;
-        for (auto &t : tabs) {
-            if (!t.identified) continue;
-            t.keyOffset = keyWidth;
-            keyWidth += int(t.keyCols.size());
-        }
-        primaryTab = -1;
-        for (const auto &c : cols)
-            if (c.tab >= 0 && tabs[size_t(c.tab)].identified) {
-                primaryTab = c.tab;
-                break;
-            }
-        predicted.assign(tabs.size(), 0);
-    }
-
-    void openTable(const TableInfo *t) {
-        table = true;
-        conn->watch(this);
-        lazy = true;
-        updatable = true;
-        tinfo = t;
-        sql = QStringLiteral("SELECT * FROM %1").arg(quoteName(t->name));
-        Stmt s = prepare(db(), sql);
-        describe(s.get());
-        if (tabs.empty()) { // a table without columns cannot exist; keep the invariant anyway
-            Tab tab;
-            tab.name = t->name;
-            tab.folded = fold(t->name);
-            tab.info = t;
-            tabs.push_back(tab);
-        }
-        Tab &tab = tabs[0];
-        tab.identified = true;
-        tab.viaRowid = true;
-        tab.keyCols = QStringList{QStringLiteral("rowid")};
-        tab.keyExprs = QStringList{QStringLiteral("rowid")};
-        finishTabs();
-        fetchSql = QStringLiteral("SELECT * FROM %1 WHERE rowid = ?1").arg(quoteName(t->name));
-        fetchStmt = prepare(db(), fetchSql, true);
-        setTableOrder();
-        // Positioned on the first row in the current order, without reading the key list.
-        Stmt first = prepare(db(), keySql + QStringLiteral(" LIMIT 1"));
-        if (step(db(), first.get())) {
-            haveCur = true;
-            curSerial = sqlite3_column_int64(first.get(), 0);
-            posValid = false;
-        } else {
-            serials.clear();
-            keys.clear();
-            keysLoaded = true;
-            keysGen = conn->gen;
-            haveCur = false;
-            pos = -1;
-            posValid = true;
-        }
-    }
-
-    void setTableOrder() {
-        QStringList order;
-        for (const auto &c : indexCols) order << quoteName(c);
-        order << QStringLiteral("rowid");
-        keySql = QStringLiteral("SELECT rowid FROM %1 ORDER BY %2").arg(quoteName(tinfo->name), order.join(QStringLiteral(", ")));
-        closeWalk();
-        walk.stmt.reset(nullptr);
-        walkSql = QStringLiteral("SELECT *, rowid FROM %1 ORDER BY %2").arg(quoteName(tinfo->name), order.join(QStringLiteral(", "))) +
-                  kWalkOffset;
-        keysLoaded = false;
-        holes.clear();
-    }
-
-    // A snapshot is read whole at once: its statement and the description of its fields are
-    // kept by the connection for the next snapshot of the same SELECT.
-    bool openSnapshotPlan() {
-        const std::string key = sql.toStdString();
-        auto it = conn->snapshotPlans.find(key);
-        if (it == conn->snapshotPlans.end()) {
-            Stmt s = prepare(db(), sql, true);
-            if (!sqlite3_stmt_readonly(s.get()) || sqlite3_column_count(s.get()) == 0) return false;
-            auto plan = std::make_shared<SnapshotPlan>();
-            describe(s.get());
-            plan->cols = cols;
-            plan->tabs = tabs;
-            plan->ordinals = ordinals;
-            plan->parts = jet::splitSelect(sql);
-            plan->stmt = std::move(s);
-            if (conn->snapshotPlans.size() >= 128) conn->snapshotPlans.clear();
-            it = conn->snapshotPlans.emplace(key, std::move(plan)).first;
-        } else {
-            const SnapshotPlan &plan = *it->second;
-            // A table made again with other fields since: SQLite prepares the statement anew.
-            if (sqlite3_column_count(plan.stmt.get()) != int(plan.cols.size())) {
-                conn->snapshotPlans.erase(it);
-                return false;
-            }
-            cols = plan.cols;
-            tabs = plan.tabs;
-            ordinals = plan.ordinals;
-        }
-        const std::shared_ptr<SnapshotPlan> plan = it->second;
-        if (plan->inUse) return false; // read while another snapshot of it is being read
-        sqlite3_stmt *s = plan->stmt.get();
-        plan->inUse = true;
-        struct Done {
-            SnapshotPlan &p;
-            ~Done() {
-                sqlite3_reset(p.stmt.get());
-                p.inUse = false;
-            }
-        } done{*plan};
-        // Every opening binds all the statement's marks (their count is checked against the
-        // values), so no binding is left from the last; clearing them would pass over the ten
-        // thousand unused numbers below the marks'.
-        bindNamed(s, kSourceParams, params);
-        parts = plan->parts;
-        loadWhole(s, false);
-        return true;
-    }
-
-    void openQuery(const QString &translated) {
-        sql = translated;
-        if (type != RecordsetType::Dynaset && openSnapshotPlan()) return;
-        Stmt full = prepare(db(), sql);
-        bindNamed(full.get(), kSourceParams, params);
-        if (!sqlite3_stmt_readonly(full.get()) || sqlite3_column_count(full.get()) == 0)
-            throw DbError(errn::InvalidOperation, QStringLiteral("Invalid operation: only a SELECT can be opened as a recordset."));
-        describe(full.get());
-        parts = jet::splitSelect(sql);
-        if (type != RecordsetType::Dynaset) {
-            loadWhole(full.get(), false);
-            return;
-        }
-        const bool agg = !parts || hasAggregate(parts->columns) || !parts->groupBy.isEmpty() || !parts->having.isEmpty();
-        const bool nestedAgg = parts && (containsWord(parts->from, "GROUP") || containsWord(parts->from, "DISTINCT") ||
-                                         containsWord(parts->from, "UNION") || containsWord(parts->from, "LIMIT"));
-        identify(agg);
-        const std::optional<jet::SelectParts> asWritten = parts;
-        const std::vector<Tab> tabsAsWritten = tabs;
-        const bool throughSaved = !agg && !nestedAgg && keyThroughSavedQuery();
-        finishTabs();
-        updatable = keyWidth > 0;
-
-        bool canLazy = keyWidth > 0 && parts && !agg && !nestedAgg && !orderByOrdinal(parts->orderBy);
-        if (canLazy && parts->distinct) {
-            // DISTINCT over fields of identified tables whose keys are among them: the keys are distinct too.
-            for (const auto &c : cols)
-                if (c.tab < 0 || tabs[size_t(c.tab)].viaRowid || !tabs[size_t(c.tab)].identified) canLazy = false;
-        }
-        if (canLazy && prepareLazy() && (keysFrom ? adoptKeys(*keysFrom) : loadKeys())) {
-            lazy = true;
-            return;
-        }
-        if (throughSaved) { // read as written after all
-            parts = asWritten;
-            tabs = tabsAsWritten;
-            finishTabs();
-            updatable = keyWidth > 0;
-            fetchStmt.reset(nullptr);
-        }
-        if (keysFrom) return; // not the same rows: the caller gets no view
-        lazy = false;
-        serials.clear();
-        keys.clear();
-        // Read whole; row ids of identified tables ride along as hidden columns.
-        bool hidden = false;
-        for (const auto &t : tabs) hidden = hidden || (t.identified && t.viaRowid);
-        if (hidden && parts) {
-            QStringList extra;
-            int ord = int(cols.size());
-            for (auto &t : tabs) {
-                if (!(t.identified && t.viaRowid)) continue;
-                extra << t.keyExprs.first();
-                t.keyOrdinals = {ord++};
-            }
-            Stmt s = prepare(db(), rebuild(parts->columns + QStringLiteral(", ") + extra.join(QStringLiteral(", "))));
-            bindNamed(s.get(), kSourceParams, params);
-            loadWhole(s.get(), true);
-        } else {
-            loadWhole(full.get(), true);
-        }
-    }
-
-    QString rebuild(const QString &columns) const {
-        QString s = QStringLiteral("SELECT ");
-        if (parts->distinct) s += QStringLiteral("DISTINCT ");
-        s += columns;
-        if (!parts->from.isEmpty()) s += QStringLiteral(" FROM ") + parts->from;
-        if (!parts->where.isEmpty()) s += QStringLiteral(" WHERE ") + parts->where;
-        if (!parts->groupBy.isEmpty()) s += QStringLiteral(" GROUP BY ") + parts->groupBy;
-        if (!parts->having.isEmpty()) s += QStringLiteral(" HAVING ") + parts->having;
-        if (!parts->orderBy.isEmpty()) s += QStringLiteral(" ORDER BY ") + parts->orderBy;
-        return s;
-    }
-
-    // Finds, for every table the fields come from, how to name its row: its row id in the FROM
-    // scope, or its key fields among the result columns.
-    void identify(bool agg) {
-        for (size_t ti = 0; ti < tabs.size(); ++ti) {
-            Tab &t = tabs[ti];
-            if (parts && !agg && !parts->distinct && !parts->from.isEmpty()) {
-                const QString expr = quoteName(t.name) + QStringLiteral(".rowid");
-                Stmt p = tryPrepare(db(), QStringLiteral("SELECT %1 FROM %2").arg(expr, parts->from));
-                if (p) {
-                    const char *tn = sqlite3_column_table_name(p.get(), 0);
-                    if (tn && t.name.compare(QString::fromUtf8(tn), Qt::CaseInsensitive) == 0) {
-                        t.identified = true;
-                        t.viaRowid = true;
-                        t.keyCols = QStringList{QStringLiteral("rowid")};
-                        t.keyExprs = QStringList{expr};
-                        continue;
-                    }
-                }
-            }
-            const QStringList kc = t.info->keyColumns();
-            if (kc.isEmpty()) continue;
-            std::vector<int> ords;
-            for (const QString &k : kc) {
-                int found = -1;
-                for (size_t ci = 0; ci < cols.size(); ++ci)
-                    if (cols[ci].tab == int(ti) && cols[ci].origin.compare(k, Qt::CaseInsensitive) == 0) {
-                        found = int(ci);
-                        break;
-                    }
-                if (found < 0) break;
-                ords.push_back(found);
-            }
-            if (ords.size() != size_t(kc.size())) continue;
-            t.identified = true;
-            t.keyCols = kc;
-            t.keyOrdinals = ords;
-            for (int o : ords) t.keyExprs << quoteName(cols[size_t(o)].sqlName);
-        }
-    }
-
-    // A saved query named alone in FROM stands there as "(SELECT ...) AS name", where the tables
-    // it reads cannot be named: their rows would be known only by key fields among the results,
-    // and a song listed once per category has none that tell its rows apart. The inner SELECT
-    // then also gives each table's row id as a hidden field, and the outer statement names its
-    // own fields, so every row is known by the rows it joins, as a join written out is.
-    bool keyThroughSavedQuery() {
-        if (!parts || parts->distinct || tabs.empty()) return false;
-        bool known = true;
-        for (const Tab &t : tabs) known = known && t.identified && t.viaRowid;
-        if (known) return false;
-        static const QRegularExpression subquery(QStringLiteral("^\\((SELECT\\s.*)\\)\\s+AS\\s+(\"(?:[^\"]|\"\")+\"|\\w+)$"),
-                                                 QRegularExpression::CaseInsensitiveOption |
-                                                     QRegularExpression::DotMatchesEverythingOption);
-        const QString from = parts->from.trimmed();
-        const auto m = subquery.match(from);
-        if (!m.hasMatch() || closingParenthesis(from) != m.capturedEnd(1)) return false; // one subquery, not a join of two
-        const auto inner = jet::splitSelect(m.captured(1));
-        if (!inner || inner->distinct || !inner->groupBy.isEmpty() || !inner->having.isEmpty() ||
-            hasAggregate(inner->columns) || containsWord(inner->from, "SELECT"))
-            return false;
-        const QString columns = parts->columns.trimmed();
-        if (columns.contains(u'*') && columns != QLatin1String("*")) return false;
-        const QString alias = m.captured(2);
-        QStringList hidden, keyExprs;
-        for (size_t i = 0; i < tabs.size(); ++i) {
-            const QString expr = quoteName(tabs[i].name) + QStringLiteral(".rowid");
-            Stmt probe = tryPrepare(db(), QStringLiteral("SELECT %1 FROM %2").arg(expr, inner->from));
-            const char *tn = probe ? sqlite3_column_table_name(probe.get(), 0) : nullptr;
-            if (!tn || tabs[i].name.compare(QString::fromUtf8(tn), Qt::CaseInsensitive) != 0) return false;
-            const QString name = quoteName(QStringLiteral("orv_rowid%1").arg(i));
-            hidden << expr + QStringLiteral(" AS ") + name;
-            keyExprs << alias + u'.' + name;
-        }
-        QString innerSql = QStringLiteral("SELECT ") + inner->columns + QStringLiteral(", ") + hidden.join(QStringLiteral(", ")) +
-                           QStringLiteral(" FROM ") + inner->from;
-        if (!inner->where.isEmpty()) innerSql += QStringLiteral(" WHERE ") + inner->where;
-        if (!inner->orderBy.isEmpty()) innerSql += QStringLiteral(" ORDER BY ") + inner->orderBy;
-        QString outerColumns = columns;
-        if (columns == QLatin1String("*")) {
-            QStringList named;
-            QSet<QString> seen;
-            for (const Col &c : cols) {
-                if (seen.contains(fold(c.sqlName))) return false; // two fields of one name: not nameable
-                seen.insert(fold(c.sqlName));
-                named << alias + u'.' + quoteName(c.sqlName);
-            }
-            outerColumns = named.join(QStringLiteral(", "));
-        }
-        parts->columns = outerColumns;
-        parts->from = u'(' + innerSql + QStringLiteral(") AS ") + alias;
-        for (size_t i = 0; i < tabs.size(); ++i) {
-            Tab &t = tabs[i];
-            t.identified = true;
-            t.viaRowid = true;
-            t.keyCols = QStringList{QStringLiteral("rowid")};
-            t.keyExprs = QStringList{keyExprs[qsizetype(i)]};
-            t.keyOrdinals.clear();
-        }
-        return true;
-    }
-
-    // True when SQLite would walk an index for the first sort field and sort the ties after, or,
-    // with a condition, walk an index that is not covering only for the order.
-    bool walkCostsMoreThanSort(const QString &query, bool filtered) {
-        Stmt s = tryPrepare(db(), QStringLiteral("EXPLAIN QUERY PLAN ") + query);
-        if (!s) return false;
-        while (sqlite3_step(s.get()) == SQLITE_ROW) {
-            const QString detail = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s.get(), 3)));
-            if (detail.contains(QLatin1String("RIGHT PART OF ORDER BY")) || detail.contains(QLatin1String("LAST TERM OF ORDER BY")))
-                return true;
-            if (filtered && detail.startsWith(QLatin1String("SCAN ")) && detail.contains(QLatin1String(" USING INDEX ")))
-                return true;
-        }
-        return false;
-    }
-
-    bool prepareLazy() {
-        QStringList exprs;
-        for (const auto &t : tabs)
-            if (t.identified) exprs << t.keyExprs;
-        // Key fields named through the result must mean the same column outside the list.
-        Stmt probe = tryPrepare(db(), QStringLiteral("SELECT %1 FROM %2").arg(exprs.join(QStringLiteral(", ")), parts->from));
-        if (!probe) return false;
-        int k = 0;
-        for (const auto &t : tabs) {
-            if (!t.identified) continue;
-            for (int j = 0; j < t.keyCols.size(); ++j, ++k) {
-                if (t.viaRowid) continue;
-                const char *tn = sqlite3_column_table_name(probe.get(), k);
-                const char *on = sqlite3_column_origin_name(probe.get(), k);
-                if (!tn || !on || t.name.compare(QString::fromUtf8(tn), Qt::CaseInsensitive) != 0 ||
-                    t.keyCols[j].compare(QString::fromUtf8(on), Qt::CaseInsensitive) != 0)
-                    return false;
-            }
-        }
-        whereInFetch = false;
-        const bool joined = multiTable(parts->from);
-        for (const auto &c : cols)
-            if ((c.tab < 0 && joined) || (c.tab >= 0 && !tabs[size_t(c.tab)].identified)) whereInFetch = true;
-
-        QString body = QStringLiteral(" FROM ") + parts->from;
-        matchFrom = body + QStringLiteral(" WHERE ");
-        // Find walks this recordset's own keys, so a row of one table needs no second test of
-        // the view's condition (a find view's condition tests every field); through a join a
-        // key may stand for several joined rows, and the condition picks the view's one.
-        if (!parts->where.isEmpty() && joined)
-            matchFrom += QStringLiteral("(") + parts->where + QStringLiteral(") AND ");
-        keySql = QStringLiteral("SELECT ") + (parts->distinct ? QStringLiteral("DISTINCT ") : QString()) +
-                 exprs.join(QStringLiteral(", ")) + body;
-        if (!parts->where.isEmpty()) keySql += QStringLiteral(" WHERE ") + parts->where;
-        QString order;
-        if (!parts->orderBy.isEmpty()) {
-            const QString plain = keySql + QStringLiteral(" ORDER BY ") + parts->orderBy;
-            order = walkCostsMoreThanSort(plain, !parts->where.isEmpty()) ? keyOrder(parts->orderBy) : parts->orderBy;
-        } else if (!joined && tabs.size() == 1 && tabs[0].viaRowid) {
-            // Rows of one table without a sort come in row id order: SQLite would read the key
-            // list from the narrowest index, in that index's order, and a walk in another.
-            order = exprs.first();
-        }
-        if (!order.isEmpty()) keySql += QStringLiteral(" ORDER BY ") + order;
-        // The statement a walk steps: the source's rows with their keys, in the key list's order.
-        walkSql.clear();
-        if (!parts->distinct && !order.isEmpty()) {
-            walkSql = QStringLiteral("SELECT ") + parts->columns + QStringLiteral(", ") + exprs.join(QStringLiteral(", ")) + body;
-            if (!parts->where.isEmpty()) walkSql += QStringLiteral(" WHERE ") + parts->where;
-            walkSql += QStringLiteral(" ORDER BY ") + order + kWalkOffset;
-        }
-        QStringList cond;
-        for (int i = 0; i < exprs.size(); ++i) cond << QStringLiteral("%1 IS ?%2").arg(exprs[i]).arg(i + 1);
-        fetchSql = QStringLiteral("SELECT ") + parts->columns + body + QStringLiteral(" WHERE ") +
-                   cond.join(QStringLiteral(" AND "));
-        if (whereInFetch && !parts->where.isEmpty()) fetchSql += QStringLiteral(" AND (") + parts->where + u')';
-        fetchSql += QStringLiteral(" LIMIT 1");
-        Stmt ks = tryPrepare(db(), keySql);
-        Stmt fs = tryPrepare(db(), fetchSql);
-        if (!ks || !fs || sqlite3_column_count(fs.get()) != int(cols.size())) return false;
-        fetchStmt = prepare(db(), fetchSql, true);
-        bindNamed(fetchStmt.get(), kSourceParams, params); // kept across resets
-        return true;
-    }
-
-    // The keys of another recordset over the same rows, in its order (a kept view): the tables
-    // identified must be the same, in the same order, by the same key fields.
-    const Impl *keysFrom = nullptr;
-    bool adoptKeys(const Impl &from) {
-        if (!from.lazy || from.table || from.keyWidth != keyWidth || from.tabs.size() < 1) return false;
-        std::vector<const Tab *> mine, theirs;
-        for (const Tab &t : tabs)
-            if (t.identified) mine.push_back(&t);
-        for (const Tab &t : from.tabs)
-            if (t.identified) theirs.push_back(&t);
-        if (mine.size() != theirs.size()) return false;
-        for (size_t i = 0; i < mine.size(); ++i)
-            if (mine[i]->name.compare(theirs[i]->name, Qt::CaseInsensitive) != 0 || mine[i]->keyCols != theirs[i]->keyCols)
-                return false;
-        closeWalk();
-        keys = from.keys;
-        serials.resize(from.serials.size());
-        for (size_t i = 0; i < serials.size(); ++i) serials[i] = qint64(i);
-        nextSerial = qint64(serials.size());
-        cache.clear();
-        pos = serials.empty() ? -1 : 0;
-        curDeleted = false;
-        return true;
-    }
-
-    // Reads the key list of a lazy dynaset; false when keys are not unique or not integers.
-    bool loadKeys() {
-        closeWalk();
-        serials.clear();
-        keys.clear();
-        Stmt s = prepare(db(), keySql);
-        bindNamed(s.get(), kSourceParams, params);
-        bool needUnique = multiTable(parts->from);
-        for (const auto &t : tabs)
-            if (t.identified && !t.viaRowid) needUnique = true;
-        std::unordered_set<std::string> seen;
-        const int kw = keyWidth;
-        std::vector<qint64> tuple(static_cast<size_t>(kw), 0);
-        while (step(db(), s.get(), keySql)) {
-            for (int i = 0; i < kw; ++i) {
-                const int ty = sqlite3_column_type(s.get(), i);
-                if (ty == SQLITE_NULL) tuple[size_t(i)] = kNullKey;
-                else if (ty == SQLITE_INTEGER) tuple[size_t(i)] = sqlite3_column_int64(s.get(), i);
-                else return false;
-            }
-            if (needUnique &&
-                !seen.insert(std::string(reinterpret_cast<const char *>(tuple.data()), size_t(kw) * 8)).second)
-                return false;
-            keys.insert(keys.end(), tuple.begin(), tuple.end());
-            serials.push_back(nextSerial++);
-        }
-        cache.clear();
-        pos = serials.empty() ? -1 : 0;
-        curDeleted = false;
-        keysOrderedGen = conn->gen;
-        // A long key list has walked a whole index or sorted the whole source: those pages fill
-        // the connection's cache (sized for the import's writes) and serve no later read, so
-        // they are handed back instead of staying for the program's lifetime.
-        if (serials.size() >= kReleaseAfterKeys) sqlite3_db_release_memory(db());
-        return true;
-    }
-
-    void loadWhole(sqlite3_stmt *s, bool withKeys) {
-        serials.clear();
-        keys.clear();
-        rows.clear();
-        const int n = int(cols.size());
-        while (step(db(), s, sql)) {
-            // Kept as SQLite gave them: a field becomes a value only when it is read.
-            rows.emplace_back(s, n);
-            if (withKeys) {
-                for (const auto &t : tabs) {
-                    if (!t.identified) continue;
-                    for (int o : t.keyOrdinals)
-                        keys.push_back(sqlite3_column_type(s, o) == SQLITE_INTEGER ? sqlite3_column_int64(s, o) : kNullKey);
-                }
-            }
-            serials.push_back(nextSerial++);
-        }
-        if (!withKeys) keyWidth = 0;
-        pos = serials.empty() ? -1 : 0;
-        curDeleted = false;
-    }
-
-    // ---------------------------------------------------------------- positions
-    bool keysFresh() const { return keysLoaded && keysGen == conn->gen; }
-
-    void reloadTableKeys() {
-        closeWalk();
-        serials.clear();
-        keys.clear();
-        Stmt s = prepare(db(), keySql);
-        while (step(db(), s.get(), keySql)) {
-            const qint64 id = sqlite3_column_int64(s.get(), 0);
-            serials.push_back(id);
-            keys.push_back(id);
-        }
-        keysLoaded = true;
-        keysGen = conn->gen;
-        posIndexValid = false;
-        posValid = false;
-        holes.clear();
-    }
-
-    // Takes the rows deleted after Seeks out of the key list. When the last delete is still the
-    // recordset's state, the position becomes the row that followed the deleted one.
-    void dropHoles() {
-        if (holes.empty()) return;
-        closeWalk();
-        const std::unordered_set<qint64> gone(holes.begin(), holes.end());
-        const long at = keysLoaded ? tablePos(holes.back()) : -1;
-        long following = -1;
-        std::vector<qint64> kept;
-        kept.reserve(serials.size() - std::min(serials.size(), holes.size()));
-        for (size_t i = 0; i < serials.size(); ++i) {
-            if (long(i) == at) following = long(kept.size());
-            if (!gone.count(serials[i])) kept.push_back(serials[i]);
-        }
-        serials = kept;
-        keys = std::move(kept);
-        holes.clear();
-        posIndexValid = false;
-        if (curDeleted && !posValid) {
-            pos = following >= 0 ? following : long(serials.size());
-            posValid = true;
-        }
-    }
-
-    long tablePos(qint64 rowid) {
-        if (!posIndexValid) {
-            posIndex.clear();
-            posIndex.reserve(serials.size());
-            for (size_t i = 0; i < serials.size(); ++i) posIndex.emplace(serials[i], long(i));
-            posIndexValid = true;
-        }
-        const auto it = posIndex.find(rowid);
-        return it == posIndex.end() ? -1 : it->second;
-    }
-
-    // Table-type: makes the key list current and finds the current row in it. A current row
-    // that went away meanwhile leaves the recordset as after a delete: MoveNext goes on with
-    // the row that followed it.
-    void sync() {
-        if (!table || (keysFresh() && posValid)) return;
-        dropHoles();
-        if (keysFresh() && posValid) return;
-        enum class Where { Bof, Eof, OnRow, AfterDelete, Unknown } where = Where::Unknown;
-        const long n = long(serials.size());
-        if (!posValid) where = haveCur ? Where::OnRow : Where::Unknown;
-        else if (curDeleted) where = Where::AfterDelete;
-        else if (pos < 0) where = Where::Bof;
-        else if (pos >= n) where = Where::Eof;
-        else where = Where::OnRow;
-        std::vector<qint64> following;
-        if (posValid && (where == Where::OnRow || where == Where::AfterDelete)) {
-            if (where == Where::OnRow) curSerial = serials[size_t(pos)];
-            for (long p = std::max(0L, where == Where::OnRow ? pos + 1 : pos); p < n && following.size() < 64; ++p)
-                following.push_back(serials[size_t(p)]);
-        }
-        if (!keysFresh()) reloadTableKeys();
-        const long m = long(serials.size());
-        switch (where) {
-        case Where::Bof:
-        case Where::Unknown:
-            // No place known (a row deleted after a Seek, then another index): before the first row.
-            pos = -1;
-            curDeleted = false;
-            break;
-        case Where::Eof:
-            pos = m;
-            break;
-        case Where::OnRow:
-            if (const long p = tablePos(curSerial); p >= 0) {
-                pos = p;
-                break;
-            }
-            haveCur = false;
-            curDeleted = true;
-            deletedSerial = curSerial;
-            [[fallthrough]];
-        case Where::AfterDelete:
-            if (const auto p = placeOfDeleted(deletedSerial)) {
-                pos = *p;
-                break;
-            }
-            pos = m;
-            for (qint64 f : following)
-                if (const long p = tablePos(f); p >= 0) {
-                    pos = p;
-                    break;
-                }
-            break;
-        }
-        posValid = true;
-    }
-
-    long count() {
-        if (table && !keysFresh()) {
-            sqlite3_stmt *s = conn->cached(QStringLiteral("SELECT count(*) FROM %1").arg(quoteName(tinfo->name)));
-            const Reset r{s};
-            step(db(), s);
-            return long(sqlite3_column_int64(s, 0));
-        }
-        return long(serials.size() - holes.size());
-    }
-
-    bool hasCurrent() {
-        if (curDeleted) return false;
-        if (table && !posValid) return haveCur;
-        return pos >= 0 && pos < long(serials.size());
-    }
-
-    qint64 currentSerial() {
-        if (table && !posValid) return curSerial;
-        return serials[size_t(pos)];
-    }
-
-    void setPos(long p) {
-        pos = p;
-        posValid = true;
-        curDeleted = false;
-        if (table) {
-            haveCur = p >= 0 && p < long(serials.size());
-            if (haveCur) curSerial = serials[size_t(p)];
-        }
-    }
-
-    long positionOfSerial(qint64 serial) {
-        if (table) {
-            sync();
-            return tablePos(serial);
-        }
-        const auto it = std::lower_bound(serials.begin(), serials.end(), serial);
-        if (it == serials.end() || *it != serial) return -1;
-        return long(it - serials.begin());
-    }
-
-    // A forward-only recordset reads its rows once, in order: every way back is refused alike.
-    void refuseBack() const {
-        if (type == RecordsetType::ForwardOnly)
-            throw DbError(err::OperationNotSupported, QStringLiteral("Operation is not supported for this type of object."));
-    }
-
-    void leaveEdit() {
-        if (mode != EditMode::None) {
-            mode = EditMode::None;
-            buf.clear();
-            dirty.clear();
-        }
-    }
-
-    // ---------------------------------------------------------------- rows
-    const qint64 *keyAt(long p) const { return keys.data() + size_t(p) * size_t(keyWidth); }
-
-    // Whether the rows read are still what the database holds: nothing was written since, or,
-    // for rows of one table, nothing to that table.
-    int oneTable = -1; // whether the rows come from one table: -1 not known yet
-
-    bool singleTable() {
-        if (oneTable < 0) oneTable = (table || (tabs.size() == 1 && parts && !multiTable(parts->from))) ? 1 : 0;
-        return oneTable == 1;
-    }
-
-    // Whether nothing that may change the rows was written since the connection's write count
-    // was `since`.
-    bool unchangedSince(quint64 since) {
-        if (since == conn->gen) return true;
-        if (!singleTable() || conn->blindGen > since) return false;
-        for (const Tab &t : tabs)
-            if (conn->tableGen(t.folded) > since) return false;
-        return true;
-    }
-
-    bool cacheValid() {
-        if (!unchangedSince(cacheGen)) return false;
-        cacheGen = conn->gen;
-        return true;
-    }
-
-    const RawRow *fetch(qint64 serial, const qint64 *key) {
-        if (!cacheValid()) {
-            cache.clear();
-            cacheGen = conn->gen;
-        }
-        if (const auto it = cache.find(serial); it != cache.end()) return it->second ? &*it->second : nullptr;
-        if (cache.size() >= kCacheLimit) cache.clear();
-        sqlite3_stmt *s = fetchStmt.get();
-        sqlite3_reset(s);
-        for (int i = 0; i < keyWidth; ++i) {
-            if (key[i] == kNullKey) sqlite3_bind_null(s, i + 1);
-            else sqlite3_bind_int64(s, i + 1, key[i]);
-        }
-        std::optional<RawRow> row;
-        if (step(db(), s, fetchSql)) row.emplace(s, int(cols.size()));
-        sqlite3_reset(s);
-        auto [it, ok] = cache.emplace(serial, std::move(row));
-        return it->second ? &*it->second : nullptr;
-    }
-
-    // A walk (a report, an export, the missing-files scan) reads rows ahead in batches of up to
-    // kBatch, in the direction it moves, instead of one query per row. The batch grows while
-    // nothing is written between reads and falls back to single rows after every write, so an
-    // edit walk does not read rows it will have to read again.
-    static constexpr int kBatch = 64;
-    Stmt batchStmt;
-    bool batchTried = false;
-    bool whereInFetch = false;
-    int readAhead = 1;
-    long lastRead = -1;
-
-    bool prepareBatch() {
-        if (batchTried) return bool(batchStmt);
-        batchTried = true;
-        if (keyWidth != 1) return false;
-        QString keyExpr;
-        for (const auto &t : tabs)
-            if (t.identified) keyExpr = t.keyExprs.value(0);
-        QStringList marks;
-        for (int i = 1; i <= kBatch; ++i) marks << QStringLiteral("?%1").arg(i);
-        QString q;
-        if (table) {
-            q = QStringLiteral("SELECT *, rowid FROM %1 WHERE rowid IN (%2)").arg(quoteName(tinfo->name), marks.join(u','));
-        } else {
-            if (!parts || keyExpr.isEmpty()) return false;
-            q = QStringLiteral("SELECT ") + parts->columns + QStringLiteral(", ") + keyExpr + QStringLiteral(" FROM ") +
-                parts->from + QStringLiteral(" WHERE ") + keyExpr + QStringLiteral(" IN (") + marks.join(u',') + u')';
-            if (whereInFetch && !parts->where.isEmpty()) q += QStringLiteral(" AND (") + parts->where + u')';
-        }
-        Stmt probe = tryPrepare(db(), q);
-        if (!probe || sqlite3_column_count(probe.get()) != int(cols.size()) + 1) return false;
-        batchStmt = std::move(probe);
-        bindNamed(batchStmt.get(), kSourceParams, params);
-        return true;
-    }
-
-    void fetchBatch(long p, int dir) {
-        sqlite3_stmt *s = batchStmt.get();
-        sqlite3_reset(s);
-        std::unordered_map<qint64, qint64> serialOf;
-        const long n = long(serials.size());
-        int k = 0;
-        for (long q = p; k < readAhead && q >= 0 && q < n; q += dir) {
-            const qint64 key = keyAt(q)[0];
-            if (key == kNullKey || cache.count(serials[size_t(q)])) continue;
-            sqlite3_bind_int64(s, ++k, key);
-            serialOf.emplace(key, serials[size_t(q)]);
-        }
-        while (k < kBatch) sqlite3_bind_null(s, ++k);
-        if (cache.size() + serialOf.size() > kCacheLimit) cache.clear();
-        const int ncols = int(cols.size());
-        while (step(db(), s)) {
-            const auto it = serialOf.find(sqlite3_column_int64(s, ncols));
-            if (it == serialOf.end()) continue;
-            cache.insert_or_assign(it->second, std::optional<RawRow>(std::in_place, s, ncols));
-            serialOf.erase(it);
-        }
-        sqlite3_reset(s);
-        // What the batch did not give is gone or no longer in the source, as a single read says.
-        for (const auto &[key, serial] : serialOf) cache.insert_or_assign(serial, std::nullopt);
-    }
-
-    // The row at a position of a lazy recordset; nullptr when it is gone.
-    const RawRow *rawAt(long p) {
-        if (!cacheValid()) {
-            cache.clear();
-            cacheGen = conn->gen;
-            readAhead = 1;
-        }
-        const qint64 serial = serials[size_t(p)];
-        if (!cache.count(serial)) {
-            const int dir = p < lastRead ? -1 : 1;
-            if (readAhead > 1 && prepareBatch()) fetchBatch(p, dir);
-            readAhead = std::min(readAhead * 2, int(kBatch));
-        }
-        lastRead = p;
-        return fetch(serial, keyAt(p));
-    }
-
-    // ---------------------------------------------------------------- walks
-    // A walk (a report, an export, the missing-files scan, an edit walk) moves row by row and
-    // reads a few fields of each. One statement in the recordset's order is stepped along with
-    // it and the fields are read where it stands, so no row is copied or looked up by key. Each
-    // row it gives is checked against the key list: a row the list holds a little further on
-    // (ties sorted another way, a row moved by the walk's own edit) is kept aside for its turn,
-    // a row the list does not hold (added since) is passed over. Any write to the rows other
-    // than the walk's own edit of a row it has passed ends the statement; the rows still to come
-    // are then read by key as they are now.
-    struct Walk {
-        Stmt stmt;
-        bool open = false;
-        bool onRow = false;  // the statement stands on the row at `at`, as stored
-        long at = -1;        // the last position the statement gave
-        quint64 gen = 0;     // the connection's write count at which the rows ahead were current
-        quint64 pauses = 0;  // the connection's readPauses when it started
-        std::unordered_map<qint64, long> kept; // rows it gave ahead of their turn (in the cache): serial → position
-    } walk;
-    QString walkSql;         // empty when the rows cannot be walked by one statement
-    int walkSorts = -1;      // whether the statement sorts before its first row; -1 not known
-    int walkOpens = 0;
-    long walkRun = 0;        // positions read one after the other
-    long walkLast = -1;
-    static constexpr long kWalkWindow = 64;
-    static constexpr int kWalkOpens = 16;
-
-    ~Impl() {
-        closeWalk();
-        if (table) conn->unwatch(this);
-    }
-
-    // ---------------------------------------------------------------- the row's place
-    // A table-type recordset keeps the index values of its current row as last seen. When that
-    // row is deleted (by anyone, or undone by a rollback), its place in the index is where the
-    // row was: MoveNext goes to the first row after it, MovePrevious to the last row before it,
-    // whatever else was added or deleted around it. The values are taken by the Seek or the
-    // Bookmark that found the row, or read just before a write on the connection might take it.
-    struct Anchor {
-        qint64 row = 0;
-        quint64 gen = 0; // the connection's write count when the values were read
-        QVariantList values; // the index fields, then the rowid
-    };
-    std::optional<Anchor> anchor;
-
-    // The current row, when a table-type recordset knows one.
-    std::optional<qint64> currentTableRow() const {
-        if (curDeleted) return std::nullopt;
-        if (!posValid) return haveCur ? std::optional<qint64>(curSerial) : std::nullopt;
-        if (pos >= 0 && pos < long(serials.size())) return serials[size_t(pos)];
-        return std::nullopt;
-    }
-
-    // Reads the current row's index values unless they are still those last read.
-    void keepAnchor() {
-        if (!isOpen) return;
-        const auto row = currentTableRow();
-        if (!row || (anchor && anchor->row == *row && anchor->gen == conn->gen)) return;
-        QStringList fields;
-        for (const QString &c : indexCols) fields << quoteName(c);
-        fields << QStringLiteral("rowid");
-        sqlite3_stmt *s = conn->cached(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1").arg(fields.join(QStringLiteral(", ")), quoteName(tinfo->name)));
-        const Reset r{s};
-        sqlite3_bind_int64(s, 1, *row);
-        if (step(db(), s)) takeAnchor(s, 0, *row);
-    }
-    // The index values at columns from `first` on of a statement standing on the row.
-    void takeAnchor(sqlite3_stmt *s, int first, qint64 row) {
-        Anchor a;
-        a.row = row;
-        a.gen = conn->gen;
-        for (int i = 0; i <= int(indexCols.size()); ++i) {
-            const int c = first + i;
-            switch (sqlite3_column_type(s, c)) {
-            case SQLITE_NULL: a.values << QVariant(); break;
-            case SQLITE_INTEGER: a.values << QVariant(qint64(sqlite3_column_int64(s, c))); break;
-            case SQLITE_FLOAT: a.values << QVariant(sqlite3_column_double(s, c)); break;
-            default:
-                a.values << QVariant(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, c)),
-                                                       sqlite3_column_bytes(s, c)));
-            }
-        }
-        anchor = std::move(a);
-    }
-    void beforeRowsGo() override { keepAnchor(); }
-
-    // How many rows of the index sort before the deleted row `row`; nullopt without its values.
-    std::optional<long> placeOfDeleted(qint64 row) {
-        if (!anchor || anchor->row != row) return std::nullopt;
-        QStringList fields;
-        for (const QString &c : indexCols) fields << quoteName(c);
-        fields << QStringLiteral("rowid");
-        sqlite3_stmt *s = conn->cached(QStringLiteral("SELECT count(*) FROM %1 WHERE %2")
-                                           .arg(quoteName(tinfo->name), indexCompare(fields, QStringLiteral("<"), 1)));
-        const Reset r{s};
-        for (int i = 0; i < int(anchor->values.size()); ++i) bindValue(s, i + 1, anchor->values[i]);
-        step(db(), s);
-        return long(sqlite3_column_int64(s, 0));
-    }
-
-    void closeWalk() {
-        if (!walk.open) return;
-        sqlite3_reset(walk.stmt.get());
-        conn->endRead(walk.stmt.get());
-        walk.open = false;
-        walk.onRow = false;
-        walk.kept.clear();
-        walkRun = 0;
-    }
-
-    bool walkKeyIs(sqlite3_stmt *s, int first, long p) const {
-        const qint64 *key = keyAt(p);
-        for (int i = 0; i < keyWidth; ++i) {
-            const qint64 k = sqlite3_column_type(s, first + i) == SQLITE_NULL ? kNullKey : sqlite3_column_int64(s, first + i);
-            if (k != key[i]) return false;
-        }
-        return true;
-    }
-
-    bool openWalk(long p) {
-        if (walkOpens >= kWalkOpens) return false;
-        if (!walk.stmt) {
-            walk.stmt = tryPrepare(db(), walkSql);
-            if (!walk.stmt || sqlite3_column_count(walk.stmt.get()) != int(cols.size()) + keyWidth) {
-                walk.stmt.reset(nullptr);
-                walkSql.clear();
-                return false;
-            }
-            walkSorts = 0;
-            Stmt plan = tryPrepare(db(), QStringLiteral("EXPLAIN QUERY PLAN ") + walkSql);
-            while (plan && sqlite3_step(plan.get()) == SQLITE_ROW)
-                if (QByteArrayView(reinterpret_cast<const char *>(sqlite3_column_text(plan.get(), 3))).contains("TEMP B-TREE"))
-                    walkSorts = 1;
-            // With a LIMIT SQLite sorts into a b-tree, row by row (spilling to temporary files
-            // for a large view); without one it uses its merge sorter, several times faster.
-            // A statement that sorts therefore has no OFFSET: the rows before the first wanted
-            // are stepped over.
-            if (walkSorts == 1) {
-                walk.stmt = tryPrepare(db(), walkSql.chopped(kWalkOffset.size()));
-                if (!walk.stmt) {
-                    walkSql.clear();
-                    return false;
-                }
-            }
-            bindNamed(walk.stmt.get(), kSourceParams, params);
-        }
-        // A statement that sorts reads every row before its first: worth it for a long walk only.
-        if (walkRun < (walkSorts ? std::max(kWalkWindow, long(serials.size()) / 16) : 2)) return false;
-        sqlite3_stmt *s = walk.stmt.get();
-        sqlite3_reset(s);
-        if (walkSorts == 1) {
-            for (long skipped = 0; skipped < p; ++skipped)
-                if (sqlite3_step(s) != SQLITE_ROW) {
-                    sqlite3_reset(s);
-                    return false;
-                }
-        } else {
-            sqlite3_bind_int64(s, 1, p);
-        }
-        walk.open = true;
-        walk.onRow = false;
-        walk.at = p - 1;
-        walk.gen = conn->gen;
-        walk.pauses = conn->readPauses;
-        conn->standingReads.push_back(s);
-        ++walkOpens;
-        return true;
-    }
-
-    // True when the row at position p can be read from the walk's statement (brought to it first).
-    bool walkTo(long p) {
-        if (walkSql.isEmpty() || !lazy || (table && (!posValid || !keysFresh()))) return false;
-        const bool wasOpen = walk.open;
-        if (walk.open && walk.pauses != conn->readPauses) closeWalk();
-        if (walk.open && walk.gen != conn->gen) {
-            if (!unchangedSince(walk.gen)) closeWalk();
-            else walk.gen = conn->gen; // what was written since left these rows alone
-        }
-        // Rows written as the walk goes (outside a transaction, or by others) would make a
-        // statement that sorts sort again and again: the rest of this pass is read by key.
-        if (wasOpen && !walk.open && walkSorts == 1) walkOpens = kWalkOpens;
-        if (walk.open && walk.onRow && walk.at == p) return true;
-        if (p != walkLast) {
-            walkRun = p == walkLast + 1 ? walkRun + 1 : 0;
-            walkLast = p;
-        }
-        if (!cacheValid()) {
-            cache.clear();
-            cacheGen = conn->gen;
-        }
-        // A row the statement gave ahead of its turn is in the cache; rows read ahead by key
-        // are passed over, so the statement stays with the walk.
-        if (walk.open && walk.kept.count(serials[size_t(p)])) return false;
-        if (!walk.open && !openWalk(p)) return false;
-        if (p <= walk.at || p > walk.at + kWalkWindow) return false;
-        sqlite3_stmt *s = walk.stmt.get();
-        const int nc = int(cols.size());
-        const long n = long(serials.size());
-        walk.onRow = false;
-        for (long tries = 0; tries < 2 * kWalkWindow; ++tries) {
-            if (sqlite3_step(s) != SQLITE_ROW) break; // the end, or an error the read by key reports
-            if (walkKeyIs(s, nc, p)) {
-                walk.at = p;
-                walk.onRow = true;
-                return true;
-            }
-            for (long q = p + 1; q < n && q <= p + kWalkWindow; ++q)
-                if (walkKeyIs(s, nc, q)) {
-                    if (cache.size() >= kCacheLimit) cache.clear();
-                    cache.insert_or_assign(serials[size_t(q)], std::optional<RawRow>(std::in_place, s, nc));
-                    if (walk.kept.size() >= 1024)
-                        std::erase_if(walk.kept, [&](const auto &k) { return k.second < p; });
-                    walk.kept.emplace(serials[size_t(q)], q);
-                    break;
-                }
-        }
-        closeWalk();
-        return false;
-    }
-
-    QVariantList walkRow() const {
-        QVariantList out;
-        out.reserve(qsizetype(cols.size()));
-        for (int i = 0; i < int(cols.size()); ++i) out << readValue(walk.stmt.get(), i, cols[size_t(i)].kind);
-        return out;
-    }
-
-    // Whether a write to the row with `serial` leaves the walk's rows ahead as they are: rows of
-    // one table, and a row the walk has passed. Asked before the write.
-    bool walkSurvivesWriteTo(qint64 serial) {
-        if (!walk.open || walk.pauses != conn->readPauses || !singleTable() || !unchangedSince(walk.gen)) return false;
-        if (walk.at < 0 || walk.at >= long(serials.size())) return false;
-        if (serials[size_t(walk.at)] == serial || walk.kept.count(serial)) return true;
-        if (table) return false;
-        const long p = positionOfSerial(serial);
-        return p >= 0 && p <= walk.at;
-    }
-
-    // Writes outside a transaction take a fresh snapshot: standing reads must not hold an old one.
-    void beforeWrite() {
-        if (sqlite3_get_autocommit(db())) conn->pauseReads();
-    }
-
-    // Every field of a lazy row (Edit keeps them all).
-    QVariantList allOf(const RawRow &r) const {
-        QVariantList out;
-        out.reserve(qsizetype(cols.size()));
-        for (int i = 0; i < int(cols.size()); ++i) out << r.value(i, cols[size_t(i)].kind);
-        return out;
-    }
-
-    Value cellAt(long p, int ordinal) {
-        if (!lazy) return rows[size_t(p)].value(ordinal, cols[size_t(ordinal)].kind);
-        // A kept view is read by position in one pass (a report, an export): walked like rows
-        // read by moving. A grid's reads by position are not, so no read stands while it waits.
-        if (type == RecordsetType::Snapshot && walkTo(p))
-            return readValue(walk.stmt.get(), ordinal, cols[size_t(ordinal)].kind);
-        const RawRow *r = rawAt(p);
-        return r ? r->value(ordinal, cols[size_t(ordinal)].kind) : Value();
-    }
-
-    // Table-type, placed by Seek or Bookmark: whether the row is still there. One that went away
-    // leaves the recordset as after a delete, in the row's place.
-    bool seekedRowThere() {
-        if (fetch(curSerial, &curSerial)) return true;
-        sync();
-        return false;
-    }
-
-    const RawRow *currentRaw() {
-        if (!hasCurrent()) noCurrent();
-        if (table && !posValid && !seekedRowThere()) noCurrent();
-        const RawRow *r = (table && !posValid) ? fetch(curSerial, &curSerial) : rawAt(pos);
-        if (!r) throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
-        return r;
-    }
-
-    QVariantList currentRow() {
-        if (!lazy) {
-            if (!hasCurrent()) noCurrent();
-            return allOf(rows[size_t(pos)]);
-        }
-        if (hasCurrent() && walkTo(pos)) return walkRow();
-        return allOf(*currentRaw());
-    }
-
-    Value currentCell(int ordinal) {
-        if (!lazy) {
-            if (!hasCurrent()) noCurrent();
-            return rows[size_t(pos)].value(ordinal, cols[size_t(ordinal)].kind);
-        }
-        if (hasCurrent() && walkTo(pos)) return readValue(walk.stmt.get(), ordinal, cols[size_t(ordinal)].kind);
-        return currentRaw()->value(ordinal, cols[size_t(ordinal)].kind);
-    }
-
-    std::vector<qint64> currentKey() {
-        if (table && !posValid) return {curSerial};
-        if (keyWidth == 0) return {};
-        const qint64 *k = keyAt(pos);
-        return std::vector<qint64>(k, k + keyWidth);
-    }
-
-    // ---------------------------------------------------------------- find
-    struct KeyHash {
-        size_t operator()(const std::string &s) const { return std::hash<std::string>()(s); }
-    };
-
-    // What an unqualified name in find criteria stands for in the FROM scope: the recordset's own
-    // output column of that name (case-blind) before any other column of the joined tables, so
-    // "CategoryNumber" over a join that shows tblCategoryID.CategoryNumber is that column and
-    // not an ambiguous name. Built on the first find.
-    std::optional<QHash<QString, QString>> outputNames;
-
-    const QHash<QString, QString> &findNames() {
-        if (outputNames) return *outputNames;
-        outputNames.emplace();
-        if (!parts || parts->from.isEmpty()) return *outputNames;
-        // Columns named with AS in the list: their expression.
-        QHash<QString, QString> aliased;
-        static const QRegularExpression asName(QStringLiteral("^(.*\\S)\\s+AS\\s+(\"(?:[^\"]|\"\")*\"|\\w+)$"),
-                                               QRegularExpression::CaseInsensitiveOption |
-                                                   QRegularExpression::DotMatchesEverythingOption);
-        for (const QString &term : orderTerms(parts->columns))
-            if (const auto m = asName.match(term); m.hasMatch()) {
-                QString name = m.captured(2);
-                if (name.startsWith(u'"')) name = name.mid(1, name.size() - 2).replace(QLatin1String("\"\""), QLatin1String("\""));
-                aliased.insert(fold(name), m.captured(1));
-            }
-        for (const Col &c : cols) {
-            QString expr;
-            if (c.tab >= 0 && !c.origin.isEmpty()) {
-                const QString candidate = quoteName(tabs[size_t(c.tab)].name) + u'.' + quoteName(c.origin);
-                // The table may stand under another name in FROM: then the candidate does not
-                // prepare, or names another column, and the name is left as it is.
-                Stmt p = tryPrepare(db(), QStringLiteral("SELECT %1 FROM %2").arg(candidate, parts->from));
-                if (p) {
-                    const char *tn = sqlite3_column_table_name(p.get(), 0);
-                    const char *on = sqlite3_column_origin_name(p.get(), 0);
-                    if (tn && on && tabs[size_t(c.tab)].name.compare(QString::fromUtf8(tn), Qt::CaseInsensitive) == 0 &&
-                        c.origin.compare(QString::fromUtf8(on), Qt::CaseInsensitive) == 0)
-                        expr = candidate;
-                }
-            }
-            if (expr.isEmpty() && aliased.contains(fold(c.sqlName))) expr = u'(' + aliased.value(fold(c.sqlName)) + u')';
-            if (expr.isEmpty()) continue;
-            for (const QString &n : {c.name, c.sqlName})
-                if (!outputNames->contains(fold(n))) outputNames->insert(fold(n), expr);
-        }
-        return *outputNames;
-    }
-
-    // Find of "Field = ? And Field = ? ..." with texts bound, over rows read whole (the player's
-    // "PathName = ? And FileName = ?" on its snapshot): matched on the stored texts by the
-    // fields' collations, without SQLite. A read-only recordset keeps an index of the first
-    // field from its second such find on. nullopt when the criteria or the fields are of
-    // another kind (the general find then answers).
-    struct EqualIndex {
-        int col = -1;
-        std::unordered_map<std::string, std::vector<long>> positions;
-    };
-    std::optional<EqualIndex> equalIndex;
-    int lastEqualCol = -1;
-
-    enum class TextEq { Folded, Exact };
-
-    static std::string equalKey(QByteArrayView text, TextEq how) {
-        if (how == TextEq::Exact) return std::string(text.data(), size_t(text.size()));
-        std::string key;
-        key.reserve(size_t(text.size()));
-        const auto *p = reinterpret_cast<const unsigned char *>(text.data());
-        for (int i = 0; i < int(text.size());) {
-            const char32_t c = jet::foldCase(jet::decodeUtf8(p, int(text.size()), i));
-            key.append(reinterpret_cast<const char *>(&c), sizeof c);
-        }
-        return key;
-    }
-
-    static bool textEqual(QByteArrayView a, QByteArrayView b, TextEq how) {
-        return how == TextEq::Exact ? a == b : jet::compareTextUtf8(a, b) == 0;
-    }
-
-    std::optional<long> findEqual(const QString &criteria, const QVariantList &values, long start, int dir) {
-        static const QRegularExpression shape(
-            QStringLiteral("^\\s*(\\[[^\\]]+\\]|\\w+)\\s*=\\s*\\?\\s*((?:And\\s+(?:\\[[^\\]]+\\]|\\w+)\\s*=\\s*\\?\\s*)*)$"),
-            QRegularExpression::CaseInsensitiveOption);
-        static const QRegularExpression term(QStringLiteral("And\\s+(\\[[^\\]]+\\]|\\w+)\\s*=\\s*\\?"),
-                                             QRegularExpression::CaseInsensitiveOption);
-        if (values.isEmpty()) return std::nullopt;
-        const auto m = shape.match(criteria);
-        if (!m.hasMatch()) return std::nullopt;
-        QStringList names{m.captured(1)};
-        for (auto it = term.globalMatch(m.captured(2)); it.hasNext();) names << it.next().captured(1);
-        if (names.size() != values.size()) return std::nullopt;
-        std::vector<int> ords;
-        std::vector<TextEq> hows;
-        std::vector<QByteArray> wanted;
-        for (int i = 0; i < int(names.size()); ++i) {
-            const int o = ordinals.value(fold(stripBrackets(names[i])), -1);
-            if (o < 0 || cols[size_t(o)].kind != Kind::Text || values[i].typeId() != QMetaType::QString) return std::nullopt;
-            const QString &coll = cols[size_t(o)].collation;
-            if (coll.compare(QLatin1String("JETTEXT"), Qt::CaseInsensitive) == 0) hows.push_back(TextEq::Folded);
-            else if (coll.isEmpty() || coll.compare(QLatin1String("BINARY"), Qt::CaseInsensitive) == 0 ||
-                     coll.compare(QLatin1String("JETPATH"), Qt::CaseInsensitive) == 0)
-                hows.push_back(TextEq::Exact); // JETPATH holds only identical texts equal
-            else
-                return std::nullopt;
-            ords.push_back(o);
-            wanted.push_back(values[i].toString().toUtf8());
-        }
-        const long n = long(rows.size());
-        // Every compared field must be a stored text or Null in every row tried.
-        const auto matches = [&](long p, bool &plain) {
-            const RawRow &r = rows[size_t(p)];
-            for (size_t k = 0; k < ords.size(); ++k) {
-                if (r.isNull(ords[k])) return false;
-                const auto t = r.text(ords[k]);
-                if (!t) {
-                    plain = false;
-                    return false;
-                }
-                if (!textEqual(*t, wanted[k], hows[k])) return false;
-            }
-            return true;
-        };
-        bool plain = true;
-        const bool readOnly = type == RecordsetType::Snapshot || type == RecordsetType::ForwardOnly;
-        if (readOnly && (lastEqualCol == ords[0] || (equalIndex && equalIndex->col == ords[0]))) {
-            if (!equalIndex || equalIndex->col != ords[0]) {
-                EqualIndex ix;
-                ix.col = ords[0];
-                for (long p = 0; p < n; ++p) {
-                    const RawRow &r = rows[size_t(p)];
-                    if (r.isNull(ix.col)) continue;
-                    const auto t = r.text(ix.col);
-                    if (!t) return std::nullopt;
-                    ix.positions[equalKey(*t, hows[0])].push_back(p);
-                }
-                equalIndex = std::move(ix);
-            }
-            const auto it = equalIndex->positions.find(equalKey(wanted[0], hows[0]));
-            if (it == equalIndex->positions.end()) return -1L;
-            const std::vector<long> &at = it->second;
-            if (dir > 0) {
-                for (auto i = std::lower_bound(at.begin(), at.end(), start); i != at.end(); ++i)
-                    if (matches(*i, plain)) return *i;
-            } else {
-                for (auto i = std::upper_bound(at.begin(), at.end(), start); i != at.begin();)
-                    if (--i, matches(*i, plain)) return *i;
-            }
-            return plain ? std::optional<long>(-1L) : std::nullopt;
-        }
-        lastEqualCol = ords[0];
-        for (long p = start; p >= 0 && p < n; p += dir) {
-            if (matches(p, plain)) return p;
-            if (!plain) return std::nullopt;
-        }
-        return -1L;
-    }
-
-    // The connection's gen when the key list was read in the source's order. While nothing has
-    // been written since, the list is in that order and can be searched by halves.
-    std::optional<quint64> keysOrderedGen;
-
-    // FindFirst/FindNext of `field Like "text*"` where the field leads the order (what the
-    // incremental search sends), in a lazy dynaset or snapshot: gives the position (-1 for no
-    // match), or nothing when the criteria or the recordset do not allow it. The text collations
-    // sort a text's case and accent variants among its base letters, so every row that can match
-    // lies between the first row not below the text and the first row past every text starting
-    // with its base letters; both are found by halves. Like tells accents apart where the order
-    // does not, so the rows between are tried in order for the first true match.
-    std::optional<long> findPrefix(const QString &criteria, const QString &expr, long start) {
-        if (table || !parts || !keysOrderedGen || *keysOrderedGen != conn->gen || keyWidth <= 0) return std::nullopt;
-        static const QRegularExpression prefixLike(
-            QStringLiteral("^\\s*(\\[[^\\]]+\\]|[A-Za-z_]\\w*)\\s+like\\s+\"([^\"*?#\\[\\]]*)\\*\"\\s*$"),
-            QRegularExpression::CaseInsensitiveOption);
-        static const QRegularExpression ascendingColumn(
-            QStringLiteral("^((\"[^\"]*\"|\\w+)\\.)?(\"[^\"]*\"|\\w+)(\\s+ASC)?$"), QRegularExpression::CaseInsensitiveOption);
-        const auto like = prefixLike.match(criteria);
-        const QStringList terms = orderTerms(parts->orderBy);
-        if (!like.hasMatch() || parts->orderBy.isEmpty() || terms.isEmpty()) return std::nullopt;
-        const auto term = ascendingColumn.match(terms.first());
-        if (!term.hasMatch()) return std::nullopt;
-        const QString lead = term.captured(1) + term.captured(3);
-        const QString field = stripBrackets(like.captured(1));
-        const QString fieldExpr = findNames().value(fold(field), field);
-        // The field and the leading sort term must be one table column with a text collation.
-        Stmt same = tryPrepare(db(), QStringLiteral("SELECT %1, %2 FROM %3").arg(lead, fieldExpr, parts->from));
-        if (!same) return std::nullopt;
-        const char *names[4] = {sqlite3_column_table_name(same.get(), 0), sqlite3_column_origin_name(same.get(), 0),
-                                sqlite3_column_table_name(same.get(), 1), sqlite3_column_origin_name(same.get(), 1)};
-        if (!names[0] || !names[1] || !names[2] || !names[3] || std::strcmp(names[0], names[2]) != 0 ||
-            sqlite3_stricmp(names[1], names[3]) != 0)
-            return std::nullopt;
-        const char *collation = nullptr;
-        if (sqlite3_table_column_metadata(db(), sqlite3_column_database_name(same.get(), 0), names[0], names[1], nullptr,
-                                          &collation, nullptr, nullptr, nullptr) != SQLITE_OK ||
-            !collation || (sqlite3_stricmp(collation, "JETTEXT") != 0 && sqlite3_stricmp(collation, "JETPATH") != 0))
-            return std::nullopt;
-
-        QStringList cond;
-        int k = 0;
-        for (const auto &t : tabs)
-            if (t.identified)
-                for (const QString &e : t.keyExprs) cond << QStringLiteral("%1 IS ?%2").arg(e).arg(++k);
-        const QString keyCond = cond.join(QStringLiteral(" AND ")) + QStringLiteral(" LIMIT 1");
-        // A Null sorts first, below every text. Case-blind throughout: the path collation breaks
-        // ties by case after the text one, so its order is the text collation's order too, and
-        // a name that differs from the text only in case is not below it.
-        const QString belowSql = QStringLiteral("SELECT (%1) IS NULL OR (%1) < ?%2 COLLATE JETTEXT").arg(lead).arg(keyWidth + 1) +
-                                 matchFrom + keyCond;
-        const QString matchSql = QStringLiteral("SELECT 1") + matchFrom + u'(' + expr + QStringLiteral(") AND ") + keyCond;
-        Stmt below = prepare(db(), belowSql);
-        Stmt match = prepare(db(), matchSql);
-        bindNamed(below.get(), kSourceParams, params);
-        bindNamed(match.get(), kSourceParams, params);
-        const auto bindKey = [this](sqlite3_stmt *st, long p) {
-            sqlite3_reset(st);
-            const qint64 *key = keyAt(p);
-            for (int j = 0; j < keyWidth; ++j) {
-                if (key[j] == kNullKey) sqlite3_bind_null(st, j + 1);
-                else sqlite3_bind_int64(st, j + 1, key[j]);
-            }
-        };
-        // The first position in [from, n) whose value is not below `bound`; -2 when a row of
-        // the list no longer reads (changed by another program): the caller then walks the rows.
-        const long n = long(serials.size());
-        const auto firstNotBelow = [&](long from, const QString &bound) -> long {
-            long lo = from, hi = n;
-            while (lo < hi) {
-                const long mid = lo + (hi - lo) / 2;
-                bindKey(below.get(), mid);
-                bindValue(below.get(), keyWidth + 1, bound);
-                if (!step(db(), below.get(), belowSql)) return -2;
-                const bool isBelow = truthy(below.get(), 0);
-                sqlite3_reset(below.get());
-                if (isBelow) lo = mid + 1;
-                else hi = mid;
-            }
-            return lo;
-        };
-        const QString text = like.captured(2);
-        const long first = firstNotBelow(0, text);
-        const long past = first < 0 ? first : firstNotBelow(first, text + QString::fromUcs4(U"\U0010FFFF", 1));
-        if (first < 0 || past < 0) return std::nullopt;
-        for (long p = std::max(first, start); p < past; ++p) {
-            bindKey(match.get(), p);
-            const bool hit = step(db(), match.get(), matchSql);
-            sqlite3_reset(match.get());
-            if (hit) return p;
-        }
-        return -1;
-    }
-
-    // The first position from `start` on (in `dir`) whose row meets `expr`, in a lazy recordset,
-    // or -1. The rows are tested in batches of growing size: the keys of a batch go to SQLite as
-    // one list and the matching ones come back as integers, so a match a few hundred rows on
-    // costs a few hundred look-ups. Once the batches have covered an eighth of the rows, one pass
-    // over the source collects every matching key instead, which then costs less than looking up
-    // each remaining row.
-    long findInBatches(const QString &expr, long start, int dir, const std::function<void(sqlite3_stmt *)> &bindAll) {
-        const long n = long(serials.size());
-        const int kw = keyWidth;
-        QStringList exprs;
-        if (table) exprs << QStringLiteral("rowid");
-        else
-            for (const auto &t : tabs)
-                if (t.identified) exprs << t.keyExprs;
-        const QString base = table ? QStringLiteral("SELECT rowid FROM %1 WHERE (%2)").arg(quoteName(tinfo->name), expr)
-                                   : QStringLiteral("SELECT ") + exprs.join(QStringLiteral(", ")) + matchFrom + u'(' + expr + u')';
-        if (kw == 1) {
-            const QString q = base + QStringLiteral(" AND %1 IN (SELECT value FROM json_each(?1))").arg(exprs.first());
-            Stmt s = prepare(db(), q);
-            std::unordered_set<qint64> match;
-            long batch = 256;
-            for (long done = 0; start >= 0 && start < n && done < n / 8; batch *= 4) {
-                const long end = dir > 0 ? std::min(n, start + batch) : std::max(-1L, start - batch);
-                QByteArray list("[");
-                for (long p = start; p != end; p += dir) {
-                    if (keyAt(p)[0] == kNullKey) continue;
-                    if (list.size() > 1) list += ',';
-                    list += QByteArray::number(keyAt(p)[0]);
-                }
-                list += ']';
-                sqlite3_reset(s.get());
-                bindAll(s.get());
-                sqlite3_bind_text(s.get(), 1, list.constData(), int(list.size()), SQLITE_TRANSIENT);
-                match.clear();
-                while (step(db(), s.get(), q))
-                    match.insert(sqlite3_column_int64(s.get(), 0));
-                for (long p = start; p != end; p += dir)
-                    if (match.count(keyAt(p)[0])) return p;
-                done += dir > 0 ? end - start : start - end;
-                start = end;
-            }
-            if (start < 0 || start >= n) return -1;
-        }
-        Stmt s = prepare(db(), base);
-        bindAll(s.get());
-        if (kw == 1) {
-            std::unordered_set<qint64> match;
-            while (step(db(), s.get(), base))
-                if (sqlite3_column_type(s.get(), 0) == SQLITE_INTEGER) match.insert(sqlite3_column_int64(s.get(), 0));
-            if (!match.empty())
-                for (long p = start; p >= 0 && p < n; p += dir)
-                    if (match.count(keyAt(p)[0])) return p;
-            return -1;
-        }
-        std::unordered_set<std::string, KeyHash> match;
-        std::vector<qint64> tuple(static_cast<size_t>(kw), 0);
-        while (step(db(), s.get(), base)) {
-            for (int i = 0; i < kw; ++i)
-                tuple[size_t(i)] = sqlite3_column_type(s.get(), i) == SQLITE_INTEGER ? sqlite3_column_int64(s.get(), i) : kNullKey;
-            match.insert(std::string(reinterpret_cast<const char *>(tuple.data()), size_t(kw) * 8));
-        }
-        if (!match.empty())
-            for (long p = start; p >= 0 && p < n; p += dir)
-                if (match.count(std::string(reinterpret_cast<const char *>(keyAt(p)), size_t(kw) * 8))) return p;
-        return -1;
-    }
-
-    bool find(const QString &criteria, const QVariantList &values, long start, int dir) {
-        check();
-        leaveEdit();
-        jet::Placeholders marks{kFindParams, 0};
-        jet::Placeholders *withMarks = values.isEmpty() ? nullptr : &marks;
-        // A quoted number, date or Yes/No compares as the field's value whether the criteria run
-        // on the table or on rows already read, whose fields carry no type of their own.
-        const jet::LiteralForField literalFor = [this](const QString &field, const QString &text) {
-            const int o = ordinals.value(fold(stripBrackets(field)), -1);
-            return o < 0 ? std::nullopt : comparedLiteral(text, cols[size_t(o)].kind);
-        };
-        QString expr;
-        if (lazy && !table) {
-            const QHash<QString, QString> &names = findNames();
-            expr = jet::translateExpression(
-                criteria, withMarks,
-                [&names](const QString &name) -> std::optional<QString> {
-                    const auto it = names.constFind(fold(name));
-                    if (it == names.constEnd()) return std::nullopt;
-                    return *it;
-                },
-                literalFor);
-        } else {
-            expr = jet::translateExpression(criteria, withMarks, {}, literalFor);
-        }
-        if (withMarks) checkParamCount(marks, values);
-        const auto bindAll = [&](sqlite3_stmt *st) {
-            bindNamed(st, kSourceParams, params);
-            bindNamed(st, kFindParams, values);
-        };
-        sync();
-        const long n = long(serials.size());
-        long found = -1;
-        if (lazy && dir > 0 && values.isEmpty() && !table) {
-            if (const auto at = findPrefix(criteria, expr, start)) {
-                noMatch = *at < 0;
-                if (*at >= 0) setPos(*at);
-                return *at >= 0;
-            }
-        }
-        if (lazy) {
-            // The rows next to the start are tried one by one first: FindNext in a loop and a
-            // match near the top cost no pass over the whole source.
-            // A view of a few thousand rows is tried row by row to its end: cheaper than a pass
-            // over the whole source.
-            const long kProbe = n <= 4096 ? n : 64;
-            {
-                QStringList cond;
-                int k = 0;
-                for (const auto &t : tabs)
-                    if (t.identified)
-                        for (const QString &e : t.keyExprs) cond << QStringLiteral("%1 IS ?%2").arg(e).arg(++k);
-                const QString pq = table ? QStringLiteral("SELECT 1 FROM %1 WHERE rowid = ?1 AND (%2)").arg(quoteName(tinfo->name), expr)
-                                         : QStringLiteral("SELECT 1") + matchFrom + u'(' + expr + QStringLiteral(") AND ") +
-                                               cond.join(QStringLiteral(" AND ")) + QStringLiteral(" LIMIT 1");
-                Stmt probe = prepare(db(), pq);
-                bindAll(probe.get());
-                for (long p = start, i = 0; p >= 0 && p < n && i < kProbe; p += dir, ++i) {
-                    sqlite3_reset(probe.get());
-                    const qint64 *key = keyAt(p);
-                    for (int j = 0; j < keyWidth; ++j) {
-                        if (key[j] == kNullKey) sqlite3_bind_null(probe.get(), j + 1);
-                        else sqlite3_bind_int64(probe.get(), j + 1, key[j]);
-                    }
-                    if (step(db(), probe.get(), pq)) {
-                        found = p;
-                        break;
-                    }
-                }
-                if (found >= 0 || n - (dir > 0 ? start : n - 1 - start) <= kProbe) {
-                    noMatch = found < 0;
-                    if (found >= 0) setPos(found);
-                    return found >= 0;
-                }
-                start += dir * kProbe;
-            }
-            found = findInBatches(expr, start, dir, bindAll);
-        } else {
-            std::optional<long> quick = findEqual(criteria, values, start, dir);
-            if (quick) {
-                found = *quick;
-            } else {
-                // Rows already read: the criteria are evaluated on each row's own values. Only
-                // the fields the criteria may name are bound, as SQLite holds them.
-                QStringList list;
-                std::vector<int> bound;
-                const auto build = [&](bool all) {
-                    list.clear();
-                    bound.clear();
-                    for (size_t i = 0; i < cols.size(); ++i) {
-                        if (!all && !criteria.contains(cols[i].name, Qt::CaseInsensitive) &&
-                            !criteria.contains(cols[i].sqlName, Qt::CaseInsensitive))
-                            continue;
-                        bound.push_back(int(i));
-                        QString item = QStringLiteral("?%1").arg(bound.size());
-                        if (!cols[i].collation.isEmpty() && cols[i].collation.compare(QLatin1String("BINARY"), Qt::CaseInsensitive) != 0)
-                            item += QStringLiteral(" COLLATE ") + cols[i].collation;
-                        list << item + QStringLiteral(" AS ") + quoteName(cols[i].name);
-                    }
-                    if (list.isEmpty()) list << QStringLiteral("NULL AS orv_none");
-                };
-                const QString alias = primaryTab >= 0 ? tabs[size_t(primaryTab)].name
-                                                      : (tabs.empty() ? QStringLiteral("q") : tabs[0].name);
-                const auto query = [&] {
-                    return QStringLiteral("SELECT (%1) FROM (SELECT %2) AS %3")
-                        .arg(expr, list.join(QStringLiteral(", ")), quoteName(alias));
-                };
-                build(false);
-                QString q = query();
-                Stmt s = tryPrepare(db(), q);
-                if (!s) {
-                    build(true);
-                    q = query();
-                    s = prepare(db(), q);
-                }
-                bindNamed(s.get(), kFindParams, values);
-                for (long p = start; p >= 0 && p < n; p += dir) {
-                    sqlite3_reset(s.get());
-                    const RawRow &r = rows[size_t(p)];
-                    for (int i = 0; i < int(bound.size()); ++i) r.bind(s.get(), i + 1, bound[size_t(i)], cols[size_t(bound[size_t(i)])].kind);
-                    if (step(db(), s.get(), q) && truthy(s.get(), 0)) {
-                        found = p;
-                        break;
-                    }
-                }
-            }
-        }
-        noMatch = found < 0;
-        if (found >= 0) setPos(found);
-        return found >= 0;
-    }
-
-    // ---------------------------------------------------------------- writes
-    void requireUpdatable() {
-        if (!updatable || type == RecordsetType::Snapshot || type == RecordsetType::ForwardOnly)
-            throw DbError(errn::ReadOnly, QStringLiteral("Cannot update. Database or object is read-only."));
-    }
-
-    QVariant defaultValue(size_t col) {
-        const Col &c = cols[col];
-        if (c.tab < 0 || c.tcol < 0) return QVariant();
-        const TableInfo *info = tabs[size_t(c.tab)].info;
-        const QString &defaultSql = info->columns[size_t(c.tcol)].defaultSql;
-        if (defaultSql.isEmpty()) return QVariant();
-        if (defaultStmts.size() != cols.size()) defaultStmts.resize(cols.size());
-        DefaultStmt &d = defaultStmts[col];
-        try {
-            if (!d.tried) {
-                d.tried = true;
-                d.stmt = prepare(db(), QStringLiteral("SELECT ") + defaultSql, true);
-            }
-            if (!d.stmt) return QVariant();
-            sqlite3_stmt *s = d.stmt.get();
-            const Reset r{s};
-            return step(db(), s) ? readValue(s, 0, c.kind) : QVariant();
-        } catch (const DbError &) {
-            return QVariant(); // a default that is not a constant is left to the database
-        }
-    }
-
-    qint64 nextCounter(size_t ti) {
-        if (counterStmts.size() != tabs.size()) counterStmts.resize(tabs.size());
-        Stmt &cs = counterStmts[ti];
-        const Tab &t = tabs[ti];
-        if (!cs)
-            cs = prepare(db(),
-                         QStringLiteral("SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = ?1), 0), "
-                                        "coalesce((SELECT max(rowid) FROM %1), 0)) + 1")
-                             .arg(quoteName(t.name)),
-                         true);
-        sqlite3_stmt *s = cs.get();
-        const Reset r{s};
-        const QByteArray n = t.name.toUtf8();
-        sqlite3_bind_text(s, 1, n.constData(), int(n.size()), SQLITE_TRANSIENT);
-        step(db(), s);
-        return sqlite3_column_int64(s, 0);
-    }
-
-    // True when no counter can have grown since AddNew: it ran inside the write transaction that
-    // is still open (so no other connection wrote), and this connection changed no row since.
-    bool counterUnmoved() const {
-        return predictedInWrite && predictedGen == conn->gen && predictedTrans == conn->transSerial &&
-               predictedChanges == sqlite3_total_changes64(db()) &&
-               sqlite3_txn_state(db(), "main") == SQLITE_TXN_WRITE;
-    }
-
-    void notePrediction() {
-        predictedGen = conn->gen;
-        predictedTrans = conn->transSerial;
-        predictedChanges = sqlite3_total_changes64(db());
-        predictedInWrite = sqlite3_txn_state(db(), "main") == SQLITE_TXN_WRITE;
-    }
-
-    // Runs writes to several tables as one unit, inside or outside a workspace transaction.
-    template <typename F> void atomically(bool several, F &&f) {
-        if (!several) {
-            f();
-            return;
-        }
-        exec(db(), QStringLiteral("SAVEPOINT orv_rs"));
-        try {
-            f();
-        } catch (...) {
-            try {
-                exec(db(), QStringLiteral("ROLLBACK TO orv_rs; RELEASE orv_rs"));
-            } catch (...) {
-            }
-            throw;
-        }
-        exec(db(), QStringLiteral("RELEASE orv_rs"));
-    }
-
-    void runWrite(const QString &q, const QVariantList &binds) {
-        sqlite3_stmt *s = conn->cached(q);
-        const Reset r{s};
-        for (int i = 0; i < int(binds.size()); ++i) bindValue(s, i + 1, binds[i]);
-        step(db(), s, q);
-    }
-
-    QString keyWhere(const Tab &t, QVariantList &binds, const std::vector<qint64> &key) const {
-        QStringList cond;
-        for (int j = 0; j < t.keyCols.size(); ++j) {
-            const qint64 v = key[size_t(t.keyOffset + j)];
-            cond << QStringLiteral("%1 IS ?%2").arg(t.viaRowid ? QStringLiteral("rowid") : quoteName(t.keyCols[j])).arg(binds.size() + 1);
-            binds << (v == kNullKey ? QVariant() : QVariant(v));
-        }
-        return cond.join(QStringLiteral(" AND "));
-    }
-
-    bool keyKnown(const Tab &t, const std::vector<qint64> &key) const {
-        for (int j = 0; j < t.keyCols.size(); ++j)
-            if (key[size_t(t.keyOffset + j)] == kNullKey) return false;
-        return true;
-    }
-
-    void updateEdited() {
-        beforeWrite();
-        if (!lazy) keepForRollback();
-        const bool keepWalk = walkSurvivesWriteTo(editSerial);
-        const bool fresh = table && keysFresh();
-        // Rows of one table read before stay valid but the one edited here.
-        const bool keepRows = lazy && cacheValid();
-        bool orderTouched = false;
-        std::vector<char> touched(tabs.size(), 0);
-        for (size_t ci = 0; ci < cols.size(); ++ci)
-            if (dirty[ci] && cols[ci].tab >= 0) touched[size_t(cols[ci].tab)] = 1;
-        atomically(std::count(touched.begin(), touched.end(), 1) > 1, [&] {
-            for (size_t ti = 0; ti < tabs.size(); ++ti) {
-                if (!touched[ti]) continue;
-                const Tab &t = tabs[ti];
-                if (!t.identified || !keyKnown(t, editKey))
-                    throw DbError(errn::FieldNotUpdatable, QStringLiteral("Field cannot be updated."));
-                // The UPDATE for this table and this set of changed fields, kept prepared: an edit
-                // walk changes the same fields of row after row.
-                std::string shape(sizeof(size_t) + cols.size(), '\0');
-                std::memcpy(shape.data(), &ti, sizeof(size_t));
-                for (size_t ci = 0; ci < cols.size(); ++ci)
-                    shape[sizeof(size_t) + ci] = (dirty[ci] && cols[ci].tab == int(ti)) ? 1 : 0;
-                auto it = updateStmts.find(shape);
-                if (it == updateStmts.end()) {
-                    QStringList sets;
-                    QVariantList numbered;
-                    for (size_t ci = 0; ci < cols.size(); ++ci) {
-                        if (!dirty[ci] || cols[ci].tab != int(ti)) continue;
-                        sets << QStringLiteral("%1 = ?%2").arg(quoteName(cols[ci].origin)).arg(numbered.size() + 1);
-                        numbered << QVariant();
-                    }
-                    const QString where = keyWhere(t, numbered, editKey);
-                    it = updateStmts
-                             .emplace(std::move(shape),
-                                      prepare(db(), QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                                                        .arg(quoteName(t.name), sets.join(QStringLiteral(", ")), where),
-                                              true))
-                             .first;
-                }
-                sqlite3_stmt *st = it->second.get();
-                const Reset r{st};
-                int n = 0;
-                for (size_t ci = 0; ci < cols.size(); ++ci) {
-                    if (!dirty[ci] || cols[ci].tab != int(ti)) continue;
-                    bindValue(st, ++n, buf[qsizetype(ci)]);
-                    for (const auto &ic : indexCols)
-                        if (ic.compare(cols[ci].origin, Qt::CaseInsensitive) == 0) orderTouched = true;
-                }
-                for (int j = 0; j < t.keyCols.size(); ++j) {
-                    const qint64 v = editKey[size_t(t.keyOffset + j)];
-                    if (v == kNullKey) sqlite3_bind_null(st, ++n);
-                    else sqlite3_bind_int64(st, ++n, v);
-                }
-                step(db(), st);
-                if (sqlite3_changes(db()) == 0)
-                    throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
-            }
-        });
-        for (size_t ti = 0; ti < tabs.size(); ++ti)
-            if (touched[ti]) conn->wroteTo(tabs[ti].folded);
-        if (keepWalk) {
-            walk.gen = conn->gen;
-            if (serials[size_t(walk.at)] == editSerial) walk.onRow = false; // its values are the old ones
-        }
-        if (keepRows && tabs.size() == 1) {
-            cacheGen = conn->gen;
-            cache.erase(editSerial);
-        }
-        if (fresh && !orderTouched) keysGen = conn->gen;
-        if (!lazy) {
-            if (undo) undo->rowsEdited = true;
-            const long p = positionOfSerial(editSerial);
-            if (p >= 0)
-                for (size_t ci = 0; ci < cols.size(); ++ci)
-                    if (dirty[ci]) rows[size_t(p)].set(int(ci), buf[qsizetype(ci)]);
-        }
-        noteLastModified(encodeBookmark(editSerial));
-    }
-
-    // Where a row added through a join goes into two tables, the one joined on the other's
-    // counter ("tblContacts.RecordID = tblCategoryID.ID") takes the counter the other's new row
-    // got, unless the caller set that field: a song added in a category's view is linked to it.
-    struct JoinFill {
-        size_t from;    // the table whose new counter is taken
-        size_t to;      // the table whose field takes it
-        QString column; // that field, as its table names it
-    };
-    std::vector<JoinFill> joinFills(const std::vector<char> &writeTab) const {
-        std::vector<JoinFill> out;
-        if (!parts || !multiTable(parts->from)) return out;
-        static const QRegularExpression equality(
-            QStringLiteral("(\"[^\"]+\"|\\w+)\\.(\"[^\"]+\"|\\w+)\\s*=\\s*(\"[^\"]+\"|\\w+)\\.(\"[^\"]+\"|\\w+)"));
-        const auto tabOf = [this](QString name) -> int {
-            if (name.startsWith(u'"')) name = name.mid(1, name.size() - 2);
-            for (size_t i = 0; i < tabs.size(); ++i)
-                if (tabs[i].name.compare(name, Qt::CaseInsensitive) == 0) return int(i);
-            return -1;
-        };
-        const auto unquoted = [](QString name) { return name.startsWith(u'"') ? name.mid(1, name.size() - 2) : name; };
-        for (auto it = equality.globalMatch(parts->from); it.hasNext();) {
-            const auto m = it.next();
-            for (int side = 0; side < 2; ++side) {
-                const int a = tabOf(m.captured(side ? 3 : 1)), b = tabOf(m.captured(side ? 1 : 3));
-                const QString key = unquoted(m.captured(side ? 4 : 2)), field = unquoted(m.captured(side ? 2 : 4));
-                if (a < 0 || b < 0 || a == b || !writeTab[size_t(a)] || !writeTab[size_t(b)]) continue;
-                const TableInfo *from = tabs[size_t(a)].info, *to = tabs[size_t(b)].info;
-                if (from->integerKey.compare(key, Qt::CaseInsensitive) != 0 || to->column(field) < 0) continue;
-                bool set = false;
-                for (size_t ci = 0; ci < cols.size(); ++ci)
-                    set = set || (dirty[ci] && cols[ci].tab == b && cols[ci].origin.compare(field, Qt::CaseInsensitive) == 0);
-                if (!set) out.push_back(JoinFill{size_t(a), size_t(b), to->columns[size_t(to->column(field))].name});
-            }
-        }
-        return out;
-    }
-
-    void updateAdded() {
-        beforeWrite();
-        // A row added leaves the others as they are; the walk passes over it if it meets it.
-        const bool keepWalk = !table && walk.open && walk.pauses == conn->readPauses && singleTable() && unchangedSince(walk.gen);
-        std::vector<char> writeTab(tabs.size(), 0);
-        for (size_t ci = 0; ci < cols.size(); ++ci)
-            if (dirty[ci] && cols[ci].tab >= 0) writeTab[size_t(cols[ci].tab)] = 1;
-        bool any = false;
-        for (char w : writeTab) any = any || w;
-        if (!any) {
-            const int t = primaryTab >= 0 ? primaryTab : (tabs.empty() ? -1 : 0);
-            if (t < 0) throw DbError(errn::ReadOnly, QStringLiteral("Cannot update. Database or object is read-only."));
-            writeTab[size_t(t)] = 1;
-        }
-        std::vector<qint64> newKey(size_t(keyWidth), kNullKey);
-        std::vector<qint64> rowids(tabs.size(), 0);
-        const std::vector<JoinFill> fills = joinFills(writeTab);
-        // A table whose join field takes another's new counter is written after that one.
-        std::vector<size_t> order;
-        for (int pass = 0; pass < 2; ++pass)
-            for (size_t ti = 0; ti < tabs.size(); ++ti) {
-                const bool filled = std::any_of(fills.begin(), fills.end(), [&](const JoinFill &f) { return f.to == ti; });
-                if (writeTab[ti] && filled == (pass == 1)) order.push_back(ti);
-            }
-        atomically(std::count(writeTab.begin(), writeTab.end(), 1) > 1, [&] {
-            for (const size_t ti : order) {
-                const Tab &t = tabs[ti];
-                // The counter shown since AddNew is used when it is still the next one.
-                const bool withCounter = predicted[ti] > 0 && !t.info->integerKey.isEmpty() &&
-                                         (counterUnmoved() || nextCounter(ti) <= predicted[ti]);
-                // The statement for this table and this set of assigned fields, kept prepared.
-                std::vector<const JoinFill *> filled;
-                for (const JoinFill &f : fills)
-                    if (f.to == ti) filled.push_back(&f);
-                std::string shape(sizeof(size_t) + cols.size() + 2, '\0');
-                std::memcpy(shape.data(), &ti, sizeof(size_t));
-                for (size_t ci = 0; ci < cols.size(); ++ci)
-                    shape[sizeof(size_t) + ci] = (dirty[ci] && cols[ci].tab == int(ti)) ? 1 : 0;
-                shape[shape.size() - 2] = char(filled.size());
-                shape.back() = withCounter ? 1 : 0;
-                auto it = insertStmts.find(shape);
-                if (it == insertStmts.end()) {
-                    QStringList names, marks;
-                    for (size_t ci = 0; ci < cols.size(); ++ci) {
-                        if (!dirty[ci] || cols[ci].tab != int(ti)) continue;
-                        names << quoteName(cols[ci].origin);
-                        marks << QStringLiteral("?%1").arg(names.size());
-                    }
-                    for (const JoinFill *f : filled) {
-                        names << quoteName(f->column);
-                        marks << QStringLiteral("?%1").arg(names.size());
-                    }
-                    if (withCounter) {
-                        names << quoteName(t.info->integerKey);
-                        marks << QStringLiteral("?%1").arg(names.size());
-                    }
-                    const QString q = names.isEmpty()
-                                          ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(t.name))
-                                          : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                                .arg(quoteName(t.name), names.join(QStringLiteral(", ")),
-                                                     marks.join(QStringLiteral(", ")));
-                    it = insertStmts.emplace(std::move(shape), prepare(db(), q, true)).first;
-                }
-                sqlite3_stmt *s = it->second.get();
-                const Reset r{s};
-                sqlite3_clear_bindings(s);
-                int n = 0;
-                for (size_t ci = 0; ci < cols.size(); ++ci)
-                    if (dirty[ci] && cols[ci].tab == int(ti)) bindValue(s, ++n, buf[qsizetype(ci)]);
-                for (const JoinFill *f : filled) sqlite3_bind_int64(s, ++n, rowids[f->from]);
-                if (withCounter) sqlite3_bind_int64(s, ++n, predicted[ti]);
-                step(db(), s);
-                rowids[ti] = sqlite3_last_insert_rowid(db());
-            }
-        });
-        for (size_t ti = 0; ti < tabs.size(); ++ti)
-            if (writeTab[ti]) conn->wroteTo(tabs[ti].folded);
-        if (keepWalk) walk.gen = conn->gen;
-        // The new row's key and values.
-        QVariantList values = buf;
-        for (size_t ti = 0; ti < tabs.size(); ++ti) {
-            if (!writeTab[ti]) continue;
-            const Tab &t = tabs[ti];
-            if (t.identified && t.viaRowid) newKey[size_t(t.keyOffset)] = rowids[ti];
-            // Read back what the database filled in, when the recordset keeps values or keys.
-            if (lazy && (!t.identified || t.viaRowid)) continue;
-            sqlite3_stmt *s = conn->cached(QStringLiteral("SELECT * FROM %1 WHERE rowid = ?1").arg(quoteName(t.name)));
-            const Reset r{s};
-            sqlite3_bind_int64(s, 1, rowids[ti]);
-            if (!step(db(), s)) continue;
-            QHash<QString, int> byName;
-            for (int i = 0; i < sqlite3_column_count(s); ++i)
-                byName.insert(fold(QString::fromUtf8(sqlite3_column_name(s, i))), i);
-            for (size_t ci = 0; ci < cols.size(); ++ci)
-                if (cols[ci].tab == int(ti) && byName.contains(fold(cols[ci].origin)))
-                    values[qsizetype(ci)] = readValue(s, byName.value(fold(cols[ci].origin)), cols[ci].kind);
-            if (!t.identified || t.viaRowid) continue;
-            for (int j = 0; j < t.keyCols.size(); ++j) {
-                const int c = byName.value(fold(t.keyCols[j]), -1);
-                if (c >= 0 && sqlite3_column_type(s, c) == SQLITE_INTEGER)
-                    newKey[size_t(t.keyOffset + j)] = sqlite3_column_int64(s, c);
-            }
-        }
-        if (table) {
-            noteLastModified(encodeBookmark(newKey.empty() ? rowids[0] : newKey[0]));
-            return;
-        }
-        // Keys of joined tables the insert did not write, read through the query itself.
-        if (lazy && keyWidth > 0) {
-            bool missing = false;
-            for (qint64 k : newKey) missing = missing || k == kNullKey;
-            if (missing) {
-                QStringList exprs, cond;
-                QVariantList binds;
-                for (const auto &t : tabs) {
-                    if (!t.identified) continue;
-                    exprs << t.keyExprs;
-                    for (int j = 0; j < t.keyCols.size(); ++j) {
-                        const qint64 v = newKey[size_t(t.keyOffset + j)];
-                        if (v == kNullKey) continue;
-                        binds << QVariant(v);
-                        cond << QStringLiteral("%1 = ?%2").arg(t.keyExprs[j]).arg(binds.size());
-                    }
-                }
-                if (!cond.isEmpty()) {
-                    const QString q = QStringLiteral("SELECT %1 FROM %2 WHERE %3 LIMIT 1")
-                                          .arg(exprs.join(QStringLiteral(", ")), parts->from, cond.join(QStringLiteral(" AND ")));
-                    if (Stmt s = tryPrepare(db(), q)) {
-                        for (int i = 0; i < int(binds.size()); ++i) bindValue(s.get(), i + 1, binds[i]);
-                        bindNamed(s.get(), kSourceParams, params);
-                        if (sqlite3_step(s.get()) == SQLITE_ROW)
-                            for (int i = 0; i < keyWidth; ++i)
-                                if (sqlite3_column_type(s.get(), i) == SQLITE_INTEGER)
-                                    newKey[size_t(i)] = sqlite3_column_int64(s.get(), i);
-                    }
-                }
-            }
-        }
-        keepForRollback();
-        const bool atEof = !curDeleted && pos >= long(serials.size()); // stays past the last row
-        const qint64 serial = nextSerial++;
-        serials.push_back(serial);
-        if (atEof) pos = long(serials.size());
-        keys.insert(keys.end(), newKey.begin(), newKey.end());
-        if (!lazy) rows.emplace_back(values);
-        noteLastModified(encodeBookmark(serial));
-    }
-};
 
 Recordset::Recordset(std::unique_ptr<Impl> d) : d_(std::move(d)) {}
 Recordset::~Recordset() = default;
@@ -2418,6 +39,7 @@ bool Recordset::updatable() const {
 }
 
 void Recordset::moveFirst() {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.leaveEdit();
@@ -2429,6 +51,7 @@ void Recordset::moveFirst() {
 }
 
 void Recordset::moveLast() {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.leaveEdit();
@@ -2438,6 +61,7 @@ void Recordset::moveLast() {
 }
 
 void Recordset::moveNext() {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.leaveEdit();
@@ -2452,6 +76,7 @@ void Recordset::moveNext() {
 }
 
 void Recordset::movePrevious() {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.leaveEdit();
@@ -2467,6 +92,7 @@ void Recordset::movePrevious() {
 }
 
 void Recordset::move(long rows) {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.leaveEdit();
@@ -2478,6 +104,7 @@ void Recordset::move(long rows) {
 }
 
 bool Recordset::bof() const {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     if (d.table && !d.posValid && d.haveCur && !d.curDeleted && d.seekedRowThere()) return false;
@@ -2486,6 +113,7 @@ bool Recordset::bof() const {
 }
 
 bool Recordset::eof() const {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     if (d.table && !d.posValid && d.haveCur && !d.curDeleted && d.seekedRowThere()) return false;
@@ -2494,12 +122,14 @@ bool Recordset::eof() const {
 }
 
 long Recordset::recordCount() const {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     return d.count();
 }
 
 long Recordset::absolutePosition() const {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.sync();
@@ -2507,6 +137,7 @@ long Recordset::absolutePosition() const {
 }
 
 void Recordset::setAbsolutePosition(long position) {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.leaveEdit();
@@ -2518,6 +149,7 @@ void Recordset::setAbsolutePosition(long position) {
 }
 
 Bookmark Recordset::bookmark() const {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     if (!d.hasCurrent()) noCurrent();
@@ -2525,6 +157,7 @@ Bookmark Recordset::bookmark() const {
 }
 
 void Recordset::setBookmark(const Bookmark &b) {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.leaveEdit();
@@ -2553,6 +186,7 @@ void Recordset::setBookmark(const Bookmark &b) {
 }
 
 Bookmark Recordset::lastModified() const {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     if (d.lastMod.isEmpty()) noCurrent();
@@ -2560,10 +194,11 @@ Bookmark Recordset::lastModified() const {
 }
 
 void Recordset::requery() {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.leaveEdit();
-    d.conn->pauseReads(); // a requery sees what others wrote meanwhile
+    d.conn->readAnew(); // a requery sees what others wrote meanwhile
     d.cache.clear();
     d.walkOpens = 0;
     if (d.table) {
@@ -2590,6 +225,7 @@ void Recordset::requery() {
 }
 
 void Recordset::findFirst(const QString &criteria, const QVariantList &values) {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     if (d.pos > 0) d.refuseBack();
@@ -2597,6 +233,7 @@ void Recordset::findFirst(const QString &criteria, const QVariantList &values) {
 }
 
 void Recordset::findLast(const QString &criteria, const QVariantList &values) {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.refuseBack();
@@ -2605,6 +242,7 @@ void Recordset::findLast(const QString &criteria, const QVariantList &values) {
 }
 
 void Recordset::findNext(const QString &criteria, const QVariantList &values) {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.sync();
@@ -2616,6 +254,7 @@ void Recordset::findNext(const QString &criteria, const QVariantList &values) {
 }
 
 void Recordset::findPrevious(const QString &criteria, const QVariantList &values) {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.refuseBack();
@@ -2629,6 +268,7 @@ void Recordset::findPrevious(const QString &criteria, const QVariantList &values
 bool Recordset::noMatch() const { return d_->noMatch; }
 
 void Recordset::setIndex(const QString &indexName) {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     if (!d.table)
@@ -2656,6 +296,7 @@ void Recordset::setIndex(const QString &indexName) {
 QString Recordset::index() const { return d_->indexName; }
 
 void Recordset::seek(const QString &op, const QVariantList &keyValues) {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     if (!d.table)
@@ -2733,6 +374,7 @@ int Recordset::fieldOrdinal(const QString &name) const {
 }
 
 Value Recordset::value(int ordinal) const {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     if (ordinal < 0 || ordinal >= int(d.cols.size()))
@@ -2748,6 +390,7 @@ Value Recordset::value(const QString &name) const {
 }
 
 void Recordset::setValue(int ordinal, const Value &v) {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     if (ordinal < 0 || ordinal >= int(d.cols.size()))
@@ -2769,6 +412,7 @@ void Recordset::setValue(const QString &name, const Value &v) {
 }
 
 Value Recordset::valueAt(long position, int ordinal) const {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.sync();
@@ -2778,6 +422,7 @@ Value Recordset::valueAt(long position, int ordinal) const {
 }
 
 Bookmark Recordset::bookmarkAt(long position) const {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.sync();
@@ -2786,6 +431,7 @@ Bookmark Recordset::bookmarkAt(long position) const {
 }
 
 long Recordset::positionOf(const Bookmark &b) const {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     const auto serial = decodeBookmark(b);
@@ -2801,7 +447,7 @@ std::unique_ptr<Recordset> openKept(const Recordset::Impl &from, const QString &
     v->type = RecordsetType::Dynaset; // read like a dynaset, then made read-only
     v->source = source;
     v->params = from.params;
-    v->cacheGen = from.conn->gen;
+    v->cacheGen = from.conn->gen();
     v->keysFrom = &from;
     try {
         v->openQuery(sql);
@@ -2818,6 +464,7 @@ std::unique_ptr<Recordset> openKept(const Recordset::Impl &from, const QString &
 } // namespace
 
 std::unique_ptr<Recordset> Recordset::keptView(const QString &select) const {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     if (!d.lazy || d.table) return nullptr;
@@ -2831,6 +478,7 @@ std::unique_ptr<Recordset> Recordset::keptView(const QString &select) const {
 }
 
 std::unique_ptr<Recordset> Recordset::keptView(const QStringList &fields) const {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     if (!d.lazy || d.table || !d.parts || d.parts->distinct || fields.isEmpty()) return nullptr;
@@ -2851,6 +499,7 @@ std::unique_ptr<Recordset> Recordset::keptView(const QStringList &fields) const 
 }
 
 void Recordset::addNew() {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.requireUpdatable();
@@ -2873,6 +522,7 @@ void Recordset::addNew() {
 }
 
 void Recordset::edit() {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.requireUpdatable();
@@ -2885,6 +535,7 @@ void Recordset::edit() {
 }
 
 void Recordset::update() {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     if (d.mode == EditMode::None)
@@ -2903,6 +554,7 @@ void Recordset::update() {
 }
 
 void Recordset::cancelUpdate() {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     if (d.mode == EditMode::None)
@@ -2911,20 +563,21 @@ void Recordset::cancelUpdate() {
 }
 
 void Recordset::deleteRecord() {
+    const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
     d.requireUpdatable();
     d.leaveEdit();
-    d.beforeWrite();
-    d.conn->aboutToWrite();
     if (d.table && !d.posValid && d.keysFresh() && d.haveCur && !d.curDeleted) {
         // After a Seek: the row goes by its row id and stays in the key list as a hole until
         // positions are used again.
         const qint64 rowid = d.curSerial;
-        d.runWrite(QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoteName(d.tinfo->name)), {QVariant(rowid)});
-        if (sqlite3_changes(d.db()) == 0) throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
-        d.conn->wrote();
-        d.keysGen = d.conn->gen;
+        {
+            const WriteScope write(*d.conn, WriteScope::Effect::MayRemove, {d.tabs[0].folded});
+            d.runWrite(QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoteName(d.tinfo->name)), {QVariant(rowid)});
+            if (sqlite3_changes(d.db()) == 0) throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
+        }
+        d.keysGen = d.conn->gen();
         d.cache.erase(rowid);
         d.holes.push_back(rowid);
         d.curDeleted = true;
@@ -2944,11 +597,13 @@ void Recordset::deleteRecord() {
     if (d.lazy && !d.singleTable()) (void)d.currentRaw();
     QVariantList binds;
     const QString where = d.keyWhere(t, binds, key);
-    d.runWrite(QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoteName(t.name), where), binds);
-    // Deleted by another writer since it was read: as Edit says, not a success.
-    if (sqlite3_changes(d.db()) == 0) throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
-    d.conn->wrote();
-    if (d.table) d.keysGen = d.conn->gen; // the list stays current: the row is taken out below
+    {
+        const WriteScope write(*d.conn, WriteScope::Effect::MayRemove, {t.folded});
+        d.runWrite(QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoteName(t.name), where), binds);
+        // Deleted by another writer since it was read: as Edit says, not a success.
+        if (sqlite3_changes(d.db()) == 0) throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
+    }
+    if (d.table) d.keysGen = d.conn->gen(); // the list stays current: the row is taken out below
     const long p = d.pos;
     if (p >= 0 && p < long(d.serials.size())) {
         d.keepForRollback();
@@ -2998,7 +653,7 @@ std::unique_ptr<Recordset> openRecordset(const std::shared_ptr<Conn> &conn, cons
     d->type = type;
     d->source = source;
     d->params = values;
-    d->cacheGen = conn->gen;
+    d->cacheGen = conn->gen();
     const QString src = source.trimmed();
     static const QRegularExpression single(QStringLiteral("^(\\[[^\\]]+\\]|[^\\s\\[\\]();,'\"]+)$"));
     QString jetSql = src;

@@ -2,6 +2,8 @@
 // and joins, value conversion, counters and the schema's names.
 #include "platform/db/SampleCatalogue.h"
 
+#include "platform/db/RecordsetImpl.h"
+
 #include <QDateTime>
 #include <cmath>
 #include <functional>
@@ -290,6 +292,71 @@ TEST_F(SampleDbTest, EveryRowOfASongInTheJoinedViewShowsItAsItIsNow) {
         EXPECT_FALSE(rs->valueAt(rs->positionOf(second), song).isValid());
         EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblCategoryID WHERE ID = 16")), QStringLiteral("2"));
         db->execute(QStringLiteral("Insert Into tblContacts (RecordID, SongName, Artist) Values (16, 'Bohemian Rhapsody', 'Queen')"));
+    }
+}
+
+// An addition in the category view that gives only the category still adds a song, with its
+// defaults, and links it by its new RecordID; a table recordset open meanwhile counts it.
+TEST_F(SampleDbTest, ASongAddedInTheJoinedViewWithOnlyItsCategoryIsAddedAndLinked) {
+    auto songs = open(QStringLiteral("tblContacts"), RecordsetType::Table);
+    songs->setIndex(QStringLiteral("Rating"));
+    songs->moveFirst();
+    long expected = songs->recordCount();
+    for (const char *source : {"qryContacts", "Select * from  qryContacts Where  CategoryNumber = 1 Order By SongName"}) {
+        SCOPED_TRACE(source);
+        auto view = open(QString::fromLatin1(source));
+        view->moveFirst();
+        view->addNew();
+        const qint64 id = view->value(QStringLiteral("RecordID")).toLongLong();
+        view->setValue(QStringLiteral("CategoryNumber"), 1);
+        view->update();
+        EXPECT_EQ(songs->recordCount(), ++expected);
+        EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblContacts WHERE RecordID = %1").arg(id)), QStringLiteral("1"));
+        EXPECT_EQ(raw(QStringLiteral("SELECT group_concat(CategoryNumber) FROM tblCategoryID WHERE ID = %1").arg(id)), QStringLiteral("1"));
+        EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblCategoryID WHERE ID IS NULL")), QStringLiteral("0"));
+        view->setBookmark(view->lastModified());
+        EXPECT_EQ(view->value(QStringLiteral("RecordID")).toLongLong(), id);
+        EXPECT_EQ(view->value(QStringLiteral("Selected")).toString(), QStringLiteral(" "));
+    }
+}
+
+// A category view reads a few songs from their links and sorts them, but a category of most of
+// the catalogue by walking the sort index, which costs less than reading that many songs to sort
+// them; either way the rows and their order are plain SQLite's.
+TEST_F(SampleDbTest, ACategoryOfMostSongsIsReadByTheSortIndexAndAFewSongsByTheirLinks) {
+    sample::run(db->handle(), "INSERT OR IGNORE INTO tblCategoryID (ID, CategoryNumber) SELECT RecordID, 3 FROM tblContacts "
+                              "WHERE RecordID % 4 <> 0");
+    const struct {
+        int category;
+        const char *keyListReads;
+    } cases[] = {{2, "tblCategoryID_Category"}, {3, "USING COVERING INDEX tblContacts_SortSong"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.category);
+        const QString source =
+            QStringLiteral("Select * from  qryContacts Where  CategoryNumber = %1 Order By SongName, Artist").arg(c.category);
+        std::vector<std::string> ran;
+        sqlite3_trace_v2(db->handle(), SQLITE_TRACE_STMT, [](unsigned, void *list, void *stmt, void *) {
+            static_cast<std::vector<std::string> *>(list)->push_back(sqlite3_sql(static_cast<sqlite3_stmt *>(stmt)));
+            return 0;
+        }, &ran);
+        auto rs = open(source);
+        sqlite3_trace_v2(db->handle(), 0, nullptr, nullptr);
+        QString keyListPlan;
+        for (const std::string &sql : ran) {
+            if (sql.find("orv_rowid0\", qryContacts.\"orv_rowid1\" FROM") == std::string::npos) continue;
+            sqlite3_stmt *s = nullptr;
+            sqlite3_prepare_v2(db->handle(), ("EXPLAIN QUERY PLAN " + sql).c_str(), -1, &s, nullptr);
+            while (s && sqlite3_step(s) == SQLITE_ROW)
+                keyListPlan += QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, 3))) + u'\n';
+            sqlite3_finalize(s);
+        }
+        EXPECT_TRUE(keyListPlan.contains(QLatin1String(c.keyListReads))) << keyListPlan.toStdString();
+        QStringList plain;
+        sqlite3_stmt *s = nullptr;
+        sqlite3_prepare_v2(db->handle(), db->translate(source).toUtf8().constData(), -1, &s, nullptr);
+        while (sqlite3_step(s) == SQLITE_ROW) plain << QString::number(sqlite3_column_int64(s, 0));
+        sqlite3_finalize(s);
+        EXPECT_EQ(column(*rs, QStringLiteral("RecordID")), plain);
     }
 }
 
@@ -796,5 +863,33 @@ TEST_F(SampleDbTest, FindInAFilteredViewLandsOnlyOnItsOwnRows) {
         EXPECT_EQ(rs->value("TrackNum").toLongLong(), 102);
     }
 }
+
+
+#ifdef ORVALIS_CHECK_INVARIANTS
+// Where the recordsets check their invariants (Debug and sanitizer builds), a fault in a
+// recordset's state stops the operation after which it shows, naming what broke, instead of
+// giving wrong rows further on.
+TEST_F(SampleDbTest, ABrokenRecordsetInvariantStopsTheOperationItShowsAfter) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::pair<const char *, std::function<void(Recordset::Impl &)>> faults[] = {
+        {"position 9 outside the 4 rows", [](Recordset::Impl &d) { d.pos = 9; }},
+        {"an edit buffer outside an edit", [](Recordset::Impl &d) { d.buf << QVariant(1); }},
+        {"is cached as 'Planted', the catalogue holds 'Bohemian Rhapsody'",
+         [](Recordset::Impl &d) {
+             d.cache.at(d.serials[size_t(d.pos)])->set(d.ordinals.value(QStringLiteral("songname")), QStringLiteral("Planted"));
+         }},
+    };
+    for (const auto &[broken, plant] : faults) {
+        auto rs = open(QStringLiteral("Select * from tblContacts Where Artist = 'Queen' Or Artist = 'ABBA' Order By SongName"));
+        ASSERT_EQ(rs->recordCount(), 4);
+        ASSERT_EQ(rs->value("SongName").toString(), QStringLiteral("Bohemian Rhapsody"));
+        plant(rs->impl());
+        EXPECT_DEATH(rs->bof(), broken) << broken;
+        rs->impl().pos = 0;
+        rs->impl().buf.clear();
+        rs->impl().cache.clear();
+    }
+}
+#endif
 
 } // namespace

@@ -147,7 +147,7 @@ void fitOnScreen(QWidget *window) {
         const QSize designed = window->size();
         if ((inner.width() < window->minimumWidth() || inner.height() < window->minimumHeight()) &&
             !window->layout()) {
-            const QScrollArea *area = scrollControls(window, designed);
+            const QScrollArea *scrolled = scrollControls(window, designed);
             // The scroll bar of one direction takes room from the other: a window that can be
             // that much wider (or taller) within the screen is, so the page scrolls one way only
             // and no control is cut at the right edge (or the bottom).
@@ -155,9 +155,9 @@ void fitOnScreen(QWidget *window) {
             // size down by part of a pixel.
             QSize roomy = designed;
             if (inner.height() < designed.height())
-                roomy.rwidth() += area->verticalScrollBar()->sizeHint().width() + 1;
+                roomy.rwidth() += scrolled->verticalScrollBar()->sizeHint().width() + 1;
             if (inner.width() < designed.width())
-                roomy.rheight() += area->horizontalScrollBar()->sizeHint().height() + 1;
+                roomy.rheight() += scrolled->horizontalScrollBar()->sizeHint().height() + 1;
             fitted = fit(roomy);
             inner = innerOf(fitted);
         }

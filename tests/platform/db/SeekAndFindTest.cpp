@@ -63,7 +63,9 @@ TEST_F(SeekAndFind, SeekWithAComparisonOrdersNullsLowestAsTheIndexDoes) {
         rs->setIndex(QLatin1String(c.index));
         rs->seek(QLatin1String(c.op), c.key);
         EXPECT_EQ(rs->noMatch(), c.found == 0) << c.index << " " << c.op;
-        if (c.found && !rs->noMatch()) EXPECT_EQ(rs->value(QStringLiteral("RecordID")).toLongLong(), c.found) << c.index << " " << c.op;
+        if (c.found && !rs->noMatch()) {
+            EXPECT_EQ(rs->value(QStringLiteral("RecordID")).toLongLong(), c.found) << c.index << " " << c.op;
+        }
     }
 }
 
@@ -179,11 +181,11 @@ TEST_F(SeekAndFind, FindComparesTextCaseBlindForBoundAndLiteralValues) {
         auto rs = open(type == RecordsetType::Table ? QStringLiteral("tblContacts")
                                                     : QStringLiteral("Select * from tblContacts Order By RecordID"),
                        type);
-        const QString path = rs->value(QStringLiteral("PathName")).toString();
-        ASSERT_NE(path.toUpper(), path);
-        rs->findFirst(QStringLiteral("PathName = ?"), {path.toUpper()});
+        const QString stored = rs->value(QStringLiteral("PathName")).toString();
+        ASSERT_NE(stored.toUpper(), stored);
+        rs->findFirst(QStringLiteral("PathName = ?"), {stored.toUpper()});
         EXPECT_TRUE(rs->noMatch());
-        rs->findFirst(QStringLiteral("PathName = ?"), {path});
+        rs->findFirst(QStringLiteral("PathName = ?"), {stored});
         EXPECT_FALSE(rs->noMatch());
     }
 }
@@ -236,7 +238,9 @@ TEST_F(SeekAndFind, AQuotedNumberDateOrYesNoFindsTheSameRowAsTheBareValueOnEvery
                 }
                 rs->findFirst(QString::fromLatin1(c.criteria));
                 EXPECT_EQ(rs->noMatch(), c.found == 0);
-                if (c.found) EXPECT_EQ(rs->value(key).toLongLong(), c.found);
+                if (c.found) {
+                    EXPECT_EQ(rs->value(key).toLongLong(), c.found);
+                }
                 if (c.found && type != RecordsetType::Table) {
                     rs->moveLast();
                     rs->findPrevious(QString::fromLatin1(c.criteria));

@@ -44,7 +44,7 @@ void useCatalogue(bool sortIndexes, bool fix) {
     if (current == int(sortIndexes) * 2 + int(fix)) return;
     current = int(sortIndexes) * 2 + int(fix);
     static const QRegularExpression createIndex(
-        QStringLiteral("CREATE INDEX ((tblContacts_Sort|tblCategoryID_Category)\\w*) ON [^;]*;"));
+        QStringLiteral("CREATE INDEX ((tblContacts_Sort|tblCategoryID_Category)\\w*)\\s+ON [^;]*;"));
     for (auto it = createIndex.globalMatch(core::CatalogueSchema::sql()); it.hasNext();) {
         const auto m = it.next();
         const bool present = m.captured(2) == QLatin1String("tblCategoryID_Category") ? fix : sortIndexes;

@@ -125,11 +125,13 @@ PlayListStore::ReorderResult PlayListStore::reorder(db::Database &d, long listId
     // Each starting number mapped to its row before anything changes: a search by the current
     // value would find a row this pass has already renumbered.
     const int trackField = rs->fieldOrdinal(QStringLiteral("ListTrackID"));
+    const int updatedField = rs->fieldOrdinal(QStringLiteral("LastUpdated"));
     QHash<long, db::Bookmark> rowOf;
-    for (long i = 0, n = rs->recordCount(); i < n; ++i) {
-        const long id = long(rs->valueAt(i, trackField).toLongLong());
+    rowOf.reserve(lines.size());
+    for (; !rs->eof(); rs->moveNext()) {
+        const long id = long(rs->value(trackField).toLongLong());
         if (!rowOf.contains(id))
-            rowOf.insert(id, rs->bookmarkAt(i));
+            rowOf.insert(id, rs->bookmark());
     }
     db::Transaction t(d);
     const QDateTime now = QDateTime::currentDateTime();
@@ -143,8 +145,8 @@ PlayListStore::ReorderResult PlayListStore::reorder(db::Database &d, long listId
         }
         rs->setBookmark(it.value());
         rs->edit();
-        rs->setValue(QStringLiteral("ListTrackID"), qlonglong(i + 1));
-        rs->setValue(QStringLiteral("LastUpdated"), now);
+        rs->setValue(trackField, qlonglong(i + 1));
+        rs->setValue(updatedField, now);
         rs->update();
         rowOf.erase(it);  // a row is renumbered once
     }

@@ -146,32 +146,54 @@ Kind kindFromDecl(const char *declType) {
     return Kind::Unknown;
 }
 
-QString dateText(const QDateTime &dt) {
-    // Written directly for four-digit years (every date a song gets), which the format parser
-    // would produce the same; other years go through it.
-    if (dt.isValid()) {
-        const QDate d = dt.date();
-        const QTime t = dt.time();
-        const int y = d.year();
-        if (y >= 1000 && y <= 9999) {
-            char16_t out[19];
-            const auto put = [&out](int at, int value, int digits) {
-                for (int i = digits - 1; i >= 0; --i, value /= 10) out[at + i] = char16_t(u'0' + value % 10);
-            };
-            put(0, y, 4);
-            out[4] = u'-';
-            put(5, d.month(), 2);
-            out[7] = u'-';
-            put(8, d.day(), 2);
-            out[10] = u' ';
-            put(11, t.hour(), 2);
-            out[13] = u':';
-            put(14, t.minute(), 2);
-            out[16] = u':';
-            put(17, t.second(), 2);
-            return QString(reinterpret_cast<const QChar *>(out), 19);
-        }
+namespace {
+
+// "yyyy-MM-dd HH:mm:ss" written directly for a four-digit year (every date a song gets), as the
+// format parser would write it; false for other years, which go through the parser.
+template <typename Char> bool fourDigitDate(const QDateTime &dt, Char (&out)[19]) {
+    if (!dt.isValid()) return false;
+    const QDate d = dt.date();
+    const QTime t = dt.time();
+    const int y = d.year();
+    if (y < 1000 || y > 9999) return false;
+    const auto put = [&out](int at, int value, int digits) {
+        for (int i = digits - 1; i >= 0; --i, value /= 10) out[at + i] = Char('0' + value % 10);
+    };
+    put(0, y, 4);
+    out[4] = Char('-');
+    put(5, d.month(), 2);
+    out[7] = Char('-');
+    put(8, d.day(), 2);
+    out[10] = Char(' ');
+    put(11, t.hour(), 2);
+    out[13] = Char(':');
+    put(14, t.minute(), 2);
+    out[16] = Char(':');
+    put(17, t.second(), 2);
+    return true;
+}
+
+// A date bound as the text it is stored as; Null when it is no date. Every Update of a song
+// binds one, so the usual case makes no string on the heap.
+void bindDate(sqlite3_stmt *s, int idx, const QDateTime &dt) {
+    if (!dt.isValid()) { // no date: Null rather than an empty text
+        sqlite3_bind_null(s, idx);
+        return;
     }
+    char out[19];
+    if (fourDigitDate(dt, out)) {
+        sqlite3_bind_text(s, idx, out, 19, SQLITE_TRANSIENT);
+        return;
+    }
+    const QByteArray u = dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8();
+    sqlite3_bind_text(s, idx, u.constData(), int(u.size()), SQLITE_TRANSIENT);
+}
+
+} // namespace
+
+QString dateText(const QDateTime &dt) {
+    char16_t out[19];
+    if (fourDigitDate(dt, out)) return QString(reinterpret_cast<const QChar *>(out), 19);
     return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
@@ -350,29 +372,15 @@ void bindValue(sqlite3_stmt *s, int idx, const QVariant &v) {
     case QMetaType::Float:
         sqlite3_bind_double(s, idx, v.toDouble());
         return;
-    case QMetaType::QDateTime: {
-        if (!v.toDateTime().isValid()) { // no date: Null rather than an empty text
-            sqlite3_bind_null(s, idx);
-            return;
-        }
-        const QByteArray u = dateText(v.toDateTime()).toUtf8();
-        sqlite3_bind_text(s, idx, u.constData(), int(u.size()), SQLITE_TRANSIENT);
+    case QMetaType::QDateTime:
+        bindDate(s, idx, v.toDateTime());
         return;
-    }
-    case QMetaType::QDate: {
-        if (!v.toDate().isValid()) {
-            sqlite3_bind_null(s, idx);
-            return;
-        }
-        const QByteArray u = dateText(QDateTime(v.toDate(), QTime(0, 0))).toUtf8();
-        sqlite3_bind_text(s, idx, u.constData(), int(u.size()), SQLITE_TRANSIENT);
+    case QMetaType::QDate:
+        bindDate(s, idx, v.toDate().isValid() ? QDateTime(v.toDate(), QTime(0, 0)) : QDateTime());
         return;
-    }
-    case QMetaType::QTime: {
-        const QByteArray u = dateText(QDateTime(QDate(1899, 12, 30), v.toTime())).toUtf8();
-        sqlite3_bind_text(s, idx, u.constData(), int(u.size()), SQLITE_TRANSIENT);
+    case QMetaType::QTime:
+        bindDate(s, idx, QDateTime(QDate(1899, 12, 30), v.toTime()));
         return;
-    }
     case QMetaType::QByteArray: {
         const QByteArray b = v.toByteArray();
         sqlite3_bind_blob(s, idx, b.constData(), int(b.size()), SQLITE_TRANSIENT);

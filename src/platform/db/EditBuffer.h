@@ -1,6 +1,9 @@
 #pragma once
-// Edit, AddNew, Update and CancelUpdate. While `mode` is not None, `buf` holds every field of the
-// row being edited or added and `dirty` marks those assigned; reads of the fields give `buf`.
+// Edit, AddNew, Update and CancelUpdate. While `mode` is not None, `buf` holds a value per field
+// and `dirty` marks those assigned. AddNew fills `buf` with the new row's values; Edit keeps the
+// row as it found it in `editRow`, as SQLite gave it, so that a field becomes a value only when
+// it is read (an edit walk assigns a field or two of each row and reads none of the others):
+// reads of an unassigned field during an Edit give `editRow`, the others give `buf`.
 // Update writes the assigned fields to the tables that own them (several tables as one unit)
 // and leaves the mode None whether it succeeds or throws a DbError the caller may retry; any
 // move leaves the edit as CancelUpdate does. `editSerial` and `editKey` name the row Edit took.
@@ -11,9 +14,11 @@
 // default, a table's next counter, the INSERT per set of assigned fields, the UPDATE per set of
 // changed fields) are prepared once per recordset.
 #include "platform/db/DbInternal.h"
+#include "platform/db/RawRow.h"
 #include "platform/db/Recordset.h"
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +41,7 @@ struct JoinFill {
 struct EditBuffer {
     EditMode mode = EditMode::None;
     QVariantList buf;
+    std::optional<RawRow> editRow; // Edit only: the row as it stood
     std::vector<char> dirty;
     qint64 editSerial = 0;
     std::vector<qint64> editKey;

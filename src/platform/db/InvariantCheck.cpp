@@ -97,6 +97,7 @@ void check(Recordset::Impl &d) {
             broken(d, QStringLiteral("the table recordset at position %1 is not on the row its list has there").arg(d.pos));
     }
     if (d.curDeleted && d.haveCur) broken(d, QStringLiteral("a deleted current row is still current"));
+    if (d.editRow && d.mode != EditMode::Edit) broken(d, QStringLiteral("the row an Edit took outside an Edit"));
     if (d.mode == EditMode::None) {
         if (!d.buf.isEmpty() || !d.dirty.empty()) broken(d, QStringLiteral("an edit buffer outside an edit"));
     } else if (d.buf.size() != qsizetype(d.cols.size()) || d.dirty.size() != d.cols.size()) {

@@ -222,6 +222,7 @@ void Recordset::Impl::leaveEdit() {
     if (mode != EditMode::None) {
         mode = EditMode::None;
         buf.clear();
+        editRow.reset();
         dirty.clear();
     }
 }

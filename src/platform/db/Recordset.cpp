@@ -379,6 +379,7 @@ Value Recordset::value(int ordinal) const {
     d.check();
     if (ordinal < 0 || ordinal >= int(d.cols.size()))
         throw DbError(err::ItemNotFound, QStringLiteral("Item not found in this collection."));
+    if (d.editRow && !d.dirty[size_t(ordinal)]) return d.editRow->value(ordinal, d.cols[size_t(ordinal)].kind);
     if (d.mode != EditMode::None) return d.buf[ordinal];
     return d.currentCell(ordinal);
 }
@@ -505,6 +506,7 @@ void Recordset::addNew() {
     d.requireUpdatable();
     d.mode = EditMode::AddNew;
     d.buf.clear();
+    d.editRow.reset();
     d.dirty.assign(d.cols.size(), 0);
     d.predicted.assign(d.tabs.size(), 0);
     d.buf.reserve(qsizetype(d.cols.size()));
@@ -527,7 +529,8 @@ void Recordset::edit() {
     d.check();
     d.requireUpdatable();
     if (!d.hasCurrent()) noCurrent();
-    d.buf = d.currentRow();
+    d.editRow.emplace(d.currentRow());
+    d.buf = QVariantList(qsizetype(d.cols.size()));
     d.dirty.assign(d.cols.size(), 0);
     d.editSerial = d.currentSerial();
     d.editKey = d.currentKey();
@@ -550,6 +553,7 @@ void Recordset::update() {
     }
     d.mode = EditMode::None;
     d.buf.clear();
+    d.editRow.reset();
     d.dirty.clear();
 }
 

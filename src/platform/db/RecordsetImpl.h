@@ -9,7 +9,8 @@
 // builds with ORVALIS_CHECK_INVARIANTS):
 // - the position is -1 .. serials.size(), and serials rise along the list;
 // - keys holds keyWidth parts per row, and a recordset read whole holds one row per serial;
-// - outside an edit the edit buffer is empty, inside it holds one value per field.
+// - outside an edit the edit buffer is empty, inside it holds one value per field; only an Edit
+//   keeps the row it took.
 #include "platform/db/DbInternal.h"
 #include "platform/db/EditBuffer.h"
 #include "platform/db/KeyList.h"
@@ -92,11 +93,10 @@ struct Recordset::Impl : detail::WriteWatcher,
     bool prepareBatch();
     void fetchBatch(long p, int dir);
     const RawRow *rawAt(long p);
-    QVariantList allOf(const RawRow &r) const;
     Value cellAt(long p, int ordinal);
     bool seekedRowThere();
     const RawRow *currentRaw();
-    QVariantList currentRow();
+    RawRow currentRow();
     Value currentCell(int ordinal);
 
     // walks (RowWalk.cpp)
@@ -104,7 +104,6 @@ struct Recordset::Impl : detail::WriteWatcher,
     bool walkKeyIs(sqlite3_stmt *s, int first, long p) const;
     bool openWalk(long p);
     bool walkTo(long p);
-    QVariantList walkRow() const;
     bool walkSurvivesWriteTo(qint64 serial);
 
     // find (RowFind.cpp)

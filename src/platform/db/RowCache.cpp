@@ -117,14 +117,6 @@ const RawRow *Recordset::Impl::rawAt(long p) {
     return fetch(serial, keyAt(p));
 }
 
-// Every field of a lazy row (Edit keeps them all).
-QVariantList Recordset::Impl::allOf(const RawRow &r) const {
-    QVariantList out;
-    out.reserve(qsizetype(cols.size()));
-    for (int i = 0; i < int(cols.size()); ++i) out << r.value(i, cols[size_t(i)].kind);
-    return out;
-}
-
 Value Recordset::Impl::cellAt(long p, int ordinal) {
     if (!lazy) return rows[size_t(p)].value(ordinal, cols[size_t(ordinal)].kind);
     // A kept view is read by position in one pass (a report, an export): walked like rows
@@ -151,13 +143,14 @@ const RawRow *Recordset::Impl::currentRaw() {
     return r;
 }
 
-QVariantList Recordset::Impl::currentRow() {
+// The current row as it stands, its fields not yet made values (Edit keeps it).
+RawRow Recordset::Impl::currentRow() {
     if (!lazy) {
         if (!hasCurrent()) noCurrent();
-        return allOf(rows[size_t(pos)]);
+        return rows[size_t(pos)];
     }
-    if (hasCurrent() && walkTo(pos)) return walkRow();
-    return allOf(*currentRaw());
+    if (hasCurrent() && walkTo(pos)) return RawRow(walk.stmt.get(), int(cols.size()));
+    return *currentRaw();
 }
 
 Value Recordset::Impl::currentCell(int ordinal) {

@@ -127,13 +127,6 @@ bool Recordset::Impl::walkTo(long p) {
     return false;
 }
 
-QVariantList Recordset::Impl::walkRow() const {
-    QVariantList out;
-    out.reserve(qsizetype(cols.size()));
-    for (int i = 0; i < int(cols.size()); ++i) out << readValue(walk.stmt.get(), i, cols[size_t(i)].kind);
-    return out;
-}
-
 // Whether a write to the row with `serial` leaves the walk's rows ahead as they are: rows of
 // one table, and a row the walk has passed. Asked before the write.
 bool Recordset::Impl::walkSurvivesWriteTo(qint64 serial) {

@@ -412,6 +412,64 @@ TEST_F(SampleDbTest, AssignedValuesAreConvertedByTheFieldType) {
     EXPECT_DOUBLE_EQ(rs->value("FileSizeNum").toDouble(), 6.5);
 }
 
+// During an Edit a field not yet assigned reads as the row stands when Edit was called (also
+// after another writer changed it since it was last read), an assigned one as assigned; the
+// fields are the same however the recordset reached the row, and CancelUpdate gives the row back.
+TEST_F(SampleDbTest, AFieldReadDuringAnEditGivesTheRowAsItStandsOrWhatWasAssigned) {
+    const auto walkTo16 = [](Recordset &rs) {
+        for (rs.moveFirst(); rs.value(QStringLiteral("RecordID")).toLongLong() != 16;) rs.moveNext();
+    };
+    const auto findAndBookmark = [](Recordset &rs) {
+        rs.findFirst(QStringLiteral("RecordID = 16"));
+        const Bookmark b = rs.bookmark();
+        rs.moveFirst();
+        rs.setBookmark(b);
+    };
+    const struct {
+        const char *name;
+        const char *source;
+        RecordsetType type;
+        std::function<void(Recordset &)> place;
+    } cases[] = {
+        {"walked dynaset", "Select * from tblContacts Order By SongName", RecordsetType::Dynaset, walkTo16},
+        {"dynaset placed by bookmark", "Select * from tblContacts Order By SongName", RecordsetType::Dynaset,
+         findAndBookmark},
+        {"dynaset of a few fields", "Select RecordID, SongName, Artist, DateUpdated from tblContacts",
+         RecordsetType::Dynaset, findAndBookmark},
+        {"category view", "Select * from qryContacts Where CategoryNumber = 1 Order By SongName",
+         RecordsetType::Dynaset, walkTo16},
+        {"joined view read whole", "qryContacts", RecordsetType::Dynaset, findAndBookmark},
+        {"table placed by Seek", "tblContacts", RecordsetType::Table,
+         [](Recordset &rs) {
+             rs.setIndex(QStringLiteral("PrimaryKey"));
+             rs.seek(QStringLiteral("="), {16});
+         }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        db->execute(QStringLiteral("Update tblContacts Set SongName = 'Bohemian Rhapsody', Artist = 'Queen' Where RecordID = 16"));
+        auto rs = open(QString::fromLatin1(c.source), c.type);
+        c.place(*rs);
+        ASSERT_EQ(rs->value(QStringLiteral("SongName")).toString(), QStringLiteral("Bohemian Rhapsody"));
+        db->execute(QStringLiteral("Update tblContacts Set SongName = 'Bohemian' Where RecordID = 16"));
+        rs->edit();
+        rs->setValue(QStringLiteral("Artist"), QStringLiteral("Freddie"));
+        EXPECT_EQ(rs->value(QStringLiteral("SongName")).toString(), QStringLiteral("Bohemian"));
+        EXPECT_EQ(rs->value(QStringLiteral("Artist")).toString(), QStringLiteral("Freddie"));
+        EXPECT_EQ(rs->value(QStringLiteral("DateUpdated")).toDateTime(), QDateTime(QDate(2024, 1, 16), QTime(10, 0)));
+        rs->cancelUpdate();
+        EXPECT_EQ(rs->value(QStringLiteral("Artist")).toString(), QStringLiteral("Queen"));
+        rs->edit();
+        rs->setValue(QStringLiteral("Artist"), QStringLiteral("Freddie"));
+        rs->update();
+        EXPECT_EQ(rs->value(QStringLiteral("Artist")).toString(), QStringLiteral("Freddie"));
+        EXPECT_EQ(rs->value(QStringLiteral("SongName")).toString(), QStringLiteral("Bohemian"));
+        EXPECT_EQ(raw(QStringLiteral("SELECT SongName || '/' || Artist || '/' || DateUpdated FROM tblContacts WHERE RecordID = 16")),
+                  QStringLiteral("Bohemian/Freddie/2024-01-16 10:00:00"));
+        rs->close();
+    }
+}
+
 // A number no field holds, or a date the stored text cannot give back, is refused as a text that
 // is no number or date is; no date at all is Null.
 TEST_F(SampleDbTest, ValuesNoFieldHoldsAreRefusedAndNoDateIsStoredAsNull) {

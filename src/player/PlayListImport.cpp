@@ -68,6 +68,18 @@ std::unique_ptr<db::Recordset> findLineSong(db::Database &d, const PlayListImpor
     return rs;
 }
 
+// The local time of each add. The zone's offset from UTC is read once for the command: reading
+// the local time itself checks the zone file every time, which a file of thousands of lines
+// would pay once per line. Stored dates keep the wall-clock time, which the offset gives.
+class AddClock {
+public:
+    AddClock() : offset_(QDateTime::currentDateTime().offsetFromUtc()) {}
+    QDateTime now() const { return QDateTime::currentDateTimeUtc().toOffsetFromUtc(offset_); }
+
+private:
+    int offset_;
+};
+
 core::FileError readError(const QFile &f) {
     return core::FileError(75, QStringLiteral("Path/File access error: %1 (%2)").arg(f.fileName(), f.errorString()));
 }
@@ -239,6 +251,7 @@ void PlayListImport::mnuFilePopulate_Click() {
         // and its add, so the rows added before an error or a stop stay, and none is open while
         // the progress window lets the user act. The add recordset stays open between lines.
         std::unique_ptr<db::Recordset> adds;
+        const AddClock clock;
         readLines(fileName, [&](const QString &text) {
             const std::optional<Names> names = parseLine(text);
             if (!names)
@@ -254,7 +267,7 @@ void PlayListImport::mnuFilePopulate_Click() {
                             adds = d.openRecordset(QStringLiteral("select * from tblPlayListDetail where ListID=") +
                                                    QString::number(listId));
                         PlayListStore::addTrack(*adds, listId, highest + 1, PlayListStore::catalogueTrackInOrder(*rs),
-                                                QDateTime::currentDateTime());
+                                                clock.now());
                     }
                     rs->close();
                 }

@@ -18,6 +18,8 @@
 #include <QLabel>
 #include <QTest>
 
+#include <time.h>
+
 namespace ui = platform::ui;
 using player::PlayListFiles;
 using player::PlayListImport;
@@ -395,6 +397,30 @@ TEST_F(PopulateTest, EveryCatalogueFieldLandsInItsTrackColumn) {
                                       QStringLiteral(" from tblContacts where RecordID=") + recordId);
     EXPECT_EQ(fieldsOf(player::PlayListStore::catalogueTrackInOrder(*inOrder)),
               fieldsOf(player::PlayListStore::catalogueTrack(*byName)));
+}
+
+// A track's LastUpdated is the wall-clock time where the user is, not UTC.
+TEST_F(PopulateTest, AddedTracksAreStampedWithTheLocalTime) {
+    struct Zone {
+        QByteArray saved = qgetenv("TZ");
+        bool had = qEnvironmentVariableIsSet("TZ");
+        Zone() {
+            qputenv("TZ", "ORV-5:30");  // half an hour off any whole-hour zone
+            tzset();
+        }
+        ~Zone() {
+            had ? qputenv("TZ", saved) : qunsetenv("TZ");
+            tzset();
+        }
+    } zone;
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+    populate("Moon River, Andy Blue\r\n");
+    const QDateTime after = QDateTime::currentDateTime().addSecs(1);
+    auto rs = db().openRecordset(QStringLiteral("select LastUpdated from tblPlayListDetail where ListID=%1").arg(list));
+    ASSERT_FALSE(rs->eof());
+    const QDateTime stamp = rs->value(0).toDateTime();
+    EXPECT_GE(stamp, before) << stamp.toString(Qt::ISODate).toStdString();
+    EXPECT_LE(stamp, after) << stamp.toString(Qt::ISODate).toStdString();
 }
 
 TEST_F(PopulateTest, RefusalsEndBeforeTheFileIsRead) {

@@ -197,6 +197,7 @@ void PlayListReports::readTracks(db::Database &d, const QString &name, QString &
         rs->close();
     }
     const auto read = [&tracks](db::Recordset &rs, int first) {
+        tracks.reserve(tracks.size() + rs.recordCount());
         for (; !rs.eof(); rs.moveNext())
             tracks.append({rs.value(first), rs.value(first + 1), rs.value(first + 2)});
         rs.close();

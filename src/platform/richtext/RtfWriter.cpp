@@ -48,8 +48,26 @@ public:
         delimit_ = false;
     }
     void text(QStringView s) {
-        for (const QChar qc : s) {
-            const char16_t c = qc.unicode();
+        const char16_t *p = s.utf16();
+        const qsizetype n = s.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            // A run of printable ASCII that needs no escape is copied at once: most text is.
+            qsizetype end = i;
+            while (end < n && plain(p[end]))
+                ++end;
+            if (end > i) {
+                if (delimit_)
+                    bytes += ' ';
+                const qsizetype at = bytes.size();
+                bytes.resize(at + (end - i));
+                char *to = bytes.data() + at;
+                for (qsizetype k = i; k < end; ++k)
+                    *to++ = char(p[k]);
+                delimit_ = false;
+                i = end - 1;
+                continue;
+            }
+            const char16_t c = p[i];
             switch (c) {
             case u'\\': raw("\\\\"); continue;
             case u'{': raw("\\{"); continue;
@@ -62,9 +80,7 @@ public:
             case 0xFDD1: continue;
             default: break;
             }
-            if (c >= 0x20 && c < 0x7F) {
-                literal(char(c));
-            } else if (const int b = c >= 0x80 ? codepages::toWindows1252(c) : -1; b >= 0) {
+            if (const int b = c >= 0x80 ? codepages::toWindows1252(c) : -1; b >= 0) {
                 hexByte(uchar(b));
             } else {
                 word("\\u", c >= 0x8000 ? qint64(c) - 65536 : qint64(c));
@@ -90,6 +106,8 @@ public:
     }
 
 private:
+    static bool plain(char16_t c) { return c >= 0x20 && c < 0x7F && c != u'\\' && c != u'{' && c != u'}'; }
+
     bool delimit_ = false;
 };
 

@@ -183,9 +183,10 @@ void PlayListReports::writeReport(platform::richtext::RichTextDocument &doc, con
 }
 
 void PlayListReports::readTracks(db::Database &d, const QString &name, QString &listName, QList<Track> &tracks) {
-    // The list is found by its name first and its tracks then read through the (ListID,
-    // ListTrackID) index: a join filtered by name makes SQLite walk the tracks the other way.
-    // Lists that share one name still report together, in track order, through the join.
+    // The list is found by its name first and its tracks then read in order through the
+    // (ListID, ListTrackID) index: a join filtered by name reads the tracks of every list and
+    // sorts the ones it keeps. Lists that share one name still report together, in track
+    // order, through the join.
     QVariant listId;
     {
         auto rs = d.openRecordset(QStringLiteral("select ListID, ListName from tblPlayListHeader Where ListName=?"),

@@ -42,9 +42,10 @@ QString cleanName(QString s) { return TrimBlanks(s.remove(QLatin1Char('"'))); }
 // row a look-up of that kind alone gives (a sort in the query would make SQLite read the whole
 // table in RecordID order rather than use the name indexes). nullptr when neither matches.
 std::unique_ptr<db::Recordset> findLineSong(db::Database &d, const PlayListImport::Names &names) {
-    static const QString match = QStringLiteral(
-        "select RecordID, SongName, Artist, AlbumName, TrackText, PathName, FileName, Duration, Year, Rating "
-        "from tblContacts where (SongName=? And Artist=?) Or (SongName=? And Artist=?)");
+    using C = CatalogueColumns;
+    static const QString match = QStringLiteral("select ") + C::selectList() +
+                                 QStringLiteral(" from tblContacts where (SongName=? And Artist=?) Or "
+                                                "(SongName=? And Artist=?)");
     auto rs = d.openRecordset(match, {names.first, names.second, names.second, names.first}, db::RecordsetType::Snapshot);
     const auto same = [](const QVariant &v, const QString &name) {
         return !v.isNull() && db::jet::compareText(v.toString(), name) == 0;
@@ -52,8 +53,9 @@ std::unique_ptr<db::Recordset> findLineSong(db::Database &d, const PlayListImpor
     long best[2] = {-1, -1}; // positions of the lowest RecordID: song-artist, artist-song
     qint64 lowest[2] = {0, 0};
     for (long p = 0; p < rs->recordCount(); ++p) {
-        const qint64 id = rs->valueAt(p, 0).toLongLong();
-        const int kind = same(rs->valueAt(p, 1), names.first) && same(rs->valueAt(p, 2), names.second) ? 0 : 1;
+        const qint64 id = rs->valueAt(p, C::RecordID).toLongLong();
+        const int kind =
+            same(rs->valueAt(p, C::SongName), names.first) && same(rs->valueAt(p, C::Artist), names.second) ? 0 : 1;
         if (best[kind] < 0 || id < lowest[kind]) {
             best[kind] = p;
             lowest[kind] = id;
@@ -65,6 +67,18 @@ std::unique_ptr<db::Recordset> findLineSong(db::Database &d, const PlayListImpor
     rs->setAbsolutePosition(at);
     return rs;
 }
+
+// The local time of each add. The zone's offset from UTC is read once for the command: reading
+// the local time itself checks the zone file every time, which a file of thousands of lines
+// would pay once per line. Stored dates keep the wall-clock time, which the offset gives.
+class AddClock {
+public:
+    AddClock() : offset_(QDateTime::currentDateTime().offsetFromUtc()) {}
+    QDateTime now() const { return QDateTime::currentDateTimeUtc().toOffsetFromUtc(offset_); }
+
+private:
+    int offset_;
+};
 
 core::FileError readError(const QFile &f) {
     return core::FileError(75, QStringLiteral("Path/File access error: %1 (%2)").arg(f.fileName(), f.errorString()));
@@ -233,18 +247,33 @@ void PlayListImport::mnuFilePopulate_Click() {
             yield_();
             return !progress->cancelled();
         };
-        // Rows are added one by one through one recordset (each add stands on its own, so the
-        // rows added before an error or a stop stay), and the next number is read anew for each.
+        // Each line is one short transaction holding its look-up, the read of the next number
+        // and its add, so the rows added before an error or a stop stay, and none is open while
+        // the progress window lets the user act. The add recordset stays open between lines.
         std::unique_ptr<db::Recordset> adds;
+        const AddClock clock;
         readLines(fileName, [&](const QString &text) {
             const std::optional<Names> names = parseLine(text);
             if (!names)
                 return nextLine();
-            auto rs = findLineSong(d, *names);
-            if (!rs)
-                return nextLine();
-            const long highest = PlayListStore::highestTrack(d, listId);
-            if (highest >= PlayListStore::MaxTracks) {
+            bool full = false;
+            {
+                db::Transaction t(d);
+                if (auto rs = findLineSong(d, *names)) {
+                    const long highest = PlayListStore::highestTrack(d, listId);
+                    full = highest >= PlayListStore::MaxTracks;
+                    if (!full) {
+                        if (!adds)
+                            adds = d.openRecordset(QStringLiteral("select * from tblPlayListDetail where ListID=") +
+                                                   QString::number(listId));
+                        PlayListStore::addTrack(*adds, listId, highest + 1, PlayListStore::catalogueTrackInOrder(*rs),
+                                                clock.now());
+                    }
+                    rs->close();
+                }
+                t.commit();
+            }
+            if (full) {
                 progress.reset();
                 ui::setMousePointer(ui::MousePointer::Default);
                 ui::msgBox(QStringLiteral("The current Play List has reached maximum size of 32,000 songs.  Song not "
@@ -252,11 +281,6 @@ void PlayListImport::mnuFilePopulate_Click() {
                            ui::Buttons::OK, ui::Icon::None, QStringLiteral("Not added"));
                 return false;
             }
-            const long next = highest + 1;
-            if (!adds)
-                adds = d.openRecordset(QStringLiteral("select * from tblPlayListDetail where ListID=") +
-                                       QString::number(listId));
-            PlayListStore::addTrack(*adds, listId, next, PlayListStore::catalogueTrack(*rs), QDateTime::currentDateTime());
             return nextLine();
         });
         if (adds)

@@ -182,6 +182,47 @@ void PlayListReports::writeReport(platform::richtext::RichTextDocument &doc, con
     doc.setUndoRedoEnabled(undo);
 }
 
+void PlayListReports::readTracks(db::Database &d, const QString &name, QString &listName, QList<Track> &tracks) {
+    // The list is found by its name first and its tracks then read in order through the
+    // (ListID, ListTrackID) index: a join filtered by name reads the tracks of every list and
+    // sorts the ones it keeps. Lists that share one name still report together, in track
+    // order, through the join.
+    QVariant listId;
+    {
+        auto rs = d.openRecordset(QStringLiteral("select ListID, ListName from tblPlayListHeader Where ListName=?"),
+                                  {name}, db::RecordsetType::Snapshot);
+        if (rs->recordCount() == 1) {
+            listId = rs->value(0);
+            listName = text(rs->value(1));
+        }
+        rs->close();
+    }
+    const auto read = [&tracks](db::Recordset &rs, int first) {
+        tracks.reserve(tracks.size() + rs.recordCount());
+        for (; !rs.eof(); rs.moveNext())
+            tracks.append({rs.value(first), rs.value(first + 1), rs.value(first + 2)});
+        rs.close();
+    };
+    if (!listId.isNull()) {
+        auto rs = d.openRecordset(QStringLiteral("SELECT SongTitle, ArtistName, FileName FROM tblPlayListDetail "
+                                                 "Where ListID = ? Order By ListTrackID"),
+                                  {listId}, db::RecordsetType::ForwardOnly);
+        read(*rs, 0);
+        if (tracks.isEmpty())
+            listName.clear();
+        return;
+    }
+    auto rs = d.openRecordset(
+        QStringLiteral("SELECT tblPlayListHeader.ListName, tblPlayListDetail.SongTitle, "
+                       "tblPlayListDetail.ArtistName, tblPlayListDetail.FileName FROM tblPlayListHeader "
+                       "INNER JOIN tblPlayListDetail ON tblPlayListHeader.ListID = tblPlayListDetail.ListID "
+                       "Where ListName = ? Order By tblPlayListDetail.ListTrackID"),
+        {name}, db::RecordsetType::ForwardOnly);
+    if (!rs->eof())
+        listName = text(rs->value(0));
+    read(*rs, 1);
+}
+
 void PlayListReports::PrintPlayList(const QString &ReportType) {
     auto &s = g();
     // The report is written into a document of its own, with the box's default font, and only
@@ -194,18 +235,7 @@ void PlayListReports::PrintPlayList(const QString &ReportType) {
         QList<Track> tracks;
         {
             ui::HourglassPointer busy;
-            auto rs = s.Db->openRecordset(
-                QStringLiteral("SELECT tblPlayListHeader.ListName, tblPlayListDetail.SongTitle, "
-                               "tblPlayListDetail.ArtistName, tblPlayListDetail.FileName FROM tblPlayListHeader "
-                               "INNER JOIN tblPlayListDetail ON tblPlayListHeader.ListID = tblPlayListDetail.ListID "
-                               "Where ListName = ? Order By tblPlayListDetail.ListTrackID"),
-                {s.CurrentPlayList}, db::RecordsetType::ForwardOnly);
-            for (; !rs->eof(); rs->moveNext()) {
-                if (tracks.isEmpty())
-                    listName = text(rs->value(0));
-                tracks.append({rs->value(1), rs->value(2), rs->value(3)});
-            }
-            rs->close();
+            readTracks(*s.Db, s.CurrentPlayList, listName, tracks);
             writeReport(doc, start, listName, tracks, ReportType);
         }
         ui::setMousePointer(ui::MousePointer::Default);

@@ -6,6 +6,9 @@
 #include <QTextCharFormat>
 #include <QVariant>
 
+namespace platform::db {
+class Database;
+}
 namespace platform::richtext {
 class RichTextDocument;
 }
@@ -42,6 +45,11 @@ public:
     // tracks.
     static void writeReport(platform::richtext::RichTextDocument &doc, const QTextCharFormat &start,
                             const QString &listName, const QList<Track> &tracks, const QString &ReportType);
+
+    // The tracks of the list named `name` (the database compares names without letter case) in
+    // track order, and the name as stored; lists sharing the name give their tracks together.
+    // `listName` stays empty when no track is found.
+    static void readTracks(platform::db::Database &d, const QString &name, QString &listName, QList<Track> &tracks);
 
 private:
     frmPlayList &w_;

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QStringList>
 
 #include <algorithm>
 
@@ -172,22 +173,52 @@ long PlayListStore::findList(db::Database &d, const QString &name, long exceptId
     return id;
 }
 
-TrackFields PlayListStore::catalogueTrack(const db::Recordset &rs) {
-    auto text = [&](const char *name) {
-        const QVariant v = rs.value(QString::fromLatin1(name));
+namespace {
+
+const char *const kCatalogueNames[CatalogueColumns::Count] = {
+    "RecordID", "SongName", "Artist", "AlbumName", "TrackText", "PathName", "FileName", "Duration", "Year", "Rating",
+};
+
+// A track from a catalogue row, `field(c)` giving column c's value.
+template <typename Field> TrackFields trackOf(const Field &field) {
+    using C = CatalogueColumns;
+    auto text = [&](C::Column c) {
+        const QVariant v = field(c);
         return v.isNull() ? QString() : v.toString();
     };
     TrackFields f;
-    f.SongTitle = text("SongName").replace(QLatin1Char('"'), QLatin1Char('\''));
-    f.ArtistName = rs.value(QStringLiteral("Artist"));
-    f.AlbumName = rs.value(QStringLiteral("AlbumName"));
-    f.Track = rs.value(QStringLiteral("TrackText"));
-    f.FileName = text("PathName") + text("FileName");
-    f.Duration = rs.value(QStringLiteral("Duration"));
-    f.Year = rs.value(QStringLiteral("Year"));
-    f.Rating = rs.value(QStringLiteral("Rating"));
-    f.ContactRecordID = rs.value(QStringLiteral("RecordID"));
+    f.SongTitle = text(C::SongName).replace(QLatin1Char('"'), QLatin1Char('\''));
+    f.ArtistName = field(C::Artist);
+    f.AlbumName = field(C::AlbumName);
+    f.Track = field(C::TrackText);
+    f.FileName = text(C::PathName) + text(C::FileName);
+    f.Duration = field(C::Duration);
+    f.Year = field(C::Year);
+    f.Rating = field(C::Rating);
+    f.ContactRecordID = field(C::RecordID);
     return f;
+}
+
+} // namespace
+
+QString CatalogueColumns::name(Column c) { return QString::fromLatin1(kCatalogueNames[c]); }
+
+const QString &CatalogueColumns::selectList() {
+    static const QString list = [] {
+        QStringList names;
+        for (const char *n : kCatalogueNames)
+            names << QString::fromLatin1(n);
+        return names.join(QStringLiteral(", "));
+    }();
+    return list;
+}
+
+TrackFields PlayListStore::catalogueTrack(const db::Recordset &rs) {
+    return trackOf([&rs](CatalogueColumns::Column c) { return rs.value(CatalogueColumns::name(c)); });
+}
+
+TrackFields PlayListStore::catalogueTrackInOrder(const db::Recordset &rs) {
+    return trackOf([&rs](CatalogueColumns::Column c) { return rs.value(int(c)); });
 }
 
 } // namespace player

@@ -65,8 +65,21 @@ public:
     static long findList(platform::db::Database &db, const QString &name, long exceptId = 0);
 
     // The fields an append takes from a catalogue row (SongTitle with every double quote turned
-    // into an apostrophe, FileName = PathName + FileName, ContactRecordID = RecordID).
+    // into an apostrophe, FileName = PathName + FileName, ContactRecordID = RecordID), read by
+    // the fields' names.
     static TrackFields catalogueTrack(const platform::db::Recordset &rs);
+    // The same from a row of a recordset whose fields are CatalogueColumns' selectList, read by
+    // position: a caller that reads many rows then looks no name up.
+    static TrackFields catalogueTrackInOrder(const platform::db::Recordset &rs);
+};
+
+// The catalogue fields an append reads, in the order of selectList.
+struct CatalogueColumns {
+    enum Column { RecordID, SongName, Artist, AlbumName, TrackText, PathName, FileName, Duration, Year, Rating, Count };
+    // The field of tblContacts a column reads.
+    static QString name(Column c);
+    // "RecordID, SongName, ...", every column in order, for a SELECT's field list.
+    static const QString &selectList();
 };
 
 } // namespace player

@@ -18,6 +18,8 @@
 #include <QLabel>
 #include <QTest>
 
+#include <time.h>
+
 namespace ui = platform::ui;
 using player::PlayListFiles;
 using player::PlayListImport;
@@ -332,6 +334,93 @@ TEST_F(PopulateTest, ALongFileShowsItsProgressAndAClickStopsItAfterTheLineInHand
     job.mnuFilePopulate_Click();
     EXPECT_EQ(yields, 0);
     EXPECT_EQ(stored(list), QStringList{"1:Moon River"});
+}
+
+// Each line is written on its own before the window lets the user act: a stop, a crash or
+// another program's write at that moment never meets an open transaction.
+TEST_F(PopulateTest, NoTransactionIsOpenWhenTheWindowYieldsToInput) {
+    QByteArray text;
+    for (int i = 0; i < 1001; ++i)
+        text += i % 3 ? "Moon River, Andy Blue\r\n" : "Nobody, Unknown\r\n";
+    const QString file = tmp.file(QStringLiteral("long.txt"));
+    testenv::writeFile(file, text);
+    prompts.answer(ui::Answer::Yes);
+    prompts.answerFile(file);
+    PlayListImport job(*pl);
+    int yields = 0, open = 0, behind = 0;
+    job.setInputYield([&] {
+        ++yields;
+        if (db().inTransaction())
+            ++open;
+        const int matched = yields - (yields + 2) / 3;  // lines 1, 4, 7, ... find nothing
+        if (stored(list).size() != matched)
+            ++behind;
+    });
+    job.mnuFilePopulate_Click();
+    EXPECT_EQ(yields, 1001);
+    EXPECT_EQ(open, 0);
+    EXPECT_EQ(behind, 0) << "a line's track is stored before the next yield";
+    EXPECT_FALSE(db().inTransaction());
+    EXPECT_EQ(stored(list).size(), 667);
+}
+
+// Every field an append takes from the catalogue reaches its own track column, whether the
+// song is read by field names or by the fixed column order populate reads it in.
+TEST_F(PopulateTest, EveryCatalogueFieldLandsInItsTrackColumn) {
+    addSong({{"SongName", "Say Yes"}, {"Artist", "Artist A"}, {"AlbumName", "Album B"}, {"TrackText", "Track C"},
+             {"PathName", "/path/d/"}, {"FileName", "file e.mp3"}, {"Duration", "Duration F"}, {"Year", "Year G"},
+             {"Rating", "Rating H"}, {"Composer", "Not taken"}, {"Notes", "Not taken"}});
+    auto id = db().openRecordset(QStringLiteral("select Max(RecordID) from tblContacts"));
+    const QString recordId = id->value(0).toString();
+    id->close();
+    populate("Say Yes, Artist A\r\n");
+    const struct {
+        const char *column, *value;
+    } cases[] = {
+        {"SongTitle", "Say Yes"},   {"ArtistName", "Artist A"},    {"AlbumName", "Album B"},
+        {"Track", "Track C"},       {"FileName", "/path/d/file e.mp3"}, {"Duration", "Duration F"},
+        {"Year", "Year G"},         {"Rating", "Rating H"},        {"Notes", ""},
+    };
+    auto rs = db().openRecordset(QStringLiteral("select * from tblPlayListDetail where ListID=%1").arg(list));
+    ASSERT_EQ(rs->recordCount(), 1);
+    for (const auto &c : cases)
+        EXPECT_EQ(rs->value(QString::fromLatin1(c.column)).toString(), QString::fromLatin1(c.value)) << c.column;
+    EXPECT_EQ(rs->value(QStringLiteral("ContactRecordID")).toString(), recordId);
+    rs->close();
+
+    const auto fieldsOf = [](const player::TrackFields &f) {
+        return QVariantList{f.SongTitle, f.ArtistName, f.AlbumName,       f.Track, f.FileName,
+                            f.Duration,  f.Year,       f.Rating,          f.ContactRecordID, f.Notes};
+    };
+    auto byName = db().openRecordset(QStringLiteral("select * from tblContacts where RecordID=") + recordId);
+    auto inOrder = db().openRecordset(QStringLiteral("select ") + player::CatalogueColumns::selectList() +
+                                      QStringLiteral(" from tblContacts where RecordID=") + recordId);
+    EXPECT_EQ(fieldsOf(player::PlayListStore::catalogueTrackInOrder(*inOrder)),
+              fieldsOf(player::PlayListStore::catalogueTrack(*byName)));
+}
+
+// A track's LastUpdated is the wall-clock time where the user is, not UTC.
+TEST_F(PopulateTest, AddedTracksAreStampedWithTheLocalTime) {
+    struct Zone {
+        QByteArray saved = qgetenv("TZ");
+        bool had = qEnvironmentVariableIsSet("TZ");
+        Zone() {
+            qputenv("TZ", "ORV-5:30");  // half an hour off any whole-hour zone
+            tzset();
+        }
+        ~Zone() {
+            had ? qputenv("TZ", saved) : qunsetenv("TZ");
+            tzset();
+        }
+    } zone;
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+    populate("Moon River, Andy Blue\r\n");
+    const QDateTime after = QDateTime::currentDateTime().addSecs(1);
+    auto rs = db().openRecordset(QStringLiteral("select LastUpdated from tblPlayListDetail where ListID=%1").arg(list));
+    ASSERT_FALSE(rs->eof());
+    const QDateTime stamp = rs->value(0).toDateTime();
+    EXPECT_GE(stamp, before) << stamp.toString(Qt::ISODate).toStdString();
+    EXPECT_LE(stamp, after) << stamp.toString(Qt::ISODate).toStdString();
 }
 
 TEST_F(PopulateTest, RefusalsEndBeforeTheFileIsRead) {

@@ -183,6 +183,25 @@ TEST_F(PlayListReportsTest, FortyTracksEndWithAGroupAndEmptyOrNoListGiveNoHeadin
     EXPECT_EQ(shown, 2);
 }
 
+// The list is found without regard to case, but its heading is the name as stored; lists that
+// share one name report their tracks together, in track order.
+TEST_F(PlayListReportsTest, HeadingIsTheStoredNameAndListsSharingANameReportTogether) {
+    const long road = listOf(2);
+    openPlayLists();
+    chooseList(QStringLiteral("Road Trip"));
+    core::g().CurrentPlayList = QStringLiteral("ROAD TRIP");
+    pl->mnuReportsDetail_Click();
+    EXPECT_EQ(box.Text(), QStringLiteral("Road Trip\n\n Song 1 [by] Band\n Song 2 [by] Band\n"));
+
+    const long other = addList(QStringLiteral("road trip"));
+    addTracks(other, {QStringLiteral("Other 3|Crew"), QStringLiteral("Other 5|Crew")}, {3, 5});
+    addTracks(road, {QStringLiteral("Song 4|Band")}, {4});
+    pl->mnuReportsDetail_Click();
+    EXPECT_EQ(box.Text(), QStringLiteral("Road Trip\n\n Song 1 [by] Band\n Song 2 [by] Band\n Other 3 [by] Crew\n"
+                                         " Song 4 [by] Band\n Other 5 [by] Crew\n"));
+    EXPECT_EQ(shown, 2);
+}
+
 TEST_F(PlayListReportsTest, NullTitlesAndArtistsPrintEmpty) {
     const long id = addList(QStringLiteral("Bare"));
     db().execute(QStringLiteral("Insert Into tblPlayListDetail (ListID, ListTrackID) Values (?, 1)"), QVariantList{qlonglong(id)});

@@ -5,6 +5,9 @@
 
 #include <QTextBlock>
 
+#include <optional>
+#include <vector>
+
 namespace platform::richtext {
 
 namespace {
@@ -45,8 +48,26 @@ public:
         delimit_ = false;
     }
     void text(QStringView s) {
-        for (const QChar qc : s) {
-            const char16_t c = qc.unicode();
+        const char16_t *p = s.utf16();
+        const qsizetype n = s.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            // A run of printable ASCII that needs no escape is copied at once: most text is.
+            qsizetype end = i;
+            while (end < n && plain(p[end]))
+                ++end;
+            if (end > i) {
+                if (delimit_)
+                    bytes += ' ';
+                const qsizetype at = bytes.size();
+                bytes.resize(at + (end - i));
+                char *to = bytes.data() + at;
+                for (qsizetype k = i; k < end; ++k)
+                    *to++ = char(p[k]);
+                delimit_ = false;
+                i = end - 1;
+                continue;
+            }
+            const char16_t c = p[i];
             switch (c) {
             case u'\\': raw("\\\\"); continue;
             case u'{': raw("\\{"); continue;
@@ -59,9 +80,7 @@ public:
             case 0xFDD1: continue;
             default: break;
             }
-            if (c >= 0x20 && c < 0x7F) {
-                literal(char(c));
-            } else if (const int b = c >= 0x80 ? codepages::toWindows1252(c) : -1; b >= 0) {
+            if (const int b = c >= 0x80 ? codepages::toWindows1252(c) : -1; b >= 0) {
                 hexByte(uchar(b));
             } else {
                 word("\\u", c >= 0x8000 ? qint64(c) - 65536 : qint64(c));
@@ -87,6 +106,8 @@ public:
     }
 
 private:
+    static bool plain(char16_t c) { return c >= 0x20 && c < 0x7F && c != u'\\' && c != u'{' && c != u'}'; }
+
     bool delimit_ = false;
 };
 
@@ -122,18 +143,6 @@ struct State {
     int color = 0;
 };
 
-template <typename F> void eachWrittenFormat(const QTextDocument &doc, F &&f) {
-    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
-        if (b.length() == 1) {
-            f(b.charFormat());
-            continue;
-        }
-        for (auto it = b.begin(); !it.atEnd(); ++it)
-            if (!it.fragment().charFormat().isImageFormat())
-                f(it.fragment().charFormat());
-    }
-}
-
 void picture(Out &out, const RichTextDocument &doc, const QTextImageFormat &f) {
     const Picture *p = doc.pictures().find(f.name());
     if (!p)
@@ -161,14 +170,102 @@ QByteArray RtfWriter::write(const RichTextDocument &doc) {
     const QFont def = doc.defaultFont();
     Tables t;
     t.font(def.family());
-    eachWrittenFormat(doc, [&](const QTextCharFormat &f) {
+
+    // The font and colour tables come first in the file but are filled as the text is written
+    // (a font or colour enters them where the text first uses it), so the text goes to a buffer
+    // of its own. A document of thousands of lines uses a handful of formats: each is resolved
+    // once, by its index in the document's format collection.
+    struct Resolved {
+        std::optional<bool> image;
+        std::optional<State> state;
+    };
+    std::vector<Resolved> resolved;
+    const auto entry = [&resolved](int index) -> Resolved * {
+        if (index < 0)
+            return nullptr;
+        if (size_t(index) >= resolved.size())
+            resolved.resize(size_t(index) + 1);
+        return &resolved[size_t(index)];
+    };
+    const auto stateOf = [&](const QTextCharFormat &f) {
         const CharAttributes a = CharAttributes::of(f, def);
-        t.font(a.family);
-        t.color(a.color);
-    });
+        State st;
+        st.font = t.font(a.family);
+        st.halfPoints = qRound(a.pointSize * 2);
+        st.bold = a.bold;
+        st.italic = a.italic;
+        st.underline = a.underline;
+        st.strike = a.strike;
+        st.color = t.color(a.color);
+        return st;
+    };
+    const auto state = [&](int index, const auto &format) {
+        Resolved *r = entry(index);
+        if (!r)
+            return stateOf(format());
+        if (!r->state)
+            r->state = stateOf(format());
+        return *r->state;
+    };
+    const auto isImage = [&](int index, const auto &format) {
+        Resolved *r = entry(index);
+        if (!r)
+            return format().isImageFormat();
+        if (!r->image)
+            r->image = format().isImageFormat();
+        return *r->image;
+    };
+
+    Out body;
+    body.bytes.reserve(doc.characterCount() * 2 + 256);
+    State s;
+    const auto attributes = [&](const State &a) {
+        if (a.font != s.font)
+            body.word("\\f", s.font = a.font);
+        if (a.halfPoints != s.halfPoints)
+            body.word("\\fs", s.halfPoints = a.halfPoints);
+        if (a.bold != s.bold)
+            body.word((s.bold = a.bold) ? "\\b" : "\\b0");
+        if (a.italic != s.italic)
+            body.word((s.italic = a.italic) ? "\\i" : "\\i0");
+        if (a.underline != s.underline)
+            body.word((s.underline = a.underline) ? "\\ul" : "\\ulnone");
+        if (a.strike != s.strike)
+            body.word((s.strike = a.strike) ? "\\strike" : "\\strike0");
+        if (a.color != s.color)
+            body.word("\\cf", s.color = a.color);
+    };
+
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        body.word("\\pard");
+        const Qt::Alignment al = b.blockFormat().alignment() & Qt::AlignHorizontal_Mask;
+        if (al & Qt::AlignHCenter)
+            body.word("\\qc");
+        else if (al & (Qt::AlignRight))
+            body.word("\\qr");
+        else if (al & Qt::AlignJustify)
+            body.word("\\qj");
+        if (b.length() == 1)
+            attributes(state(b.charFormatIndex(), [&b] { return b.charFormat(); }));
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment frag = it.fragment();
+            const auto format = [&frag] { return frag.charFormat(); };
+            if (isImage(frag.charFormatIndex(), format)) {
+                const QTextImageFormat image = frag.charFormat().toImageFormat();
+                for (qsizetype k = 0; k < frag.length(); ++k)
+                    picture(body, doc, image);
+                continue;
+            }
+            attributes(state(frag.charFormatIndex(), format));
+            body.text(frag.text());
+        }
+        body.word("\\par");
+        body.raw("\r\n");
+    }
+    body.raw("}");
 
     Out out;
-    out.bytes.reserve(doc.characterCount() * 2 + 256);
+    out.bytes.reserve(body.bytes.size() + 256 + t.fonts.size() * 40 + t.colors.size() * 30);
     out.raw("{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1{\\fonttbl");
     for (int i = 0; i < t.fonts.size(); ++i) {
         out.raw("{");
@@ -189,55 +286,7 @@ QByteArray RtfWriter::write(const RichTextDocument &doc) {
         out.raw(";");
     }
     out.raw("}\r\n");
-
-    State s;
-    const auto attributes = [&](const QTextCharFormat &f) {
-        const CharAttributes a = CharAttributes::of(f, def);
-        const int font = t.font(a.family);
-        const int hp = qRound(a.pointSize * 2);
-        const int color = t.color(a.color);
-        if (font != s.font)
-            out.word("\\f", s.font = font);
-        if (hp != s.halfPoints)
-            out.word("\\fs", s.halfPoints = hp);
-        if (a.bold != s.bold)
-            out.word((s.bold = a.bold) ? "\\b" : "\\b0");
-        if (a.italic != s.italic)
-            out.word((s.italic = a.italic) ? "\\i" : "\\i0");
-        if (a.underline != s.underline)
-            out.word((s.underline = a.underline) ? "\\ul" : "\\ulnone");
-        if (a.strike != s.strike)
-            out.word((s.strike = a.strike) ? "\\strike" : "\\strike0");
-        if (color != s.color)
-            out.word("\\cf", s.color = color);
-    };
-
-    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
-        out.word("\\pard");
-        const Qt::Alignment al = b.blockFormat().alignment() & Qt::AlignHorizontal_Mask;
-        if (al & Qt::AlignHCenter)
-            out.word("\\qc");
-        else if (al & (Qt::AlignRight))
-            out.word("\\qr");
-        else if (al & Qt::AlignJustify)
-            out.word("\\qj");
-        if (b.length() == 1)
-            attributes(b.charFormat());
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            const QTextFragment frag = it.fragment();
-            const QTextCharFormat f = frag.charFormat();
-            if (f.isImageFormat()) {
-                for (qsizetype k = 0; k < frag.length(); ++k)
-                    picture(out, doc, f.toImageFormat());
-                continue;
-            }
-            attributes(f);
-            out.text(frag.text());
-        }
-        out.word("\\par");
-        out.raw("\r\n");
-    }
-    out.raw("}");
+    out.bytes += body.bytes;
     return out.bytes;
 }
 

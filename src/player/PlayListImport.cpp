@@ -16,6 +16,7 @@
 #include "player/frmPlayList.h"
 
 #include <QDateTime>
+#include <QTimeZone>
 #include <QFile>
 #include <QStringDecoder>
 
@@ -68,16 +69,26 @@ std::unique_ptr<db::Recordset> findLineSong(db::Database &d, const PlayListImpor
     return rs;
 }
 
-// The local time of each add. The zone's offset from UTC is read once for the command: reading
+// The local time of each add. The zone's offset from UTC is read again only when the clock
+// leaves the span it holds for (a change to or from summer time, the clock set back): reading
 // the local time itself checks the zone file every time, which a file of thousands of lines
 // would pay once per line. Stored dates keep the wall-clock time, which the offset gives.
 class AddClock {
 public:
-    AddClock() : offset_(QDateTime::currentDateTime().offsetFromUtc()) {}
-    QDateTime now() const { return QDateTime::currentDateTimeUtc().toOffsetFromUtc(offset_); }
+    QDateTime now() {
+        const QDateTime utc = QDateTime::currentDateTimeUtc();
+        if (!from_.isValid() || utc < from_ || (until_.isValid() && utc >= until_)) {
+            const QTimeZone zone = QTimeZone::systemTimeZone();
+            offset_ = zone.offsetFromUtc(utc);
+            from_ = utc;
+            until_ = zone.nextTransition(utc).atUtc;
+        }
+        return utc.toOffsetFromUtc(offset_);
+    }
 
 private:
-    int offset_;
+    int offset_ = 0;
+    QDateTime from_, until_;
 };
 
 core::FileError readError(const QFile &f) {
@@ -251,7 +262,7 @@ void PlayListImport::mnuFilePopulate_Click() {
         // and its add, so the rows added before an error or a stop stay, and none is open while
         // the progress window lets the user act. The add recordset stays open between lines.
         std::unique_ptr<db::Recordset> adds;
-        const AddClock clock;
+        AddClock clock;
         readLines(fileName, [&](const QString &text) {
             const std::optional<Names> names = parseLine(text);
             if (!names)

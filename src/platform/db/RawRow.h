@@ -30,18 +30,24 @@ struct RawRow {
     mutable std::vector<std::pair<int, QVariant>> made; // the fields read so far
 
     RawRow(sqlite3_stmt *s, int n) : n_(n) {
-        // Sized first, so the cells and every text and blob take one block.
+        // Each field is asked of SQLite once (every call takes the connection's lock), into
+        // cells on the stack for a row of usual width; then the cells and every text and blob
+        // are copied into one block. A text's pointer stays valid while the statement stands
+        // on the row.
+        constexpr int kOnStack = 64;
+        Cell onStack[kOnStack];
+        const void *srcOnStack[kOnStack];
+        std::vector<Cell> onHeap;
+        std::vector<const void *> srcOnHeap;
+        if (n > kOnStack) {
+            onHeap.resize(size_t(n));
+            srcOnHeap.resize(size_t(n));
+        }
+        Cell *read = n > kOnStack ? onHeap.data() : onStack;
+        const void **src = n > kOnStack ? srcOnHeap.data() : srcOnStack;
         int total = 0;
         for (int c = 0; c < n; ++c) {
-            const int type = sqlite3_column_type(s, c);
-            if (type == SQLITE_TEXT) sqlite3_column_text(s, c); // the size as text
-            if (type == SQLITE_TEXT || type == SQLITE_BLOB) total += sqlite3_column_bytes(s, c);
-        }
-        allocate(total);
-        char *out = textBase();
-        int off = 0;
-        for (int c = 0; c < n; ++c) {
-            Cell &cell = cells()[c];
+            Cell &cell = read[c];
             cell.type = sqlite3_column_type(s, c);
             if (cell.type == SQLITE_INTEGER) {
                 cell.i = sqlite3_column_int64(s, c);
@@ -50,13 +56,21 @@ struct RawRow {
             } else if (cell.type == SQLITE_NULL) {
                 cell.i = 0;
             } else {
-                const void *src = cell.type == SQLITE_TEXT ? static_cast<const void *>(sqlite3_column_text(s, c))
-                                                           : sqlite3_column_blob(s, c);
-                cell.text.off = off;
+                // The text or blob first, then its size (the size of the text as read).
+                src[c] = cell.type == SQLITE_TEXT ? static_cast<const void *>(sqlite3_column_text(s, c))
+                                                  : sqlite3_column_blob(s, c);
+                cell.text.off = total;
                 cell.text.len = sqlite3_column_bytes(s, c);
-                if (cell.text.len > 0) std::memcpy(out + off, src, size_t(cell.text.len));
-                off += cell.text.len;
+                total += cell.text.len;
             }
+        }
+        allocate(total);
+        if (n > 0) std::memcpy(static_cast<void *>(cells()), read, size_t(n) * sizeof(Cell));
+        char *out = textBase();
+        for (int c = 0; c < n; ++c) {
+            const Cell &cell = read[c];
+            if ((cell.type == SQLITE_TEXT || cell.type == SQLITE_BLOB) && cell.text.len > 0)
+                std::memcpy(out + cell.text.off, src[c], size_t(cell.text.len));
         }
     }
     // A row known only by its values (one added to a recordset read whole).

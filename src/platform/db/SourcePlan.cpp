@@ -577,13 +577,23 @@ bool Recordset::Impl::loadKeys() {
     for (const auto &t : tabs)
         if (t.identified && !t.viaRowid) needUnique = true;
     const int kw = keyWidth;
+    // A row id is an integer or, through an outer join, Null (read as 0): its type is asked
+    // only for a 0. A key field may hold anything and is always asked.
+    std::vector<char> rowidPart;
+    for (const auto &t : tabs)
+        if (t.identified) rowidPart.insert(rowidPart.end(), size_t(t.keyCols.size()), char(t.viaRowid));
     int missesBefore = 0, unused = 0;
     sqlite3_db_status(db(), SQLITE_DBSTATUS_CACHE_MISS, &missesBefore, &unused, 0);
     while (step(db(), s.get(), keySql)) {
         for (int i = 0; i < kw; ++i) {
+            const qint64 k = sqlite3_column_int64(s.get(), i);
+            if (k != 0 && rowidPart[size_t(i)]) {
+                keys.push_back(k);
+                continue;
+            }
             const int ty = sqlite3_column_type(s.get(), i);
             if (ty == SQLITE_NULL) keys.push_back(kNullKey);
-            else if (ty == SQLITE_INTEGER) keys.push_back(sqlite3_column_int64(s.get(), i));
+            else if (ty == SQLITE_INTEGER) keys.push_back(k);
             else {
                 keys.clear();
                 return false;

@@ -613,14 +613,16 @@ bool Recordset::Impl::loadKeys() {
     pos = serials.empty() ? -1 : 0;
     curDeleted = false;
     keysOrderedGen = conn->gen();
-    // A long key list that walked a whole index or sorted the whole source filled the
-    // connection's cache (sized for the import's writes) with pages no later read wants: they
-    // are handed back instead of staying for the program's lifetime. A list read from pages
-    // already held, or from a narrow index, leaves the cache as it is, so a walk that follows
-    // finds its rows' pages still there.
+    // A long key list that brought a whole index or the whole source into the connection's
+    // cache (sized for the import's writes) leaves pages no later read wants: they are handed
+    // back instead of staying for the program's lifetime. A list read from pages already held
+    // leaves the cache as it is, so the rows that follow are still there. A list without a sort
+    // is read for a walk of the table's rows and reads a narrow index: only a read that filled
+    // the cache hands it back.
     int missesAfter = 0;
     sqlite3_db_status(db(), SQLITE_DBSTATUS_CACHE_MISS, &missesAfter, &unused, 0);
-    if (serials.size() >= kReleaseAfterKeys && missesAfter - missesBefore >= kReleaseAfterPages)
+    const int broughtIn = missesAfter - missesBefore;
+    if (serials.size() >= kReleaseAfterKeys && broughtIn >= (keysSortedHere ? kCacheFilled : kIndexBroughtIn))
         sqlite3_db_release_memory(db());
     return true;
 }

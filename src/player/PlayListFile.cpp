@@ -8,11 +8,19 @@
 namespace player {
 
 namespace {
+// The lines joined in one text and made UTF-8 at once: each ends in ASCII, so no character
+// spans two lines and the bytes are those of each line made UTF-8 alone.
 QByteArray bytesOf(const QStringList &lines) {
-    QByteArray bytes;
+    qsizetype size = 0;
     for (const QString &line : lines)
-        bytes += line.toUtf8() + "\r\n";
-    return bytes;
+        size += line.size() + 2;
+    QString text;
+    text.reserve(size);
+    for (const QString &line : lines) {
+        text += line;
+        text += QLatin1String("\r\n");
+    }
+    return text.toUtf8();
 }
 } // namespace
 

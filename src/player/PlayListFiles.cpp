@@ -26,7 +26,7 @@ namespace db = platform::db;
 namespace {
 using mCommon::TrimBlanks; // blanks only, not other white space
 
-QString bareName(const QString &path) { return path.mid(path.lastIndexOf(u'/') + 1); }
+QStringView bareName(const QString &path) { return QStringView(path).mid(path.lastIndexOf(u'/') + 1); }
 } // namespace
 
 QString PlayListFiles::prefixPrompt() {
@@ -59,15 +59,17 @@ QStringList PlayListFiles::entries(const QStringList &paths, const QString &answ
             line = path;
             break;
         case Bare:
-            line = bareName(path);
+            line = bareName(path).toString();
             break;
         case Prefix:
-            line = prefix + bareName(path);
+            line.reserve(prefix.size() + path.size());
+            line += prefix;
+            line += bareName(path);
             break;
         }
         // Readers take a line starting with "#" for a comment: "./" keeps it a file of the
         // list's own folder.
-        if (line.trimmed().startsWith(u'#'))
+        if (QStringView(line).trimmed().startsWith(u'#'))
             line.prepend(QStringLiteral("./"));
         out << line;
     }

@@ -354,3 +354,19 @@ TEST(PlayListFileTest, WritesEveryLineEndedByCrLfInUtf8AndReplacesTheOldFile) {
     EXPECT_FALSE(player::PlayListFile::fits(QString()));
     EXPECT_TRUE(player::PlayListFile::fits(QStringLiteral("/m/\"#&.mp3")));
 }
+
+// A character beyond sixteen bits is one UTF-8 sequence of four bytes, also as the last of its
+// line and among many lines.
+TEST(PlayListFileTest, CharactersBeyondSixteenBitsAreWrittenAsOneUtf8Sequence) {
+    testenv::TempFolder tmp;
+    const QString file = tmp.path() + QStringLiteral("/list.m3u");
+    QStringList lines;
+    for (int i = 0; i < 3000; ++i) lines << QStringLiteral("/m/%1 \U0001F3B5").arg(i);
+    player::PlayListFile::write(file, lines);
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    EXPECT_EQ(bytes.size(), lines.join(QString()).toUtf8().size() + 2 * lines.size());
+    EXPECT_TRUE(bytes.startsWith("/m/0 \xf0\x9f\x8e\xb5\r\n/m/1 \xf0\x9f\x8e\xb5\r\n"));
+    EXPECT_TRUE(bytes.endsWith("/m/2999 \xf0\x9f\x8e\xb5\r\n"));
+}

@@ -15,6 +15,10 @@ inline constexpr qint64 kNullKey = std::numeric_limits<qint64>::min();
 inline constexpr size_t kCacheLimit = 4096;
 // A key list this long has read a whole index or sorted the whole source.
 inline constexpr size_t kReleaseAfterKeys = 100000;
+// Pages read into the cache by a key list that walked a whole index (a megabyte of 4 KB pages),
+// and by one that filled the cache (16 MB).
+inline constexpr int kIndexBroughtIn = 256;
+inline constexpr int kCacheFilled = 4096;
 // The end of a walk's statement: it starts at the position bound to ?1.
 inline const QString kWalkOffset = QStringLiteral(" LIMIT -1 OFFSET ?1");
 

@@ -154,12 +154,17 @@ RawRow Recordset::Impl::currentRow() {
 }
 
 Value Recordset::Impl::currentCell(int ordinal) {
+    const Kind kind = cols[size_t(ordinal)].kind;
+    // A forward-only recordset reads each row once, first to last: its fields are not kept.
+    const bool once = type == RecordsetType::ForwardOnly;
     if (!lazy) {
         if (!hasCurrent()) noCurrent();
-        return rows[size_t(pos)].value(ordinal, cols[size_t(ordinal)].kind);
+        const RawRow &r = rows[size_t(pos)];
+        return once ? r.peek(ordinal, kind) : r.value(ordinal, kind);
     }
-    if (hasCurrent() && walkTo(pos)) return readValue(walk.stmt.get(), ordinal, cols[size_t(ordinal)].kind);
-    return currentRaw()->value(ordinal, cols[size_t(ordinal)].kind);
+    if (hasCurrent() && walkTo(pos)) return readValue(walk.stmt.get(), ordinal, kind);
+    const RawRow *r = currentRaw();
+    return once ? r->peek(ordinal, kind) : r->value(ordinal, kind);
 }
 
 } // namespace platform::db

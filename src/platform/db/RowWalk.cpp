@@ -20,7 +20,9 @@ void Recordset::Impl::closeWalk() {
 bool Recordset::Impl::walkKeyIs(sqlite3_stmt *s, int first, long p) const {
     const qint64 *key = keyAt(p);
     for (int i = 0; i < keyWidth; ++i) {
-        const qint64 k = sqlite3_column_type(s, first + i) == SQLITE_NULL ? kNullKey : sqlite3_column_int64(s, first + i);
+        // Null reads as 0: the type is asked only then.
+        qint64 k = sqlite3_column_int64(s, first + i);
+        if (k == 0 && sqlite3_column_type(s, first + i) == SQLITE_NULL) k = kNullKey;
         if (k != key[i]) return false;
     }
     return true;

@@ -5,7 +5,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
-#include <unordered_set>
+#include <bit>
 
 namespace platform::db {
 
@@ -466,14 +466,17 @@ bool Recordset::Impl::prepareLazy() {
                                   QStringLiteral(" ORDER BY ") + parts->orderBy);
         if (!where.isEmpty()) where = whereForOrder(select, where, parts->orderBy, plan);
         order = walkCostsMoreThanSort(plan, !where.isEmpty()) ? keyOrder(parts->orderBy) : parts->orderBy;
-    } else if (!joined && tabs.size() == 1 && tabs[0].viaRowid) {
-        // Rows of one table without a sort come in row id order: SQLite would read the key
-        // list from the narrowest index, in that index's order, and a walk in another.
-        order = exprs.first();
     }
+    // Rows of one table without a sort come in row id order. Left to choose, SQLite reads the
+    // row ids from the narrowest index, or from the index that answers the condition, in that
+    // index's order; asked for row id order it reads the whole table or sorts. The ids are read
+    // in whatever order SQLite finds cheapest and put in order after reading; the walk keeps
+    // row id order.
+    keysSortedHere = parts->orderBy.isEmpty() && !joined && tabs.size() == 1 && tabs[0].viaRowid;
+    if (keysSortedHere) order = exprs.first();
     keySql = select;
     if (!where.isEmpty()) keySql += QStringLiteral(" WHERE ") + where;
-    if (!order.isEmpty()) keySql += QStringLiteral(" ORDER BY ") + order;
+    if (!order.isEmpty() && !keysSortedHere) keySql += QStringLiteral(" ORDER BY ") + order;
     // The statement a walk steps: the source's rows with their keys, in the key list's order.
     walkSql.clear();
     if (!parts->distinct && !order.isEmpty()) {
@@ -517,6 +520,52 @@ bool Recordset::Impl::adoptKeys(const Impl &from) {
     return true;
 }
 
+namespace {
+
+// Whether two rows of a key list share a key: the rows' numbers sorted by their tuples, so
+// equal tuples stand side by side however far apart the list holds them.
+bool keysUnique(const std::vector<qint64> &keys, int width) {
+    const size_t n = keys.size() / size_t(width);
+    if (width == 1) {
+        std::vector<qint64> sorted(keys);
+        std::sort(sorted.begin(), sorted.end());
+        return std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end();
+    }
+    std::vector<quint32> rows(n);
+    for (size_t i = 0; i < n; ++i) rows[i] = quint32(i);
+    const auto tuple = [&](quint32 r) { return keys.data() + size_t(r) * size_t(width); };
+    std::sort(rows.begin(), rows.end(), [&](quint32 a, quint32 b) {
+        return std::lexicographical_compare(tuple(a), tuple(a) + width, tuple(b), tuple(b) + width);
+    });
+    return std::adjacent_find(rows.begin(), rows.end(), [&](quint32 a, quint32 b) {
+               return std::equal(tuple(a), tuple(a) + width, tuple(b));
+           }) == rows.end();
+}
+
+// Puts row ids read in another order (an index's) in ascending order. Row ids of a table are
+// distinct: where they lie close together a bitmap over their range orders them in one pass.
+void sortRowids(std::vector<qint64> &ids) {
+    if (std::is_sorted(ids.begin(), ids.end())) return;
+    const auto [lo, hi] = std::minmax_element(ids.begin(), ids.end());
+    const qint64 first = *lo;
+    const quint64 span = quint64(*hi) - quint64(first) + 1;
+    if (span / 8 > ids.size()) {
+        std::sort(ids.begin(), ids.end());
+        return;
+    }
+    std::vector<quint64> bits(size_t((span + 63) / 64), 0);
+    for (const qint64 id : ids) {
+        const quint64 at = quint64(id) - quint64(first);
+        bits[size_t(at / 64)] |= quint64(1) << (at % 64);
+    }
+    size_t out = 0;
+    for (size_t w = 0; w < bits.size(); ++w)
+        for (quint64 word = bits[w]; word != 0; word &= word - 1)
+            ids[out++] = qint64(quint64(first) + w * 64 + quint64(std::countr_zero(word)));
+}
+
+} // namespace
+
 // Reads the key list of a lazy dynaset; false when keys are not unique or not integers.
 bool Recordset::Impl::loadKeys() {
     closeWalk();
@@ -527,30 +576,54 @@ bool Recordset::Impl::loadKeys() {
     bool needUnique = multiTable(parts->from);
     for (const auto &t : tabs)
         if (t.identified && !t.viaRowid) needUnique = true;
-    std::unordered_set<std::string> seen;
     const int kw = keyWidth;
-    std::vector<qint64> tuple(static_cast<size_t>(kw), 0);
+    // A row id is an integer or, through an outer join, Null (read as 0): its type is asked
+    // only for a 0. A key field may hold anything and is always asked.
+    std::vector<char> rowidPart;
+    for (const auto &t : tabs)
+        if (t.identified) rowidPart.insert(rowidPart.end(), size_t(t.keyCols.size()), char(t.viaRowid));
+    int missesBefore = 0, unused = 0;
+    sqlite3_db_status(db(), SQLITE_DBSTATUS_CACHE_MISS, &missesBefore, &unused, 0);
     while (step(db(), s.get(), keySql)) {
         for (int i = 0; i < kw; ++i) {
+            const qint64 k = sqlite3_column_int64(s.get(), i);
+            if (k != 0 && rowidPart[size_t(i)]) {
+                keys.push_back(k);
+                continue;
+            }
             const int ty = sqlite3_column_type(s.get(), i);
-            if (ty == SQLITE_NULL) tuple[size_t(i)] = kNullKey;
-            else if (ty == SQLITE_INTEGER) tuple[size_t(i)] = sqlite3_column_int64(s.get(), i);
-            else return false;
+            if (ty == SQLITE_NULL) keys.push_back(kNullKey);
+            else if (ty == SQLITE_INTEGER) keys.push_back(k);
+            else {
+                keys.clear();
+                return false;
+            }
         }
-        if (needUnique &&
-            !seen.insert(std::string(reinterpret_cast<const char *>(tuple.data()), size_t(kw) * 8)).second)
-            return false;
-        keys.insert(keys.end(), tuple.begin(), tuple.end());
-        serials.push_back(nextSerial++);
     }
+    s.reset(nullptr);
+    if (needUnique && !keysUnique(keys, kw)) {
+        keys.clear();
+        return false;
+    }
+    if (keysSortedHere) sortRowids(keys);
+    const size_t n = kw > 0 ? keys.size() / size_t(kw) : 0;
+    serials.resize(n);
+    for (size_t i = 0; i < n; ++i) serials[i] = nextSerial++;
     cache.clear();
     pos = serials.empty() ? -1 : 0;
     curDeleted = false;
     keysOrderedGen = conn->gen();
-    // A long key list has walked a whole index or sorted the whole source: those pages fill
-    // the connection's cache (sized for the import's writes) and serve no later read, so
-    // they are handed back instead of staying for the program's lifetime.
-    if (serials.size() >= kReleaseAfterKeys) sqlite3_db_release_memory(db());
+    // A long key list that brought a whole index or the whole source into the connection's
+    // cache (sized for the import's writes) leaves pages no later read wants: they are handed
+    // back instead of staying for the program's lifetime. A list read from pages already held
+    // leaves the cache as it is, so the rows that follow are still there. A list without a sort
+    // is read for a walk of the table's rows and reads a narrow index: only a read that filled
+    // the cache hands it back.
+    int missesAfter = 0;
+    sqlite3_db_status(db(), SQLITE_DBSTATUS_CACHE_MISS, &missesAfter, &unused, 0);
+    const int broughtIn = missesAfter - missesBefore;
+    if (serials.size() >= kReleaseAfterKeys && broughtIn >= (keysSortedHere ? kCacheFilled : kIndexBroughtIn))
+        sqlite3_db_release_memory(db());
     return true;
 }
 

@@ -72,6 +72,7 @@ struct SourcePlan {
     int primaryTab = -1;
     int oneTable = -1; // whether the rows come from one table: -1 not known yet
     QString keySql;
+    bool keysSortedHere = false; // keySql gives row ids in any order; loadKeys sorts them
     QString fetchSql;
     Stmt fetchStmt;
     bool whereInFetch = false; // the fetch tests the view's condition (through a join)

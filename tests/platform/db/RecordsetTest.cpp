@@ -295,6 +295,23 @@ TEST_F(SampleDbTest, EveryRowOfASongInTheJoinedViewShowsItAsItIsNow) {
     }
 }
 
+// A song in two categories is listed twice by the category view, here far apart in its order.
+// Where the fields name the song only, its key cannot tell the two rows apart: each row still
+// shows its own link's category, as where the fields name the link too.
+TEST_F(SampleDbTest, ASongListedTwiceApartInTheJoinedViewShowsEachRowsOwnLink) {
+    for (const char *source :
+         {"Select SongName, CategoryNumber + 0 As Cat from qryContacts Order By CategoryNumber, SongName",
+          "Select SongName, CategoryNumber As Cat from qryContacts Order By CategoryNumber, SongName"}) {
+        SCOPED_TRACE(source);
+        auto rs = open(QString::fromLatin1(source));
+        QStringList seen;
+        for (rs->moveFirst(); !rs->eof(); rs->moveNext())
+            seen << rs->value(0).toString() + u'/' + rs->value(1).toString();
+        EXPECT_EQ(seen.join(u','), QStringLiteral("Bohemian Rhapsody/1,Hey Jude/1,Jóga/1,Bohemian Rhapsody/2,"
+                                                  "Dancing Queen/2,Love of My Life/3"));
+    }
+}
+
 // An addition in the category view that gives only the category still adds a song, with its
 // defaults, and links it by its new RecordID; a table recordset open meanwhile counts it.
 TEST_F(SampleDbTest, ASongAddedInTheJoinedViewWithOnlyItsCategoryIsAddedAndLinked) {

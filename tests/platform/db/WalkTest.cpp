@@ -77,6 +77,41 @@ TEST_F(Walks, EditAndAddWalksVisitEveryRowOnceWithItsOwnValues) {
     EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblOrphanFileNames")), QStringLiteral("10"));
 }
 
+// A list without a sort gives its rows in RecordID order, also where SQLite reads the row ids
+// from an index in that index's order (the one answering the condition, or the narrowest), with
+// RecordIDs close together and with one far above the rest.
+TEST_F(Walks, AListWithoutASortKeepsRecordIdOrderWhereAnIndexOrdersOtherwise) {
+    const auto plainIds = [&](const char *sql) {
+        QStringList ids;
+        sqlite3_stmt *s = nullptr;
+        sqlite3_prepare_v2(db->handle(), sql, -1, &s, nullptr);
+        while (s && sqlite3_step(s) == SQLITE_ROW) ids << QString::number(sqlite3_column_int64(s, 0));
+        sqlite3_finalize(s);
+        return ids;
+    };
+    const QStringList inIndexOrder = plainIds("SELECT rowid FROM tblContacts WHERE SongName > ' '");
+    QStringList ascending = inIndexOrder;
+    std::sort(ascending.begin(), ascending.end(), [](const QString &a, const QString &b) { return a.toLongLong() < b.toLongLong(); });
+    ASSERT_NE(inIndexOrder, ascending); // SQLite answers the condition from the SongName index
+    for (const bool farApart : {false, true}) {
+        if (farApart)
+            db->execute(QStringLiteral("Insert Into tblContacts (RecordID, SongName, Artist) Values (50000000, 'Aardvark', 'Aa')"));
+        const struct {
+            const char *source, *plain;
+        } cases[] = {
+            {"Select RecordID, SongName from tblContacts Where SongName > ' '",
+             "SELECT RecordID FROM tblContacts WHERE SongName > ' ' ORDER BY RecordID"},
+            {"Select RecordID from tblContacts", "SELECT RecordID FROM tblContacts ORDER BY RecordID"},
+            {"Select * from tblContacts Where Artist = 'Queen' Or SongName = 'Aardvark'",
+             "SELECT RecordID FROM tblContacts WHERE Artist = 'Queen' OR SongName = 'Aardvark' ORDER BY RecordID"},
+        };
+        for (const auto &c : cases) {
+            SCOPED_TRACE(c.source);
+            EXPECT_EQ(column(QString::fromLatin1(c.source), QStringLiteral("RecordID")), plainIds(c.plain)) << farApart;
+        }
+    }
+}
+
 // Enough songs with few artists that a walk in Artist order meets long runs of ties, and steps
 // one statement through them rather than reading rows by key.
 void addSongs(Database &db, int count) {

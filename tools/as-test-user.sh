@@ -12,7 +12,13 @@
 set -euo pipefail
 user=orvalis-tests
 if ! id -u "$user" >/dev/null 2>&1; then
-  useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$user"
+  # Programs started side by side may each find the user missing: one makes it while the others
+  # wait, and they find it made.
+  (
+    flock 9
+    id -u "$user" >/dev/null 2>&1 ||
+      useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin "$user"
+  ) 9>/tmp/orvalis-tests-user.lock
 fi
 drop=(setpriv --reuid="$(id -u "$user")" --regid="$(id -g "$user")" --clear-groups
       --inh-caps=-all --bounding-set=-all --)

@@ -212,11 +212,15 @@ protected:
         chooseList(QStringLiteral("Mix"));
         prompts.clear();
     }
-    void populate(const QByteArray &bytes) {
+    // Writes the file and scripts the answers that choose it for the next Populate.
+    void answerPopulate(const QByteArray &bytes) {
         const QString file = tmp.file(QStringLiteral("songs.txt"));
         testenv::writeFile(file, bytes);
         prompts.answer(ui::Answer::Yes);
         prompts.answerFile(file);
+    }
+    void populate(const QByteArray &bytes) {
+        answerPopulate(bytes);
         pl->mnuFilePopulate_Click();
     }
     long list = 0;
@@ -297,10 +301,7 @@ TEST_F(PopulateTest, ALongFileShowsItsProgressAndAClickStopsItAfterTheLineInHand
     QByteArray text;
     for (int i = 0; i < 1001; ++i)
         text += i % 2 ? "Moon River, Andy Blue\r\n" : "Harbour Lights, St. Elmo Road\r\n";
-    const QString file = tmp.file(QStringLiteral("long.txt"));
-    testenv::writeFile(file, text);
-    prompts.answer(ui::Answer::Yes);
-    prompts.answerFile(file);
+    answerPopulate(text);
     PlayListImport job(*pl);
     int yields = 0;
     QString caption;
@@ -327,9 +328,7 @@ TEST_F(PopulateTest, ALongFileShowsItsProgressAndAClickStopsItAfterTheLineInHand
     // A thousand lines run without it.
     db().execute(QStringLiteral("Delete From tblPlayListDetail"));
     text = "Moon River, Andy Blue\r\n" + QByteArray("no comma\r\n").repeated(999);
-    testenv::writeFile(file, text);
-    prompts.answer(ui::Answer::Yes);
-    prompts.answerFile(file);
+    answerPopulate(text);
     yields = 0;
     job.mnuFilePopulate_Click();
     EXPECT_EQ(yields, 0);
@@ -342,10 +341,7 @@ TEST_F(PopulateTest, NoTransactionIsOpenWhenTheWindowYieldsToInput) {
     QByteArray text;
     for (int i = 0; i < 1001; ++i)
         text += i % 3 ? "Moon River, Andy Blue\r\n" : "Nobody, Unknown\r\n";
-    const QString file = tmp.file(QStringLiteral("long.txt"));
-    testenv::writeFile(file, text);
-    prompts.answer(ui::Answer::Yes);
-    prompts.answerFile(file);
+    answerPopulate(text);
     PlayListImport job(*pl);
     int yields = 0, open = 0, behind = 0;
     job.setInputYield([&] {

@@ -522,8 +522,8 @@ bool Recordset::Impl::adoptKeys(const Impl &from) {
 
 namespace {
 
-// Whether two rows of a key list share a key: the rows' numbers sorted by their tuples, so
-// equal tuples stand side by side however far apart the list holds them.
+// Whether no two rows of a key list share a key: the rows' numbers are sorted by their tuples,
+// so equal tuples stand side by side however far apart the list holds them.
 bool keysUnique(const std::vector<qint64> &keys, int width) {
     const size_t n = keys.size() / size_t(width);
     if (width == 1) {
@@ -621,8 +621,9 @@ bool Recordset::Impl::loadKeys() {
     // the cache hands it back.
     int missesAfter = 0;
     sqlite3_db_status(db(), SQLITE_DBSTATUS_CACHE_MISS, &missesAfter, &unused, 0);
-    const int broughtIn = missesAfter - missesBefore;
-    if (serials.size() >= kReleaseAfterKeys && broughtIn >= (keysSortedHere ? kCacheFilled : kIndexBroughtIn))
+    // The counter wraps around after 2^32 misses: the pages read are counted modulo that.
+    const unsigned broughtIn = unsigned(missesAfter) - unsigned(missesBefore);
+    if (serials.size() >= kReleaseAfterKeys && broughtIn >= unsigned(keysSortedHere ? kCacheFilled : kIndexBroughtIn))
         sqlite3_db_release_memory(db());
     return true;
 }

@@ -37,8 +37,10 @@ const QString kNoFilesTitle = QStringLiteral("No music files found for these son
 
 
 // A track the player can play: its file is there and the path names a file, not a folder.
+// A regular file is known from one look at it; only another entry takes the full test, which
+// asks the system twice per file (a list of thousands of tracks makes that the command's cost).
 bool playableTrack(const QString &path) {
-    return PlayListFile::namesFile(path) && mCommon::FileExists(path);
+    return PlayListFile::namesFile(path) && (QFileInfo(path).isFile() || mCommon::FileExists(path));
 }
 
 } // namespace
@@ -50,8 +52,8 @@ void frmPlayList::cmdPlay_Click() {
     savePendingDrag();  // the stored order is played
     closePlayer(false);
     const QString name = cmbHeader->currentText();
-    auto rs = s.Db->openRecordset(QStringLiteral("Select FileName, SongTitle, ArtistName, ListTrackID From "
-                                                 "tblPlayListDetail Where ListID=? AND FileName > ' ' Order by ListTrackID"),
+    auto rs = s.Db->openRecordset(QStringLiteral("Select FileName, SongTitle, ArtistName From tblPlayListDetail "
+                                                 "Where ListID=? AND FileName > ' ' Order by ListTrackID"),
                                   {qlonglong(chosenListId())}, db::RecordsetType::ForwardOnly);
     if (rs->eof()) {
         rs->close();

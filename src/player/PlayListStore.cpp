@@ -116,42 +116,46 @@ bool PlayListStore::renumber(db::Database &d, long listId) {
 
 PlayListStore::ReorderResult PlayListStore::reorder(db::Database &d, long listId, const QList<TrackLine> &lines,
                                                      QString *missing) {
-    auto rs = d.openRecordset(
-        QStringLiteral("Select SongTitle, ArtistName, ListTrackID, LastUpdated From tblPlayListDetail Where ListID=") +
-        QString::number(listId) + QStringLiteral(" order by ListTrackID"));
-    if (rs->eof()) {
-        rs->close();
-        return ReorderResult::NoRows;
-    }
     // Each starting number mapped to its row before anything changes: a search by the current
-    // value would find a row this pass has already renumbered.
-    const int trackField = rs->fieldOrdinal(QStringLiteral("ListTrackID"));
-    const int updatedField = rs->fieldOrdinal(QStringLiteral("LastUpdated"));
-    QHash<long, db::Bookmark> rowOf;
+    // value would find a row this pass has already renumbered. Of rows sharing a number, the
+    // first in the list's order is taken.
+    QHash<long, qlonglong> rowOf;
     rowOf.reserve(lines.size());
-    for (; !rs->eof(); rs->moveNext()) {
-        const long id = long(rs->value(trackField).toLongLong());
-        if (!rowOf.contains(id))
-            rowOf.insert(id, rs->bookmark());
+    {
+        auto rs = d.openRecordset(QStringLiteral("Select rowid, ListTrackID From tblPlayListDetail Where ListID=? "
+                                                 "order by ListTrackID, rowid"),
+                                  {qlonglong(listId)}, db::RecordsetType::ForwardOnly);
+        if (rs->eof()) {
+            rs->close();
+            return ReorderResult::NoRows;
+        }
+        for (; !rs->eof(); rs->moveNext()) {
+            const long id = long(rs->value(1).toLongLong());
+            if (!rowOf.contains(id))
+                rowOf.insert(id, rs->value(0).toLongLong());
+        }
+        rs->close();
     }
-    db::Transaction t(d);
+    // Every line is matched before the first write, so a missing row leaves the list untouched.
     const QDateTime now = QDateTime::currentDateTime();
+    QList<QVariantList> rows;
+    rows.reserve(lines.size());
     for (int i = 0; i < lines.size(); ++i) {
         const auto it = rowOf.constFind(lines[i].ListTrackID);
         if (it == rowOf.constEnd()) {
             if (missing)
                 *missing = lines[i].text;
-            rs->close();
-            return ReorderResult::NotFound;  // the transaction rolls back
+            return ReorderResult::NotFound;
         }
-        rs->setBookmark(it.value());
-        rs->edit();
-        rs->setValue(trackField, qlonglong(i + 1));
-        rs->setValue(updatedField, now);
-        rs->update();
+        rows.append({qlonglong(i + 1), now, it.value()});
         rowOf.erase(it);  // a row is renumbered once
     }
-    rs->close();
+    db::Transaction t(d);
+    const long changed = d.executeEach(
+        QStringLiteral("Update tblPlayListDetail Set ListTrackID=?, LastUpdated=? Where rowid=?"), rows);
+    // A row another program deleted since it was read: the pass is undone.
+    if (changed != rows.size())
+        throw db::DbError(db::err::RecordDeleted, QStringLiteral("Record is deleted."));
     t.commit();
     return ReorderResult::Saved;
 }

@@ -53,9 +53,9 @@ public:
 
     enum class ReorderResult { Saved, NoRows, NotFound };
     // Gives line i the number i + 1. Each line's row is found by the number it had when the pass
-    // began (through bookmarks taken first, so a row renumbered earlier in the pass is never
-    // taken again). On a missing row the whole pass is undone and `missing` names the line;
-    // a DbError undoes it too and is passed on.
+    // began (the rows are read first, so a row renumbered earlier in the pass is never taken
+    // again). On a missing row nothing is written and `missing` names the line; a DbError
+    // undoes the pass too and is passed on.
     static ReorderResult reorder(platform::db::Database &db, long listId, const QList<TrackLine> &lines,
                                  QString *missing = nullptr);
     // Removes the list and its tracks together (one transaction; a failure undoes both).

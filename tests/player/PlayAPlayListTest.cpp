@@ -117,6 +117,24 @@ TEST_F(PlayAPlayListTest, PlayAllHandsThePlayableTracksToThePlayerAndClosesTheWi
     EXPECT_FALSE(p->cmdDelete->isHidden()) << "left as the load set it";
 }
 
+TEST_F(PlayAPlayListTest, PlayAllKeepsAPatternThatMatchesAFileAndDropsAFolderNamedWithoutASlash) {
+    // Neither path names a regular file: a pattern matching one plays, a folder does not.
+    const long mix = addList(QStringLiteral("Mix"));
+    track(mix, 1, QStringLiteral("Alpha"), {}, QStringLiteral("a.mp3"));
+    track(mix, 2, QStringLiteral("Pattern"), {}, QStringLiteral("a*.mp3"), false);
+    QDir().mkpath(music + QStringLiteral("sub"));
+    track(mix, 3, QStringLiteral("Folder"), {}, QStringLiteral("sub"), false);
+    openPlayLists();
+    chooseList(QStringLiteral("Mix"));
+    pl->cmdPlay->click();
+
+    EXPECT_EQ(tempList(), (music + QStringLiteral("a.mp3\r\n") + music + QStringLiteral("a*.mp3\r\n")).toUtf8());
+    PlayForm *p = playerWindow();
+    ASSERT_TRUE(p);
+    ASSERT_EQ(p->lbSongs->count(), 2);
+    EXPECT_EQ(p->lbSongs->item(1)->text(), QStringLiteral("Pattern"));
+}
+
 TEST_F(PlayAPlayListTest, PlayAllWithNothingToPlaySaysWhyAndOpensNoPlayer) {
     const long names = addList(QStringLiteral("NoNames"));
     track(names, 1, QStringLiteral("A"), {}, {});

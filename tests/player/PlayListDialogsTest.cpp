@@ -6,10 +6,14 @@
 #include "player/frmPlayListHeader.h"
 
 #include <QComboBox>
+#include <QDateTime>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
+#include <cstdlib>
 #include <functional>
+#include <sqlite3.h>
 
 namespace ui = platform::ui;
 using player::frmPlayList;
@@ -310,6 +314,36 @@ TEST_F(PlayListDialogTest, ReorderFindsRowsByTheirStartingNumbers) {
               PlayListStore::ReorderResult::NotFound);
     EXPECT_EQ(missing, QStringLiteral("A again"));
     EXPECT_EQ(stored(id), (QStringList{"1:C", "2:A", "3:B"}));
+}
+
+TEST_F(PlayListDialogTest, ReorderStampsTheDateInTheFormRenumberStoresIt) {
+    const long moved = addList(QStringLiteral("Moved"));
+    addTracks(moved, {QStringLiteral("A"), QStringLiteral("B")});
+    const long closed = addList(QStringLiteral("Closed"));
+    addTracks(closed, {QStringLiteral("C")}, {4});
+    ASSERT_EQ(PlayListStore::reorder(db(), moved, {{2, "B"}, {1, "A"}}), PlayListStore::ReorderResult::Saved);
+    ASSERT_TRUE(PlayListStore::renumber(db(), closed));
+    // The stored bytes, not the value read back: a date bound as a number reads back the same.
+    sqlite3_stmt *st = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db().handle(),
+                                 "SELECT typeof(LastUpdated), LastUpdated FROM tblPlayListDetail "
+                                 "ORDER BY ListID, ListTrackID",
+                                 -1, &st, nullptr),
+              SQLITE_OK);
+    const QRegularExpression stamp(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$"));
+    int rows = 0;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        ++rows;
+        EXPECT_STREQ(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)), "text");
+        const QString text = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 1)));
+        EXPECT_TRUE(stamp.match(text).hasMatch()) << qPrintable(text);
+    }
+    sqlite3_finalize(st);
+    EXPECT_EQ(rows, 3);
+    auto rs = db().openRecordset(QStringLiteral("select LastUpdated from tblPlayListDetail where ListID=") +
+                                 QString::number(moved));
+    const QDateTime read = rs->value(0).toDateTime();
+    EXPECT_LE(std::abs(read.secsTo(QDateTime::currentDateTime())), 60);
 }
 
 TEST_F(PlayListDialogTest, RenumberClosesGapsKeepingTheOrder) {

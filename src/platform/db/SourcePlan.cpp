@@ -605,26 +605,27 @@ bool Recordset::Impl::loadKeys() {
         keys.clear();
         return false;
     }
-    if (keysSortedHere) sortRowids(keys);
     const size_t n = kw > 0 ? keys.size() / size_t(kw) : 0;
+    // A long key list that brought a whole index or the whole source into the connection's
+    // cache (sized for the import's writes) leaves pages no later read wants: they are handed
+    // back instead of staying for the program's lifetime, and before the list is sorted and
+    // numbered, so what that takes does not stand beside the pages the list was read from. A
+    // list read from pages already held leaves the cache as it is, so the rows that follow are
+    // still there. A list without a sort is read for a walk of the table's rows and reads a
+    // narrow index: only a read that filled the cache hands it back.
+    int missesAfter = 0;
+    sqlite3_db_status(db(), SQLITE_DBSTATUS_CACHE_MISS, &missesAfter, &unused, 0);
+    // The counter wraps around after 2^32 misses: the pages read are counted modulo that.
+    const unsigned broughtIn = unsigned(missesAfter) - unsigned(missesBefore);
+    if (n >= kReleaseAfterKeys && broughtIn >= unsigned(keysSortedHere ? kCacheFilled : kIndexBroughtIn))
+        sqlite3_db_release_memory(db());
+    if (keysSortedHere) sortRowids(keys);
     serials.resize(n);
     for (size_t i = 0; i < n; ++i) serials[i] = nextSerial++;
     cache.clear();
     pos = serials.empty() ? -1 : 0;
     curDeleted = false;
     keysOrderedGen = conn->gen();
-    // A long key list that brought a whole index or the whole source into the connection's
-    // cache (sized for the import's writes) leaves pages no later read wants: they are handed
-    // back instead of staying for the program's lifetime. A list read from pages already held
-    // leaves the cache as it is, so the rows that follow are still there. A list without a sort
-    // is read for a walk of the table's rows and reads a narrow index: only a read that filled
-    // the cache hands it back.
-    int missesAfter = 0;
-    sqlite3_db_status(db(), SQLITE_DBSTATUS_CACHE_MISS, &missesAfter, &unused, 0);
-    // The counter wraps around after 2^32 misses: the pages read are counted modulo that.
-    const unsigned broughtIn = unsigned(missesAfter) - unsigned(missesBefore);
-    if (serials.size() >= kReleaseAfterKeys && broughtIn >= unsigned(keysSortedHere ? kCacheFilled : kIndexBroughtIn))
-        sqlite3_db_release_memory(db());
     return true;
 }
 

@@ -610,8 +610,8 @@ bool Recordset::Impl::loadKeys() {
                 return false;
             }
         }
-        if (!needUnique && keys.size() % keysBetweenReleases == 0 && keys.size() / size_t(kw) >= kReleaseAfterKeys &&
-            broughtIn() >= cacheSpent)
+        if (!needUnique && !keys.empty() && keys.size() % keysBetweenReleases == 0 &&
+            keys.size() >= kReleaseAfterKeys * size_t(kw) && broughtIn() >= cacheSpent)
             sqlite3_db_release_memory(db());
     }
     s.reset(nullptr);

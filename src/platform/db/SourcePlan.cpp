@@ -584,6 +584,17 @@ bool Recordset::Impl::loadKeys() {
         if (t.identified) rowidPart.insert(rowidPart.end(), size_t(t.keyCols.size()), char(t.viaRowid));
     int missesBefore = 0, unused = 0;
     sqlite3_db_status(db(), SQLITE_DBSTATUS_CACHE_MISS, &missesBefore, &unused, 0);
+    // The counter wraps around after 2^32 misses: the pages read are counted modulo that.
+    const auto broughtIn = [&] {
+        int missesNow = 0;
+        sqlite3_db_status(db(), SQLITE_DBSTATUS_CACHE_MISS, &missesNow, &unused, 0);
+        return unsigned(missesNow) - unsigned(missesBefore);
+    };
+    const unsigned cacheSpent = unsigned(keysSortedHere ? kCacheFilled : kIndexBroughtIn);
+    // A list that cannot be refused (no key to prove unique) and is already long enough to
+    // hand the cache back at its end hands it back as it goes, so the pages it passed do not
+    // pile up beside the growing list; the statement keeps the pages it stands on.
+    const size_t keysBetweenReleases = size_t(std::max(kw, 1)) * 65536;
     while (step(db(), s.get(), keySql)) {
         for (int i = 0; i < kw; ++i) {
             const qint64 k = sqlite3_column_int64(s.get(), i);
@@ -599,32 +610,31 @@ bool Recordset::Impl::loadKeys() {
                 return false;
             }
         }
+        if (!needUnique && !keys.empty() && keys.size() % keysBetweenReleases == 0 &&
+            keys.size() >= kReleaseAfterKeys * size_t(kw) && broughtIn() >= cacheSpent)
+            sqlite3_db_release_memory(db());
     }
     s.reset(nullptr);
     if (needUnique && !keysUnique(keys, kw)) {
         keys.clear();
         return false;
     }
-    if (keysSortedHere) sortRowids(keys);
     const size_t n = kw > 0 ? keys.size() / size_t(kw) : 0;
+    // A long key list that brought a whole index or the whole source into the connection's
+    // cache (sized for the import's writes) leaves pages no later read wants: they are handed
+    // back instead of staying for the program's lifetime, and before the list is sorted and
+    // numbered, so what that takes does not stand beside the pages the list was read from. A
+    // list read from pages already held leaves the cache as it is, so the rows that follow are
+    // still there. A list without a sort is read for a walk of the table's rows and reads a
+    // narrow index: only a read that filled the cache hands it back.
+    if (n >= kReleaseAfterKeys && broughtIn() >= cacheSpent) sqlite3_db_release_memory(db());
+    if (keysSortedHere) sortRowids(keys);
     serials.resize(n);
     for (size_t i = 0; i < n; ++i) serials[i] = nextSerial++;
     cache.clear();
     pos = serials.empty() ? -1 : 0;
     curDeleted = false;
     keysOrderedGen = conn->gen();
-    // A long key list that brought a whole index or the whole source into the connection's
-    // cache (sized for the import's writes) leaves pages no later read wants: they are handed
-    // back instead of staying for the program's lifetime. A list read from pages already held
-    // leaves the cache as it is, so the rows that follow are still there. A list without a sort
-    // is read for a walk of the table's rows and reads a narrow index: only a read that filled
-    // the cache hands it back.
-    int missesAfter = 0;
-    sqlite3_db_status(db(), SQLITE_DBSTATUS_CACHE_MISS, &missesAfter, &unused, 0);
-    // The counter wraps around after 2^32 misses: the pages read are counted modulo that.
-    const unsigned broughtIn = unsigned(missesAfter) - unsigned(missesBefore);
-    if (serials.size() >= kReleaseAfterKeys && broughtIn >= unsigned(keysSortedHere ? kCacheFilled : kIndexBroughtIn))
-        sqlite3_db_release_memory(db());
     return true;
 }
 

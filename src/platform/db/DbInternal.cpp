@@ -417,6 +417,8 @@ QVariant convertForField(const QVariant &v, Kind kind, const QString &fieldName)
         if (type == QMetaType::Double || type == QMetaType::Float) return QString::number(v.toDouble(), 'g', 15);
         return v.toString();
     case Kind::Long: {
+        if (type == QMetaType::Int) return QVariant(qint64(*static_cast<const int *>(v.constData())));
+        if (type == QMetaType::LongLong) return v;
         if (isBool) return QVariant(qint64(v.toBool() ? -1 : 0));
         if (isDate) return QVariant(qint64(std::nearbyint(oleDate(asDateTime()))));
         double d = 0;

@@ -12,11 +12,15 @@ namespace platform::db {
 
 using namespace detail;
 
-// The folded names of the tables marked in `which` (one mark per table).
-QStringList Recordset::Impl::foldedNames(const std::vector<char> &which) const {
+// The folded names of the tables marked in `which` (one mark per table). A walk of writes marks
+// the same tables row after row: the list made last is kept for them.
+QStringList Recordset::Impl::foldedNames(const std::vector<char> &which) {
+    if (which == foldedMarks) return foldedList;
     QStringList out;
     for (size_t ti = 0; ti < tabs.size(); ++ti)
         if (which[ti]) out << tabs[ti].folded;
+    foldedMarks = which;
+    foldedList = out;
     return out;
 }
 
@@ -199,7 +203,7 @@ void Recordset::Impl::updateEdited() {
             for (size_t ci = 0; ci < cols.size(); ++ci)
                 if (dirty[ci]) rows[size_t(p)].set(int(ci), buf[qsizetype(ci)]);
     }
-    noteLastModified(encodeBookmark(editSerial));
+    noteLastModified(editSerial);
 }
 
 std::vector<JoinFill> Recordset::Impl::joinFills(const std::vector<char> &writeTab) const {
@@ -344,7 +348,7 @@ void Recordset::Impl::updateAdded() {
         }
     }
     if (table) {
-        noteLastModified(encodeBookmark(newKey.empty() ? rowids[0] : newKey[0]));
+        noteLastModified(newKey.empty() ? rowids[0] : newKey[0]);
         return;
     }
     // Keys of joined tables the insert did not write, read through the query itself.
@@ -385,7 +389,7 @@ void Recordset::Impl::updateAdded() {
     if (atEof) pos = long(serials.size());
     keys.insert(keys.end(), newKey.begin(), newKey.end());
     if (!lazy) rows.emplace_back(values);
-    noteLastModified(encodeBookmark(serial));
+    noteLastModified(serial);
 }
 
 } // namespace platform::db

@@ -52,12 +52,14 @@ struct EditBuffer {
     sqlite3_int64 predictedChanges = 0;
     quint64 predictedTrans = 0;
     bool predictedInWrite = false;
-    Bookmark lastMod;
+    std::optional<qint64> lastMod; // the serial of the row written last
     quint64 lastModTrans = 0; // the transaction that set lastMod, 0 when none was open
     std::vector<DefaultStmt> defaultStmts;   // per column
     std::vector<Stmt> counterStmts;          // per tab
     std::map<std::string, Stmt> insertStmts; // tab, assigned columns and counter → INSERT
     std::map<std::string, Stmt> updateStmts; // tab and changed columns → UPDATE by key
+    std::vector<char> foldedMarks;           // the tables foldedList names, one mark per tab
+    QStringList foldedList;
 };
 
 } // namespace platform::db::detail

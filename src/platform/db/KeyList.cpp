@@ -23,8 +23,8 @@ void Recordset::Impl::keepForRollback() {
     undo = Undo{conn->transId, serials, keys, rows, bookmarkBase, lazy, false};
 }
 
-void Recordset::Impl::noteLastModified(const Bookmark &b) {
-    lastMod = b;
+void Recordset::Impl::noteLastModified(qint64 serial) {
+    lastMod = serial;
     lastModTrans = inTransaction() ? conn->transId : 0;
 }
 
@@ -32,7 +32,7 @@ void Recordset::Impl::noteLastModified(const Bookmark &b) {
 // forgets a LastModified it undid, so neither leads to a row the rollback took away.
 void Recordset::Impl::settleTransaction() {
     if (lastModTrans && !(inTransaction() && lastModTrans == conn->transId)) {
-        if (conn->rolledBack.contains(lastModTrans)) lastMod.clear();
+        if (conn->rolledBack.contains(lastModTrans)) lastMod.reset();
         lastModTrans = 0;
     }
     if (!undo || (inTransaction() && undo->trans == conn->transId)) return;
@@ -286,11 +286,18 @@ std::optional<long> Recordset::Impl::placeOfDeleted(qint64 row) {
     return long(sqlite3_column_int64(s, 0));
 }
 
-std::vector<qint64> Recordset::Impl::currentKey() {
-    if (table && !posValid) return {curSerial};
-    if (keyWidth == 0) return {};
+// Into `out`, whose room an edit walk reuses row after row.
+void Recordset::Impl::currentKey(std::vector<qint64> &out) const {
+    if (table && !posValid) {
+        out.assign(1, curSerial);
+        return;
+    }
+    if (keyWidth == 0) {
+        out.clear();
+        return;
+    }
     const qint64 *k = keyAt(pos);
-    return std::vector<qint64>(k, k + keyWidth);
+    out.assign(k, k + keyWidth);
 }
 
 } // namespace platform::db

@@ -189,8 +189,8 @@ Bookmark Recordset::lastModified() const {
     const InvariantCheck checked(*this);
     Impl &d = *d_;
     d.check();
-    if (d.lastMod.isEmpty()) noCurrent();
-    return d.lastMod;
+    if (!d.lastMod) noCurrent();
+    return encodeBookmark(*d.lastMod);
 }
 
 void Recordset::requery() {
@@ -530,10 +530,11 @@ void Recordset::edit() {
     d.requireUpdatable();
     if (!d.hasCurrent()) noCurrent();
     d.editRow.emplace(d.currentRow());
-    d.buf = QVariantList(qsizetype(d.cols.size()));
+    d.buf.clear(); // keeps its room for the next row's edit
+    d.buf.resize(qsizetype(d.cols.size()));
     d.dirty.assign(d.cols.size(), 0);
     d.editSerial = d.currentSerial();
-    d.editKey = d.currentKey();
+    d.currentKey(d.editKey);
     d.mode = EditMode::Edit;
 }
 
@@ -547,7 +548,7 @@ void Recordset::update() {
         bool any = false;
         for (char c : d.dirty) any = any || c;
         if (any) d.updateEdited();
-        else d.noteLastModified(encodeBookmark(d.editSerial));
+        else d.noteLastModified(d.editSerial);
     } else {
         d.updateAdded();
     }
@@ -594,7 +595,8 @@ void Recordset::deleteRecord() {
     if (d.primaryTab < 0)
         throw DbError(errn::ReadOnly, QStringLiteral("Cannot update. Database or object is read-only."));
     const Tab &t = d.tabs[size_t(d.primaryTab)];
-    const std::vector<qint64> key = d.currentKey();
+    std::vector<qint64> key;
+    d.currentKey(key);
     if (!d.keyKnown(t, key))
         throw DbError(errn::RecordDeleted, QStringLiteral("Record is deleted."));
     // A joined row whose other part went away is deleted already, as Edit finds (3167).

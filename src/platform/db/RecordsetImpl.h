@@ -63,7 +63,7 @@ struct Recordset::Impl : detail::WriteWatcher,
     void check();
     bool inTransaction() const;
     void keepForRollback();
-    void noteLastModified(const Bookmark &b);
+    void noteLastModified(qint64 serial);
     void settleTransaction();
     bool keysFresh() const;
     void reloadTableKeys();
@@ -83,7 +83,7 @@ struct Recordset::Impl : detail::WriteWatcher,
     void takeAnchor(sqlite3_stmt *s, int first, qint64 row);
     void beforeRowsGo() override;
     std::optional<long> placeOfDeleted(qint64 row);
-    std::vector<qint64> currentKey();
+    void currentKey(std::vector<qint64> &out) const;
 
     // rows: the row cache (RowCache.cpp)
     bool singleTable();
@@ -116,7 +116,7 @@ struct Recordset::Impl : detail::WriteWatcher,
     bool find(const QString &criteria, const QVariantList &values, long start, int dir);
 
     // writes: the edit buffer (EditBuffer.cpp)
-    QStringList foldedNames(const std::vector<char> &which) const;
+    QStringList foldedNames(const std::vector<char> &which);
     void requireUpdatable();
     QVariant defaultValue(size_t col);
     qint64 nextCounter(size_t ti);

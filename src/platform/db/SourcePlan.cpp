@@ -426,6 +426,28 @@ QString Recordset::Impl::whereForOrder(const QString &select, const QString &whe
     return walked;
 }
 
+namespace {
+
+// Whether `orderBy` sorts the rows of the one table `t` by its integer key, ascending: row id
+// order. The key list's statement names no result fields, so a name is the table's column.
+bool ordersByIntegerKey(const QString &orderBy, const Tab &t) {
+    const QString &key = t.info ? t.info->integerKey : QString();
+    if (key.isEmpty()) return false;
+    QString o = orderBy.trimmed();
+    if (o.endsWith(QLatin1String(" ASC"), Qt::CaseInsensitive)) o.chop(4);
+    const auto unquoted = [](QString n) {
+        n = n.trimmed();
+        if (n.size() >= 2 && n.startsWith(u'"') && n.endsWith(u'"') && !n.mid(1, n.size() - 2).contains(u'"'))
+            return n.mid(1, n.size() - 2);
+        return n;
+    };
+    const QStringList parts = o.split(u'.');
+    if (parts.size() > 2 || unquoted(parts.last()).compare(key, Qt::CaseInsensitive) != 0) return false;
+    return parts.size() == 1 || unquoted(parts.first()).compare(t.name, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
 bool Recordset::Impl::prepareLazy() {
     QStringList exprs;
     for (const auto &t : tabs)
@@ -467,13 +489,14 @@ bool Recordset::Impl::prepareLazy() {
         if (!where.isEmpty()) where = whereForOrder(select, where, parts->orderBy, plan);
         order = walkCostsMoreThanSort(plan, !where.isEmpty()) ? keyOrder(parts->orderBy) : parts->orderBy;
     }
-    // Rows of one table without a sort come in row id order. Left to choose, SQLite reads the
-    // row ids from the narrowest index, or from the index that answers the condition, in that
-    // index's order; asked for row id order it reads the whole table or sorts. The ids are read
-    // in whatever order SQLite finds cheapest and put in order after reading; the walk keeps
-    // row id order.
-    keysSortedHere = parts->orderBy.isEmpty() && !joined && tabs.size() == 1 && tabs[0].viaRowid;
-    if (keysSortedHere) order = exprs.first();
+    // Rows of one table without a sort come in row id order, as do those sorted by the table's
+    // integer key. Left to choose, SQLite reads the row ids from the narrowest index, or from
+    // the index that answers the condition, in that index's order; asked for row id order it
+    // reads the whole table or sorts. The ids are read in whatever order SQLite finds cheapest
+    // and put in order after reading; the walk keeps row id order.
+    keysSortedHere = !joined && tabs.size() == 1 && tabs[0].viaRowid &&
+                     (parts->orderBy.isEmpty() || ordersByIntegerKey(parts->orderBy, tabs[0]));
+    if (keysSortedHere && parts->orderBy.isEmpty()) order = exprs.first();
     keySql = select;
     if (!where.isEmpty()) keySql += QStringLiteral(" WHERE ") + where;
     if (!order.isEmpty() && !keysSortedHere) keySql += QStringLiteral(" ORDER BY ") + order;

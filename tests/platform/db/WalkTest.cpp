@@ -77,9 +77,10 @@ TEST_F(Walks, EditAndAddWalksVisitEveryRowOnceWithItsOwnValues) {
     EXPECT_EQ(raw(QStringLiteral("SELECT count(*) FROM tblOrphanFileNames")), QStringLiteral("10"));
 }
 
-// A list without a sort gives its rows in RecordID order, also where SQLite reads the row ids
-// from an index in that index's order (the one answering the condition, or the narrowest), with
-// RecordIDs close together and with one far above the rest.
+// A list without a sort, or sorted by RecordID, gives its rows in RecordID order, also where
+// SQLite reads the row ids from an index in that index's order (the one answering the condition,
+// or the narrowest), with RecordIDs close together and with one far above the rest. A sort names
+// the table's fields: one the SELECT gives another field's name still sorts by RecordID.
 TEST_F(Walks, AListWithoutASortKeepsRecordIdOrderWhereAnIndexOrdersOtherwise) {
     const auto plainIds = [&](const char *sql) {
         QStringList ids;
@@ -97,17 +98,24 @@ TEST_F(Walks, AListWithoutASortKeepsRecordIdOrderWhereAnIndexOrdersOtherwise) {
         if (farApart)
             db->execute(QStringLiteral("Insert Into tblContacts (RecordID, SongName, Artist) Values (50000000, 'Aardvark', 'Aa')"));
         const struct {
-            const char *source, *plain;
+            const char *source, *plain, *field = "RecordID";
         } cases[] = {
             {"Select RecordID, SongName from tblContacts Where SongName > ' '",
              "SELECT RecordID FROM tblContacts WHERE SongName > ' ' ORDER BY RecordID"},
             {"Select RecordID from tblContacts", "SELECT RecordID FROM tblContacts ORDER BY RecordID"},
             {"Select * from tblContacts Where Artist = 'Queen' Or SongName = 'Aardvark'",
              "SELECT RecordID FROM tblContacts WHERE Artist = 'Queen' OR SongName = 'Aardvark' ORDER BY RecordID"},
+            {"Select RecordID, SongName from tblContacts Where SongName > ' ' Order By RecordID",
+             "SELECT RecordID FROM tblContacts WHERE SongName > ' ' ORDER BY RecordID"},
+            {"Select * from tblContacts Order By tblContacts.RecordID Asc", "SELECT RecordID FROM tblContacts ORDER BY RecordID"},
+            {"Select RecordID from tblContacts Order By RecordID Desc", "SELECT RecordID FROM tblContacts ORDER BY RecordID DESC"},
+            {"Select SongName, RecordID from tblContacts Order By [RecordID]", "SELECT RecordID FROM tblContacts ORDER BY RecordID"},
+            {"Select SongName As RecordID, RecordID As Num from tblContacts Order By RecordID",
+             "SELECT RecordID FROM tblContacts ORDER BY RecordID", "Num"},
         };
         for (const auto &c : cases) {
             SCOPED_TRACE(c.source);
-            EXPECT_EQ(column(QString::fromLatin1(c.source), QStringLiteral("RecordID")), plainIds(c.plain)) << farApart;
+            EXPECT_EQ(column(QString::fromLatin1(c.source), QString::fromLatin1(c.field)), plainIds(c.plain)) << farApart;
         }
     }
 }

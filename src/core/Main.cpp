@@ -16,6 +16,7 @@
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/PromptService.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -358,6 +359,11 @@ std::optional<StartResult> firstStart(const QString &commandLine) {
             return finish(StartResult::Ended);
         }
         s.DatabasePath = cmd.text;
+        // The play list, the reports and the settings files are still kept in the data folder.
+        // On an account that never started the program the default one does not exist yet, and
+        // an installer would have made it.
+        if (defaultDataFolder)
+            QDir().mkpath(s.DataFolder);
     }
 
     s.PlayOnlyMode = false;

@@ -176,6 +176,16 @@ TEST_F(MainTest, DatabaseOnTheCommandLineOpensWhileDataFolderStaysTheRegistryFol
     EXPECT_EQ(g().Db->path(), other);
 }
 
+TEST_F(MainTest, ADatabaseOnTheCommandLineOnAFreshAccountFindsItsDefaultDataFolderMade) {
+    const QString home = core::RegistryOptions::defaultDataFolder();
+    QDir(home).removeRecursively();
+    const QString other = catalogueIn(tmp.path() + "/elsewhere", "mine.mdb");
+    EXPECT_EQ(modMain::Main(other), StartResult::MainWindowShown);
+    EXPECT_EQ(g().DataFolder, home);
+    EXPECT_TRUE(QFileInfo(home).isDir());
+    EXPECT_FALSE(QFileInfo::exists(home + "OVdata.mdb"));
+}
+
 TEST_F(MainTest, AMoveLeftUnfinishedByAKilledSaveIsFinishedBeforeTheWindowShows) {
     core::RegistryOptions::setDatabaseLocation(dataFolder);
     const QString path = catalogueIn(dataFolder);

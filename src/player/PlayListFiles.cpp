@@ -17,6 +17,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace player {
 
 using core::g;
@@ -61,11 +63,14 @@ QStringList PlayListFiles::entries(const QStringList &paths, const QString &answ
         case Bare:
             line = bareName(path).toString();
             break;
-        case Prefix:
-            line.reserve(prefix.size() + path.size());
-            line += prefix;
-            line += bareName(path);
+        case Prefix: {
+            const QStringView name = bareName(path);
+            line = QString(prefix.size() + name.size(), Qt::Uninitialized);
+            QChar *to = line.data();
+            std::copy(prefix.cbegin(), prefix.cend(), to);
+            std::copy(name.cbegin(), name.cend(), to + prefix.size());
             break;
+        }
         }
         // Readers take a line starting with "#" for a comment: "./" keeps it a file of the
         // list's own folder.
@@ -116,6 +121,7 @@ void PlayListFiles::mnuFileMakePlayListFile_Click() {
                                               QString::number(listId) +
                                               QStringLiteral(" AND FileName > ' ' Order by ListTrackID"),
                                           db::RecordsetType::ForwardOnly);
+            paths.reserve(rs->recordCount());
             // A path holding a line break would split into several lines, and a folder names no
             // file: neither is written, and the user is told how many were left out.
             for (; !rs->eof(); rs->moveNext()) {

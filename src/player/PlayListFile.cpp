@@ -29,7 +29,7 @@ bool PlayListFile::fits(const QString &path) {
 }
 
 bool PlayListFile::namesFile(const QString &path) {
-    return fits(path) && path.lastIndexOf(u'/') + 1 < path.size();
+    return fits(path) && !path.endsWith(u'/');
 }
 
 void PlayListFile::write(const QString &file, const QStringList &lines) {

@@ -8,9 +8,7 @@
 namespace player {
 
 namespace {
-// The lines joined in one text and made UTF-8 at once: each ends in ASCII, so no character
-// spans two lines and the bytes are those of each line made UTF-8 alone.
-QByteArray bytesOf(const QStringList &lines) {
+QString joined(const QStringList &lines) {
     qsizetype size = 0;
     for (const QString &line : lines)
         size += line.size() + 2;
@@ -20,7 +18,7 @@ QByteArray bytesOf(const QStringList &lines) {
         text += line;
         text += QLatin1String("\r\n");
     }
-    return text.toUtf8();
+    return text;
 }
 } // namespace
 
@@ -29,7 +27,7 @@ bool PlayListFile::fits(const QString &path) {
 }
 
 bool PlayListFile::namesFile(const QString &path) {
-    return fits(path) && !path.mid(path.lastIndexOf(u'/') + 1).isEmpty();
+    return fits(path) && !path.endsWith(u'/');
 }
 
 void PlayListFile::write(const QString &file, const QStringList &lines) {
@@ -37,8 +35,12 @@ void PlayListFile::write(const QString &file, const QStringList &lines) {
     replace(file, lines);
 }
 
-void PlayListFile::replace(const QString &file, const QStringList &lines) {
-    const QByteArray bytes = bytesOf(lines);
+void PlayListFile::replace(const QString &file, const QStringList &lines) { replaceText(file, joined(lines)); }
+
+void PlayListFile::replaceText(const QString &file, const QString &text) {
+    // The text made UTF-8 whole: each line ends in ASCII, so no character spans two lines and
+    // the bytes are those of each line made UTF-8 alone.
+    const QByteArray bytes = text.toUtf8();
     QSaveFile out(file);
     // flush() is checked on its own: a short write while the buffer is flushed (a full disk)
     // is not reported by commit(), which would rename a cut file over the target.

@@ -23,6 +23,8 @@ public:
     // failed write leaves the old file as it was and no temporary file behind. Throws
     // core::FileError with the reason.
     static void replace(const QString &file, const QStringList &lines);
+    // The same for the file's whole text, its lines each ended by CR LF already.
+    static void replaceText(const QString &file, const QString &text);
 };
 
 } // namespace player

@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+
 namespace player {
 
 using core::g;
@@ -41,37 +42,65 @@ QString PlayListFiles::prefixPrompt() {
            QStringLiteral("To play on this machine leave the words \"this machine\" in the box and press OK.");
 }
 
-QStringList PlayListFiles::entries(const QStringList &paths, const QString &answer) {
-    QString prefix = answer;
-    if (!prefix.endsWith(u'/') && !prefix.endsWith(u'\\'))
-        prefix += u'/';
-    const QString word = TrimBlanks(prefix);
-    const QString stem = word.chopped(1);  // the word without its final separator
-    enum { Keep, Bare, Prefix } mode = stem == QLatin1String("this machine") ? Keep
-                                       : stem == QLatin1String("none")       ? Bare
-                                                                             : Prefix;
-    QStringList out;
-    out.reserve(paths.size());
-    for (const QString &path : paths) {
-        QString line;
+namespace {
+// How each stored path becomes a line for one prefix answer.
+struct LineMaker {
+    enum { Keep, Bare, Prefix } mode;
+    QString prefix;
+
+    explicit LineMaker(const QString &answer) : prefix(answer) {
+        if (!prefix.endsWith(u'/') && !prefix.endsWith(u'\\'))
+            prefix += u'/';
+        const QString word = TrimBlanks(prefix);
+        const QString stem = word.chopped(1); // the word without its final separator
+        mode = stem == QLatin1String("this machine") ? Keep : stem == QLatin1String("none") ? Bare : Prefix;
+    }
+
+    // Appends the line of `path` to `to`.
+    void append(QString &to, const QString &path) const {
+        const qsizetype start = to.size();
         switch (mode) {
         case Keep:
-            line = path;
+            to += path;
             break;
         case Bare:
-            line = bareName(path).toString();
+            to += bareName(path);
             break;
         case Prefix:
-            line.reserve(prefix.size() + path.size());
-            line += prefix;
-            line += bareName(path);
+            to += prefix;
+            to += bareName(path);
             break;
         }
         // Readers take a line starting with "#" for a comment: "./" keeps it a file of the
         // list's own folder.
-        if (QStringView(line).trimmed().startsWith(u'#'))
-            line.prepend(QStringLiteral("./"));
+        if (QStringView(to).sliced(start).trimmed().startsWith(u'#'))
+            to.insert(start, QStringLiteral("./"));
+    }
+};
+} // namespace
+
+QStringList PlayListFiles::entries(const QStringList &paths, const QString &answer) {
+    const LineMaker lines(answer);
+    QStringList out;
+    out.reserve(paths.size());
+    for (const QString &path : paths) {
+        QString line;
+        lines.append(line, path);
         out << line;
+    }
+    return out;
+}
+
+QString PlayListFiles::text(const QStringList &paths, const QString &answer) {
+    const LineMaker lines(answer);
+    qsizetype size = 0;
+    for (const QString &path : paths)
+        size += lines.prefix.size() + path.size() + 4; // room for "./" and CR LF
+    QString out;
+    out.reserve(size);
+    for (const QString &path : paths) {
+        lines.append(out, path);
+        out += QLatin1String("\r\n");
     }
     return out;
 }
@@ -116,6 +145,7 @@ void PlayListFiles::mnuFileMakePlayListFile_Click() {
                                               QString::number(listId) +
                                               QStringLiteral(" AND FileName > ' ' Order by ListTrackID"),
                                           db::RecordsetType::ForwardOnly);
+            paths.reserve(rs->recordCount());
             // A path holding a line break would split into several lines, and a folder names no
             // file: neither is written, and the user is told how many were left out.
             for (; !rs->eof(); rs->moveNext()) {
@@ -137,12 +167,11 @@ void PlayListFiles::mnuFileMakePlayListFile_Click() {
             modMain::ShowInputForm(prefixPrompt(), QStringLiteral("File location prefix?"), QStringLiteral("this machine"));
         if (!(TrimBlanks(answer) > QStringLiteral(" ")))
             return;
-        const QStringList lines = entries(paths, answer);
         {
             ui::HourglassPointer busy;
-            PlayListFile::replace(fileName, lines);
+            PlayListFile::replaceText(fileName, text(paths, answer));
         }
-        const QString n = QString::number(lines.size());
+        const QString n = QString::number(paths.size());
         const QString left = skipped == 0 ? QString()
                                           : QStringLiteral("\r\n\r\nSongs left out (their stored file name holds a "
                                                            "line break or names a folder): ") +

@@ -22,6 +22,8 @@ public:
     // "/"), any other answer stands, with a final "/" unless it ends in "/" or "\", before each
     // bare name. The two words are recognised with blanks around them ignored, case counting.
     static QStringList entries(const QStringList &paths, const QString &answer);
+    // The whole text of the file for them: each of those lines ended by CR LF.
+    static QString text(const QStringList &paths, const QString &answer);
     // The name chosen in the save dialog with ".m3u" appended unless it ends so (any case).
     static QString withExtension(const QString &fileName);
     // The folder the save dialog starts in: kept for the run once set; first the current

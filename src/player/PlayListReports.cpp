@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QStringBuilder>
 
 #include <optional>
 
@@ -166,10 +167,10 @@ void PlayListReports::writeReport(platform::richtext::RichTextDocument &doc, con
         int count = 0;
         for (const Track &t : tracks) {
             format(10, false, Black);
-            out.append(QStringLiteral(" ") + text(t.SongTitle) + QStringLiteral(" [by] ") + text(t.ArtistName) + LineEnd);
+            out.append(QStringLiteral(" ") % text(t.SongTitle) % QStringLiteral(" [by] ") % text(t.ArtistName) % LineEnd);
             if (withFiles) {
                 format(8, false, Black);
-                out.append(QStringLiteral("      File name: ") + text(t.FileName) + LineEnd);
+                out.append(QStringLiteral("      File name: ") % text(t.FileName) % LineEnd);
             }
             if (++count == groupSize) {
                 out.color(White);

@@ -92,8 +92,15 @@ TEST_F(M3uFileTest, PrefixAnswersDecideEachLine) {
         {"/media/usb/Music/", {"/media/usb/Music/One.mp3", "/media/usb/Music/Tw\"o #2 é.mp3"}},
         {"E:\\Music\\", {"E:\\Music\\One.mp3", "E:\\Music\\Tw\"o #2 é.mp3"}},
     };
-    for (const auto &c : cases)
-        EXPECT_EQ(PlayListFiles::entries(paths, QString::fromUtf8(c.answer)), c.lines) << c.answer;
+    // The file's text is those lines each ended by CR LF, a "#" name's "./" included.
+    const QStringList withHash = paths + QStringList{QStringLiteral("/m/ #x")};
+    for (const auto &c : cases) {
+        const QString answer = QString::fromUtf8(c.answer);
+        EXPECT_EQ(PlayListFiles::entries(paths, answer), c.lines) << c.answer;
+        EXPECT_EQ(PlayListFiles::text(withHash, answer),
+                  PlayListFiles::entries(withHash, answer).join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"))
+            << c.answer;
+    }
 }
 
 TEST_F(M3uFileTest, PathsWithALineBreakAndFoldersAreLeftOutAndCounted) {

@@ -6,7 +6,7 @@
 
 namespace platform::richtext {
 
-ReportText::ReportText(RichTextDocument &doc, const QTextCharFormat &start) : cursor_(&doc), format_(start) {
+ReportText::ReportText(RichTextDocument &doc, const QTextCharFormat &start) : cursor_(&doc), formats_{start} {
     cursor_.movePosition(QTextCursor::End);
     cursor_.beginEditBlock();
 }
@@ -44,33 +44,68 @@ QTextCharFormat ReportText::colorChange(long bgr) {
 }
 
 QString ReportText::paragraphs(QString text) {
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(u'\r', u'\n');
-    text.replace(u'\n', QChar::ParagraphSeparator);
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    for (const QChar *p = text.constData(); i < n && p[i] != u'\r' && p[i] != u'\n'; ++i) {
+    }
+    if (i == n)
+        return text;
+    // CR LF, a lone CR and a lone LF each become one separator, written over the text in place.
+    QChar *p = text.data();
+    qsizetype out = i;
+    for (; i < n; ++i) {
+        QChar c = p[i];
+        if (c == u'\r') {
+            if (i + 1 < n && p[i + 1] == u'\n')
+                ++i;
+            c = QChar::ParagraphSeparator;
+        } else if (c == u'\n') {
+            c = QChar::ParagraphSeparator;
+        }
+        p[out++] = c;
+    }
+    text.truncate(out);
     return text;
 }
 
-void ReportText::change(const QTextCharFormat &f) {
-    QTextCharFormat next = format_;
-    next.merge(f);
-    if (next == format_)
+template <typename Make>
+void ReportText::change(Kind kind, double value, const QString &name, const Make &make) {
+    int to = -1;
+    for (const Step &s : steps_)
+        if (s.from == current_ && s.kind == kind && s.value == value && s.name == name) {
+            to = s.to;
+            break;
+        }
+    if (to < 0) {
+        QTextCharFormat next = formats_[size_t(current_)];
+        next.merge(make());
+        const auto known = std::find(formats_.begin(), formats_.end(), next);
+        to = int(known - formats_.begin());
+        if (known == formats_.end())
+            formats_.push_back(next);
+        // A writer setting ever new values (no report does) keeps only its first steps.
+        constexpr size_t kSteps = 64;
+        if (steps_.size() < kSteps)
+            steps_.push_back({current_, kind, value, name, to});
+    }
+    if (to == current_)
         return;
     flush();
-    format_ = next;
+    current_ = to;
 }
 
-void ReportText::font(const QString &name) { change(fontChange(name)); }
+void ReportText::font(const QString &name) { change(Kind::Font, 0, name, [&name] { return fontChange(name); }); }
 void ReportText::size(double points) {
-    if (const auto f = sizeChange(points))
-        change(*f);
+    if (points > 0) // what sizeChange refuses changes nothing
+        change(Kind::Size, points, {}, [points] { return *sizeChange(points); });
 }
-void ReportText::bold(bool on) { change(boldChange(on)); }
-void ReportText::color(long bgr) { change(colorChange(bgr)); }
+void ReportText::bold(bool on) { change(Kind::Bold, on, {}, [on] { return boldChange(on); }); }
+void ReportText::color(long bgr) { change(Kind::Color, double(bgr & 0xFFFFFF), {}, [bgr] { return colorChange(bgr); }); }
 
 void ReportText::flush() {
     if (pending_.isEmpty())
         return;
-    cursor_.insertText(paragraphs(pending_), format_);
+    cursor_.insertText(paragraphs(std::move(pending_)), formats_[size_t(current_)]);
     pending_.clear();
 }
 

@@ -10,6 +10,7 @@
 #include <QTextCursor>
 
 #include <optional>
+#include <vector>
 
 namespace platform::richtext {
 
@@ -38,10 +39,23 @@ public:
     static QString paragraphs(QString text);
 
 private:
-    void change(const QTextCharFormat &f);
+    enum class Kind { Font, Size, Bold, Color };
+    // A report sets the same few attributes over and over: the format each setting gives from
+    // each format met is remembered, so a repeated setting neither builds nor merges a format.
+    struct Step {
+        int from;
+        Kind kind;
+        double value;
+        QString name;
+        int to;
+    };
+    template <typename Make>
+    void change(Kind kind, double value, const QString &name, const Make &make);
 
     QTextCursor cursor_;
-    QTextCharFormat format_;
+    std::vector<QTextCharFormat> formats_; // each distinct format met, the current one at current_
+    int current_ = 0;
+    std::vector<Step> steps_;
     QString pending_;
 };
 

@@ -29,6 +29,11 @@ TEST(ReportText, WritesTheRtfTheBoxsSettersWouldGive) {
         {Step::Size, {}, 8}, {Step::Text, QStringLiteral("      File name: /a\rb\n")},
         {Step::Size, {}, 8}, {Step::Color, {}, 0xFFFFFF}, {Step::Text, QStringLiteral("\r\n\r\n\r\n") + QChar(12)},
         {Step::Font, QStringLiteral("Arial")}, {Step::Color, {}, 0}, {Step::Text, QStringLiteral(" last")},
+        // Settings repeated from formats met before give the formats they gave there.
+        {Step::Size, {}, 10}, {Step::Text, QStringLiteral("a\r\n")}, {Step::Size, {}, 8}, {Step::Text, QStringLiteral("b")},
+        {Step::Size, {}, 10}, {Step::Text, QStringLiteral("c")}, {Step::Bold, {}, 1}, {Step::Size, {}, 8},
+        {Step::Text, QStringLiteral("d")}, {Step::Bold, {}, 0}, {Step::Size, {}, 8}, {Step::Text, QStringLiteral("e")},
+        {Step::Font, QStringLiteral("Courier New")}, {Step::Size, {}, 10}, {Step::Text, QStringLiteral("f")},
     };
     RichTextBox box;
     box.setText(QString());

@@ -17,7 +17,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-
 namespace player {
 
 using core::g;

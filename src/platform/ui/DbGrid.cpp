@@ -1,6 +1,7 @@
 #include "platform/ui/DbGrid.h"
 
 #include "platform/ui/DataControl.h"
+#include "platform/ui/GridCellDelegate.h"
 #include "platform/ui/PromptService.h"
 
 #include <QApplication>
@@ -33,6 +34,7 @@ void guarded(F &&f) {
 
 DbGrid::DbGrid(QWidget *parent) : QTableView(parent), model_(new GridModel(this)) {
     setModel(model_);
+    setItemDelegate(new GridCellDelegate(this));
     // Rows are the selection unit; the user selects nothing by clicking (the selected rows are
     // the bookmarks the program puts in selBookmarks).
     setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QSignalSpy>
+#include <QStyledItemDelegate>
 
 using namespace platform::ui;
 using platform::db::Database;
@@ -178,6 +179,45 @@ TEST_F(DbGridTest, RowWrittenWhileACellIsEditedIsRedrawnAfterTheEditorCloses) {
     dc.currentRowValuesChanged();
     EXPECT_EQ(cell(2, 2), QStringLiteral("Changed"));
     EXPECT_EQ(resets.count(), 0) << "one row is redrawn, the others are kept";
+}
+
+// The grid keeps its texts laid out between paints; what it paints must still be what the
+// stock delegate paints, in a light and a dark palette, with texts cut to narrow columns, the
+// current row's colours and a row that changed since the last paint.
+TEST_F(DbGridTest, CellsPaintAsTheStockDelegatePaintsThem) {
+    const auto shot = [&] {
+        QImage img(grid.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+        img.fill(Qt::magenta);
+        grid.viewport()->render(&img);
+        return img;
+    };
+    const auto same = [&](const char *what) {
+        shot(); // the first paint may still lay the view out (its scroll bar, its viewport's size)
+        const QImage ours = shot();
+        QAbstractItemDelegate *kept = grid.itemDelegate();
+        QStyledItemDelegate stock;
+        grid.setItemDelegate(&stock);
+        const QImage theirs = shot();
+        grid.setItemDelegate(kept);
+        EXPECT_TRUE(ours == theirs) << what;
+    };
+    QPalette dark;
+    dark.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
+    dark.setColor(QPalette::Text, QColor(0xE0, 0xE0, 0xE0));
+    dark.setColor(QPalette::Window, QColor(0x30, 0x30, 0x30));
+    for (const QPalette &palette : {QPalette(), dark}) {
+        grid.setPalette(palette);
+        grid.setColumnWidthTwips(1, 3000);
+        dc.setAbsolutePosition(3);
+        same("wide columns");
+        grid.setColumnWidthTwips(1, 600); // "Song 000" no longer fits: it is cut with an ellipsis
+        same("a narrow column");
+        db->execute(QStringLiteral("Update tblContacts Set SongName = 'Song 003 renamed at length' Where SongName = 'Song 003'"));
+        dc.currentRowValuesChanged();
+        same("a row changed since the last paint");
+        db->execute(QStringLiteral("Update tblContacts Set SongName = 'Song 003' Where SongName = 'Song 003 renamed at length'"));
+        dc.currentRowValuesChanged();
+    }
 }
 
 TEST(DbGridKeys, VirtualKeyCodesFollowTheKeyboard) {

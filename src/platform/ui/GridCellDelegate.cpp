@@ -1,0 +1,93 @@
+#include "platform/ui/GridCellDelegate.h"
+
+#include <QApplication>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QStyle>
+
+namespace platform::ui {
+
+namespace {
+constexpr qsizetype kMostTexts = 8192;
+
+QStaticText prepared(const QString &text, const QFont &font) {
+    QStaticText s(text);
+    s.setTextFormat(Qt::PlainText);
+    s.setPerformanceHint(QStaticText::AggressiveCaching);
+    s.prepare(QTransform(), font);
+    return s;
+}
+
+bool plainOneLine(const QStyleOptionViewItem &opt) {
+    using F = QStyleOptionViewItem::ViewItemFeature;
+    if (opt.features & (F::HasDecoration | F::HasCheckIndicator | F::WrapText))
+        return false;
+    if (opt.direction != Qt::LeftToRight || (opt.state & QStyle::State_HasFocus))
+        return false;
+    for (const QChar c : opt.text)
+        if (c == QLatin1Char('\n') || c == QChar::LineSeparator || c == QLatin1Char('\t'))
+            return false;
+    return true;
+}
+} // namespace
+
+GridCellDelegate::GridCellDelegate(QObject *parent) : QStyledItemDelegate(parent) {}
+
+const GridCellDelegate::Laid &GridCellDelegate::laid(const QString &text, const QFont &font) const {
+    if (!(font == font_) || fontHeight_ < 0) {
+        laid_.clear();
+        font_ = font;
+        fontHeight_ = QFontMetricsF(font).height();
+    }
+    auto it = laid_.find(text);
+    if (it != laid_.end())
+        return *it;
+    if (laid_.size() >= kMostTexts)
+        laid_.clear();
+    Laid l;
+    l.width = QFontMetricsF(font).horizontalAdvance(text);
+    l.whole = prepared(text, font);
+    return *laid_.insert(text, std::move(l));
+}
+
+void GridCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const {
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    if (!plainOneLine(opt)) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    const QWidget *widget = opt.widget;
+    QStyle *style = widget ? widget->style() : QApplication::style();
+    painter->save();
+    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, widget);
+    if (!opt.text.isEmpty()) {
+        QPalette::ColorGroup cg = (opt.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
+        if (cg == QPalette::Normal && !(opt.state & QStyle::State_Active))
+            cg = QPalette::Inactive;
+        painter->setPen(opt.palette.color(cg, (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText
+                                                                                      : QPalette::Text));
+        painter->setFont(opt.font);
+        // The margins and alignment the style gives an item's text.
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+        const QRect room = opt.rect.adjusted(margin, 0, -margin, 0);
+        Laid &l = const_cast<Laid &>(laid(opt.text, opt.font));
+        const QStaticText *shown = &l.whole;
+        qreal width = l.width;
+        if (width > room.width() && opt.textElideMode != Qt::ElideNone) {
+            if (l.elidedFor != room.width()) {
+                const QString cut = QFontMetricsF(opt.font).elidedText(opt.text, opt.textElideMode, room.width());
+                l.elided = prepared(cut, opt.font);
+                l.elidedFor = room.width();
+            }
+            shown = &l.elided;
+            width = l.elided.size().width();
+        }
+        const QSizeF size(width, fontHeight_);
+        const QPoint at = QStyle::alignedRect(opt.direction, opt.displayAlignment, size.toSize(), room).topLeft();
+        painter->drawStaticText(at, *shown);
+    }
+    painter->restore();
+}
+
+} // namespace platform::ui

@@ -3,6 +3,8 @@
 // folder so that no run touches the user's own.
 #pragma once
 
+#include "core/ProcessMemory.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -16,6 +18,7 @@ namespace bench {
 // Before the application is made: the offscreen platform, and settings in `config` instead of
 // the user's own.
 inline void prepareOffscreen(const QTemporaryDir &config) {
+    core::keepFreedMemory(); // as the program starts
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     QStandardPaths::setTestModeEnabled(true);

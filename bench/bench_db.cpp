@@ -19,6 +19,7 @@
 //     INSERT);
 //   - a filter of five criteria with date arithmetic, opened and every row read (plain: the same
 //     conditions in SQLite's own SQL, stepped).
+#include "core/ProcessMemory.h"
 #include "platform/db/Database.h"
 #include "platform/db/JetSql.h"
 
@@ -139,6 +140,7 @@ sqlite3 *plainOpen(const QString &path) {
 } // namespace
 
 int main(int argc, char **argv) {
+    core::keepFreedMemory();
     QCoreApplication app(argc, argv);
     const int songs = argc > 1 ? std::max(1000, atoi(argv[1])) : 100000;
     QTemporaryDir dir;

@@ -4,6 +4,7 @@
 // catalogued (goal: at least 20,000 files per second). BM_PlainSqliteStore stores the rows of a
 // first import through plain SQLite, one transaction per folder: the floor of the storing part.
 #include "core/AppState.h"
+#include "core/ProcessMemory.h"
 #include "import/ImportHost.h"
 #include "import/MusicImport.h"
 #include "import/SongFields.h"
@@ -240,6 +241,7 @@ BENCHMARK(BM_SecondImport)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTim
 } // namespace
 
 int main(int argc, char **argv) {
+    core::keepFreedMemory();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);

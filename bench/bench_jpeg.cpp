@@ -10,6 +10,7 @@
 // within 0.5 dB, size within 10%.
 // BM_OwnProcessStartOnly times the start of this program alone (a Qt program loads far more
 // libraries than cjpeg). Peak memory is measured by hand: `/usr/bin/time -v bench_jpeg --encode big.ppm out.jpg`.
+#include "core/ProcessMemory.h"
 #include "pictures/cImage.h"
 #include "pictures/cJpeg.h"
 
@@ -207,6 +208,7 @@ int main(int argc, char **argv) {
     // The encoding process needs no application object: PPM is read without plugins.
     if (argc == 4 && QByteArray(argv[1]) == "--encode")
         return encodeFile(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    core::keepFreedMemory();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);

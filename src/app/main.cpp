@@ -2,6 +2,7 @@
 // command line, then the event loop while the main window lives.
 #include "categories/RegisterWindows.h"
 #include "core/Main.h"
+#include "core/ProcessMemory.h"
 #include "core/SingleInstance.h"
 #include "core/StartupHooks.h"
 #include "editor/EditorWindows.h"
@@ -19,6 +20,7 @@
 #include <QStringList>
 
 int main(int argc, char **argv) {
+    core::keepFreedMemory();
     platform::ui::Application app(argc, argv);
     QCoreApplication::setOrganizationName("Orvalis");
     QCoreApplication::setApplicationName("Orvalis");

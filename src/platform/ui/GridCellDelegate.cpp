@@ -18,11 +18,29 @@ QStaticText prepared(const QString &text, const QFont &font) {
     return s;
 }
 
+// A style sheet may give items padding, borders or their own colours, which only the style's
+// own drawing of an item applies. Whether the sheets in force say anything of items is kept for
+// the sheets last seen.
+bool sheetsStyleItems(const QWidget *widget) {
+    static QString lastApp, lastOwn;
+    static bool styles = false;
+    const QString app = qApp ? qApp->styleSheet() : QString();
+    QString own;
+    for (const QWidget *w = widget; w; w = w->parentWidget())
+        own += w->styleSheet();
+    if (app != lastApp || own != lastOwn) {
+        lastApp = app;
+        lastOwn = own;
+        styles = (app + own).contains(QLatin1String("item"), Qt::CaseInsensitive);
+    }
+    return styles;
+}
+
 bool plainOneLine(const QStyleOptionViewItem &opt) {
     using F = QStyleOptionViewItem::ViewItemFeature;
     if (opt.features & (F::HasDecoration | F::HasCheckIndicator | F::WrapText))
         return false;
-    if (opt.direction != Qt::LeftToRight || (opt.state & QStyle::State_HasFocus))
+    if (opt.direction != Qt::LeftToRight || (opt.state & QStyle::State_HasFocus) || sheetsStyleItems(opt.widget))
         return false;
     for (const QChar c : opt.text)
         if (c == QLatin1Char('\n') || c == QChar::LineSeparator || c == QLatin1Char('\t'))

@@ -4,7 +4,8 @@
 // text's laid-out glyphs between paints. The stock delegate shapes every cell's text again on
 // every paint; on a grid repainted at each keystroke of the search box that shaping is most of
 // the work. A cell with anything more than one line of plain text (an icon, a check box,
-// wrapping, right-to-left, the focus frame) is drawn by the stock delegate.
+// wrapping, right-to-left, the focus frame, a style sheet that styles items) is drawn by the
+// stock delegate.
 #include <QFont>
 #include <QHash>
 #include <QStaticText>

@@ -7,6 +7,7 @@
 #include "platform/ui/DbGrid.h"
 #include "platform/ui/ScriptedPrompts.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QSignalSpy>
@@ -182,8 +183,9 @@ TEST_F(DbGridTest, RowWrittenWhileACellIsEditedIsRedrawnAfterTheEditorCloses) {
 }
 
 // The grid keeps its texts laid out between paints; what it paints must still be what the
-// stock delegate paints, in a light and a dark palette, with texts cut to narrow columns, the
-// current row's colours and a row that changed since the last paint.
+// stock delegate paints, in a light and a dark palette, under the program's scroll bar sheet and
+// a sheet that pads and colours items, with texts cut to narrow columns, the current row's colours and a row
+// that changed since the last paint.
 TEST_F(DbGridTest, CellsPaintAsTheStockDelegatePaintsThem) {
     const auto shot = [&] {
         QImage img(grid.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
@@ -205,19 +207,27 @@ TEST_F(DbGridTest, CellsPaintAsTheStockDelegatePaintsThem) {
     dark.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
     dark.setColor(QPalette::Text, QColor(0xE0, 0xE0, 0xE0));
     dark.setColor(QPalette::Window, QColor(0x30, 0x30, 0x30));
-    for (const QPalette &palette : {QPalette(), dark}) {
-        grid.setPalette(palette);
-        grid.setColumnWidthTwips(1, 3000);
-        dc.setAbsolutePosition(3);
-        same("wide columns");
-        grid.setColumnWidthTwips(1, 600); // "Song 000" no longer fits: it is cut with an ellipsis
-        same("a narrow column");
-        db->execute(QStringLiteral("Update tblContacts Set SongName = 'Song 003 renamed at length' Where SongName = 'Song 003'"));
-        dc.currentRowValuesChanged();
-        same("a row changed since the last paint");
-        db->execute(QStringLiteral("Update tblContacts Set SongName = 'Song 003' Where SongName = 'Song 003 renamed at length'"));
-        dc.currentRowValuesChanged();
+    const QString sheet = qApp->styleSheet();
+    const QString sheets[] = {QString(), QStringLiteral("QScrollBar:vertical { width: 30px; }"),
+                              QStringLiteral("QTableView::item { padding-left: 9px; color: #a02020; }")};
+    for (const QString &extra : sheets) {
+        for (const QPalette &palette : {QPalette(), dark}) {
+            qApp->setStyleSheet(extra);
+            grid.setPalette(palette);
+            const std::string under = " under \"" + extra.toStdString() + "\"";
+            grid.setColumnWidthTwips(1, 3000);
+            dc.setAbsolutePosition(3);
+            same(("wide columns" + under).c_str());
+            grid.setColumnWidthTwips(1, 600); // "Song 000" no longer fits: it is cut with an ellipsis
+            same(("a narrow column" + under).c_str());
+            db->execute(QStringLiteral("Update tblContacts Set SongName = 'Song 003 renamed at length' Where SongName = 'Song 003'"));
+            dc.currentRowValuesChanged();
+            same(("a row changed since the last paint" + under).c_str());
+            db->execute(QStringLiteral("Update tblContacts Set SongName = 'Song 003' Where SongName = 'Song 003 renamed at length'"));
+            dc.currentRowValuesChanged();
+        }
     }
+    qApp->setStyleSheet(sheet);
 }
 
 TEST(DbGridKeys, VirtualKeyCodesFollowTheKeyboard) {

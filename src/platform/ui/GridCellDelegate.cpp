@@ -51,7 +51,7 @@ bool plainOneLine(const QStyleOptionViewItem &opt) {
 
 GridCellDelegate::GridCellDelegate(QObject *parent) : QStyledItemDelegate(parent) {}
 
-const GridCellDelegate::Laid &GridCellDelegate::laid(const QString &text, const QFont &font) const {
+GridCellDelegate::Laid &GridCellDelegate::laid(const QString &text, const QFont &font) const {
     if (!(font == font_) || fontHeight_ < 0) {
         laid_.clear();
         font_ = font;
@@ -63,8 +63,10 @@ const GridCellDelegate::Laid &GridCellDelegate::laid(const QString &text, const 
     if (laid_.size() >= kMostTexts)
         laid_.clear();
     Laid l;
-    l.width = QFontMetricsF(font).horizontalAdvance(text);
     l.whole = prepared(text, font);
+    // The width of the laid-out line, as the style measures it to decide whether to elide (a
+    // font's advance for the text can differ by its kerning).
+    l.width = l.whole.size().width();
     return *laid_.insert(text, std::move(l));
 }
 
@@ -89,7 +91,7 @@ void GridCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
         // The margins and alignment the style gives an item's text.
         const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
         const QRect room = opt.rect.adjusted(margin, 0, -margin, 0);
-        Laid &l = const_cast<Laid &>(laid(opt.text, opt.font));
+        Laid &l = laid(opt.text, opt.font);
         const QStaticText *shown = &l.whole;
         qreal width = l.width;
         if (width > room.width() && opt.textElideMode != Qt::ElideNone) {
@@ -102,7 +104,13 @@ void GridCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
             width = l.elided.size().width();
         }
         const QSizeF size(width, fontHeight_);
-        const QPoint at = QStyle::alignedRect(opt.direction, opt.displayAlignment, size.toSize(), room).topLeft();
+        // The line's place as the style finds it: across, from the text's own width, a fraction of
+        // a pixel included; down, from its height made whole.
+        QPointF at = QStyle::alignedRect(opt.direction, opt.displayAlignment, size.toSize(), room).topLeft();
+        if (opt.displayAlignment & Qt::AlignRight)
+            at.setX(room.x() + room.width() - width);
+        else if (opt.displayAlignment & Qt::AlignHCenter)
+            at.setX(room.x() + (room.width() - width) / 2);
         painter->drawStaticText(at, *shown);
     }
     painter->restore();

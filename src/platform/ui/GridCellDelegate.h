@@ -27,7 +27,7 @@ private:
         int elidedFor = -1;     // the width `elided` was cut for
         QStaticText elided;
     };
-    const Laid &laid(const QString &text, const QFont &font) const;
+    Laid &laid(const QString &text, const QFont &font) const;
 
     // Texts laid out in `font_`; emptied when the font changes or the list grows past a few
     // screens of distinct texts.

@@ -184,8 +184,9 @@ TEST_F(DbGridTest, RowWrittenWhileACellIsEditedIsRedrawnAfterTheEditorCloses) {
 
 // The grid keeps its texts laid out between paints; what it paints must still be what the
 // stock delegate paints, in a light and a dark palette, under the program's scroll bar sheet and
-// a sheet that pads and colours items, with texts cut to narrow columns, the current row's colours and a row
-// that changed since the last paint.
+// a sheet that pads and colours items, in a font whose line is a fraction of a pixel high, with
+// texts cut to narrow columns (left- and right-aligned), the current row's colours and a row that
+// changed since the last paint.
 TEST_F(DbGridTest, CellsPaintAsTheStockDelegatePaintsThem) {
     const auto shot = [&] {
         QImage img(grid.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
@@ -203,6 +204,8 @@ TEST_F(DbGridTest, CellsPaintAsTheStockDelegatePaintsThem) {
         grid.setItemDelegate(kept);
         EXPECT_TRUE(ours == theirs) << what;
     };
+    // The record number is right-aligned, and cut in a narrow column.
+    grid.setColumns({{"x", "Selected", 165}, {"Song Name", "SongName", 3000}, {"Artist", "Artist", 2000}, {"No", "RecordID", 600}});
     QPalette dark;
     dark.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
     dark.setColor(QPalette::Text, QColor(0xE0, 0xE0, 0xE0));
@@ -210,15 +213,20 @@ TEST_F(DbGridTest, CellsPaintAsTheStockDelegatePaintsThem) {
     const QString sheet = qApp->styleSheet();
     const QString sheets[] = {QString(), QStringLiteral("QScrollBar:vertical { width: 30px; }"),
                               QStringLiteral("QTableView::item { padding-left: 9px; color: #a02020; }")};
+    QFont odd = grid.font();
+    odd.setPointSizeF(10.3); // a line height of a fraction of a pixel
     for (const QString &extra : sheets) {
         for (const QPalette &palette : {QPalette(), dark}) {
+            grid.setFont(palette == dark ? odd : QFont());
             qApp->setStyleSheet(extra);
             grid.setPalette(palette);
             const std::string under = " under \"" + extra.toStdString() + "\"";
             grid.setColumnWidthTwips(1, 3000);
+            grid.setColumnWidthTwips(3, 600);
             dc.setAbsolutePosition(3);
             same(("wide columns" + under).c_str());
             grid.setColumnWidthTwips(1, 600); // "Song 000" no longer fits: it is cut with an ellipsis
+            grid.setColumnWidthTwips(3, 250);
             same(("a narrow column" + under).c_str());
             db->execute(QStringLiteral("Update tblContacts Set SongName = 'Song 003 renamed at length' Where SongName = 'Song 003'"));
             dc.currentRowValuesChanged();

@@ -22,15 +22,14 @@ public:
 
 private:
     struct Laid {
-        qreal width = 0;        // the whole text's advance
+        qreal width = 0;        // the laid-out line's width, as the style measures it
         QStaticText whole;
         int elidedFor = -1;     // the width `elided` was cut for
         QStaticText elided;
     };
     Laid &laid(const QString &text, const QFont &font) const;
 
-    // Texts laid out in `font_`; emptied when the font changes or the list grows past a few
-    // screens of distinct texts.
+    // Texts laid out in `font_`; emptied when the font changes or past 8,192 texts.
     mutable QFont font_;
     mutable qreal fontHeight_ = -1;
     mutable QHash<QString, Laid> laid_;

@@ -383,10 +383,11 @@ void NameList::openFirstView() {
     Table1->setFocus();
 }
 
-long NameList::firstViewCount() const {
+bool NameList::firstViewHasRows() const {
     const auto &s = core::g();
-    auto rs = s.Db->openRecordset(QStringLiteral("Select Count(*) from ") + s.RecordSourceName + s.WhereClause);
-    return rs->recordCount() > 0 ? long(rs->value(0).toLongLong()) : 0;
+    auto rs = s.Db->openRecordset(QStringLiteral("Select Top 1 RecordID from ") + s.RecordSourceName + s.WhereClause,
+                                  db::RecordsetType::Snapshot);
+    return !rs->eof();
 }
 
 void NameList::openFirstContents() const {

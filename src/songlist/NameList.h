@@ -394,8 +394,9 @@ private:
     // opens, another program's lock on the catalogue does not stop the view: the start says so
     // once instead.
     void remember(const std::function<void()> &write);
-    // Rows of the view the load set up, counted without opening it.
-    long firstViewCount() const;
+    // Whether the view the load set up has a row, asked without opening it: one row is read,
+    // not all of them counted.
+    bool firstViewHasRows() const;
     // Opens the view the load set up, when nothing has opened another yet.
     void openFirstContents() const;
     void buildControls();

@@ -87,8 +87,8 @@ void NameList::setSortText(const QString &text) {
 void NameList::cmbSort_Click() { applySort(true); }
 
 void NameList::applySort(bool runView) {
-    // Before the first view is opened its rows are counted, not read.
-    if ((firstContentsPending_ ? firstViewCount() : recordCount()) <= 0)
+    // Before the first view is opened it is only asked whether it has a row.
+    if (firstContentsPending_ ? !firstViewHasRows() : recordCount() <= 0)
         return;
     auto &s = core::g();
     ui::setMousePointer(ui::MousePointer::Hourglass);

@@ -55,8 +55,8 @@ void Recordset::Impl::settleTransaction() {
     posIndexValid = false;
     equalIndex.reset();
     keysOrderedGen.reset();
-    const auto it = current >= 0 ? std::lower_bound(serials.begin(), serials.end(), current) : serials.end();
-    if (it != serials.end() && *it == current) setPos(long(it - serials.begin()));
+    const long at = current >= 0 ? serials.indexOf(current) : -1;
+    if (at >= 0) setPos(at);
     else setPos(atBof ? -1 : long(serials.size()));
 }
 
@@ -93,7 +93,7 @@ void Recordset::Impl::dropHoles() {
         if (long(i) == at) following = long(kept.size());
         if (!gone.count(serials[i])) kept.push_back(serials[i]);
     }
-    serials = kept;
+    serials.assign(kept);
     keys = std::move(kept);
     holes.clear();
     posIndexValid = false;
@@ -207,9 +207,7 @@ long Recordset::Impl::positionOfSerial(qint64 serial) {
         sync();
         return tablePos(serial);
     }
-    const auto it = std::lower_bound(serials.begin(), serials.end(), serial);
-    if (it == serials.end() || *it != serial) return -1;
-    return long(it - serials.begin());
+    return serials.indexOf(serial);
 }
 
 // A forward-only recordset reads its rows once, in order: every way back is refused alike.

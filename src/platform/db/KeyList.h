@@ -21,6 +21,7 @@
 // (`undo`): after it the recordset lists what it listed before BeginTrans.
 #include "platform/db/DbInternal.h"
 #include "platform/db/RawRow.h"
+#include "platform/db/SerialList.h"
 
 #include <map>
 #include <optional>
@@ -33,7 +34,7 @@ namespace platform::db::detail {
 // deletes, requery, edits of rows read whole).
 struct Undo {
     quint64 trans = 0;
-    std::vector<qint64> serials;
+    SerialList serials;
     std::vector<qint64> keys;
     std::vector<RawRow> rows;
     qint64 bookmarkBase = 0;
@@ -51,7 +52,7 @@ struct Anchor {
 };
 
 struct KeyList {
-    std::vector<qint64> serials;
+    SerialList serials;
     std::vector<qint64> keys; // keyWidth per row
     qint64 nextSerial = 0;
     qint64 bookmarkBase = 0;

@@ -215,7 +215,7 @@ void Recordset::requery() {
     // the old one's, so an old bookmark is known for what it is.
     auto fresh = detail::openRecordset(d.conn, d.source, d.type, d.params);
     Impl &f = *fresh->d_;
-    for (qint64 &serial : f.serials) serial += d.nextSerial;
+    f.serials.shift(d.nextSerial);
     f.nextSerial += d.nextSerial;
     f.bookmarkBase = d.nextSerial;
     f.lastMod = d.lastMod;
@@ -615,7 +615,7 @@ void Recordset::deleteRecord() {
         d.keepForRollback();
         d.deletedSerial = d.serials[size_t(p)];
         d.cache.erase(d.serials[size_t(p)]);
-        d.serials.erase(d.serials.begin() + p);
+        d.serials.erase(size_t(p));
         if (d.keyWidth > 0)
             d.keys.erase(d.keys.begin() + p * d.keyWidth, d.keys.begin() + (p + 1) * d.keyWidth);
         if (!d.lazy) d.rows.erase(d.rows.begin() + p);

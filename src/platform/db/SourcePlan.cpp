@@ -534,8 +534,7 @@ bool Recordset::Impl::adoptKeys(const Impl &from) {
             return false;
     closeWalk();
     keys = from.keys;
-    serials.resize(from.serials.size());
-    for (size_t i = 0; i < serials.size(); ++i) serials[i] = qint64(i);
+    serials.assignRun(0, from.serials.size());
     nextSerial = qint64(serials.size());
     cache.clear();
     pos = serials.empty() ? -1 : 0;
@@ -652,8 +651,8 @@ bool Recordset::Impl::loadKeys() {
     // memory they freed went to the numbers, and the next view read its pages into memory taken
     // fresh from the system, opening two or three times as slowly.
     if (keysSortedHere) sortRowids(keys);
-    serials.resize(n);
-    for (size_t i = 0; i < n; ++i) serials[i] = nextSerial++;
+    serials.assignRun(nextSerial, n);
+    nextSerial += qint64(n);
     if (n >= kReleaseAfterKeys && broughtIn() >= cacheSpent) sqlite3_db_release_memory(db());
     cache.clear();
     pos = serials.empty() ? -1 : 0;

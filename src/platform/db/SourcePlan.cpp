@@ -586,6 +586,19 @@ void sortRowids(std::vector<qint64> &ids) {
             ids[out++] = qint64(quint64(first) + w * 64 + quint64(std::countr_zero(word)));
 }
 
+// The most row ids one table can hold, from its lowest and highest (found at the ends of the
+// table, not by reading it); 0 when the table is empty or the span is too long to be a useful
+// bound.
+size_t rowidSpan(sqlite3 *db, const QString &table) {
+    constexpr qint64 kLongest = qint64(1) << 24;
+    // Two queries in one: SQLite finds a lone min() or max() at an end of the table, both at once
+    // by reading it whole.
+    Stmt s = tryPrepare(db, QStringLiteral("SELECT (SELECT min(rowid) FROM %1), (SELECT max(rowid) FROM %1)").arg(quoteName(table)));
+    if (!s || sqlite3_step(s.get()) != SQLITE_ROW || sqlite3_column_type(s.get(), 0) != SQLITE_INTEGER) return 0;
+    const qint64 lo = sqlite3_column_int64(s.get(), 0), hi = sqlite3_column_int64(s.get(), 1);
+    return hi >= lo && hi - lo < kLongest ? size_t(hi - lo + 1) : 0;
+}
+
 } // namespace
 
 // Reads the key list of a lazy dynaset; false when keys are not unique or not integers.
@@ -596,6 +609,16 @@ bool Recordset::Impl::loadKeys() {
     Stmt s = prepare(db(), keySql);
     bindNamed(s.get(), kSourceParams, params);
     bool needUnique = multiTable(parts->from);
+    // An unfiltered list of one table's row ids is no longer than their span: room for it is
+    // taken at once, sparing a long list the copies and page faults of growing twenty times.
+    // Room never touched costs no memory.
+    if (!needUnique && parts->where.isEmpty() && tabs.size() == 1 && tabs[0].viaRowid) {
+        try {
+            keys.reserve(rowidSpan(db(), tabs[0].name));
+        } catch (const std::bad_alloc &) {
+            // the list grows as it is read instead
+        }
+    }
     for (const auto &t : tabs)
         if (t.identified && !t.viaRowid) needUnique = true;
     const int kw = keyWidth;
@@ -616,7 +639,8 @@ bool Recordset::Impl::loadKeys() {
     // A list that cannot be refused (no key to prove unique) and is already long enough to
     // hand the cache back at its end hands it back as it goes, so the pages it passed do not
     // pile up beside the growing list; the statement keeps the pages it stands on.
-    const size_t keysBetweenReleases = size_t(std::max(kw, 1)) * 65536;
+    constexpr unsigned kRowsBetweenReleases = 65536;
+    unsigned rowsToRelease = kRowsBetweenReleases;
     while (step(db(), s.get(), keySql)) {
         for (int i = 0; i < kw; ++i) {
             const qint64 k = sqlite3_column_int64(s.get(), i);
@@ -632,9 +656,11 @@ bool Recordset::Impl::loadKeys() {
                 return false;
             }
         }
-        if (!needUnique && !keys.empty() && keys.size() % keysBetweenReleases == 0 &&
-            keys.size() >= kReleaseAfterKeys * size_t(kw) && broughtIn() >= cacheSpent)
-            sqlite3_db_release_memory(db());
+        if (--rowsToRelease == 0) {
+            rowsToRelease = kRowsBetweenReleases;
+            if (!needUnique && keys.size() >= kReleaseAfterKeys * size_t(kw) && broughtIn() >= cacheSpent)
+                sqlite3_db_release_memory(db());
+        }
     }
     s.reset(nullptr);
     if (needUnique && !keysUnique(keys, kw)) {

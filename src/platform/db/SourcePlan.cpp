@@ -593,7 +593,8 @@ size_t rowidSpan(sqlite3 *db, const QString &table) {
     constexpr qint64 kLongest = qint64(1) << 24;
     // Two queries in one: SQLite finds a lone min() or max() at an end of the table, both at once
     // by reading it whole.
-    Stmt s = tryPrepare(db, QStringLiteral("SELECT (SELECT min(rowid) FROM %1), (SELECT max(rowid) FROM %1)").arg(quoteName(table)));
+    Stmt s = tryPrepare(db, QStringLiteral("SELECT (SELECT min(rowid) FROM %1), (SELECT max(rowid) FROM %1)")
+                                .arg(quoteName(table)));
     if (!s || sqlite3_step(s.get()) != SQLITE_ROW || sqlite3_column_type(s.get(), 0) != SQLITE_INTEGER) return 0;
     const qint64 lo = sqlite3_column_int64(s.get(), 0), hi = sqlite3_column_int64(s.get(), 1);
     return hi >= lo && hi - lo < kLongest ? size_t(hi - lo + 1) : 0;
@@ -609,6 +610,9 @@ bool Recordset::Impl::loadKeys() {
     Stmt s = prepare(db(), keySql);
     bindNamed(s.get(), kSourceParams, params);
     bool needUnique = multiTable(parts->from);
+    for (const auto &t : tabs)
+        if (t.identified && !t.viaRowid) needUnique = true;
+    const int kw = keyWidth;
     // An unfiltered list of one table's row ids is no longer than their span: room for it is
     // taken at once, sparing a long list the copies and page faults of growing twenty times.
     // Room never touched costs no memory.
@@ -619,9 +623,6 @@ bool Recordset::Impl::loadKeys() {
             // the list grows as it is read instead
         }
     }
-    for (const auto &t : tabs)
-        if (t.identified && !t.viaRowid) needUnique = true;
-    const int kw = keyWidth;
     // A row id is an integer or, through an outer join, Null (read as 0): its type is asked
     // only for a 0. A key field may hold anything and is always asked.
     std::vector<char> rowidPart;

@@ -8,6 +8,8 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <cmath>
 #include <utility>
@@ -35,6 +37,9 @@ void guarded(F &&f) {
 DbGrid::DbGrid(QWidget *parent) : QTableView(parent), model_(new GridModel(this)) {
     setModel(model_);
     setItemDelegate(new GridCellDelegate(this));
+    // The grid's solid lines are filled as rectangles (paintGridLines): the view's own pen draws
+    // them a pixel at a time, a sixth of a repaint. The view keeps its room for them.
+    setGridStyle(Qt::NoPen);
     // Rows are the selection unit; the user selects nothing by clicking (the selected rows are
     // the bookmarks the program puts in selBookmarks).
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -609,6 +614,68 @@ void DbGrid::mouseReleaseEvent(QMouseEvent *e) {
     guarded([&] { emit mouseUp(button, shiftState(e->modifiers()), p.x(), p.y()); });
     if (e->button() == Qt::LeftButton && indexAt(p).isValid())
         guarded([&] { emit gridClick(); });
+}
+
+void DbGrid::paintEvent(QPaintEvent *e) {
+    QTableView::paintEvent(e);
+    if (showGrid() && gridStyle() == Qt::NoPen)
+        paintGridLines(e->region());
+}
+
+// The lines the view draws with a solid pen one pixel wide, at the same places and in the same
+// colour, each as the rectangle its pen covers: a line drawn without antialiasing fills the
+// pixels right of and below its points, from its first point to its last, at any scale.
+void DbGrid::paintGridLines(const QRegion &region) {
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const QColor colour = QColor::fromRgba(QRgb(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this)));
+    const QHeaderView *rows = verticalHeader();
+    const QHeaderView *cols = horizontalHeader();
+    if (rows->count() == 0 || cols->count() == 0)
+        return;
+    const bool rightToLeft = isRightToLeft();
+    const int lastY = rows->length() - rows->offset() - 1;
+    const int lastX = cols->length() - cols->offset() - (rightToLeft ? 0 : 1);
+    QPainter painter(viewport());
+    for (QRect dirty : region) {
+        dirty.setBottom(qMin(dirty.bottom(), lastY));
+        if (rightToLeft)
+            dirty.setLeft(qMax(dirty.left(), viewport()->width() - lastX));
+        else
+            dirty.setRight(qMin(dirty.right(), lastX));
+        if (!dirty.isValid())
+            continue;
+        int left = cols->visualIndexAt(dirty.left());
+        int right = cols->visualIndexAt(dirty.right());
+        if (rightToLeft)
+            std::swap(left, right);
+        if (left == -1)
+            left = 0;
+        if (right == -1)
+            right = cols->count() - 1;
+        int bottom = rows->visualIndexAt(dirty.bottom());
+        if (bottom == -1)
+            bottom = rows->count() - 1;
+        const int top = rows->visualIndexAt(dirty.top());
+        if (top == -1 || top > bottom)
+            continue;
+        while (bottom > 0 && rows->isSectionHidden(rows->logicalIndex(bottom)))
+            --bottom;
+        for (int v = top; v <= bottom; ++v) {
+            const int row = rows->logicalIndex(v);
+            if (rows->isSectionHidden(row))
+                continue;
+            const int y = rowViewportPosition(row) + QTableView::rowHeight(row) - 1;
+            painter.fillRect(QRect(dirty.left(), y, dirty.width(), 1), colour);
+        }
+        for (int h = left; h <= right; ++h) {
+            const int col = cols->logicalIndex(h);
+            if (cols->isSectionHidden(col))
+                continue;
+            const int x = columnViewportPosition(col) + (rightToLeft ? 0 : QTableView::columnWidth(col) - 1);
+            painter.fillRect(QRect(x, dirty.top(), 1, dirty.height()), colour);
+        }
+    }
 }
 
 void DbGrid::mouseDoubleClickEvent(QMouseEvent *e) {

@@ -132,8 +132,10 @@ protected:
     void mousePressEvent(QMouseEvent *e) override;
     void mouseReleaseEvent(QMouseEvent *e) override;
     void mouseDoubleClickEvent(QMouseEvent *e) override;
+    void paintEvent(QPaintEvent *e) override;
 
 private:
+    void paintGridLines(const QRegion &region);
     void onRecordsetReplaced();
     void onCurrentRowMoved();
     void onDataChanged();

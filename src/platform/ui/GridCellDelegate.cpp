@@ -80,6 +80,9 @@ void GridCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     const QWidget *widget = opt.widget;
     QStyle *style = widget ? widget->style() : QApplication::style();
     painter->save();
+    // Nothing leaves the cell: a descender of a font taller than the row stays out of the line
+    // and of the row below, as with the stock drawing.
+    painter->setClipRect(opt.rect);
     style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, widget);
     if (!opt.text.isEmpty()) {
         QPalette::ColorGroup cg = (opt.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;

@@ -182,27 +182,33 @@ TEST_F(DbGridTest, RowWrittenWhileACellIsEditedIsRedrawnAfterTheEditorCloses) {
     EXPECT_EQ(resets.count(), 0) << "one row is redrawn, the others are kept";
 }
 
-// The grid keeps its texts laid out between paints; what it paints must still be what the
-// stock delegate paints, in a light and a dark palette, under the program's scroll bar sheet and
-// a sheet that pads and colours items, in a font whose line is a fraction of a pixel high, with
-// texts cut to narrow columns (left- and right-aligned), the current row's colours and a row that
-// changed since the last paint.
+// The grid keeps its texts laid out between paints and fills its lines itself; what it paints
+// must still be what the stock delegate and the view's own lines paint, at 100 % and 150 %, in a
+// light and a dark palette, under the program's scroll bar sheet, a sheet that pads and colours
+// items and one that colours the lines, in a font whose line is a fraction of a pixel high, with
+// texts cut to narrow columns (left- and right-aligned), a hidden column, the current row's colours
+// and a row that changed since the last paint.
 TEST_F(DbGridTest, CellsPaintAsTheStockDelegatePaintsThem) {
-    const auto shot = [&] {
-        QImage img(grid.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+    const auto shot = [&](qreal scale) {
+        QImage img(grid.viewport()->size() * scale, QImage::Format_ARGB32_Premultiplied);
+        img.setDevicePixelRatio(scale);
         img.fill(Qt::magenta);
         grid.viewport()->render(&img);
         return img;
     };
     const auto same = [&](const char *what) {
-        shot(); // the first paint may still lay the view out (its scroll bar, its viewport's size)
-        const QImage ours = shot();
-        QAbstractItemDelegate *kept = grid.itemDelegate();
-        QStyledItemDelegate stock;
-        grid.setItemDelegate(&stock);
-        const QImage theirs = shot();
-        grid.setItemDelegate(kept);
-        EXPECT_TRUE(ours == theirs) << what;
+        for (const qreal scale : {1.0, 1.5}) {
+            shot(scale); // the first paint may still lay the view out (its scroll bar, its viewport's size)
+            const QImage ours = shot(scale);
+            QAbstractItemDelegate *kept = grid.itemDelegate();
+            QStyledItemDelegate stock;
+            grid.setItemDelegate(&stock);
+            grid.setGridStyle(Qt::SolidLine);
+            const QImage theirs = shot(scale);
+            grid.setGridStyle(Qt::NoPen);
+            grid.setItemDelegate(kept);
+            EXPECT_TRUE(ours == theirs) << what << " at " << scale;
+        }
     };
     // The record number is right-aligned, and cut in a narrow column.
     grid.setColumns({{"x", "Selected", 165}, {"Song Name", "SongName", 3000}, {"Artist", "Artist", 2000}, {"No", "RecordID", 600}});
@@ -212,7 +218,8 @@ TEST_F(DbGridTest, CellsPaintAsTheStockDelegatePaintsThem) {
     dark.setColor(QPalette::Window, QColor(0x30, 0x30, 0x30));
     const QString sheet = qApp->styleSheet();
     const QString sheets[] = {QString(), QStringLiteral("QScrollBar:vertical { width: 30px; }"),
-                              QStringLiteral("QTableView::item { padding-left: 9px; color: #a02020; }")};
+                              QStringLiteral("QTableView::item { padding-left: 9px; color: #a02020; }"),
+                              QStringLiteral("QTableView { gridline-color: #3060c0; }")};
     QFont odd = grid.font();
     odd.setPointSizeF(10.3); // a line height of a fraction of a pixel
     for (const QString &extra : sheets) {
@@ -225,6 +232,9 @@ TEST_F(DbGridTest, CellsPaintAsTheStockDelegatePaintsThem) {
             grid.setColumnWidthTwips(3, 600);
             dc.setAbsolutePosition(3);
             same(("wide columns" + under).c_str());
+            grid.setColumnVisible(2, false);
+            same(("a hidden column" + under).c_str());
+            grid.setColumnVisible(2, true);
             grid.setColumnWidthTwips(1, 600); // "Song 000" no longer fits: it is cut with an ellipsis
             grid.setColumnWidthTwips(3, 250);
             same(("a narrow column" + under).c_str());

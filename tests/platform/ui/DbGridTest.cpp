@@ -186,8 +186,8 @@ TEST_F(DbGridTest, RowWrittenWhileACellIsEditedIsRedrawnAfterTheEditorCloses) {
 // must still be what the stock delegate and the view's own lines paint, at 100 % and 150 %, in a
 // light and a dark palette, under the program's scroll bar sheet, a sheet that pads and colours
 // items and one that colours the lines, in a font whose line is a fraction of a pixel high, with
-// texts cut to narrow columns (left- and right-aligned), a hidden column, the current row's colours
-// and a row that changed since the last paint.
+// texts cut to narrow columns (left- and right-aligned), a hidden column, right to left, the
+// current row's colours and a row that changed since the last paint.
 TEST_F(DbGridTest, CellsPaintAsTheStockDelegatePaintsThem) {
     const auto shot = [&](qreal scale) {
         QImage img(grid.viewport()->size() * scale, QImage::Format_ARGB32_Premultiplied);
@@ -235,6 +235,9 @@ TEST_F(DbGridTest, CellsPaintAsTheStockDelegatePaintsThem) {
             grid.setColumnVisible(2, false);
             same(("a hidden column" + under).c_str());
             grid.setColumnVisible(2, true);
+            grid.setLayoutDirection(Qt::RightToLeft);
+            same(("right to left" + under).c_str());
+            grid.setLayoutDirection(Qt::LeftToRight);
             grid.setColumnWidthTwips(1, 600); // "Song 000" no longer fits: it is cut with an ellipsis
             grid.setColumnWidthTwips(3, 250);
             same(("a narrow column" + under).c_str());

@@ -29,7 +29,9 @@ bool Recordset::Impl::walkKeyIs(sqlite3_stmt *s, int first, long p) const {
 }
 
 bool Recordset::Impl::openWalk(long p) {
-    if (walkOpens >= kWalkOpens) return false;
+    // Two rows read one after the other start a walk; until then the statement is not even
+    // prepared (a view whose first row is read and no other costs no walk).
+    if (walkOpens >= kWalkOpens || walkRun < 2) return false;
     if (!walk.stmt) {
         walk.stmt = tryPrepare(db(), walkSql);
         if (!walk.stmt || sqlite3_column_count(walk.stmt.get()) != int(cols.size()) + keyWidth) {

@@ -55,6 +55,7 @@ void Recordset::Impl::settleTransaction() {
     posIndexValid = false;
     equalIndex.reset();
     keysOrderedGen.reset();
+    prefixProbes.reset();
     const long at = current >= 0 ? serials.indexOf(current) : -1;
     if (at >= 0) setPos(at);
     else setPos(atBof ? -1 : long(serials.size()));

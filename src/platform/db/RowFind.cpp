@@ -166,19 +166,31 @@ std::optional<long> Recordset::Impl::findPrefix(const QString &criteria, const Q
     const QString lead = term.captured(1) + term.captured(3);
     const QString field = stripBrackets(like.captured(1));
     const QString fieldExpr = findNames().value(fold(field), field);
+    if (!prefixProbes || prefixProbes->gen != *keysOrderedGen) {
+        prefixProbes.emplace();
+        prefixProbes->gen = *keysOrderedGen;
+    }
+    PrefixProbes &pp = *prefixProbes;
     // The field and the leading sort term must be one table column with a text collation.
-    Stmt same = tryPrepare(db(), QStringLiteral("SELECT %1, %2 FROM %3").arg(lead, fieldExpr, parts->from));
-    if (!same) return std::nullopt;
-    const char *names[4] = {sqlite3_column_table_name(same.get(), 0), sqlite3_column_origin_name(same.get(), 0),
-                            sqlite3_column_table_name(same.get(), 1), sqlite3_column_origin_name(same.get(), 1)};
-    if (!names[0] || !names[1] || !names[2] || !names[3] || std::strcmp(names[0], names[2]) != 0 ||
-        sqlite3_stricmp(names[1], names[3]) != 0)
-        return std::nullopt;
-    const char *collation = nullptr;
-    if (sqlite3_table_column_metadata(db(), sqlite3_column_database_name(same.get(), 0), names[0], names[1], nullptr,
-                                      &collation, nullptr, nullptr, nullptr) != SQLITE_OK ||
-        !collation || (sqlite3_stricmp(collation, "JETTEXT") != 0 && sqlite3_stricmp(collation, "JETPATH") != 0))
-        return std::nullopt;
+    const QString checked = lead + u'\n' + fieldExpr;
+    if (pp.checked != checked) {
+        pp.checked = checked;
+        pp.usable = false;
+        Stmt same = tryPrepare(db(), QStringLiteral("SELECT %1, %2 FROM %3").arg(lead, fieldExpr, parts->from));
+        if (!same) return std::nullopt;
+        const char *names[4] = {sqlite3_column_table_name(same.get(), 0), sqlite3_column_origin_name(same.get(), 0),
+                                sqlite3_column_table_name(same.get(), 1), sqlite3_column_origin_name(same.get(), 1)};
+        if (!names[0] || !names[1] || !names[2] || !names[3] || std::strcmp(names[0], names[2]) != 0 ||
+            sqlite3_stricmp(names[1], names[3]) != 0)
+            return std::nullopt;
+        const char *collation = nullptr;
+        if (sqlite3_table_column_metadata(db(), sqlite3_column_database_name(same.get(), 0), names[0], names[1], nullptr,
+                                          &collation, nullptr, nullptr, nullptr) != SQLITE_OK ||
+            !collation || (sqlite3_stricmp(collation, "JETTEXT") != 0 && sqlite3_stricmp(collation, "JETPATH") != 0))
+            return std::nullopt;
+        pp.usable = true;
+    }
+    if (!pp.usable) return std::nullopt;
 
     QStringList cond;
     int k = 0;
@@ -186,16 +198,19 @@ std::optional<long> Recordset::Impl::findPrefix(const QString &criteria, const Q
         if (t.identified)
             for (const QString &e : t.keyExprs) cond << QStringLiteral("%1 IS ?%2").arg(e).arg(++k);
     const QString keyCond = cond.join(QStringLiteral(" AND ")) + QStringLiteral(" LIMIT 1");
-    // A Null sorts first, below every text. Case-blind throughout: the path collation breaks
-    // ties by case after the text one, so its order is the text collation's order too, and
-    // a name that differs from the text only in case is not below it.
-    const QString belowSql = QStringLiteral("SELECT (%1) IS NULL OR (%1) < ?%2 COLLATE JETTEXT").arg(lead).arg(keyWidth + 1) +
-                             matchFrom + keyCond;
+    const QString leadSql = QStringLiteral("SELECT (%1)").arg(lead) + matchFrom + keyCond;
     const QString matchSql = QStringLiteral("SELECT 1") + matchFrom + u'(' + expr + QStringLiteral(") AND ") + keyCond;
-    Stmt below = prepare(db(), belowSql);
-    Stmt match = prepare(db(), matchSql);
-    bindNamed(below.get(), kSourceParams, params);
-    bindNamed(match.get(), kSourceParams, params);
+    if (pp.leadSql != leadSql) {
+        pp.at.clear();
+        pp.lead = prepare(db(), leadSql);
+        pp.leadSql = leadSql;
+        bindNamed(pp.lead.get(), kSourceParams, params);
+    }
+    if (pp.matchSql != matchSql) {
+        pp.match = prepare(db(), matchSql);
+        pp.matchSql = matchSql;
+        bindNamed(pp.match.get(), kSourceParams, params);
+    }
     const auto bindKey = [this](sqlite3_stmt *st, long p) {
         sqlite3_reset(st);
         const qint64 *key = keyAt(p);
@@ -204,31 +219,55 @@ std::optional<long> Recordset::Impl::findPrefix(const QString &criteria, const Q
             else sqlite3_bind_int64(st, j + 1, key[j]);
         }
     };
-    // The first position in [from, n) whose value is not below `bound`; -2 when a row of
-    // the list no longer reads (changed by another program): the caller then walks the rows.
+    // The leading field at a position, as read before or read now; nothing when the row no
+    // longer reads (changed by another program).
+    using Kind = PrefixProbes::Kind;
+    const auto leadAt = [&](long p) -> const PrefixProbes::Value * {
+        if (const auto it = pp.at.find(p); it != pp.at.end()) return &it->second;
+        sqlite3_stmt *st = pp.lead.get();
+        bindKey(st, p);
+        if (!step(db(), st, leadSql)) return nullptr;
+        PrefixProbes::Value v;
+        switch (sqlite3_column_type(st, 0)) {
+        case SQLITE_NULL: v.kind = Kind::Null; break;
+        case SQLITE_INTEGER:
+        case SQLITE_FLOAT: v.kind = Kind::Number; break;
+        case SQLITE_BLOB: v.kind = Kind::Blob; break;
+        default:
+            v.kind = Kind::Text;
+            v.text = QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)), sqlite3_column_bytes(st, 0));
+        }
+        sqlite3_reset(st);
+        if (pp.at.size() >= 4096) pp.at.clear();
+        return &pp.at.emplace(p, std::move(v)).first->second;
+    };
+    // The first position in [from, n) whose value is not below `bound` as the index orders
+    // (a Null first, then numbers, texts by the text collation, blobs); -2 when a row of the
+    // list no longer reads: the caller then walks the rows. Case-blind throughout: the path
+    // collation breaks ties by case after the text one, so its order is the text collation's
+    // order too, and a name that differs from the text only in case is not below it.
     const long n = long(serials.size());
-    const auto firstNotBelow = [&](long from, const QString &bound) -> long {
+    const auto firstNotBelow = [&](long from, const QByteArray &bound) -> long {
         long lo = from, hi = n;
         while (lo < hi) {
             const long mid = lo + (hi - lo) / 2;
-            bindKey(below.get(), mid);
-            bindValue(below.get(), keyWidth + 1, bound);
-            if (!step(db(), below.get(), belowSql)) return -2;
-            const bool isBelow = truthy(below.get(), 0);
-            sqlite3_reset(below.get());
+            const PrefixProbes::Value *v = leadAt(mid);
+            if (!v) return -2;
+            const bool isBelow = v->kind == Kind::Null || v->kind == Kind::Number ||
+                                 (v->kind == Kind::Text && jet::compareTextUtf8(v->text, bound) < 0);
             if (isBelow) lo = mid + 1;
             else hi = mid;
         }
         return lo;
     };
-    const QString text = like.captured(2);
+    const QByteArray text = like.captured(2).toUtf8();
     const long first = firstNotBelow(0, text);
-    const long past = first < 0 ? first : firstNotBelow(first, text + QString::fromUcs4(U"\U0010FFFF", 1));
+    const long past = first < 0 ? first : firstNotBelow(first, text + QString::fromUcs4(U"\U0010FFFF", 1).toUtf8());
     if (first < 0 || past < 0) return std::nullopt;
     for (long p = std::max(first, start); p < past; ++p) {
-        bindKey(match.get(), p);
-        const bool hit = step(db(), match.get(), matchSql);
-        sqlite3_reset(match.get());
+        bindKey(pp.match.get(), p);
+        const bool hit = step(db(), pp.match.get(), matchSql);
+        sqlite3_reset(pp.match.get());
         if (hit) return p;
     }
     return -1;

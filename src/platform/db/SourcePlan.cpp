@@ -533,6 +533,7 @@ bool Recordset::Impl::adoptKeys(const Impl &from) {
         if (mine[i]->name.compare(theirs[i]->name, Qt::CaseInsensitive) != 0 || mine[i]->keyCols != theirs[i]->keyCols)
             return false;
     closeWalk();
+    prefixProbes.reset();
     keys = from.keys;
     serials.assignRun(0, from.serials.size());
     nextSerial = qint64(serials.size());
@@ -685,6 +686,7 @@ bool Recordset::Impl::loadKeys() {
     pos = serials.empty() ? -1 : 0;
     curDeleted = false;
     keysOrderedGen = conn->gen();
+    prefixProbes.reset();
     return true;
 }
 

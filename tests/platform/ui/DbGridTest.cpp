@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStyledItemDelegate>
 
@@ -246,6 +247,58 @@ TEST_F(DbGridTest, CellsPaintAsTheStockDelegatePaintsThem) {
             same(("a row changed since the last paint" + under).c_str());
             db->execute(QStringLiteral("Update tblContacts Set SongName = 'Song 003' Where SongName = 'Song 003 renamed at length'"));
             dc.currentRowValuesChanged();
+        }
+    }
+    qApp->setStyleSheet(sheet);
+}
+
+// The grid's scroll bars keep their groove as a picture between paints; what they show must
+// still be what the style draws, pixel for pixel: wherever the slider stands (the picture is
+// drawn once and reused), across and down, enabled or not, in a light and a dark palette, right
+// to left, under the program's scroll bar sheet, at 100 %, 150 % and 175 %, and placed on a
+// whole device pixel or between two.
+TEST_F(DbGridTest, ScrollBarsPaintAsTheStyleDrawsThem) {
+    QPalette dark;
+    dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::Window, QColor(0x30, 0x30, 0x30));
+    const QString sheet = qApp->styleSheet();
+    const auto shot = [](QScrollBar *bar, qreal scale, QPoint offset) {
+        QImage img((bar->size() + QSize(2, 2)) * scale, QImage::Format_ARGB32_Premultiplied);
+        img.setDevicePixelRatio(scale);
+        img.fill(Qt::magenta);
+        bar->render(&img, offset);
+        return img;
+    };
+    for (const QString &extra : {QString(), QStringLiteral("QScrollBar:vertical { width: 30px; } QScrollBar:horizontal { height: 30px; }")}) {
+        qApp->setStyleSheet(extra);
+        for (QScrollBar *ours : {grid.verticalScrollBar(), grid.horizontalScrollBar()}) {
+            for (const QPalette &palette : {QPalette(), dark})
+                for (const bool enabled : {true, false})
+                    for (const auto direction : {Qt::LeftToRight, Qt::RightToLeft}) {
+                        // The grid lays its bars out at its first paint; a bar of its own is no window.
+                        shot(ours, 1.0, QPoint());
+                        QWidget holder;
+                        QScrollBar stock(ours->orientation(), &holder);
+                        stock.resize(ours->size());
+                        for (QScrollBar *bar : {ours, &stock}) {
+                            bar->setPalette(palette);
+                            bar->setEnabled(enabled);
+                            bar->setLayoutDirection(direction);
+                            bar->setRange(0, 5000);
+                            bar->setPageStep(40);
+                        }
+                        for (const int value : {0, 1234, 5000}) {
+                            ours->setValue(value);
+                            stock.setValue(value);
+                            for (const qreal scale : {1.0, 1.5, 1.75})
+                                for (const QPoint offset : {QPoint(0, 0), QPoint(1, 1)})
+                                    EXPECT_TRUE(shot(ours, scale, offset) == shot(&stock, scale, offset))
+                                        << (ours->orientation() == Qt::Vertical ? "down" : "across") << ", value "
+                                        << value << (enabled ? "" : ", disabled") << (palette == dark ? ", dark" : "")
+                                        << (direction == Qt::RightToLeft ? ", right to left" : "") << ", at " << scale
+                                        << " from " << offset.x() << " under \"" << extra.toStdString() << '"';
+                        }
+                    }
         }
     }
     qApp->setStyleSheet(sheet);

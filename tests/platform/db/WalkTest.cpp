@@ -242,6 +242,31 @@ TEST_F(Walks, SnapshotFindWithBoundValuesMatchesByTheFieldsCollation) {
     }
 }
 
+// A report or export reads rows one after the other from one statement that walks the view; a
+// view only looked at (the grid's current row after a filter) must not pay for preparing it.
+TEST_F(Walks, ARowReadAloneCostsNoWalkAndARunOfRowsReadsFromOne) {
+    addSongs(*db, 300);
+    // The walk's statements on the connection: prepared at all, and standing on a row.
+    const auto walks = [this](bool standing) {
+        int n = 0;
+        for (sqlite3_stmt *s = sqlite3_next_stmt(db->handle(), nullptr); s; s = sqlite3_next_stmt(db->handle(), s))
+            if (QByteArray(sqlite3_sql(s)).contains("LIMIT -1 OFFSET") && (!standing || sqlite3_stmt_busy(s))) ++n;
+        return n;
+    };
+    for (const char *source : {"Select RecordID, SongName From tblContacts Order By SongName",
+                               "Select * from tblContacts Order By tblContacts!SongName"}) {
+        auto rs = open(QString::fromLatin1(source));
+        rs->moveFirst();
+        (void)rs->value(QStringLiteral("SongName"));
+        EXPECT_EQ(walks(false), 0) << source;
+        for (int i = 0; i < 10; ++i) {
+            rs->moveNext();
+            (void)rs->value(QStringLiteral("SongName"));
+        }
+        EXPECT_EQ(walks(true), 1) << source;
+    }
+}
+
 // A kept view (what reports, the export and the player read) holds the grid's rows in the
 // grid's order as they were when it was taken, reads only its fields, leaves the grid where it
 // is, and is read-only; a row deleted since reads as Null, as the grid read by position does.

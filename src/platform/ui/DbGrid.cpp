@@ -2,7 +2,7 @@
 
 #include "platform/ui/DataControl.h"
 #include "platform/ui/GridCellDelegate.h"
-#include "platform/ui/GridScrollBarStyle.h"
+#include "platform/ui/GridStyle.h"
 #include "platform/ui/PromptService.h"
 
 #include <QApplication>
@@ -41,9 +41,10 @@ DbGrid::DbGrid(QWidget *parent) : QTableView(parent), model_(new GridModel(this)
     // The grid's solid lines are filled as rectangles (paintGridLines): the view's own pen draws
     // them a pixel at a time, a sixth of a repaint. The view keeps its room for them.
     setGridStyle(Qt::NoPen);
-    if (QStyle *bars = GridScrollBarStyle::instance()) {
-        verticalScrollBar()->setStyle(bars);
-        horizontalScrollBar()->setStyle(bars);
+    if (QStyle *style = GridStyle::instance()) {
+        setStyle(style);
+        verticalScrollBar()->setStyle(style);
+        horizontalScrollBar()->setStyle(style);
     }
     // Rows are the selection unit; the user selects nothing by clicking (the selected rows are
     // the bookmarks the program puts in selBookmarks).

@@ -5,6 +5,7 @@
 #include "platform/db/LocaleDate.h"
 #include "platform/ui/DataControl.h"
 #include "platform/ui/DbGrid.h"
+#include "platform/ui/GridStyle.h"
 #include "platform/ui/ScriptedPrompts.h"
 
 #include <QApplication>
@@ -183,13 +184,15 @@ TEST_F(DbGridTest, RowWrittenWhileACellIsEditedIsRedrawnAfterTheEditorCloses) {
     EXPECT_EQ(resets.count(), 0) << "one row is redrawn, the others are kept";
 }
 
-// The grid keeps its texts laid out between paints and fills its lines itself; what it paints
-// must still be what the stock delegate and the view's own lines paint, at 100 % and 150 %, in a
-// light and a dark palette, under the program's scroll bar sheet, a sheet that pads and colours
-// items and one that colours the lines, in a font whose line is a fraction of a pixel high, with
-// texts cut to narrow columns (left- and right-aligned), a hidden column, right to left, the
-// current row's colours and a row that changed since the last paint.
+// The grid keeps its texts laid out between paints, fills its lines itself and draws its panels
+// past Fusion; what it paints must still be what the stock delegate, the view's own lines and
+// the application's style paint, at 100 % and 150 %, in a light and a dark palette, under the
+// program's scroll bar sheet, a sheet that pads and colours items and one that colours the
+// lines, in a font whose line is a fraction of a pixel high, with texts cut to narrow columns
+// (left- and right-aligned), a hidden column, alternating rows, right to left, the current
+// row's colours and a row that changed since the last paint.
 TEST_F(DbGridTest, CellsPaintAsTheStockDelegatePaintsThem) {
+    ASSERT_TRUE(GridStyle::instance()) << "the tests run under Fusion";
     const auto shot = [&](qreal scale) {
         QImage img(grid.viewport()->size() * scale, QImage::Format_ARGB32_Premultiplied);
         img.setDevicePixelRatio(scale);
@@ -199,13 +202,19 @@ TEST_F(DbGridTest, CellsPaintAsTheStockDelegatePaintsThem) {
     };
     const auto same = [&](const char *what) {
         for (const qreal scale : {1.0, 1.5}) {
+            // A new style lays the view out again at once, as a new sheet, palette or font does
+            // only when the view is next shown: both sides are drawn just after one.
+            grid.setStyle(GridStyle::instance());
             shot(scale); // the first paint may still lay the view out (its scroll bar, its viewport's size)
             const QImage ours = shot(scale);
             QAbstractItemDelegate *kept = grid.itemDelegate();
             QStyledItemDelegate stock;
             grid.setItemDelegate(&stock);
             grid.setGridStyle(Qt::SolidLine);
+            grid.setStyle(nullptr);
+            shot(scale);
             const QImage theirs = shot(scale);
+            grid.setStyle(GridStyle::instance());
             grid.setGridStyle(Qt::NoPen);
             grid.setItemDelegate(kept);
             EXPECT_TRUE(ours == theirs) << what << " at " << scale;
@@ -236,6 +245,9 @@ TEST_F(DbGridTest, CellsPaintAsTheStockDelegatePaintsThem) {
             grid.setColumnVisible(2, false);
             same(("a hidden column" + under).c_str());
             grid.setColumnVisible(2, true);
+            grid.setAlternatingRowColors(true); // the row panels then show
+            same(("alternating rows" + under).c_str());
+            grid.setAlternatingRowColors(false);
             grid.setLayoutDirection(Qt::RightToLeft);
             same(("right to left" + under).c_str());
             grid.setLayoutDirection(Qt::LeftToRight);

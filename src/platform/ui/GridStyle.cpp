@@ -1,4 +1,4 @@
-#include "platform/ui/GridScrollBarStyle.h"
+#include "platform/ui/GridStyle.h"
 
 #include <QApplication>
 #include <QDataStream>
@@ -47,20 +47,29 @@ std::optional<QRect> opaqueBox(const QImage &img) {
 }
 } // namespace
 
-GridScrollBarStyle *GridScrollBarStyle::instance() {
-    static QPointer<GridScrollBarStyle> style;
+GridStyle *GridStyle::instance() {
+    static QPointer<GridStyle> style;
     if (QApplication::style()->name() != QLatin1String("fusion")) return nullptr;
     if (!style) {
-        style = new GridScrollBarStyle;
+        style = new GridStyle;
         style->setParent(qApp);
     }
     return style;
 }
 
-GridScrollBarStyle::GridScrollBarStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("fusion"))) {}
+GridStyle::GridStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("fusion"))) {}
 
-void GridScrollBarStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex *option,
-                                            QPainter *painter, const QWidget *widget) const {
+void GridStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
+                              const QWidget *widget) const {
+    if (element == PE_PanelItemViewItem || element == PE_PanelItemViewRow) {
+        QCommonStyle::drawPrimitive(element, option, painter, widget);
+        return;
+    }
+    QProxyStyle::drawPrimitive(element, option, painter, widget);
+}
+
+void GridStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex *option, QPainter *painter,
+                                   const QWidget *widget) const {
     const auto *bar = qstyleoption_cast<const QStyleOptionSlider *>(option);
     const QTransform device = painter ? painter->deviceTransform() : QTransform();
     const qreal scale = device.m11();
@@ -89,7 +98,8 @@ void GridScrollBarStyle::drawComplexControl(ComplexControl control, const QStyle
     if (it == grooves_.end()) {
         const QSizeF extent = QSizeF(option->rect.size()) * scale;
         Groove g{key, QImage(int(std::ceil(part.x() + extent.width())), int(std::ceil(part.y() + extent.height())),
-                             QImage::Format_ARGB32_Premultiplied)};
+                             QImage::Format_ARGB32_Premultiplied),
+                 QPoint()};
         g.picture.setDevicePixelRatio(scale);
         g.picture.fill(Qt::transparent);
         QStyleOptionSlider grooveOnly = *bar;

@@ -28,8 +28,15 @@ done
 failed=0
 i=0
 for program in "$@"; do
-  if ! wait "${pids[$i]}"; then
-    echo "== $program failed:"
+  status=0
+  wait "${pids[$i]}" || status=$?
+  if [ "$status" -ne 0 ]; then
+    # timeout gives 124 when the program stopped at its signal, 137 when it had to be killed.
+    if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+      echo "== $program hung: stopped after 15 minutes"
+    else
+      echo "== $program failed (exit status $status):"
+    fi
     grep -v 'does not support' "$logs/$program.log"
     failed=1
   fi

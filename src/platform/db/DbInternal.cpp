@@ -107,10 +107,11 @@ Stmt prepare(sqlite3 *db, const QString &sql, bool persistent) {
     return Stmt(s);
 }
 
-Stmt tryPrepare(sqlite3 *db, const QString &sql) {
+Stmt tryPrepare(sqlite3 *db, const QString &sql, bool persistent) {
     const QByteArray u = sql.toUtf8();
     sqlite3_stmt *s = nullptr;
-    if (sqlite3_prepare_v2(db, u.constData(), int(u.size()), &s, nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare_v3(db, u.constData(), int(u.size()), persistent ? SQLITE_PREPARE_PERSISTENT : 0, &s, nullptr) !=
+        SQLITE_OK) {
         if (s) sqlite3_finalize(s);
         return Stmt();
     }
@@ -570,8 +571,33 @@ sqlite3_stmt *Conn::cached(const QString &sql) {
     return s;
 }
 
+const ColumnOrigins *Conn::origins(const QString &sql) {
+    sqlite3_stmt *version = cached(QStringLiteral("PRAGMA schema_version"));
+    const int schema = step(db, version) ? sqlite3_column_int(version, 0) : -1;
+    sqlite3_reset(version); // no read stays open
+    if (schema != originsSchema || originsCache.size() >= 256) {
+        originsCache.clear();
+        originsSchema = schema;
+    }
+    const std::string key = sql.toStdString();
+    auto it = originsCache.find(key);
+    if (it == originsCache.end()) {
+        std::optional<ColumnOrigins> found;
+        if (Stmt s = tryPrepare(db, sql)) {
+            found.emplace();
+            const auto text = [](const char *z) { return z ? QByteArray(z) : QByteArray(); };
+            for (int i = 0; i < sqlite3_column_count(s.get()); ++i)
+                found->push_back({text(sqlite3_column_database_name(s.get(), i)), text(sqlite3_column_table_name(s.get(), i)),
+                                  text(sqlite3_column_origin_name(s.get(), i))});
+        }
+        it = originsCache.emplace(key, std::move(found)).first;
+    }
+    return it->second ? &*it->second : nullptr;
+}
+
 void Conn::close() {
     resetStandingReads();
+    originsCache.clear();
     stmtCache.clear();
     forgetTranslations();
     if (db) {

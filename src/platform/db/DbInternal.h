@@ -75,8 +75,9 @@ DbError sqliteError(sqlite3 *db, int rc, const QString &sql = {});
 
 // Prepares or throws the mapped error. `persistent` for statements a recordset keeps.
 Stmt prepare(sqlite3 *db, const QString &sql, bool persistent = false);
-// Prepares or returns an empty handle (for probing what a query allows).
-Stmt tryPrepare(sqlite3 *db, const QString &sql);
+// Prepares or returns an empty handle (for probing what a query allows, or for a statement
+// that has another way when it does not prepare).
+Stmt tryPrepare(sqlite3 *db, const QString &sql, bool persistent = false);
 // Steps; returns true on a row, false when done; throws on error (after resetting).
 bool step(sqlite3 *db, sqlite3_stmt *s, const QString &sql = {});
 // Runs SQL that returns no rows (several statements allowed); throws the mapped error.
@@ -145,6 +146,13 @@ struct TableInfo {
 
 struct SnapshotPlan; // see Recordset.cpp
 
+// Where a result column of a prepared SELECT comes from, as SQLite tells: its database, table
+// and column; all null for an expression.
+struct ColumnOrigin {
+    QByteArray database, table, column;
+};
+using ColumnOrigins = std::vector<ColumnOrigin>;
+
 // A recordset that must see rows before a write on the connection may take them away (a
 // table-type recordset keeps the index values of the row it stands on).
 class WriteWatcher {
@@ -176,6 +184,14 @@ struct Conn {
     // Snapshots opened again and again on the same SELECT (a look-up per line of a file, a
     // highest number per added row): the statement kept prepared with its fields described.
     std::unordered_map<std::string, std::shared_ptr<SnapshotPlan>> snapshotPlans;
+    // Where the columns of a SELECT the layer builds only to learn how a source names its rows
+    // come from; nullptr when it does not prepare. Such a SELECT over a saved query costs as much
+    // to prepare as the query itself, and the same ones are asked at every opening over the same
+    // FROM (a filter, a sort, a category), so their answers are kept by text while the schema
+    // stands.
+    const ColumnOrigins *origins(const QString &sql);
+    std::unordered_map<std::string, std::optional<ColumnOrigins>> originsCache;
+    int originsSchema = -1; // the schema version the kept answers were read under
 
     ~Conn();
     void close();

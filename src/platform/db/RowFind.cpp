@@ -33,11 +33,11 @@ const QHash<QString, QString> &Recordset::Impl::findNames() {
             const QString candidate = quoteName(tabs[size_t(c.tab)].name) + u'.' + quoteName(c.origin);
             // The table may stand under another name in FROM: then the candidate does not
             // prepare, or names another column, and the name is left as it is.
-            Stmt p = tryPrepare(db(), QStringLiteral("SELECT %1 FROM %2").arg(candidate, parts->from));
-            if (p) {
-                const char *tn = sqlite3_column_table_name(p.get(), 0);
-                const char *on = sqlite3_column_origin_name(p.get(), 0);
-                if (tn && on && tabs[size_t(c.tab)].name.compare(QString::fromUtf8(tn), Qt::CaseInsensitive) == 0 &&
+            if (const ColumnOrigins *o = conn->origins(QStringLiteral("SELECT %1 FROM %2").arg(candidate, parts->from))) {
+                const QByteArray &tn = (*o)[0].table;
+                const QByteArray &on = (*o)[0].column;
+                if (!tn.isNull() && !on.isNull() &&
+                    tabs[size_t(c.tab)].name.compare(QString::fromUtf8(tn), Qt::CaseInsensitive) == 0 &&
                     c.origin.compare(QString::fromUtf8(on), Qt::CaseInsensitive) == 0)
                     expr = candidate;
             }
@@ -176,15 +176,14 @@ std::optional<long> Recordset::Impl::findPrefix(const QString &criteria, const Q
     if (pp.checked != checked) {
         pp.checked = checked;
         pp.usable = false;
-        Stmt same = tryPrepare(db(), QStringLiteral("SELECT %1, %2 FROM %3").arg(lead, fieldExpr, parts->from));
-        if (!same) return std::nullopt;
-        const char *names[4] = {sqlite3_column_table_name(same.get(), 0), sqlite3_column_origin_name(same.get(), 0),
-                                sqlite3_column_table_name(same.get(), 1), sqlite3_column_origin_name(same.get(), 1)};
-        if (!names[0] || !names[1] || !names[2] || !names[3] || std::strcmp(names[0], names[2]) != 0 ||
-            sqlite3_stricmp(names[1], names[3]) != 0)
+        const ColumnOrigins *same = conn->origins(QStringLiteral("SELECT %1, %2 FROM %3").arg(lead, fieldExpr, parts->from));
+        if (!same || same->size() != 2) return std::nullopt;
+        const ColumnOrigin &a = (*same)[0], &b = (*same)[1];
+        if (a.table.isNull() || a.column.isNull() || b.table.isNull() || b.column.isNull() || a.table != b.table ||
+            sqlite3_stricmp(a.column.constData(), b.column.constData()) != 0)
             return std::nullopt;
         const char *collation = nullptr;
-        if (sqlite3_table_column_metadata(db(), sqlite3_column_database_name(same.get(), 0), names[0], names[1], nullptr,
+        if (sqlite3_table_column_metadata(db(), a.database.constData(), a.table.constData(), a.column.constData(), nullptr,
                                           &collation, nullptr, nullptr, nullptr) != SQLITE_OK ||
             !collation || (sqlite3_stricmp(collation, "JETTEXT") != 0 && sqlite3_stricmp(collation, "JETPATH") != 0))
             return std::nullopt;

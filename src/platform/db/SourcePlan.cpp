@@ -218,7 +218,9 @@ void Recordset::Impl::openQuery(const QString &translated) {
         for (const auto &c : cols)
             if (c.tab < 0 || tabs[size_t(c.tab)].viaRowid || !tabs[size_t(c.tab)].identified) canLazy = false;
     }
-    if (canLazy && prepareLazy() && (keysFrom ? adoptKeys(*keysFrom) : loadKeys())) {
+    const bool keysRead = canLazy && prepareLazy() && (keysFrom ? adoptKeys(*keysFrom) : loadKeys());
+    keyStmt.reset(nullptr); // a list handed over leaves it unused; a Requery prepares its own
+    if (keysRead) {
         lazy = true;
         return;
     }
@@ -271,10 +273,9 @@ void Recordset::Impl::identify(bool agg) {
         Tab &t = tabs[ti];
         if (parts && !agg && !parts->distinct && !parts->from.isEmpty()) {
             const QString expr = quoteName(t.name) + QStringLiteral(".rowid");
-            Stmt p = tryPrepare(db(), QStringLiteral("SELECT %1 FROM %2").arg(expr, parts->from));
-            if (p) {
-                const char *tn = sqlite3_column_table_name(p.get(), 0);
-                if (tn && t.name.compare(QString::fromUtf8(tn), Qt::CaseInsensitive) == 0) {
+            if (const ColumnOrigins *o = conn->origins(QStringLiteral("SELECT %1 FROM %2").arg(expr, parts->from))) {
+                const QByteArray &tn = (*o)[0].table;
+                if (!tn.isNull() && t.name.compare(QString::fromUtf8(tn), Qt::CaseInsensitive) == 0) {
                     t.identified = true;
                     t.viaRowid = true;
                     t.keyCols = QStringList{QStringLiteral("rowid")};
@@ -330,9 +331,9 @@ bool Recordset::Impl::keyThroughSavedQuery() {
     QStringList hidden, keyExprs;
     for (size_t i = 0; i < tabs.size(); ++i) {
         const QString expr = quoteName(tabs[i].name) + QStringLiteral(".rowid");
-        Stmt probe = tryPrepare(db(), QStringLiteral("SELECT %1 FROM %2").arg(expr, inner->from));
-        const char *tn = probe ? sqlite3_column_table_name(probe.get(), 0) : nullptr;
-        if (!tn || tabs[i].name.compare(QString::fromUtf8(tn), Qt::CaseInsensitive) != 0) return false;
+        const ColumnOrigins *o = conn->origins(QStringLiteral("SELECT %1 FROM %2").arg(expr, inner->from));
+        if (!o || (*o)[0].table.isNull() || tabs[i].name.compare(QString::fromUtf8((*o)[0].table), Qt::CaseInsensitive) != 0)
+            return false;
         const QString name = quoteName(QStringLiteral("orv_rowid%1").arg(i));
         hidden << expr + QStringLiteral(" AS ") + name;
         keyExprs << alias + u'.' + name;
@@ -453,16 +454,16 @@ bool Recordset::Impl::prepareLazy() {
     for (const auto &t : tabs)
         if (t.identified) exprs << t.keyExprs;
     // Key fields named through the result must mean the same column outside the list.
-    Stmt probe = tryPrepare(db(), QStringLiteral("SELECT %1 FROM %2").arg(exprs.join(QStringLiteral(", ")), parts->from));
+    const ColumnOrigins *probe = conn->origins(QStringLiteral("SELECT %1 FROM %2").arg(exprs.join(QStringLiteral(", ")), parts->from));
     if (!probe) return false;
-    int k = 0;
+    size_t k = 0;
     for (const auto &t : tabs) {
         if (!t.identified) continue;
         for (int j = 0; j < t.keyCols.size(); ++j, ++k) {
             if (t.viaRowid) continue;
-            const char *tn = sqlite3_column_table_name(probe.get(), k);
-            const char *on = sqlite3_column_origin_name(probe.get(), k);
-            if (!tn || !on || t.name.compare(QString::fromUtf8(tn), Qt::CaseInsensitive) != 0 ||
+            const QByteArray &tn = (*probe)[k].table;
+            const QByteArray &on = (*probe)[k].column;
+            if (tn.isNull() || on.isNull() || t.name.compare(QString::fromUtf8(tn), Qt::CaseInsensitive) != 0 ||
                 t.keyCols[j].compare(QString::fromUtf8(on), Qt::CaseInsensitive) != 0)
                 return false;
         }
@@ -514,9 +515,10 @@ bool Recordset::Impl::prepareLazy() {
     if (whereInFetch && !parts->where.isEmpty()) fetchSql += QStringLiteral(" AND (") + parts->where + u')';
     fetchSql += QStringLiteral(" LIMIT 1");
     Stmt ks = tryPrepare(db(), keySql);
-    Stmt fs = tryPrepare(db(), fetchSql);
+    Stmt fs = tryPrepare(db(), fetchSql, true);
     if (!ks || !fs || sqlite3_column_count(fs.get()) != int(cols.size())) return false;
-    fetchStmt = prepare(db(), fetchSql, true);
+    keyStmt = std::move(ks);
+    fetchStmt = std::move(fs);
     bindNamed(fetchStmt.get(), kSourceParams, params); // kept across resets
     return true;
 }
@@ -608,7 +610,7 @@ bool Recordset::Impl::loadKeys() {
     closeWalk();
     serials.clear();
     keys.clear();
-    Stmt s = prepare(db(), keySql);
+    Stmt s = keyStmt ? std::move(keyStmt) : prepare(db(), keySql);
     bindNamed(s.get(), kSourceParams, params);
     bool needUnique = multiTable(parts->from);
     for (const auto &t : tabs)

@@ -72,6 +72,8 @@ struct SourcePlan {
     int primaryTab = -1;
     int oneTable = -1; // whether the rows come from one table: -1 not known yet
     QString keySql;
+    // keySql as prepared while the plan was made, for the first reading of the key list.
+    Stmt keyStmt;
     bool keysSortedHere = false; // keySql gives row ids in any order; loadKeys sorts them
     QString fetchSql;
     Stmt fetchStmt;

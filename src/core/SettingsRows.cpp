@@ -23,10 +23,13 @@ Database &db() {
 const QString kByType = QStringLiteral("Select * from tblSettings Where Type=?");
 const QString kByTypeAndName = QStringLiteral("Select * from tblSettings Where Type=? and Name=?");
 
-// Closes the recordset on every way out.
+// Closes the recordset on every way out. The reads open snapshots: they ask the same few
+// statements again and again (each choice in the list of saved filters), which a snapshot
+// keeps prepared.
 struct Opened {
-    explicit Opened(const QString &sql, const QVariantList &values = {})
-        : rs(values.isEmpty() ? db().openRecordset(sql) : db().openRecordset(sql, values)) {}
+    explicit Opened(const QString &sql, const QVariantList &values = {},
+                    platform::db::RecordsetType type = platform::db::RecordsetType::Dynaset)
+        : rs(values.isEmpty() ? db().openRecordset(sql, type) : db().openRecordset(sql, values, type)) {}
     ~Opened() {
         try { rs->close(); } catch (...) {}
     }
@@ -57,7 +60,7 @@ SettingsRow rowOf(const Recordset &rs) {
 }
 
 std::optional<SettingsRow> firstRow(const QString &sql, const QVariantList &values = {}) {
-    Opened rs(sql, values);
+    Opened rs(sql, values, platform::db::RecordsetType::Snapshot);
     if (rs->recordCount() <= 0)
         return std::nullopt;
     rs->moveFirst();
@@ -166,7 +169,7 @@ void SettingsRows::deleteNamed(const QString &type, const QString &name) {
 
 QStringList SettingsRows::names(const QString &type) {
     QStringList result;
-    Opened rs(kByType, {type});
+    Opened rs(kByType, {type}, platform::db::RecordsetType::Snapshot);
     if (rs->recordCount() <= 0)
         return result;
     for (rs->moveFirst(); !rs->eof(); rs->moveNext())

@@ -558,12 +558,14 @@ QStringList TableInfo::keyColumns() const {
 
 Conn::~Conn() { close(); }
 
-sqlite3_stmt *Conn::cached(const QString &sql) {
+sqlite3_stmt *Conn::cached(const QString &sql, bool mayFail) {
     const std::string key = sql.toStdString();
     auto it = stmtCache.find(key);
     if (it == stmtCache.end()) {
+        Stmt s = mayFail ? tryPrepare(db, sql, true) : prepare(db, sql, true);
+        if (!s) return nullptr;
         if (stmtCache.size() >= 128) stmtCache.clear();
-        it = stmtCache.emplace(key, prepare(db, sql, true)).first;
+        it = stmtCache.emplace(key, std::move(s)).first;
     }
     sqlite3_stmt *s = it->second.get();
     sqlite3_reset(s);

@@ -177,9 +177,11 @@ struct Conn {
     QHash<QString, QString> tableNames;      // folded name → table name
     std::unordered_map<std::string, std::unique_ptr<TableInfo>> tableInfos;
 
-    // Statements the layer builds itself and runs again and again (inserts, counters, savepoints),
-    // kept prepared; the handle comes back reset with its bindings cleared.
-    sqlite3_stmt *cached(const QString &sql);
+    // Statements the layer builds itself and runs again and again (inserts, counters, savepoints,
+    // a table's rows read by a batch of keys), kept prepared; the handle comes back reset with
+    // its bindings cleared, and stands until the next call. With `mayFail`, a statement that
+    // does not prepare gives nullptr instead of the error.
+    sqlite3_stmt *cached(const QString &sql, bool mayFail = false);
     std::unordered_map<std::string, Stmt> stmtCache;
     // Snapshots opened again and again on the same SELECT (a look-up per line of a file, a
     // highest number per added row): the statement kept prepared with its fields described.

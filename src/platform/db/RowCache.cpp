@@ -50,7 +50,7 @@ const RawRow *Recordset::Impl::fetch(qint64 serial, const qint64 *key) {
 }
 
 bool Recordset::Impl::prepareBatch() {
-    if (batchTried) return bool(batchStmt);
+    if (batchTried) return batchReady;
     batchTried = true;
     if (keyWidth != 1) return false;
     QString keyExpr;
@@ -67,15 +67,27 @@ bool Recordset::Impl::prepareBatch() {
             parts->from + QStringLiteral(" WHERE ") + keyExpr + QStringLiteral(" IN (") + marks.join(u',') + u')';
         if (whereInFetch && !parts->where.isEmpty()) q += QStringLiteral(" AND (") + parts->where + u')';
     }
-    Stmt probe = tryPrepare(db(), q);
-    if (!probe || sqlite3_column_count(probe.get()) != int(cols.size()) + 1) return false;
-    batchStmt = std::move(probe);
-    bindNamed(batchStmt.get(), kSourceParams, params);
+    if (params.isEmpty()) {
+        sqlite3_stmt *s = conn->cached(q, true);
+        if (!s || sqlite3_column_count(s) != int(cols.size()) + 1) return false;
+        batchSql = q;
+        batchShared = true;
+    } else {
+        Stmt probe = tryPrepare(db(), q);
+        if (!probe || sqlite3_column_count(probe.get()) != int(cols.size()) + 1) return false;
+        batchStmt = std::move(probe);
+        bindNamed(batchStmt.get(), kSourceParams, params);
+    }
+    batchReady = true;
     return true;
 }
 
 void Recordset::Impl::fetchBatch(long p, int dir) {
-    sqlite3_stmt *s = batchStmt.get();
+    const int ncols = int(cols.size());
+    sqlite3_stmt *s = batchShared ? conn->cached(batchSql, true) : batchStmt.get();
+    // Prepared again after the connection let it go, under another schema: the rows are read
+    // one by one.
+    if (!s || sqlite3_column_count(s) != ncols + 1) return;
     sqlite3_reset(s);
     std::unordered_map<qint64, qint64> serialOf;
     const long n = long(serials.size());
@@ -88,7 +100,6 @@ void Recordset::Impl::fetchBatch(long p, int dir) {
     }
     while (k < kBatch) sqlite3_bind_null(s, ++k);
     if (cache.size() + serialOf.size() > kCacheLimit) cache.clear();
-    const int ncols = int(cols.size());
     while (step(db(), s)) {
         const auto it = serialOf.find(sqlite3_column_int64(s, ncols));
         if (it == serialOf.end()) continue;

@@ -20,8 +20,14 @@ struct RowCache {
     std::vector<RawRow> rows; // values, when read whole
     std::unordered_map<qint64, std::optional<RawRow>> cache;
     quint64 cacheGen = 0;
+    // The batch read: kept by the connection when no source values are bound to it (its text
+    // is then the same for every view of the table, and a new view finds it prepared), else
+    // by the recordset.
+    QString batchSql;
     Stmt batchStmt;
+    bool batchShared = false;
     bool batchTried = false;
+    bool batchReady = false;
     int readAhead = 1;
     long lastRead = -1;
     // For the invariant check: the catalogue's data version when last checked, and whether

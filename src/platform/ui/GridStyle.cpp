@@ -16,6 +16,10 @@ namespace platform::ui {
 
 namespace {
 constexpr size_t kGrooves = 8;
+// The raster engine shares out a fill of 96 lines or more among its worker threads and waits
+// for them; a fill of fewer lines it does itself.
+constexpr int kSharedLines = 96;
+constexpr int kBandLines = 64;
 
 // The rectangle of a picture that is opaque inside and clear all around it; none when the
 // picture has any translucent pixel or another shape.
@@ -130,6 +134,27 @@ void GridStyle::drawComplexControl(ComplexControl control, const QStyleOptionCom
     painter->drawImage(logical, it->picture);
     QStyleOptionSlider rest = *bar;
     rest.subControls &= ~SC_ScrollBarGroove;
+    // Fusion fills the slider with a gradient too, as tall as the slider: on a short list it is
+    // a good part of the bar. Such a slider is drawn in bands of whole device lines, each too
+    // short to be shared out, one on another as the style draws it, before the arrows as Fusion
+    // draws them.
+    const QRect slider = subControlRect(CC_ScrollBar, bar, SC_ScrollBarSlider, widget);
+    // Fusion's outline reaches a line outside the slider's rectangle, and at a fractional scale
+    // its pen rounds onto the device pixel beyond that.
+    const QRect onDevice = device.mapRect(QRectF(slider.adjusted(-2, -2, 2, 2))).toAlignedRect();
+    if ((rest.subControls & SC_ScrollBarSlider) && onDevice.height() >= kSharedLines) {
+        QStyleOptionSlider sliderOnly = rest;
+        sliderOnly.subControls = SC_ScrollBarSlider;
+        const QTransform back = device.inverted();
+        for (int top = onDevice.top(); top <= onDevice.bottom(); top += kBandLines) {
+            const QRect band(onDevice.left(), top, onDevice.width(), std::min(kBandLines, onDevice.bottom() + 1 - top));
+            painter->save();
+            painter->setClipRect(back.mapRect(QRectF(band)), Qt::IntersectClip);
+            QProxyStyle::drawComplexControl(control, &sliderOnly, painter, widget);
+            painter->restore();
+        }
+        rest.subControls &= ~SC_ScrollBarSlider;
+    }
     QProxyStyle::drawComplexControl(control, &rest, painter, widget);
 }
 

@@ -6,8 +6,10 @@
 //   grid that moves at every keystroke of the search box, that fill and the wait were a quarter
 //   of the repaint. The groove depends on the bar's size, state, palette and direction, never on
 //   the slider's place, so it is kept as a picture, drawn again only when one of those changes;
-//   the slider and the arrows are drawn by the style on top, as always. A painter that turns,
-//   shears or is translucent gets the whole bar drawn as Fusion draws it.
+//   the slider and the arrows are drawn by the style on top, as always. The slider is filled
+//   with a gradient as well; one tall enough to be shared out (on a short list) is drawn in
+//   bands of fewer lines. A painter that turns, shears or is translucent gets the whole bar
+//   drawn as Fusion draws it.
 // - Fusion leaves the panels of an item view's rows and cells to the common style, but first
 //   works out its outline and frame colours (through HSV) for each of them, twice for every
 //   cell: a sixth of the repaint. The grid's panels go to the common style directly.

@@ -589,7 +589,8 @@ const ColumnOrigins *Conn::origins(const QString &sql) {
             found.emplace();
             const auto text = [](const char *z) { return z ? QByteArray(z) : QByteArray(); };
             for (int i = 0; i < sqlite3_column_count(s.get()); ++i)
-                found->push_back({text(sqlite3_column_database_name(s.get(), i)), text(sqlite3_column_table_name(s.get(), i)),
+                found->push_back({text(sqlite3_column_database_name(s.get(), i)),
+                                  text(sqlite3_column_table_name(s.get(), i)),
                                   text(sqlite3_column_origin_name(s.get(), i))});
         }
         it = originsCache.emplace(key, std::move(found)).first;

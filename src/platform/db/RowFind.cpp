@@ -33,7 +33,8 @@ const QHash<QString, QString> &Recordset::Impl::findNames() {
             const QString candidate = quoteName(tabs[size_t(c.tab)].name) + u'.' + quoteName(c.origin);
             // The table may stand under another name in FROM: then the candidate does not
             // prepare, or names another column, and the name is left as it is.
-            if (const ColumnOrigins *o = conn->origins(QStringLiteral("SELECT %1 FROM %2").arg(candidate, parts->from))) {
+            const ColumnOrigins *o = conn->origins(QStringLiteral("SELECT %1 FROM %2").arg(candidate, parts->from));
+            if (o && o->size() == 1) {
                 const QByteArray &tn = (*o)[0].table;
                 const QByteArray &on = (*o)[0].column;
                 if (!tn.isNull() && !on.isNull() &&
@@ -176,15 +177,16 @@ std::optional<long> Recordset::Impl::findPrefix(const QString &criteria, const Q
     if (pp.checked != checked) {
         pp.checked = checked;
         pp.usable = false;
-        const ColumnOrigins *same = conn->origins(QStringLiteral("SELECT %1, %2 FROM %3").arg(lead, fieldExpr, parts->from));
+        const ColumnOrigins *same =
+            conn->origins(QStringLiteral("SELECT %1, %2 FROM %3").arg(lead, fieldExpr, parts->from));
         if (!same || same->size() != 2) return std::nullopt;
         const ColumnOrigin &a = (*same)[0], &b = (*same)[1];
         if (a.table.isNull() || a.column.isNull() || b.table.isNull() || b.column.isNull() || a.table != b.table ||
             sqlite3_stricmp(a.column.constData(), b.column.constData()) != 0)
             return std::nullopt;
         const char *collation = nullptr;
-        if (sqlite3_table_column_metadata(db(), a.database.constData(), a.table.constData(), a.column.constData(), nullptr,
-                                          &collation, nullptr, nullptr, nullptr) != SQLITE_OK ||
+        if (sqlite3_table_column_metadata(db(), a.database.constData(), a.table.constData(), a.column.constData(),
+                                          nullptr, &collation, nullptr, nullptr, nullptr) != SQLITE_OK ||
             !collation || (sqlite3_stricmp(collation, "JETTEXT") != 0 && sqlite3_stricmp(collation, "JETPATH") != 0))
             return std::nullopt;
         pp.usable = true;

@@ -273,7 +273,8 @@ void Recordset::Impl::identify(bool agg) {
         Tab &t = tabs[ti];
         if (parts && !agg && !parts->distinct && !parts->from.isEmpty()) {
             const QString expr = quoteName(t.name) + QStringLiteral(".rowid");
-            if (const ColumnOrigins *o = conn->origins(QStringLiteral("SELECT %1 FROM %2").arg(expr, parts->from))) {
+            const ColumnOrigins *o = conn->origins(QStringLiteral("SELECT %1 FROM %2").arg(expr, parts->from));
+            if (o && o->size() == 1) {
                 const QByteArray &tn = (*o)[0].table;
                 if (!tn.isNull() && t.name.compare(QString::fromUtf8(tn), Qt::CaseInsensitive) == 0) {
                     t.identified = true;
@@ -332,7 +333,8 @@ bool Recordset::Impl::keyThroughSavedQuery() {
     for (size_t i = 0; i < tabs.size(); ++i) {
         const QString expr = quoteName(tabs[i].name) + QStringLiteral(".rowid");
         const ColumnOrigins *o = conn->origins(QStringLiteral("SELECT %1 FROM %2").arg(expr, inner->from));
-        if (!o || (*o)[0].table.isNull() || tabs[i].name.compare(QString::fromUtf8((*o)[0].table), Qt::CaseInsensitive) != 0)
+        if (!o || o->size() != 1 || (*o)[0].table.isNull() ||
+            tabs[i].name.compare(QString::fromUtf8((*o)[0].table), Qt::CaseInsensitive) != 0)
             return false;
         const QString name = quoteName(QStringLiteral("orv_rowid%1").arg(i));
         hidden << expr + QStringLiteral(" AS ") + name;
@@ -454,8 +456,9 @@ bool Recordset::Impl::prepareLazy() {
     for (const auto &t : tabs)
         if (t.identified) exprs << t.keyExprs;
     // Key fields named through the result must mean the same column outside the list.
-    const ColumnOrigins *probe = conn->origins(QStringLiteral("SELECT %1 FROM %2").arg(exprs.join(QStringLiteral(", ")), parts->from));
-    if (!probe) return false;
+    const ColumnOrigins *probe =
+        conn->origins(QStringLiteral("SELECT %1 FROM %2").arg(exprs.join(QStringLiteral(", ")), parts->from));
+    if (!probe || probe->size() != size_t(exprs.size())) return false;
     size_t k = 0;
     for (const auto &t : tabs) {
         if (!t.identified) continue;

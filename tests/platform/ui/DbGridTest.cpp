@@ -287,31 +287,33 @@ TEST_F(DbGridTest, ScrollBarsPaintAsTheStyleDrawsThem) {
             for (const QPalette &palette : {QPalette(), dark})
                 for (const bool enabled : {true, false})
                     for (const auto direction : {Qt::LeftToRight, Qt::RightToLeft})
-                    for (const int range : {5000, 80}) {
-                        // The grid lays its bars out at its first paint; a bar of its own is no window.
-                        shot(ours, 1.0, QPoint());
-                        QWidget holder;
-                        QScrollBar stock(ours->orientation(), &holder);
-                        stock.resize(ours->size());
-                        for (QScrollBar *bar : {ours, &stock}) {
-                            bar->setPalette(palette);
-                            bar->setEnabled(enabled);
-                            bar->setLayoutDirection(direction);
-                            bar->setRange(0, range);
-                            bar->setPageStep(40);
+                        for (const int range : {5000, 80}) {
+                            // The grid lays its bars out at its first paint; a bar of its own is no window.
+                            shot(ours, 1.0, QPoint());
+                            QWidget holder;
+                            QScrollBar stock(ours->orientation(), &holder);
+                            stock.resize(ours->size());
+                            for (QScrollBar *bar : {ours, &stock}) {
+                                bar->setPalette(palette);
+                                bar->setEnabled(enabled);
+                                bar->setLayoutDirection(direction);
+                                bar->setRange(0, range);
+                                bar->setPageStep(40);
+                            }
+                            for (const int value : {0, range / 4, range}) {
+                                ours->setValue(value);
+                                stock.setValue(value);
+                                for (const qreal scale : {1.0, 1.5, 1.75})
+                                    for (const QPoint offset : {QPoint(0, 0), QPoint(1, 1)})
+                                        EXPECT_TRUE(shot(ours, scale, offset) == shot(&stock, scale, offset))
+                                            << (ours->orientation() == Qt::Vertical ? "down" : "across") << ", value "
+                                            << value << " of " << range << (enabled ? "" : ", disabled")
+                                            << (palette == dark ? ", dark" : "")
+                                            << (direction == Qt::RightToLeft ? ", right to left" : "") << ", at "
+                                            << scale << " from " << offset.x() << " under \"" << extra.toStdString()
+                                            << '"';
+                            }
                         }
-                        for (const int value : {0, range / 4, range}) {
-                            ours->setValue(value);
-                            stock.setValue(value);
-                            for (const qreal scale : {1.0, 1.5, 1.75})
-                                for (const QPoint offset : {QPoint(0, 0), QPoint(1, 1)})
-                                    EXPECT_TRUE(shot(ours, scale, offset) == shot(&stock, scale, offset))
-                                        << (ours->orientation() == Qt::Vertical ? "down" : "across") << ", value "
-                                        << value << " of " << range << (enabled ? "" : ", disabled") << (palette == dark ? ", dark" : "")
-                                        << (direction == Qt::RightToLeft ? ", right to left" : "") << ", at " << scale
-                                        << " from " << offset.x() << " under \"" << extra.toStdString() << '"';
-                        }
-                    }
         }
     }
     qApp->setStyleSheet(sheet);

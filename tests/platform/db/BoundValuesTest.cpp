@@ -70,6 +70,17 @@ TEST_F(BoundValues, RecordsetsKeepTheirValuesThroughEveryReadAndRequery) {
     joined->setValue(QStringLiteral("Genre"), QStringLiteral("Opera"));
     joined->update();
     EXPECT_EQ(raw(QStringLiteral("SELECT Genre FROM tblContacts WHERE RecordID = 16")), QStringLiteral("Opera"));
+    // Read by position, as a grid reads: rows ahead are read in batches that test the join's
+    // condition with the recordset's own value.
+    auto computed = db->openRecordset(
+        QStringLiteral(
+            "Select tblContacts.RecordID, CategoryNumber + 0 As Cat From tblContacts Inner Join tblCategoryID "
+            "On tblContacts.RecordID = tblCategoryID.ID Where CategoryNumber = ? Order By tblContacts.RecordID"),
+        {1});
+    QStringList read;
+    for (long p = 0; p < computed->recordCount(); ++p)
+        read << computed->valueAt(p, 0).toString() + u':' + computed->valueAt(p, 1).toString();
+    EXPECT_EQ(read.join(u'|').toStdString(), "1:1|7:1|16:1");
 }
 
 // A user's filter text holds no values: a ? in it is refused, never run as Null.

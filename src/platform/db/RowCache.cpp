@@ -50,7 +50,7 @@ const RawRow *Recordset::Impl::fetch(qint64 serial, const qint64 *key) {
 }
 
 bool Recordset::Impl::prepareBatch() {
-    if (batchTried) return batchReady;
+    if (batchTried) return batchShared || batchStmt;
     batchTried = true;
     if (keyWidth != 1) return false;
     QString keyExpr;
@@ -78,7 +78,6 @@ bool Recordset::Impl::prepareBatch() {
         batchStmt = std::move(probe);
         bindNamed(batchStmt.get(), kSourceParams, params);
     }
-    batchReady = true;
     return true;
 }
 

@@ -27,7 +27,6 @@ struct RowCache {
     Stmt batchStmt;
     bool batchShared = false;
     bool batchTried = false;
-    bool batchReady = false;
     int readAhead = 1;
     long lastRead = -1;
     // For the invariant check: the catalogue's data version when last checked, and whether

@@ -15,7 +15,13 @@
 #include <QMediaDevices>
 #include <QToolButton>
 #include <QTimer>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <mutex>
+#include <thread>
 
 using namespace platform::media;
 
@@ -41,10 +47,47 @@ void writeWav(const QString &path, int ms) {
     testenv::writeFile(path, bytes);
 }
 
+// Qt 6.4's GStreamer backend can deadlock inside QMediaPlayer::setSource: its seek to the start
+// holds the audio sink's state lock while the new source's streaming thread, holding its stream
+// lock, waits for that state lock to link the sink. The event loop then never runs again, so no
+// bounded wait of these tests can end. A test still running after two minutes stops the program
+// with EX_TEMPFAIL, which tools/run-programs.sh answers by running the program once more; a
+// fault of the player that hangs every time still fails.
+class HangWatch {
+public:
+    explicit HangWatch(std::string test)
+        : thread_([this, test = std::move(test)] {
+              std::unique_lock lock(mutex_);
+              if (done_.wait_for(lock, std::chrono::minutes(2), [this] { return finished_; }))
+                  return;
+              std::fprintf(stderr,
+                           "%s has not returned in two minutes: Qt's GStreamer backend hung in "
+                           "setSource (a lock inversion with its streaming thread)\n",
+                           test.c_str());
+              std::fflush(stderr);
+              std::_Exit(75);
+          }) {}
+    ~HangWatch() {
+        {
+            std::lock_guard lock(mutex_);
+            finished_ = true;
+        }
+        done_.notify_one();
+        thread_.join();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable done_;
+    bool finished_ = false;
+    std::thread thread_;
+};
+
 class QtMediaPlayerTest : public OrvalisTest {
 protected:
     void SetUp() override {
         OrvalisTest::SetUp();
+        watch = std::make_unique<HangWatch>(::testing::UnitTest::GetInstance()->current_test_info()->name());
         // These tests play through the backend's silent output where the machine has no sound.
         QtMediaPlayer::requireSoundOutput() = false;
         player = std::make_unique<QtMediaPlayer>();
@@ -67,6 +110,7 @@ protected:
     void TearDown() override {
         player.reset();
         QtMediaPlayer::requireSoundOutput() = true;
+        watch.reset();
         OrvalisTest::TearDown();
     }
 
@@ -101,6 +145,7 @@ protected:
         return path;
     }
 
+    std::unique_ptr<HangWatch> watch;
     std::unique_ptr<QtMediaPlayer> player;
     QStringList log;
     std::function<void(const QString &)> onEvent;

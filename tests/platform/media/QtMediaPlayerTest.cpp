@@ -61,8 +61,8 @@ public:
               if (done_.wait_for(lock, std::chrono::minutes(2), [this] { return finished_; }))
                   return;
               std::fprintf(stderr,
-                           "%s has not returned in two minutes: Qt's GStreamer backend hung in "
-                           "setSource (a lock inversion with its streaming thread)\n",
+                           "%s has not returned in two minutes: the player's backend hung (Qt's "
+                           "GStreamer backend can deadlock in setSource)\n",
                            test.c_str());
               std::fflush(stderr);
               std::_Exit(75);

@@ -290,7 +290,15 @@ long Recordset::Impl::findInBatches(const QString &expr, long start, int dir, co
             if (t.identified) exprs << t.keyExprs;
     const QString base = table ? QStringLiteral("SELECT rowid FROM %1 WHERE (%2)").arg(quoteName(tinfo->name), expr)
                                : QStringLiteral("SELECT ") + exprs.join(QStringLiteral(", ")) + matchFrom + u'(' + expr + u')';
-    if (kw == 1) {
+    // Criteria that indexes answer (an equality on indexed fields) give their few rows at once.
+    // Asked with a batch of keys, SQLite would look each key of the batch up in that index.
+    const auto answeredByIndexes = [&] {
+        const QStringList plan = planOf(base);
+        return !plan.isEmpty() && std::none_of(plan.begin(), plan.end(), [](const QString &line) {
+            return !line.startsWith(QLatin1String("SEARCH "));
+        });
+    };
+    if (kw == 1 && !answeredByIndexes()) {
         const QString q = base + QStringLiteral(" AND %1 IN (SELECT value FROM json_each(?1))").arg(exprs.first());
         Stmt s = prepare(db(), q);
         std::unordered_set<qint64> match;

@@ -213,22 +213,25 @@ void BM_SqliteSameCsv(benchmark::State &state) {
             values.clear();
             for (int c = 0; c < 21; ++c) {
                 const int type = sqlite3_column_type(st, c);
-                const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st, c));
-                const QByteArray bytes = QByteArray::fromRawData(text, sqlite3_column_bytes(st, c));
+                const auto bytes = [&] {
+                    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(st, c));
+                    return QByteArray::fromRawData(text, sqlite3_column_bytes(st, c));
+                };
                 if (type == SQLITE_NULL) {
                     values << QString();
                 } else if (date[size_t(c)]) {
-                    auto it = dateTexts.constFind(bytes);
+                    const QByteArray stored = bytes();
+                    auto it = dateTexts.constFind(stored);
                     if (it == dateTexts.constEnd())
-                        it = dateTexts.insert(QByteArray(bytes.constData(), bytes.size()),
-                                              reports::CsvExport::dateValue(QString::fromUtf8(bytes), locale));
+                        it = dateTexts.insert(QByteArray(stored.constData(), stored.size()),
+                                              reports::CsvExport::dateValue(QString::fromUtf8(stored), locale));
                     values << *it;
                 } else if (type == SQLITE_INTEGER) {
                     values << reports::CsvExport::textValue(qlonglong(sqlite3_column_int64(st, c)));
                 } else if (type == SQLITE_FLOAT) {
                     values << reports::CsvExport::textValue(sqlite3_column_double(st, c));
                 } else {
-                    values << reports::CsvExport::textValue(QString::fromUtf8(bytes));
+                    values << reports::CsvExport::textValue(QString::fromUtf8(bytes()));
                 }
             }
             reports::CsvExport::appendLine(piece, values);

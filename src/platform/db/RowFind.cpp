@@ -294,8 +294,8 @@ long Recordset::Impl::findInBatches(const QString &expr, long start, int dir, co
     // Asked with a batch of keys, SQLite would look each key of the batch up in that index.
     const auto answeredByIndexes = [&] {
         const QStringList plan = planOf(base);
-        return !plan.isEmpty() && std::none_of(plan.begin(), plan.end(), [](const QString &line) {
-            return !line.startsWith(QLatin1String("SEARCH "));
+        return !plan.isEmpty() && std::all_of(plan.begin(), plan.end(), [](const QString &line) {
+            return line.startsWith(QLatin1String("SEARCH "));
         });
     };
     if (kw == 1 && !answeredByIndexes()) {
